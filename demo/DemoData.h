@@ -1,0 +1,15 @@
+// Writers of the demo data directory (DATA = the folder that holds PLANY and
+// PERSONEL). Each returns false and fills error when it cannot write.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class KelbrinLibrary;
+
+bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
+bool WriteDemoFreeDays(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
+bool WriteDemoStaff(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
+
+// Writes bytes to path through a temporary file and an atomic replace.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error);

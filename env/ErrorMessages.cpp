@@ -1,0 +1,125 @@
+#include "env/ErrorMessages.h"
+
+#include "env/Prompt.h"
+
+#include <QFileInfo>
+
+bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, const QString& extraText, bool show)
+{
+    QString text;
+    switch (number) {
+    case BadFileName:
+        text = QStringLiteral("Nieprawidłowa nazwa pliku ") + fileName + Cr + extraText;
+        break;
+    case FileNotFound:
+        text = QStringLiteral("Plik ") + fileName + QStringLiteral(" nieistnieje ") + Cr + extraText;
+        break;
+    case FileAlreadyOpen:
+        text = QStringLiteral("Plik ") + fileName + QStringLiteral(" jest już otwarty. ");
+        break;
+    case DeviceIoError:
+        text = QStringLiteral("Błąd urządzenia I/O.");
+        break;
+    case DiskFull:
+        text = QStringLiteral("Dysk jest pełny ") + Cr + extraText;
+        break;
+    case DeviceUnavailable:
+        text = QStringLiteral("Urządzenie niedostępne.");
+        break;
+    case PermissionDenied:
+        text = QStringLiteral("Odmowa dostępu. Plik jest zablokowany przez inny program.") + Cr + extraText;
+        break;
+    case DiskNotReady:
+        text = QStringLiteral("Dysk niegotowy.");
+        break;
+    case PathFileAccessError:
+        text = QStringLiteral("Brak dostępu do pliku ") + fileName + Cr + extraText;
+        break;
+    case PathNotFound:
+        text = QStringLiteral("Nie odnaleziono pliku ") + fileName + Cr + extraText;
+        break;
+    default:
+        return false;
+    }
+    if (show)
+        prompt.ShowMessage(MessageIcon::Critical, text);
+    return true;
+}
+
+bool ShowLibraryError(Prompt& prompt, uint8_t status, bool show)
+{
+    QString text;
+    switch (status) {
+    case 0:
+        return false;
+    case 1:
+        text = QStringLiteral("Błąd operacji dyskowej.");
+        break;
+    case 2:
+        text = QStringLiteral("Błąd struktury bazy danych.");
+        break;
+    case 3:
+        text = QStringLiteral("Błąd allokacji pamięci.");
+        break;
+    case 4:
+        text = QStringLiteral("Błąd chronologi danych.");
+        break;
+    case 5:
+        text = QStringLiteral("Niepoprawny zakres raportu.") + Cr +
+               QStringLiteral("Plan pracy nie obejmuje ustalonego przedziału raportowania.");
+        break;
+    case 6:
+        text = QStringLiteral("Przekroczona liczba planów pracy.");
+        break;
+    case 63:
+        return true;
+    default:
+        prompt.ShowMessage(MessageIcon::Critical,
+                           QStringLiteral("Wystąpił błąd biblioteki numer: ") + QString::number(status));
+        return true;
+    }
+    if (show)
+        prompt.ShowMessage(MessageIcon::Critical, text);
+    return true;
+}
+
+int16_t FileErrorNumberFor(QFileDevice::FileError error, const QString& path)
+{
+    switch (error) {
+    case QFileDevice::NoError:
+        return 0;
+    case QFileDevice::ResourceError:
+        // Writes report a full disk as a resource error.
+        return DiskFull;
+    case QFileDevice::ReadError:
+    case QFileDevice::WriteError:
+    case QFileDevice::FatalError:
+    case QFileDevice::AbortError:
+    case QFileDevice::TimeOutError:
+    case QFileDevice::PositionError:
+    case QFileDevice::ResizeError:
+        return DeviceIoError;
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+    case QFileDevice::RemoveError:
+    case QFileDevice::RenameError:
+    case QFileDevice::CopyError:
+    case QFileDevice::UnspecifiedError:
+        break;
+    }
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return BadFileName;
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.exists())
+        return PathNotFound;
+    if (!folder.isDir())
+        return PathFileAccessError;
+    if (!info.exists())
+        return (error == QFileDevice::OpenError && folder.isWritable()) ? FileNotFound : PathFileAccessError;
+    if (info.isDir())
+        return PathFileAccessError;
+    if (!info.isReadable() || !info.isWritable())
+        return PermissionDenied;
+    return PathFileAccessError;
+}

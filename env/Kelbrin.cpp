@@ -1,0 +1,99 @@
+#include "env/Kelbrin.h"
+
+#include "env/CodePage.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString KelbrinLibrary::fileName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("kelbrin.dll");
+#elif defined(Q_OS_MACOS)
+    return QStringLiteral("libkelbrin.dylib");
+#else
+    return QStringLiteral("libkelbrin.so");
+#endif
+}
+
+bool KelbrinLibrary::load(const QString& directory)
+{
+    const QString path = QDir(directory).filePath(fileName());
+    if (!QFileInfo::exists(path)) {
+        m_error = QStringLiteral("%1 not found").arg(path);
+        return false;
+    }
+    m_library.setFileName(path);
+    if (!m_library.load()) {
+        m_error = m_library.errorString();
+        return false;
+    }
+    m_getVersion = reinterpret_cast<KLNX_GetVersion_fn>(m_library.resolve("KLNX_GetVersion"));
+    m_setDir = reinterpret_cast<KLNX_SetDir_fn>(m_library.resolve("KLNX_SetDir"));
+    m_dateToLong = reinterpret_cast<KLNX_DateToLong_fn>(m_library.resolve("KLNX_DateToLong"));
+    m_longToDate = reinterpret_cast<KLNX_LongToDate_fn>(m_library.resolve("KLNX_LongToDate"));
+    m_getPlanRange = reinterpret_cast<KLNX_GetPlanRange_fn>(m_library.resolve("KLNX_GetPlanRange"));
+    m_createLock = reinterpret_cast<KLNX_CreateLock_fn>(m_library.resolve("KLNX_CreateLock"));
+    m_deleteLock = reinterpret_cast<KLNX_DeleteLock_fn>(m_library.resolve("KLNX_DeleteLock"));
+    m_txtToName = reinterpret_cast<KLNX_TxtToName_fn>(m_library.resolve("KLNX_TxtToName"));
+    if (!m_getVersion || !m_setDir || !m_dateToLong || !m_longToDate || !m_getPlanRange || !m_createLock ||
+        !m_deleteLock || !m_txtToName) {
+        m_error = QStringLiteral("%1 lacks a KLNX function").arg(path);
+        m_library.unload();
+        return false;
+    }
+    m_loaded = true;
+    return true;
+}
+
+KlnxVersion KelbrinLibrary::GetVersion() const
+{
+    KlnxVersion version;
+    m_getVersion(&version.Major, &version.Minor, &version.Level);
+    return version;
+}
+
+int32_t KelbrinLibrary::SetDir(const QString& directory) const
+{
+    return m_setDir(ToCodePage(QDir::toNativeSeparators(directory)).constData());
+}
+
+int32_t KelbrinLibrary::DateToLong(int32_t year, uint8_t month, uint8_t day, uint8_t hour, uint8_t minute) const
+{
+    return m_dateToLong(year, month, day, hour, minute);
+}
+
+KlnxDate KelbrinLibrary::LongToDate(int32_t count) const
+{
+    KlnxDate date;
+    m_longToDate(count, &date.Year, &date.Month, &date.Day, &date.Hour, &date.Minute);
+    return date;
+}
+
+uint8_t KelbrinLibrary::GetPlanRange(const QString& file, int32_t& first, int32_t& last) const
+{
+    return m_getPlanRange(ToCodePage(QDir::toNativeSeparators(file)).constData(), &first, &last);
+}
+
+int32_t KelbrinLibrary::CreateLock(const QString& kind, const QString& object, const QString& holder,
+                                   QString& owner) const
+{
+    QByteArray holderBuffer = ToCodePage(holder);
+    QByteArray ownerBuffer = ToCodePage(owner);
+    const int32_t handle = m_createLock(ToCodePage(kind).constData(), ToCodePage(object).constData(),
+                                        holderBuffer.data(), ownerBuffer.data());
+    owner = FromCodePage(QByteArray(ownerBuffer.constData()));
+    return handle;
+}
+
+uint8_t KelbrinLibrary::DeleteLock(int32_t handle) const
+{
+    return m_deleteLock(handle);
+}
+
+QString KelbrinLibrary::TxtToName(const QString& text) const
+{
+    QByteArray buffer = ToCodePage(text);
+    m_txtToName(buffer.data());
+    return FromCodePage(QByteArray(buffer.constData()));
+}

@@ -1,0 +1,83 @@
+// The program-wide state: the open plan, the paths, the flags and the lock
+// handles. One object, owned by the main window (or by a tool's main) and
+// passed by reference to the routines that need it.
+#pragma once
+
+#include "plan/WorkPlan.h"
+
+#include <QDir>
+#include <QString>
+#include <QVector>
+
+#include <array>
+#include <cstdint>
+
+class KelbrinLibrary;
+class Prompt;
+
+// The suite's free days as read from WOLNE.DAT: after loading, each date is
+// moved to the same month and day of 2000, with the year kept as an offset.
+struct FreeDayList
+{
+    QVector<int32_t> Dates;     // FreeDayDates: minute count of the month and day in 2000
+    QVector<int32_t> Years;     // FreeDayYears: year - 2000
+    QVector<uint8_t> Recurring; // FreeDayRecurring: non-zero = every year
+    QVector<QString> Names;     // FreeDayNames: the descriptions
+    int Count() const { return int(Dates.size()); }
+    void Clear()
+    {
+        Dates.clear();
+        Years.clear();
+        Recurring.clear();
+        Names.clear();
+    }
+};
+
+struct ProgramState
+{
+    ProgramState(const KelbrinLibrary& library, Prompt& prompt) : Lib(library), Ui(prompt) {}
+
+    const KelbrinLibrary& Lib; // the bound suite library
+    Prompt& Ui;                // messages and questions
+
+    // Paths. ProgramDir is the folder of the executable; the data directory is
+    // DataRootDir/DataFolderName with PLANY and PERSONEL in it.
+    QString ProgramDir;
+    QString DataRootDir;
+    QString DataFolderName = QStringLiteral("DANE");
+    QString KatalogTemp;
+    QString PakietNazwa;
+
+    QString DataDir() const { return QDir(DataRootDir).filePath(DataFolderName); }
+    QString PlansDir() const { return QDir(DataDir()).filePath(QStringLiteral("PLANY")); }
+    QString StaffDir() const { return QDir(DataDir()).filePath(QStringLiteral("PERSONEL")); }
+    QString PlanPath(const QString& name) const
+    {
+        return QDir(PlansDir()).filePath(name.trimmed() + QStringLiteral(".PLN"));
+    }
+
+    // The open plan and what the window's fields show of it.
+    WorkPlan Plan;
+    ScheduleFields Fields;
+    QString CurrentPlanName;
+    uint8_t ProbedKind = 5; // 1 schedule plan, 0 weekly plan, 5 unreadable
+    bool IsCurrentFormat = true;
+    bool PlanModified = false;
+    bool SchedulesFilled = false;
+    bool SchedulePlanShown = false;
+    bool PlanReadOk = false;
+    bool RangeEdited = false;
+    uint8_t PlanRangeStatus = 0;
+
+    // Locks.
+    int32_t PlanLockHandle = -1;
+    int32_t PlanLockState = -1;
+    int32_t FreeDaysLockHandle = -1;
+
+    // Colour of each slot, 0xRRGGBB.
+    std::array<uint32_t, SlotCount> ColourTable{};
+
+    // Free days.
+    FreeDayList FreeDays;
+    bool FreeDaysLoaded = false;
+};

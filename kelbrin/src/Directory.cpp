@@ -1,0 +1,26 @@
+#include "Internal.h"
+#include "kelbrin.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+extern "C" KELBRIN_API uint8_t KLNX_GetVersion(uint8_t* major, uint8_t* minor, int32_t* level)
+{
+    if (major)
+        *major = 1;
+    if (minor)
+        *minor = 0;
+    if (level)
+        *level = 2;
+    return 0;
+}
+
+extern "C" KELBRIN_API int32_t KLNX_SetDir(const char* directory)
+{
+    if (!directory || !*directory)
+        return 2;
+    const QString path = kelbrin::localPath(directory);
+    if (!QFileInfo(path).isDir())
+        return 1;
+    return QDir::setCurrent(path) ? 0 : 1;
+}

@@ -1,0 +1,111 @@
+#include "Internal.h"
+#include "kelbrin.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <optional>
+
+// A plan file starts with a 20-byte header whose word 0 holds the offset of
+// the first area record. The plan record follows: 88 bytes in the current
+// layout (format mark at file offset 24 of 84, -84, 88 or -88; a start-of-day
+// word follows when the mark is +-88), 54 bytes in the older layout. Then comes
+// the day table (one byte per day, or seven weekday bytes) and right after it
+// the area section: its length word (count * 4 + 8), the first-minute word,
+// one index word per day, the end word, then the area records.
+
+namespace {
+
+enum Status : uint8_t { Ok = 0, Unreadable = 1, Damaged = 2 };
+
+constexpr qint64 HeaderSize = 20;
+constexpr qint64 CurrentRecordEnd = 108;
+constexpr qint64 LegacyRecordEnd = 74;
+constexpr int32_t MaxDay = 18500;
+
+class Reader
+{
+public:
+    explicit Reader(QFile& file) : m_file(file) {}
+
+    std::optional<int32_t> int32At(qint64 offset)
+    {
+        char bytes[4];
+        if (offset < 0 || !m_file.seek(offset) || m_file.read(bytes, 4) != 4)
+            return std::nullopt;
+        return qFromLittleEndian<qint32>(bytes);
+    }
+    std::optional<uint8_t> byteAt(qint64 offset)
+    {
+        char byte = 0;
+        if (offset < 0 || !m_file.seek(offset) || m_file.read(&byte, 1) != 1)
+            return std::nullopt;
+        return static_cast<uint8_t>(byte);
+    }
+
+private:
+    QFile& m_file;
+};
+
+// Offset of the area section, or nothing when the plan record is damaged.
+std::optional<qint64> areaSectionOffset(Reader& in, qint64 size)
+{
+    const auto mark = in.int32At(24);
+    if (!mark)
+        return std::nullopt;
+    if (*mark == 84 || *mark == -84 || *mark == 88 || *mark == -88) {
+        if (size < CurrentRecordEnd)
+            return std::nullopt;
+        const auto recordLength = in.int32At(HeaderSize);
+        if (!recordLength || *recordLength < 88 + 1 || *recordLength > 88 + MaxDay + 1)
+            return std::nullopt;
+        const qint64 dayTable = CurrentRecordEnd + ((*mark == 88 || *mark == -88) ? 4 : 0);
+        return dayTable + (*recordLength - 88);
+    }
+    const auto flags = in.byteAt(HeaderSize + 45);
+    if (!flags)
+        return std::nullopt;
+    if ((*flags & 1) == 0)
+        return LegacyRecordEnd + 7; // weekly plan: seven weekday bytes
+    const auto first = in.int32At(HeaderSize + 46);
+    const auto last = in.int32At(HeaderSize + 50);
+    if (!first || !last || *first < 0 || *last > MaxDay || *last < *first)
+        return std::nullopt;
+    return LegacyRecordEnd + (qint64(*last) - *first + 1);
+}
+
+} // namespace
+
+extern "C" KELBRIN_API uint8_t KLNX_GetPlanRange(const char* file, int32_t* first, int32_t* last)
+{
+    if (!file || !*file)
+        return Unreadable;
+    QFile f(kelbrin::localPath(file));
+    if (!f.open(QIODevice::ReadOnly))
+        return Unreadable;
+    const qint64 size = f.size();
+    Reader in(f);
+    const auto firstArea = in.int32At(0);
+    if (!firstArea)
+        return size < 4 ? Damaged : Unreadable;
+    const auto section = areaSectionOffset(in, size);
+    if (!section)
+        return Damaged;
+    const auto length = in.int32At(*section);
+    const auto firstMinute = in.int32At(*section + 4);
+    if (!length || !firstMinute || *length < 12 || (*length - 8) % 4 != 0)
+        return Damaged;
+    // The section is framed right when the first area record lies just past
+    // the end word, where header word 0 says it does.
+    const qint64 endWord = *section + *length;
+    if (endWord + 4 != *firstArea || *firstArea > size)
+        return Damaged;
+    const auto end = in.int32At(endWord);
+    if (!end)
+        return Damaged;
+    if (first)
+        *first = *firstMinute;
+    if (last)
+        *last = *end & 0x3ffffff;
+    return Ok;
+}

@@ -1,0 +1,100 @@
+// The work plan held in memory while it is edited.
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <array>
+#include <cstdint>
+
+// Time of day in minutes (0..1439; a schedule normalised for saving may run
+// into the next day), or EmptyTime for a blank field.
+constexpr int16_t EmptyTime = -1;
+constexpr int32_t MinutesPerDay = 1440;
+// The last day a plan may reach: 18500 days after 2000-01-01 (August 2050).
+constexpr int32_t MaxPlanDay = 18500;
+constexpr int SlotCount = 7;
+// Slot 4 is the free day: no times, painted with the window's background.
+constexpr int FreeDaySlot = 4;
+
+enum class PlanKind : uint8_t { WeeklyPlan = 0, SchedulePlan = 1 };
+
+// Kind of a weekday in a weekly plan, as stored.
+constexpr uint8_t FreeWeekday = 1;
+constexpr uint8_t WorkingWeekday = 2;
+
+struct DaySchedule
+{
+    int16_t Entry = EmptyTime;
+    int16_t Exit = EmptyTime;
+    int16_t BreakFrom = EmptyTime;
+    int16_t BreakTo = EmptyTime;
+};
+
+// Index of a tolerance: earlier entry, maximum overtime, maximum break time, later exit.
+enum Tolerance { EarlierEntry = 0, MaxOvertime = 1, MaxBreakTime = 2, LaterExit = 3 };
+
+// The slot (0..6) of every day from FirstDay to LastDay, indexed by day number.
+class DayTable
+{
+public:
+    void Reset(int32_t firstDay, int32_t lastDay, int32_t slot = 0)
+    {
+        m_first = firstDay;
+        m_slots = QVector<int32_t>(lastDay >= firstDay ? lastDay - firstDay + 1 : 0, slot);
+    }
+    int32_t FirstDay() const { return m_first; }
+    int32_t LastDay() const { return m_first + int32_t(m_slots.size()) - 1; }
+    int32_t Size() const { return int32_t(m_slots.size()); }
+    bool Contains(int32_t day) const { return day >= m_first && day - m_first < m_slots.size(); }
+    int32_t At(int32_t day) const { return m_slots.at(day - m_first); }
+    void Set(int32_t day, int32_t slot) { m_slots[day - m_first] = slot; }
+    const QVector<int32_t>& Slots() const { return m_slots; }
+    bool operator==(const DayTable&) const = default;
+
+private:
+    int32_t m_first = 0;
+    QVector<int32_t> m_slots;
+};
+
+struct WorkPlan
+{
+    QString Name;
+    PlanKind Kind = PlanKind::SchedulePlan;
+    int32_t FirstDay = 0;
+    int32_t LastDay = 0;
+    DayTable Days; // the plan's DayTable (schedule plans)
+    std::array<DaySchedule, SlotCount> Schedules{};
+    std::array<int16_t, 4> Tolerances{EmptyTime, EmptyTime, EmptyTime, EmptyTime};
+    // Sunday first; FreeWeekday or WorkingWeekday (weekly plans).
+    std::array<uint8_t, 7> WeekdayKinds{FreeWeekday, WorkingWeekday, WorkingWeekday, WorkingWeekday,
+                                        WorkingWeekday, WorkingWeekday, FreeWeekday};
+    int32_t DailyNorm = 0; // minutes (weekly plans)
+    int32_t DayStart = 0;  // minutes (weekly plans)
+    bool IncludeFreeDays = false;
+};
+
+// One time field of the window: the text it shows ("hh:mm" or empty) and the
+// minute value kept with it (-1 when empty).
+struct TimeField
+{
+    QString Text;
+    int32_t Value = -1;
+    bool operator==(const TimeField&) const = default;
+};
+
+// The four time fields of a schedule row.
+enum ScheduleColumn { EntryColumn = 0, ExitColumn = 1, BreakFromColumn = 2, BreakToColumn = 3 };
+
+// What the schedule fields of the window hold: txtOd, txtdo, txtPrzeOd,
+// txtPrzeDo per slot, txtPozostale(0..3), txtNorma and txtStartDnia. The
+// readers fill them, the leave-field parser keeps them normalised and the
+// writers store them.
+struct ScheduleFields
+{
+    std::array<std::array<TimeField, 4>, SlotCount> Slots{};
+    std::array<TimeField, 4> Pozostale{};
+    TimeField Norma;
+    TimeField StartDnia;
+    bool operator==(const ScheduleFields&) const = default;
+};

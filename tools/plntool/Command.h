@@ -1,0 +1,50 @@
+// The commands of plntool. A command file defines its function and registers
+// it with a static Registration object:
+//
+//   static int show(PlntoolContext& context, const QStringList& args) { ... }
+//   static const Registration registration{"show", "FILE.PLN", "print a plan as JSON", show};
+//
+// Exit codes: 0 success, 1 the system refused (its message on stderr),
+// 2 usage or I/O problems.
+#pragma once
+
+#include "env/Prompt.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+class KelbrinLibrary;
+
+// Messages go to stderr, one line each (a line break inside becomes a real
+// one); every question is answered Yes and echoed.
+class ConsolePrompt : public Prompt
+{
+public:
+    explicit ConsolePrompt(QTextStream& err) : m_err(err) {}
+    void ShowMessage(MessageIcon icon, const QString& text) override;
+    Answer Ask(MessageIcon icon, const QString& text, MessageButtons buttons) override;
+    int MessageCount() const { return m_count; }
+
+private:
+    QTextStream& m_err;
+    int m_count = 0;
+};
+
+struct PlntoolContext
+{
+    const KelbrinLibrary& Lib;
+    ConsolePrompt& Ui;
+    QTextStream& Out;
+    QTextStream& Err;
+    QString ProgramDir; // the folder of plntool (and of the suite library)
+};
+
+using CommandFunction = int (*)(PlntoolContext&, const QStringList&);
+
+struct Registration
+{
+    Registration(const char* name, const char* arguments, const char* summary, CommandFunction function);
+};
+
+enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitUsage = 2 };
