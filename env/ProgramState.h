@@ -40,6 +40,16 @@ struct ProgramState
     const KelbrinLibrary& Lib; // the bound suite library
     Prompt& Ui;                // messages and questions
 
+    // Set by a routine whose failure ends the program, after it has shown its
+    // message. The routine then returns at once, and so does every caller up
+    // to main (or the tool), which ends the program.
+    bool ProgramEnding = false;
+
+    // Who works here: the system's user name and computer name, read at
+    // start-up; the holder text of lock records is built from them.
+    QString UserName;
+    QString ComputerName;
+
     // Paths. ProgramDir is the folder of the executable; the data directory is
     // DataRootDir/DataFolderName with PLANY and PERSONEL in it.
     QString ProgramDir;
@@ -80,4 +90,6 @@ struct ProgramState
     // Free days.
     FreeDayList FreeDays;
     bool FreeDaysLoaded = false;
+
+    // Employees.
 };
