@@ -8,6 +8,8 @@
 class KelbrinLibrary;
 
 bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
+// Plans in the layout of program versions up to 1.04, and one damaged plan.
+bool WriteDemoLegacyPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 bool WriteDemoFreeDays(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 bool WriteDemoStaff(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 
