@@ -20,12 +20,6 @@ QString planFilePath(const ProgramState& state, const QString& name)
     return QDir(state.PlansDir()).filePath(name + PlanExtension);
 }
 
-int32_t dayOfMinute(int32_t count)
-{
-    const int32_t day = count / MinutesPerDay;
-    return (count % MinutesPerDay < 0) ? day - 1 : day;
-}
-
 // Binds the library to the program's folder (result ignored), then to the
 // plans folder. A failure of the latter is shown and cboPlany goes back to
 // "<BRAK>".
@@ -116,8 +110,8 @@ bool readWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects&
     int32_t last = -1;
     state.PlanRangeStatus = state.Lib.GetPlanRange(path, first, last);
     if (ShowLibraryError(state.Ui, state.PlanRangeStatus, true)) return false;
-    state.Plan.FirstDay = dayOfMinute(first);
-    state.Plan.LastDay = dayOfMinute(last);
+    state.Plan.FirstDay = DayOfMinute(first);
+    state.Plan.LastDay = DayOfMinute(last);
     effects.RangeShown = true;
 
     PlanFileHead head;
@@ -224,6 +218,12 @@ bool ProbeAndReadPlan(ProgramState& state, const QString& name, PlanWindowEffect
         return false;
     }
     return ReadProbedPlan(state, name, effects);
+}
+
+int32_t DayOfMinute(int32_t count)
+{
+    const int32_t day = count / MinutesPerDay;
+    return (count % MinutesPerDay < 0) ? day - 1 : day;
 }
 
 TimeField ShownTime(const KelbrinLibrary& lib, int32_t value, bool minimumOneMinute)

@@ -76,6 +76,9 @@ bool ProbeAndReadPlan(ProgramState& state, const QString& name, PlanWindowEffect
 
 // What the readers put into the window's fields, as pure functions.
 
+// The day number of a minute count, rounded down.
+int32_t DayOfMinute(int32_t count);
+
 // A stored time put into a field: -1 leaves the field empty; any other value
 // is written as hour ":" minute of its time of day and run through the field's
 // leave-field parser. minimumOneMinute for the earlier-entry and later-exit
