@@ -30,6 +30,8 @@ private slots:
     void probe();
     void probeFailures_data();
     void probeFailures();
+    void badPlansFolder_data();
+    void badPlansFolder();
     void readSchedulePlan();
     void silentFailures_data();
     void silentFailures();
@@ -174,6 +176,35 @@ void TestPlanReaders::probeFailures()
     QCOMPARE(env.Ui.OnlyText(), message);
     QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
     QVERIFY(effects.ShowNoPlanEntry);
+}
+
+void TestPlanReaders::badPlansFolder_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("noPlanEntry");
+
+    const QString badPath = QStringLiteral("Nieprawidłowa ścieżka dostępu do planu pracy.");
+    QTest::newRow("schedule") << "schedule" << badPath << true;
+    QTest::newRow("legacy schedule") << "legacy schedule" << badPath << true;
+    // The weekly readers meet the missing folder in the range service.
+    QTest::newRow("weekly") << "weekly" << QStringLiteral("Błąd operacji dyskowej.") << false;
+    QTest::newRow("legacy weekly") << "legacy weekly" << QStringLiteral("Błąd operacji dyskowej.") << false;
+}
+
+void TestPlanReaders::badPlansFolder()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, message);
+    QFETCH(bool, noPlanEntry);
+    Env env;
+    QVERIFY(QDir(env.PlansDir()).removeRecursively());
+    PlanWindowEffects effects;
+    QVERIFY(!readerFor(reader)(env.State, QStringLiteral("P"), &effects));
+    QCOMPARE(env.Ui.OnlyText(), message);
+    QCOMPARE(effects.ShowNoPlanEntry, noPlanEntry);
+    QVERIFY(effects.CommandButtonsDisabled);
+    QVERIFY(env.State.PlanLockHandle != -1); // the lock comes first and stays
 }
 
 void TestPlanReaders::readSchedulePlan()
