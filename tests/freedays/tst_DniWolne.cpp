@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <optional>
+
 class TestDniWolne : public QObject
 {
     Q_OBJECT
@@ -19,12 +21,9 @@ private slots:
     void odkodujTekst();
     void decode_data();
     void decode();
-    void missingFile();
-    void readAndNormalise();
-    void badRecord_data();
-    void badRecord();
-    void lockRefused();
-    void noUserName();
+    void reading_data();
+    void reading();
+    void normalise();
     void matching_data();
     void matching();
     void demoHolidays_data();
@@ -145,92 +144,77 @@ void TestDniWolne::decode()
     QCOMPARE(int(decoded.IgnoredTail), ignoredTail);
 }
 
-void TestDniWolne::missingFile()
+void TestDniWolne::reading_data()
 {
-    Env env;
-    env.State.FreeDaysLoaded = true;
-    WczytajDniWolne(env.State);
-    QVERIFY(!env.State.FreeDaysLoaded);
-    QVERIFY(env.Ui.Entries().isEmpty());
-    QVERIFY(!env.State.ProgramEnding);
-    // No lock was asked for: the lock folder was never made.
-    QVERIFY(!QDir(env.State.DataDir()).exists(QStringLiteral("BLOKADY")));
+    QTest::addColumn<QByteArray>("file"); // "none": no WOLNE.DAT
+    QTest::addColumn<QString>("userName");
+    QTest::addColumn<bool>("lockHeld"); // another process holds the free-days lock
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<bool>("ending");
+    QTest::addColumn<int>("count");
+
+    const QString bad = QStringLiteral("Błędny plik. Odczyt danych dni wolnych anulowany.");
+    const QByteArray two = record(0, "A", 1) + record(1440, "B", 0);
+    QTest::newRow("no file") << QByteArray("none") << "tester" << false << "" << false << false << 0;
+    QTest::newRow("empty file") << QByteArray() << "tester" << false << "" << true << false << 0;
+    QTest::newRow("two records") << two << "tester" << false << "" << true << false << 2;
+    QTest::newRow("blank description") << record(0, "A", 0) + record(10, "   ", 0) << "tester" << false << bad << false
+                                       << false << 1;
+    QTest::newRow("negative date") << record(-5, "A", 0) << "tester" << false << bad << false << false << 0;
+    QTest::newRow("lock held elsewhere") << two << "tester" << true
+                                         << QStringLiteral("Zapis danych niemożliwy.") + Cr +
+                                                QStringLiteral(
+                                                    "Dostęp do danych zablokowany przez: jan z stanowisko3.") +
+                                                Cr +
+                                                QStringLiteral("Poczekaj aż zostanie zwolniony i spróbuj ponownie.")
+                                         << false << true << 0;
+    QTest::newRow("no user name") << two << "  " << false << "" << false << true << 0;
 }
 
-void TestDniWolne::readAndNormalise()
+void TestDniWolne::reading()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, userName);
+    QFETCH(bool, lockHeld);
+    QFETCH(QString, message);
+    QFETCH(bool, loaded);
+    QFETCH(bool, ending);
+    QFETCH(int, count);
+    Env env;
+    env.State.UserName = userName;
+    if (file != "none") QVERIFY(WriteFile(env.FreeDaysPath(), file));
+    std::optional<HeldLock> other;
+    if (lockHeld) {
+        other.emplace(env.State.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
+                      QStringLiteral("jan z stanowisko3"));
+        QVERIFY(other->Held());
+    }
+    env.State.FreeDaysLoaded = !loaded;
+    WczytajDniWolne(env.State);
+    QCOMPARE(env.Ui.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(env.State.FreeDaysLoaded, loaded);
+    QCOMPARE(env.State.ProgramEnding, ending);
+    QCOMPARE(env.State.FreeDays.Count(), count);
+    QCOMPARE(env.State.FreeDaysLockHandle, -1);
+    if (file == "none") // no lock was asked for: the lock folder was never made
+        QVERIFY(!QDir(env.State.DataDir()).exists(QStringLiteral("BLOKADY")));
+    else if (!lockHeld && !ending)
+        QVERIFY(env.LockFree());
+}
+
+void TestDniWolne::normalise()
 {
     Env env;
-    QVERIFY(WriteFile(env.FreeDaysPath(), QByteArray()));
-    WczytajDniWolne(env.State);
-    QVERIFY(env.State.FreeDaysLoaded);
-    QCOMPARE(env.State.FreeDays.Count(), 0);
-
-    const QByteArray file =
-        record(minuteOf(2007, 5, 1), cp1250("Święto Pracy"), 0) + record(minuteOf(2012, 2, 29), "Dzien przestepny", 1);
+    const QByteArray file = record(minuteOf(2007, 5, 1), cp1250("Święto Pracy"), 0) +
+                            record(minuteOf(2012, 2, 29) + 600, "Dzien przestepny", 1);
     QVERIFY(WriteFile(env.FreeDaysPath(), file));
     WczytajDniWolne(env.State);
-    QVERIFY(env.Ui.Entries().isEmpty());
-    QVERIFY(env.State.FreeDaysLoaded);
     const FreeDayList& days = env.State.FreeDays;
-    QCOMPARE(days.Count(), 2);
     QCOMPARE(days.Dates, (QVector<int32_t>{minuteOf(2000, 5, 1), minuteOf(2000, 2, 29)}));
     QCOMPARE(days.Years, (QVector<int32_t>{7, 12}));
     QCOMPARE(days.Recurring, (QVector<uint8_t>{0, 1}));
     QCOMPARE(days.Names.first(), QStringLiteral("Święto Pracy"));
-    QCOMPARE(env.State.FreeDaysLockHandle, -1);
-    QVERIFY(env.LockFree());
-}
-
-void TestDniWolne::badRecord_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("kept");
-
-    QTest::newRow("blank description") << record(0, "A", 0) + record(10, "   ", 0) << 1;
-    QTest::newRow("negative date") << record(-5, "A", 0) << 0;
-}
-
-void TestDniWolne::badRecord()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(int, kept);
-    Env env;
-    QVERIFY(WriteFile(env.FreeDaysPath(), file));
-    WczytajDniWolne(env.State);
-    QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Błędny plik. Odczyt danych dni wolnych anulowany."));
-    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
-    QVERIFY(!env.State.FreeDaysLoaded);
-    QVERIFY(!env.State.ProgramEnding);
-    QCOMPARE(env.State.FreeDays.Count(), kept);
-    QCOMPARE(env.State.FreeDaysLockHandle, -1);
-    QVERIFY(env.LockFree());
-}
-
-void TestDniWolne::lockRefused()
-{
-    Env env;
-    QVERIFY(WriteFile(env.FreeDaysPath(), record(0, "A", 1)));
-    HeldLock other(env.State.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
-                   QStringLiteral("jan z stanowisko3"));
-    QVERIFY(other.Held());
-    WczytajDniWolne(env.State);
-    QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Zapis danych niemożliwy.") + Cr +
-                                    QStringLiteral("Dostęp do danych zablokowany przez: jan z stanowisko3.") + Cr +
-                                    QStringLiteral("Poczekaj aż zostanie zwolniony i spróbuj ponownie."));
-    QVERIFY(env.State.ProgramEnding);
-    QVERIFY(!env.State.FreeDaysLoaded);
-    QCOMPARE(env.State.FreeDays.Count(), 0);
-}
-
-void TestDniWolne::noUserName()
-{
-    Env env;
-    env.State.UserName = QStringLiteral("   ");
-    QVERIFY(WriteFile(env.FreeDaysPath(), record(0, "A", 1)));
-    WczytajDniWolne(env.State);
-    QVERIFY(env.State.ProgramEnding);
-    QVERIFY(env.Ui.Entries().isEmpty());
-    QVERIFY(!env.State.FreeDaysLoaded);
 }
 
 void TestDniWolne::matching_data()

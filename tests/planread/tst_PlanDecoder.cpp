@@ -3,8 +3,11 @@
 
 #include "plan/PlanDecoder.h"
 #include "plan/PlanReader.h"
+#include "plan/TimeText.h"
 
 #include <QTest>
+
+Q_DECLARE_METATYPE(StoredSlot)
 
 class TestPlanDecoder : public QObject
 {
@@ -15,18 +18,8 @@ private slots:
     void decode();
     void probe_data();
     void probe();
-    void storedValues();
-    void shownTime_data();
-    void shownTime();
-    void breakFields_data();
-    void breakFields();
-    void allowances_data();
-    void allowances();
-    void legacyLeavesUpperSlots();
-    void weeklyTimes_data();
-    void weeklyTimes();
-    void weekdayKinds_data();
-    void weekdayKinds();
+    void scheduleFields_data();
+    void scheduleFields();
 };
 
 namespace {
@@ -86,8 +79,6 @@ void TestPlanDecoder::decode_data()
         << withMark(week, -84).Build() << false << false << ok << -1LL << 108LL << dayDigits("0123456");
     QTest::newRow("one-day plan") << SchedulePlanFile(5, 5, "3").Build() << false << false << ok << -1LL << 112LL
                                   << dayDigits("3");
-    QTest::newRow("range from day 0") << SchedulePlanFile(0, 1, "10").Build() << false << false << ok << -1LL << 112LL
-                                      << dayDigits("10");
     QTest::newRow("last day 18500") << SchedulePlanFile(18499, 18500, "01").Build() << false << false << ok << -1LL
                                     << 112LL << dayDigits("01");
     QTest::newRow("last day 18501") << SchedulePlanFile(18500, 18501, "01").Build() << false << false
@@ -98,8 +89,6 @@ void TestPlanDecoder::decode_data()
                                               << int(PlanDamage::LastDayBeforeFirst) << 104LL << 0LL << Bytes();
     QTest::newRow("day byte 7 stops the table") << SchedulePlanFile(10, 13, "0173").Build() << false << false
                                                 << int(PlanDamage::BadDayByte) << 114LL << 112LL << dayDigits("01");
-    QTest::newRow("day byte far above 6") << SchedulePlanFile(10, 10, "\xcf").Build() << false << false
-                                          << int(PlanDamage::BadDayByte) << 112LL << 112LL << Bytes();
     const Bytes full = week.Build();
     QTest::newRow("header word 0 = file length")
         << withWord0(full, int32_t(full.size())) << false << false << ok << -1LL << 112LL << dayDigits("0123456");
@@ -172,7 +161,7 @@ void TestPlanDecoder::probe_data()
     PlanFile currentWeekly = WeeklyPlanFile(0, 6, {1, 2, 2, 2, 2, 2, 1});
     currentWeekly.Flags = 0x02; // free days taken into account, kind bit clear
     QTest::newRow("mark -88, weekly") << currentWeekly.Build() << true << weekly;
-    for (int32_t mark : {0, 12, 85, -87, 89}) {
+    for (int32_t mark : {0, 12, -87}) {
         PlanFile legacy = SchedulePlanFile(0, 2, "014", true);
         legacy.Slots[0].Entry = int16_t(mark & 0xffff);
         legacy.Slots[1].Entry = int16_t(mark >> 16);
@@ -201,231 +190,53 @@ void TestPlanDecoder::probe()
     QCOMPARE(fromHead.Kind, probe.Kind);
 }
 
-void TestPlanDecoder::storedValues()
+void TestPlanDecoder::scheduleFields_data()
 {
-    PlanFile file = SchedulePlanFile(7000, 7001, "50");
-    file.Header = {0, 12, 0, 45, -960};
-    file.Slots[0] = {420, 900, 660, 680};
-    file.Slots[6] = {1320, 360, -1, -1};
-    file.Tolerances = {15, 120, 45, 30, 0, 0, 0};
-    file.Flags = 0x03;
-    file.DayStart = 390;
-    const DecodedPlan plan = DecodePlan(file.Build());
-    QVERIFY(plan.Ok());
-    QCOMPARE(plan.Format, PlanFormat::Current);
-    QCOMPARE(plan.Kind, PlanKind::SchedulePlan);
-    QCOMPARE(plan.FormatMark, -88);
-    QCOMPARE(plan.RecordLength, 90);
-    QCOMPARE(plan.Header[3], 45);
-    QCOMPARE(plan.DailyNorm(), 480);
-    QCOMPARE(plan.Schedules[0].Entry, int16_t(420));
-    QCOMPARE(plan.Schedules[0].BreakTo, int16_t(680));
-    QCOMPARE(plan.Schedules[6].Entry, int16_t(1320));
-    QCOMPARE(plan.Schedules[6].Exit, int16_t(360));
-    QCOMPARE(plan.Schedules[6].BreakFrom, int16_t(-1));
-    QCOMPARE(plan.Tolerances[1], int16_t(120));
-    QCOMPARE(plan.Tolerances[3], int16_t(30));
-    QVERIFY(plan.IncludeFreeDays());
-    QVERIFY(plan.HasDayStart);
-    QCOMPARE(plan.DayStart, 390);
-    QCOMPARE(plan.FirstDay, 7000);
-    QCOMPARE(plan.LastDay, 7001);
+    QTest::addColumn<bool>("legacy");
+    QTest::addColumn<StoredSlot>("slot3");
+    QTest::addColumn<int>("allowance");     // index of the allowance stored as 0, the others 00:45
+    QTest::addColumn<QStringList>("texts"); // entry, exit, break from, break to of slot 3; the four allowances
 
-    PlanFile old = SchedulePlanFile(20, 21, "44", true);
-    old.Slots[3] = {480, 960, 720, 750};
-    old.Tolerances = {5, 60, 30, 10, 0, 0, 0};
-    const DecodedPlan legacy = DecodePlan(old.Build());
-    QVERIFY(legacy.Ok());
-    QCOMPARE(legacy.Format, PlanFormat::Legacy);
-    QCOMPARE(legacy.Schedules[3].Exit, int16_t(960));
-    QCOMPARE(legacy.Schedules[3].BreakFrom, int16_t(720));
-    QCOMPARE(legacy.Tolerances[2], int16_t(30));
-    QCOMPARE(legacy.Schedules[4].Entry, EmptyTime);
-    QCOMPARE(legacy.FirstDay, 20);
-    QVERIFY(!legacy.HasDayStart);
+    const auto texts = [](const char* list) { return QString::fromLatin1(list).split(QLatin1Char('|')); };
+    QTest::newRow("a break; earlier entry 0 shown as 00:01")
+        << false << StoredSlot{420, 900, 720, 750} << 0 << texts("07:00|15:00|12:00|12:30|00:01|00:45|00:45|00:45");
+    QTest::newRow("equal break times shown empty; overtime 0 stays")
+        << false << StoredSlot{420, 900, 720, 720} << 1 << texts("07:00|15:00|||00:45|00:00|00:45|00:45");
+    QTest::newRow("no break; break time 0 stays")
+        << false << StoredSlot{-1, 900, -1, -1} << 2 << texts("|15:00|||00:45|00:45|00:00|00:45");
+    QTest::newRow("one break end; later exit 0 shown as 00:01")
+        << false << StoredSlot{0, 1439, -1, 750} << 3 << texts("00:00|23:59||12:30|00:45|00:45|00:45|00:01");
+    QTest::newRow("times beyond the day and negative") << false << StoredSlot{1440, 1440 + 75, -2, 32767} << 1
+                                                       << texts("00:00|01:15|23:58|18:07|00:45|00:00|00:45|00:45");
+    QTest::newRow("legacy: equal breaks, later exit 0")
+        << true << StoredSlot{1380, 420, 0, 0} << 3 << texts("23:00|07:00|||00:45|00:45|00:45|00:01");
 }
 
-void TestPlanDecoder::shownTime_data()
+void TestPlanDecoder::scheduleFields()
 {
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<bool>("minimumOneMinute");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value");
-
-    QTest::newRow("empty") << -1 << false << "" << -1;
-    QTest::newRow("empty allowance stays empty") << -1 << true << "" << -1;
-    QTest::newRow("midnight") << 0 << false << "00:00" << 0;
-    QTest::newRow("zero allowance shown as one minute") << 0 << true << "00:01" << 1;
-    QTest::newRow("padded") << 425 << false << "07:05" << 425;
-    QTest::newRow("last minute") << 1439 << false << "23:59" << 1439;
-    QTest::newRow("next day's midnight") << 1440 << false << "00:00" << 0;
-    QTest::newRow("next day's time") << 1440 + 75 << false << "01:15" << 75;
-    QTest::newRow("negative other than -1") << -2 << false << "23:58" << 1438;
-    QTest::newRow("largest 16-bit value") << 32767 << false << "18:07" << 1087;
-}
-
-void TestPlanDecoder::shownTime()
-{
-    QFETCH(int, stored);
-    QFETCH(bool, minimumOneMinute);
-    QFETCH(QString, text);
-    QFETCH(int, value);
-    const TimeField field = ShownTime(TestLibrary(), stored, minimumOneMinute);
-    QCOMPARE(field.Text, text);
-    QCOMPARE(field.Value, value);
-}
-
-void TestPlanDecoder::breakFields_data()
-{
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("to");
-    QTest::addColumn<QString>("fromText");
-    QTest::addColumn<QString>("toText");
-
-    QTest::newRow("no break") << -1 << -1 << ""
-                              << "";
-    QTest::newRow("equal times show no break") << 720 << 720 << ""
-                                               << "";
-    QTest::newRow("equal zeros show no break") << 0 << 0 << ""
-                                               << "";
-    QTest::newRow("a break") << 720 << 750 << "12:00"
-                             << "12:30";
-    QTest::newRow("only the end set") << -1 << 750 << ""
-                                      << "12:30";
-    QTest::newRow("break over midnight") << 1430 << 1450 << "23:50"
-                                         << "00:10";
-}
-
-void TestPlanDecoder::breakFields()
-{
-    QFETCH(int, from);
-    QFETCH(int, to);
-    QFETCH(QString, fromText);
-    QFETCH(QString, toText);
-    for (int slot : {0, 5}) {
-        PlanFile file = SchedulePlanFile(0, 0, "0");
-        file.Slots[slot] = {420, 900, int16_t(from), int16_t(to)};
-        ScheduleFields fields;
-        ShowScheduleTimes(TestLibrary(), DecodePlan(file.Build()), fields);
-        QCOMPARE(fields.Slots[slot][EntryColumn].Text, QStringLiteral("07:00"));
-        QCOMPARE(fields.Slots[slot][ExitColumn].Text, QStringLiteral("15:00"));
-        QCOMPARE(fields.Slots[slot][BreakFromColumn].Text, fromText);
-        QCOMPARE(fields.Slots[slot][BreakToColumn].Text, toText);
-    }
-}
-
-void TestPlanDecoder::allowances_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("earlier entry 0 -> one minute") << 0 << 0 << "00:01";
-    QTest::newRow("overtime 0 stays") << 1 << 0 << "00:00";
-    QTest::newRow("break time 0 stays") << 2 << 0 << "00:00";
-    QTest::newRow("later exit 0 -> one minute") << 3 << 0 << "00:01";
-    QTest::newRow("earlier entry empty") << 0 << -1 << "";
-    QTest::newRow("later exit 00:20") << 3 << 20 << "00:20";
-    QTest::newRow("overtime 2 h") << 1 << 120 << "02:00";
-}
-
-void TestPlanDecoder::allowances()
-{
-    QFETCH(int, index);
-    QFETCH(int, stored);
-    QFETCH(QString, text);
-    for (bool legacy : {false, true}) {
-        PlanFile file = SchedulePlanFile(0, 0, "0", legacy);
-        file.Tolerances.fill(45);
-        file.Tolerances[index] = int16_t(stored);
-        ScheduleFields fields;
-        ShowScheduleTimes(TestLibrary(), DecodePlan(file.Build()), fields);
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(fields.Pozostale[i].Text, i == index ? text : QStringLiteral("00:45"));
-    }
-}
-
-void TestPlanDecoder::legacyLeavesUpperSlots()
-{
-    PlanFile file = SchedulePlanFile(0, 0, "0", true);
-    for (int slot = 0; slot < 4; ++slot)
-        file.Slots[slot] = {int16_t(360 + slot), 900, 700, 720};
+    QFETCH(bool, legacy);
+    QFETCH(StoredSlot, slot3);
+    QFETCH(int, allowance);
+    QFETCH(QStringList, texts);
+    PlanFile file = SchedulePlanFile(0, 0, "0", legacy);
+    file.Slots[3] = slot3;
+    file.Tolerances.fill(45);
+    file.Tolerances[allowance] = 0;
     ScheduleFields fields;
-    const TimeField before{QStringLiteral("09:09"), 549};
-    for (auto& row : fields.Slots)
-        row.fill(before);
+    const TimeField kept{QStringLiteral("09:09"), 549};
+    fields.Slots[5].fill(kept);
     ShowScheduleTimes(TestLibrary(), DecodePlan(file.Build()), fields);
-    for (int slot = 0; slot < 4; ++slot)
-        QCOMPARE(fields.Slots[slot][EntryColumn].Value, 360 + slot);
-    for (int slot = 4; slot < 7; ++slot) {
-        for (const TimeField& field : fields.Slots[slot])
-            QCOMPARE(field, before);
-    }
-}
-
-void TestPlanDecoder::weeklyTimes_data()
-{
-    QTest::addColumn<Bytes>("file");
-    QTest::addColumn<QString>("norm");
-    QTest::addColumn<int>("normValue");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<int>("startValue");
-
-    PlanFile weekly = WeeklyPlanFile(0, 6, {1, 2, 2, 2, 2, 2, 1});
-    weekly.Header[4] = 480 - 1440;
-    weekly.DayStart = 450;
-    QTest::newRow("mark -88: start of day stored") << weekly.Build() << "08:00" << 480 << "07:30" << 450;
-    weekly.Mark = -84;
-    QTest::newRow("mark -84: start of day 0") << weekly.Build() << "08:00" << 480 << "00:00" << 0;
-    weekly.Mark = 88;
-    weekly.DayStart = 1500;
-    weekly.Header[4] = 600;
-    QTest::newRow("values beyond a day") << weekly.Build() << "10:00" << 600 << "01:00" << 1500;
-    PlanFile legacy = WeeklyPlanFile(0, 6, {4, 2, 2, 2, 2, 2, 4}, true);
-    legacy.Header[4] = 450 - 1440;
-    QTest::newRow("legacy: start of day 00:00") << legacy.Build() << "07:30" << 450 << "00:00" << 0;
-}
-
-void TestPlanDecoder::weeklyTimes()
-{
-    QFETCH(Bytes, file);
-    QFETCH(QString, norm);
-    QFETCH(int, normValue);
-    QFETCH(QString, start);
-    QFETCH(int, startValue);
-    ScheduleFields fields;
-    fields.StartDnia = {QStringLiteral("05:00"), 300};
-    ShowWeeklyTimes(TestLibrary(), DecodePlan(file), fields);
-    QCOMPARE(fields.Norma.Text, norm);
-    QCOMPARE(fields.Norma.Value, normValue);
-    QCOMPARE(fields.StartDnia.Text, start);
-    QCOMPARE(fields.StartDnia.Value, startValue);
-}
-
-void TestPlanDecoder::weekdayKinds_data()
-{
-    QTest::addColumn<Bytes>("file");
-    QTest::addColumn<Bytes>("kinds");
-
-    QTest::newRow("current: kept as stored")
-        << WeeklyPlanFile(0, 6, {0, 1, 2, 3, 4, 200, 2}).Build() << Bytes("\x00\x01\x02\x03\x04\xc8\x02", 7);
-    QTest::newRow("legacy: 4 free, others working")
-        << WeeklyPlanFile(0, 6, {4, 0, 1, 2, 3, 5, 4}, true).Build() << Bytes("\x01\x02\x02\x02\x02\x02\x01", 7);
-    QTest::newRow("weekday bytes cut off keep the earlier kinds")
-        << withWord0(resized(WeeklyPlanFile(0, 0, {2, 1, 2, 1, 2, 1, 2}).Build(), 115), 0)
-        << Bytes("\x02\x01\x02\x09\x09\x09\x09", 7);
-}
-
-void TestPlanDecoder::weekdayKinds()
-{
-    QFETCH(Bytes, file);
-    QFETCH(Bytes, kinds);
-    const PlanProbe probe = ProbePlanBytes(file);
-    const DecodedPlan plan = DecodePlanAs(file, file.size(), probe.Format, PlanKind::WeeklyPlan);
-    std::array<uint8_t, 7> before;
-    before.fill(9);
-    const std::array<uint8_t, 7> result = WeekdayKindsOf(plan, before);
-    QCOMPARE(Bytes(reinterpret_cast<const char*>(result.data()), 7), kinds);
+    QStringList shown;
+    for (const TimeField& field : fields.Slots[3])
+        shown.append(field.Text);
+    for (const TimeField& field : fields.Pozostale)
+        shown.append(field.Text);
+    QCOMPARE(shown, texts);
+    // Every shown time keeps its minute of the day as the field's value.
+    for (const TimeField& field : fields.Slots[3])
+        QCOMPARE(field.Value, field.Text.isEmpty() ? -1 : GodzinaNaMinuty(field.Text));
+    // The old layout has no slot 5: its fields keep what they showed.
+    QCOMPARE(fields.Slots[5][EntryColumn] == kept, legacy);
 }
 
 QTEST_GUILESS_MAIN(TestPlanDecoder)

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
@@ -25,24 +26,14 @@ class TestPlanReaders : public QObject
 private slots:
     void listPlans_data();
     void listPlans();
-    void listPlansWithoutFolder();
-    void probe_data();
-    void probe();
-    void probeFailures_data();
-    void probeFailures();
-    void badPlansFolder_data();
-    void badPlansFolder();
+    void messages_data();
+    void messages();
     void readSchedulePlan();
     void silentFailures_data();
     void silentFailures();
     void damagedDayTableFilledUpToTheBadDay();
     void readWeeklyPlan();
-    void weeklyRangeFailures_data();
-    void weeklyRangeFailures();
-    void readLegacySchedulePlan();
-    void readLegacyWeeklyPlan();
-    void lockRefused_data();
-    void lockRefused();
+    void readLegacyPlans();
     void openFailure();
     void probeAndRead();
     void demoLegacyPlans();
@@ -117,144 +108,108 @@ void TestPlanReaders::listPlans()
     QVERIFY(!env.State.ProgramEnding);
 }
 
-void TestPlanReaders::listPlansWithoutFolder()
+void TestPlanReaders::messages_data()
 {
-    Env env;
-    QVERIFY(QDir(env.PlansDir()).removeRecursively());
-    QVERIFY(ListPlans(env.State).isEmpty());
-    QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Brak dostepu do plików planu pracy."));
-    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
-    QVERIFY(env.State.ProgramEnding);
-}
-
-void TestPlanReaders::probe_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<bool>("current");
-
-    QTest::newRow("current schedule") << SchedulePlanFile(0, 3, "0123").Build() << 1 << true;
-    QTest::newRow("current weekly") << WeeklyPlanFile(0, 3, {1, 2, 2, 2, 2, 2, 1}).Build() << 0 << true;
-    QTest::newRow("legacy schedule") << SchedulePlanFile(0, 3, "0124", true).Build() << 1 << false;
-    QTest::newRow("legacy weekly") << WeeklyPlanFile(0, 3, {4, 2, 2, 2, 2, 2, 4}, true).Build() << 0 << false;
-    QTest::newRow("short file: weekly, legacy") << QByteArray(10, '\x01') << 0 << false;
-}
-
-void TestPlanReaders::probe()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(int, kind);
-    QFETCH(bool, current);
-    Env env;
-    QVERIFY(env.Put(QStringLiteral("P.PLN"), file));
-    env.State.IsCurrentFormat = !current;
-    PlanWindowEffects effects;
-    QCOMPARE(int(ProbePlanKind(env.State, QStringLiteral("P"), &effects)), kind);
-    QCOMPARE(env.State.IsCurrentFormat, current);
-    QVERIFY(env.Ui.Entries().isEmpty());
-    QVERIFY(!effects.ShowNoPlanEntry);
-    QCOMPARE(env.State.PlanLockHandle, -1); // the probe takes no lock
-}
-
-void TestPlanReaders::probeFailures_data()
-{
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<QByteArray>("file"); // empty: none
     QTest::addColumn<bool>("removeFolder");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("missing file") << false << QStringLiteral("Plik BRAK nieistnieje \r");
-    QTest::newRow("missing plans folder") << true << QStringLiteral("Nieprawidłowa ścieżka dostępu do planu pracy.");
-}
-
-void TestPlanReaders::probeFailures()
-{
-    QFETCH(bool, removeFolder);
-    QFETCH(QString, message);
-    Env env;
-    if (removeFolder) QVERIFY(QDir(env.PlansDir()).removeRecursively());
-    PlanWindowEffects effects;
-    QCOMPARE(int(ProbePlanKind(env.State, QStringLiteral("BRAK"), &effects)), int(ProbeFailed));
-    QCOMPARE(env.Ui.OnlyText(), message);
-    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
-    QVERIFY(effects.ShowNoPlanEntry);
-}
-
-void TestPlanReaders::badPlansFolder_data()
-{
-    QTest::addColumn<QString>("reader");
+    QTest::addColumn<bool>("lockHeld"); // another process holds the plan's lock
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("noPlanEntry");
 
     const QString badPath = QStringLiteral("Nieprawidłowa ścieżka dostępu do planu pracy.");
-    QTest::newRow("schedule") << "schedule" << badPath << true;
-    QTest::newRow("legacy schedule") << "legacy schedule" << badPath << true;
-    // The weekly readers meet the missing folder in the range service.
-    QTest::newRow("weekly") << "weekly" << QStringLiteral("Błąd operacji dyskowej.") << false;
-    QTest::newRow("legacy weekly") << "legacy weekly" << QStringLiteral("Błąd operacji dyskowej.") << false;
+    const QString locked = QStringLiteral("Plan pracy: P jest zablokowana przez: jan z stanowisko3.") + Cr +
+                           QStringLiteral("Edycja planu pracy niemożliwa.");
+    const QByteArray schedule = SchedulePlanFile(0, 2, "012").Build();
+    const QByteArray weekly = WeeklyPlanFile(0, 6, {1, 2, 2, 2, 2, 2, 1}).Build();
+    QByteArray outOfFrame = weekly;
+    outOfFrame.replace(0, 4, QByteArray("\x10\x00\x00\x00", 4)); // header word 0 off the area section
+
+    QTest::newRow("list: no plans folder")
+        << "list" << QByteArray() << true << false << QStringLiteral("Brak dostepu do plików planu pracy.") << false;
+    QTest::newRow("probe: no plans folder") << "probe" << schedule << true << false << badPath << true;
+    QTest::newRow("probe: no file") << "probe" << QByteArray() << false << false
+                                    << QStringLiteral("Plik P nieistnieje ") + Cr << true;
+    QTest::newRow("schedule: no plans folder") << "schedule" << schedule << true << false << badPath << true;
+    QTest::newRow("legacy schedule: no plans folder")
+        << "legacy schedule" << schedule << true << false << badPath << true;
+    // The weekly readers meet a missing folder or file in the range service.
+    QTest::newRow("weekly: no plans folder")
+        << "weekly" << weekly << true << false << QStringLiteral("Błąd operacji dyskowej.") << false;
+    QTest::newRow("legacy weekly: no file")
+        << "legacy weekly" << QByteArray() << false << false << QStringLiteral("Błąd operacji dyskowej.") << false;
+    QTest::newRow("weekly: area section out of frame")
+        << "weekly" << outOfFrame << false << false << QStringLiteral("Błąd struktury bazy danych.") << false;
+    for (const char* reader : {"schedule", "weekly", "legacy schedule", "legacy weekly"}) {
+        const QByteArray file = QByteArray(reader).endsWith("weekly") ? weekly : schedule;
+        QTest::addRow("%s: plan locked", reader) << reader << file << false << true << locked << false;
+    }
 }
 
-void TestPlanReaders::badPlansFolder()
+void TestPlanReaders::messages()
 {
-    QFETCH(QString, reader);
+    QFETCH(QString, routine);
+    QFETCH(QByteArray, file);
+    QFETCH(bool, removeFolder);
+    QFETCH(bool, lockHeld);
     QFETCH(QString, message);
     QFETCH(bool, noPlanEntry);
     Env env;
-    QVERIFY(QDir(env.PlansDir()).removeRecursively());
+    if (!file.isEmpty()) QVERIFY(env.Put(QStringLiteral("P.PLN"), file));
+    if (removeFolder) QVERIFY(QDir(env.PlansDir()).removeRecursively());
+    std::optional<HeldLock> other;
+    if (lockHeld) {
+        other.emplace(env.State.DataDir(), QStringLiteral("PlnEdit"), QStringLiteral("P.PLN"),
+                      QStringLiteral("jan z stanowisko3"));
+        QVERIFY(other->Held());
+    }
     PlanWindowEffects effects;
-    QVERIFY(!readerFor(reader)(env.State, QStringLiteral("P"), &effects));
+    bool ok = true;
+    if (routine == QLatin1String("list"))
+        ok = !ListPlans(env.State).isEmpty();
+    else if (routine == QLatin1String("probe"))
+        ok = ProbePlanKind(env.State, QStringLiteral("P"), &effects) != ProbeFailed;
+    else
+        ok = readerFor(routine)(env.State, QStringLiteral("P"), &effects);
+    QVERIFY(!ok);
     QCOMPARE(env.Ui.OnlyText(), message);
+    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
     QCOMPARE(effects.ShowNoPlanEntry, noPlanEntry);
+    QCOMPARE(env.State.ProgramEnding, routine == QLatin1String("list"));
+    if (routine == QLatin1String("list") || routine == QLatin1String("probe")) return;
+    // A reader takes the lock first and keeps it when it fails later.
+    QCOMPARE(env.State.PlanLockHandle == -1, lockHeld);
+    QCOMPARE(env.State.PlanLockState, env.State.PlanLockHandle);
     QVERIFY(effects.CommandButtonsDisabled);
-    QVERIFY(env.State.PlanLockHandle != -1); // the lock comes first and stays
+    QVERIFY(!effects.RangeShown);
 }
 
 void TestPlanReaders::readSchedulePlan()
 {
     Env env;
     PlanFile file = SchedulePlanFile(8766, 8772, "0125364"); // 2024-01-01 .. 2024-01-07
-    file.Slots[0] = {420, 900, 660, 680};
     file.Slots[1] = {1320, 360, 120, 120};
     file.Slots[4] = {0, 0, 0, 0}; // the free-day slot, stored as zeros
-    file.Slots[6] = {450, 930, -1, 700};
     file.Tolerances = {0, 90, 30, 0, 0, 0, 0};
     QVERIFY(env.Put(QStringLiteral("Zmiana.PLN"), file.Build()));
     env.State.PlanModified = true;
     PlanWindowEffects effects;
     QVERIFY(ReadSchedulePlan(env.State, QStringLiteral("Zmiana"), &effects));
     QVERIFY(env.Ui.Entries().isEmpty());
-
     const ProgramState& s = env.State;
     QCOMPARE(s.Plan.Name, QStringLiteral("Zmiana"));
-    QCOMPARE(s.Plan.Kind, PlanKind::SchedulePlan);
     QCOMPARE(s.Plan.FirstDay, 8766);
     QCOMPARE(s.Plan.LastDay, 8772);
-    QCOMPARE(s.Plan.Days.Slots(), (QVector<int32_t>{0, 1, 2, 5, 3, 6, 4}));
     QCOMPARE(s.Plan.Days.FirstDay(), 8766);
+    QCOMPARE(s.Plan.Days.Slots(), (QVector<int32_t>{0, 1, 2, 5, 3, 6, 4}));
     QCOMPARE(s.Plan.Schedules[1].Exit, int16_t(360));
-    QCOMPARE(s.Plan.Tolerances[1], int16_t(90));
-
-    const auto text = [&](int slot, int column) { return s.Fields.Slots[slot][column].Text; };
-    QCOMPARE(text(0, EntryColumn), QStringLiteral("07:00"));
-    QCOMPARE(text(0, BreakToColumn), QStringLiteral("11:20"));
-    QCOMPARE(text(1, ExitColumn), QStringLiteral("06:00"));
-    QCOMPARE(text(1, BreakFromColumn), QString()); // equal break times
-    QCOMPARE(text(1, BreakToColumn), QString());
-    QCOMPARE(text(4, EntryColumn), QStringLiteral("00:00"));
-    QCOMPARE(text(4, BreakFromColumn), QString());
-    QCOMPARE(text(6, BreakFromColumn), QString());
-    QCOMPARE(text(6, BreakToColumn), QStringLiteral("11:40"));
-    QCOMPARE(s.Fields.Pozostale[0], (TimeField{QStringLiteral("00:01"), 1}));
+    QCOMPARE(s.Fields.Slots[1][ExitColumn].Text, QStringLiteral("06:00"));
+    QCOMPARE(s.Fields.Slots[1][BreakFromColumn].Text, QString());
+    QCOMPARE(s.Fields.Slots[4][EntryColumn].Text, QStringLiteral("00:00"));
     QCOMPARE(s.Fields.Pozostale[1], (TimeField{QStringLiteral("01:30"), 90}));
-    QCOMPARE(s.Fields.Pozostale[3], (TimeField{QStringLiteral("00:01"), 1}));
-
-    QVERIFY(s.SchedulesFilled);
-    QVERIFY(s.SchedulePlanShown);
-    QVERIFY(!s.PlanModified);
+    QVERIFY(s.SchedulesFilled && s.SchedulePlanShown && !s.PlanModified);
     QVERIFY(s.PlanLockHandle != -1);
-    QCOMPARE(s.PlanLockState, s.PlanLockHandle);
-    QVERIFY(!effects.CommandButtonsDisabled);
-    QVERIFY(effects.RangeShown);
-    QVERIFY(effects.MonthRedrawn);
-    QVERIFY(!effects.ShowNoPlanEntry);
+    QVERIFY(!effects.CommandButtonsDisabled && effects.RangeShown && effects.MonthRedrawn);
 }
 
 void TestPlanReaders::silentFailures_data()
@@ -332,142 +287,51 @@ void TestPlanReaders::readWeeklyPlan()
     QVERIFY(ReadWeeklyPlan(env.State, QStringLiteral("Tydzien"), &effects));
     QVERIFY(env.Ui.Entries().isEmpty());
     const ProgramState& s = env.State;
-    QCOMPARE(s.PlanRangeStatus, uint8_t(0));
     QCOMPARE(s.Plan.FirstDay, 8766);
     QCOMPARE(s.Plan.LastDay, 9131);
     QCOMPARE(s.Plan.WeekdayKinds, (std::array<uint8_t, 7>{0, 1, 2, 3, 255, 7, 2}));
     QVERIFY(s.Plan.IncludeFreeDays);
     QCOMPARE(s.Plan.DailyNorm, 450);
-    QCOMPARE(s.Plan.DayStart, 360);
     QCOMPARE(s.Fields.Norma, (TimeField{QStringLiteral("07:30"), 450}));
     QCOMPARE(s.Fields.StartDnia, (TimeField{QStringLiteral("06:00"), 360}));
-    QCOMPARE(s.Plan.Kind, PlanKind::WeeklyPlan);
-    QVERIFY(!s.PlanModified);
-    QVERIFY(!s.SchedulePlanShown);
-    QVERIFY(s.PlanLockHandle != -1);
-    QVERIFY(effects.RangeShown);
-    QVERIFY(effects.WeekdayCellsPainted);
-    QVERIFY(!effects.CommandButtonsDisabled);
+    QVERIFY(!s.PlanModified && !s.SchedulePlanShown);
+    QVERIFY(!effects.CommandButtonsDisabled && effects.RangeShown && effects.WeekdayCellsPainted);
 
-    // The free-days flag is cleared first: a plan without it leaves it clear.
+    // Without a start-of-day word the day starts at 0.
     ReleaseLock(env.State, env.State.PlanLockHandle);
-    file.Flags = 0;
+    file.Mark = -84;
     QVERIFY(env.Put(QStringLiteral("Tydzien.PLN"), file.Build()));
     QVERIFY(ReadWeeklyPlan(env.State, QStringLiteral("Tydzien")));
-    QVERIFY(!env.State.Plan.IncludeFreeDays);
+    QCOMPARE(env.State.Fields.StartDnia, (TimeField{QStringLiteral("00:00"), 0}));
 }
 
-void TestPlanReaders::weeklyRangeFailures_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("missing file") << QByteArray() << 1 << QStringLiteral("Błąd operacji dyskowej.");
-    QByteArray badSection = WeeklyPlanFile(0, 30, {1, 2, 2, 2, 2, 2, 1}).Build();
-    badSection.replace(0, 4, QByteArray("\x10\x00\x00\x00", 4)); // header word 0 off the section
-    QTest::newRow("area section out of frame") << badSection << 2 << QStringLiteral("Błąd struktury bazy danych.");
-}
-
-void TestPlanReaders::weeklyRangeFailures()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(int, status);
-    QFETCH(QString, message);
-    Env env;
-    if (!file.isEmpty()) QVERIFY(env.Put(QStringLiteral("W.PLN"), file));
-    env.State.Plan.IncludeFreeDays = true;
-    PlanWindowEffects effects;
-    QVERIFY(!ReadWeeklyPlan(env.State, QStringLiteral("W"), &effects));
-    QCOMPARE(int(env.State.PlanRangeStatus), status);
-    QCOMPARE(env.Ui.OnlyText(), message);
-    QVERIFY(!env.State.Plan.IncludeFreeDays);
-    QVERIFY(!effects.RangeShown);
-    QVERIFY(effects.CommandButtonsDisabled);
-}
-
-void TestPlanReaders::readLegacySchedulePlan()
+void TestPlanReaders::readLegacyPlans()
 {
     Env env;
-    PlanFile file = SchedulePlanFile(3000, 3004, "04321", true);
-    file.Slots[0] = {360, 840, 600, 615};
-    file.Slots[3] = {1380, 420, 0, 0};
-    file.Tolerances = {10, 60, 20, 0, 0, 0, 0};
-    QVERIFY(env.Put(QStringLiteral("Stary.PLN"), file.Build()));
+    PlanFile schedule = SchedulePlanFile(3000, 3004, "04321", true);
+    schedule.Slots[3] = {1380, 420, 0, 0};
+    QVERIFY(env.Put(QStringLiteral("Stary.PLN"), schedule.Build()));
     const TimeField kept{QStringLiteral("08:08"), 488};
-    for (int slot = 4; slot < 7; ++slot)
-        env.State.Fields.Slots[slot].fill(kept);
-    env.State.Plan.Schedules[5] = {1, 2, 3, 4};
-    PlanWindowEffects effects;
-    QVERIFY(ReadLegacySchedulePlan(env.State, QStringLiteral("Stary"), &effects));
-    QVERIFY(env.Ui.Entries().isEmpty());
+    env.State.Fields.Slots[5].fill(kept);
+    QVERIFY(ReadLegacySchedulePlan(env.State, QStringLiteral("Stary")));
     const ProgramState& s = env.State;
     QCOMPARE(s.Plan.Days.Slots(), (QVector<int32_t>{0, 4, 3, 2, 1}));
-    QCOMPARE(s.Fields.Slots[0][BreakFromColumn].Text, QStringLiteral("10:00"));
     QCOMPARE(s.Fields.Slots[3][ExitColumn].Text, QStringLiteral("07:00"));
-    QCOMPARE(s.Fields.Slots[3][BreakFromColumn].Text, QString());
-    QCOMPARE(s.Fields.Pozostale[3], (TimeField{QStringLiteral("00:01"), 1}));
-    for (int slot = 4; slot < 7; ++slot) {
-        for (const TimeField& field : s.Fields.Slots[slot])
-            QCOMPARE(field, kept);
-    }
-    QCOMPARE(s.Plan.Schedules[5].Exit, int16_t(2));
+    QCOMPARE(s.Fields.Slots[5], (std::array<TimeField, 4>{kept, kept, kept, kept}));
     QVERIFY(s.SchedulePlanShown);
-    QVERIFY(effects.MonthRedrawn);
-}
 
-void TestPlanReaders::readLegacyWeeklyPlan()
-{
-    Env env;
-    PlanFile file = WeeklyPlanFile(100, 200, {4, 0, 1, 2, 3, 5, 4}, true);
-    file.Flags = 0x02;
-    file.Header[4] = 480 - 1440;
-    QVERIFY(env.Put(QStringLiteral("StaryT.PLN"), file.Build()));
+    PlanFile weekly = WeeklyPlanFile(100, 200, {4, 0, 1, 2, 3, 5, 4}, true);
+    weekly.Flags = 0x02;
+    weekly.Header[4] = 480 - 1440;
+    QVERIFY(env.Put(QStringLiteral("StaryT.PLN"), weekly.Build()));
     env.State.Fields.StartDnia = {QStringLiteral("06:00"), 360};
-    env.State.Plan.DayStart = 360;
     QVERIFY(ReadLegacyWeeklyPlan(env.State, QStringLiteral("StaryT")));
     QVERIFY(env.Ui.Entries().isEmpty());
-    const ProgramState& s = env.State;
     QCOMPARE(s.Plan.WeekdayKinds, (std::array<uint8_t, 7>{1, 2, 2, 2, 2, 2, 1}));
-    QCOMPARE(s.Plan.FirstDay, 100);
     QCOMPARE(s.Plan.LastDay, 200);
     QVERIFY(s.Plan.IncludeFreeDays);
     QCOMPARE(s.Plan.DailyNorm, 480);
-    QCOMPARE(s.Plan.DayStart, 0);
     QCOMPARE(s.Fields.StartDnia, (TimeField{QStringLiteral("00:00"), 0}));
-}
-
-void TestPlanReaders::lockRefused_data()
-{
-    QTest::addColumn<QString>("reader");
-    QTest::addColumn<QByteArray>("file");
-    for (const char* reader : {"schedule", "weekly", "legacy schedule", "legacy weekly"}) {
-        const bool legacy = QByteArray(reader).startsWith("legacy");
-        const QByteArray file = QByteArray(reader).endsWith("weekly")
-                                    ? WeeklyPlanFile(0, 6, {1, 2, 2, 2, 2, 2, 1}, legacy).Build()
-                                    : SchedulePlanFile(0, 2, "012", legacy).Build();
-        QTest::newRow(reader) << QString::fromLatin1(reader) << file;
-    }
-}
-
-void TestPlanReaders::lockRefused()
-{
-    QFETCH(QString, reader);
-    QFETCH(QByteArray, file);
-    Env env;
-    QVERIFY(env.Put(QStringLiteral("Zajety.PLN"), file));
-    HeldLock other(env.State.DataDir(), QStringLiteral("PlnEdit"), QStringLiteral("Zajety.PLN"),
-                   QStringLiteral("jan z stanowisko3"));
-    QVERIFY(other.Held());
-    env.State.PlanLockHandle = 77;
-    PlanWindowEffects effects;
-    QVERIFY(!readerFor(reader)(env.State, QStringLiteral("Zajety"), &effects));
-    QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Plan pracy: Zajety jest zablokowana przez: jan z stanowisko3.") + Cr +
-                                    QStringLiteral("Edycja planu pracy niemożliwa."));
-    QCOMPARE(env.State.PlanLockHandle, -1);
-    QCOMPARE(env.State.PlanLockState, -1);
-    QVERIFY(effects.CommandButtonsDisabled);
-    QVERIFY(!effects.RangeShown);
 }
 
 void TestPlanReaders::openFailure()
