@@ -21,18 +21,23 @@ AreaChain ExpandSchedulePlan(const AreaChainInput& input)
     AreaChain chain;
     const int32_t dayCount = input.LastDay >= input.FirstDay ? input.LastDay - input.FirstDay + 1 : 0;
     chain.DayIndex.resize(dayCount);
-    // A working day writes at most seven records.
-    chain.Areas.reserve(qsizetype(dayCount) * 7);
-    QVector<uint32_t>& areas = chain.Areas;
+    // A working day writes at most seven records; they are written in place
+    // and the vector cut to what was used.
+    chain.Areas.resize(qsizetype(dayCount) * 7);
+    uint32_t* const first = chain.Areas.data();
+    uint32_t* out = first;
+    uint32_t* const dayIndex = chain.DayIndex.data();
+    const int32_t* const daySlots = input.Slots.constData();
+    const int32_t slotCount = int32_t(input.Slots.size());
 
     int32_t lastEnd = -1;
     for (int32_t i = 0; i < dayCount; ++i) {
         const int32_t t = (input.FirstDay + i) * MinutesPerDay;
-        const int32_t slot = i < input.Slots.size() ? input.Slots.at(i) : 0;
+        const int32_t slot = i < slotCount ? daySlots[i] : 0;
         if (isFreeDaySlot(slot)) {
             const int32_t start = lastEnd < t ? t : lastEnd + 1;
-            areas.append(AreaWord(start, NotCounted, FirstOfDayBit));
-            chain.DayIndex[i] = uint32_t(start) & AreaStartMask;
+            *out++ = AreaWord(start, NotCounted, FirstOfDayBit);
+            dayIndex[i] = uint32_t(start) & AreaStartMask;
             lastEnd = start;
             continue;
         }
@@ -47,27 +52,28 @@ AreaChain ExpandSchedulePlan(const AreaChainInput& input)
 
         // The window reaches back to the previous day's last record: this day
         // takes its place (an earlier record it reaches shows up as an overlap).
-        if (lastEnd >= windowStart && !areas.isEmpty()) areas.removeLast();
+        if (lastEnd >= windowStart && out != first) --out;
         uint32_t workFlag = FirstOfDayBit;
         if (windowStart < workStart) {
-            areas.append(AreaWord(windowStart, PrivateStay, FirstOfDayBit));
-            chain.DayIndex[i] = uint32_t(windowStart) & AreaStartMask;
+            *out++ = AreaWord(windowStart, PrivateStay, FirstOfDayBit);
+            dayIndex[i] = uint32_t(windowStart) & AreaStartMask;
             workFlag = AfterEarlyEntryBit;
         } else {
-            chain.DayIndex[i] = uint32_t(workStart) & AreaStartMask;
+            dayIndex[i] = uint32_t(workStart) & AreaStartMask;
         }
-        areas.append(AreaWord(workStart, Work, workFlag));
+        *out++ = AreaWord(workStart, Work, workFlag);
         if (breakStart < breakEnd) {
-            areas.append(AreaWord(breakStart, Break));
-            areas.append(AreaWord(breakEnd, Work));
+            *out++ = AreaWord(breakStart, Break);
+            *out++ = AreaWord(breakEnd, Work);
         }
-        if (workEnd < overtimeEnd) areas.append(AreaWord(workEnd, Overtime));
-        if (overtimeEnd < closing) areas.append(AreaWord(overtimeEnd, PrivateStay));
-        areas.append(AreaWord(closing, NotCounted));
+        if (workEnd < overtimeEnd) *out++ = AreaWord(workEnd, Overtime);
+        if (overtimeEnd < closing) *out++ = AreaWord(overtimeEnd, PrivateStay);
+        *out++ = AreaWord(closing, NotCounted);
         lastEnd = closing;
     }
     // The final record closes the chain: not counted, marked like a day's first.
-    if (!areas.isEmpty()) areas.back() = AreaWord(lastEnd, NotCounted, FirstOfDayBit);
+    if (out != first) out[-1] = AreaWord(lastEnd, NotCounted, FirstOfDayBit);
+    chain.Areas.resize(out - first);
     return chain;
 }
 
@@ -89,9 +95,18 @@ QString AreaKindLabel(uint8_t kind)
     }
 }
 
-std::optional<AreaOverlap> FindAreaOverlap(std::span<const uint32_t> areas)
+std::optional<AreaOverlap> FindAreaOverlap(std::span<const uint32_t> areas, int32_t previousStart)
 {
-    int32_t previous = -1;
+    if (areas.empty()) return std::nullopt;
+    // A chain that is saved rises throughout: test that without stopping
+    // early, which the compiler turns into vector code, and look for the
+    // place only when it does not.
+    uint32_t falls = AreaStart(areas[0]) <= previousStart;
+    const uint32_t* const words = areas.data();
+    for (size_t i = 1; i < areas.size(); ++i)
+        falls |= uint32_t((words[i] & AreaStartMask) <= (words[i - 1] & AreaStartMask));
+    if (!falls) return std::nullopt;
+    int32_t previous = previousStart;
     for (size_t i = 0; i < areas.size(); ++i) {
         const int32_t start = AreaStart(areas[i]);
         if (start <= previous) return AreaOverlap{qsizetype(i), areas[i]};
@@ -108,15 +123,15 @@ QString AreaOverlapMessage(const KelbrinLibrary& lib, uint32_t word)
            MinutyNaGodzine(start) + QStringLiteral(" nakłada się na poprzednie obszary.");
 }
 
-QVector<uint32_t> AreaWordsFromBytes(const char* bytes, qsizetype size)
+namespace {
+
+// The area words stored in bytes (little-endian), whole words only.
+QVector<uint32_t> areaWordsFromBytes(const char* bytes, qsizetype size)
 {
     QVector<uint32_t> words(size / 4);
-    for (qsizetype i = 0; i < words.size(); ++i)
-        words[i] = qFromLittleEndian<quint32>(bytes + i * 4);
+    qFromLittleEndian<quint32>(bytes, words.size(), words.data());
     return words;
 }
-
-namespace {
 
 std::optional<int32_t> int32At(const QByteArray& file, qsizetype offset)
 {
@@ -167,7 +182,7 @@ std::optional<AreaSection> DecodeAreaSection(const QByteArray& file)
     section.EndWord = uint32_t(*int32At(file, endWord)) & AreaStartMask;
     section.FirstAreaOffset = *firstArea;
     const qsizetype areaBytes = file.size() - *firstArea;
-    section.Areas = AreaWordsFromBytes(file.constData() + *firstArea, areaBytes);
+    section.Areas = areaWordsFromBytes(file.constData() + *firstArea, areaBytes);
     section.TrailingBytes = areaBytes % 4 != 0;
     return section;
 }

@@ -83,7 +83,8 @@ AreaChain ExpandSchedulePlan(const AreaChainInput& input);
 QString AreaKindLabel(uint8_t kind);
 
 // The first record whose start does not lie after the start of the record
-// before it.
+// before it (the first record is compared with previousStart; a chain read in
+// pieces passes the last start of the piece before).
 struct AreaOverlap
 {
     qsizetype Index = 0;
@@ -92,7 +93,7 @@ struct AreaOverlap
     // The day the calendar moves to and flashes.
     int32_t Day() const { return Start() / MinutesPerDay; }
 };
-std::optional<AreaOverlap> FindAreaOverlap(std::span<const uint32_t> areas);
+std::optional<AreaOverlap> FindAreaOverlap(std::span<const uint32_t> areas, int32_t previousStart = -1);
 
 // "Zapis planu niemożliwy." and the area's kind, date and time.
 QString AreaOverlapMessage(const KelbrinLibrary& lib, uint32_t word);
@@ -111,6 +112,3 @@ struct AreaSection
     bool TrailingBytes = false; // a part word after the last whole one
 };
 std::optional<AreaSection> DecodeAreaSection(const QByteArray& file);
-
-// The records of the area words stored in bytes (little-endian), whole words only.
-QVector<uint32_t> AreaWordsFromBytes(const char* bytes, qsizetype size);

@@ -53,6 +53,13 @@ public:
         m_bytes.append(raw, 2);
     }
     void Byte(uint8_t value) { m_bytes.append(char(value)); }
+    // count bytes to be filled through the pointer returned.
+    char* Bytes(qsizetype count)
+    {
+        const qsizetype at = m_bytes.size();
+        m_bytes.resize(at + count);
+        return m_bytes.data() + at;
+    }
     void Words(const QVector<uint32_t>& words)
     {
         const qsizetype at = m_bytes.size();
@@ -72,17 +79,25 @@ int32_t dayCountOf(const WorkPlan& plan)
     return plan.LastDay >= plan.FirstDay ? plan.LastDay - plan.FirstDay + 1 : 0;
 }
 
-// The area section: its length, the first minute, the day index, the end word
-// and the records. Header word 0 receives the offset of the first record.
-void appendAreaSection(LittleEndianWriter& out, const WorkPlan& plan, const QVector<uint32_t>& dayIndex,
-                       uint32_t endWord, const QVector<uint32_t>& areas)
+// A plan file in two parts: everything before the first area record, and
+// the records, which are written straight from the chain.
+struct PlanFile
+{
+    QByteArray Head;
+    QVector<uint32_t> Areas;
+    qsizetype Size() const { return Head.size() + Areas.size() * 4; }
+};
+
+// The area section up to its records: its length, the first minute, the day
+// index and the end word. Header word 0 receives the offset of the first record.
+void appendAreaSectionHead(LittleEndianWriter& out, const WorkPlan& plan, const QVector<uint32_t>& dayIndex,
+                           uint32_t endWord)
 {
     out.Int32((plan.LastDay - plan.FirstDay) * 4 + 12);
     out.Int32(plan.FirstDay * MinutesPerDay);
     out.Words(dayIndex);
     out.Int32(int32_t(endWord));
     out.Int32At(0, int32_t(out.Size()));
-    out.Words(areas);
 }
 
 int16_t fieldMinutes(const TimeField& field)
@@ -90,12 +105,12 @@ int16_t fieldMinutes(const TimeField& field)
     return int16_t(GodzinaNaMinuty(field.Text));
 }
 
-QByteArray schedulePlanBytes(const ProgramState& state, const AreaChain& chain)
+PlanFile schedulePlanFile(const ProgramState& state, AreaChain&& chain)
 {
     const WorkPlan& plan = state.Plan;
     const ScheduleFields& fields = state.Fields;
     const int32_t days = dayCountOf(plan);
-    LittleEndianWriter out(BlockEnd + 4 + days + 16 + qsizetype(days) * 4 + chain.Areas.size() * 4);
+    LittleEndianWriter out(BlockEnd + 4 + days + 12 + qsizetype(days) * 4);
 
     out.Int32(-1); // the offset of the first area record, set below
     out.Int32(12);
@@ -118,11 +133,12 @@ QByteArray schedulePlanBytes(const ProgramState& state, const AreaChain& chain)
     out.Int32(plan.LastDay);
     out.Int32(0); // start-of-day word, unused by schedule plans
 
+    char* dayBytes = out.Bytes(days);
     for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day)
-        out.Byte(uint8_t(plan.Days.Contains(day) ? plan.Days.At(day) : 0));
+        *dayBytes++ = char(plan.Days.Contains(day) ? plan.Days.At(day) : 0);
 
-    appendAreaSection(out, plan, chain.DayIndex, chain.EndWord(), chain.Areas);
-    return out.Take();
+    appendAreaSectionHead(out, plan, chain.DayIndex, chain.EndWord());
+    return {out.Take(), std::move(chain.Areas)};
 }
 
 // Sunday = 0; 1 January 2000 was a Saturday.
@@ -131,7 +147,7 @@ int weekdayOf(int32_t day)
     return int(((day % 7) + 7 + 6) % 7);
 }
 
-QByteArray weeklyPlanBytes(const ProgramState& state, bool uniformWeek)
+PlanFile weeklyPlanFile(const ProgramState& state, bool uniformWeek)
 {
     const WorkPlan& plan = state.Plan;
     const int32_t days = dayCountOf(plan);
@@ -152,7 +168,7 @@ QByteArray weeklyPlanBytes(const ProgramState& state, bool uniformWeek)
         areas[i] = AreaWord(start, kind, FirstOfDayBit);
     }
 
-    LittleEndianWriter out(BlockEnd + 4 + 7 + 16 + qsizetype(days) * 8);
+    LittleEndianWriter out(BlockEnd + 4 + 7 + 12 + qsizetype(days) * 4);
     out.Int32(-1);
     out.Int32(12);
     out.Int32(0);
@@ -171,8 +187,8 @@ QByteArray weeklyPlanBytes(const ProgramState& state, bool uniformWeek)
     for (uint8_t kind : plan.WeekdayKinds)
         out.Byte(uniformWeek ? FreeWeekday : kind);
 
-    appendAreaSection(out, plan, dayIndex, uint32_t(plan.LastDay * MinutesPerDay) & AreaStartMask, areas);
-    return out.Take();
+    appendAreaSectionHead(out, plan, dayIndex, uint32_t(plan.LastDay * MinutesPerDay) & AreaStartMask);
+    return {out.Take(), std::move(areas)};
 }
 
 AreaChainInput areaInputOf(const ProgramState& state)
@@ -216,28 +232,45 @@ int16_t failureNumber(const QFile& file)
     return number != 0 ? number : int16_t(DeviceIoError);
 }
 
-// Writes bytes to path, creating or truncating it: 0, or the file-error
-// number of what failed. A failed write leaves the file behind for the caller
-// to remove. A file that may not grow any further counts as a full disk.
-int16_t writeWholeFile(const QString& path, const QByteArray& bytes)
+// Writes size bytes to an open file; 0, or the file-error number of what
+// failed. A file that may not grow any further counts as a full disk.
+int16_t writeAll(QFile& file, const char* bytes, qsizetype size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return failureNumber(file);
     qsizetype done = 0;
-    while (done < bytes.size()) {
+    while (done < size) {
         // A short write is followed by another, which reports why it stopped.
 #ifdef Q_OS_UNIX
-        const ssize_t written = ::write(file.handle(), bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t written = ::write(file.handle(), bytes + done, size_t(size - done));
         if (written < 0 && errno == EINTR) continue;
         if (written < 0)
             return (errno == ENOSPC || errno == EFBIG || errno == EDQUOT) ? int16_t(DiskFull) : int16_t(DeviceIoError);
-        if (written == 0) return DeviceIoError;
 #else
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) return failureNumber(file);
+        const qint64 written = file.write(bytes + done, size - done);
+        if (written < 0) return failureNumber(file);
 #endif
+        if (written == 0) return DeviceIoError;
         done += written;
     }
+    return 0;
+}
+
+// Writes the plan file to path, creating or truncating it: 0, or the
+// file-error number of what failed. A failed write leaves the file behind for
+// the caller to remove.
+int16_t writeWholeFile(const QString& path, const PlanFile& plan)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return failureNumber(file);
+    if (const int16_t number = writeAll(file, plan.Head.constData(), plan.Head.size())) return number;
+    const qsizetype areaBytes = plan.Areas.size() * 4;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    const int16_t number = writeAll(file, reinterpret_cast<const char*>(plan.Areas.constData()), areaBytes);
+#else
+    QByteArray swapped(areaBytes, Qt::Uninitialized);
+    qToLittleEndian<quint32>(plan.Areas.constData(), plan.Areas.size(), swapped.data());
+    const int16_t number = writeAll(file, swapped.constData(), areaBytes);
+#endif
+    if (number != 0) return number;
     file.close();
     return 0;
 }
@@ -253,12 +286,12 @@ bool renameOver(const QString& from, const QString& to, std::error_code& error)
     return !error;
 }
 
-// Puts bytes in place as target in one step and removes the scratch copy. The
-// scratch file (already holding bytes) is renamed over the target; when it
-// lies on another file system, or there is none, the bytes are written beside
-// the target first. 0, or the file-error number of what failed; the target is
+// Puts the plan file in place as target in one step and removes the scratch
+// copy. The scratch file (already written) is renamed over the target; when
+// it lies on another file system, or there is none, the file is written
+// beside the target first. 0, or the file-error number of what failed; the target is
 // then untouched.
-int16_t putInPlace(const QString& scratch, const QString& target, const QByteArray& bytes)
+int16_t putInPlace(const QString& scratch, const QString& target, const PlanFile& plan)
 {
     std::error_code error;
     if (!scratch.isEmpty()) {
@@ -270,7 +303,7 @@ int16_t putInPlace(const QString& scratch, const QString& target, const QByteArr
     // writes it, under the plan's edit lock, so a copy left by a crash is
     // simply overwritten by the next save.
     const QString beside = target + QLatin1Char('~');
-    if (const int16_t number = writeWholeFile(beside, bytes)) {
+    if (const int16_t number = writeWholeFile(beside, plan)) {
         QFile::remove(beside);
         return number;
     }
@@ -279,19 +312,35 @@ int16_t putInPlace(const QString& scratch, const QString& target, const QByteArr
     return FileErrorNumberFor(QFileDevice::RenameError, target);
 }
 
-// The area records of the scratch file, read back from the offset header word
-// 0 gives; 0 or the file-error number of a failed read.
-int16_t readAreasBack(const QString& path, QVector<uint32_t>& areas)
+// Reads the area records of the scratch file back, from the offset header
+// word 0 gives, and checks that they rise; 0 or the file-error number of a
+// failed read. The records are read in pieces, so that the check needs no
+// more memory however long the plan.
+int16_t checkAreasBack(const QString& path, std::optional<AreaOverlap>& overlap)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return failureNumber(file);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return failureNumber(file);
     char header[4];
     if (file.read(header, 4) != 4) return failureNumber(file);
     const qint64 firstArea = qFromLittleEndian<qint32>(header);
-    if (firstArea < 4 || firstArea > file.size() || !file.seek(firstArea)) return DeviceIoError;
-    const QByteArray bytes = file.read(file.size() - firstArea);
-    if (bytes.size() != file.size() - firstArea) return failureNumber(file);
-    areas = AreaWordsFromBytes(bytes.constData(), bytes.size());
+    const qint64 size = file.size();
+    if (firstArea < 4 || firstArea > size || (size - firstArea) % 4 != 0 || !file.seek(firstArea)) return DeviceIoError;
+    QVector<uint32_t> piece(16 * 1024);
+    int32_t previous = -1;
+    qsizetype index = 0;
+    for (qint64 left = size - firstArea; left > 0;) {
+        const qint64 want = qMin<qint64>(left, piece.size() * 4);
+        if (file.read(reinterpret_cast<char*>(piece.data()), want) != want) return failureNumber(file);
+        const std::span<uint32_t> words(piece.data(), size_t(want / 4));
+        qFromLittleEndian<quint32>(words.data(), qsizetype(words.size()), words.data());
+        if (const auto found = FindAreaOverlap(words, previous)) {
+            overlap = AreaOverlap{index + found->Index, found->Word};
+            return 0;
+        }
+        previous = AreaStart(words.back());
+        index += qsizetype(words.size());
+        left -= want;
+    }
     return 0;
 }
 
@@ -409,25 +458,24 @@ PlanSaveResult ZapiszPlanHarmonogramow(ProgramState& state, const QString& name,
         return resultOf(SaveStatus::FileError);
     }
 
-    const AreaChain chain = ExpandSchedulePlan(areaInputOf(state));
-    const QByteArray bytes = schedulePlanBytes(state, chain);
+    const PlanFile plan = schedulePlanFile(state, ExpandSchedulePlan(areaInputOf(state)));
     const QString scratch = QDir(state.KatalogTemp).filePath(fileName);
-    int16_t number = writeWholeFile(scratch, bytes);
-    QVector<uint32_t> areas;
-    if (number == 0) number = readAreasBack(scratch, areas);
+    int16_t number = writeWholeFile(scratch, plan);
+    std::optional<AreaOverlap> overlap;
+    if (number == 0) number = checkAreasBack(scratch, overlap);
     if (number != 0) {
         QFile::remove(scratch);
         ShowFileError(state.Ui, number, fileName, QString(), showMessages);
         return resultOf(SaveStatus::FileError);
     }
-    if (const auto overlap = FindAreaOverlap(areas)) {
+    if (overlap) {
         QFile::remove(scratch);
         showIf(state, showMessages, MessageIcon::Critical, AreaOverlapMessage(state.Lib, overlap->Word));
         result.Status = SaveStatus::Overlap;
         result.OverlapStart = overlap->Start();
         return result;
     }
-    if (putInPlace(scratch, state.PlanPath(name), bytes) != 0) {
+    if (putInPlace(scratch, state.PlanPath(name), plan) != 0) {
         showIf(state, showMessages, MessageIcon::Critical, PathMessage);
         return resultOf(SaveStatus::PathError);
     }
@@ -441,18 +489,18 @@ PlanSaveResult ZapiszPlanTygodniowy(ProgramState& state, const QString& name, bo
         ShowFileError(state.Ui, BadFileName, fileName, QString(), showMessages);
         return resultOf(SaveStatus::FileError);
     }
-    const QByteArray bytes = weeklyPlanBytes(state, uniformWeek);
+    const PlanFile plan = weeklyPlanFile(state, uniformWeek);
     // The new file is written whole before it replaces the old one, in TEMP
     // when there is one, else beside the plan.
     QString scratch;
     if (!state.KatalogTemp.isEmpty() && QFileInfo(state.KatalogTemp).isDir()) {
         scratch = QDir(state.KatalogTemp).filePath(fileName);
-        if (writeWholeFile(scratch, bytes) != 0) {
+        if (writeWholeFile(scratch, plan) != 0) {
             QFile::remove(scratch);
             scratch.clear();
         }
     }
-    if (const int16_t number = putInPlace(scratch, state.PlanPath(name), bytes)) {
+    if (const int16_t number = putInPlace(scratch, state.PlanPath(name), plan)) {
         ShowFileError(state.Ui, number, fileName, QString(), showMessages);
         return resultOf(SaveStatus::FileError);
     }

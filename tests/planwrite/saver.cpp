@@ -5,8 +5,8 @@
 // does. With LIMIT no file may grow past LIMIT bytes: a write beyond fails,
 // or with "die" ends the process (SIGXFSZ). Prints "ready" just before the
 // save starts, then each message shown; exits 0 when the plan was saved.
-#include "PlanFixtures.h"
 #include "TestSupport.h"
+#include "demo/DemoPlans.h"
 #include "plan/ZapisPlanuPracy.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "PlanFixtures.h"
+#include "demo/DemoPlans.h"
 #include "plan/AreaChain.h"
 #include "plan/ZapisPlanuPracy.h"
 

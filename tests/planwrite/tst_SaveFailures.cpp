@@ -2,7 +2,7 @@
 // (planwrite_saver) so that the file-size limit and the kill hit only it.
 #include "TestSupport.h"
 
-#include "PlanFixtures.h"
+#include "demo/DemoPlans.h"
 #include "plan/ZapisPlanuPracy.h"
 
 #include <QCoreApplication>
