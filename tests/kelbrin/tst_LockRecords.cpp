@@ -142,9 +142,9 @@ void TestLockRecords::contention_data()
 {
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("rounds");
-    QTest::newRow("lock folder present") << int(FolderPresent) << 120;
-    QTest::newRow("lock folder made by the contenders") << int(FolderMissing) << 40;
-    QTest::newRow("over a stale record") << int(StaleRecord) << 40;
+    QTest::newRow("lock folder present") << int(FolderPresent) << 300;
+    QTest::newRow("lock folder made by the contenders") << int(FolderMissing) << 100;
+    QTest::newRow("over a stale record") << int(StaleRecord) << 100;
 }
 
 // Two processes ask for the same lock at the same moment: exactly one gets
@@ -537,7 +537,7 @@ void TestLockRecords::releaseLetsAnotherProcessIn()
 void TestLockRecords::threadsOfOneProcess()
 {
     constexpr int Threads = 6;
-    constexpr int Rounds = 40;
+    constexpr int Rounds = 20;
     for (int round = 0; round < Rounds; ++round) {
         std::atomic<int> ready{0};
         std::vector<int32_t> handles(Threads, -1);

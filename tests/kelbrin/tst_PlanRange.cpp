@@ -4,8 +4,13 @@
 #include "kelbrin.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 // KLNX_GetPlanRange on hand-built plan files of both layouts.
 namespace {
@@ -96,7 +101,7 @@ QByteArray WithInt32(QByteArray bytes, qsizetype offset, int32_t value)
     return bytes;
 }
 
-enum Source { File, Missing, Folder, EmptyPath, Backslashes };
+enum Source { File, Missing, Folder, Pipe, EmptyPath, Backslashes };
 
 } // namespace
 
@@ -167,6 +172,8 @@ void TestPlanRange::range_data()
     damaged("truncated inside the end word", weekly.left(weeklyArea - 2));
     damaged("truncated inside the plan block", weekly.left(60));
     damaged("section length not 4k+8", WithInt32(weekly, weeklySection, (last - first + 1) * 4 + 10));
+    damaged("section length not 4k+8, header word 0 agreeing",
+            WithInt32(WithInt32(weekly, weeklySection, (last - first + 1) * 4 + 10), 0, weeklyArea + 2));
     damaged("section length without days", WithInt32(weekly, weeklySection, 8));
     damaged("section length negative", WithInt32(weekly, weeklySection, -4));
     damaged("section length absurd", WithInt32(weekly, weeklySection, 0x7ffffff8));
@@ -189,6 +196,10 @@ void TestPlanRange::range_data()
     QTest::newRow("missing file") << int(Missing) << QByteArray() << 1 << 0 << -1;
     QTest::newRow("folder instead of a file") << int(Folder) << QByteArray() << 1 << 0 << -1;
     QTest::newRow("empty path") << int(EmptyPath) << QByteArray() << 1 << 0 << -1;
+#ifdef Q_OS_UNIX
+    // Opening a pipe for reading would wait for a writer.
+    QTest::newRow("named pipe") << int(Pipe) << QByteArray() << 1 << 0 << -1;
+#endif
 }
 
 void TestPlanRange::range()
@@ -215,6 +226,11 @@ void TestPlanRange::range()
         break;
     case Folder:
         QVERIFY(QDir().mkpath(path));
+        break;
+    case Pipe:
+#ifdef Q_OS_UNIX
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+#endif
         break;
     case EmptyPath:
         asked.clear();
