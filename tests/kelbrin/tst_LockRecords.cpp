@@ -12,10 +12,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <atomic>
-#include <thread>
-#include <vector>
-
 // Lock records of the suite library: exclusive across processes, stale
 // records of dead processes taken over, live and foreign ones never.
 namespace {
@@ -115,7 +111,6 @@ private slots:
     void deleteUnknownHandle_data();
     void deleteUnknownHandle();
     void releaseLetsAnotherProcessIn();
-    void threadsOfOneProcess();
 
 private:
     QString m_startFolder;
@@ -531,38 +526,6 @@ void TestLockRecords::releaseLetsAnotherProcessIn()
     QVERIFY(next.Ask());
     QVERIFY(next.Holds());
     QCOMPARE(next.Release(), 0);
-}
-
-// Threads of one process asking at once: one handle, the others refused.
-void TestLockRecords::threadsOfOneProcess()
-{
-    constexpr int Threads = 6;
-    constexpr int Rounds = 20;
-    for (int round = 0; round < Rounds; ++round) {
-        std::atomic<int> ready{0};
-        std::vector<int32_t> handles(Threads, -1);
-        std::vector<std::thread> threads;
-        for (int t = 0; t < Threads; ++t) {
-            threads.emplace_back([&, t] {
-                ++ready;
-                while (ready.load() < Threads) {
-                }
-                QByteArray holder = "Watek " + QByteArray::number(t);
-                QByteArray owner(16, ' ');
-                handles[size_t(t)] = KLNX_CreateLock("PlnEdit", "WATKI.PLN", holder.data(), owner.data());
-            });
-        }
-        for (std::thread& thread : threads)
-            thread.join();
-        int winners = 0;
-        for (int32_t handle : handles) {
-            if (handle != -1) {
-                ++winners;
-                QCOMPARE(KLNX_DeleteLock(handle), uint8_t(0));
-            }
-        }
-        QCOMPARE(winners, 1);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestLockRecords)

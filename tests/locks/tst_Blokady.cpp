@@ -51,8 +51,6 @@ private slots:
     void init();
     void cleanup();
 
-    void lockHolder_data();
-    void lockHolder();
     void planLockTaken();
     void planLockRefused_data();
     void planLockRefused();
@@ -78,30 +76,6 @@ void TestBlokady::init()
 void TestBlokady::cleanup()
 {
     QDir::setCurrent(m_startFolder);
-}
-
-void TestBlokady::lockHolder_data()
-{
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("computer");
-    QTest::addColumn<QString>("holder");
-    QTest::newRow("plain") << QStringLiteral("U1") << QStringLiteral("PC7") << QStringLiteral("U1 z PC7");
-    QTest::newRow("blanks around both") << QStringLiteral("  U1 ") << QStringLiteral(" PC7  ")
-                                        << QStringLiteral("U1 z PC7");
-    QTest::newRow("blank inside kept") << QStringLiteral("Jan Nowak") << QStringLiteral("PC 7")
-                                       << QStringLiteral("Jan Nowak z PC 7");
-    QTest::newRow("no computer name") << QStringLiteral("U1") << QString() << QStringLiteral("U1 z ");
-}
-
-void TestBlokady::lockHolder()
-{
-    QFETCH(QString, user);
-    QFETCH(QString, computer);
-    QFETCH(QString, holder);
-    TestEnvironment env;
-    env.State.UserName = user;
-    env.State.ComputerName = computer;
-    QCOMPARE(LockHolder(env.State), holder);
 }
 
 // A plan lock taken is a record in the data directory under the user's
