@@ -7,6 +7,7 @@
 #include "demo/DemoPlans.h"
 #include "env/Kelbrin.h"
 #include "env/Prompt.h"
+#include "plan/PlanReader.h"
 #include "plan/ZapisPlanuPracy.h"
 
 #include <QCoreApplication>
@@ -132,6 +133,17 @@ void WriteNewFile(benchmark::State& run)
     run.SetBytesProcessed(run.iterations() * bytes.size());
 }
 
+// The plan opened by the schedule-plan reader, as choosing it in the editor
+// does (no user name: no edit lock is taken).
+void ReadPlan(benchmark::State& run)
+{
+    const auto folder = folderWithPlan(int(run.range(0)));
+    for (auto _ : run) {
+        if (!ReadSchedulePlan(folder->State, PlanName)) run.SkipWithError("read failed");
+    }
+    run.SetBytesProcessed(run.iterations() * QFile(folder->PlanPath()).size());
+}
+
 void ReadBytes(benchmark::State& run)
 {
     const auto folder = folderWithPlan(int(run.range(0)));
@@ -150,6 +162,7 @@ constexpr int LargestPlanDays = MaxPlanDay + 1;
 BENCHMARK(SavePlan)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
 BENCHMARK(WriteBytes)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
 BENCHMARK(WriteNewFile)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadPlan)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ReadBytes)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)

@@ -3,6 +3,7 @@
 #include "DemoData.h"
 #include "env/Kelbrin.h"
 #include "env/Prompt.h"
+#include "freedays/DniWolne.h"
 #include "plan/TimeText.h"
 #include "plan/ZapisPlanuPracy.h"
 
@@ -137,6 +138,8 @@ struct DemoWriter
         State.DataRootDir = root.path();
         State.DataFolderName = data.dirName();
         State.KatalogTemp = Temp.path();
+        State.UserName = QStringLiteral("grafenta-demo");
+        State.ComputerName = QStringLiteral("demo");
     }
 
     void Begin(PlanKind kind)
@@ -211,9 +214,14 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
     }
     if (!out.Save(QStringLiteral("Weekendy"))) return false;
 
-    // Weekly plans: Monday to Friday honouring the suite's free days, and a
-    // six-day week.
+    // Weekly plans: Monday to Friday honouring the suite's free days (read
+    // from WOLNE.DAT as the editor reads them at start-up), and a six-day week.
     out.Begin(PlanKind::WeeklyPlan);
+    WczytajDniWolne(out.State);
+    if (out.State.ProgramEnding) {
+        if (error) *error = QStringLiteral("free days: %1").arg(out.Ui.Texts().join(QLatin1Char(' ')));
+        return false;
+    }
     plan.FirstDay = dayOf(lib, 2024, 1, 1);
     plan.LastDay = dayOf(lib, 2026, 12, 31);
     plan.WeekdayKinds = {FreeWeekday,    WorkingWeekday, WorkingWeekday, WorkingWeekday,

@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
+#include "demo/DemoData.h"
 #include "demo/DemoPlans.h"
+#include "plan/AreaChain.h"
+#include "plan/PlanReader.h"
 #include "plan/ZapisPlanuPracy.h"
 
 #include <QDir>
@@ -133,6 +136,7 @@ private slots:
     void otherFileSystem();
     void deleteFile_data();
     void deleteFile();
+    void demoPlans();
 };
 
 void TestPlanWriters::scheduleFile_data()
@@ -557,6 +561,40 @@ void TestPlanWriters::deleteFile()
     QCOMPARE(UsunPlik(env.State, path, show), deleted);
     QCOMPARE(env.Ui.Texts(), message.isEmpty() ? QStringList{} : QStringList{message});
     QCOMPARE(QFileInfo::exists(path), setup == QLatin1String("folder"));
+}
+
+// The demo data directory's plans: written by the writers, every one readable
+// with a rising chain; the weekly plan marks the suite's free days.
+void TestPlanWriters::demoPlans()
+{
+    TestEnvironment env;
+    QString error;
+    QVERIFY2(WriteDemoFreeDays(TestLibrary(), env.State.DataDir(), &error), qPrintable(error));
+    QVERIFY2(WriteDemoPlans(TestLibrary(), env.State.DataDir(), &error), qPrintable(error));
+
+    const QStringList schedulePlans{QStringLiteral("Biuro"), QStringLiteral("Trzy zmiany"), QStringLiteral("Weekendy")};
+    const QStringList weeklyPlans{QStringLiteral("Sześć dni"), QStringLiteral("Tydzień pracy")};
+    for (const QString& name : schedulePlans + weeklyPlans) {
+        const QByteArray bytes = ReadFile(env.State.PlanPath(name));
+        const auto section = DecodeAreaSection(bytes);
+        QVERIFY2(section && !section->Areas.isEmpty(), qPrintable(name));
+        QVERIFY2(!FindAreaOverlap(section->Areas), qPrintable(name));
+        env.State.UserName = QStringLiteral("test");
+        QVERIFY2(ProbeAndReadPlan(env.State, name), qPrintable(name));
+        QCOMPARE(env.State.Plan.Kind, schedulePlans.contains(name) ? PlanKind::SchedulePlan : PlanKind::WeeklyPlan);
+    }
+    QVERIFY(env.Ui.Entries().isEmpty());
+
+    // Thursday 1 May 2025 is a free day of the suite, Friday 2 May is not.
+    const auto section = DecodeAreaSection(ReadFile(env.State.PlanPath(QStringLiteral("Tydzień pracy"))));
+    QVERIFY(section);
+    const int32_t first = section->FirstMinute / 1440;
+    const auto kindOn = [&](int month, int day) {
+        return AreaKindOf(section->Areas.at(dayOf(2025, month, day) - first));
+    };
+    QCOMPARE(kindOn(5, 1), 4);
+    QCOMPARE(kindOn(5, 2), 2);
+    QCOMPARE(kindOn(5, 3), 4);
 }
 
 QTEST_GUILESS_MAIN(TestPlanWriters)
