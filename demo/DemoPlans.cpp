@@ -150,6 +150,16 @@ struct DemoWriter
         Ui.Clear();
     }
 
+    // A schedule plan's times: rows of (slot, "work break"), and the four
+    // allowances separated by blanks.
+    void BeginSchedules(std::initializer_list<std::pair<int, const char*>> rows, const char* allowances)
+    {
+        Begin(PlanKind::SchedulePlan);
+        for (const auto& [slot, times] : rows)
+            TypeSchedule(State.Fields, slot, QString::fromLatin1(times));
+        TypeAllowances(State.Fields, QString::fromLatin1(allowances).split(QLatin1Char(' ')));
+    }
+
     bool Save(const QString& name)
     {
         const PlanSaveResult result = State.Plan.Kind == PlanKind::WeeklyPlan
@@ -173,11 +183,7 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
     WorkPlan& plan = out.State.Plan;
 
     // An office: day work Monday to Friday with a lunch break.
-    out.Begin(PlanKind::SchedulePlan);
-    TypeSchedule(fields, 0, QStringLiteral("08:00-16:00 12:00-12:30"));
-    TypeSchedule(fields, 1, QStringLiteral("07:00-15:00 11:00-11:20"));
-    TypeAllowances(
-        fields, {QStringLiteral("00:15"), QStringLiteral("02:00"), QStringLiteral("00:30"), QStringLiteral("00:30")});
+    out.BeginSchedules({{0, "08:00-16:00 12:00-12:30"}, {1, "07:00-15:00 11:00-11:20"}}, "00:15 02:00 00:30 00:30");
     {
         const int32_t first = dayOf(lib, 2024, 1, 1), last = dayOf(lib, 2026, 12, 31);
         SetDays(plan, first, weekPattern(first, last, QStringLiteral("4000004")));
@@ -190,12 +196,8 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
     if (!out.Save(QStringLiteral("Biuro"))) return false;
 
     // Three shifts, a week each, with the night shift's break after midnight.
-    out.Begin(PlanKind::SchedulePlan);
-    TypeSchedule(fields, 0, QStringLiteral("06:00-14:00 10:00-10:15"));
-    TypeSchedule(fields, 1, QStringLiteral("14:00-22:00 18:00-18:15"));
-    TypeSchedule(fields, 2, QStringLiteral("22:00-06:00 02:00-02:30"));
-    TypeAllowances(
-        fields, {QStringLiteral("00:30"), QStringLiteral("01:00"), QStringLiteral("00:30"), QStringLiteral("00:15")});
+    out.BeginSchedules({{0, "06:00-14:00 10:00-10:15"}, {1, "14:00-22:00 18:00-18:15"}, {2, "22:00-06:00 02:00-02:30"}},
+                       "00:30 01:00 00:30 00:15");
     {
         const int32_t first = dayOf(lib, 2025, 1, 6), last = dayOf(lib, 2026, 6, 30);
         SetDays(plan, first, rotatingShifts(first, last));
@@ -203,11 +205,7 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
     if (!out.Save(QStringLiteral("Trzy zmiany"))) return false;
 
     // Twelve-hour weekend shifts: Saturday by day, Sunday by night.
-    out.Begin(PlanKind::SchedulePlan);
-    TypeSchedule(fields, 5, QStringLiteral("07:00-19:00 12:00-13:00"));
-    TypeSchedule(fields, 6, QStringLiteral("19:00-07:00 00:00-01:00"));
-    TypeAllowances(
-        fields, {QStringLiteral("00:30"), QStringLiteral("00:30"), QStringLiteral("01:00"), QStringLiteral("00:30")});
+    out.BeginSchedules({{5, "07:00-19:00 12:00-13:00"}, {6, "19:00-07:00 00:00-01:00"}}, "00:30 00:30 01:00 00:30");
     {
         const int32_t first = dayOf(lib, 2025, 1, 1), last = dayOf(lib, 2025, 12, 31);
         SetDays(plan, first, weekPattern(first, last, QStringLiteral("6444445")));

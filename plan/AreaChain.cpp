@@ -129,7 +129,8 @@ namespace {
 QVector<uint32_t> areaWordsFromBytes(const char* bytes, qsizetype size)
 {
     QVector<uint32_t> words(size / 4);
-    qFromLittleEndian<quint32>(bytes, words.size(), words.data());
+    if (!words.isEmpty())
+        qFromLittleEndian<quint32>(bytes, words.size(), words.data());
     return words;
 }
 

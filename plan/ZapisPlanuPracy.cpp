@@ -62,6 +62,8 @@ public:
     }
     void Words(const QVector<uint32_t>& words)
     {
+        if (words.isEmpty())
+            return;
         const qsizetype at = m_bytes.size();
         m_bytes.resize(at + words.size() * 4);
         qToLittleEndian<quint32>(words.constData(), words.size(), m_bytes.data() + at);
