@@ -60,6 +60,11 @@ struct PlanSaveResult
     ScheduleFault Fault;                 // ScheduleRefused
     std::optional<int32_t> OverlapStart; // Overlap: start of the area that overlaps
     bool Ok() const { return Status == SaveStatus::Saved; }
+    // Overlap: the day the calendar moves to, selects and flashes.
+    std::optional<int32_t> OverlapDay() const
+    {
+        return OverlapStart ? std::optional<int32_t>(*OverlapStart / MinutesPerDay) : std::nullopt;
+    }
 };
 
 // Saves a schedule plan as name.PLN (the name trimmed): check, expansion into

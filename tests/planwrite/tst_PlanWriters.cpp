@@ -332,6 +332,7 @@ void TestPlanWriters::overlapKeepsOldPlan()
     QCOMPARE(result.Status, SaveStatus::Overlap);
     // The window of 1 January starts at 23:00 on 31 December.
     QCOMPARE(result.OverlapStart, std::optional<int32_t>((first + 1) * 1440 + 23 * 60));
+    QCOMPARE(result.OverlapDay(), std::optional<int32_t>(first + 1));
     QCOMPARE(env.Ui.Texts(), show ? QStringList{QStringLiteral("Zapis planu niemożliwy.") + cr +
                                                 QStringLiteral("Obszar przebywania prywatnego zaczynający się w dniu "
                                                                "31-12-2025 o godzinie 23:00 nakłada się na poprzednie "
