@@ -141,10 +141,10 @@ private slots:
     void secondInstance();
     void twoProgramFolders();
     void abandonedLockRecord();
+    void programFolderGone();
     void dataElsewhereTempHere();
     void laterSteps_data();
     void laterSteps();
-    void whatTheStepsSee();
 };
 
 void TestStartup::cleanup()
@@ -306,6 +306,16 @@ void TestStartup::abandonedLockRecord()
     QVERIFY(run.Ui.Entries().isEmpty());
 }
 
+void TestStartup::programFolderGone()
+{
+    TestEnvironment env;
+    env.State.ProgramDir = QDir(env.ProgramDir()).filePath(QStringLiteral("gone"));
+    QVERIFY(!Inicjalizacja(env.State, {}));
+    QVERIFY(env.State.ProgramEnding);
+    QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
+    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
+}
+
 void TestStartup::dataElsewhereTempHere()
 {
     const auto folder = MakeProgramFolder();
@@ -313,9 +323,18 @@ void TestStartup::dataElsewhereTempHere()
     QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
                       QByteArray("[SCIEZKA] ") + QFile::encodeName(data.path()) + "/\r\n"));
 
+    // The free days are read from the configured data, under the user's name.
+    QString rootForFreeDays;
+    QString userForFreeDays;
+    StartupSteps steps;
+    steps.ReadFreeDays = [&](ProgramState& state) {
+        rootForFreeDays = state.DataRootDir;
+        userForFreeDays = state.UserName;
+    };
     ProgramRun run;
-    QVERIFY(run.Start(folder->path()));
-    QCOMPARE(run.State.DataRootDir, Clean(data.path()));
+    QVERIFY(run.Start(folder->path(), steps));
+    QCOMPARE(rootForFreeDays, Clean(data.path()));
+    QCOMPARE(userForFreeDays, SystemUserName());
     QCOMPARE(Clean(run.State.DataDir()), Clean(data.path()) + QStringLiteral("/DANE"));
     QCOMPARE(Clean(run.State.KatalogTemp), Clean(folder->path()) + QStringLiteral("/TEMP"));
     QVERIFY(QFileInfo(folder->filePath(QStringLiteral("TEMP"))).isDir());
@@ -345,38 +364,6 @@ void TestStartup::laterSteps()
     QCOMPARE(started, endingAt.isEmpty());
     QCOMPARE(run.State.ProgramEnding, !endingAt.isEmpty());
     QCOMPARE(run.State.PakietNazwa, endingAt.isEmpty() ? QStringLiteral("Pakiet testowy") : QString());
-}
-
-void TestStartup::whatTheStepsSee()
-{
-    const auto folder = MakeProgramFolder();
-    QTemporaryDir data;
-    QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
-                      QByteArray("[SCIEZKA]=") + QFile::encodeName(data.path())));
-
-    ProgramRun run;
-    StartupSteps steps;
-    steps.WindowColour = 0xD4D0C8;
-    uint32_t freeDayColour = 0;
-    bool tempBeforeWindow = true;
-    QString rootForFreeDays;
-    QString userForFreeDays;
-    steps.PrepareEmptyWindow = [&](ProgramState& state) {
-        freeDayColour = state.ColourTable[FreeDaySlot];
-        tempBeforeWindow = QFileInfo::exists(folder->filePath(QStringLiteral("TEMP")));
-    };
-    steps.ReadFreeDays = [&](ProgramState& state) {
-        rootForFreeDays = state.DataRootDir;
-        userForFreeDays = state.UserName;
-    };
-    QVERIFY(run.Start(folder->path(), steps));
-
-    // The window paints its free-day cells with its own background.
-    QCOMPARE(freeDayColour, 0xD4D0C8u);
-    QVERIFY(!tempBeforeWindow);
-    // The free days are read from the configured data, under the user's name.
-    QCOMPARE(rootForFreeDays, Clean(data.path()));
-    QCOMPARE(userForFreeDays, SystemUserName());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
