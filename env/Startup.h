@@ -4,6 +4,8 @@
 // take their turn.
 #pragma once
 
+#include "freedays/DniWolne.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -51,7 +53,8 @@ private:
 
 // The parts of start-up that belong to others: the window and the readers
 // of the data. Each is called at its place in the order below when it is
-// set; after each one start-up stops if it set state.ProgramEnding.
+// set; after each one start-up stops if it set state.ProgramEnding. The
+// readers that need no window are set already.
 struct StartupSteps
 {
     // Lets the window system handle what is pending.
@@ -70,7 +73,7 @@ struct StartupSteps
     std::function<void(ProgramState&)> ShowSplash;
 
     // The suite's free days read under their lock.
-    std::function<void(ProgramState&)> ReadFreeDays;
+    std::function<void(ProgramState&)> ReadFreeDays = WczytajDniWolne;
 
     // The employee directory read into the list; the message line shown
     // when that failed; the first employee selected, or the assign command

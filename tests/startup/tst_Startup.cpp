@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "demo/DemoData.h"
 #include "env/Startup.h"
 #include "env/UserIdentity.h"
 
@@ -135,6 +136,7 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void cleanup();
     void startOrEnd_data();
     void startOrEnd();
@@ -146,6 +148,12 @@ private slots:
     void laterSteps_data();
     void laterSteps();
 };
+
+void TestStartup::initTestCase()
+{
+    // Lock records are taken in the name of the user.
+    qputenv("USER", "tester");
+}
 
 void TestStartup::cleanup()
 {
@@ -322,23 +330,24 @@ void TestStartup::dataElsewhereTempHere()
     QTemporaryDir data;
     QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
                       QByteArray("[SCIEZKA] ") + QFile::encodeName(data.path()) + "/\r\n"));
+    const QString dataDir = QDir(data.path()).filePath(QStringLiteral("DANE"));
+    QVERIFY(QDir().mkpath(QDir(dataDir).filePath(QStringLiteral("PLANY"))));
+    QString error;
+    QVERIFY2(WriteDemoFreeDays(TestLibrary(), dataDir, &error), qPrintable(error));
 
-    // The free days are read from the configured data, under the user's name.
-    QString rootForFreeDays;
-    QString userForFreeDays;
-    StartupSteps steps;
-    steps.ReadFreeDays = [&](ProgramState& state) {
-        rootForFreeDays = state.DataRootDir;
-        userForFreeDays = state.UserName;
-    };
     ProgramRun run;
-    QVERIFY(run.Start(folder->path(), steps));
-    QCOMPARE(rootForFreeDays, Clean(data.path()));
-    QCOMPARE(userForFreeDays, SystemUserName());
-    QCOMPARE(Clean(run.State.DataDir()), Clean(data.path()) + QStringLiteral("/DANE"));
+    QVERIFY(run.Start(folder->path()));
+    QVERIFY(run.Ui.Entries().isEmpty());
+    QCOMPARE(Clean(run.State.DataDir()), Clean(dataDir));
     QCOMPARE(Clean(run.State.KatalogTemp), Clean(folder->path()) + QStringLiteral("/TEMP"));
     QVERIFY(QFileInfo(folder->filePath(QStringLiteral("TEMP"))).isDir());
     QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
+
+    // The free days come from the configured data, read under the user's name.
+    QCOMPARE(run.State.UserName, QStringLiteral("tester"));
+    QVERIFY(run.State.FreeDaysLoaded);
+    QVERIFY(run.State.FreeDays.Count() > 0);
+    QCOMPARE(run.State.FreeDaysLockHandle, -1);
 }
 
 void TestStartup::laterSteps_data()
