@@ -136,7 +136,6 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void cleanup();
     void startOrEnd_data();
     void startOrEnd();
@@ -148,12 +147,6 @@ private slots:
     void laterSteps_data();
     void laterSteps();
 };
-
-void TestStartup::initTestCase()
-{
-    // Lock records are taken in the name of the user.
-    qputenv("USER", "tester");
-}
 
 void TestStartup::cleanup()
 {
@@ -344,7 +337,7 @@ void TestStartup::dataElsewhereTempHere()
     QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
 
     // The free days come from the configured data, read under the user's name.
-    QCOMPARE(run.State.UserName, QStringLiteral("tester"));
+    QCOMPARE(run.State.UserName, SystemUserName());
     QVERIFY(run.State.FreeDaysLoaded);
     QVERIFY(run.State.FreeDays.Count() > 0);
     QCOMPARE(run.State.FreeDaysLockHandle, -1);
