@@ -61,6 +61,30 @@ QString shownText(const QByteArray& bytes)
 
 } // namespace
 
+QStringList EmployeeColumnTitles()
+{
+    return {QStringLiteral("Numer"), QStringLiteral("Nazwisko"), QStringLiteral("Imię"), QStringLiteral("Plan pracy"),
+            QStringLiteral("Grupa")};
+}
+
+QString EmployeeCell(const EmployeeRow& row, int column)
+{
+    switch (column) {
+    case 0:
+        return row.Number;
+    case 1:
+        return row.Surname;
+    case 2:
+        return row.FirstName;
+    case 3:
+        return row.Plan;
+    case 4:
+        return row.Group;
+    default:
+        return {};
+    }
+}
+
 void StaffHooks::SetProgress(int value) const
 {
     if (Progress)

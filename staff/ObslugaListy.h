@@ -33,6 +33,10 @@ struct EmployeeRow
 };
 using EmployeeRows = QVector<EmployeeRow>;
 
+// The list's column titles, in column order, and a row's text in a column.
+QStringList EmployeeColumnTitles();
+QString EmployeeCell(const EmployeeRow& row, int column);
+
 // Busy records are retried this many times, with a wait of RetryWaitMs before
 // each retry.
 constexpr int BusyRetries = 5;

@@ -20,10 +20,6 @@ private slots:
     void cardNumberOrder_data();
     void cardNumberOrder();
     void cardNumberOrderMatchesExchangePasses();
-    void parseLyingRecords_data();
-    void parseLyingRecords();
-    void entriesPastTheEnd();
-    void encodeLaysOutTheRecord();
     void numberFromFileName_data();
     void numberFromFileName();
     void numberTexts_data();
@@ -118,96 +114,6 @@ void TestEmployeeRecord::cardNumberOrderMatchesExchangePasses()
         QCOMPARE(int(NumerPracownika(actual, int(actual.size()) - 1)), int(int16_t(expected.last()[1])));
         QCOMPARE(actual, expected);
     }
-}
-
-void TestEmployeeRecord::parseLyingRecords_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("surname");
-    QTest::addColumn<QString>("plan");
-    QTest::addColumn<bool>("groupRead");
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<qint64>("entryCount");
-
-    RecordBytes honest = Employee(QStringLiteral("Żak"), QStringLiteral("Ewa"), 5, QStringLiteral("ZMIANA_NOCNA"));
-    QTest::newRow("honest, no group") << honest.Bytes() << "Żak" << "ZMIANA_NOCNA" << false << "" << qint64(1);
-    RecordBytes grouped = honest;
-    grouped.Group = QStringLiteral("Biuro");
-    QTest::newRow("honest, group") << grouped.Bytes() << "Żak" << "ZMIANA_NOCNA" << true << "Biuro" << qint64(1);
-
-    RecordBytes pastEnd = honest;
-    pastEnd.Entries.clear();
-    pastEnd.DataStart = 500;
-    QTest::newRow("data start past the end: group read, count negative")
-        << pastEnd.Bytes() << "Żak" << "ZMIANA_NOCNA" << true << "" << qint64(EntryCountFor(pastEnd.Bytes().size(), 500));
-
-    RecordBytes early = grouped;
-    early.DataStart = 3;
-    QTest::newRow("data start inside the header") << early.Bytes() << "Żak" << "ZMIANA_NOCNA" << true << "Biuro"
-                                                  << qint64(EntryCountFor(early.Bytes().size(), 3));
-
-    QByteArray unterminated;
-    AppendInt32(unterminated, 40);
-    AppendInt16(unterminated, 1);
-    unterminated += MaskedText(QStringLiteral("Kowalski")).chopped(1);
-    QTest::newRow("surname without its 0 byte")
-        << unterminated << "Kowalski" << "" << true << "" << qint64(-4);
-
-    QTest::newRow("zero bytes only") << QByteArray(30, '\0') << "" << "" << true << "" << qint64(5);
-    QTest::newRow("zero-length file") << QByteArray() << "" << "" << true << "" << qint64(0);
-    QTest::newRow("three bytes") << QByteArray("\x0a\x00\x00", 3) << "" << "" << true << "" << qint64(-1);
-}
-
-void TestEmployeeRecord::parseLyingRecords()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, surname);
-    QFETCH(QString, plan);
-    QFETCH(bool, groupRead);
-    QFETCH(QString, group);
-    QFETCH(qint64, entryCount);
-    const EmployeeRecord record = ParseEmployeeRecord(bytes);
-    QCOMPARE(FromCodePage(record.Surname), surname);
-    QCOMPARE(FromCodePage(record.Plan), plan);
-    QCOMPARE(record.GroupRead, groupRead);
-    QCOMPARE(FromCodePage(record.Group), group);
-    QCOMPARE(record.EntryCount, entryCount);
-}
-
-void TestEmployeeRecord::entriesPastTheEnd()
-{
-    // One entry and four bytes: (10 - 1) / 6 = 1.5 rounds to 2. The second
-    // entry is cut short and reads as zeros where the file ends.
-    RecordBytes record = Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 7);
-    record.Entries = {{0x01020304, 7}};
-    record.Tail = QByteArray("\x11\x22\x33\x44", 4);
-    const QByteArray bytes = record.Bytes();
-    const EmployeeRecord parsed = ParseEmployeeRecord(bytes);
-    QCOMPARE(parsed.EntryCount, qint64(2));
-    CardEntries entries;
-    QVERIFY(ReadCardEntries(bytes, parsed, entries));
-    QCOMPARE(entries, (CardEntries{{0x01020304, 7}, {0x44332211, 0}}));
-
-    RecordBytes nowhere = record;
-    nowhere.DataStart = 0;
-    QVERIFY(!ReadCardEntries(nowhere.Bytes(), ParseEmployeeRecord(nowhere.Bytes()), entries));
-    QVERIFY(entries.isEmpty());
-}
-
-void TestEmployeeRecord::encodeLaysOutTheRecord()
-{
-    RecordBytes expected = Employee(QStringLiteral("Łukasik"), QStringLiteral("Zofia"), 211,
-                                    QStringLiteral("TYDZIEN_STANDARD"), QStringLiteral("Księgowość"));
-    expected.Entries = {{90, 3}, {10, 211}, {-5, 12}};
-    expected.HeaderWord = -2;
-    const CardEntries entries{{90, 3}, {10, 211}, {-5, 12}};
-    QCOMPARE(EncodeEmployeeRecord(-2, ToCodePage(expected.Surname), ToCodePage(expected.FirstName),
-                                  ToCodePage(expected.Plan), ToCodePage(*expected.Group), entries),
-             expected.Bytes());
-    expected.Group.reset();
-    QCOMPARE(EncodeEmployeeRecord(-2, ToCodePage(expected.Surname), ToCodePage(expected.FirstName),
-                                  ToCodePage(expected.Plan), QByteArray(), entries),
-             expected.Bytes());
 }
 
 void TestEmployeeRecord::numberFromFileName_data()

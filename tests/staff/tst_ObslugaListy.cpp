@@ -32,7 +32,10 @@ private slots:
 private:
     static QString rowText(const EmployeeRow& row)
     {
-        return QStringList{row.Number, row.Surname, row.FirstName, row.Plan, row.Group}.join(QLatin1Char('|'));
+        QStringList cells;
+        for (int column = 0; column < EmployeeColumnTitles().size(); ++column)
+            cells << EmployeeCell(row, column);
+        return cells.join(QLatin1Char('|'));
     }
 };
 
@@ -226,6 +229,14 @@ void TestObslugaListy::readFolder_data()
     inTexts.DataStart = 7;
     addCase("a data start inside the texts reads entries from there",
             Folder().add(QStringLiteral("NOWAK.012"), inTexts), false, true, {}, {invalidFile("NOWAK.012")});
+
+    RecordBytes unterminated = kowalski;
+    unterminated.DataStart = 40;
+    addCase("a surname running to the end of the file",
+            Folder()
+                .add(QStringLiteral("KOWALSKI.003"), unterminated.Bytes().left(6 + 8))
+                .add(QStringLiteral("NOWAK.012"), nowak),
+            true, false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("KOWALSKI.003")});
 
     addCase("a zero-length record", Folder().add(QStringLiteral("NOWAK.012"), QByteArray()), false, true, {},
             {BadFiles});
