@@ -1,0 +1,100 @@
+// Finding and opening plans: the plan list, the kind probe and the readers of
+// schedule and weekly plans in both file layouts. The readers take the plan's
+// edit lock, check the file, and put what they read into state.Plan (the
+// model) and state.Fields (what the window's time fields show). What they do
+// to the window itself is handed back in PlanWindowEffects for the window to
+// carry out.
+#pragma once
+
+#include "plan/PlanDecoder.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+
+class KelbrinLibrary;
+struct ProgramState;
+
+// The window's part of a plan read, as it stands when the routine returns.
+struct PlanWindowEffects
+{
+    // The command buttons are disabled (Blokuj_Przyciski(true)); a reader
+    // clears this again when it succeeds.
+    bool CommandButtonsDisabled = false;
+    // cboPlany shows its last entry, "<BRAK>".
+    bool ShowNoPlanEntry = false;
+    // The range pickers and labels show state.Plan.FirstDay..LastDay:
+    // schedule plans the new-plan dialog's dtpOd/dtpDo, lblOd1/lbldo1 and the
+    // month picker; weekly plans the main window's dtpOd/dtpDo.
+    bool RangeShown = false;
+    // The 42 cells of the month grid carry state.Plan.WeekdayKinds: cell c
+    // shows weekday c mod 7, coloured ColourTable(1) for kind 2 and
+    // ColourTable(0) for any other, with the kind as its tag (weekly plans).
+    bool WeekdayCellsPainted = false;
+    // The displayed month is redrawn and lblMiesiac renamed (schedule plans).
+    bool MonthRedrawn = false;
+};
+
+// The plan names of the plans folder ("*.PLN" in any letter case), in the
+// order the directory listing gives them, each the file name less its last
+// four characters. When the list is empty the window's lists stay as they
+// are; otherwise cboPlany is cleared and filled, and the new-plan dialog's list
+// takes the names from position 0. Either way "<BRAK>" is appended to cboPlany
+// and shown. A plans folder that cannot be bound shows "Brak dostepu do plików
+// planu pracy." and ends the program (state.ProgramEnding).
+QStringList ListPlans(ProgramState& state);
+
+// Kind probe values.
+constexpr uint8_t ProbeWeeklyPlan = 0;
+constexpr uint8_t ProbeSchedulePlan = 1;
+constexpr uint8_t ProbeFailed = 5;
+
+// 1 schedule plan, 0 weekly plan, 5 when the plans folder cannot be bound or
+// the file cannot be opened (both shown, and cboPlany back at "<BRAK>").
+// Sets state.IsCurrentFormat.
+uint8_t ProbePlanKind(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+
+// The readers. True when the plan is open; false after a refused lock, a bad
+// plans folder, an open error or a library error (each shown), or silently
+// for a missing, short or damaged file. A reader that fails after the lock
+// was taken keeps it.
+bool ReadSchedulePlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+bool ReadWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+bool ReadLegacySchedulePlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+bool ReadLegacyWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+
+// The reader that fits state.ProbedKind and state.IsCurrentFormat; its result
+// goes to state.PlanReadOk.
+bool ReadProbedPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+
+// How the plan chooser and the new-plan dialog open a plan: the probe (into
+// state.ProbedKind), "Nie udana próba odczytu typu planu pracy" when it fails,
+// else the matching reader. The result is also in state.PlanReadOk.
+bool ProbeAndReadPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+
+// What the readers put into the window's fields, as pure functions.
+
+// The day number of a minute count, rounded down.
+int32_t DayOfMinute(int32_t count);
+
+// A stored time put into a field: -1 leaves the field empty; any other value
+// is written as hour ":" minute of its time of day and run through the field's
+// leave-field parser. minimumOneMinute for the earlier-entry and later-exit
+// allowances.
+TimeField ShownTime(const KelbrinLibrary& lib, int32_t value, bool minimumOneMinute = false);
+
+// The schedule rows and allowances as a schedule reader fills them: every
+// slot the layout stores (7, legacy 4), break fields left empty when both
+// break times are equal; the allowances of slots 0..3. Other fields stay.
+void ShowScheduleTimes(const KelbrinLibrary& lib, const DecodedPlan& plan, ScheduleFields& fields);
+
+// txtNorma and txtStartDnia as a weekly reader fills them.
+void ShowWeeklyTimes(const KelbrinLibrary& lib, const DecodedPlan& plan, ScheduleFields& fields);
+
+// The weekday kinds a weekly reader gives the month grid, Sunday first: the
+// stored bytes of the current layout as they are; in the legacy layout 4
+// becomes a free day (1) and every other value a working day (2). Weekdays
+// whose byte the file did not hold keep their kind from before.
+std::array<uint8_t, 7> WeekdayKindsOf(const DecodedPlan& plan, std::array<uint8_t, 7> before);

@@ -1,0 +1,103 @@
+// plntool show FILE.PLN: prints a plan as JSON with the texts the editor's
+// fields would show after opening it. The file may lie anywhere, so the
+// command decodes its bytes directly instead of going through the plans
+// folder and the edit lock; a weekly plan's range comes from the suite
+// library, as in the editor.
+#include "Command.h"
+#include "PlanJson.h"
+
+#include "env/ErrorMessages.h"
+#include "env/Kelbrin.h"
+#include "plan/PlanReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QString planName(const QString& path)
+{
+    QString name = QFileInfo(path).fileName();
+    if (name.endsWith(QStringLiteral(".PLN"), Qt::CaseInsensitive)) name.chop(4);
+    return name;
+}
+
+PlanDocument documentOf(const KelbrinLibrary& lib, const DecodedPlan& plan, const QString& name)
+{
+    PlanDocument document;
+    document.Name = name;
+    document.Kind = plan.Kind;
+    document.Legacy = plan.Format == PlanFormat::Legacy;
+    ScheduleFields fields;
+    if (plan.Kind == PlanKind::SchedulePlan) {
+        ShowScheduleTimes(lib, plan, fields);
+        document.FirstDay = plan.FirstDay;
+        document.LastDay = plan.LastDay;
+        for (const char slot : plan.DayBytes)
+            document.Days.append(QLatin1Char(char('0' + slot)));
+    } else {
+        ShowWeeklyTimes(lib, plan, fields);
+        const WorkPlan fresh;
+        const std::array<uint8_t, 7> kinds = WeekdayKindsOf(plan, fresh.WeekdayKinds);
+        std::copy(kinds.begin(), kinds.end(), document.Weekdays.begin());
+        document.IncludeFreeDays = plan.IncludeFreeDays();
+        document.DailyNorm = fields.Norma.Text;
+        document.DayStart = fields.StartDnia.Text;
+    }
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        for (int column = 0; column < 4; ++column)
+            document.Schedules[slot][column] = fields.Slots[slot][column].Text;
+    }
+    for (int i = 0; i < 4; ++i)
+        document.Tolerances[i] = fields.Pozostale[i].Text;
+    return document;
+}
+
+int show(PlntoolContext& context, const QStringList& args)
+{
+    if (args.size() != 1) {
+        context.Err << "usage: plntool show FILE.PLN\n";
+        return ExitUsage;
+    }
+    const QString path = QFileInfo(args.first()).absoluteFilePath();
+    QFile file(path);
+    QByteArray head;
+    qint64 size = 0;
+    if (file.open(QIODevice::ReadOnly)) {
+        size = file.size();
+        head = file.read(qMin(size, PlanReadLimit));
+    }
+    if (file.error() != QFileDevice::NoError) {
+        context.Err << "plntool show: " << args.first() << ": " << file.errorString() << '\n';
+        return ExitUsage;
+    }
+
+    const PlanProbe probe = ProbePlanBytes(head);
+    const DecodedPlan plan = DecodePlanAs(head, size, probe.Format, probe.Kind);
+    if (!plan.Ok()) {
+        context.Err << "plntool show: " << args.first() << ": not a readable plan: " << DamageText(plan.Damage)
+                    << " (at byte " << plan.DamageOffset << ")\n";
+        return ExitRefused;
+    }
+    PlanDocument document = documentOf(context.Lib, plan, planName(path));
+    if (plan.Kind == PlanKind::WeeklyPlan) {
+        int32_t first = 0;
+        int32_t last = -1;
+        const uint8_t status = context.Lib.GetPlanRange(path, first, last);
+        const int shownBefore = context.Ui.MessageCount();
+        if (ShowLibraryError(context.Ui, status, true)) {
+            if (context.Ui.MessageCount() == shownBefore) // a status the library keeps quiet about
+                context.Err << "plntool show: " << args.first() << ": plan range status " << status << '\n';
+            return ExitRefused;
+        }
+        document.FirstDay = DayOfMinute(first);
+        document.LastDay = DayOfMinute(last);
+    }
+    context.Out << QString::fromUtf8(PlanToJson(context.Lib, document));
+    return ExitOk;
+}
+
+const Registration registration{"show", "FILE.PLN", "print a plan (either layout) as JSON, as the editor shows it",
+                                show};
+
+} // namespace
