@@ -74,8 +74,7 @@ qint64 plainRead(const Folders& folders)
         const QDir dir(folders.personnel(i));
         for (const QString& name : dir.entryList(QDir::Files)) {
             QFile file(dir.filePath(name));
-            if (file.open(QIODevice::ReadOnly))
-                bytes += file.readAll().size();
+            if (file.open(QIODevice::ReadOnly)) bytes += file.readAll().size();
         }
     }
     return bytes;
@@ -89,8 +88,7 @@ qsizetype readList(const Folders& folders, RecordingPrompt& ui)
         ProgramState state(library(), ui);
         state.DataRootDir = programDir;
         EmployeeRows read;
-        if (!WczytajPracownikow(state, read, StaffHooks{}))
-            return -1;
+        if (!WczytajPracownikow(state, read, StaffHooks{})) return -1;
         rows += read.size();
     }
     return rows;

@@ -1,5 +1,5 @@
-#include "DemoData.h"
 #include "DemoStaff.h"
+#include "DemoData.h"
 
 #include "env/CodePage.h"
 #include "env/Kelbrin.h"
@@ -65,14 +65,14 @@ const Surname Surnames[] = {
     {"Nowak-Jeziorański", "Nowak-Jeziorańska"},
 };
 
-const char* const MaleNames[] = {"Jan",    "Piotr",     "Krzysztof", "Andrzej", "Tomasz", "Paweł",
-                                 "Michał", "Marcin",    "Łukasz",    "Grzegorz", "Józef", "Mateusz",
+const char* const MaleNames[] = {"Jan",    "Piotr",    "Krzysztof",  "Andrzej",  "Tomasz", "Paweł",
+                                 "Michał", "Marcin",   "Łukasz",     "Grzegorz", "Józef",  "Mateusz",
                                  "Jakub",  "Wojciech", "Bartłomiej", "Zbigniew"};
-const char* const FemaleNames[] = {"Anna",      "Maria",  "Katarzyna", "Małgorzata", "Agnieszka", "Barbara",
-                                   "Ewa",       "Krystyna", "Elżbieta", "Zofia",     "Joanna",    "Magdalena",
-                                   "Urszula",   "Beata",  "Jadwiga",   "Żaneta"};
-const char* const Groups[] = {"Produkcja", "Magazyn", "Biuro", "Ochrona", "Księgowość", "Transport", "Serwis",
-                              "Zmiana A",  "Zmiana B"};
+const char* const FemaleNames[] = {"Anna",    "Maria",    "Katarzyna", "Małgorzata", "Agnieszka", "Barbara",
+                                   "Ewa",     "Krystyna", "Elżbieta",  "Zofia",      "Joanna",    "Magdalena",
+                                   "Urszula", "Beata",    "Jadwiga",   "Żaneta"};
+const char* const Groups[] = {"Produkcja", "Magazyn", "Biuro",    "Ochrona", "Księgowość",
+                              "Transport", "Serwis",  "Zmiana A", "Zmiana B"};
 
 template <typename T, size_t N> const T& pick(const T (&items)[N], std::mt19937& random)
 {
@@ -112,8 +112,7 @@ QVector<DemoEmployee> MakeDemoEmployees(int count, uint32_t seed, const QStringL
             employee.Plan = QString::fromLatin1(StoredNoPlan);
         else
             employee.Plan = plans.at(std::uniform_int_distribution<qsizetype>(0, plans.size() - 1)(random));
-        if (chance(random, 60))
-            employee.Group = QString::fromUtf8(pick(Groups, random));
+        if (chance(random, 60)) employee.Group = QString::fromUtf8(pick(Groups, random));
         employee.HeaderWord = int16_t(std::uniform_int_distribution<int>(1, 40)(random));
 
         // The card in use has the smallest key; cards given back earlier
@@ -134,7 +133,8 @@ QVector<DemoEmployee> MakeDemoEmployees(int count, uint32_t seed, const QStringL
 
 QString DemoEmployeeFileName(const KelbrinLibrary& lib, const DemoEmployee& employee)
 {
-    return lib.TxtToName(employee.Surname.left(8)) + QStringLiteral(".%1").arg(employee.Number, 3, 10, QLatin1Char('0'));
+    return lib.TxtToName(employee.Surname.left(8)) +
+           QStringLiteral(".%1").arg(employee.Number, 3, 10, QLatin1Char('0'));
 }
 
 QByteArray DemoEmployeeRecord(const DemoEmployee& employee)

@@ -30,8 +30,7 @@ public:
 
 void require(bool condition)
 {
-    if (!condition)
-        __builtin_trap();
+    if (!condition) __builtin_trap();
 }
 
 } // namespace

@@ -24,8 +24,7 @@ template <typename T> T fieldAt(const QByteArray& bytes, qsizetype offset)
 // offset moves past the 0 byte.
 QByteArray textAt(const QByteArray& bytes, qsizetype& offset)
 {
-    if (offset >= bytes.size())
-        return {};
+    if (offset >= bytes.size()) return {};
     const char* begin = bytes.constData() + offset;
     const void* zero = std::memchr(begin, 0, size_t(bytes.size() - offset));
     const qsizetype length = zero ? static_cast<const char*>(zero) - begin : bytes.size() - offset;
@@ -51,8 +50,7 @@ int64_t EntryCountFor(int64_t length, int64_t dataStart)
         --quotient;
     }
     const int64_t half = CardEntrySize / 2;
-    if (remainder > half || (remainder == half && quotient % 2 != 0))
-        ++quotient;
+    if (remainder > half || (remainder == half && quotient % 2 != 0)) ++quotient;
     return quotient;
 }
 
@@ -80,8 +78,7 @@ EmployeeRecord ParseEmployeeRecord(const QByteArray& bytes)
 bool ReadCardEntries(const QByteArray& bytes, const EmployeeRecord& record, CardEntries& entries)
 {
     entries.clear();
-    if (record.DataStart < 1 || record.EntryCount < 0)
-        return false;
+    if (record.DataStart < 1 || record.EntryCount < 0) return false;
     // DataStart >= 1 keeps the count within the file's size: at most
     // (Length - 1) / 6 rounded up.
     entries.resize(qsizetype(record.EntryCount));
@@ -127,8 +124,7 @@ QByteArray EncodeEmployeeRecord(int16_t headerWord, const QByteArray& surname, c
     appendText(out, Scrambled(surname));
     appendText(out, Scrambled(firstName));
     appendText(out, plan);
-    if (!group.isEmpty())
-        appendText(out, Scrambled(group));
+    if (!group.isEmpty()) appendText(out, Scrambled(group));
     for (const CardEntry& entry : entries) {
         qToLittleEndian<qint32>(entry[0], raw);
         out.append(raw, 4);

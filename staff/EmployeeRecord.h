@@ -43,10 +43,10 @@ struct EmployeeRecord
     QByteArray FirstName;
     QByteArray Plan;
     QByteArray Group;
-    bool GroupRead = false;  // the data start did not follow the plan name
-    qsizetype PlanEnd = 0;   // offset just past the plan name's 0 byte
-    qsizetype Length = 0;    // of the whole file
-    int64_t EntryCount = 0;  // (Length - DataStart) / 6, halves to even; negative when the data start lies past the end
+    bool GroupRead = false; // the data start did not follow the plan name
+    qsizetype PlanEnd = 0;  // offset just past the plan name's 0 byte
+    qsizetype Length = 0;   // of the whole file
+    int64_t EntryCount = 0; // (Length - DataStart) / 6, halves to even; negative when the data start lies past the end
 };
 
 // Reads the header and the texts. Bytes missing at the end of a short file

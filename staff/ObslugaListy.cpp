@@ -87,14 +87,12 @@ QString EmployeeCell(const EmployeeRow& row, int column)
 
 void StaffHooks::SetProgress(int value) const
 {
-    if (Progress)
-        Progress(value);
+    if (Progress) Progress(value);
 }
 
 void StaffHooks::Events() const
 {
-    if (ProcessEvents)
-        ProcessEvents();
+    if (ProcessEvents) ProcessEvents();
 }
 
 void StaffHooks::Sleep(int milliseconds) const
@@ -133,16 +131,13 @@ QStringList PersonnelListing(const QString& folder)
 std::optional<int> NumberFromFileName(const QString& name)
 {
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return std::nullopt;
+    if (dot < 0) return std::nullopt;
     const QStringView text = QStringView(name).mid(dot + 1);
     // Nine digits at most: the value stays within an int.
-    if (text.isEmpty() || text.size() > 9)
-        return std::nullopt;
+    if (text.isEmpty() || text.size() > 9) return std::nullopt;
     int number = 0;
     for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
         number = number * 10 + (c.unicode() - '0');
     }
     return number;
@@ -176,14 +171,12 @@ void SzukajZdublowanych(ProgramState& state, const StaffHooks& hooks)
     state.NumeryZdublowane.fill(false);
     std::array<bool, 999> seen{};
     const QString folder = KatalogPersonelu(state);
-    if (state.Lib.SetDir(folder) != 0)
-        return;
+    if (state.Lib.SetDir(folder) != 0) return;
     for (const QString& name : PersonnelListing(folder)) {
         const std::optional<int> number = NumberFromFileName(name);
         if (number && *number > 0 && *number <= 999) {
             bool& first = seen[size_t(*number - 1)];
-            if (first)
-                state.NumeryZdublowane[size_t(*number - 1)] = true;
+            if (first) state.NumeryZdublowane[size_t(*number - 1)] = true;
             first = true;
         }
         hooks.Events();
@@ -241,8 +234,7 @@ bool WczytajPracownikow(ProgramState& state, EmployeeRows& rows, const StaffHook
     hooks.SetProgress(0);
     hooks.Events();
     const QString folder = KatalogPersonelu(state);
-    if (state.Lib.SetDir(folder) != 0)
-        return endProgram(state, missingFolderMessage());
+    if (state.Lib.SetDir(folder) != 0) return endProgram(state, missingFolderMessage());
 
     SzukajZdublowanych(state, hooks);
     const QStringList names = PersonnelListing(folder);
@@ -272,8 +264,7 @@ bool WczytajPracownikow(ProgramState& state, EmployeeRows& rows, const StaffHook
         }
 
         bool listable = status == OpenStatus::Opened;
-        if (!listable && ShowFileError(state.Ui, file.ErrorNumber(), QString(), QString(), true))
-            return false;
+        if (!listable && ShowFileError(state.Ui, file.ErrorNumber(), QString(), QString(), true)) return false;
 
         const std::optional<int> number = NumberFromFileName(name);
         if (listable && number && *number > 999) {
@@ -282,8 +273,7 @@ bool WczytajPracownikow(ProgramState& state, EmployeeRows& rows, const StaffHook
             listable = false;
         } else if (listable && number && *number > 0 && state.NumeryZdublowane[size_t(*number - 1)]) {
             bool& used = state.NumeryUzyte[size_t(*number - 1)];
-            if (used)
-                return endProgram(state, duplicatesMessage());
+            if (used) return endProgram(state, duplicatesMessage());
             used = true;
         }
 

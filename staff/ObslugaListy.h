@@ -87,12 +87,12 @@ void SzukajZdublowanych(ProgramState& state, const StaffHooks& hooks);
 
 // What becomes of one record once it is open and read.
 enum class RecordVerdict {
-    Listed,            // a row for the list
-    SkippedShortName,  // skipped without a message
-    SkippedInvalid,    // the invalid-file message, then the next record
-    BadFiles,          // the bad-files message; the program ends
-    CardOutOfRange,    // the invalid-file message; the program ends
-    NumberMismatch,    // the wrong-files message; the program ends
+    Listed,           // a row for the list
+    SkippedShortName, // skipped without a message
+    SkippedInvalid,   // the invalid-file message, then the next record
+    BadFiles,         // the bad-files message; the program ends
+    CardOutOfRange,   // the invalid-file message; the program ends
+    NumberMismatch,   // the wrong-files message; the program ends
 };
 
 struct RecordCheck

@@ -83,8 +83,7 @@ bool writeAll(int fd, const QByteArray& bytes, int& error)
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             error = errno;
             return false;
         }
@@ -126,10 +125,8 @@ OpenStatus RecordFile::Open(const QString& path, RecordAccess access)
         return OpenStatus::Failed;
     };
     struct stat opened;
-    if (::fstat(fd, &opened) != 0)
-        return fail(errno);
-    if (!S_ISREG(opened.st_mode))
-        return fail(EISDIR);
+    if (::fstat(fd, &opened) != 0) return fail(errno);
+    if (!S_ISREG(opened.st_mode)) return fail(EISDIR);
     int locked;
     do {
         locked = ::flock(fd, (access == RecordAccess::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
@@ -145,8 +142,7 @@ OpenStatus RecordFile::Open(const QString& path, RecordAccess access)
     // we would then hold the old, unlinked file. The next attempt opens the
     // new one.
     struct stat current;
-    if (::stat(native.constData(), &current) != 0)
-        return fail(errno);
+    if (::stat(native.constData(), &current) != 0) return fail(errno);
     if (!sameFile(opened, current)) {
         ::close(fd);
         return OpenStatus::Busy;
@@ -163,27 +159,23 @@ ReadStatus RecordFile::ReadAll(QByteArray& bytes, qsizetype limit)
         m_error = m_fd < 0 ? int16_t(BadFileName) : errorNumberFor(errno);
         return ReadStatus::Failed;
     }
-    if (info.st_size > limit)
-        return ReadStatus::TooLarge;
+    if (info.st_size > limit) return ReadStatus::TooLarge;
     // One byte more than the size tells whether the file grew meanwhile.
     bytes.resize(qsizetype(info.st_size) + 1);
     qsizetype total = 0;
     for (;;) {
         if (total == bytes.size()) {
-            if (total > limit)
-                return ReadStatus::TooLarge;
+            if (total > limit) return ReadStatus::TooLarge;
             bytes.resize(std::min(total * 2, limit + 1));
         }
         const ssize_t n = ::read(m_fd, bytes.data() + total, size_t(bytes.size() - total));
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             m_error = errorNumberFor(errno);
             bytes.clear();
             return ReadStatus::Failed;
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         total += n;
     }
     bytes.resize(total);
@@ -201,8 +193,7 @@ bool RecordFile::Replace(const QByteArray& bytes)
     const QByteArray temporary = QFile::encodeName(ReplacementPath(m_path));
     int out;
     do {
-        out = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
-                     info.st_mode & 0666);
+        out = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, info.st_mode & 0666);
     } while (out < 0 && errno == EINTR);
     if (out < 0) {
         m_error = errorNumberFor(errno);
@@ -296,13 +287,12 @@ OpenStatus RecordFile::Open(const QString& path, RecordAccess access)
     // Readers share with readers only. A rewrite shares with nobody, but
     // allows the rename by which its own replacement takes the record's place.
     const bool exclusive = access == RecordAccess::Exclusive;
-    const HANDLE handle = ::CreateFileW(nativePath(path).c_str(), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                                        exclusive ? FILE_SHARE_DELETE : FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    const HANDLE handle = ::CreateFileW(
+        nativePath(path).c_str(), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+        exclusive ? FILE_SHARE_DELETE : FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
-            return OpenStatus::Busy;
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return OpenStatus::Busy;
         m_error = errorNumberFor(error);
         return OpenStatus::Failed;
     }
@@ -319,8 +309,7 @@ ReadStatus RecordFile::ReadAll(QByteArray& bytes, qsizetype limit)
         m_error = m_handle ? errorNumberFor(::GetLastError()) : int16_t(BadFileName);
         return ReadStatus::Failed;
     }
-    if (size.QuadPart > limit)
-        return ReadStatus::TooLarge;
+    if (size.QuadPart > limit) return ReadStatus::TooLarge;
     bytes.resize(qsizetype(size.QuadPart));
     qsizetype total = 0;
     while (total < bytes.size()) {
@@ -330,8 +319,7 @@ ReadStatus RecordFile::ReadAll(QByteArray& bytes, qsizetype limit)
             bytes.clear();
             return ReadStatus::Failed;
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         total += n;
     }
     bytes.resize(total);

@@ -32,8 +32,7 @@ void ZaznaczWybranych(ProgramState& state, int rowCount, const QList<int>& selec
 {
     state.Zaznaczeni = QVector<bool>(qMax(rowCount, 0), false);
     for (const int row : selectedRows) {
-        if (row >= 0 && row < rowCount)
-            state.Zaznaczeni[row] = true;
+        if (row >= 0 && row < rowCount) state.Zaznaczeni[row] = true;
     }
 }
 
@@ -58,12 +57,9 @@ QString DanePracownika(const EmployeeRow& row, EmployeeData& employee)
 
 QString NumerNaTekst(int number)
 {
-    if (number < 10)
-        return QStringLiteral("00") + QString::number(number);
-    if (number < 100)
-        return QStringLiteral("0") + QString::number(number);
-    if (number < 1000)
-        return QString::number(number);
+    if (number < 10) return QStringLiteral("00") + QString::number(number);
+    if (number < 100) return QStringLiteral("0") + QString::number(number);
+    if (number < 1000) return QString::number(number);
     return {};
 }
 
@@ -71,12 +67,10 @@ QString RecordPath(const QString& folder, const QString& fileName)
 {
     const QDir dir(folder);
     const QString exact = dir.filePath(fileName);
-    if (QFileInfo(exact).isFile())
-        return exact;
+    if (QFileInfo(exact).isFile()) return exact;
     // The suite's file systems ignore letter case in names.
     for (const QString& name : dir.entryList(QDir::Files)) {
-        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
-            return dir.filePath(name);
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0) return dir.filePath(name);
     }
     return {};
 }
@@ -85,13 +79,11 @@ std::optional<QByteArray> RewrittenRecord(ProgramState& state, const QString& fi
                                           const EmployeeData& employee, const QString& planText)
 {
     const EmployeeRecord stored = ParseEmployeeRecord(record);
-    if (stored.EntryCount < 0)
-        return std::nullopt;
+    if (stored.EntryCount < 0) return std::nullopt;
     const QString base = fileName.chopped(qMin<qsizetype>(4, fileName.size()));
     if (NazwaZTekstu(state, FromCodePage(stored.Surname)).left(base.size()).compare(base, Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    if (!ReadCardEntries(record, stored, state.WpisyKart))
-        return std::nullopt;
+    if (!ReadCardEntries(record, stored, state.WpisyKart)) return std::nullopt;
     const QString plan = planText.trimmed();
     const QByteArray storedPlan = plan == NoPlanText ? StoredNoPlan : ToCodePage(plan);
     return EncodeEmployeeRecord(stored.HeaderWord, ToCodePage(employee.Surname), ToCodePage(employee.FirstName),
@@ -104,8 +96,7 @@ bool ZapiszPlanPracownika(ProgramState& state, const QString& stem, const QStrin
     const QString name = stem + QLatin1Char('.') + numberText;
     const QString folder = KatalogPersonelu(state);
     QString path = RecordPath(folder, name);
-    if (path.isEmpty())
-        path = QDir(folder).filePath(name);
+    if (path.isEmpty()) path = QDir(folder).filePath(name);
 
     RecordFile file;
     OpenStatus status = file.Open(path, RecordAccess::Exclusive);
@@ -113,12 +104,10 @@ bool ZapiszPlanPracownika(ProgramState& state, const QString& stem, const QStrin
         hooks.Sleep(RetryWaitMs);
         status = file.Open(path, RecordAccess::Exclusive);
     }
-    if (status != OpenStatus::Opened)
-        return false;
+    if (status != OpenStatus::Opened) return false;
 
     QByteArray record;
-    if (file.ReadAll(record, MaxRecordSize) != ReadStatus::Ok)
-        return false;
+    if (file.ReadAll(record, MaxRecordSize) != ReadStatus::Ok) return false;
     const std::optional<QByteArray> rewritten = RewrittenRecord(state, name, record, employee, planText);
     return rewritten && file.Replace(*rewritten);
 }
@@ -149,13 +138,11 @@ QVector<AssignmentOutcome> PrzydzielPlan(ProgramState& state, EmployeeRows& rows
                     return outcomes;
             } else if (ZapiszPlanPracownika(state, stem, numberText, employee, planText, hooks)) {
                 rows[row].Plan = planText;
-                if (hooks.PlanCellChanged)
-                    hooks.PlanCellChanged(row);
+                if (hooks.PlanCellChanged) hooks.PlanCellChanged(row);
                 outcomes.append({row, AssignmentResult::Assigned});
             } else {
                 outcomes.append({row, AssignmentResult::Failed});
-                if (state.Ui.Ask(MessageIcon::Critical, failedQuestion(rows[row]), MessageButtons::YesNo) ==
-                    Answer::No)
+                if (state.Ui.Ask(MessageIcon::Critical, failedQuestion(rows[row]), MessageButtons::YesNo) == Answer::No)
                     return outcomes;
             }
         }

@@ -42,8 +42,7 @@ struct RecordBytes
     QByteArray Texts() const
     {
         QByteArray texts = MaskedText(Surname) + MaskedText(FirstName) + PlainText(Plan);
-        if (Group)
-            texts += MaskedText(*Group);
+        if (Group) texts += MaskedText(*Group);
         return texts;
     }
     QByteArray Bytes() const

@@ -33,7 +33,7 @@ void TestEmployeeRecord::entryCount_data()
     QTest::addColumn<qint64>("count");
 
     QTest::newRow("9.83 up") << qint64(100) << qint64(41) << qint64(10);
-    QTest::newRow("no bytes") << qint64(40) << qint64(41) << qint64(0);           // -1/6 -> 0
+    QTest::newRow("no bytes") << qint64(40) << qint64(41) << qint64(0); // -1/6 -> 0
     QTest::newRow("one entry") << qint64(46) << qint64(40) << qint64(1);
     QTest::newRow("0.5 to even 0") << qint64(43) << qint64(40) << qint64(0);
     QTest::newRow("0.67 up") << qint64(44) << qint64(40) << qint64(1);
@@ -72,8 +72,8 @@ void TestEmployeeRecord::cardNumberOrder_data()
         << CardEntries{{4, 1}, {4, 2}, {4, 3}} << 3 << CardEntries{{4, 1}, {4, 2}, {4, 3}};
     QTest::newRow("negative keys") << CardEntries{{-1, 5}, {-8, 6}, {0, 7}} << 6
                                    << CardEntries{{0, 7}, {-1, 5}, {-8, 6}};
-    QTest::newRow("card number cut to 16 bits") << CardEntries{{1, 70000}} << int(int16_t(70000 & 0xFFFF))
-                                                << CardEntries{{1, 70000}};
+    QTest::newRow("card number cut to 16 bits")
+        << CardEntries{{1, 70000}} << int(int16_t(70000 & 0xFFFF)) << CardEntries{{1, 70000}};
 }
 
 void TestEmployeeRecord::cardNumberOrder()
@@ -146,13 +146,20 @@ void TestEmployeeRecord::numberTexts_data()
     QTest::addColumn<QString>("numberText"); // NumerNaTekst
     QTest::addColumn<QString>("listText");
 
-    QTest::newRow("1") << 1 << "001" << "001";
-    QTest::newRow("9") << 9 << "009" << "009";
-    QTest::newRow("10") << 10 << "010" << "010";
-    QTest::newRow("99") << 99 << "099" << "099";
-    QTest::newRow("100") << 100 << "100" << "100";
-    QTest::newRow("999") << 999 << "999" << "999";
-    QTest::newRow("1000 has no file name") << 1000 << "" << "1000";
+    QTest::newRow("1") << 1 << "001"
+                       << "001";
+    QTest::newRow("9") << 9 << "009"
+                       << "009";
+    QTest::newRow("10") << 10 << "010"
+                        << "010";
+    QTest::newRow("99") << 99 << "099"
+                        << "099";
+    QTest::newRow("100") << 100 << "100"
+                         << "100";
+    QTest::newRow("999") << 999 << "999"
+                         << "999";
+    QTest::newRow("1000 has no file name") << 1000 << ""
+                                           << "1000";
 }
 
 void TestEmployeeRecord::numberTexts()

@@ -41,19 +41,18 @@ private:
 
 namespace {
 
-const QString Advice = QStringLiteral(
-    "W celu usunięcia problemu proszę uruchomić program Zarvik i wejść w edycję pracowników w oknie głównym aplikacji.");
+const QString Advice = QStringLiteral("W celu usunięcia problemu proszę uruchomić program Zarvik i wejść w edycję "
+                                      "pracowników w oknie głównym aplikacji.");
 const QString Cr13 = QString(QChar(13));
 
 QString invalidFile(const char* name)
 {
-    return QStringLiteral("Wykryto nieprawidłowy plik ") + QString::fromUtf8(name) + QStringLiteral(" w katalogu") + Cr13 +
-           QStringLiteral("%DIR%") + Cr13 + Advice;
+    return QStringLiteral("Wykryto nieprawidłowy plik ") + QString::fromUtf8(name) + QStringLiteral(" w katalogu") +
+           Cr13 + QStringLiteral("%DIR%") + Cr13 + Advice;
 }
-const QString BadFiles = QStringLiteral("Wykryto błędne pliki z danymi pracowników.") + Cr13 + QStringLiteral("%DIR%") +
-                         Cr13 + Advice;
-const QString WrongFiles =
-    QStringLiteral("Wykryto nieprawidłowe pliki zawierające dane pracowników.") + Cr13 + Advice;
+const QString BadFiles =
+    QStringLiteral("Wykryto błędne pliki z danymi pracowników.") + Cr13 + QStringLiteral("%DIR%") + Cr13 + Advice;
+const QString WrongFiles = QStringLiteral("Wykryto nieprawidłowe pliki zawierające dane pracowników.") + Cr13 + Advice;
 const QString Duplicates = QStringLiteral("Niektóre numery kart pracowników są zdublowane. ") + Cr13 + Advice;
 const QString NoFiles = QStringLiteral("Brak plików z danymi pracowników");
 const QString Busy = QStringLiteral("Dane pracowników są zablokowane przez inny program.") + Cr13 +
@@ -73,8 +72,8 @@ struct Folder
 };
 
 // rows: "number|surname|first name|plan|group" each.
-void addCase(const char* title, const Folder& folder, bool result, bool ending,
-             std::initializer_list<const char*> rows, const QStringList& messages)
+void addCase(const char* title, const Folder& folder, bool result, bool ending, std::initializer_list<const char*> rows,
+             const QStringList& messages)
 {
     QStringList rowTexts;
     for (const char* row : rows)
@@ -112,15 +111,14 @@ void TestObslugaListy::readFolder_data()
     addCase("listing order, three-digit numbers, stems of long surnames",
             Folder()
                 .add(QStringLiteral("NOWAK.012"), nowak)
-                .add(QStringLiteral("WOJCIECH.100"),
-                     Employee(QStringLiteral("Wojciechowska"), QStringLiteral("Żaneta"), 100,
-                              QStringLiteral("ZMIANA_DZIENNA")))
+                .add(QStringLiteral("WOJCIECH.100"), Employee(QStringLiteral("Wojciechowska"), QStringLiteral("Żaneta"),
+                                                              100, QStringLiteral("ZMIANA_DZIENNA")))
                 .add(QStringLiteral("kowalski.003"), kowalski)
                 .add(QStringLiteral("DABROWSK.045"), Employee(QStringLiteral("Dąbrowski"), QStringLiteral("Łukasz"), 45,
                                                               QStringLiteral("TYDZIEN_STANDARD"))),
             true, false,
-            {"045|Dąbrowski|Łukasz|TYDZIEN_STANDARD|", "003|Kowalski|Piotr|ZMIANA_NOCNA|Magazyn", "012|Nowak|Jan|<BRAK>|",
-             "100|Wojciechowska|Żaneta|ZMIANA_DZIENNA|"},
+            {"045|Dąbrowski|Łukasz|TYDZIEN_STANDARD|", "003|Kowalski|Piotr|ZMIANA_NOCNA|Magazyn",
+             "012|Nowak|Jan|<BRAK>|", "100|Wojciechowska|Żaneta|ZMIANA_DZIENNA|"},
             {});
 
     RecordBytes padded = Employee(QStringLiteral(" Zając  "), QStringLiteral("  Anna "), 7,
@@ -158,8 +156,8 @@ void TestObslugaListy::readFolder_data()
             false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("ABC")});
 
     addCase("a five-character name with a foreign stem ends the program",
-            Folder().add(QStringLiteral("XY.09"), Employee(QStringLiteral("Ab"), QStringLiteral("Ola"), 9)), false, true,
-            {}, {BadFiles});
+            Folder().add(QStringLiteral("XY.09"), Employee(QStringLiteral("Ab"), QStringLiteral("Ola"), 9)), false,
+            true, {}, {BadFiles});
 
     addCase("duplicate numbers end the program at the second file",
             Folder()
@@ -176,13 +174,13 @@ void TestObslugaListy::readFolder_data()
             false, true, {"005|Aaaaa|Jan|<BRAK>|"}, {Duplicates});
 
     addCase("a stem that is not the surname's",
-            Folder().add(QStringLiteral("KOWALSKI.003"), kowalski).add(QStringLiteral("NOWAK.012"),
-                                                                           Employee(QStringLiteral("Nowicki"),
-                                                                                    QStringLiteral("Jan"), 12)),
+            Folder()
+                .add(QStringLiteral("KOWALSKI.003"), kowalski)
+                .add(QStringLiteral("NOWAK.012"), Employee(QStringLiteral("Nowicki"), QStringLiteral("Jan"), 12)),
             false, true, {"003|Kowalski|Piotr|ZMIANA_NOCNA|Magazyn"}, {BadFiles});
 
-    addCase("a card number other than the name's",
-            Folder().add(QStringLiteral("NOWAK.013"), nowak), false, true, {}, {WrongFiles});
+    addCase("a card number other than the name's", Folder().add(QStringLiteral("NOWAK.013"), nowak), false, true, {},
+            {WrongFiles});
 
     addCase("a name without a number",
             Folder().add(QStringLiteral("NOWAKOWA"), Employee(QStringLiteral("Nowakowa"), QStringLiteral("Jan"), 12)),
@@ -202,8 +200,8 @@ void TestObslugaListy::readFolder_data()
     addCase("two thirds of an entry round to one, with card number 0",
             Folder().add(QStringLiteral("NOWAK.012"), twoThirds), false, true, {}, {invalidFile("NOWAK.012")});
 
-    addCase("card number 1001", Folder().add(QStringLiteral("NOWAK.012"), withEntries(nowak, {{1, 1001}})), false,
-            true, {}, {invalidFile("NOWAK.012")});
+    addCase("card number 1001", Folder().add(QStringLiteral("NOWAK.012"), withEntries(nowak, {{1, 1001}})), false, true,
+            {}, {invalidFile("NOWAK.012")});
 
     addCase("a name number above 999 is skipped",
             Folder()
@@ -286,8 +284,7 @@ void TestObslugaListy::readFolder()
     QCOMPARE(env.Ui.Texts(), messages);
     for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
         QCOMPARE(entry.icon, MessageIcon::Critical);
-    if (result)
-        QCOMPARE(env.State.Zaznaczeni, QVector<bool>(rows.size(), false));
+    if (result) QCOMPARE(env.State.Zaznaczeni, QVector<bool>(rows.size(), false));
 }
 
 void TestObslugaListy::missingFolder()
@@ -354,8 +351,7 @@ void TestObslugaListy::busyRecord()
     StaffHooks hooks;
     hooks.Wait = [&](int milliseconds) {
         waited << milliseconds;
-        if (waited.size() == releaseAtWait)
-            holder.Close();
+        if (waited.size() == releaseAtWait) holder.Close();
     };
     EmployeeRows rows;
     QCOMPARE(WczytajPracownikow(env.State, rows, hooks), result);
@@ -424,9 +420,10 @@ void TestObslugaListy::demoFolder()
     QVERIFY(count([](const EmployeeRow& row) { return row.Plan == QLatin1String("ZMIANA_NOCNA"); }) > 0);
     QVERIFY(count([](const EmployeeRow& row) { return row.Group.isEmpty(); }) > 0);
     QVERIFY(count([](const EmployeeRow& row) { return !row.Group.isEmpty(); }) > 0);
-    QVERIFY(count([](const EmployeeRow& row) {
-                return (row.Surname + row.FirstName).contains(QRegularExpression(QStringLiteral("[ąćęłńóśźżĄĆĘŁŃÓŚŹŻ]")));
-            }) > 0);
+    QVERIFY(
+        count([](const EmployeeRow& row) {
+            return (row.Surname + row.FirstName).contains(QRegularExpression(QStringLiteral("[ąćęłńóśźżĄĆĘŁŃÓŚŹŻ]")));
+        }) > 0);
 }
 
 QTEST_GUILESS_MAIN(TestObslugaListy)

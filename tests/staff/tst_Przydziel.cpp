@@ -46,8 +46,7 @@ EmployeeRow rowOf(const QString& number, const QString& surname, const QString& 
 QVector<AssignmentOutcome> assign(TestEnvironment& env, EmployeeRows& rows, const QList<int>& selected,
                                   const QString& plan, StaffHooks hooks = {})
 {
-    if (!hooks.Wait)
-        hooks.Wait = [](int) {};
+    if (!hooks.Wait) hooks.Wait = [](int) {};
     ZaznaczWybranych(env.State, int(rows.size()), selected);
     return PrzydzielPlan(env.State, rows, plan, hooks);
 }
@@ -79,7 +78,8 @@ void TestPrzydziel::rewrite_data()
     QTest::newRow("longer plan name moves the entries, group kept")
         << "KOWALSKI.003" << grouped << kowalski << "TYDZIEN_STANDARD" << true << longer.Bytes();
 
-    RecordBytes plain = Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12, QStringLiteral("TYDZIEN_STANDARD"));
+    RecordBytes plain =
+        Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12, QStringLiteral("TYDZIEN_STANDARD"));
     plain.Entries = {{5, 12}, {9, 4}};
     const EmployeeRow nowak = rowOf(QStringLiteral("012"), QStringLiteral("Nowak"), QStringLiteral("Jan"));
     RecordBytes shorter = plain;
@@ -95,8 +95,8 @@ void TestPrzydziel::rewrite_data()
 
     RecordBytes emptyGroup = plain;
     emptyGroup.Group = QString();
-    QTest::newRow("an empty group is dropped") << "NOWAK.012" << emptyGroup << nowak << "NOC" << true
-                                               << shorter.Bytes();
+    QTest::newRow("an empty group is dropped")
+        << "NOWAK.012" << emptyGroup << nowak << "NOC" << true << shorter.Bytes();
 
     RecordBytes renamed = plain;
     renamed.FirstName = QStringLiteral("Janina");
@@ -110,8 +110,8 @@ void TestPrzydziel::rewrite_data()
     longNameAfter.Plan = QStringLiteral("ZMIANA_DZIENNA");
     QTest::newRow("a long surname is found by the stem of its first 8 characters")
         << "WOJCIECH.100" << longName
-        << rowOf(QStringLiteral("100"), QStringLiteral("Wojciechowska"), QStringLiteral("Żaneta"))
-        << "ZMIANA_DZIENNA" << true << longNameAfter.Bytes();
+        << rowOf(QStringLiteral("100"), QStringLiteral("Wojciechowska"), QStringLiteral("Żaneta")) << "ZMIANA_DZIENNA"
+        << true << longNameAfter.Bytes();
 
     QTest::newRow("letter case of the file name does not matter")
         << "nowak.012" << plain << nowak << "NOC" << true << shorter.Bytes();
@@ -166,8 +166,8 @@ void TestPrzydziel::rewrite()
     env.Ui.ScriptAnswers({Answer::Yes});
 
     const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0}, plan, hooks);
-    QCOMPARE(outcomes, (QVector<AssignmentOutcome>{
-                           {0, assigned ? AssignmentResult::Assigned : AssignmentResult::Failed}}));
+    QCOMPARE(outcomes,
+             (QVector<AssignmentOutcome>{{0, assigned ? AssignmentResult::Assigned : AssignmentResult::Failed}}));
     const QByteArray after = ReadFile(recordPath(env, fileName));
     QCOMPARE(after, expected);
     QCOMPARE(rows[0].Plan, assigned ? plan : row.Plan);
@@ -232,8 +232,7 @@ void TestPrzydziel::questions()
         {0, AssignmentResult::Assigned},
         {1, busySecond ? AssignmentResult::Failed : AssignmentResult::Deleted},
     };
-    if (goOn)
-        expected.append({2, AssignmentResult::Assigned});
+    if (goOn) expected.append({2, AssignmentResult::Assigned});
     QCOMPARE(outcomes, expected);
 
     QCOMPARE(env.Ui.Entries().size(), 1);
@@ -248,8 +247,7 @@ void TestPrzydziel::questions()
     QCOMPARE(rows[2].Plan, goOn ? QStringLiteral("NOC") : QStringLiteral("<BRAK>"));
     QVERIFY(ReadFile(recordPath(env, QStringLiteral("KOWALSKI.003"))) != kowalski);
     QCOMPARE(ReadFile(recordPath(env, QStringLiteral("ZAK.040"))) != zak, goOn);
-    if (busySecond)
-        QCOMPARE(ReadFile(recordPath(env, QStringLiteral("NOWAK.012"))), nowak);
+    if (busySecond) QCOMPARE(ReadFile(recordPath(env, QStringLiteral("NOWAK.012"))), nowak);
     // Step 100/4 per row: No ends the run before the second row's step.
     QCOMPARE(bar, goOn ? (QList<int>{25, 50, 75}) : QList<int>{25});
 }
@@ -287,8 +285,7 @@ void TestPrzydziel::busyRecord()
     hooks.ProcessEvents = [&] { ++events; };
     hooks.Wait = [&](int milliseconds) {
         waited << milliseconds;
-        if (waited.size() == releaseAtWait)
-            holder.Close();
+        if (waited.size() == releaseAtWait) holder.Close();
     };
     EmployeeRows rows{rowOf(QStringLiteral("012"), QStringLiteral("Nowak"), QStringLiteral("Jan"))};
     const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0}, QStringLiteral("NOC"), hooks);
@@ -307,7 +304,8 @@ void TestPrzydziel::progress_data()
     QTest::addColumn<QList<int>>("selected");
     QTest::addColumn<QList<int>>("bar");
 
-    QTest::newRow("2 of 10: step 100/3") << 10 << QList<int>{2, 6} << QList<int>{33, 66, 100, 100, 100, 100, 100, 100, 100, 100};
+    QTest::newRow("2 of 10: step 100/3") << 10 << QList<int>{2, 6}
+                                         << QList<int>{33, 66, 100, 100, 100, 100, 100, 100, 100, 100};
     QTest::newRow("none of 3: step 100") << 3 << QList<int>{} << QList<int>{100, 100, 100};
     QTest::newRow("all of 4: step 100/5") << 4 << QList<int>{0, 1, 2, 3} << QList<int>{20, 40, 60, 80};
     QTest::newRow("6 of 6: step 100/7") << 6 << QList<int>{0, 1, 2, 3, 4, 5} << QList<int>{14, 28, 42, 57, 71, 85};
@@ -354,18 +352,20 @@ void TestPrzydziel::fileSizeLimit()
     QFETCH(bool, assigned);
 
     TestEnvironment env;
-    const QByteArray before = Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12, QStringLiteral("NOC"),
-                                       QStringLiteral("Biuro"))
-                                  .Bytes();
+    const QByteArray before =
+        Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12, QStringLiteral("NOC"), QStringLiteral("Biuro"))
+            .Bytes();
     QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("NOWAK.012"), before));
-    if (limit < 0)
-        limit = before.size();
+    if (limit < 0) limit = before.size();
 
     // The child writes under the limit; a write beyond it fails with EFBIG.
     const pid_t child = ::fork();
     QVERIFY(child >= 0);
     if (child == 0) {
-        const struct rlimit size{rlim_t(limit), rlim_t(limit)};
+        const struct rlimit size
+        {
+            rlim_t(limit), rlim_t(limit)
+        };
         ::setrlimit(RLIMIT_FSIZE, &size);
         ::signal(SIGXFSZ, SIG_IGN);
         StaffHooks hooks;
@@ -425,8 +425,7 @@ void TestPrzydziel::killedDuringRewrites()
 
         const QByteArray now = ReadFile(path);
         QVERIFY2(now == original || now == longer || now == shorter, qPrintable(QString::number(round)));
-        if (QFileInfo::exists(RecordFile::ReplacementPath(path)))
-            ++interrupted;
+        if (QFileInfo::exists(RecordFile::ReplacementPath(path))) ++interrupted;
         EmployeeRows rows;
         TestEnvironment reader;
         reader.State.DataRootDir = env.State.DataRootDir;

@@ -37,8 +37,7 @@ Run plntool(const QStringList& args)
     QProcess process;
     process.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("plntool")), args);
     Run run;
-    if (!process.waitForFinished(60000))
-        return run;
+    if (!process.waitForFinished(60000)) return run;
     run.code = process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = QString::fromUtf8(process.readAllStandardError());
@@ -54,14 +53,13 @@ struct Personnel
     {
         employees = MakeDemoEmployees(count, 99, DemoPlanNames());
         QString error;
-        if (!WriteDemoEmployees(TestLibrary(), env.StaffDir(), employees, &error))
-            qFatal("%s", qPrintable(error));
+        if (!WriteDemoEmployees(TestLibrary(), env.StaffDir(), employees, &error)) qFatal("%s", qPrintable(error));
         for (const QString& plan : DemoPlanNames())
             WriteFile(QDir(env.PlansDir()).filePath(plan + QStringLiteral(".PLN")), QByteArray("plan"));
         // Listing order: by file name.
         std::sort(employees.begin(), employees.end(), [](const DemoEmployee& a, const DemoEmployee& b) {
-            return DemoEmployeeFileName(TestLibrary(), a).compare(DemoEmployeeFileName(TestLibrary(), b),
-                                                                  Qt::CaseInsensitive) < 0;
+            return DemoEmployeeFileName(TestLibrary(), a)
+                       .compare(DemoEmployeeFileName(TestLibrary(), b), Qt::CaseInsensitive) < 0;
         });
     }
     QString dataDir() const { return env.State.DataDir(); }
@@ -105,9 +103,12 @@ void TestStaffTool::assignsAndListsAgain_data()
     QTest::addColumn<QString>("plan");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("a plan") << "ZMIANA_NOCNA" << "ZMIANA_NOCNA";
-    QTest::newRow("spelt in other letter case") << "zmiana_dzienna" << "ZMIANA_DZIENNA";
-    QTest::newRow("no plan") << "<BRAK>" << "<BRAK>";
+    QTest::newRow("a plan") << "ZMIANA_NOCNA"
+                            << "ZMIANA_NOCNA";
+    QTest::newRow("spelt in other letter case") << "zmiana_dzienna"
+                                                << "ZMIANA_DZIENNA";
+    QTest::newRow("no plan") << "<BRAK>"
+                             << "<BRAK>";
 }
 
 void TestStaffTool::assignsAndListsAgain()
@@ -118,8 +119,8 @@ void TestStaffTool::assignsAndListsAgain()
     Personnel personnel(12);
     const DemoEmployee& first = personnel.employees.at(3);
     const DemoEmployee& second = personnel.employees.at(8);
-    const Run run = plntool({QStringLiteral("assign"), personnel.dataDir(), plan,
-                             QString::number(second.Number), QString::number(first.Number)});
+    const Run run = plntool({QStringLiteral("assign"), personnel.dataDir(), plan, QString::number(second.Number),
+                             QString::number(first.Number)});
     QCOMPARE(run.code, 0);
     const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     const auto line = [&](const DemoEmployee& employee) {
@@ -135,8 +136,7 @@ void TestStaffTool::assignsAndListsAgain()
     QCOMPARE(rows.size(), 12);
     for (int i = 0; i < rows.size(); ++i) {
         QJsonObject expected = expectedRow(personnel.employees.at(i));
-        if (i == 3 || i == 8)
-            expected[QStringLiteral("plan")] = shown;
+        if (i == 3 || i == 8) expected[QStringLiteral("plan")] = shown;
         QCOMPARE(rows.at(i).toObject(), expected);
     }
 }
@@ -149,21 +149,28 @@ void TestStaffTool::refusals_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("message"); // part of stderr
 
-    QTest::newRow("staff: empty folder") << "staff" << "empty" << QStringList{} << 1
-                                         << "Brak plików z danymi pracowników";
+    QTest::newRow("staff: empty folder") << "staff"
+                                         << "empty" << QStringList{} << 1 << "Brak plików z danymi pracowników";
     QTest::newRow("staff: duplicates end the program")
-        << "staff" << "duplicate" << QStringList{} << 1 << "Niektóre numery kart pracowników są zdublowane. ";
-    QTest::newRow("staff: no folder") << "staff" << "missing" << QStringList{} << 1
+        << "staff"
+        << "duplicate" << QStringList{} << 1 << "Niektóre numery kart pracowników są zdublowane. ";
+    QTest::newRow("staff: no folder") << "staff"
+                                      << "missing" << QStringList{} << 1
                                       << "Nie odnazliono katalogu z danymi pracowników.";
-    QTest::newRow("staff: two folders") << "staff" << "" << QStringList{QStringLiteral("x")} << 2 << "usage";
+    QTest::newRow("staff: two folders") << "staff"
+                                        << "" << QStringList{QStringLiteral("x")} << 2 << "usage";
     QTest::newRow("assign: unknown plan")
-        << "assign" << "" << QStringList{QStringLiteral("ZMIANA_X"), QStringLiteral("1")} << 2 << "ZMIANA_X";
+        << "assign"
+        << "" << QStringList{QStringLiteral("ZMIANA_X"), QStringLiteral("1")} << 2 << "ZMIANA_X";
     QTest::newRow("assign: not a number")
-        << "assign" << "" << QStringList{QStringLiteral("<BRAK>"), QStringLiteral("1000")} << 2 << "1000";
+        << "assign"
+        << "" << QStringList{QStringLiteral("<BRAK>"), QStringLiteral("1000")} << 2 << "1000";
     QTest::newRow("assign: no such employee")
-        << "assign" << "" << QStringList{QStringLiteral("<BRAK>"), QStringLiteral("0998")} << 2 << "998";
+        << "assign"
+        << "" << QStringList{QStringLiteral("<BRAK>"), QStringLiteral("0998")} << 2 << "998";
     QTest::newRow("assign: the list does not read")
-        << "assign" << "duplicate" << QStringList{QStringLiteral("<BRAK>"), QStringLiteral("5")} << 1
+        << "assign"
+        << "duplicate" << QStringList{QStringLiteral("<BRAK>"), QStringLiteral("5")} << 1
         << "Niektóre numery kart pracowników są zdublowane. ";
 }
 

@@ -47,8 +47,7 @@ int assign(PlntoolContext& context, const QStringList& args)
     }
 
     EmployeeRows rows;
-    if (!WczytajPracownikow(state, rows, StaffHooks{}))
-        return ExitRefused;
+    if (!WczytajPracownikow(state, rows, StaffHooks{})) return ExitRefused;
 
     QList<int> selected;
     for (const int number : numbers) {

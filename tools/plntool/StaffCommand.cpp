@@ -45,8 +45,7 @@ int staff(PlntoolContext& context, const QStringList& args)
     ProgramState state(context.Lib, context.Ui);
     UseDataDirectory(state, args.first());
     EmployeeRows rows;
-    if (!WczytajPracownikow(state, rows, StaffHooks{}))
-        return ExitRefused;
+    if (!WczytajPracownikow(state, rows, StaffHooks{})) return ExitRefused;
 
     context.Out << '[';
     for (qsizetype i = 0; i < rows.size(); ++i) {
