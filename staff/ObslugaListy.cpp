@@ -145,8 +145,7 @@ std::optional<int> NumberFromFileName(const QString& name)
 
 QString NazwaZTekstu(const ProgramState& state, const QString& text)
 {
-    // An empty text has no name; the library is not given an empty buffer.
-    return text.isEmpty() ? QString() : state.Lib.TxtToName(text);
+    return state.Lib.TxtToName(text);
 }
 
 QString ListNumberText(int number)
