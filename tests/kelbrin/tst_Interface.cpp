@@ -81,6 +81,9 @@ void TestInterface::txtToName()
     QCOMPARE(QByteArray(buffer.constData()), stem);
     QCOMPARE(buffer.at(text.size()), '\0');
     QCOMPARE(buffer.mid(text.size() + 1), guard);
+
+    // The same through the program's binding, which passes its own buffer.
+    QCOMPARE(ToCodePage(TestLibrary().TxtToName(FromCodePage(text))), stem);
 }
 
 void TestInterface::setDir_data()
