@@ -1,11 +1,26 @@
+// The editor: runs start-up for the folder the program lies in and, when
+// nothing stopped it, shows the main window until it is closed.
+#include "editor/FrmGrafenta.h"
+#include "editor/MessageBoxPrompt.h"
+#include "env/Kelbrin.h"
+#include "env/ProgramState.h"
+#include "env/Startup.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Grafenta"));
+    KelbrinLibrary library;
+    MessageBoxPrompt prompt;
+    ProgramState state(library, prompt);
+    FrmGrafenta window(state);
+    InstanceLock instance;
+
+    if (!StartProgram(state, library, instance, QCoreApplication::applicationDirPath(), window.WindowStartupSteps()))
+        return 1;
+
+    prompt.SetParentWindow(&window);
     window.show();
     return app.exec();
 }

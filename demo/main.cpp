@@ -32,7 +32,7 @@ int main(int argc, char** argv)
         }
     }
     using Writer = bool (*)(const KelbrinLibrary&, const QString&, QString*);
-    const std::vector<Writer> writers = {WriteDemoFreeDays, WriteDemoLegacyPlans};
+    const std::vector<Writer> writers = {WriteDemoFreeDays, WriteDemoPlans, WriteDemoLegacyPlans, WriteDemoStaff};
     for (const Writer writer : writers) {
         QString error;
         if (!writer(lib, dataDir, &error)) {

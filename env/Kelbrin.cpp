@@ -5,6 +5,20 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <string>
+
+namespace {
+
+// A NUL-terminated copy of a text in the library's code page that the library
+// may rewrite in place (an empty QByteArray would hand out shared read-only memory).
+std::string writableBuffer(const QString& text)
+{
+    const QByteArray bytes = ToCodePage(text);
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+} // namespace
+
 QString KelbrinLibrary::fileName()
 {
 #ifdef Q_OS_WIN
@@ -78,11 +92,11 @@ uint8_t KelbrinLibrary::GetPlanRange(const QString& file, int32_t& first, int32_
 int32_t KelbrinLibrary::CreateLock(const QString& kind, const QString& object, const QString& holder,
                                    QString& owner) const
 {
-    QByteArray holderBuffer = ToCodePage(holder);
-    QByteArray ownerBuffer = ToCodePage(owner);
+    std::string holderBuffer = writableBuffer(holder);
+    std::string ownerBuffer = writableBuffer(owner);
     const int32_t handle = m_createLock(ToCodePage(kind).constData(), ToCodePage(object).constData(),
                                         holderBuffer.data(), ownerBuffer.data());
-    owner = FromCodePage(QByteArray(ownerBuffer.constData()));
+    owner = FromCodePage(QByteArray(ownerBuffer.c_str()));
     return handle;
 }
 
@@ -93,7 +107,7 @@ uint8_t KelbrinLibrary::DeleteLock(int32_t handle) const
 
 QString KelbrinLibrary::TxtToName(const QString& text) const
 {
-    QByteArray buffer = ToCodePage(text);
+    std::string buffer = writableBuffer(text);
     m_txtToName(buffer.data());
-    return FromCodePage(QByteArray(buffer.constData()));
+    return FromCodePage(QByteArray(buffer.c_str()));
 }

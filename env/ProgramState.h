@@ -91,5 +91,10 @@ struct ProgramState
     FreeDayList FreeDays;
     bool FreeDaysLoaded = false;
 
-    // Employees.
+    // Employees. The rows themselves belong to the window's list; these are
+    // the reader's and the assignment run's tables.
+    QVector<std::array<int32_t, 2>> WpisyKart; // card entries of the last record read: key, card number
+    std::array<bool, 999> NumeryZdublowane{};  // [card number - 1]: in the names of two or more records
+    std::array<bool, 999> NumeryUzyte{};       // [card number - 1]: already met while reading
+    QVector<bool> Zaznaczeni;                  // one per list row: selected for the assignment
 };

@@ -1,8 +1,10 @@
 #include "Internal.h"
 #include "kelbrin.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -13,19 +15,20 @@
 #include <QThread>
 
 #ifdef Q_OS_WIN
-#  include <windows.h>
+#include <windows.h>
 #else
-#  include <cerrno>
-#  include <csignal>
-#  include <sys/types.h>
-#  include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
 #endif
 
-// A lock is a small text file in the folder BLOKADY of the data directory,
-// named after its kind and object. It is created with exclusive creation, so
-// of two processes asking at once exactly one succeeds. It holds the holder
-// text, the host, the process id, the process's start marker and a random
-// token that tells this record apart from any later one of the same name:
+// A lock is a small text file in the folder BLOKADY of the current directory,
+// named after its kind and object (both in capitals, so that letter case does
+// not matter). It holds the holder text, the host, the process id, the
+// process's start marker and a random token that tells this record apart from
+// any later one of the same name:
 //
 //   KELBRIN LOCK
 //   kind=PlnEdit
@@ -37,18 +40,38 @@
 //   token=9f0c...
 //   END
 //
-// A record whose process is gone from this host is stale and is taken over.
-// Taking over happens under a guard file, and only after reading the record
-// again, so a live record is never removed by anyone but its holder. A record
-// without its final END line is being written; it counts as held (holder
-// unknown) until it is older than a few seconds, when its writer must have died.
+// Creation. The whole record is written to a private file first and then
+// hard-linked under the record's name. link() refuses an existing name, so of
+// any number of processes asking at once exactly one succeeds, and nobody
+// ever sees a record of the winner without its holder. (QFile::rename is no
+// use here: when the target appears after its own check it falls back to
+// copying over it.) On a file system without hard links the record is created
+// with exclusive creation and written afterwards.
+//
+// Judging an existing record:
+//  - finished (it has its END line): held, unless it was written on this host
+//    by a process that no longer runs (a zombie counts as gone, and so does a
+//    process whose start marker differs: its id was reused); then it is stale.
+//    A record of this very process is held as long as its handle is.
+//  - unfinished: its writer is at work or died while writing. One that names
+//    another host is held. Otherwise it is held while it is young, and stale
+//    once it is older than a few seconds.
+// Stale records are removed under a guard file, and only after reading the
+// record again, so that a record written in the meantime is never removed by
+// anyone but its holder.
 
 namespace {
 
-constexpr int MaxAttempts = 400;
-constexpr int RetryDelayMs = 5;
-constexpr qint64 UnfinishedRecordAgeMs = 5000;
+constexpr qint64 GiveUpAfterMs = 2000;     // how long one request may try
+constexpr qint64 UnfinishedGraceMs = 100;  // how long to wait for a record being written
+constexpr qint64 UnfinishedStaleMs = 5000; // an unfinished record older than this is abandoned
+constexpr int GuardStaleMs = 5000;         // a guard file older than this is abandoned
+constexpr unsigned long PollMs = 5;
 constexpr qint64 MaxRecordSize = 4096;
+constexpr qsizetype MaxStemLength = 150;
+
+// ---------------------------------------------------------------------------
+// The locks this process holds.
 
 struct HeldLock
 {
@@ -60,58 +83,97 @@ QMutex heldMutex;
 QHash<int32_t, HeldLock> heldLocks;
 int32_t nextHandle = 1;
 
-QByteArray currentProcessId()
+// The handle is registered before the record exists, so that another thread
+// of this process never takes a record of ours for a leftover.
+int32_t registerLock(const QString& path, const QByteArray& token)
 {
-#ifdef Q_OS_WIN
-    return QByteArray::number(qulonglong(GetCurrentProcessId()));
-#else
-    return QByteArray::number(qlonglong(getpid()));
-#endif
+    QMutexLocker locker(&heldMutex);
+    const int32_t handle = nextHandle;
+    nextHandle = nextHandle == INT32_MAX ? 1 : nextHandle + 1;
+    heldLocks.insert(handle, HeldLock{path, token});
+    return handle;
 }
 
-// Something that changes when a process id is reused: the process's start
-// time in clock ticks since boot where the system tells it, else nothing.
-QByteArray startMarker(const QByteArray& pid)
+void forgetLock(int32_t handle)
 {
-#ifdef Q_OS_LINUX
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
-    if (!stat.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray line = stat.read(4096);
-    const int close = line.lastIndexOf(')');
-    if (close < 0)
-        return {};
-    // Fields after the command name start with field 3 (state); the start time is field 22.
-    const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-    return fields.size() > 19 ? fields.at(19) : QByteArray();
-#else
-    Q_UNUSED(pid);
-    return {};
-#endif
+    QMutexLocker locker(&heldMutex);
+    heldLocks.remove(handle);
 }
 
-bool processRuns(const QByteArray& pidText)
+bool heldHere(const QByteArray& token)
 {
-    bool ok = false;
-    const qlonglong pid = pidText.toLongLong(&ok);
-    if (!ok || pid <= 0)
-        return false;
-#ifdef Q_OS_WIN
+    QMutexLocker locker(&heldMutex);
+    for (const HeldLock& lock : std::as_const(heldLocks)) {
+        if (lock.token == token) return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Processes and hosts.
+
+struct ProcessInfo
+{
+    bool running = false;
+    QByteArray start; // changes when a process id is reused; empty when unknown
+};
+
+ProcessInfo inspectProcess(qlonglong pid)
+{
+    ProcessInfo info;
+    if (pid <= 0) return info;
+#if defined(Q_OS_LINUX)
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        // "pid (command) state ppid ...": the command may hold blanks and
+        // parentheses, so the fields are counted from the last ')'. The
+        // start time in clock ticks since boot is field 22.
+        const QByteArray line = stat.read(4096);
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> fields = close < 0 ? QList<QByteArray>() : line.mid(close + 2).split(' ');
+        info.running = !fields.isEmpty() && fields.at(0) != "Z" && fields.at(0) != "X";
+        if (fields.size() > 19) info.start = fields.at(19);
+        return info;
+    }
+    if (QFileInfo::exists(QStringLiteral("/proc/self/stat"))) return info; // /proc is there and knows no such process
+#endif
+#if defined(Q_OS_WIN)
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
-    if (!process)
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    if (!process) {
+        info.running = GetLastError() == ERROR_ACCESS_DENIED;
+        return info;
+    }
+    info.running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     CloseHandle(process);
-    return running;
 #else
-    return kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    info.running = kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#endif
+    return info;
+}
+
+qlonglong ownProcessId()
+{
+#ifdef Q_OS_WIN
+    return qlonglong(GetCurrentProcessId());
+#else
+    return qlonglong(getpid());
 #endif
 }
 
-QByteArray hostName()
+const QByteArray& ownStartMarker()
 {
-    return QSysInfo::machineHostName().toUtf8();
+    static const QByteArray marker = inspectProcess(ownProcessId()).start;
+    return marker;
 }
+
+const QByteArray& hostName()
+{
+    static const QByteArray name = QSysInfo::machineHostName().toUtf8();
+    return name;
+}
+
+// ---------------------------------------------------------------------------
+// Records.
 
 QByteArray oneLine(QByteArray text)
 {
@@ -120,21 +182,35 @@ QByteArray oneLine(QByteArray text)
     return text;
 }
 
-// The record's file name: kind and object in capitals, bytes outside a safe
-// set written as %XX, so that any object text gives a valid file name.
+// A part of a record's file name: the text in capitals, as UTF-8, with every
+// byte outside A-Z, 0-9, "_", "-" and "." written as %XX.
+QByteArray fileNamePart(const char* text)
+{
+    const QByteArray utf8 = kelbrin::fromCodePage(text).toUpper().toUtf8();
+    QByteArray part;
+    for (const char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-' || u == '.') {
+            part += c;
+        } else {
+            part += '%';
+            part += QByteArray::number(u, 16).rightJustified(2, '0').toUpper();
+        }
+    }
+    return part;
+}
+
+// "KIND+OBJECT.lck". "+" never occurs inside an escaped part, so different
+// pairs never share a name. Long names are cut and end in "~" and a digest of
+// the whole, to stay within the file system's limit.
 QString recordFileName(const char* kind, const char* object)
 {
-    const QByteArray raw = kelbrin::toCodePage(kelbrin::fromCodePage(kind).toUpper()) + '_' +
-                           kelbrin::toCodePage(kelbrin::fromCodePage(object).toUpper());
-    QString name;
-    for (const char c : raw) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-' || u == '.')
-            name += QLatin1Char(c);
-        else
-            name += QStringLiteral("%%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
+    QByteArray stem = fileNamePart(kind) + '+' + fileNamePart(object);
+    if (stem.size() > MaxStemLength) {
+        const QByteArray digest = QCryptographicHash::hash(stem, QCryptographicHash::Sha1).toHex().left(16);
+        stem = stem.left(MaxStemLength - digest.size() - 1) + '~' + digest;
     }
-    return name + QStringLiteral(".lck");
+    return QString::fromLatin1(stem) + QStringLiteral(".lck");
 }
 
 struct Record
@@ -143,18 +219,23 @@ struct Record
     QByteArray holder, host, pid, start, token;
 };
 
+// Reads the complete lines of a record; a last line without its line break is
+// still being written and is ignored.
 Record parseRecord(const QByteArray& content)
 {
     Record record;
-    const QList<QByteArray> lines = content.split('\n');
-    for (const QByteArray& line : lines) {
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype end = content.indexOf('\n', from);
+        if (end < 0) break;
+        const QByteArray line = content.mid(from, end - from);
+        from = end + 1;
         if (line == "END") {
             record.finished = true;
             break;
         }
-        const int eq = line.indexOf('=');
-        if (eq < 0)
-            continue;
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0) continue;
         const QByteArray key = line.left(eq);
         const QByteArray value = line.mid(eq + 1);
         if (key == "holder")
@@ -171,32 +252,22 @@ Record parseRecord(const QByteArray& content)
     return record;
 }
 
-bool heldHere(const QByteArray& token)
-{
-    QMutexLocker locker(&heldMutex);
-    for (const HeldLock& lock : std::as_const(heldLocks)) {
-        if (lock.token == token)
-            return true;
-    }
-    return false;
-}
-
-// A finished record is stale when its process is known to be gone: it was
-// written on this host and no process with its id and start marker runs.
 bool isStale(const Record& record)
 {
-    if (record.host != hostName())
-        return false;
-    if (record.pid == currentProcessId() && record.start == startMarker(record.pid))
-        return !heldHere(record.token);
-    if (!processRuns(record.pid))
-        return true;
-    return !record.start.isEmpty() && record.start != startMarker(record.pid);
+    if (record.host != hostName()) return false;
+    bool ok = false;
+    const qlonglong pid = record.pid.toLongLong(&ok);
+    if (!ok || pid <= 0) return true; // not a process this host ever had
+    if (pid == ownProcessId() && record.start == ownStartMarker()) return !heldHere(record.token);
+    const ProcessInfo process = inspectProcess(pid);
+    if (!process.running) return true;
+    return !record.start.isEmpty() && !process.start.isEmpty() && record.start != process.start;
 }
 
 struct Snapshot
 {
     bool exists = false;
+    bool readable = false;
     QByteArray content;
     QDateTime modified;
 };
@@ -205,24 +276,28 @@ Snapshot readRecord(const QString& path)
 {
     Snapshot snapshot;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        snapshot.exists = QFileInfo::exists(path);
         return snapshot;
-    snapshot.exists = true;
+    }
+    snapshot.exists = snapshot.readable = true;
     snapshot.content = file.read(MaxRecordSize);
     snapshot.modified = QFileInfo(file).lastModified().toUTC();
     return snapshot;
 }
 
-// Removes a record judged stale, provided it is still the very record that was
-// judged. Two takers never both act: the guard admits one at a time.
+// Removes a record judged stale, provided it is still the very record that
+// was judged. The guard admits one taker at a time.
 void takeOver(const QString& path, const Snapshot& judged)
 {
     QLockFile guard(path + QStringLiteral(".guard"));
-    if (!guard.tryLock(200))
+    guard.setStaleLockTime(GuardStaleMs);
+    if (!guard.tryLock(0)) {
+        QThread::msleep(PollMs);
         return;
+    }
     const Snapshot now = readRecord(path);
-    if (now.exists && now.content == judged.content && now.modified == judged.modified)
-        QFile::remove(path);
+    if (now.readable && now.content == judged.content && now.modified == judged.modified) QFile::remove(path);
     guard.unlock();
 }
 
@@ -230,65 +305,122 @@ QByteArray newToken()
 {
     const quint64 a = QRandomGenerator::system()->generate64();
     const quint64 b = QRandomGenerator::system()->generate64();
-    return QByteArray::number(a, 16) + QByteArray::number(b, 16);
+    return QByteArray::number(a, 16).rightJustified(16, '0') + QByteArray::number(b, 16).rightJustified(16, '0');
+}
+
+enum class Publish { Done, Exists, Failed };
+
+bool writeNewFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+    const bool written = file.write(content) == content.size() && file.flush();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        QFile::remove(path);
+        return false;
+    }
+    return true;
+}
+
+#ifndef Q_OS_WIN
+bool linksMissing(int error)
+{
+#if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
+    if (error == EOPNOTSUPP) return true;
+#endif
+    return error == EPERM || error == ENOTSUP || error == ENOSYS;
+}
+#endif
+
+// Puts the complete record under its name, unless the name is taken.
+Publish publish(const QString& folder, const QString& path, const QByteArray& content, const QByteArray& token)
+{
+    const QString temporary =
+        QDir(folder).filePath(QLatin1Char('~') + QString::fromLatin1(token) + QStringLiteral(".tmp"));
+    if (!writeNewFile(temporary, content)) return Publish::Failed;
+#ifdef Q_OS_WIN
+    const QString from = QDir::toNativeSeparators(temporary);
+    const QString to = QDir::toNativeSeparators(path);
+    // Without MOVEFILE_REPLACE_EXISTING the move refuses an existing target.
+    if (MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()),
+                    MOVEFILE_WRITE_THROUGH))
+        return Publish::Done;
+    const DWORD error = GetLastError();
+    QFile::remove(temporary);
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Publish::Exists : Publish::Failed;
+#else
+    const QByteArray from = QFile::encodeName(temporary);
+    int error = 0;
+    bool linked = ::link(from.constData(), QFile::encodeName(path).constData()) == 0;
+    if (!linked) {
+        error = errno;
+        // A network file system may report a failure for a link that was
+        // made; the private file's link count tells.
+        struct stat status;
+        linked = ::stat(from.constData(), &status) == 0 && status.st_nlink == 2;
+    }
+    QFile::remove(temporary);
+    if (linked) return Publish::Done;
+    if (error == EEXIST) return Publish::Exists;
+    if (linksMissing(error)) {
+        if (writeNewFile(path, content)) return Publish::Done;
+        return QFileInfo::exists(path) ? Publish::Exists : Publish::Failed;
+    }
+    return Publish::Failed;
+#endif
 }
 
 } // namespace
 
 extern "C" KELBRIN_API int32_t KLNX_CreateLock(const char* kind, const char* object, char* holder, char* owner)
 {
-    if (!kind || !object || !*kind || !*object)
-        return -1;
+    if (!kind || !object || !*kind || !*object) return -1;
     const QString folder = QDir::current().filePath(QStringLiteral("BLOKADY"));
-    if (!QDir().mkpath(folder))
-        return -1;
+    if (!QDir().mkpath(folder)) return -1;
     const QString path = QDir(folder).filePath(recordFileName(kind, object));
     const QByteArray token = newToken();
-    const QByteArray pid = currentProcessId();
     const QByteArray content = "KELBRIN LOCK\nkind=" + oneLine(kind) + "\nobject=" + oneLine(object) +
                                "\nholder=" + oneLine(holder ? QByteArray(holder) : QByteArray()) +
-                               "\nhost=" + hostName() + "\npid=" + pid + "\nstart=" + startMarker(pid) +
-                               "\ntoken=" + token + "\nEND\n";
+                               "\nhost=" + hostName() + "\npid=" + QByteArray::number(ownProcessId()) +
+                               "\nstart=" + ownStartMarker() + "\ntoken=" + token + "\nEND\n";
+    const int32_t handle = registerLock(path, token);
 
-    int vanished = 0;
-    for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            const bool written = file.write(content) == content.size() && file.flush();
-            file.close();
-            if (!written || file.error() != QFileDevice::NoError) {
-                QFile::remove(path);
-                return -1;
-            }
-            QMutexLocker locker(&heldMutex);
-            const int32_t handle = nextHandle++;
-            heldLocks.insert(handle, HeldLock{path, token});
-            return handle;
-        }
+    QElapsedTimer clock;
+    clock.start();
+    qint64 unfinishedSince = -1;
+    while (clock.elapsed() < GiveUpAfterMs) {
+        const Publish result = publish(folder, path, content, token);
+        if (result == Publish::Done) return handle;
+        if (result == Publish::Failed) break;
+
         const Snapshot existing = readRecord(path);
-        if (!existing.exists) {
-            // Either the folder refuses new files, or the record was released
-            // between our two looks; only the latter is worth another try.
-            if (++vanished > 3)
-                return -1;
-            continue;
+        if (!existing.readable) {
+            if (existing.exists) break; // something we cannot read holds the name
+            continue;                   // released between our two looks
         }
         const Record record = parseRecord(existing.content);
         if (record.finished) {
             if (!isStale(record)) {
-                kelbrin::fillBuffer(owner, record.holder);
+                forgetLock(handle);
+                if (!record.holder.isEmpty()) kelbrin::fillBuffer(owner, record.holder);
                 return -1;
             }
             takeOver(path, existing);
             continue;
         }
-        const qint64 age = existing.modified.msecsTo(QDateTime::currentDateTimeUtc());
-        if (age > UnfinishedRecordAgeMs) {
+        if (!record.host.isEmpty() && record.host != hostName()) break;
+        if (existing.modified.msecsTo(QDateTime::currentDateTimeUtc()) > UnfinishedStaleMs) {
             takeOver(path, existing);
             continue;
         }
-        QThread::msleep(RetryDelayMs);
+        if (unfinishedSince < 0)
+            unfinishedSince = clock.elapsed();
+        else if (clock.elapsed() - unfinishedSince > UnfinishedGraceMs)
+            break;
+        QThread::msleep(PollMs);
     }
+    forgetLock(handle);
     return -1;
 }
 
@@ -297,14 +429,15 @@ extern "C" KELBRIN_API uint8_t KLNX_DeleteLock(int32_t handle)
     HeldLock lock;
     {
         QMutexLocker locker(&heldMutex);
-        const auto it = heldLocks.find(handle);
-        if (it == heldLocks.end())
-            return 1;
+        const auto it = heldLocks.constFind(handle);
+        if (it == heldLocks.constEnd()) return 1;
         lock = it.value();
-        heldLocks.erase(it);
     }
+    // The record goes while the handle is still registered, so that no other
+    // thread of ours takes it for a leftover and puts its own in its place
+    // just before we remove it.
     const Snapshot snapshot = readRecord(lock.path);
-    if (snapshot.exists && parseRecord(snapshot.content).token == lock.token)
-        QFile::remove(lock.path);
+    if (snapshot.readable && parseRecord(snapshot.content).token == lock.token) QFile::remove(lock.path);
+    forgetLock(handle);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "kelbrin.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <optional>
@@ -31,15 +32,13 @@ public:
     std::optional<int32_t> int32At(qint64 offset)
     {
         char bytes[4];
-        if (offset < 0 || !m_file.seek(offset) || m_file.read(bytes, 4) != 4)
-            return std::nullopt;
+        if (offset < 0 || !m_file.seek(offset) || m_file.read(bytes, 4) != 4) return std::nullopt;
         return qFromLittleEndian<qint32>(bytes);
     }
     std::optional<uint8_t> byteAt(qint64 offset)
     {
         char byte = 0;
-        if (offset < 0 || !m_file.seek(offset) || m_file.read(&byte, 1) != 1)
-            return std::nullopt;
+        if (offset < 0 || !m_file.seek(offset) || m_file.read(&byte, 1) != 1) return std::nullopt;
         return static_cast<uint8_t>(byte);
     }
 
@@ -51,26 +50,20 @@ private:
 std::optional<qint64> areaSectionOffset(Reader& in, qint64 size)
 {
     const auto mark = in.int32At(24);
-    if (!mark)
-        return std::nullopt;
+    if (!mark) return std::nullopt;
     if (*mark == 84 || *mark == -84 || *mark == 88 || *mark == -88) {
-        if (size < CurrentRecordEnd)
-            return std::nullopt;
+        if (size < CurrentRecordEnd) return std::nullopt;
         const auto recordLength = in.int32At(HeaderSize);
-        if (!recordLength || *recordLength < 88 + 1 || *recordLength > 88 + MaxDay + 1)
-            return std::nullopt;
+        if (!recordLength || *recordLength < 88 + 1 || *recordLength > 88 + MaxDay + 1) return std::nullopt;
         const qint64 dayTable = CurrentRecordEnd + ((*mark == 88 || *mark == -88) ? 4 : 0);
         return dayTable + (*recordLength - 88);
     }
     const auto flags = in.byteAt(HeaderSize + 45);
-    if (!flags)
-        return std::nullopt;
-    if ((*flags & 1) == 0)
-        return LegacyRecordEnd + 7; // weekly plan: seven weekday bytes
+    if (!flags) return std::nullopt;
+    if ((*flags & 1) == 0) return LegacyRecordEnd + 7; // weekly plan: seven weekday bytes
     const auto first = in.int32At(HeaderSize + 46);
     const auto last = in.int32At(HeaderSize + 50);
-    if (!first || !last || *first < 0 || *last > MaxDay || *last < *first)
-        return std::nullopt;
+    if (!first || !last || *first < 0 || *last > MaxDay || *last < *first) return std::nullopt;
     return LegacyRecordEnd + (qint64(*last) - *first + 1);
 }
 
@@ -78,34 +71,29 @@ std::optional<qint64> areaSectionOffset(Reader& in, qint64 size)
 
 extern "C" KELBRIN_API uint8_t KLNX_GetPlanRange(const char* file, int32_t* first, int32_t* last)
 {
-    if (!file || !*file)
-        return Unreadable;
-    QFile f(kelbrin::localPath(file));
-    if (!f.open(QIODevice::ReadOnly))
-        return Unreadable;
+    if (!file || !*file) return Unreadable;
+    const QString path = kelbrin::localPath(file);
+    // Only a regular file is read: a folder cannot be, and opening a pipe or
+    // a device could wait for ever.
+    if (!QFileInfo(path).isFile()) return Unreadable;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return Unreadable;
     const qint64 size = f.size();
     Reader in(f);
     const auto firstArea = in.int32At(0);
-    if (!firstArea)
-        return size < 4 ? Damaged : Unreadable;
+    if (!firstArea) return size < 4 ? Damaged : Unreadable;
     const auto section = areaSectionOffset(in, size);
-    if (!section)
-        return Damaged;
+    if (!section) return Damaged;
     const auto length = in.int32At(*section);
     const auto firstMinute = in.int32At(*section + 4);
-    if (!length || !firstMinute || *length < 12 || (*length - 8) % 4 != 0)
-        return Damaged;
+    if (!length || !firstMinute || *length < 12 || (*length - 8) % 4 != 0) return Damaged;
     // The section is framed right when the first area record lies just past
     // the end word, where header word 0 says it does.
     const qint64 endWord = *section + *length;
-    if (endWord + 4 != *firstArea || *firstArea > size)
-        return Damaged;
+    if (endWord + 4 != *firstArea || *firstArea > size) return Damaged;
     const auto end = in.int32At(endWord);
-    if (!end)
-        return Damaged;
-    if (first)
-        *first = *firstMinute;
-    if (last)
-        *last = *end & 0x3ffffff;
+    if (!end) return Damaged;
+    if (first) *first = *firstMinute;
+    if (last) *last = *end & 0x3ffffff;
     return Ok;
 }

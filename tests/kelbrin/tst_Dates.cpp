@@ -29,11 +29,8 @@ void TestDates::wholePlanRangeRoundTrip()
         const KlnxDate back = lib.LongToDate(count);
         if (back.Year != date.year() || back.Month != date.month() || back.Day != date.day() || back.Hour != 0 ||
             back.Minute != 0)
-            QFAIL(qPrintable(QStringLiteral("day %1 came back as %2-%3-%4")
-                                 .arg(day)
-                                 .arg(back.Year)
-                                 .arg(back.Month)
-                                 .arg(back.Day)));
+            QFAIL(qPrintable(
+                QStringLiteral("day %1 came back as %2-%3-%4").arg(day).arg(back.Year).arg(back.Month).arg(back.Day)));
     }
 }
 
@@ -43,8 +40,8 @@ void TestDates::everyMinuteOfADay()
     for (int day : {0, 59, 6999, 18500}) {
         const KlnxDate date = lib.LongToDate(day * 1440);
         for (int minute = 0; minute < 1440; ++minute) {
-            const int32_t count = lib.DateToLong(date.Year, date.Month, date.Day, uint8_t(minute / 60),
-                                                 uint8_t(minute % 60));
+            const int32_t count =
+                lib.DateToLong(date.Year, date.Month, date.Day, uint8_t(minute / 60), uint8_t(minute % 60));
             QCOMPARE(count, day * 1440 + minute);
             const KlnxDate back = lib.LongToDate(count);
             QCOMPARE(int(back.Hour) * 60 + back.Minute, minute);

@@ -1,0 +1,192 @@
+// Employee folders at scale: reading and listing 10,000 records against
+// plainly reading the same files, and assigning a plan to 1,000 employees.
+//
+// A personnel folder holds at most 999 employees (card numbers are three
+// digits), so the 10,000 records are spread over 16 folders of 625 and the
+// 1,000 assignments over 2 folders of 500.
+#include "demo/DemoStaff.h"
+#include "env/Kelbrin.h"
+#include "env/ProgramState.h"
+#include "env/Prompt.h"
+#include "staff/ObslugaListy.h"
+#include "staff/Przydziel.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+constexpr int ReadFolders = 16;
+constexpr int ReadPerFolder = 625;
+constexpr int AssignFolders = 2;
+constexpr int AssignPerFolder = 500;
+
+const KelbrinLibrary& library()
+{
+    static KelbrinLibrary lib;
+    if (!lib.isLoaded() && !lib.load(QCoreApplication::applicationDirPath()))
+        qFatal("cannot load the suite library: %s", qPrintable(lib.errorString()));
+    return lib;
+}
+
+// Program folders, each with DANE/PERSONEL filled by the generator.
+struct Folders
+{
+    QTemporaryDir root;
+    QStringList programDirs;
+
+    Folders(const QString& name, int folders, int perFolder, uint32_t seed)
+    {
+        for (int i = 0; i < folders; ++i) {
+            const QString programDir = QDir(root.path()).filePath(QStringLiteral("%1%2").arg(name).arg(i));
+            const QString personnel = QDir(programDir).filePath(QStringLiteral("DANE/PERSONEL"));
+            QString error;
+            if (!QDir().mkpath(personnel) ||
+                !WriteDemoEmployees(library(), personnel,
+                                    MakeDemoEmployees(perFolder, seed + uint32_t(i), DemoPlanNames()), &error))
+                qFatal("cannot write %s: %s", qPrintable(personnel), qPrintable(error));
+            programDirs << programDir;
+        }
+    }
+    QString personnel(int i) const { return QDir(programDirs.at(i)).filePath(QStringLiteral("DANE/PERSONEL")); }
+};
+
+const Folders& readFolders()
+{
+    static const Folders folders(QStringLiteral("read"), ReadFolders, ReadPerFolder, 1000);
+    return folders;
+}
+
+// Lists each folder and reads every file whole, nothing more.
+qint64 plainRead(const Folders& folders)
+{
+    qint64 bytes = 0;
+    for (int i = 0; i < folders.programDirs.size(); ++i) {
+        const QDir dir(folders.personnel(i));
+        for (const QString& name : dir.entryList(QDir::Files)) {
+            QFile file(dir.filePath(name));
+            if (file.open(QIODevice::ReadOnly)) bytes += file.readAll().size();
+        }
+    }
+    return bytes;
+}
+
+// Reads each folder into the list's rows, as the program does at start.
+qsizetype readList(const Folders& folders, RecordingPrompt& ui)
+{
+    qsizetype rows = 0;
+    for (const QString& programDir : folders.programDirs) {
+        ProgramState state(library(), ui);
+        state.DataRootDir = programDir;
+        EmployeeRows read;
+        if (!WczytajPracownikow(state, read, StaffHooks{})) return -1;
+        rows += read.size();
+    }
+    return rows;
+}
+
+void BM_PlainRead(benchmark::State& state)
+{
+    const Folders& folders = readFolders();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(plainRead(folders));
+    state.SetItemsProcessed(state.iterations() * ReadFolders * ReadPerFolder);
+}
+
+void BM_ReadList(benchmark::State& state)
+{
+    const Folders& folders = readFolders();
+    RecordingPrompt ui;
+    for (auto _ : state) {
+        if (readList(folders, ui) != ReadFolders * ReadPerFolder) {
+            state.SkipWithError("the folders did not read");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * ReadFolders * ReadPerFolder);
+}
+
+// Both in one run, alternating, so that they share the machine's state; the
+// ratio is reading-and-listing time over plain reading time.
+void BM_ReadRatio(benchmark::State& state)
+{
+    const Folders& folders = readFolders();
+    RecordingPrompt ui;
+    qint64 plainNs = 0;
+    qint64 listNs = 0;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        timer.start();
+        benchmark::DoNotOptimize(plainRead(folders));
+        plainNs += timer.nsecsElapsed();
+        timer.start();
+        const qsizetype rows = readList(folders, ui);
+        listNs += timer.nsecsElapsed();
+        if (rows != ReadFolders * ReadPerFolder) {
+            state.SkipWithError("the folders did not read");
+            break;
+        }
+    }
+    const double n = double(state.iterations());
+    state.counters["plain_ms"] = double(plainNs) / n / 1e6;
+    state.counters["list_ms"] = double(listNs) / n / 1e6;
+    state.counters["ratio"] = plainNs ? double(listNs) / double(plainNs) : 0.0;
+}
+
+void BM_Assign1000(benchmark::State& state)
+{
+    static const Folders folders(QStringLiteral("assign"), AssignFolders, AssignPerFolder, 2000);
+    RecordingPrompt ui;
+    std::vector<std::unique_ptr<ProgramState>> states;
+    std::vector<EmployeeRows> rows(AssignFolders);
+    for (int i = 0; i < AssignFolders; ++i) {
+        states.push_back(std::make_unique<ProgramState>(library(), ui));
+        states.back()->DataRootDir = folders.programDirs.at(i);
+        if (!WczytajPracownikow(*states.back(), rows[size_t(i)], StaffHooks{})) {
+            state.SkipWithError("the folders did not read");
+            return;
+        }
+    }
+    const QStringList plans{QStringLiteral("TYDZIEN_STANDARD"), QStringLiteral("NOC"), QStringLiteral("<BRAK>")};
+    int round = 0;
+    int assigned = 0;
+    for (auto _ : state) {
+        const QString plan = plans.at(round++ % plans.size());
+        for (int i = 0; i < AssignFolders; ++i) {
+            EmployeeRows& folderRows = rows[size_t(i)];
+            QList<int> all(folderRows.size());
+            std::iota(all.begin(), all.end(), 0);
+            ZaznaczWybranych(*states[size_t(i)], int(folderRows.size()), all);
+            for (const AssignmentOutcome& outcome : PrzydzielPlan(*states[size_t(i)], folderRows, plan, StaffHooks{}))
+                assigned += outcome.Result == AssignmentResult::Assigned ? 1 : 0;
+        }
+    }
+    if (assigned != int(state.iterations()) * AssignFolders * AssignPerFolder)
+        state.SkipWithError("not every employee got the plan");
+    state.SetItemsProcessed(state.iterations() * AssignFolders * AssignPerFolder);
+}
+
+} // namespace
+
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRatio)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Assign1000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,174 @@
+#include "env/Startup.h"
+
+#include "env/ErrorMessages.h"
+#include "env/Kelbrin.h"
+#include "env/Konfiguracja.h"
+#include "env/ProgramState.h"
+#include "env/Prompt.h"
+#include "env/Rejestr.h"
+#include "env/UserIdentity.h"
+#include "plan/TimeText.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace {
+
+// Colours of the schedule slots, 0xRRGGBB; slot 4 takes the window's background.
+constexpr std::array<uint32_t, SlotCount> SlotColours{0xBBFFBB, 0xBBBBFF, 0xFF11EE, 0xFFBBBB, DefaultWindowColour,
+                                                      0xFFF077, 0xEEEEEE};
+
+bool End(ProgramState& state)
+{
+    state.ProgramEnding = true;
+    return false;
+}
+
+bool Fatal(ProgramState& state, const QString& text)
+{
+    state.Ui.ShowMessage(MessageIcon::Critical, text);
+    return End(state);
+}
+
+// Runs one of the steps that belong to others; false when it ended the program.
+bool RunStep(const std::function<void(ProgramState&)>& step, ProgramState& state)
+{
+    if (step) step(state);
+    return !state.ProgramEnding;
+}
+
+void ProcessEvents(const StartupSteps& steps)
+{
+    if (steps.ProcessEvents) steps.ProcessEvents();
+}
+
+// The library takes folders with a trailing separator.
+QString FolderForLibrary(const QString& folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+// Every time field's minute value follows from its text.
+void RecomputeFieldValues(ScheduleFields& fields)
+{
+    const auto recompute = [](TimeField& field) { field.Value = GodzinaNaMinuty(field.Text); };
+    for (auto& slot : fields.Slots)
+        for (TimeField& field : slot)
+            recompute(field);
+    for (TimeField& field : fields.Pozostale)
+        recompute(field);
+    recompute(fields.Norma);
+    recompute(fields.StartDnia);
+}
+
+} // namespace
+
+InstanceLock::InstanceLock() = default;
+InstanceLock::~InstanceLock() = default;
+
+QString InstanceLock::LockFilePath(const QString& programDir)
+{
+    QString folder = QFileInfo(programDir).canonicalFilePath();
+    if (folder.isEmpty()) folder = QDir::cleanPath(QDir(programDir).absolutePath());
+#ifdef Q_OS_WIN
+    folder = folder.toLower();
+#endif
+    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("grafenta-%1.lock").arg(QString::fromLatin1(hash)));
+}
+
+bool InstanceLock::Acquire(const QString& programDir)
+{
+    m_lock = std::make_unique<QLockFile>(LockFilePath(programDir));
+    // Held for the whole run: only a dead holder makes the lock stale, never its age.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) return true;
+    // A record whose process number now belongs to another program: removing it
+    // fails while a running copy still holds the file itself.
+    if (m_lock->error() != QLockFile::LockFailedError) {
+        // No lock file can be made here at all: the program runs unguarded
+        // rather than not at all.
+        m_lock.reset();
+        return true;
+    }
+    if (m_lock->removeStaleLockFile() && m_lock->tryLock(0)) return true;
+    m_lock.reset();
+    return false;
+}
+
+bool InstanceLock::IsHeld() const
+{
+    return m_lock && m_lock->isLocked();
+}
+
+void FillColourTable(ProgramState& state, uint32_t windowColour)
+{
+    state.ColourTable = SlotColours;
+    state.ColourTable[FreeDaySlot] = windowColour & 0xFFFFFF;
+}
+
+bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
+{
+    if (!QDir::setCurrent(state.ProgramDir))
+        return Fatal(state, QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
+
+    if (state.Lib.GetVersion().Level != KelbrinInterfaceLevel)
+        return Fatal(state, QStringLiteral("Nieprawidłowa wersja biblioteki kelbrin.dll"));
+
+    state.PlanLockHandle = -1;
+    state.SchedulesFilled = false;
+    state.SchedulePlanShown = false;
+    state.DataRootDir = state.ProgramDir;
+    RecomputeFieldValues(state.Fields);
+    state.RangeEdited = false;
+    FillColourTable(state, steps.WindowColour);
+    if (!RunStep(steps.PrepareEmptyWindow, state)) return false;
+
+    // TEMP always lies under the program folder, wherever the data are.
+    state.KatalogTemp = QDir(state.ProgramDir).filePath(QStringLiteral("TEMP"));
+    state.Lib.SetDir(FolderForLibrary(state.ProgramDir));
+    if (!QFileInfo(state.KatalogTemp).isDir() && !QDir(state.ProgramDir).mkdir(QStringLiteral("TEMP"))) {
+        // A folder that cannot be made (no rights, or a file of that name in the
+        // way) is an access error on the path.
+        if (ShowFileError(state.Ui, PathFileAccessError, QString(),
+                          QStringLiteral("Utworzenie katalogu TEMP niemożliwe"), true))
+            return End(state);
+    }
+    return true;
+}
+
+bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+                  const StartupSteps& steps)
+{
+    Q_ASSERT(&state.Lib == &library);
+    state.ProgramEnding = false;
+    state.ProgramDir = QDir::cleanPath(QDir(programDir).absolutePath());
+
+    if (!instance.Acquire(state.ProgramDir))
+        return Fatal(state, QStringLiteral("Program ") + ProgramTitle + QStringLiteral(" jest już uruchomiony."));
+
+    ProcessEvents(steps);
+    // The library is loaded from the program folder before anything is asked of it.
+    if (!library.load(state.ProgramDir)) return Fatal(state, QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll."));
+    if (library.SetDir(FolderForLibrary(state.ProgramDir)) != 0) return End(state);
+
+    state.DataFolderName = QStringLiteral("DANE");
+    if (!Inicjalizacja(state, steps)) return false;
+
+    if (!RunStep(steps.ShowSplash, state)) return false;
+    ProcessEvents(steps);
+
+    CzytajSciezke(state);
+    // Lock records name who holds them; the free days are read under a lock.
+    state.UserName = SystemUserName();
+    state.ComputerName = SystemComputerName();
+
+    if (!RunStep(steps.ReadFreeDays, state) || !RunStep(steps.ReadEmployees, state) ||
+        !RunStep(steps.ListPlans, state) || !RunStep(steps.ArrangeWindow, state) || !RunStep(steps.FinishWindow, state))
+        return false;
+
+    state.PakietNazwa = steps.ReadPackageName ? steps.ReadPackageName() : CzytajPakiet();
+    return true;
+}

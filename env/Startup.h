@@ -1,0 +1,114 @@
+// Start-up of the program: one copy per program folder, the suite library
+// bound and checked, the data directory found, the TEMP folder made, and the
+// places where the window and the readers of free days, employees and plans
+// take their turn.
+#pragma once
+
+#include "freedays/DniWolne.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class KelbrinLibrary;
+class QLockFile;
+struct ProgramState;
+
+// The program's title, as named in the message about a second copy.
+inline const QString ProgramTitle = QStringLiteral("Grafenta");
+
+// The interface level of the suite library that this program speaks.
+constexpr int32_t KelbrinInterfaceLevel = 2;
+
+// Background of a window when no window tells its own (slot 4 of ColourTable).
+constexpr uint32_t DefaultWindowColour = 0xF0F0F0;
+
+// Keeps other copies of the program out of the same program folder. The
+// lock is a file in the system's temporary folder whose name is made from
+// the program folder, so each installation (each workstation's folder) has
+// its own. A lock left behind by a copy that no longer runs is taken over.
+class InstanceLock
+{
+public:
+    InstanceLock();
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+
+    // The lock file of a program folder.
+    static QString LockFilePath(const QString& programDir);
+
+    // Takes the lock of the program folder; false when another running copy
+    // holds it. Held until destruction. When the temporary folder does not
+    // let a lock file be made at all, the answer is true but IsHeld() is
+    // false: the program then runs without the guard.
+    bool Acquire(const QString& programDir);
+    bool IsHeld() const;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+// The parts of start-up that belong to others: the window and the readers
+// of the data. Each is called at its place in the order below when it is
+// set; after each one start-up stops if it set state.ProgramEnding. The
+// readers that need no window are set already.
+struct StartupSteps
+{
+    // Lets the window system handle what is pending.
+    std::function<void()> ProcessEvents;
+
+    // The background colour of the main window, 0xRRGGBB.
+    uint32_t WindowColour = DefaultWindowColour;
+
+    // The window's own part of the initialisation, after ColourTable is
+    // filled: month title "-------------------", cleared calendar, day cells
+    // in the background colour, range labels "---------", the remembered
+    // geometry and the new-plan dialog's initial dates.
+    std::function<void(ProgramState&)> PrepareEmptyWindow;
+
+    // The plan-range dialog loaded hidden; the splash window shown.
+    std::function<void(ProgramState&)> ShowSplash;
+
+    // The suite's free days read under their lock.
+    std::function<void(ProgramState&)> ReadFreeDays = WczytajDniWolne;
+
+    // The employee directory read into the list; the message line shown
+    // when that failed; the first employee selected, or the assign command
+    // disabled for an empty list.
+    std::function<void(ProgramState&)> ReadEmployees;
+
+    // The plans listed into the plan box.
+    std::function<void(ProgramState&)> ListPlans;
+
+    // The month picker set from the new-plan dialog, the window arranged for
+    // a schedule plan and its editing controls locked.
+    std::function<void(ProgramState&)> ArrangeWindow;
+
+    // The splash window hidden; the main window's caption set to MessageTitle.
+    std::function<void(ProgramState&)> FinishWindow;
+
+    // Where the package name comes from; CzytajPakiet() when not set.
+    std::function<QString()> ReadPackageName;
+};
+
+// Fills ColourTable: the fixed colours of the schedule slots, and slot 4
+// (the free day) in the window's background colour.
+void FillColourTable(ProgramState& state, uint32_t windowColour);
+
+// The program's initialisation: the program folder as current directory,
+// the library's interface level, the flags of an empty window, the data
+// root at the program folder, ColourTable and the TEMP folder. Expects
+// ProgramDir set and the library loaded. False when the program ends
+// (message shown, ProgramEnding set).
+bool Inicjalizacja(ProgramState& state, const StartupSteps& steps);
+
+// The whole start-up of the program in programDir. library must be the
+// object that state.Lib refers to; it is loaded here from the program
+// folder. instance keeps the folder's instance lock for as long as the
+// program runs. False when the program is to end: its message, if any, has
+// been shown and state.ProgramEnding is set.
+bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+                  const StartupSteps& steps = {});

@@ -1,0 +1,189 @@
+#include "plan/AreaChain.h"
+
+#include "env/Prompt.h"
+#include "plan/TimeText.h"
+
+#include <QtEndian>
+
+using namespace PlanLayout;
+
+namespace {
+
+bool isFreeDaySlot(int32_t slot)
+{
+    return slot == FreeDaySlot || slot < 0 || slot >= SlotCount;
+}
+
+} // namespace
+
+AreaChain ExpandSchedulePlan(const AreaChainInput& input)
+{
+    AreaChain chain;
+    const int32_t dayCount = input.LastDay >= input.FirstDay ? input.LastDay - input.FirstDay + 1 : 0;
+    chain.DayIndex.resize(dayCount);
+    // A working day writes at most seven records; they are written in place
+    // and the vector cut to what was used.
+    chain.Areas.resize(qsizetype(dayCount) * 7);
+    uint32_t* const first = chain.Areas.data();
+    uint32_t* out = first;
+    uint32_t* const dayIndex = chain.DayIndex.data();
+    const int32_t* const daySlots = input.Slots.constData();
+    const int32_t slotCount = int32_t(input.Slots.size());
+
+    int32_t lastEnd = -1;
+    for (int32_t i = 0; i < dayCount; ++i) {
+        const int32_t t = (input.FirstDay + i) * MinutesPerDay;
+        const int32_t slot = i < slotCount ? daySlots[i] : 0;
+        if (isFreeDaySlot(slot)) {
+            const int32_t start = lastEnd < t ? t : lastEnd + 1;
+            *out++ = AreaWord(start, NotCounted, FirstOfDayBit);
+            dayIndex[i] = uint32_t(start) & AreaStartMask;
+            lastEnd = start;
+            continue;
+        }
+        const AreaSchedule& s = input.Schedules[size_t(slot)];
+        const int32_t windowStart = t + s.Entry - input.EarlierEntry;
+        const int32_t workStart = t + s.Entry;
+        const int32_t breakStart = t + s.BreakFrom;
+        const int32_t breakEnd = t + s.BreakTo;
+        const int32_t workEnd = t + s.Exit;
+        const int32_t overtimeEnd = workEnd + input.MaxOvertime;
+        const int32_t closing = overtimeEnd + input.LaterExit;
+
+        // The window reaches back to the previous day's last record: this day
+        // takes its place (an earlier record it reaches shows up as an overlap).
+        if (lastEnd >= windowStart && out != first) --out;
+        uint32_t workFlag = FirstOfDayBit;
+        if (windowStart < workStart) {
+            *out++ = AreaWord(windowStart, PrivateStay, FirstOfDayBit);
+            dayIndex[i] = uint32_t(windowStart) & AreaStartMask;
+            workFlag = AfterEarlyEntryBit;
+        } else {
+            dayIndex[i] = uint32_t(workStart) & AreaStartMask;
+        }
+        *out++ = AreaWord(workStart, Work, workFlag);
+        if (breakStart < breakEnd) {
+            *out++ = AreaWord(breakStart, Break);
+            *out++ = AreaWord(breakEnd, Work);
+        }
+        if (workEnd < overtimeEnd) *out++ = AreaWord(workEnd, Overtime);
+        if (overtimeEnd < closing) *out++ = AreaWord(overtimeEnd, PrivateStay);
+        *out++ = AreaWord(closing, NotCounted);
+        lastEnd = closing;
+    }
+    // The final record closes the chain: not counted, marked like a day's first.
+    if (out != first) out[-1] = AreaWord(lastEnd, NotCounted, FirstOfDayBit);
+    chain.Areas.resize(out - first);
+    return chain;
+}
+
+QString AreaKindLabel(uint8_t kind)
+{
+    switch (kind) {
+    case NotCounted:
+        return QStringLiteral(" nie rozliczany ");
+    case PrivateStay:
+        return QStringLiteral(" przebywania prywatnego ");
+    case Work:
+        return QStringLiteral(" pracy ");
+    case Break:
+        return QStringLiteral(" przerwy ");
+    case Overtime:
+        return QStringLiteral(" nadgodzin ");
+    default:
+        return {};
+    }
+}
+
+std::optional<AreaOverlap> FindAreaOverlap(std::span<const uint32_t> areas, int32_t previousStart)
+{
+    if (areas.empty()) return std::nullopt;
+    // A chain that is saved rises throughout: test that without stopping
+    // early, which the compiler turns into vector code, and look for the
+    // place only when it does not.
+    uint32_t falls = AreaStart(areas[0]) <= previousStart;
+    const uint32_t* const words = areas.data();
+    for (size_t i = 1; i < areas.size(); ++i)
+        falls |= uint32_t((words[i] & AreaStartMask) <= (words[i - 1] & AreaStartMask));
+    if (!falls) return std::nullopt;
+    int32_t previous = previousStart;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        const int32_t start = AreaStart(areas[i]);
+        if (start <= previous) return AreaOverlap{qsizetype(i), areas[i]};
+        previous = start;
+    }
+    return std::nullopt;
+}
+
+QString AreaOverlapMessage(const KelbrinLibrary& lib, uint32_t word)
+{
+    const int32_t start = AreaStart(word);
+    return QStringLiteral("Zapis planu niemożliwy.") + Cr + QStringLiteral("Obszar") + AreaKindLabel(AreaKindOf(word)) +
+           QStringLiteral("zaczynający się w dniu ") + DataNaTekst(lib, start) + QStringLiteral(" o godzinie ") +
+           MinutyNaGodzine(start) + QStringLiteral(" nakłada się na poprzednie obszary.");
+}
+
+namespace {
+
+// The area words stored in bytes (little-endian), whole words only.
+QVector<uint32_t> areaWordsFromBytes(const char* bytes, qsizetype size)
+{
+    QVector<uint32_t> words(size / 4);
+    if (!words.isEmpty())
+        qFromLittleEndian<quint32>(bytes, words.size(), words.data());
+    return words;
+}
+
+std::optional<int32_t> int32At(const QByteArray& file, qsizetype offset)
+{
+    if (offset < 0 || offset > file.size() - 4) return std::nullopt;
+    return qFromLittleEndian<qint32>(file.constData() + offset);
+}
+
+std::optional<qsizetype> sectionOffset(const QByteArray& file)
+{
+    const auto mark = int32At(file, BlockOffset + FormatMark);
+    if (!mark) return std::nullopt;
+    if (IsCurrentMark(*mark)) {
+        const auto blockLength = int32At(file, BlockOffset + BlockLength);
+        if (!blockLength || *blockLength < BlockSize || *blockLength > BlockSize + MaxPlanDay + 1) return std::nullopt;
+        const qsizetype dayTable = BlockEnd + (HasStartOfDayWord(*mark) ? 4 : 0);
+        return dayTable + (*blockLength - BlockSize);
+    }
+    if (file.size() <= LegacyLayout::RecordOffset + LegacyLayout::Flags) return std::nullopt;
+    const uint8_t flags = uint8_t(file.at(LegacyLayout::RecordOffset + LegacyLayout::Flags));
+    if ((flags & FlagSchedulePlan) == 0) return LegacyLayout::DayTableOffset + 7;
+    const auto first = int32At(file, LegacyLayout::RecordOffset + LegacyLayout::FirstDayField);
+    const auto last = int32At(file, LegacyLayout::RecordOffset + LegacyLayout::LastDayField);
+    if (!first || !last || *first < 0 || *last > MaxPlanDay || *last < *first) return std::nullopt;
+    return LegacyLayout::DayTableOffset + (qsizetype(*last) - *first + 1);
+}
+
+} // namespace
+
+std::optional<AreaSection> DecodeAreaSection(const QByteArray& file)
+{
+    const auto firstArea = int32At(file, 0);
+    const auto offset = sectionOffset(file);
+    if (!firstArea || !offset) return std::nullopt;
+    const auto length = int32At(file, *offset);
+    const auto firstMinute = int32At(file, *offset + 4);
+    if (!length || !firstMinute || *length < 12 || (*length - 8) % 4 != 0) return std::nullopt;
+    const qsizetype endWord = *offset + *length;
+    // The section must end where header word 0 puts the first record; this
+    // also bounds the day index by the file's size before anything is read.
+    if (endWord + 4 != *firstArea || *firstArea > file.size()) return std::nullopt;
+    AreaSection section;
+    section.Offset = *offset;
+    section.FirstMinute = *firstMinute;
+    const qsizetype days = (*length - 8) / 4;
+    section.DayIndex.resize(days);
+    for (qsizetype i = 0; i < days; ++i)
+        section.DayIndex[i] = qFromLittleEndian<qint32>(file.constData() + *offset + 8 + i * 4);
+    section.EndWord = uint32_t(*int32At(file, endWord)) & AreaStartMask;
+    section.FirstAreaOffset = *firstArea;
+    const qsizetype areaBytes = file.size() - *firstArea;
+    section.Areas = areaWordsFromBytes(file.constData() + *firstArea, areaBytes);
+    section.TrailingBytes = areaBytes % 4 != 0;
+    return section;
+}

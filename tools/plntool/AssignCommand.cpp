@@ -1,0 +1,91 @@
+// plntool assign DATADIR PLAN NUMBER...: assigns a plan to employees, as the
+// window's "Przydziel" does for the rows selected in the list.
+#include "Command.h"
+
+#include "env/ProgramState.h"
+#include "staff/ObslugaListy.h"
+#include "staff/Przydziel.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+const QString PlanSuffix = QStringLiteral(".PLN");
+
+int assign(PlntoolContext& context, const QStringList& args)
+{
+    if (args.size() < 3) {
+        context.Err << "usage: plntool assign DATADIR PLAN NUMBER...\n";
+        return ExitUsage;
+    }
+    ProgramState state(context.Lib, context.Ui);
+    UseDataDirectory(state, args.at(0));
+
+    // The plan box offers the plans of PLANY and "<BRAK>", with each plan
+    // spelt as its file is.
+    QString plan = args.at(1).trimmed();
+    if (plan != NoPlanText) {
+        const QString path = RecordPath(state.PlansDir(), plan + PlanSuffix);
+        if (path.isEmpty()) {
+            context.Err << "plntool: there is no plan " << plan << " in " << state.PlansDir() << '\n';
+            return ExitUsage;
+        }
+        plan = QFileInfo(path).fileName().chopped(PlanSuffix.size());
+    }
+
+    QList<int> numbers;
+    for (const QString& text : args.mid(2)) {
+        bool ok = false;
+        const int number = text.toInt(&ok);
+        if (!ok || number < 1 || number > 999) {
+            context.Err << "plntool: not a card number: " << text << '\n';
+            return ExitUsage;
+        }
+        numbers.append(number);
+    }
+
+    EmployeeRows rows;
+    if (!WczytajPracownikow(state, rows, StaffHooks{})) return ExitRefused;
+
+    QList<int> selected;
+    for (const int number : numbers) {
+        const auto found = std::find_if(rows.cbegin(), rows.cend(),
+                                        [&](const EmployeeRow& row) { return row.Number.toInt() == number; });
+        if (found == rows.cend()) {
+            context.Err << "plntool: no employee has the card number " << ListNumberText(number) << '\n';
+            return ExitUsage;
+        }
+        selected.append(int(found - rows.cbegin()));
+    }
+
+    ZaznaczWybranych(state, int(rows.size()), selected);
+    const QVector<AssignmentOutcome> outcomes = PrzydzielPlan(state, rows, plan, StaffHooks{});
+    bool allAssigned = true;
+    for (const AssignmentOutcome& outcome : outcomes) {
+        const EmployeeRow& row = rows.at(outcome.Row);
+        context.Out << row.Number << ' ' << row.Surname << ' ' << row.FirstName << ": ";
+        switch (outcome.Result) {
+        case AssignmentResult::Assigned:
+            context.Out << "assigned " << row.Plan << '\n';
+            break;
+        case AssignmentResult::Deleted:
+            context.Out << "no longer in the folder\n";
+            allAssigned = false;
+            break;
+        case AssignmentResult::Failed:
+            context.Out << "failed\n";
+            allAssigned = false;
+            break;
+        }
+    }
+    return allAssigned ? ExitOk : ExitRefused;
+}
+
+const Registration registration{"assign", "DATADIR PLAN NUMBER...",
+                                "assign PLAN (a plan of DATADIR/PLANY or <BRAK>) to the employees with these card "
+                                "numbers; one result line per employee",
+                                assign};
+
+} // namespace

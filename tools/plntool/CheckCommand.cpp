@@ -1,0 +1,59 @@
+// plntool check FILE.PLN: exits 0 only for a plan the readers accept whose
+// areas all start after the one before; otherwise says why on stderr and
+// exits 1.
+#include "Command.h"
+
+#include "env/Kelbrin.h"
+#include "plan/AreaChain.h"
+#include "plan/PlanDecoder.h"
+
+#include <QFile>
+
+namespace {
+
+int check(PlntoolContext& context, const QStringList& args)
+{
+    if (args.size() != 1) {
+        context.Err << "usage: plntool check FILE.PLN\n";
+        return ExitUsage;
+    }
+    QFile file(args.first());
+    if (!file.open(QIODevice::ReadOnly)) {
+        context.Err << "plntool check: " << args.first() << ": " << file.errorString() << '\n';
+        return ExitUsage;
+    }
+    const QByteArray bytes = file.readAll();
+    const QString prefix = QStringLiteral("plntool check: ") + args.first() + QStringLiteral(": ");
+    const DecodedPlan plan = DecodePlan(bytes);
+    if (!plan.Ok()) {
+        context.Err << prefix << "not a readable plan: " << DamageText(plan.Damage) << " (at byte " << plan.DamageOffset
+                    << ")\n";
+        return ExitRefused;
+    }
+    const auto section = DecodeAreaSection(bytes);
+    if (!section) {
+        context.Err << prefix << "no area section where the plan block puts it\n";
+        return ExitRefused;
+    }
+    if (section->TrailingBytes) {
+        context.Err << prefix << "bytes after the last whole area record\n";
+        return ExitRefused;
+    }
+    if (section->Areas.isEmpty()) {
+        context.Err << prefix << "no area records\n";
+        return ExitRefused;
+    }
+    if (const auto overlap = FindAreaOverlap(section->Areas)) {
+        QString message = AreaOverlapMessage(context.Lib, overlap->Word);
+        message.replace(QChar(13), QLatin1Char(' '));
+        context.Err << prefix << "area " << overlap->Index << ": " << message << '\n';
+        return ExitRefused;
+    }
+    context.Out << args.first() << ": " << section->Areas.size() << " areas, rising\n";
+    return ExitOk;
+}
+
+const Registration registration{"check", "FILE.PLN",
+                                "exit 0 for a readable plan whose areas follow one another, else 1", check};
+
+} // namespace
