@@ -4,12 +4,12 @@
 #include "env/CodePage.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
+#include "env/Konfiguracja.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -77,8 +77,10 @@ bool CzytajPlikDniWolnych(ProgramState& state)
         state.ProgramEnding = true;
         return false;
     }
-    const QString path = QDir(state.PlansDir()).filePath(FreeDaysFileName);
-    if (!QFileInfo(path).isFile()) {
+    // The file's name is matched without regard to letter case, as on the
+    // suite's own platform.
+    const QString path = FindFileIgnoringCase(QDir(state.PlansDir()).filePath(FreeDaysFileName));
+    if (path.isEmpty()) {
         ReleaseLock(state, state.FreeDaysLockHandle);
         return false;
     }
@@ -127,7 +129,6 @@ void NormujDniWolne(ProgramState& state)
 void WczytajDniWolne(ProgramState& state)
 {
     state.FreeDaysLoaded = false;
-    const QString path = QDir(state.PlansDir()).filePath(FreeDaysFileName);
-    if (!QFileInfo(path).isFile()) return;
+    if (!PlikIstnieje(QDir(state.PlansDir()).filePath(FreeDaysFileName))) return;
     if (CzytajPlikDniWolnych(state)) NormujDniWolne(state);
 }

@@ -146,7 +146,7 @@ void TestDniWolne::decode()
 
 void TestDniWolne::reading_data()
 {
-    QTest::addColumn<QByteArray>("file"); // "none": no WOLNE.DAT
+    QTest::addColumn<QByteArray>("file"); // "none": no WOLNE.DAT, "lower": one record in wolne.dat
     QTest::addColumn<QString>("userName");
     QTest::addColumn<bool>("lockHeld"); // another process holds the free-days lock
     QTest::addColumn<QString>("message");
@@ -159,6 +159,7 @@ void TestDniWolne::reading_data()
     QTest::newRow("no file") << QByteArray("none") << "tester" << false << "" << false << false << 0;
     QTest::newRow("empty file") << QByteArray() << "tester" << false << "" << true << false << 0;
     QTest::newRow("two records") << two << "tester" << false << "" << true << false << 2;
+    QTest::newRow("file name in small letters") << QByteArray("lower") << "tester" << false << "" << true << false << 1;
     QTest::newRow("blank description") << record(0, "A", 0) + record(10, "   ", 0) << "tester" << false << bad << false
                                        << false << 1;
     QTest::newRow("negative date") << record(-5, "A", 0) << "tester" << false << bad << false << false << 0;
@@ -183,7 +184,10 @@ void TestDniWolne::reading()
     QFETCH(int, count);
     Env env;
     env.State.UserName = userName;
-    if (file != "none") QVERIFY(WriteFile(env.FreeDaysPath(), file));
+    if (file == "lower")
+        QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(QStringLiteral("wolne.dat")), record(0, "A", 1)));
+    else if (file != "none")
+        QVERIFY(WriteFile(env.FreeDaysPath(), file));
     std::optional<HeldLock> other;
     if (lockHeld) {
         other.emplace(env.State.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
