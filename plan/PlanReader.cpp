@@ -3,6 +3,7 @@
 #include "env/Blokady.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
+#include "env/Konfiguracja.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "plan/TimeText.h"
@@ -15,9 +16,14 @@ namespace {
 
 const QString PlanExtension = QStringLiteral(".PLN");
 
+// The plan's file in the plans folder. The list takes "*.PLN" in any letter
+// case, so the file is looked up the same way; a file not found keeps the
+// name as built, for the messages.
 QString planFilePath(const ProgramState& state, const QString& name)
 {
-    return QDir(state.PlansDir()).filePath(name + PlanExtension);
+    const QString path = QDir(state.PlansDir()).filePath(name + PlanExtension);
+    const QString found = FindFileIgnoringCase(path);
+    return found.isEmpty() ? path : found;
 }
 
 // Binds the library to the program's folder (result ignored), then to the

@@ -191,7 +191,7 @@ void TestPlanReaders::readSchedulePlan()
     file.Slots[1] = {1320, 360, 120, 120};
     file.Slots[4] = {0, 0, 0, 0}; // the free-day slot, stored as zeros
     file.Tolerances = {0, 90, 30, 0, 0, 0, 0};
-    QVERIFY(env.Put(QStringLiteral("Zmiana.PLN"), file.Build()));
+    QVERIFY(env.Put(QStringLiteral("Zmiana.pln"), file.Build())); // any letter case of the extension
     env.State.PlanModified = true;
     PlanWindowEffects effects;
     QVERIFY(ReadSchedulePlan(env.State, QStringLiteral("Zmiana"), &effects));
@@ -281,7 +281,7 @@ void TestPlanReaders::readWeeklyPlan()
     file.Flags = 0x02;
     file.Header[4] = 450 - 1440;
     file.DayStart = 360;
-    QVERIFY(env.Put(QStringLiteral("Tydzien.PLN"), file.Build()));
+    QVERIFY(env.Put(QStringLiteral("Tydzien.Pln"), file.Build()));
     env.State.PlanModified = true;
     PlanWindowEffects effects;
     QVERIFY(ReadWeeklyPlan(env.State, QStringLiteral("Tydzien"), &effects));
@@ -300,7 +300,7 @@ void TestPlanReaders::readWeeklyPlan()
     // Without a start-of-day word the day starts at 0.
     ReleaseLock(env.State, env.State.PlanLockHandle);
     file.Mark = -84;
-    QVERIFY(env.Put(QStringLiteral("Tydzien.PLN"), file.Build()));
+    QVERIFY(env.Put(QStringLiteral("Tydzien.Pln"), file.Build()));
     QVERIFY(ReadWeeklyPlan(env.State, QStringLiteral("Tydzien")));
     QCOMPARE(env.State.Fields.StartDnia, (TimeField{QStringLiteral("00:00"), 0}));
 }
