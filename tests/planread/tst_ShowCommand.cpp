@@ -88,7 +88,7 @@ void TestShowCommand::show_data()
     badRange.replace(0, 4, QByteArray("\x10\x00\x00\x00", 4));
     QTest::newRow("weekly plan without a readable range")
         << "W.PLN" << badRange << 1 << QByteArray("Błąd struktury bazy danych.");
-    QTest::newRow("missing file") << "Brak.PLN" << QByteArray() << 2 << QByteArray("Brak.PLN");
+    QTest::newRow("missing file") << "Brak.PLN" << QByteArray() << 1 << QByteArray("Brak.PLN");
 }
 
 void TestShowCommand::show()

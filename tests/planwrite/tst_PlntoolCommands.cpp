@@ -241,7 +241,7 @@ void TestPlntoolCommands::check_data()
     QTest::newRow("half a record at the end") << "tail" << 1 << "bytes after the last whole area record\n";
     QTest::newRow("no records") << "no records" << 1 << "no area records\n";
     QTest::newRow("day byte 7") << "day byte" << 1 << "not a readable plan";
-    QTest::newRow("no such file") << "missing" << 2 << "";
+    QTest::newRow("no such file") << "missing" << 1 << "";
 }
 
 void TestPlntoolCommands::check()

@@ -20,7 +20,7 @@ int check(PlntoolContext& context, const QStringList& args)
     QFile file(args.first());
     if (!file.open(QIODevice::ReadOnly)) {
         context.Err << "plntool check: " << args.first() << ": " << file.errorString() << '\n';
-        return ExitUsage;
+        return ExitRefused;
     }
     const QByteArray bytes = file.readAll();
     const QString prefix = QStringLiteral("plntool check: ") + args.first() + QStringLiteral(": ");

@@ -69,7 +69,7 @@ int show(PlntoolContext& context, const QStringList& args)
     }
     if (file.error() != QFileDevice::NoError) {
         context.Err << "plntool show: " << args.first() << ": " << file.errorString() << '\n';
-        return ExitUsage;
+        return ExitRefused;
     }
 
     const PlanProbe probe = ProbePlanBytes(head);
