@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QtEndian>
 
-#include <cstdlib>
-
 const KelbrinLibrary& TestLibrary()
 {
     static KelbrinLibrary* library = [] {
@@ -54,13 +52,6 @@ int32_t Int32At(const QByteArray& bytes, qsizetype offset)
     if (offset < 0 || offset + 4 > bytes.size())
         qFatal("Int32At(%lld) past the end of %lld bytes", qlonglong(offset), qlonglong(bytes.size()));
     return qFromLittleEndian<qint32>(bytes.constData() + offset);
-}
-
-int16_t Int16At(const QByteArray& bytes, qsizetype offset)
-{
-    if (offset < 0 || offset + 2 > bytes.size())
-        qFatal("Int16At(%lld) past the end of %lld bytes", qlonglong(offset), qlonglong(bytes.size()));
-    return qFromLittleEndian<qint16>(bytes.constData() + offset);
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes)

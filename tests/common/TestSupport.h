@@ -30,7 +30,6 @@ void AppendInt32(QByteArray& bytes, int32_t value);
 void AppendInt16(QByteArray& bytes, int16_t value);
 void AppendByte(QByteArray& bytes, uint8_t value);
 int32_t Int32At(const QByteArray& bytes, qsizetype offset);
-int16_t Int16At(const QByteArray& bytes, qsizetype offset);
 
 bool WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);

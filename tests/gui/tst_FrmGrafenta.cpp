@@ -6,40 +6,114 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+Q_DECLARE_METATYPE(MessageIcon)
+Q_DECLARE_METATYPE(MessageButtons)
+Q_DECLARE_METATYPE(Answer)
+
+// The main window's start and the message boxes of the program.
 class TestFrmGrafenta : public QObject
 {
     Q_OBJECT
 
 private slots:
     void cleanup() { QDir::setCurrent(QDir::tempPath()); }
-    void startsIntoTheEmptyWindow();
+
+    void startsIntoTheEmptyWindow()
+    {
+        QTemporaryDir programDir;
+        const QString library = KelbrinLibrary::fileName();
+        QVERIFY(
+            QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(library), programDir.filePath(library)));
+        KelbrinLibrary lib;
+        RecordingPrompt ui;
+        ProgramState state(lib, ui);
+        FrmGrafenta window(state);
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Window, QColor(0xD4, 0xD0, 0xC8));
+        window.setPalette(palette);
+        QVERIFY(window.windowTitle() != MessageTitle);
+        InstanceLock instance;
+        QVERIFY(StartProgram(state, lib, instance, programDir.path(), window.WindowStartupSteps()));
+        QVERIFY(ui.Entries().isEmpty());
+        QCOMPARE(window.windowTitle(), MessageTitle);
+        QCOMPARE(state.ColourTable[FreeDaySlot], 0xD4D0C8u); // free days are painted in the window's background
+    }
+
+    void messageBox_data()
+    {
+        QTest::addColumn<MessageIcon>("icon");
+        QTest::addColumn<MessageButtons>("buttons");
+        QTest::addColumn<int>("press"); // a QMessageBox::StandardButton, 0 for the Escape key
+        QTest::addColumn<QMessageBox::Icon>("boxIcon");
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("Yes") << MessageIcon::Question << MessageButtons::YesNo << int(QMessageBox::Yes)
+                             << QMessageBox::Question << Answer::Yes;
+        QTest::newRow("Escape on Yes/No is No")
+            << MessageIcon::Exclamation << MessageButtons::YesNo << 0 << QMessageBox::Warning << Answer::No;
+        QTest::newRow("No of three") << MessageIcon::Question << MessageButtons::YesNoCancel << int(QMessageBox::No)
+                                     << QMessageBox::Question << Answer::No;
+        QTest::newRow("Escape on three is Cancel")
+            << MessageIcon::Question << MessageButtons::YesNoCancel << 0 << QMessageBox::Question << Answer::Cancel;
+        QTest::newRow("Ok") << MessageIcon::Information << MessageButtons::Ok << int(QMessageBox::Ok)
+                            << QMessageBox::Information << Answer::Ok;
+        QTest::newRow("Escape on a message")
+            << MessageIcon::Critical << MessageButtons::Ok << 0 << QMessageBox::Critical << Answer::Ok;
+    }
+
+    // The box carries the program's title, the icon and the buttons asked
+    // for, with the first button as the default; its text is plain, with a
+    // line break for every Cr.
+    void messageBox()
+    {
+        QFETCH(MessageIcon, icon);
+        QFETCH(MessageButtons, buttons);
+        QFETCH(int, press);
+        QFETCH(QMessageBox::Icon, boxIcon);
+        QFETCH(Answer, answer);
+        struct
+        {
+            QString title, text;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            Qt::TextFormat format = Qt::AutoText;
+            QMessageBox::StandardButtons buttons;
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        } seen;
+        QTimer::singleShot(0, [&seen, press] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            seen = {box->windowTitle(),
+                    box->text(),
+                    box->icon(),
+                    box->textFormat(),
+                    box->standardButtons(),
+                    box->standardButton(box->defaultButton())};
+            if (press == 0)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->button(QMessageBox::StandardButton(press))->click();
+        });
+        MessageBoxPrompt prompt;
+        const QString text = QStringLiteral("Plik <b>A.PLN</b> nieistnieje ") + Cr + Cr + QStringLiteral("a\r\nb");
+        if (buttons == MessageButtons::Ok)
+            prompt.ShowMessage(icon, text);
+        else
+            QCOMPARE(prompt.Ask(icon, text, buttons), answer);
+        QCOMPARE(seen.title, MessageTitle);
+        QCOMPARE(seen.icon, boxIcon);
+        QCOMPARE(seen.text, QStringLiteral("Plik <b>A.PLN</b> nieistnieje \n\na\nb"));
+        QCOMPARE(seen.format, Qt::PlainText);
+        const auto yesNo = QMessageBox::Yes | QMessageBox::No;
+        QCOMPARE(seen.buttons, buttons == MessageButtons::Ok      ? QMessageBox::StandardButtons(QMessageBox::Ok)
+                               : buttons == MessageButtons::YesNo ? yesNo
+                                                                  : yesNo | QMessageBox::Cancel);
+        QCOMPARE(seen.defaultButton, buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
+    }
 };
-
-void TestFrmGrafenta::startsIntoTheEmptyWindow()
-{
-    QTemporaryDir programDir;
-    QVERIFY(QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(KelbrinLibrary::fileName()),
-                        programDir.filePath(KelbrinLibrary::fileName())));
-    KelbrinLibrary library;
-    RecordingPrompt ui;
-    ProgramState state(library, ui);
-    FrmGrafenta window(state);
-    QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, QColor(0xD4, 0xD0, 0xC8));
-    window.setPalette(palette);
-    QVERIFY(window.windowTitle() != MessageTitle);
-
-    InstanceLock instance;
-    QVERIFY(StartProgram(state, library, instance, programDir.path(), window.WindowStartupSteps()));
-    QVERIFY(ui.Entries().isEmpty());
-    QCOMPARE(window.windowTitle(), MessageTitle);
-    // Free days are painted in the window's own background.
-    QCOMPARE(state.ColourTable[FreeDaySlot], 0xD4D0C8u);
-}
 
 QTEST_MAIN(TestFrmGrafenta)
 #include "tst_FrmGrafenta.moc"

@@ -3,158 +3,194 @@
 #include "env/CodePage.h"
 #include "kelbrin.h"
 
+#include <QDate>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
-#include <cstring>
+#include <sys/stat.h>
 
-// The small services of the suite library: name stems, binding a folder and
-// the version, called through the C interface so that the buffers can be seen.
+// The suite library's services besides the locks, called through the C
+// interface where its buffers matter.
+namespace {
+
+constexpr int32_t WorkAreaBits = 0x20000000 | 2 << 26; // first-of-day mark and kind above the minute
+
+QByteArray WithInt32(QByteArray bytes, qsizetype offset, int32_t value)
+{
+    qToLittleEndian<qint32>(value, bytes.data() + offset);
+    return bytes;
+}
+
+// A plan file whose area section covers the days first..last; only what the
+// range reader looks at is filled in. mark is the current layout's format
+// mark (84, -84, 88, -88; +-88 adds the start-of-day word), 0 makes the
+// older layout with its 54-byte record.
+QByteArray PlanFile(int32_t mark, bool schedule, int32_t first, int32_t last)
+{
+    const int32_t days = last - first + 1, table = schedule ? days : 7;
+    QByteArray bytes(20 + (mark == 0 ? 54 : qAbs(mark) == 88 ? 92 : 88) + table, '\0');
+    if (mark == 0) {
+        bytes[20 + 45] = char(schedule);
+        bytes = WithInt32(WithInt32(bytes, 20 + 46, first), 20 + 50, last);
+    } else {
+        bytes = WithInt32(WithInt32(bytes, 20, 88 + table), 24, mark);
+    }
+    AppendInt32(bytes, days * 4 + 8);
+    AppendInt32(bytes, first * 1440);
+    for (int32_t day = first; day <= last; ++day)
+        AppendInt32(bytes, day * 1440 + 480);
+    AppendInt32(bytes, last * 1440 | WorkAreaBits);
+    bytes = WithInt32(bytes, 0, int32_t(bytes.size())); // the first area record follows the end word
+    AppendInt32(bytes, (first * 1440 + 480) | WorkAreaBits);
+    return bytes;
+}
+
+enum Source { File, Missing, Pipe };
+
+} // namespace
+
 class TestInterface : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void cleanup() { QDir::setCurrent(QDir::tempPath()); }
 
-    void txtToName_data();
-    void txtToName();
-    void setDir_data();
-    void setDir();
-    void version();
-    void nullArguments();
+    // Every day from 1899 to 2101 (the plans' days 0..18500 and a century
+    // year either side) to its minute count and back, checked against
+    // QDate. Each day is taken at another minute, so every minute of the day
+    // is met on many days.
+    void dates()
+    {
+        const KelbrinLibrary& lib = TestLibrary();
+        for (int day = -36600; day <= 36600; ++day) {
+            const QDate date = QDate(2000, 1, 1).addDays(day);
+            const int minute = (day + 36600) % 1440;
+            const int32_t count = lib.DateToLong(date.year(), uint8_t(date.month()), uint8_t(date.day()),
+                                                 uint8_t(minute / 60), uint8_t(minute % 60));
+            const KlnxDate back = lib.LongToDate(count);
+            if (count != day * 1440 + minute || back.Year != date.year() || back.Month != date.month() ||
+                back.Day != date.day() || back.Hour * 60 + back.Minute != minute)
+                QFAIL(qPrintable(
+                    QStringLiteral("%1, minute %2: %3").arg(date.toString(Qt::ISODate)).arg(minute).arg(count)));
+        }
+        // Parts out of their range carry over.
+        QCOMPARE(lib.DateToLong(2000, 2, 31), 61 * 1440);
+        QCOMPARE(lib.DateToLong(2000, 13, 1), 366 * 1440);
+        QCOMPARE(lib.DateToLong(2000, 1, 1, 24, 0), 1440);
+    }
 
-private:
-    QString m_startFolder;
+    void txtToName_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("stem");
+        QTest::newRow("Polish surname") << ToCodePage(QStringLiteral("Źdźbło-Łęcka")) << QByteArray("ZDZBLO-LECKA");
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+        // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
+        QByteArray all;
+        for (int byte = 1; byte < 256; ++byte)
+            all.append(char(byte));
+        QTest::newRow("every byte")
+            << all << QByteArray("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
+    }
+
+    void txtToName()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, stem);
+        // Rewritten in place: nothing past the text's own zero changes.
+        QByteArray buffer = text + '\0' + "GUARD";
+        KLNX_TxtToName(buffer.data());
+        QCOMPARE(QByteArray(buffer.constData()), stem);
+        QCOMPARE(buffer.right(6), QByteArray("\0GUARD", 6));
+        QCOMPARE(ToCodePage(TestLibrary().TxtToName(FromCodePage(text))), stem);
+    }
+
+    void setDir_data()
+    {
+        QTest::addColumn<QString>("folder"); // "@" stands for a fresh folder, the current one
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("current"); // under "@"
+        QTest::newRow("backslashes, one at the end") << "@\\DANE\\PLANY\\" << 0 << "DANE/PLANY";
+        QTest::newRow("Polish name, slash at the end") << "@/Łódź Kadry/" << 0 << "Łódź Kadry";
+        QTest::newRow("relative") << "DANE" << 0 << "DANE";
+        QTest::newRow("missing") << "@/BRAK" << 1 << "";
+        QTest::newRow("a file") << "@/plik.txt" << 1 << "";
+        QTest::newRow("empty") << "" << 2 << "";
+    }
+
+    void setDir()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, status);
+        QFETCH(QString, current);
+        QTemporaryDir root;
+        const QDir rootDir(QDir(root.path()).canonicalPath());
+        QVERIFY(rootDir.mkpath(QStringLiteral("DANE/PLANY")) && rootDir.mkpath(QStringLiteral("Łódź Kadry")));
+        QVERIFY(WriteFile(rootDir.filePath(QStringLiteral("plik.txt")), "x"));
+        QVERIFY(QDir::setCurrent(rootDir.path()));
+        QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(QLatin1Char('@'), rootDir.path())).constData()), status);
+        QCOMPARE(QDir::current().canonicalPath(), rootDir.filePath(current));
+    }
+
+    void planRange_data()
+    {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+
+        const int32_t first = 7305, last = 7335; // January 2020
+        const auto range = [=](const char* name, const QByteArray& contents) {
+            QTest::newRow(name) << int(File) << contents << 0 << first * 1440 << last * 1440;
+        };
+        range("weekly plan, start-of-day word (-88)", PlanFile(-88, false, first, last));
+        range("weekly plan, start-of-day word (88)", PlanFile(88, false, first, last));
+        range("schedule plan without it (-84)", PlanFile(-84, true, first, last));
+        range("weekly plan without it (84)", PlanFile(84, false, first, last));
+        range("older weekly plan, section at 81", PlanFile(0, false, first, last));
+        range("older schedule plan", PlanFile(0, true, first, last));
+
+        // Damaged files: status 2, the caller's presets stay.
+        const QByteArray weekly = PlanFile(-88, false, first, last);
+        const qsizetype section = 20 + 92 + 7, firstArea = weekly.size() - 4;
+        const auto damaged = [](const char* name, const QByteArray& contents) {
+            QTest::newRow(name) << int(File) << contents << 2 << 0 << -1;
+        };
+        damaged("header word 0 one word late", WithInt32(weekly, 0, int32_t(firstArea + 4)));
+        damaged("cut inside the day index", weekly.left(section + 20));
+        damaged("section length not 4k+8, header word 0 agreeing",
+                WithInt32(WithInt32(weekly, section, (last - first + 1) * 4 + 10), 0, int32_t(firstArea + 2)));
+        damaged("section length negative", WithInt32(weekly, section, -4));
+        damaged("plan record length absurd", WithInt32(weekly, 20, 0x7fffffff));
+        damaged("mark -84 on a file with the start-of-day word", WithInt32(weekly, 24, -84));
+        damaged("older plan, last day before the first", WithInt32(PlanFile(0, true, first, last), 70, first - 1));
+        damaged("three bytes", QByteArray("\x10\x00\x00", 3));
+
+        QTest::newRow("missing file") << int(Missing) << QByteArray() << 1 << 0 << -1;
+        QTest::newRow("named pipe") << int(Pipe) << QByteArray() << 1 << 0 << -1; // opening it would wait
+    }
+
+    void planRange()
+    {
+        QFETCH(int, source);
+        QFETCH(QByteArray, contents);
+        QFETCH(int, status);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Plan Łódź.PLN"));
+        if (source == File) QVERIFY(WriteFile(path, contents));
+        if (source == Pipe) QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        int32_t firstMinute = 0, lastMinute = -1;
+        QCOMPARE(int(KLNX_GetPlanRange(ToCodePage(path).constData(), &firstMinute, &lastMinute)), status);
+        QCOMPARE(firstMinute, first);
+        QCOMPARE(lastMinute, last);
+    }
 };
-
-void TestInterface::init()
-{
-    m_startFolder = QDir::currentPath();
-}
-
-void TestInterface::cleanup()
-{
-    QDir::setCurrent(m_startFolder);
-}
-
-void TestInterface::txtToName_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QByteArray>("stem");
-
-    QTest::newRow("surname") << ToCodePage(QStringLiteral("Kowalski")) << QByteArray("KOWALSKI");
-    QTest::newRow("Polish small letters") << ToCodePage(QStringLiteral("ąćęłńóśźż")) << QByteArray("ACELNOSZZ");
-    QTest::newRow("Polish capitals") << ToCodePage(QStringLiteral("ĄĆĘŁŃÓŚŹŻ")) << QByteArray("ACELNOSZZ");
-    QTest::newRow("Polish letters in a name")
-        << ToCodePage(QStringLiteral("Źdźbło-Łęcka")) << QByteArray("ZDZBLO-LECKA");
-    QTest::newRow("other accented letters dropped")
-        << ToCodePage(QStringLiteral("Müller Šťastný Éva Čapek Strauß")) << QByteArray("MLLERASTNVAAPEKSTRAU");
-    QTest::newRow("blanks dropped") << ToCodePage(QStringLiteral("  Jan  Maria Nowak ")) << QByteArray("JANMARIANOWAK");
-    QTest::newRow("digits, underscore and hyphen kept") << QByteArray("ab_12-cd") << QByteArray("AB_12-CD");
-    QTest::newRow("punctuation dropped") << QByteArray("O'Brien, Jr. (2)") << QByteArray("OBRIENJR2");
-    QTest::newRow("control characters dropped") << QByteArray("A\tB\rC\x01") << QByteArray("ABC");
-    QTest::newRow("non-breaking space and section sign") << ToCodePage(QStringLiteral("A\u00A0§B")) << QByteArray("AB");
-    QTest::newRow("nothing left") << QByteArray("?!* .") << QByteArray("");
-    QTest::newRow("empty text") << QByteArray("") << QByteArray("");
-
-    // Every byte value once, in order: what survives, in windows-1250.
-    QByteArray all;
-    for (int byte = 1; byte < 256; ++byte)
-        all.append(char(byte));
-    QTest::newRow("every byte")
-        << all << QByteArray("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
-}
-
-void TestInterface::txtToName()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(QByteArray, stem);
-
-    // The text, its terminating zero, then bytes that must stay as they are.
-    const QByteArray guard("GUARD-GUARD");
-    QByteArray buffer = text + '\0' + guard;
-    KLNX_TxtToName(buffer.data());
-
-    QCOMPARE(QByteArray(buffer.constData()), stem);
-    QCOMPARE(buffer.at(text.size()), '\0');
-    QCOMPARE(buffer.mid(text.size() + 1), guard);
-
-    // The same through the program's binding, which passes its own buffer.
-    QCOMPARE(ToCodePage(TestLibrary().TxtToName(FromCodePage(text))), stem);
-}
-
-void TestInterface::setDir_data()
-{
-    QTest::addColumn<QString>("folder"); // %ROOT% stands for a fresh temporary folder
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("current"); // relative to the root; empty when the call fails
-
-    QTest::newRow("existing folder") << QStringLiteral("%ROOT%/DANE") << 0 << QStringLiteral("DANE");
-    QTest::newRow("trailing slash") << QStringLiteral("%ROOT%/DANE/") << 0 << QStringLiteral("DANE");
-    QTest::newRow("backslashes") << QStringLiteral("%ROOT%\\DANE\\PLANY") << 0 << QStringLiteral("DANE/PLANY");
-    QTest::newRow("trailing backslash") << QStringLiteral("%ROOT%\\DANE\\") << 0 << QStringLiteral("DANE");
-    QTest::newRow("mixed separators") << QStringLiteral("%ROOT%/DANE\\PLANY/") << 0 << QStringLiteral("DANE/PLANY");
-    QTest::newRow("Polish folder name") << QStringLiteral("%ROOT%/Łódź Kadry") << 0 << QStringLiteral("Łódź Kadry");
-    QTest::newRow("relative to the current folder") << QStringLiteral("DANE") << 0 << QStringLiteral("DANE");
-    QTest::newRow("missing folder") << QStringLiteral("%ROOT%/BRAK") << 1 << QString();
-    QTest::newRow("regular file") << QStringLiteral("%ROOT%/plik.txt") << 1 << QString();
-    QTest::newRow("empty text") << QString() << 2 << QString();
-}
-
-void TestInterface::setDir()
-{
-    QFETCH(QString, folder);
-    QFETCH(int, status);
-    QFETCH(QString, current);
-
-    QTemporaryDir root;
-    QVERIFY(root.isValid());
-    const QString rootPath = QDir(root.path()).canonicalPath();
-    QVERIFY(QDir(rootPath).mkpath(QStringLiteral("DANE/PLANY")));
-    QVERIFY(QDir(rootPath).mkpath(QStringLiteral("Łódź Kadry")));
-    QVERIFY(WriteFile(QDir(rootPath).filePath(QStringLiteral("plik.txt")), "x"));
-    QVERIFY(QDir::setCurrent(rootPath));
-
-    // In a row written with backslashes the root is written so too.
-    const QString rootText =
-        folder.contains(QLatin1Char('\\')) ? QString(rootPath).replace(QLatin1Char('/'), QLatin1Char('\\')) : rootPath;
-    const QByteArray text = ToCodePage(QString(folder).replace(QStringLiteral("%ROOT%"), rootText));
-
-    QCOMPARE(KLNX_SetDir(text.constData()), int32_t(status));
-    const QString expected = current.isEmpty() ? rootPath : QDir(rootPath).filePath(current);
-    QCOMPARE(QDir::current().canonicalPath(), expected);
-}
-
-void TestInterface::version()
-{
-    uint8_t major = 9, minor = 9;
-    int32_t level = 0;
-    QCOMPARE(KLNX_GetVersion(&major, &minor, &level), uint8_t(0));
-    QCOMPARE(major, uint8_t(1));
-    QCOMPARE(minor, uint8_t(0));
-    QCOMPARE(level, 2);
-}
-
-// No call may crash on a missing argument.
-void TestInterface::nullArguments()
-{
-    KLNX_TxtToName(nullptr);
-    QCOMPARE(KLNX_GetVersion(nullptr, nullptr, nullptr), uint8_t(0));
-    QCOMPARE(KLNX_SetDir(nullptr), 2);
-    int32_t first = 0, last = -1;
-    QCOMPARE(KLNX_GetPlanRange(nullptr, &first, &last), uint8_t(1));
-    QCOMPARE(first, 0);
-    QCOMPARE(last, -1);
-    char owner[] = "....";
-    QCOMPARE(KLNX_CreateLock(nullptr, "X", nullptr, owner), -1);
-    QCOMPARE(KLNX_CreateLock("PlnEdit", nullptr, nullptr, owner), -1);
-    QCOMPARE(KLNX_CreateLock("PlnEdit", "", nullptr, owner), -1);
-    QCOMPARE(QByteArray(owner), QByteArray("...."));
-    QCOMPARE(KLNX_DeleteLock(-1), uint8_t(1));
-}
 
 QTEST_GUILESS_MAIN(TestInterface)
 #include "tst_Interface.moc"

@@ -1,14 +1,12 @@
+#include "HolderProcess.h"
 #include "TestSupport.h"
 
 #include "demo/DemoData.h"
 #include "env/Startup.h"
-#include "env/UserIdentity.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QLockFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,118 +14,45 @@
 
 namespace {
 
-const QString Cr1(QChar(13));
-
-// One start of the program: its own library object, prompt, state and
-// instance lock, as main() has them.
+// One start of the program, with what main() has for it.
 struct ProgramRun
 {
     KelbrinLibrary Library;
     RecordingPrompt Ui;
     ProgramState State{Library, Ui};
     InstanceLock Instance;
-
     bool Start(const QString& programDir, const StartupSteps& steps = {})
     {
         return StartProgram(State, Library, Instance, programDir, steps);
     }
 };
 
-QString BinDir()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
-// A program folder holding a copy of the suite library ("suite"), the
-// library of the wrong interface level ("wrong"), a file that is no library
-// at all ("garbage") or nothing ("none").
-std::unique_ptr<QTemporaryDir> MakeProgramFolder(const QString& library = QStringLiteral("suite"))
+// A program folder holding the suite library ("suite"), the library of
+// interface level 3 ("wrong") or none ("none").
+std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = QStringLiteral("suite"))
 {
     auto folder = std::make_unique<QTemporaryDir>();
-    const QString target = folder->filePath(KelbrinLibrary::fileName());
-    bool ok = true;
-    if (library == QLatin1String("suite"))
-        ok = QFile::copy(QDir(BinDir()).filePath(KelbrinLibrary::fileName()), target);
-    else if (library == QLatin1String("wrong"))
-        ok = QFile::copy(QDir(BinDir()).filePath(QStringLiteral("wronglib/") + KelbrinLibrary::fileName()), target);
-    else if (library == QLatin1String("garbage"))
-        ok = WriteFile(target, QByteArray(4096, '\x7f'));
-    if (!ok) qFatal("cannot prepare a program folder with the library \"%s\"", qPrintable(library));
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QString name = KelbrinLibrary::fileName();
+    const QString source = bin.filePath(library == QLatin1String("wrong") ? QStringLiteral("wronglib/") + name : name);
+    if (library != QLatin1String("none") && !QFile::copy(source, folder->filePath(name)))
+        qFatal("cannot copy %s", qPrintable(source));
     return folder;
-}
-
-QString Clean(const QString& path)
-{
-    return QDir::cleanPath(path);
 }
 
 QStringList Entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
-// Another process that holds (or tries to take) the instance lock of a folder.
-class Holder
-{
-public:
-    // Starts the holder; its first line says whether it got the lock.
-    QByteArray Start(const QString& programDir)
-    {
-        m_process.start(QDir(BinDir()).filePath(QStringLiteral("grafenta-instance-holder")), {programDir});
-        if (!m_process.waitForStarted(10000)) return "not started";
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
-        }
-        return m_process.readLine().trimmed();
-    }
-    void Release()
-    {
-        m_process.closeWriteChannel();
-        m_process.waitForFinished(10000);
-    }
-    void Crash()
-    {
-        m_process.kill();
-        m_process.waitForFinished(10000);
-    }
-    int ExitCode() { return m_process.waitForFinished(10000) ? m_process.exitCode() : -1; }
-    ~Holder()
-    {
-        if (m_process.state() != QProcess::NotRunning) Crash();
-    }
-
-private:
-    QProcess m_process;
-};
-
-const QStringList StepNames{QStringLiteral("PrepareEmptyWindow"), QStringLiteral("ShowSplash"),
-                            QStringLiteral("ReadFreeDays"),       QStringLiteral("ReadEmployees"),
-                            QStringLiteral("ListPlans"),          QStringLiteral("ArrangeWindow"),
-                            QStringLiteral("FinishWindow")};
-
-// Steps that note their names in calls; the one named endingAt ends the
-// program, as a reader does after its message.
-StartupSteps RecordingSteps(QStringList& calls, const QString& endingAt)
-{
-    const auto step = [&calls, endingAt](const QString& name) {
-        return [&calls, endingAt, name](ProgramState& state) {
-            calls.append(name);
-            if (name == endingAt) state.ProgramEnding = true;
-        };
-    };
-    StartupSteps steps;
-    steps.PrepareEmptyWindow = step(StepNames[0]);
-    steps.ShowSplash = step(StepNames[1]);
-    steps.ReadFreeDays = step(StepNames[2]);
-    steps.ReadEmployees = step(StepNames[3]);
-    steps.ListPlans = step(StepNames[4]);
-    steps.ArrangeWindow = step(StepNames[5]);
-    steps.FinishWindow = step(StepNames[6]);
-    steps.ReadPackageName = [&calls] {
-        calls.append(QStringLiteral("ReadPackageName"));
-        return QStringLiteral("Pakiet testowy");
-    };
-    return steps;
-}
+using Step = std::function<void(ProgramState&)> StartupSteps::*;
+const std::pair<const char*, Step> LaterSteps[]{{"PrepareEmptyWindow", &StartupSteps::PrepareEmptyWindow},
+                                                {"ShowSplash", &StartupSteps::ShowSplash},
+                                                {"ReadFreeDays", &StartupSteps::ReadFreeDays},
+                                                {"ReadEmployees", &StartupSteps::ReadEmployees},
+                                                {"ListPlans", &StartupSteps::ListPlans},
+                                                {"ArrangeWindow", &StartupSteps::ArrangeWindow},
+                                                {"FinishWindow", &StartupSteps::FinishWindow}};
 
 } // namespace
 
@@ -136,237 +61,158 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
-    void startOrEnd_data();
-    void startOrEnd();
-    void secondInstance();
-    void twoProgramFolders();
-    void abandonedLockRecord();
-    void programFolderGone();
-    void dataElsewhereTempHere();
-    void laterSteps_data();
-    void laterSteps();
-};
+    void cleanup() { QDir::setCurrent(QDir::tempPath()); } // start-up moves into the program folder
 
-void TestStartup::cleanup()
-{
-    // Start-up moves into the program folder; leave it before the folder goes.
-    QDir::setCurrent(QDir::tempPath());
-}
+    void startOrEnd_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<bool>("tempTaken"); // a file stands where TEMP belongs
+        QTest::addColumn<QString>("message");
+        QTest::newRow("suite library") << "suite" << false << "";
+        QTest::newRow("library of interface level 3")
+            << "wrong" << false << "Nieprawidłowa wersja biblioteki kelbrin.dll";
+        QTest::newRow("no library") << "none" << false << "Nie odnaleziono biblioteki Kelbrin.dll.";
+        QTest::newRow("TEMP cannot be made")
+            << "suite" << true << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+    }
 
-void TestStartup::startOrEnd_data()
-{
-    QTest::addColumn<QString>("library");
-    QTest::addColumn<QString>("temp"); // what stands at TEMP before: none, folder or file
-    QTest::addColumn<QString>("message");
+    // sciezka.ini moves the data elsewhere: the free days are read from
+    // there, TEMP is made under the program folder all the same.
+    void startOrEnd()
+    {
+        QFETCH(QString, library);
+        QFETCH(bool, tempTaken);
+        QFETCH(QString, message);
+        const auto folder = ProgramFolder(library);
+        const QString programDir = QDir::cleanPath(folder->path());
+        QTemporaryDir data;
+        const QString dataDir = QDir::cleanPath(data.filePath(QStringLiteral("DANE")));
+        QString error;
+        QVERIFY(QDir().mkpath(dataDir + QStringLiteral("/PLANY")));
+        QVERIFY2(WriteDemoFreeDays(TestLibrary(), dataDir, &error), qPrintable(error));
+        QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
+                          "[SCIEZKA] " + QFile::encodeName(data.path()) + "/\r\n"));
+        if (tempTaken) QVERIFY(WriteFile(folder->filePath(QStringLiteral("TEMP")), "not a folder"));
+        const QStringList before = Entries(programDir);
+        ProgramRun run;
+        run.State.PlanLockHandle = 7;
+        run.State.SchedulesFilled = true;
+        run.State.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
 
-    const QString noLibrary = QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll.");
-    const QString wrongLevel = QStringLiteral("Nieprawidłowa wersja biblioteki kelbrin.dll");
-    const QString noTemp =
-        QStringLiteral("Brak dostępu do pliku ") + Cr1 + QStringLiteral("Utworzenie katalogu TEMP niemożliwe");
-
-    QTest::newRow("suite library") << "suite"
-                                   << "none"
-                                   << "";
-    QTest::newRow("TEMP already there") << "suite"
-                                        << "folder"
-                                        << "";
-    QTest::newRow("library of interface level 3") << "wrong"
-                                                  << "none" << wrongLevel;
-    QTest::newRow("no library") << "none"
-                                << "none" << noLibrary;
-    QTest::newRow("a file that is no library") << "garbage"
-                                               << "none" << noLibrary;
-    QTest::newRow("TEMP taken by a file") << "suite"
-                                          << "file" << noTemp;
-    QTest::newRow("the level is checked before TEMP") << "wrong"
-                                                      << "file" << wrongLevel;
-}
-
-void TestStartup::startOrEnd()
-{
-    QFETCH(QString, library);
-    QFETCH(QString, temp);
-    QFETCH(QString, message);
-
-    const auto folder = MakeProgramFolder(library);
-    const QString tempPath = folder->filePath(QStringLiteral("TEMP"));
-    if (temp == QLatin1String("folder"))
-        QVERIFY(QDir().mkdir(tempPath));
-    else if (temp == QLatin1String("file"))
-        QVERIFY(WriteFile(tempPath, "not a folder"));
-    const QStringList before = Entries(folder->path());
-
-    ProgramRun run;
-    run.State.PlanLockHandle = 7;
-    run.State.SchedulesFilled = true;
-    run.State.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
-    const bool started = run.Start(folder->path());
-
-    QCOMPARE(started, message.isEmpty());
-    QCOMPARE(run.State.ProgramEnding, !started);
-    if (message.isEmpty()) {
+        QCOMPARE(run.Start(programDir), message.isEmpty());
+        QCOMPARE(run.State.ProgramEnding, !message.isEmpty());
+        if (!message.isEmpty()) {
+            QCOMPARE(run.Ui.Texts(), QStringList{message});
+            QCOMPARE(run.Ui.Entries().first().icon, MessageIcon::Critical);
+            QCOMPARE(Entries(programDir), before);
+            return;
+        }
         QVERIFY(run.Ui.Entries().isEmpty());
-        const QString programDir = Clean(folder->path());
-        QCOMPARE(run.State.ProgramDir, programDir);
-        QCOMPARE(run.State.DataRootDir, programDir);
-        QCOMPARE(Clean(run.State.DataDir()), programDir + QStringLiteral("/DANE"));
-        QCOMPARE(Clean(run.State.KatalogTemp), programDir + QStringLiteral("/TEMP"));
-        QVERIFY(QFileInfo(tempPath).isDir());
-        QCOMPARE(QDir::current().canonicalPath(), QDir(programDir).canonicalPath());
+        QCOMPARE(QDir::cleanPath(run.State.DataDir()), dataDir);
+        QCOMPARE(QDir::cleanPath(run.State.KatalogTemp), programDir + QStringLiteral("/TEMP"));
+        QVERIFY(QFileInfo(run.State.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
+        QVERIFY(run.State.FreeDaysLoaded && run.State.FreeDays.Count() > 0);
+        QCOMPARE(run.State.FreeDaysLockHandle, -1);
         QCOMPARE(run.State.PlanLockHandle, -1);
         QVERIFY(!run.State.SchedulesFilled);
         QCOMPARE(run.State.Fields.Slots[2][EntryColumn].Value, 450);
         QCOMPARE(run.State.ColourTable[FreeDaySlot], DefaultWindowColour);
-    } else {
-        QCOMPARE(run.Ui.Entries().size(), 1);
-        QCOMPARE(run.Ui.Entries().first().text, message);
-        QCOMPARE(run.Ui.Entries().first().icon, MessageIcon::Critical);
-        // Nothing was made in the program folder.
-        QCOMPARE(Entries(folder->path()), before);
     }
-}
 
-void TestStartup::secondInstance()
-{
-    const auto folder = MakeProgramFolder();
-    const QStringList before = Entries(folder->path());
+    void programFolderGone()
     {
-        Holder holder;
-        QCOMPARE(holder.Start(folder->path()), QByteArray("held"));
+        TestEnvironment env;
+        env.State.ProgramDir = env.Root.filePath(QStringLiteral("gone"));
+        QVERIFY(!Inicjalizacja(env.State, {}));
+        QVERIFY(env.State.ProgramEnding);
+        QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
+    }
 
+    // A copy running in another process keeps this one out of its folder,
+    // however the folder is written, but not out of another folder. Once it
+    // has crashed, its folder can be taken, and then it is the other process
+    // that is kept out.
+    void secondInstance()
+    {
+        const auto folder = ProgramFolder(), otherFolder = ProgramFolder();
+        const QStringList before = Entries(folder->path());
+        HolderProcess running({QStringLiteral("instance"), folder->path()});
+        QVERIFY(running.Take() && running.Holds());
         ProgramRun second;
-        QVERIFY(!second.Start(folder->path()));
+        QVERIFY(!second.Start(folder->path() + QStringLiteral("/./")));
         QVERIFY(second.State.ProgramEnding);
         QCOMPARE(second.Ui.Texts(), QStringList{QStringLiteral("Program Grafenta jest już uruchomiony.")});
         QCOMPARE(second.Ui.Entries().first().icon, MessageIcon::Critical);
-        // It ended before it touched the library or the folder.
-        QVERIFY(!second.Library.isLoaded());
+        QVERIFY(!second.Library.isLoaded()); // it ended before it touched the library or the folder
         QCOMPARE(Entries(folder->path()), before);
+        ProgramRun elsewhere;
+        QVERIFY(elsewhere.Start(otherFolder->path()));
 
-        // The running copy ends without tidying up: its lock is stale now.
-        holder.Crash();
+        running.Kill();
+        ProgramRun third;
+        QVERIFY(third.Start(folder->path()));
+        QVERIFY(third.Instance.IsHeld());
+        HolderProcess refused({QStringLiteral("instance"), folder->path()});
+        QVERIFY(refused.Take());
+        QVERIFY(!refused.Holds());
     }
-    ProgramRun third;
-    QVERIFY(third.Start(folder->path()));
-    QVERIFY(third.Ui.Entries().isEmpty());
-    QVERIFY(third.Instance.IsHeld());
 
-    // Now this copy runs and a copy in another process is refused.
-    Holder refused;
-    QCOMPARE(refused.Start(folder->path()), QByteArray("refused"));
-    QCOMPARE(refused.ExitCode(), 1);
-}
-
-void TestStartup::twoProgramFolders()
-{
-    const auto first = MakeProgramFolder();
-    const auto second = MakeProgramFolder();
-    QVERIFY(InstanceLock::LockFilePath(first->path()) != InstanceLock::LockFilePath(second->path()));
-
-    ProgramRun a;
-    ProgramRun b;
-    QVERIFY(a.Start(first->path()));
-    QVERIFY(b.Start(second->path()));
-    QVERIFY(a.Ui.Entries().isEmpty());
-    QVERIFY(b.Ui.Entries().isEmpty());
-    QVERIFY(QFileInfo(first->filePath(QStringLiteral("TEMP"))).isDir());
-    QVERIFY(QFileInfo(second->filePath(QStringLiteral("TEMP"))).isDir());
-
-    // Each folder is taken, by this process as by any other.
-    ProgramRun again;
-    QVERIFY(!again.Start(first->path()));
-    QCOMPARE(again.Ui.OnlyText(), QStringLiteral("Program Grafenta jest już uruchomiony."));
-    Holder other;
-    QCOMPARE(other.Start(second->path()), QByteArray("refused"));
-
-    // The same folder written differently is still the same folder.
-    ProgramRun sameFolder;
-    QVERIFY(!sameFolder.Start(first->path() + QStringLiteral("/./")));
-}
-
-void TestStartup::abandonedLockRecord()
-{
-    // A lock record that names a running process of this program's name (its
-    // number taken again after a crash) while no process holds the file.
-    const auto folder = MakeProgramFolder();
-    const QString lockPath = InstanceLock::LockFilePath(folder->path());
-    QByteArray record;
+    // A lock file left behind whose process number now names a running
+    // program, while no process holds the file itself, keeps nobody out.
+    void abandonedInstanceLock()
     {
-        QLockFile lock(lockPath);
-        QVERIFY(lock.tryLock(0));
-        record = ReadFile(lockPath);
-        lock.unlock();
+        const auto folder = ProgramFolder();
+        const QString lockPath = InstanceLock::LockFilePath(folder->path());
+        QByteArray record;
+        {
+            QLockFile lock(lockPath);
+            QVERIFY(lock.tryLock(0));
+            record = ReadFile(lockPath);
+        }
+        QVERIFY(!record.isEmpty() && WriteFile(lockPath, record));
+        ProgramRun run;
+        QVERIFY(run.Start(folder->path()));
+        QVERIFY(run.Instance.IsHeld());
     }
-    QVERIFY(!record.isEmpty());
-    QVERIFY(WriteFile(lockPath, record));
 
-    ProgramRun run;
-    QVERIFY(run.Start(folder->path()));
-    QVERIFY(run.Instance.IsHeld());
-    QVERIFY(run.Ui.Entries().isEmpty());
-}
+    void laterSteps_data()
+    {
+        QTest::addColumn<QString>("endingAt"); // the step that ends the program
+        QTest::newRow("all steps run") << QString();
+        for (const auto& step : LaterSteps)
+            QTest::addRow("ending in %s", step.first) << QString::fromLatin1(step.first);
+    }
 
-void TestStartup::programFolderGone()
-{
-    TestEnvironment env;
-    env.State.ProgramDir = QDir(env.ProgramDir()).filePath(QStringLiteral("gone"));
-    QVERIFY(!Inicjalizacja(env.State, {}));
-    QVERIFY(env.State.ProgramEnding);
-    QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
-    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
-}
+    // The steps of the window and the readers run in their order; one that
+    // ends the program stops start-up right after it.
+    void laterSteps()
+    {
+        QFETCH(QString, endingAt);
+        QStringList calls, expected;
+        StartupSteps steps;
+        for (const auto& [name, step] : LaterSteps) {
+            expected << QString::fromLatin1(name);
+            steps.*step = [&calls, &endingAt, name = expected.last()](ProgramState& state) {
+                calls << name;
+                state.ProgramEnding = name == endingAt;
+            };
+        }
+        steps.ReadPackageName = [&calls] {
+            calls << QStringLiteral("ReadPackageName");
+            return QStringLiteral("Pakiet testowy");
+        };
+        expected << QStringLiteral("ReadPackageName");
+        if (!endingAt.isEmpty()) expected = expected.mid(0, expected.indexOf(endingAt) + 1);
 
-void TestStartup::dataElsewhereTempHere()
-{
-    const auto folder = MakeProgramFolder();
-    QTemporaryDir data;
-    QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
-                      QByteArray("[SCIEZKA] ") + QFile::encodeName(data.path()) + "/\r\n"));
-    const QString dataDir = QDir(data.path()).filePath(QStringLiteral("DANE"));
-    QVERIFY(QDir().mkpath(QDir(dataDir).filePath(QStringLiteral("PLANY"))));
-    QString error;
-    QVERIFY2(WriteDemoFreeDays(TestLibrary(), dataDir, &error), qPrintable(error));
-
-    ProgramRun run;
-    QVERIFY(run.Start(folder->path()));
-    QVERIFY(run.Ui.Entries().isEmpty());
-    QCOMPARE(Clean(run.State.DataDir()), Clean(dataDir));
-    QCOMPARE(Clean(run.State.KatalogTemp), Clean(folder->path()) + QStringLiteral("/TEMP"));
-    QVERIFY(QFileInfo(folder->filePath(QStringLiteral("TEMP"))).isDir());
-    QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
-
-    // The free days come from the configured data, read under the user's name.
-    QCOMPARE(run.State.UserName, SystemUserName());
-    QVERIFY(run.State.FreeDaysLoaded);
-    QVERIFY(run.State.FreeDays.Count() > 0);
-    QCOMPARE(run.State.FreeDaysLockHandle, -1);
-}
-
-void TestStartup::laterSteps_data()
-{
-    QTest::addColumn<QString>("endingAt");
-    QTest::newRow("all steps run") << "";
-    for (const QString& name : StepNames)
-        QTest::newRow(qPrintable(QStringLiteral("ending in ") + name)) << name;
-}
-
-void TestStartup::laterSteps()
-{
-    QFETCH(QString, endingAt);
-    const auto folder = MakeProgramFolder();
-    QStringList calls;
-    ProgramRun run;
-    const bool started = run.Start(folder->path(), RecordingSteps(calls, endingAt));
-
-    QStringList expected = StepNames;
-    expected.append(QStringLiteral("ReadPackageName"));
-    if (!endingAt.isEmpty()) expected = expected.mid(0, StepNames.indexOf(endingAt) + 1);
-    QCOMPARE(calls, expected);
-    QCOMPARE(started, endingAt.isEmpty());
-    QCOMPARE(run.State.ProgramEnding, !endingAt.isEmpty());
-    QCOMPARE(run.State.PakietNazwa, endingAt.isEmpty() ? QStringLiteral("Pakiet testowy") : QString());
-}
+        const auto folder = ProgramFolder();
+        ProgramRun run;
+        const bool started = run.Start(folder->path(), steps);
+        QCOMPARE(calls, expected);
+        QCOMPARE(started, endingAt.isEmpty());
+        QCOMPARE(run.State.ProgramEnding, !started);
+        QCOMPARE(run.State.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStartup)
 #include "tst_Startup.moc"

@@ -7,40 +7,34 @@
 
 #include <unistd.h>
 
-extern "C" KELBRIN_API uint8_t KLNX_GetVersion(uint8_t* major, uint8_t* minor, int32_t* level)
+extern "C" {
+KELBRIN_API uint8_t KLNX_GetVersion(uint8_t* major, uint8_t* minor, int32_t* level)
 {
-    if (major) *major = 3;
-    if (minor) *minor = 0;
-    if (level) *level = 3;
+    *major = 3;
+    *minor = 0;
+    *level = 3;
     return 0;
 }
-
-extern "C" KELBRIN_API int32_t KLNX_SetDir(const char* directory)
+KELBRIN_API int32_t KLNX_SetDir(const char* directory)
 {
-    if (!directory || !*directory) return 2;
     return chdir(directory) == 0 ? 0 : 1;
 }
-
-extern "C" KELBRIN_API int32_t KLNX_DateToLong(int32_t, uint8_t, uint8_t, uint8_t, uint8_t)
+KELBRIN_API int32_t KLNX_DateToLong(int32_t, uint8_t, uint8_t, uint8_t, uint8_t)
 {
     return 0;
 }
-
-extern "C" KELBRIN_API void KLNX_LongToDate(int32_t, int32_t*, uint8_t*, uint8_t*, uint8_t*, uint8_t*) {}
-
-extern "C" KELBRIN_API uint8_t KLNX_GetPlanRange(const char*, int32_t*, int32_t*)
+KELBRIN_API void KLNX_LongToDate(int32_t, int32_t*, uint8_t*, uint8_t*, uint8_t*, uint8_t*) {}
+KELBRIN_API uint8_t KLNX_GetPlanRange(const char*, int32_t*, int32_t*)
 {
     return 1;
 }
-
-extern "C" KELBRIN_API int32_t KLNX_CreateLock(const char*, const char*, char*, char*)
+KELBRIN_API int32_t KLNX_CreateLock(const char*, const char*, char*, char*)
 {
     return -1;
 }
-
-extern "C" KELBRIN_API uint8_t KLNX_DeleteLock(int32_t)
+KELBRIN_API uint8_t KLNX_DeleteLock(int32_t)
 {
     return 1;
 }
-
-extern "C" KELBRIN_API void KLNX_TxtToName(char*) {}
+KELBRIN_API void KLNX_TxtToName(char*) {}
+}

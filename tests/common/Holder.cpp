@@ -1,0 +1,51 @@
+// grafenta-holder lock FOLDER KIND OBJECT HOLDER
+// grafenta-holder instance PROGRAMDIR
+//
+// Holds a suite lock (the library bound to FOLDER first) or the instance
+// lock of a program folder from a process of its own. It says
+//   ready <pid>
+// and waits for a line before it asks, so that a test can let two of them
+// ask at the same moment; then it says
+//   taken <handle> <owner>
+// (handle -1: refused; owner: the holder the library named, trimmed), holds
+// until another line comes or its input closes, lets go and says
+//   released <status of KLNX_DeleteLock, 0 for the instance lock>
+#include "env/Kelbrin.h"
+#include "env/Startup.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+// Says a line, then waits for one (or for the end of the input).
+static void SayAndWait(const QString& line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+    char answer[64];
+    (void)std::fgets(answer, sizeof answer, stdin);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const bool suiteLock = args.size() == 5 && args[0] == QLatin1String("lock");
+    KelbrinLibrary library;
+    if (suiteLock ? !library.load(QCoreApplication::applicationDirPath())
+                  : args.size() != 2 || args[0] != QLatin1String("instance")) {
+        std::fprintf(stderr, "usage: grafenta-holder lock FOLDER KIND OBJECT HOLDER | instance PROGRAMDIR\n%s\n",
+                     qPrintable(library.errorString()));
+        return 2;
+    }
+    if (suiteLock) library.SetDir(args[1]);
+    SayAndWait(QStringLiteral("ready %1").arg(QCoreApplication::applicationPid()));
+
+    InstanceLock instance;
+    QString owner(256, QLatin1Char(' '));
+    const int32_t handle = suiteLock ? library.CreateLock(args[2], args[3], args[4], owner)
+                                     : (instance.Acquire(args[1]) && instance.IsHeld() ? 1 : -1);
+    SayAndWait(QStringLiteral("taken %1 %2").arg(handle).arg(owner.trimmed()));
+    std::printf("released %d\n", suiteLock ? library.DeleteLock(handle) : 0);
+    return 0;
+}
