@@ -7,9 +7,8 @@
 // and waits for a line before it asks, so that a test can let two of them
 // ask at the same moment; then it says
 //   taken <handle> <owner>
-// (handle -1: refused; owner: the holder the library named, trimmed), holds
-// until another line comes or its input closes, lets go and says
-//   released <status of KLNX_DeleteLock, 0 for the instance lock>
+// (handle -1: refused; owner: the holder the library named, trimmed) and
+// holds until another line comes or its input closes.
 #include "env/Kelbrin.h"
 #include "env/Startup.h"
 
@@ -46,6 +45,6 @@ int main(int argc, char** argv)
     const int32_t handle = suiteLock ? library.CreateLock(args[2], args[3], args[4], owner)
                                      : (instance.Acquire(args[1]) && instance.IsHeld() ? 1 : -1);
     SayAndWait(QStringLiteral("taken %1 %2").arg(handle).arg(owner.trimmed()));
-    std::printf("released %d\n", suiteLock ? library.DeleteLock(handle) : 0);
+    if (suiteLock) library.DeleteLock(handle);
     return 0;
 }

@@ -29,7 +29,7 @@ public:
         m_pid = Answer("ready", 1).toLongLong();
         return m_pid > 0;
     }
-    // Tells a started process to ask (and then to let go).
+    // Tells a started process to ask.
     void Go()
     {
         m_process.write("go\n");
@@ -45,21 +45,10 @@ public:
     bool Take() { return Start() && (Go(), WaitForAnswer()); }
 
     bool Holds() const { return m_handle != -1; }
-    int Handle() const { return m_handle; }
     // After a refusal: who holds the lock, as the library named them.
     QString Owner() const { return m_owner; }
     qint64 Pid() const { return m_pid; }
 
-    // Tells the process to let go and waits for it to end: KLNX_DeleteLock's
-    // status, or -1 when the process did not answer.
-    int Release()
-    {
-        Go();
-        const QString status = Answer("released", 1);
-        m_process.waitForFinished(10000);
-        m_handle = -1;
-        return status.isEmpty() ? -1 : status.toInt();
-    }
     // Ends the process with SIGKILL; with reap false it stays a zombie until this object goes.
     void Kill(bool reap = true)
     {

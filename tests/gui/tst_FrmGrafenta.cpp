@@ -75,23 +75,22 @@ private slots:
         QFETCH(int, press);
         QFETCH(QMessageBox::Icon, boxIcon);
         QFETCH(Answer, answer);
-        struct
-        {
-            QString title, text;
-            QMessageBox::Icon icon = QMessageBox::NoIcon;
-            Qt::TextFormat format = Qt::AutoText;
-            QMessageBox::StandardButtons buttons;
-            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-        } seen;
-        QTimer::singleShot(0, [&seen, press] {
+        // Title, icon, text, text format, buttons and default button.
+        const auto look = [](const QString& title, int icon, const QString& text, int format, int buttons, int first) {
+            return QStringLiteral("%1|%2|%3|%4|%5|%6")
+                .arg(title)
+                .arg(icon)
+                .arg(text)
+                .arg(format)
+                .arg(buttons)
+                .arg(first);
+        };
+        QString seen;
+        QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
-            seen = {box->windowTitle(),
-                    box->text(),
-                    box->icon(),
-                    box->textFormat(),
-                    box->standardButtons(),
-                    box->standardButton(box->defaultButton())};
+            seen = look(box->windowTitle(), box->icon(), box->text(), box->textFormat(), box->standardButtons(),
+                        box->standardButton(box->defaultButton()));
             if (press == 0)
                 QTest::keyClick(box, Qt::Key_Escape);
             else
@@ -103,15 +102,12 @@ private slots:
             prompt.ShowMessage(icon, text);
         else
             QCOMPARE(prompt.Ask(icon, text, buttons), answer);
-        QCOMPARE(seen.title, MessageTitle);
-        QCOMPARE(seen.icon, boxIcon);
-        QCOMPARE(seen.text, QStringLiteral("Plik <b>A.PLN</b> nieistnieje \n\na\nb"));
-        QCOMPARE(seen.format, Qt::PlainText);
-        const auto yesNo = QMessageBox::Yes | QMessageBox::No;
-        QCOMPARE(seen.buttons, buttons == MessageButtons::Ok      ? QMessageBox::StandardButtons(QMessageBox::Ok)
-                               : buttons == MessageButtons::YesNo ? yesNo
-                                                                  : yesNo | QMessageBox::Cancel);
-        QCOMPARE(seen.defaultButton, buttons == MessageButtons::Ok ? QMessageBox::Ok : QMessageBox::Yes);
+        const int yesNo = QMessageBox::Yes | QMessageBox::No, ok = QMessageBox::Ok;
+        const int shown = buttons == MessageButtons::Ok      ? ok
+                          : buttons == MessageButtons::YesNo ? yesNo
+                                                             : yesNo | QMessageBox::Cancel;
+        QCOMPARE(seen, look(MessageTitle, boxIcon, QStringLiteral("Plik <b>A.PLN</b> nieistnieje \n\na\nb"),
+                            Qt::PlainText, shown, buttons == MessageButtons::Ok ? ok : int(QMessageBox::Yes)));
     }
 };
 

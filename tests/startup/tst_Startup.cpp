@@ -45,14 +45,12 @@ QStringList Entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
-using Step = std::function<void(ProgramState&)> StartupSteps::*;
-const std::pair<const char*, Step> LaterSteps[]{{"PrepareEmptyWindow", &StartupSteps::PrepareEmptyWindow},
-                                                {"ShowSplash", &StartupSteps::ShowSplash},
-                                                {"ReadFreeDays", &StartupSteps::ReadFreeDays},
-                                                {"ReadEmployees", &StartupSteps::ReadEmployees},
-                                                {"ListPlans", &StartupSteps::ListPlans},
-                                                {"ArrangeWindow", &StartupSteps::ArrangeWindow},
-                                                {"FinishWindow", &StartupSteps::FinishWindow}};
+// The steps of the window and the readers, in their order.
+std::function<void(ProgramState&)> StartupSteps::*const LaterSteps[]{
+    &StartupSteps::PrepareEmptyWindow, &StartupSteps::ShowSplash, &StartupSteps::ReadFreeDays,
+    &StartupSteps::ReadEmployees,      &StartupSteps::ListPlans,  &StartupSteps::ArrangeWindow,
+    &StartupSteps::FinishWindow};
+constexpr int StepCount = int(std::size(LaterSteps));
 
 } // namespace
 
@@ -177,38 +175,36 @@ private slots:
 
     void laterSteps_data()
     {
-        QTest::addColumn<QString>("endingAt"); // the step that ends the program
-        QTest::newRow("all steps run") << QString();
-        for (const auto& step : LaterSteps)
-            QTest::addRow("ending in %s", step.first) << QString::fromLatin1(step.first);
+        QTest::addColumn<int>("ending"); // the step that ends the program
+        for (int step = 0; step <= StepCount; ++step)
+            QTest::addRow(step < StepCount ? "step %d ends the program" : "all %d steps run", step) << step;
     }
 
-    // The steps of the window and the readers run in their order; one that
-    // ends the program stops start-up right after it.
+    // The steps run in their order, then the package name is read; a step
+    // that ends the program stops start-up right after it.
     void laterSteps()
     {
-        QFETCH(QString, endingAt);
-        QStringList calls, expected;
+        QFETCH(int, ending);
+        QList<int> calls, expected;
         StartupSteps steps;
-        for (const auto& [name, step] : LaterSteps) {
-            expected << QString::fromLatin1(name);
-            steps.*step = [&calls, &endingAt, name = expected.last()](ProgramState& state) {
-                calls << name;
-                state.ProgramEnding = name == endingAt;
+        for (int step = 0; step < StepCount; ++step) {
+            steps.*LaterSteps[step] = [&calls, step, ending](ProgramState& state) {
+                calls << step;
+                state.ProgramEnding = step == ending;
             };
         }
         steps.ReadPackageName = [&calls] {
-            calls << QStringLiteral("ReadPackageName");
+            calls << StepCount;
             return QStringLiteral("Pakiet testowy");
         };
-        expected << QStringLiteral("ReadPackageName");
-        if (!endingAt.isEmpty()) expected = expected.mid(0, expected.indexOf(endingAt) + 1);
+        for (int step = 0; step <= ending; ++step)
+            expected << step;
 
         const auto folder = ProgramFolder();
         ProgramRun run;
         const bool started = run.Start(folder->path(), steps);
         QCOMPARE(calls, expected);
-        QCOMPARE(started, endingAt.isEmpty());
+        QCOMPARE(started, ending == StepCount);
         QCOMPARE(run.State.ProgramEnding, !started);
         QCOMPARE(run.State.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
     }
