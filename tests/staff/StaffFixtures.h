@@ -46,16 +46,11 @@ struct RecordBytes
         }
         return bytes + Tail;
     }
-    RecordBytes With(QList<Entry> entries, QByteArray tail = {}) const
+    RecordBytes With(QList<Entry> entries, QByteArray tail = {}, std::optional<int32_t> dataStart = {}) const
     {
         RecordBytes record = *this;
         record.Entries = entries;
         record.Tail = tail;
-        return record;
-    }
-    RecordBytes StartingAt(int32_t dataStart) const
-    {
-        RecordBytes record = *this;
         record.DataStart = dataStart;
         return record;
     }

@@ -1,5 +1,6 @@
 #include "StaffFixtures.h"
 
+#include "staff/EmployeeRecord.h"
 #include "staff/ObslugaListy.h"
 #include "staff/OdczytZapisPliku.h"
 
@@ -12,12 +13,14 @@ class TestObslugaListy : public QObject
     Q_OBJECT
 
 private slots:
+    void entryCount_data();
+    void entryCount();
+    void numberFromFileName_data();
+    void numberFromFileName();
     void readFolder_data();
     void readFolder();
     void missingFolder();
     void progressAndEvents();
-    void busyRecord_data();
-    void busyRecord();
 };
 
 namespace {
@@ -31,17 +34,61 @@ QString invalidFile(const QString& name)
     return u"Wykryto nieprawidłowy plik "_s + name + u" w katalogu\r%DIR%\r"_s + Advice;
 }
 
-// rows: "number|surname|first name|plan|group" each.
+// rows: "number|surname|first name|plan|group" each. heldUntilWait: NOWAK.002
+// is being rewritten by another open until that wait.
 void addCase(const char* title, const Folder& files, bool result, bool ending, std::initializer_list<const char*> rows,
-             const QStringList& messages = {})
+             const QStringList& messages = {}, int heldUntilWait = 0)
 {
     QStringList texts;
     for (const char* row : rows)
         texts << QString::fromUtf8(row);
-    QTest::newRow(title) << files << result << ending << texts << messages;
+    QTest::newRow(title) << files << result << ending << texts << messages << heldUntilWait;
 }
 
 } // namespace
+
+void TestObslugaListy::entryCount_data()
+{
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<qint64>("dataStart");
+    QTest::addColumn<qint64>("count");
+
+    // (length - dataStart) / 6 to the nearest whole number, halves to even.
+    QTest::newRow("9.83 up") << qint64(100) << qint64(41) << qint64(10);
+    QTest::newRow("2.33 down") << qint64(54) << qint64(40) << qint64(2);
+    QTest::newRow("0.5 to 0") << qint64(43) << qint64(40) << qint64(0);
+    QTest::newRow("1.5 to 2") << qint64(49) << qint64(40) << qint64(2);
+    QTest::newRow("-0.5 to 0") << qint64(37) << qint64(40) << qint64(0);
+    QTest::newRow("-0.67 to -1") << qint64(36) << qint64(40) << qint64(-1);
+    QTest::newRow("-1.5 to -2") << qint64(31) << qint64(40) << qint64(-2);
+    QTest::newRow("data start far past the end") << qint64(10) << qint64(2'000'000'000) << qint64(-333'333'332);
+}
+
+void TestObslugaListy::entryCount()
+{
+    QFETCH(qint64, length);
+    QFETCH(qint64, dataStart);
+    QFETCH(qint64, count);
+    QCOMPARE(EntryCountFor(length, dataStart), count);
+}
+
+void TestObslugaListy::numberFromFileName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("number"); // -1 = none
+
+    QTest::newRow("digits after the dot") << "KOWALSKI.0123" << 123;
+    QTest::newRow("after the first dot") << "A.B.001" << -1;
+    QTest::newRow("not only digits") << "KOWALSKI.-12" << -1;
+    QTest::newRow("too long to be a number") << "KOWALSKI.12345678901" << -1;
+}
+
+void TestObslugaListy::numberFromFileName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, number);
+    QCOMPARE(NumberFromFileName(name).value_or(-1), number);
+}
 
 void TestObslugaListy::readFolder_data()
 {
@@ -50,6 +97,7 @@ void TestObslugaListy::readFolder_data()
     QTest::addColumn<bool>("ending");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("heldUntilWait");
 
     const RecordBytes nowak = Employee(u"Nowak"_s, u"Jan"_s, 12);
     const QByteArray kowalski = Employee(u"Kowalski"_s, u"Piotr"_s, 3, u"ZMIANA_NOCNA"_s, u"Magazyn"_s).Bytes();
@@ -89,13 +137,17 @@ void TestObslugaListy::readFolder_data()
             {invalidFile(u"NOWAK.012"_s)});
     addCase("damaged records are skipped with a message",
             {{u"KOWALSKI.1000"_s, Employee(u"Kowalski"_s, u"Jan"_s, 1000).Bytes()},
-             {u"LIS.040"_s, Employee(u"Lis"_s, u"Jan"_s, 40).StartingAt(-5).Bytes()},
+             {u"LIS.040"_s, Employee(u"Lis"_s, u"Jan"_s, 40).With({{1, 40}}, {}, -5).Bytes()},
              {u"MAZUR.008"_s, Employee(u"Mazur"_s, u"Ewa"_s, 8).Bytes().left(9)},
              {u"NOWAK.012"_s, nowak.Bytes()},
              {u"ZAJAC.007"_s, Employee(u"Zając"_s, u"Ewa"_s, 7).Bytes() + QByteArray(MaxRecordSize, '\x01')}},
             true, false, {nowakRow},
             {invalidFile(u"KOWALSKI.1000"_s), invalidFile(u"LIS.040"_s), invalidFile(u"MAZUR.008"_s),
              invalidFile(u"ZAJAC.007"_s)});
+    const char* const nowak2 = "002|Nowak|Jan|<BRAK>|";
+    addCase("a busy record free at the last wait", Nowaks(2), true, false, {"001|Nowak|Jan|<BRAK>|", nowak2}, {}, 5);
+    addCase("a busy record through all attempts", Nowaks(2), false, false, {"001|Nowak|Jan|<BRAK>|"},
+            {u"Dane pracowników są zablokowane przez inny program.\rPoczekaj chwilę i uruchom program ponownie."_s}, 6);
     addCase("no records", {{u".NOWAK.012.new"_s, nowak.Bytes()}}, false, false, {},
             {u"Brak plików z danymi pracowników"_s});
 }
@@ -107,13 +159,25 @@ void TestObslugaListy::readFolder()
     QFETCH(bool, ending);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, messages);
+    QFETCH(int, heldUntilWait);
 
     TestEnvironment env;
     QVERIFY(WriteFolder(env.StaffDir(), files));
     QVERIFY(QDir(env.StaffDir()).mkdir(u"SUBFOLDER.001"_s));
+    RecordFile holder;
+    if (heldUntilWait) {
+        QCOMPARE(holder.Open(QDir(env.StaffDir()).filePath(u"NOWAK.002"_s), RecordAccess::Exclusive),
+                 OpenStatus::Opened);
+    }
+    QList<int> waited;
+    StaffHooks hooks;
+    hooks.Wait = [&](int milliseconds) {
+        waited << milliseconds;
+        if (waited.size() == heldUntilWait) holder.Close();
+    };
 
     EmployeeRows read;
-    QCOMPARE(WczytajPracownikow(env.State, read, StaffHooks{}), result);
+    QCOMPARE(WczytajPracownikow(env.State, read, hooks), result);
     QCOMPARE(env.State.ProgramEnding, ending);
     QStringList readRows;
     for (const EmployeeRow& row : read)
@@ -124,6 +188,7 @@ void TestObslugaListy::readFolder()
     for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
         QCOMPARE(entry.icon, MessageIcon::Critical);
     if (result) QCOMPARE(env.State.Zaznaczeni, QVector<bool>(rows.size(), false));
+    QCOMPARE(waited, QList<int>(qMin(heldUntilWait, 5), 1000));
 }
 
 void TestObslugaListy::missingFolder()
@@ -155,42 +220,6 @@ void TestObslugaListy::progressAndEvents()
     QCOMPARE(bar, (QList<int>{0, 14, 28, 42, 57, 71, 85}));
     // Once at the start, once per name of the duplicate scan, once per file.
     QCOMPARE(events, 1 + 6 + 6);
-}
-
-void TestObslugaListy::busyRecord_data()
-{
-    QTest::addColumn<int>("releaseAtWait"); // 0 = never
-
-    QTest::newRow("released at the last wait") << 5;
-    QTest::newRow("busy through all attempts") << 0;
-}
-
-void TestObslugaListy::busyRecord()
-{
-    QFETCH(int, releaseAtWait);
-
-    TestEnvironment env;
-    QVERIFY(WriteFolder(env.StaffDir(), Nowaks(2)));
-    // Another open of the second record, being rewritten.
-    RecordFile holder;
-    QCOMPARE(holder.Open(QDir(env.StaffDir()).filePath(u"NOWAK.002"_s), RecordAccess::Exclusive), OpenStatus::Opened);
-
-    QList<int> waited;
-    StaffHooks hooks;
-    hooks.Wait = [&](int milliseconds) {
-        waited << milliseconds;
-        if (waited.size() == releaseAtWait) holder.Close();
-    };
-    EmployeeRows rows;
-    const bool released = releaseAtWait > 0;
-    QCOMPARE(WczytajPracownikow(env.State, rows, hooks), released);
-    QVERIFY(!env.State.ProgramEnding);
-    QCOMPARE(waited, QList<int>(5, 1000));
-    QCOMPARE(rows.size(), released ? 2 : 1);
-    QCOMPARE(env.Ui.Texts(), released ? QStringList()
-                                      : QStringList{u"Dane pracowników są zablokowane przez inny "
-                                                    u"program.\rPoczekaj chwilę i uruchom program "
-                                                    u"ponownie."_s});
 }
 
 QTEST_GUILESS_MAIN(TestObslugaListy)

@@ -22,9 +22,7 @@ private slots:
     void rewrite();
     void secondEmployee_data();
     void secondEmployee();
-    void fileSizeLimit_data();
-    void fileSizeLimit();
-    void killedDuringRewrites();
+    void interruptedRewrites();
 };
 
 namespace {
@@ -65,8 +63,8 @@ void TestPrzydziel::rewrite_data()
     QTest::addColumn<QString>("plan");
     QTest::addColumn<QByteArray>("expected"); // the whole file afterwards; empty = left as it was
 
-    RecordBytes grouped = Employee(u"Wojciechowska"_s, u"Żaneta"_s, 100, u"NOC"_s, u"Księgowość"_s);
-    grouped.Entries = {{300, 41}, {100, 100}, {200, 17}};
+    RecordBytes grouped = Employee(u"Wojciechowska"_s, u"Żaneta"_s, 100, u"NOC"_s, u"Księgowość"_s)
+                              .With({{300, 41}, {100, 100}, {200, 17}});
     grouped.HeaderWord = -291;
     RecordBytes longer = grouped;
     longer.Plan = u"ZMIANA_DZIENNA"_s;
@@ -74,30 +72,25 @@ void TestPrzydziel::rewrite_data()
         << "wojciech.100" << grouped.Bytes() << rowOf(u"100"_s, u"Wojciechowska"_s, u"Żaneta"_s) << "ZMIANA_DZIENNA"
         << longer.Bytes();
 
+    const QList<Entry> two{{5, 12}, {9, 4}};
+    const RecordBytes nowak = Employee(u"Nowak"_s, u"Jan"_s, 12, u"TYDZIEN_STANDARD"_s).With(two);
+    const EmployeeRow row = rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s);
     // Two entries and four bytes: (16 - 1) / 6 = 2.5 entries round to 2.
-    const RecordBytes nowak = Employee(u"Nowak"_s, u"Jan"_s, 12, u"TYDZIEN_STANDARD"_s).With({{5, 12}, {9, 4}});
-    RecordBytes shorter = nowak;
-    shorter.FirstName = u"Janina"_s;
-    shorter.Plan = u"NOC"_s;
     QTest::newRow("shorter plan name, the list's names, no group added")
-        << "NOWAK.012" << nowak.With(nowak.Entries, QByteArray("\x07\x00\x00\x00", 4)).Bytes()
-        << rowOf(u"012"_s, u" Nowak "_s, u"Janina "_s) << "  NOC " << shorter.Bytes();
-
+        << "NOWAK.012" << nowak.With(two, QByteArray("\x07\x00\x00\x00", 4)).Bytes()
+        << rowOf(u"012"_s, u" Nowak "_s, u"Janina "_s) << "  NOC "
+        << Employee(u"Nowak"_s, u"Janina"_s, 12, u"NOC"_s).With(two).Bytes();
     // Two entries and five bytes: 2.67 entries, the third completed with a 0.
-    RecordBytes emptyGroup = nowak.With(nowak.Entries, QByteArray("\x07\x00\x00\x00\x08", 5));
-    emptyGroup.Group = QString();
-    RecordBytes none = nowak.With({{5, 12}, {9, 4}, {7, 8}});
-    none.Plan = u"****"_s;
     QTest::newRow("<BRAK> stored as ****, an empty group dropped, a partial entry completed")
-        << "NOWAK.012" << emptyGroup.Bytes() << rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s) << "<BRAK>" << none.Bytes();
-
-    RecordBytes foreign = nowak;
-    foreign.Surname = u"Nowicki"_s;
+        << "NOWAK.012"
+        << Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, QString())
+               .With(two, QByteArray("\x07\x00\x00\x00\x08", 5))
+               .Bytes()
+        << row << "<BRAK>" << Employee(u"Nowak"_s, u"Jan"_s, 12).With(two + QList<Entry>{{7, 8}}).Bytes();
     QTest::newRow("a stored surname of another stem")
-        << "NOWAK.012" << foreign.Bytes() << rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s) << "NOC" << QByteArray();
+        << "NOWAK.012" << Employee(u"Nowicki"_s, u"Jan"_s, 12).Bytes() << row << "NOC" << QByteArray();
     QTest::newRow("a data start before the first byte")
-        << "NOWAK.012" << nowak.StartingAt(-1).Bytes() << rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s) << "NOC"
-        << QByteArray();
+        << "NOWAK.012" << nowak.With(two, {}, -1).Bytes() << row << "NOC" << QByteArray();
 }
 
 void TestPrzydziel::rewrite()
@@ -134,7 +127,6 @@ void TestPrzydziel::secondEmployee_data()
 
     QTest::newRow("deleted, Yes goes on") << int(Deleted) << true;
     QTest::newRow("deleted, No stops") << int(Deleted) << false;
-    QTest::newRow("read through all attempts, Yes goes on") << int(Busy) << true;
     QTest::newRow("read through all attempts, No stops") << int(Busy) << false;
     QTest::newRow("another rewrite gone at the fifth wait") << int(Released) << true;
 }
@@ -201,50 +193,8 @@ void TestPrzydziel::secondEmployee()
                              : u"Pracownik Nowak Jan został usunięty z bazy danych."_s + GoOn);
 }
 
-void TestPrzydziel::fileSizeLimit_data()
+void TestPrzydziel::interruptedRewrites()
 {
-    QTest::addColumn<bool>("room"); // for the new record, else a limit at the old record's size
-
-    QTest::newRow("room for the new record") << true;
-    QTest::newRow("limit at the old record's size") << false;
-}
-
-void TestPrzydziel::fileSizeLimit()
-{
-    QFETCH(bool, room);
-
-    TestEnvironment env;
-    const QByteArray before = Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, u"Biuro"_s).Bytes();
-    QVERIFY(WriteFolder(env.StaffDir(), {{u"NOWAK.012"_s, before}}));
-
-    // The child writes under the limit; a write beyond it fails with EFBIG.
-    const pid_t child = ::fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        const rlim_t limit = room ? 4096 : rlim_t(before.size());
-        const struct rlimit size
-        {
-            limit, limit
-        };
-        ::setrlimit(RLIMIT_FSIZE, &size);
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::_exit(rewriteNowak(env, u"ZMIANA_DZIENNA"_s) ? 0 : 1);
-    }
-    int status = 0;
-    QCOMPARE(::waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), room ? 0 : 1);
-    const QByteArray after = ReadFile(QDir(env.StaffDir()).filePath(u"NOWAK.012"_s));
-    QCOMPARE(after.size(), before.size() + (room ? 11 : 0));
-    if (!room) QCOMPARE(after, before);
-    QCOMPARE(QDir(env.StaffDir()).entryList(QDir::Files | QDir::Hidden), QStringList{u"NOWAK.012"_s});
-}
-
-void TestPrzydziel::killedDuringRewrites()
-{
-    // A child rewrites one record again and again, alternating two plans, and
-    // is killed after a growing delay. Whenever it dies, the record is one of
-    // the complete versions and the folder still reads.
     TestEnvironment env;
     RecordBytes record = Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, u"Magazyn"_s).With({{300, 41}, {100, 12}});
     QByteArrayList versions{record.Bytes()};
@@ -253,25 +203,54 @@ void TestPrzydziel::killedDuringRewrites()
         record.Plan = plan;
         versions << record.Bytes();
     }
-    QVERIFY(WriteFolder(env.StaffDir(), {{u"NOWAK.012"_s, versions.first()}}));
+    const QString path = QDir(env.StaffDir()).filePath(u"NOWAK.012"_s);
+    QVERIFY(WriteFile(path, versions.first()));
 
-    for (int round = 0; round < 30; ++round) {
-        const pid_t child = ::fork();
+    // A full disk: the child may write files of the old record's size only.
+    pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const struct rlimit size
+        {
+            rlim_t(versions.first().size()), rlim_t(versions.first().size())
+        };
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::_exit(rewriteNowak(env, plans.first()) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    QCOMPARE(ReadFile(path), versions.first());
+    QCOMPARE(QDir(env.StaffDir()).entryList(QDir::Files | QDir::Hidden), QStringList{u"NOWAK.012"_s});
+
+    // A child rewriting the record again and again, alternating two plans, is
+    // killed at a growing delay after its first rewrite: the record is always
+    // one of the complete versions and the folder still reads.
+    int started[2];
+    QCOMPARE(::pipe(started), 0);
+    for (int round = 0; round < 20; ++round) {
+        child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
-            for (int i = 0;; ++i)
+            for (int i = 0;; ++i) {
                 rewriteNowak(env, plans[i % 2]);
+                if (i == 0) (void)!::write(started[1], "!", 1);
+            }
         }
-        ::usleep(useconds_t(200 + (round * 97) % 3000));
+        char byte = 0;
+        QCOMPARE(::read(started[0], &byte, 1), ssize_t(1));
+        ::usleep(useconds_t((round * 97) % 1000));
         ::kill(child, SIGKILL);
         QCOMPARE(::waitpid(child, nullptr, 0), child);
-
-        QVERIFY2(versions.contains(ReadFile(QDir(env.StaffDir()).filePath(u"NOWAK.012"_s))),
-                 qPrintable(QString::number(round)));
+        QVERIFY2(versions.contains(ReadFile(path)), qPrintable(QString::number(round)));
         EmployeeRows rows;
         QVERIFY(WczytajPracownikow(env.State, rows, StaffHooks{}));
         QCOMPARE(rows.size(), 1);
     }
+    ::close(started[0]);
+    ::close(started[1]);
+    QVERIFY(ReadFile(path) != versions.first());
     QCOMPARE(env.Ui.Texts(), QStringList());
 }
 
