@@ -6,7 +6,7 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(Folder)
+Q_DECLARE_METATYPE(std::optional<Folder>)
 
 class TestObslugaListy : public QObject
 {
@@ -19,7 +19,6 @@ private slots:
     void numberFromFileName();
     void readFolder_data();
     void readFolder();
-    void missingFolder();
     void progressAndEvents();
 };
 
@@ -42,7 +41,7 @@ void addCase(const char* title, const Folder& files, bool result, bool ending, s
     QStringList texts;
     for (const char* row : rows)
         texts << QString::fromUtf8(row);
-    QTest::newRow(title) << files << result << ending << texts << messages << heldUntilWait;
+    QTest::newRow(title) << std::optional(files) << result << ending << texts << messages << heldUntilWait;
 }
 
 } // namespace
@@ -92,7 +91,7 @@ void TestObslugaListy::numberFromFileName()
 
 void TestObslugaListy::readFolder_data()
 {
-    QTest::addColumn<Folder>("files");
+    QTest::addColumn<std::optional<Folder>>("files"); // none: no personnel folder
     QTest::addColumn<bool>("result");
     QTest::addColumn<bool>("ending");
     QTest::addColumn<QStringList>("rows");
@@ -144,17 +143,22 @@ void TestObslugaListy::readFolder_data()
             true, false, {nowakRow},
             {invalidFile(u"KOWALSKI.1000"_s), invalidFile(u"LIS.040"_s), invalidFile(u"MAZUR.008"_s),
              invalidFile(u"ZAJAC.007"_s)});
-    const char* const nowak2 = "002|Nowak|Jan|<BRAK>|";
-    addCase("a busy record free at the last wait", Nowaks(2), true, false, {"001|Nowak|Jan|<BRAK>|", nowak2}, {}, 5);
+    addCase("a busy record free at the last wait", Nowaks(2), true, false,
+            {"001|Nowak|Jan|<BRAK>|", "002|Nowak|Jan|<BRAK>|"}, {}, 5);
     addCase("a busy record through all attempts", Nowaks(2), false, false, {"001|Nowak|Jan|<BRAK>|"},
             {u"Dane pracowników są zablokowane przez inny program.\rPoczekaj chwilę i uruchom program ponownie."_s}, 6);
+    QTest::newRow("no personnel folder")
+        << std::optional<Folder>() << false << true << QStringList()
+        << QStringList{u"Nie odnazliono katalogu z danymi pracowników.\rW celu skonfigurowania na nowo katalogu, "
+                       u"uruchom program Zarvik."_s}
+        << 0;
     addCase("no records", {{u".NOWAK.012.new"_s, nowak.Bytes()}}, false, false, {},
             {u"Brak plików z danymi pracowników"_s});
 }
 
 void TestObslugaListy::readFolder()
 {
-    QFETCH(Folder, files);
+    QFETCH(std::optional<Folder>, files);
     QFETCH(bool, result);
     QFETCH(bool, ending);
     QFETCH(QStringList, rows);
@@ -162,8 +166,12 @@ void TestObslugaListy::readFolder()
     QFETCH(int, heldUntilWait);
 
     TestEnvironment env;
-    QVERIFY(WriteFolder(env.StaffDir(), files));
-    QVERIFY(QDir(env.StaffDir()).mkdir(u"SUBFOLDER.001"_s));
+    if (files) {
+        QVERIFY(WriteFolder(env.StaffDir(), *files));
+        QVERIFY(QDir(env.StaffDir()).mkdir(u"SUBFOLDER.001"_s));
+    } else {
+        QVERIFY(QDir(env.StaffDir()).removeRecursively());
+    }
     RecordFile holder;
     if (heldUntilWait) {
         QCOMPARE(holder.Open(QDir(env.StaffDir()).filePath(u"NOWAK.002"_s), RecordAccess::Exclusive),
@@ -189,17 +197,6 @@ void TestObslugaListy::readFolder()
         QCOMPARE(entry.icon, MessageIcon::Critical);
     if (result) QCOMPARE(env.State.Zaznaczeni, QVector<bool>(rows.size(), false));
     QCOMPARE(waited, QList<int>(qMin(heldUntilWait, 5), 1000));
-}
-
-void TestObslugaListy::missingFolder()
-{
-    TestEnvironment env;
-    QVERIFY(QDir(env.StaffDir()).removeRecursively());
-    EmployeeRows rows;
-    QVERIFY(!WczytajPracownikow(env.State, rows, StaffHooks{}));
-    QVERIFY(env.State.ProgramEnding);
-    QCOMPARE(env.Ui.OnlyText(), u"Nie odnazliono katalogu z danymi pracowników.\rW celu skonfigurowania na nowo "
-                                u"katalogu, uruchom program Zarvik."_s);
 }
 
 void TestObslugaListy::progressAndEvents()
