@@ -24,7 +24,7 @@ int main(int argc, char** argv)
         err << "grafenta-demo: " << lib.errorString() << '\n';
         return 2;
     }
-    const QString dataDir = QDir(args.at(1)).filePath(QStringLiteral("DANE"));
+    const QString dataDir = QDir(QDir(args.at(1)).absolutePath()).filePath(QStringLiteral("DANE"));
     for (const char* folder : {"PLANY", "PERSONEL"}) {
         if (!QDir().mkpath(QDir(dataDir).filePath(QString::fromLatin1(folder)))) {
             err << "grafenta-demo: cannot create " << dataDir << '\n';

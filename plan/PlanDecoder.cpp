@@ -1,5 +1,7 @@
 #include "plan/PlanDecoder.h"
 
+#include <algorithm>
+
 #include <QtEndian>
 
 namespace {
@@ -28,6 +30,9 @@ public:
     int32_t Int32(qint64 offset) const { return qFromLittleEndian<qint32>(m_bytes.data() + offset); }
     int16_t Int16(qint64 offset) const { return qFromLittleEndian<qint16>(m_bytes.data() + offset); }
     uint8_t Byte(qint64 offset) const { return static_cast<uint8_t>(m_bytes.at(offset)); }
+    // The bytes [offset, offset + width), which must lie in the file.
+    QByteArrayView Bytes(qint64 offset, qint64 width) const { return m_bytes.sliced(offset, width); }
+    qint64 Available() const { return m_available; }
 
     void Fail(PlanDamage damage, qint64 offset)
     {
@@ -177,22 +182,28 @@ DecodedPlan DecodePlanAs(QByteArrayView bytes, qint64 fileSize, PlanFormat forma
         offset += 4;
     }
 
-    // The day table, one byte at a time as the readers take it. The range is
-    // checked above, so a schedule plan's table holds at most 18501 bytes, and
-    // nothing is reserved beyond what the file holds.
+    // The day table, taken as the readers take it: day by day up to the first
+    // slot byte out of range or the end of the file, whichever comes first.
+    // The range is checked above, so a schedule plan's table holds at most
+    // 18501 bytes, and nothing is kept beyond what the file holds.
     plan.DayTableStarted = true;
     plan.DayTableOffset = offset;
     const qint64 count = kind == PlanKind::SchedulePlan ? qint64(plan.LastDay) - plan.FirstDay + 1 : 7;
-    plan.DayBytes.reserve(qMin(count, qMax<qint64>(0, fileSize - offset)));
-    for (qint64 i = 0; i < count; ++i, ++offset) {
-        if (!in.Need(offset, 1)) return plan;
-        const uint8_t value = in.Byte(offset);
-        if (kind == PlanKind::SchedulePlan && value > place.HighestDaySlot) {
-            in.Fail(PlanDamage::BadDayByte, offset);
-            return plan;
-        }
-        plan.DayBytes.append(static_cast<char>(value));
+    const qint64 present = in.Has(offset, 0) ? qMin(count, in.Available() - offset) : 0;
+    const QByteArrayView table = present > 0 ? in.Bytes(offset, present) : QByteArrayView();
+    qint64 good = present;
+    if (kind == PlanKind::SchedulePlan) {
+        const auto bad = std::find_if(table.begin(), table.end(),
+                                      [&](char c) { return static_cast<uint8_t>(c) > place.HighestDaySlot; });
+        good = bad - table.begin();
     }
+    plan.DayBytes = table.first(good).toByteArray();
+    if (good < present) {
+        in.Fail(PlanDamage::BadDayByte, offset + good);
+        return plan;
+    }
+    if (!in.Need(offset, count)) return plan;
+    offset += count;
     plan.AreaSectionOffset = offset;
     return plan;
 }

@@ -79,8 +79,7 @@ bool readSchedulePlan(ProgramState& state, const QString& name, PlanWindowEffect
         // The day table is made afresh for the range and filled day by day, so
         // a damaged file leaves it filled up to the bad byte.
         state.Plan.Days.Reset(plan.FirstDay, plan.LastDay);
-        for (qsizetype i = 0; i < plan.DayBytes.size(); ++i)
-            state.Plan.Days.Set(plan.FirstDay + int32_t(i), static_cast<uint8_t>(plan.DayBytes.at(i)));
+        state.Plan.Days.Fill(plan.DayBytes);
     }
     if (!plan.Ok()) return false;
 

@@ -1,6 +1,7 @@
 // The work plan held in memory while it is edited.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVector>
 
@@ -49,6 +50,15 @@ public:
     bool Contains(int32_t day) const { return day >= m_first && day - m_first < m_slots.size(); }
     int32_t At(int32_t day) const { return m_slots.at(day - m_first); }
     void Set(int32_t day, int32_t slot) { m_slots[day - m_first] = slot; }
+    // Sets the first days from one slot byte each (as a plan file stores
+    // them); days beyond the bytes keep their slot.
+    void Fill(QByteArrayView slotBytes)
+    {
+        int32_t* out = m_slots.data();
+        const qsizetype n = qMin(slotBytes.size(), m_slots.size());
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = static_cast<uint8_t>(slotBytes[i]);
+    }
     const QVector<int32_t>& Slots() const { return m_slots; }
     bool operator==(const DayTable&) const = default;
 

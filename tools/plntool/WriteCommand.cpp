@@ -1,4 +1,4 @@
-// plntool write SPEC.json DATADIR: saves the plan that SPEC.json describes as
+// plntool write PLAN.json DATADIR: saves the plan that PLAN.json describes as
 // DATADIR/PLANY/<name>.PLN, as the editor's save button does once the user
 // has typed the JSON's texts into the window: every time goes through the
 // leave-field parser, then the writer of the plan's kind runs. DATADIR is the
@@ -71,16 +71,16 @@ void setPlan(ProgramState& state, const PlanDocument& document)
 int write(PlntoolContext& context, const QStringList& args)
 {
     if (args.size() != 2) {
-        context.Err << "usage: plntool write SPEC.json DATADIR\n";
+        context.Err << "usage: plntool write PLAN.json DATADIR\n";
         return ExitUsage;
     }
-    QFile spec(args.at(0));
-    if (!spec.open(QIODevice::ReadOnly)) {
-        context.Err << "plntool write: " << args.at(0) << ": " << spec.errorString() << '\n';
+    QFile json(args.at(0));
+    if (!json.open(QIODevice::ReadOnly)) {
+        context.Err << "plntool write: " << args.at(0) << ": " << json.errorString() << '\n';
         return ExitUsage;
     }
     QString why;
-    const auto document = PlanFromJson(context.Lib, spec.readAll(), &why);
+    const auto document = PlanFromJson(context.Lib, json.readAll(), &why);
     if (!document) {
         context.Err << "plntool write: " << args.at(0) << ": " << why << '\n';
         return ExitUsage;
@@ -132,8 +132,8 @@ int write(PlntoolContext& context, const QStringList& args)
     return ExitUsage;
 }
 
-const Registration registration{"write", "SPEC.json DATADIR",
-                                "save the plan of SPEC.json (plntool show's form) as DATADIR/PLANY/<name>.PLN, as the "
+const Registration registration{"write", "PLAN.json DATADIR",
+                                "save the plan of PLAN.json (plntool show's form) as DATADIR/PLANY/<name>.PLN, as the "
                                 "editor's save button does",
                                 write};
 
