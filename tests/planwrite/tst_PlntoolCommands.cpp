@@ -43,7 +43,7 @@ struct Folder : TestEnvironment
     }
     Run Write(const QByteArray& json) const
     {
-        const QString path = QDir(ProgramDir()).filePath(QStringLiteral("spec.json"));
+        const QString path = QDir(ProgramDir()).filePath(QStringLiteral("plan.json"));
         WriteFile(path, json);
         return plntool({QStringLiteral("write"), path, State.DataDir()});
     }
@@ -130,7 +130,7 @@ void TestPlntoolCommands::show()
 
 void TestPlntoolCommands::write_data()
 {
-    QTest::addColumn<QByteArray>("spec");
+    QTest::addColumn<QByteArray>("json");
     QTest::addColumn<bool>("freeDays"); // the demo WOLNE.DAT in the plans folder
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("err");
@@ -162,13 +162,13 @@ void TestPlntoolCommands::write_data()
 
 void TestPlntoolCommands::write()
 {
-    QFETCH(QByteArray, spec);
+    QFETCH(QByteArray, json);
     QFETCH(bool, freeDays);
     QFETCH(int, code);
     QFETCH(QString, err);
     QFETCH(QString, kinds);
     Folder folder(freeDays);
-    const Run run = folder.Write(spec);
+    const Run run = folder.Write(json);
     QCOMPARE(run.Code, code);
     QCOMPARE(code == 2 ? run.Err.left(err.size()) : run.Err, err);
     const QStringList files = QDir(folder.PlansDir()).entryList({QStringLiteral("*.PLN")});
