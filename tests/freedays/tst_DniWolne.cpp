@@ -103,8 +103,7 @@ void TestDniWolne::reading_data()
     // clang-format off
     QTest::newRow("no file") << "" << QByteArray() << "" << "" << 0 << false;
     QTest::newRow("empty file") << "WOLNE.DAT" << QByteArray() << "" << "" << 0 << false;
-    QTest::newRow("two records") << "WOLNE.DAT" << two << "" << "" << 2 << false;
-    QTest::newRow("file name in small letters") << "wolne.dat" << two << "" << "" << 2 << false;
+    QTest::newRow("two records, file name in small letters") << "wolne.dat" << two << "" << "" << 2 << false;
     QTest::newRow("blank description: the records before it stay") << "WOLNE.DAT" << record(0, "A", 0) + record(10, "   ", 0) << "" << bad << 1 << false;
     QTest::newRow("negative date") << "WOLNE.DAT" << record(-5, "A", 0) << "" << bad << 0 << false;
     QTest::newRow("lock held elsewhere") << "WOLNE.DAT" << two << "locked" << locked << 0 << true;

@@ -209,7 +209,6 @@ void TestPlanReaders::refusals_data()
     // table of a schedule plan stays filled up to the bad day.
     QTest::newRow("missing file") << RefusalCase{schedule, {}, {}, {}, false};
     QTest::newRow("103 bytes") << RefusalCase{schedule, Patched(week, 0, 0, 103), {}, {}, false};
-    QTest::newRow("104 bytes") << RefusalCase{schedule, Patched(week, 0, 0, 104), {}, {}, false};
     QTest::newRow("day byte 9") << RefusalCase{schedule, SchedulePlanFile(100, 105, "512906").Build(), {}, {}, false, QStringLiteral("100:512000")};
     QTest::newRow("legacy day byte 5") << RefusalCase{legacySchedule, SchedulePlanFile(10, 12, "450", true).Build(), {}, {}, false, QStringLiteral("10:400")};
     // Header word 0 stays right, so that the range service accepts the file.
@@ -290,15 +289,10 @@ void TestPlanReaders::opened_data()
     weekly.DayStart = 360;
     QTest::newRow("weekly plan") << "Tydzien.PLN" << weekly.Build()
                                  << "weekly current 8766..9131 0,1,2,3,255,7,2 free 07:30|06:00";
-    weekly.Mark = -84;
-    weekly.Flags = 0;
-    QTest::newRow("weekly plan without a start-of-day word")
-        << "Tydzien.PLN" << weekly.Build() << "weekly current 8766..9131 0,1,2,3,255,7,2 work 07:30|00:00";
     PlanFile legacyWeekly = WeeklyPlanFile(100, 200, {4, 0, 1, 2, 3, 5, 4}, true);
     legacyWeekly.Header[4] = 480 - 1440;
-    legacyWeekly.Flags = 0x02;
     QTest::newRow("legacy weekly plan: 4 is a free weekday")
-        << "StaryT.PLN" << legacyWeekly.Build() << "weekly legacy 100..200 1,2,2,2,2,2,1 free 08:00|00:00";
+        << "StaryT.PLN" << legacyWeekly.Build() << "weekly legacy 100..200 1,2,2,2,2,2,1 work 08:00|00:00";
     // Taken for a current weekly plan, whose area section is not where the block puts it.
     PlanFile at0124 = SchedulePlanFile(0, 2, "012", true);
     at0124.Slots[0].Entry = 84; // 01:24
