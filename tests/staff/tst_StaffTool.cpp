@@ -103,10 +103,8 @@ void TestStaffTool::assignsAndListsAgain_data()
     QTest::addColumn<QString>("plan");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("a plan") << "ZMIANA_NOCNA"
-                            << "ZMIANA_NOCNA";
-    QTest::newRow("spelt in other letter case") << "zmiana_dzienna"
-                                                << "ZMIANA_DZIENNA";
+    QTest::newRow("a plan") << DemoPlanNames().at(1) << DemoPlanNames().at(1);
+    QTest::newRow("spelt in other letter case") << DemoPlanNames().at(0).toLower() << DemoPlanNames().at(0);
     QTest::newRow("no plan") << "<BRAK>"
                              << "<BRAK>";
 }
