@@ -80,7 +80,7 @@ void TestStaffTool::assignsAndLists()
         const Run run = plntool(args);
         return run.code == 0 && QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts) == lines;
     };
-    QVERIFY(assign(u"zmiana_dzienna"_s, u"ZMIANA_DZIENNA"_s, {3, 8}));
+    QVERIFY(assign(DemoPlanNames().at(1).toUpper(), DemoPlanNames().at(1), {3, 8}));
     QVERIFY(listed());
     QVERIFY(assign(u"<BRAK>"_s, u"<BRAK>"_s, {8}));
     QVERIFY(listed());
