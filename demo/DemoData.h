@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class KelbrinLibrary;
 
@@ -12,6 +13,9 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
 bool WriteDemoLegacyPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 bool WriteDemoFreeDays(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 bool WriteDemoStaff(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
+
+// The names of the plans WriteDemoPlans writes; the demo employees have them.
+QStringList DemoPlanNames();
 
 // Writes bytes to path through a temporary file and an atomic replace.
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error);

@@ -172,6 +172,22 @@ struct DemoWriter
 
 } // namespace
 
+namespace {
+
+// The demo plans; the demo employees are given these names.
+const QString OfficePlan = QStringLiteral("Biuro");
+const QString ShiftsPlan = QStringLiteral("Trzy zmiany");
+const QString WeekendPlan = QStringLiteral("Weekendy");
+const QString WorkWeekPlan = QStringLiteral("Tydzień pracy");
+const QString SixDayPlan = QStringLiteral("Sześć dni");
+
+} // namespace
+
+QStringList DemoPlanNames()
+{
+    return {OfficePlan, ShiftsPlan, WeekendPlan, WorkWeekPlan, SixDayPlan};
+}
+
 bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* error)
 {
     DemoWriter out(lib, dataDir, error);
@@ -193,7 +209,7 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
             if (weekdayOf(day) == 5 && date.Month >= 6 && date.Month <= 8) plan.Days.Set(day, 1);
         }
     }
-    if (!out.Save(QStringLiteral("Biuro"))) return false;
+    if (!out.Save(OfficePlan)) return false;
 
     // Three shifts, a week each, with the night shift's break after midnight.
     out.BeginSchedules({{0, "06:00-14:00 10:00-10:15"}, {1, "14:00-22:00 18:00-18:15"}, {2, "22:00-06:00 02:00-02:30"}},
@@ -202,7 +218,7 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
         const int32_t first = dayOf(lib, 2025, 1, 6), last = dayOf(lib, 2026, 6, 30);
         SetDays(plan, first, rotatingShifts(first, last));
     }
-    if (!out.Save(QStringLiteral("Trzy zmiany"))) return false;
+    if (!out.Save(ShiftsPlan)) return false;
 
     // Twelve-hour weekend shifts: Saturday by day, Sunday by night.
     out.BeginSchedules({{5, "07:00-19:00 12:00-13:00"}, {6, "19:00-07:00 00:00-01:00"}}, "00:30 00:30 01:00 00:30");
@@ -210,7 +226,7 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
         const int32_t first = dayOf(lib, 2025, 1, 1), last = dayOf(lib, 2025, 12, 31);
         SetDays(plan, first, weekPattern(first, last, QStringLiteral("6444445")));
     }
-    if (!out.Save(QStringLiteral("Weekendy"))) return false;
+    if (!out.Save(WeekendPlan)) return false;
 
     // Weekly plans: Monday to Friday honouring the suite's free days (read
     // from WOLNE.DAT as the editor reads them at start-up), and a six-day week.
@@ -227,7 +243,7 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
     plan.IncludeFreeDays = true;
     TypeTime(fields.Norma, QStringLiteral("08:00"));
     TypeTime(fields.StartDnia, QStringLiteral("06:00"));
-    if (!out.Save(QStringLiteral("Tydzień pracy"))) return false;
+    if (!out.Save(WorkWeekPlan)) return false;
 
     out.Begin(PlanKind::WeeklyPlan);
     plan.FirstDay = dayOf(lib, 2025, 1, 1);
@@ -236,5 +252,5 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
                          WorkingWeekday, WorkingWeekday, WorkingWeekday};
     TypeTime(fields.Norma, QStringLiteral("06:40"));
     TypeTime(fields.StartDnia, QStringLiteral("00:00"));
-    return out.Save(QStringLiteral("Sześć dni"));
+    return out.Save(SixDayPlan);
 }

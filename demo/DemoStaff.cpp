@@ -86,11 +86,6 @@ bool chance(std::mt19937& random, int percent)
 
 } // namespace
 
-QStringList DemoPlanNames()
-{
-    return {QStringLiteral("ZMIANA_DZIENNA"), QStringLiteral("ZMIANA_NOCNA"), QStringLiteral("TYDZIEN_STANDARD")};
-}
-
 QVector<DemoEmployee> MakeDemoEmployees(int count, uint32_t seed, const QStringList& plans)
 {
     std::mt19937 random(seed);

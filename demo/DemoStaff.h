@@ -3,6 +3,7 @@
 // directory, the tests and the benchmarks use it.
 #pragma once
 
+#include "demo/DemoData.h"
 #include "staff/EmployeeRecord.h"
 
 #include <QString>
@@ -27,9 +28,6 @@ struct DemoEmployee
 // count employees (at most 999) with distinct card numbers, the same for the
 // same seed. Plans are taken from plans or "****"; some employees have groups.
 QVector<DemoEmployee> MakeDemoEmployees(int count, uint32_t seed, const QStringList& plans);
-
-// The plan names of the demo data directory.
-QStringList DemoPlanNames();
 
 // The record's file name: the library's name of the surname's first 8
 // characters, a full stop, the card number in three digits.

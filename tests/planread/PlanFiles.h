@@ -1,15 +1,16 @@
 // Plan files for the tests, laid out byte by byte from readable values: the
 // 20-byte header, the 88-byte block (or the 54-byte record of the old layout),
-// the start-of-day word when the mark asks for it, the day table and an area
-// section with one work record per day of the area range.
+// the start-of-day word when the mark asks for it, the day table and the area
+// section.
 #pragma once
 
 #include "TestSupport.h"
 
-#include <QByteArray>
+#include "plan/AreaChain.h"
+
+#include <QStringList>
 
 #include <array>
-#include <cstdint>
 
 struct StoredSlot
 {
@@ -19,20 +20,20 @@ struct StoredSlot
 struct PlanFile
 {
     bool Legacy = false;
-    std::array<int32_t, 5> Header{0, 12, 0, 0, 0};
-    bool AutoAreaOffset = true; // header word 0 = offset of the first area record
-    int32_t Mark = -88;         // current layout only
+    std::array<int32_t, 5> Header{0, 12, 0, 0, 0}; // word 0 is set to the offset of the first area record
+    int32_t Mark = -88;                            // current layout only
     std::array<StoredSlot, 7> Slots{};
     std::array<int16_t, 7> Tolerances{};
-    uint8_t KindByte = 1;
-    uint8_t Flags = 1;
-    int32_t FirstDay = 0;
-    int32_t LastDay = 0;
+    uint8_t KindByte = 1, Flags = 1;
+    int32_t FirstDay = 0, LastDay = 0;
     int32_t DayStart = 0; // written when |Mark| = 88
     QByteArray DayBytes;
-    int32_t AreaFirstDay = 0; // the range the area section covers
-    int32_t AreaLastDay = 0;
-    qsizetype MinimumSize = 104;
+    // The area section covers AreaFirstDay..AreaLastDay. Left empty, the day
+    // index holds each day's midnight, the records are one work record a day
+    // there and the end word is the last day's midnight.
+    int32_t AreaFirstDay = 0, AreaLastDay = 0;
+    QVector<uint32_t> Index, Areas;
+    int32_t EndWord = -1;
 
     QByteArray Build() const
     {
@@ -42,14 +43,10 @@ struct PlanFile
         const int slotCount = Legacy ? 4 : 7;
         AppendInt32(bytes, int32_t((Legacy ? 54 : 88) + DayBytes.size()));
         if (!Legacy) AppendInt32(bytes, Mark);
-        for (int slot = 0; slot < slotCount; ++slot)
-            AppendInt16(bytes, Slots[slot].Entry);
-        for (int slot = 0; slot < slotCount; ++slot)
-            AppendInt16(bytes, Slots[slot].Exit);
-        for (int slot = 0; slot < slotCount; ++slot)
-            AppendInt16(bytes, Slots[slot].BreakFrom);
-        for (int slot = 0; slot < slotCount; ++slot)
-            AppendInt16(bytes, Slots[slot].BreakTo);
+        for (auto time : {&StoredSlot::Entry, &StoredSlot::Exit, &StoredSlot::BreakFrom, &StoredSlot::BreakTo}) {
+            for (int slot = 0; slot < slotCount; ++slot)
+                AppendInt16(bytes, Slots[slot].*time);
+        }
         for (int i = 0; i < slotCount; ++i)
             AppendInt16(bytes, Tolerances[i]);
         AppendByte(bytes, KindByte);
@@ -62,21 +59,19 @@ struct PlanFile
         const int32_t count = qMax(1, AreaLastDay - AreaFirstDay + 1);
         AppendInt32(bytes, count * 4 + 8);
         AppendInt32(bytes, AreaFirstDay * 1440);
-        const qsizetype firstRecord = bytes.size() + count * 4 + 4;
         for (int32_t i = 0; i < count; ++i)
-            AppendInt32(bytes, (AreaFirstDay + i) * 1440);
-        AppendInt32(bytes, AreaLastDay * 1440);
-        for (int32_t i = 0; i < count; ++i)
-            AppendInt32(bytes, int32_t(uint32_t((AreaFirstDay + i) * 1440) | 0x20000000u | (2u << 26)));
-        // Files shorter than 104 bytes are refused before anything else is
-        // looked at; small plans get further not-counted records.
-        for (int32_t minute = (AreaLastDay + 1) * 1440; bytes.size() < MinimumSize; ++minute)
-            AppendInt32(bytes, int32_t(uint32_t(minute)));
-        if (AutoAreaOffset) {
-            QByteArray word;
-            AppendInt32(word, int32_t(firstRecord));
-            bytes.replace(0, 4, word);
-        }
+            AppendInt32(bytes, Index.isEmpty() ? (AreaFirstDay + i) * 1440 : int32_t(Index.at(i)));
+        AppendInt32(bytes, EndWord >= 0 ? EndWord : AreaLastDay * 1440);
+        const QByteArray firstRecord = Word(bytes.size());
+        for (int32_t i = 0; i < (Areas.isEmpty() ? count : Areas.size()); ++i)
+            AppendInt32(bytes,
+                        int32_t(Areas.isEmpty() ? AreaWord((AreaFirstDay + i) * 1440, 2, 0x20000000) : Areas[i]));
+        return bytes.replace(0, 4, firstRecord);
+    }
+    static QByteArray Word(qsizetype value)
+    {
+        QByteArray bytes;
+        AppendInt32(bytes, int32_t(value));
         return bytes;
     }
 };
@@ -99,11 +94,36 @@ inline PlanFile WeeklyPlanFile(int32_t first, int32_t last, const std::array<uin
 {
     PlanFile plan;
     plan.Legacy = legacy;
-    plan.KindByte = 0;
-    plan.Flags = 0;
+    plan.KindByte = plan.Flags = 0;
     plan.AreaFirstDay = first;
     plan.AreaLastDay = last;
-    for (uint8_t day : weekdays)
-        plan.DayBytes.append(char(day));
+    plan.DayBytes = QByteArray(reinterpret_cast<const char*>(weekdays.data()), 7);
     return plan;
+}
+
+// The bytes with the 32-bit word at offset replaced, after cutting them to size.
+inline QByteArray Patched(QByteArray bytes, qsizetype offset, int32_t value, qsizetype size = -1)
+{
+    if (size >= 0) bytes.resize(size);
+    return bytes.replace(offset, 4, PlanFile::Word(value));
+}
+
+// Area records written "DAY hh:mm KIND": DAY counted from firstDay, KIND one of
+// N (not counted), P (private stay), W (work), B (break), O (overtime),
+// followed by '*' for a day's first record (and the final one) and '+' for work
+// after an earlier-entry window. Without a KIND, the minute count alone (a
+// day index).
+inline QVector<uint32_t> AreaWords(const QString& text, int32_t firstDay)
+{
+    QVector<uint32_t> words;
+    for (const QString& item : text.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(QLatin1Char(' '));
+        const int32_t minute =
+            (firstDay + parts.at(0).toInt()) * 1440 + parts.at(1).left(2).toInt() * 60 + parts.at(1).mid(3).toInt();
+        const QString kind = parts.value(2);
+        const uint32_t flags = (kind.contains(u'*') ? 0x20000000u : 0u) | (kind.contains(u'+') ? 0x40000000u : 0u);
+        words.append(kind.isEmpty() ? uint32_t(minute)
+                                    : AreaWord(minute, uint8_t(QStringLiteral("NPWBO").indexOf(kind.at(0))), flags));
+    }
+    return words;
 }

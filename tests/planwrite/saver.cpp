@@ -30,17 +30,11 @@ int main(int argc, char** argv)
     state.ProgramDir = programDir;
     state.DataRootDir = programDir;
     state.KatalogTemp = QDir(programDir).filePath(QStringLiteral("TEMP"));
-    if (weekly)
-        FillLargestWeeklyPlan(state, variant);
-    else
-        FillLargestSchedulePlan(state, variant);
+    weekly ? FillLargestWeeklyPlan(state, variant) : FillLargestSchedulePlan(state, variant);
 
     if (args.size() > 5) {
-        const rlim_t limit = args.at(5).toULongLong();
-        const struct rlimit size
-        {
-            limit, limit
-        };
+        rlimit size{};
+        size.rlim_cur = size.rlim_max = args.at(5).toULongLong();
         std::signal(SIGXFSZ, args.size() > 6 ? SIG_DFL : SIG_IGN);
         if (setrlimit(RLIMIT_FSIZE, &size) != 0) return 2;
     }

@@ -8,46 +8,34 @@
 
 #include <QDir>
 #include <QList>
+#include <QMap>
 #include <QPair>
-#include <QString>
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 using Entry = QPair<int32_t, int16_t>; // key, card number
-
-inline QByteArray MaskedText(const QString& text)
-{
-    QByteArray bytes = ToCodePage(text);
-    for (char& c : bytes)
-        c = char(c ^ 0x5E);
-    return bytes + '\0';
-}
-
-inline QByteArray PlainText(const QString& text)
-{
-    return ToCodePage(text) + '\0';
-}
 
 struct RecordBytes
 {
-    QString Surname;
-    QString FirstName;
-    QString Plan = QStringLiteral("****");
+    QString Surname, FirstName, Plan = u"****"_s;
     std::optional<QString> Group;
     QList<Entry> Entries;
     int16_t HeaderWord = 0x1234;
     std::optional<int32_t> DataStart; // the honest one when not set
     QByteArray Tail;                  // bytes after the entries
 
-    QByteArray Texts() const
-    {
-        QByteArray texts = MaskedText(Surname) + MaskedText(FirstName) + PlainText(Plan);
-        if (Group) texts += MaskedText(*Group);
-        return texts;
-    }
     QByteArray Bytes() const
     {
-        const QByteArray texts = Texts();
+        const auto text = [](const QString& text, char mask) {
+            QByteArray bytes = ToCodePage(text);
+            for (char& c : bytes)
+                c = char(c ^ mask);
+            return bytes + '\0';
+        };
+        QByteArray texts = text(Surname, 0x5E) + text(FirstName, 0x5E) + text(Plan, 0);
+        if (Group) texts += text(*Group, 0x5E);
         QByteArray bytes;
         AppendInt32(bytes, DataStart.value_or(int32_t(6 + texts.size() + 1)));
         AppendInt16(bytes, HeaderWord);
@@ -58,22 +46,39 @@ struct RecordBytes
         }
         return bytes + Tail;
     }
+    RecordBytes With(QList<Entry> entries, QByteArray tail = {}, std::optional<int32_t> dataStart = {}) const
+    {
+        RecordBytes record = *this;
+        record.Entries = entries;
+        record.Tail = tail;
+        record.DataStart = dataStart;
+        return record;
+    }
 };
 
 // A well-formed record whose one card entry carries number.
 inline RecordBytes Employee(const QString& surname, const QString& firstName, int number,
-                            const QString& plan = QStringLiteral("****"), std::optional<QString> group = {})
+                            const QString& plan = u"****"_s, std::optional<QString> group = {})
 {
-    RecordBytes record;
-    record.Surname = surname;
-    record.FirstName = firstName;
-    record.Plan = plan;
-    record.Group = group;
-    record.Entries = {{7'000'000 + number, int16_t(number)}};
-    return record;
+    return {surname, firstName, plan, group, {{7'000'000 + number, int16_t(number)}}, 0x1234, {}, {}};
 }
 
-inline bool WriteRecord(const QString& folder, const QString& name, const QByteArray& bytes)
+// A personnel folder: file name -> contents.
+using Folder = QMap<QString, QByteArray>;
+
+inline bool WriteFolder(const QString& folder, const Folder& files)
 {
-    return WriteFile(QDir(folder).filePath(name), bytes);
+    for (auto file = files.cbegin(); file != files.cend(); ++file) {
+        if (!WriteFile(QDir(folder).filePath(file.key()), file.value())) return false;
+    }
+    return true;
+}
+
+// count records NOWAK.001.. with card numbers 1..count.
+inline Folder Nowaks(int count)
+{
+    Folder files;
+    for (int number = 1; number <= count; ++number)
+        files[u"NOWAK.%1"_s.arg(number, 3, 10, QLatin1Char('0'))] = Employee(u"Nowak"_s, u"Jan"_s, number).Bytes();
+    return files;
 }

@@ -1,312 +1,211 @@
 #include "StaffFixtures.h"
 
-#include "demo/DemoData.h"
+#include "staff/EmployeeRecord.h"
 #include "staff/ObslugaListy.h"
 #include "staff/OdczytZapisPliku.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
-#include <algorithm>
-#include <fcntl.h>
-
-#include <csignal>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
+Q_DECLARE_METATYPE(std::optional<Folder>)
 
 class TestObslugaListy : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void entryCount_data();
+    void entryCount();
+    void numberFromFileName_data();
+    void numberFromFileName();
     void readFolder_data();
     void readFolder();
-    void missingFolder();
-    void progressOfTheSplashBar();
-    void busyRecord_data();
-    void busyRecord();
-    void recordHeldByAnotherProcess();
-    void demoFolder();
-
-private:
-    static QString rowText(const EmployeeRow& row)
-    {
-        QStringList cells;
-        for (int column = 0; column < EmployeeColumnTitles().size(); ++column)
-            cells << EmployeeCell(row, column);
-        return cells.join(QLatin1Char('|'));
-    }
+    void progressAndEvents();
 };
 
 namespace {
 
-const QString Advice = QStringLiteral("W celu usunięcia problemu proszę uruchomić program Zarvik i wejść w edycję "
-                                      "pracowników w oknie głównym aplikacji.");
-const QString Cr13 = QString(QChar(13));
+const QString Advice = u"W celu usunięcia problemu proszę uruchomić program Zarvik i wejść w edycję pracowników w "
+                       u"oknie głównym aplikacji."_s;
+const QString BadFiles = u"Wykryto błędne pliki z danymi pracowników.\r%DIR%\r"_s + Advice;
 
-QString invalidFile(const char* name)
+QString invalidFile(const QString& name)
 {
-    return QStringLiteral("Wykryto nieprawidłowy plik ") + QString::fromUtf8(name) + QStringLiteral(" w katalogu") +
-           Cr13 + QStringLiteral("%DIR%") + Cr13 + Advice;
+    return u"Wykryto nieprawidłowy plik "_s + name + u" w katalogu\r%DIR%\r"_s + Advice;
 }
-const QString BadFiles =
-    QStringLiteral("Wykryto błędne pliki z danymi pracowników.") + Cr13 + QStringLiteral("%DIR%") + Cr13 + Advice;
-const QString WrongFiles = QStringLiteral("Wykryto nieprawidłowe pliki zawierające dane pracowników.") + Cr13 + Advice;
-const QString Duplicates = QStringLiteral("Niektóre numery kart pracowników są zdublowane. ") + Cr13 + Advice;
-const QString NoFiles = QStringLiteral("Brak plików z danymi pracowników");
-const QString Busy = QStringLiteral("Dane pracowników są zablokowane przez inny program.") + Cr13 +
-                     QStringLiteral("Poczekaj chwilę i uruchom program ponownie.");
 
-struct Folder
+// rows: "number|surname|first name|plan|group" each. heldUntilWait: NOWAK.002
+// is being rewritten by another open until that wait.
+void addCase(const char* title, const Folder& files, bool result, bool ending, std::initializer_list<const char*> rows,
+             const QStringList& messages = {}, int heldUntilWait = 0)
 {
-    QStringList names;
-    QByteArrayList contents;
-    Folder& add(const QString& name, const QByteArray& bytes)
-    {
-        names << name;
-        contents << bytes;
-        return *this;
-    }
-    Folder& add(const QString& name, const RecordBytes& record) { return add(name, record.Bytes()); }
-};
-
-// rows: "number|surname|first name|plan|group" each.
-void addCase(const char* title, const Folder& folder, bool result, bool ending, std::initializer_list<const char*> rows,
-             const QStringList& messages)
-{
-    QStringList rowTexts;
+    QStringList texts;
     for (const char* row : rows)
-        rowTexts << QString::fromUtf8(row);
-    QTest::newRow(title) << folder.names << folder.contents << result << ending << rowTexts << messages;
-}
-
-RecordBytes withEntries(RecordBytes record, const QList<Entry>& entries)
-{
-    record.Entries = entries;
-    return record;
-}
-
-RecordBytes withDataStart(RecordBytes record, int32_t dataStart)
-{
-    record.DataStart = dataStart;
-    return record;
+        texts << QString::fromUtf8(row);
+    QTest::newRow(title) << std::optional(files) << result << ending << texts << messages << heldUntilWait;
 }
 
 } // namespace
 
+void TestObslugaListy::entryCount_data()
+{
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<qint64>("dataStart");
+    QTest::addColumn<qint64>("count");
+
+    // (length - dataStart) / 6 to the nearest whole number, halves to even.
+    QTest::newRow("9.83 up") << qint64(100) << qint64(41) << qint64(10);
+    QTest::newRow("2.33 down") << qint64(54) << qint64(40) << qint64(2);
+    QTest::newRow("0.5 to 0") << qint64(43) << qint64(40) << qint64(0);
+    QTest::newRow("1.5 to 2") << qint64(49) << qint64(40) << qint64(2);
+    QTest::newRow("-0.5 to 0") << qint64(37) << qint64(40) << qint64(0);
+    QTest::newRow("-0.67 to -1") << qint64(36) << qint64(40) << qint64(-1);
+    QTest::newRow("-1.5 to -2") << qint64(31) << qint64(40) << qint64(-2);
+    QTest::newRow("data start far past the end") << qint64(10) << qint64(2'000'000'000) << qint64(-333'333'332);
+}
+
+void TestObslugaListy::entryCount()
+{
+    QFETCH(qint64, length);
+    QFETCH(qint64, dataStart);
+    QFETCH(qint64, count);
+    QCOMPARE(EntryCountFor(length, dataStart), count);
+}
+
+void TestObslugaListy::numberFromFileName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("number"); // -1 = none
+
+    QTest::newRow("digits after the dot") << "KOWALSKI.0123" << 123;
+    QTest::newRow("after the first dot") << "A.B.001" << -1;
+    QTest::newRow("not only digits") << "KOWALSKI.-12" << -1;
+    QTest::newRow("too long to be a number") << "KOWALSKI.12345678901" << -1;
+}
+
+void TestObslugaListy::numberFromFileName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, number);
+    QCOMPARE(NumberFromFileName(name).value_or(-1), number);
+}
+
 void TestObslugaListy::readFolder_data()
 {
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QByteArrayList>("contents");
+    QTest::addColumn<std::optional<Folder>>("files"); // none: no personnel folder
     QTest::addColumn<bool>("result");
     QTest::addColumn<bool>("ending");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("heldUntilWait");
 
-    const RecordBytes nowak = Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12);
-    const RecordBytes kowalski = Employee(QStringLiteral("Kowalski"), QStringLiteral("Piotr"), 3,
-                                          QStringLiteral("ZMIANA_NOCNA"), QStringLiteral("Magazyn"));
+    const RecordBytes nowak = Employee(u"Nowak"_s, u"Jan"_s, 12);
+    const QByteArray kowalski = Employee(u"Kowalski"_s, u"Piotr"_s, 3, u"ZMIANA_NOCNA"_s, u"Magazyn"_s).Bytes();
+    const char* const nowakRow = "012|Nowak|Jan|<BRAK>|";
+    const char* const kowalskiRow = "003|Kowalski|Piotr|ZMIANA_NOCNA|Magazyn";
 
-    addCase("listing order, three-digit numbers, stems of long surnames",
-            Folder()
-                .add(QStringLiteral("NOWAK.012"), nowak)
-                .add(QStringLiteral("WOJCIECH.100"), Employee(QStringLiteral("Wojciechowska"), QStringLiteral("Żaneta"),
-                                                              100, QStringLiteral("ZMIANA_DZIENNA")))
-                .add(QStringLiteral("kowalski.003"), kowalski)
-                .add(QStringLiteral("DABROWSK.045"), Employee(QStringLiteral("Dąbrowski"), QStringLiteral("Łukasz"), 45,
-                                                              QStringLiteral("TYDZIEN_STANDARD"))),
+    addCase("good folder in listing order",
+            {{u"DABROWSK.045"_s, Employee(u"Dąbrowski"_s, u"Łukasz"_s, 45, u"TYDZIEN"_s, QString()).Bytes()},
+             {u"kowalski.003"_s, kowalski},
+             {u"MAZUR.008"_s, Employee(u"Mazur"_s, u"Ewa"_s, 8, u" **** "_s).Bytes()},
+             {u"NOWAK.012"_s, nowak.With({{900, 5}, {20, 99}, {20, 12}, {40, 7}}).Bytes()},
+             {u"WOJCIECH.100"_s, Employee(u"Wojciechowska"_s, u"Żaneta"_s, 100, u"ZMIANA_DZIENNA"_s).Bytes()},
+             {u"ZAJAC.007"_s, Employee(u" Zając  "_s, u"  Anna "_s, 7, u"  NOC "_s, u" Biuro "_s).Bytes()},
+             {u".NOWAK.012.new"_s, "partial"},
+             {u".hidden"_s, {}}},
             true, false,
-            {"045|Dąbrowski|Łukasz|TYDZIEN_STANDARD|", "003|Kowalski|Piotr|ZMIANA_NOCNA|Magazyn",
-             "012|Nowak|Jan|<BRAK>|", "100|Wojciechowska|Żaneta|ZMIANA_DZIENNA|"},
-            {});
-
-    RecordBytes padded = Employee(QStringLiteral(" Zając  "), QStringLiteral("  Anna "), 7,
-                                  QStringLiteral("  ZMIANA_NOCNA "), QStringLiteral(" Biuro "));
-    RecordBytes paddedNoPlan = Employee(QStringLiteral("Mazur"), QStringLiteral("Ewa"), 8, QStringLiteral(" **** "));
-    addCase("texts trimmed, a padded no-plan mark",
-            Folder().add(QStringLiteral("ZAJAC.007"), padded).add(QStringLiteral("MAZUR.008"), paddedNoPlan), true,
-            false, {"008|Mazur|Ewa|<BRAK>|", "007|Zając|Anna|ZMIANA_NOCNA|Biuro"}, {});
-
-    RecordBytes emptyGroup = nowak;
-    emptyGroup.Group = QString();
-    addCase("an empty group stored", Folder().add(QStringLiteral("NOWAK.012"), emptyGroup), true, false,
-            {"012|Nowak|Jan|<BRAK>|"}, {});
-
-    // "An^na": the mask character is stored as a 0 byte and ends the first
-    // name; the rest is taken for the plan, the plan for the group.
-    addCase("a character equal to the mask ends its text",
-            Folder().add(QStringLiteral("NOWAK.012"),
-                         Employee(QStringLiteral("Nowak"), QStringLiteral("An^na"), 12, QStringLiteral("****"))),
-            true, false, {"012|Nowak|An|0?|tttt"}, {});
-
-    addCase("entries in any order: the smallest key carries the number",
-            Folder().add(QStringLiteral("NOWAK.012"), withEntries(nowak, {{900, 5}, {20, 99}, {20, 12}, {40, 7}})),
-            true, false, {"012|Nowak|Jan|<BRAK>|"}, {});
-
-    addCase("short names skipped without a message; five characters are checked",
-            Folder()
-                .add(QStringLiteral("ABC"), QByteArray())
-                .add(QStringLiteral("A.01"), kowalski)
-                .add(QStringLiteral("AB.09"), Employee(QStringLiteral("Ab"), QStringLiteral("Ola"), 9)),
-            true, false, {"009|Ab|Ola|<BRAK>|"}, {});
-
-    addCase("the entry count is checked before the name's length",
-            Folder().add(QStringLiteral("ABC"), QByteArray("garbage")).add(QStringLiteral("NOWAK.012"), nowak), true,
-            false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("ABC")});
-
-    addCase("a five-character name with a foreign stem ends the program",
-            Folder().add(QStringLiteral("XY.09"), Employee(QStringLiteral("Ab"), QStringLiteral("Ola"), 9)), false,
-            true, {}, {BadFiles});
-
+            {"045|Dąbrowski|Łukasz|TYDZIEN|", kowalskiRow, "008|Mazur|Ewa|<BRAK>|", nowakRow,
+             "100|Wojciechowska|Żaneta|ZMIANA_DZIENNA|", "007|Zając|Anna|NOC|Biuro"});
+    // The entry count is checked before the name's length.
+    addCase("short names skipped without a message",
+            {{u"ABC"_s, "garbage"}, {u"A.01"_s, kowalski}, {u"AB.09"_s, Employee(u"Ab"_s, u"Ola"_s, 9).Bytes()}}, true,
+            false, {"009|Ab|Ola|<BRAK>|"}, {invalidFile(u"ABC"_s)});
     addCase("duplicate numbers end the program at the second file",
-            Folder()
-                .add(QStringLiteral("AAAAA.005"), Employee(QStringLiteral("Aaaaa"), QStringLiteral("Jan"), 5))
-                .add(QStringLiteral("KOWALSKI.003"), kowalski)
-                .add(QStringLiteral("NOWAK.005"), Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 5))
-                .add(QStringLiteral("ZZZZZ.006"), Employee(QStringLiteral("Zzzzz"), QStringLiteral("Jan"), 6)),
-            false, true, {"005|Aaaaa|Jan|<BRAK>|", "003|Kowalski|Piotr|ZMIANA_NOCNA|Magazyn"}, {Duplicates});
-
-    addCase("a duplicate number in names of different length",
-            Folder()
-                .add(QStringLiteral("AAAAA.05"), Employee(QStringLiteral("Aaaaa"), QStringLiteral("Jan"), 5))
-                .add(QStringLiteral("NOWAK.005"), Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 5)),
-            false, true, {"005|Aaaaa|Jan|<BRAK>|"}, {Duplicates});
-
+            {{u"AAAAA.05"_s, Employee(u"Aaaaa"_s, u"Jan"_s, 5).Bytes()},
+             {u"KOWALSKI.003"_s, kowalski},
+             {u"NOWAK.005"_s, Employee(u"Nowak"_s, u"Jan"_s, 5).Bytes()},
+             {u"ZZZZZ.006"_s, Employee(u"Zzzzz"_s, u"Jan"_s, 6).Bytes()}},
+            false, true, {"005|Aaaaa|Jan|<BRAK>|", kowalskiRow},
+            {u"Niektóre numery kart pracowników są zdublowane. \r"_s + Advice});
     addCase("a stem that is not the surname's",
-            Folder()
-                .add(QStringLiteral("KOWALSKI.003"), kowalski)
-                .add(QStringLiteral("NOWAK.012"), Employee(QStringLiteral("Nowicki"), QStringLiteral("Jan"), 12)),
-            false, true, {"003|Kowalski|Piotr|ZMIANA_NOCNA|Magazyn"}, {BadFiles});
-
-    addCase("a card number other than the name's", Folder().add(QStringLiteral("NOWAK.013"), nowak), false, true, {},
-            {WrongFiles});
-
-    addCase("a name without a number",
-            Folder().add(QStringLiteral("NOWAKOWA"), Employee(QStringLiteral("Nowakowa"), QStringLiteral("Jan"), 12)),
-            false, true, {}, {WrongFiles});
-
-    addCase("no entries", Folder().add(QStringLiteral("NOWAK.012"), withEntries(nowak, {})), false, true, {},
-            {BadFiles});
-
-    RecordBytes halfEntry = withEntries(nowak, {});
-    // The data start is 1-based: n whole entries are n - 1/6 by the formula.
-    halfEntry.Tail = QByteArray("\x01\x02\x03\x04", 4);
-    addCase("half an entry rounds to none", Folder().add(QStringLiteral("NOWAK.012"), halfEntry), false, true, {},
-            {BadFiles});
-
-    RecordBytes twoThirds = withEntries(nowak, {});
-    twoThirds.Tail = QByteArray("\x01\x02\x03\x04\x00", 5);
-    addCase("two thirds of an entry round to one, with card number 0",
-            Folder().add(QStringLiteral("NOWAK.012"), twoThirds), false, true, {}, {invalidFile("NOWAK.012")});
-
-    addCase("card number 1001", Folder().add(QStringLiteral("NOWAK.012"), withEntries(nowak, {{1, 1001}})), false, true,
-            {}, {invalidFile("NOWAK.012")});
-
-    addCase("a name number above 999 is skipped",
-            Folder()
-                .add(QStringLiteral("KOWALSKI.1000"), withEntries(kowalski, {{1, 1000}}))
-                .add(QStringLiteral("NOWAK.012"), nowak),
-            true, false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("KOWALSKI.1000")});
-
-    addCase("a data start past the end is skipped",
-            Folder()
-                .add(QStringLiteral("KOWALSKI.003"), withDataStart(kowalski, 400))
-                .add(QStringLiteral("NOWAK.012"), nowak),
-            true, false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("KOWALSKI.003")});
-
-    addCase("a data start before the first byte is skipped",
-            Folder()
-                .add(QStringLiteral("KOWALSKI.003"), withDataStart(kowalski, -5))
-                .add(QStringLiteral("NOWAK.012"), nowak),
-            true, false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("KOWALSKI.003")});
-
-    // Data start 7 reads the entries from the surname on; the group is read
-    // because the data start does not follow the plan name.
-    RecordBytes inTexts = Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12);
-    inTexts.DataStart = 7;
-    addCase("a data start inside the texts reads entries from there",
-            Folder().add(QStringLiteral("NOWAK.012"), inTexts), false, true, {}, {invalidFile("NOWAK.012")});
-
-    RecordBytes unterminated = kowalski;
-    unterminated.DataStart = 40;
-    addCase("a surname running to the end of the file",
-            Folder()
-                .add(QStringLiteral("KOWALSKI.003"), unterminated.Bytes().left(6 + 8))
-                .add(QStringLiteral("NOWAK.012"), nowak),
-            true, false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("KOWALSKI.003")});
-
-    addCase("a zero-length record", Folder().add(QStringLiteral("NOWAK.012"), QByteArray()), false, true, {},
-            {BadFiles});
-    addCase("zero bytes only", Folder().add(QStringLiteral("NOWAK.012"), QByteArray(64, '\0')), false, true, {},
-            {BadFiles});
-
-    addCase("a record too large to be one",
-            Folder()
-                .add(QStringLiteral("KOWALSKI.003"), kowalski.Bytes() + QByteArray(MaxRecordSize, '\x01'))
-                .add(QStringLiteral("NOWAK.012"), nowak),
-            true, false, {"012|Nowak|Jan|<BRAK>|"}, {invalidFile("KOWALSKI.003")});
-
-    addCase("hidden files are no records",
-            Folder()
-                .add(QStringLiteral(".NOWAK.012.new"), QByteArray("partial"))
-                .add(QStringLiteral(".hidden"), QByteArray())
-                .add(QStringLiteral("NOWAK.012"), nowak),
-            true, false, {"012|Nowak|Jan|<BRAK>|"}, {});
-
-    addCase("an empty folder", Folder(), false, false, {}, {NoFiles});
-    addCase("only hidden files", Folder().add(QStringLiteral(".NOWAK.012.new"), nowak), false, false, {}, {NoFiles});
+            {{u"KOWALSKI.003"_s, kowalski}, {u"NOWAK.012"_s, Employee(u"Nowicki"_s, u"Jan"_s, 12).Bytes()}}, false,
+            true, {kowalskiRow}, {BadFiles});
+    addCase("a card number other than the name's", {{u"NOWAK.013"_s, nowak.Bytes()}}, false, true, {},
+            {u"Wykryto nieprawidłowe pliki zawierające dane pracowników.\r"_s + Advice});
+    addCase("no entries", {{u"NOWAK.012"_s, nowak.With({}).Bytes()}}, false, true, {}, {BadFiles});
+    addCase("card number 1001", {{u"NOWAK.012"_s, nowak.With({{1, 1001}}).Bytes()}}, false, true, {},
+            {invalidFile(u"NOWAK.012"_s)});
+    addCase("damaged records are skipped with a message",
+            {{u"KOWALSKI.1000"_s, Employee(u"Kowalski"_s, u"Jan"_s, 1000).Bytes()},
+             {u"LIS.040"_s, Employee(u"Lis"_s, u"Jan"_s, 40).With({{1, 40}}, {}, -5).Bytes()},
+             {u"MAZUR.008"_s, Employee(u"Mazur"_s, u"Ewa"_s, 8).Bytes().left(9)},
+             {u"NOWAK.012"_s, nowak.Bytes()},
+             {u"ZAJAC.007"_s, Employee(u"Zając"_s, u"Ewa"_s, 7).Bytes() + QByteArray(MaxRecordSize, '\x01')}},
+            true, false, {nowakRow},
+            {invalidFile(u"KOWALSKI.1000"_s), invalidFile(u"LIS.040"_s), invalidFile(u"MAZUR.008"_s),
+             invalidFile(u"ZAJAC.007"_s)});
+    addCase("a busy record free at the last wait", Nowaks(2), true, false,
+            {"001|Nowak|Jan|<BRAK>|", "002|Nowak|Jan|<BRAK>|"}, {}, 5);
+    addCase("a busy record through all attempts", Nowaks(2), false, false, {"001|Nowak|Jan|<BRAK>|"},
+            {u"Dane pracowników są zablokowane przez inny program.\rPoczekaj chwilę i uruchom program ponownie."_s}, 6);
+    QTest::newRow("no personnel folder")
+        << std::optional<Folder>() << false << true << QStringList()
+        << QStringList{u"Nie odnazliono katalogu z danymi pracowników.\rW celu skonfigurowania na nowo katalogu, "
+                       u"uruchom program Zarvik."_s}
+        << 0;
+    addCase("no records", {{u".NOWAK.012.new"_s, nowak.Bytes()}}, false, false, {},
+            {u"Brak plików z danymi pracowników"_s});
 }
 
 void TestObslugaListy::readFolder()
 {
-    QFETCH(QStringList, names);
-    QFETCH(QByteArrayList, contents);
+    QFETCH(std::optional<Folder>, files);
     QFETCH(bool, result);
     QFETCH(bool, ending);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, messages);
+    QFETCH(int, heldUntilWait);
 
     TestEnvironment env;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        QVERIFY(WriteRecord(env.StaffDir(), names[i], contents[i]));
-    QVERIFY(QDir(env.StaffDir()).mkdir(QStringLiteral("SUBFOLDER.001")));
+    if (files) {
+        QVERIFY(WriteFolder(env.StaffDir(), *files));
+        QVERIFY(QDir(env.StaffDir()).mkdir(u"SUBFOLDER.001"_s));
+    } else {
+        QVERIFY(QDir(env.StaffDir()).removeRecursively());
+    }
+    RecordFile holder;
+    if (heldUntilWait) {
+        QCOMPARE(holder.Open(QDir(env.StaffDir()).filePath(u"NOWAK.002"_s), RecordAccess::Exclusive),
+                 OpenStatus::Opened);
+    }
+    QList<int> waited;
+    StaffHooks hooks;
+    hooks.Wait = [&](int milliseconds) {
+        waited << milliseconds;
+        if (waited.size() == heldUntilWait) holder.Close();
+    };
 
     EmployeeRows read;
-    QCOMPARE(WczytajPracownikow(env.State, read, StaffHooks{}), result);
+    QCOMPARE(WczytajPracownikow(env.State, read, hooks), result);
     QCOMPARE(env.State.ProgramEnding, ending);
     QStringList readRows;
     for (const EmployeeRow& row : read)
-        readRows << rowText(row);
+        readRows << QStringList{row.Number, row.Surname, row.FirstName, row.Plan, row.Group}.join(QLatin1Char('|'));
     QCOMPARE(readRows, rows);
-    const QString dir = QDir::toNativeSeparators(env.StaffDir() + QLatin1Char('/'));
-    messages.replaceInStrings(QStringLiteral("%DIR%"), dir);
+    messages.replaceInStrings(u"%DIR%"_s, QDir::toNativeSeparators(env.StaffDir() + QLatin1Char('/')));
     QCOMPARE(env.Ui.Texts(), messages);
     for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
         QCOMPARE(entry.icon, MessageIcon::Critical);
     if (result) QCOMPARE(env.State.Zaznaczeni, QVector<bool>(rows.size(), false));
+    QCOMPARE(waited, QList<int>(qMin(heldUntilWait, 5), 1000));
 }
 
-void TestObslugaListy::missingFolder()
-{
-    TestEnvironment env;
-    QVERIFY(QDir(env.StaffDir()).removeRecursively());
-    EmployeeRows rows{{QStringLiteral("001"), {}, {}, {}, {}}};
-    QVERIFY(!WczytajPracownikow(env.State, rows, StaffHooks{}));
-    QVERIFY(env.State.ProgramEnding);
-    QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Nie odnazliono katalogu z danymi pracowników.") + Cr13 +
-                                    QStringLiteral("W celu skonfigurowania na nowo katalogu, uruchom program Zarvik."));
-}
-
-void TestObslugaListy::progressOfTheSplashBar()
+void TestObslugaListy::progressAndEvents()
 {
     // Six files (one of them skipped): step 100/7, the bar shows whole numbers.
     TestEnvironment env;
-    for (int number = 1; number <= 5; ++number) {
-        QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("NOWAK.%1").arg(number, 3, 10, QLatin1Char('0')),
-                            Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), number).Bytes()));
-    }
-    QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("A.X"), QByteArray()));
+    Folder files = Nowaks(5);
+    files[u"A.X"_s] = {};
+    QVERIFY(WriteFolder(env.StaffDir(), files));
     QList<int> bar;
     int events = 0;
     StaffHooks hooks;
@@ -314,116 +213,10 @@ void TestObslugaListy::progressOfTheSplashBar()
     hooks.ProcessEvents = [&] { ++events; };
     EmployeeRows rows;
     QVERIFY(WczytajPracownikow(env.State, rows, hooks));
-    QCOMPARE(bar, (QList<int>{0, 14, 28, 42, 57, 71, 85}));
     QCOMPARE(rows.size(), 5);
+    QCOMPARE(bar, (QList<int>{0, 14, 28, 42, 57, 71, 85}));
     // Once at the start, once per name of the duplicate scan, once per file.
     QCOMPARE(events, 1 + 6 + 6);
-}
-
-void TestObslugaListy::busyRecord_data()
-{
-    QTest::addColumn<int>("releaseAtWait"); // 0 = never
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<int>("waits");
-
-    QTest::newRow("released at the first wait") << 1 << true << 1;
-    QTest::newRow("released at the last wait") << 5 << true << 5;
-    QTest::newRow("busy through all attempts") << 0 << false << 5;
-}
-
-void TestObslugaListy::busyRecord()
-{
-    QFETCH(int, releaseAtWait);
-    QFETCH(bool, result);
-    QFETCH(int, waits);
-
-    TestEnvironment env;
-    QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("KOWALSKI.003"),
-                        Employee(QStringLiteral("Kowalski"), QStringLiteral("Piotr"), 3).Bytes()));
-    QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("NOWAK.012"),
-                        Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12).Bytes()));
-    // Another open of the second record, being rewritten.
-    RecordFile holder;
-    QCOMPARE(holder.Open(QDir(env.StaffDir()).filePath(QStringLiteral("NOWAK.012")), RecordAccess::Exclusive),
-             OpenStatus::Opened);
-
-    QList<int> waited;
-    StaffHooks hooks;
-    hooks.Wait = [&](int milliseconds) {
-        waited << milliseconds;
-        if (waited.size() == releaseAtWait) holder.Close();
-    };
-    EmployeeRows rows;
-    QCOMPARE(WczytajPracownikow(env.State, rows, hooks), result);
-    QVERIFY(!env.State.ProgramEnding);
-    QCOMPARE(waited, QList<int>(waits, 1000));
-    QCOMPARE(rows.size(), result ? 2 : 1);
-    QCOMPARE(env.Ui.Texts(), result ? QStringList() : QStringList{Busy});
-}
-
-void TestObslugaListy::recordHeldByAnotherProcess()
-{
-    TestEnvironment env;
-    const QString path = QDir(env.StaffDir()).filePath(QStringLiteral("NOWAK.012"));
-    QVERIFY(WriteFile(path, Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12).Bytes()));
-
-    int ready[2];
-    QCOMPARE(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
-        const bool locked = fd >= 0 && ::flock(fd, LOCK_EX) == 0;
-        const char answer = locked ? 'y' : 'n';
-        (void)!::write(ready[1], &answer, 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char answer = 0;
-    QCOMPARE(::read(ready[0], &answer, 1), ssize_t(1));
-    QCOMPARE(answer, 'y');
-
-    int waits = 0;
-    StaffHooks hooks;
-    hooks.Wait = [&](int) {
-        if (++waits == 3) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
-        }
-    };
-    EmployeeRows rows;
-    const bool read = WczytajPracownikow(env.State, rows, hooks);
-    if (waits < 3) {
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-    }
-    ::close(ready[0]);
-    ::close(ready[1]);
-    QVERIFY(read);
-    QCOMPARE(waits, 3);
-    QCOMPARE(rows.size(), 1);
-}
-
-void TestObslugaListy::demoFolder()
-{
-    // The demo personnel folder reads without a message, with Polish letters,
-    // employees without a plan, with and without a group.
-    TestEnvironment env;
-    QString error;
-    QVERIFY2(WriteDemoStaff(TestLibrary(), env.State.DataDir(), &error), qPrintable(error));
-    EmployeeRows rows;
-    QVERIFY(WczytajPracownikow(env.State, rows, StaffHooks{}));
-    QCOMPARE(env.Ui.Texts(), QStringList());
-    QVERIFY(rows.size() >= 35 && rows.size() <= 45);
-    const auto count = [&](auto predicate) { return std::count_if(rows.cbegin(), rows.cend(), predicate); };
-    QVERIFY(count([](const EmployeeRow& row) { return row.Plan == QLatin1String("<BRAK>"); }) > 0);
-    QVERIFY(count([](const EmployeeRow& row) { return row.Plan == QLatin1String("ZMIANA_NOCNA"); }) > 0);
-    QVERIFY(count([](const EmployeeRow& row) { return row.Group.isEmpty(); }) > 0);
-    QVERIFY(count([](const EmployeeRow& row) { return !row.Group.isEmpty(); }) > 0);
-    QVERIFY(
-        count([](const EmployeeRow& row) {
-            return (row.Surname + row.FirstName).contains(QRegularExpression(QStringLiteral("[ąćęłńóśźżĄĆĘŁŃÓŚŹŻ]")));
-        }) > 0);
 }
 
 QTEST_GUILESS_MAIN(TestObslugaListy)

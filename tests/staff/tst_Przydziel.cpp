@@ -1,5 +1,6 @@
 #include "StaffFixtures.h"
 
+#include "staff/ObslugaListy.h"
 #include "staff/OdczytZapisPliku.h"
 #include "staff/Przydziel.h"
 
@@ -10,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(RecordBytes)
 Q_DECLARE_METATYPE(EmployeeRow)
 
 class TestPrzydziel : public QObject
@@ -20,29 +20,23 @@ class TestPrzydziel : public QObject
 private slots:
     void rewrite_data();
     void rewrite();
-    void questions_data();
-    void questions();
-    void busyRecord_data();
-    void busyRecord();
-    void progress_data();
-    void progress();
-    void fileSizeLimit_data();
-    void fileSizeLimit();
-    void killedDuringRewrites();
+    void secondEmployee_data();
+    void secondEmployee();
+    void interruptedRewrites();
 };
 
 namespace {
 
-const QString GoOn = QStringLiteral("Czy kontynuować przydzielanie planu dla pozostałych pracowników?");
-const QString Cr13 = QString(QChar(13));
+enum SecondRecord { Deleted, Busy, Released };
 
-EmployeeRow rowOf(const QString& number, const QString& surname, const QString& firstName,
-                  const QString& plan = QStringLiteral("<BRAK>"))
+const QString GoOn = u"\rCzy kontynuować przydzielanie planu dla pozostałych pracowników?"_s;
+
+EmployeeRow rowOf(const QString& number, const QString& surname, const QString& firstName)
 {
-    return {number, surname, firstName, plan, {}};
+    return {number, surname, firstName, u"<BRAK>"_s, {}};
 }
 
-// Runs the assignment of plan to the given rows of rows.
+// Selects the given rows and assigns plan to them.
 QVector<AssignmentOutcome> assign(TestEnvironment& env, EmployeeRows& rows, const QList<int>& selected,
                                   const QString& plan, StaffHooks hooks = {})
 {
@@ -51,9 +45,12 @@ QVector<AssignmentOutcome> assign(TestEnvironment& env, EmployeeRows& rows, cons
     return PrzydzielPlan(env.State, rows, plan, hooks);
 }
 
-QString recordPath(const TestEnvironment& env, const QString& name)
+// The rewrite of NOWAK.012 as a child process makes it.
+bool rewriteNowak(TestEnvironment& env, const QString& plan)
 {
-    return QDir(env.StaffDir()).filePath(name);
+    StaffHooks hooks;
+    hooks.Wait = [](int) {};
+    return ZapiszPlanPracownika(env.State, u"NOWAK"_s, u"012"_s, {12, u"Nowak"_s, u"Jan"_s}, plan, hooks);
 }
 
 } // namespace
@@ -61,379 +58,200 @@ QString recordPath(const TestEnvironment& env, const QString& name)
 void TestPrzydziel::rewrite_data()
 {
     QTest::addColumn<QString>("fileName");
-    QTest::addColumn<RecordBytes>("stored");
+    QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<EmployeeRow>("row");
     QTest::addColumn<QString>("plan");
-    QTest::addColumn<bool>("assigned");
-    QTest::addColumn<QByteArray>("expected"); // the whole file afterwards
+    QTest::addColumn<QByteArray>("expected"); // the whole file afterwards; empty = left as it was
 
-    RecordBytes grouped = Employee(QStringLiteral("Kowalski"), QStringLiteral("Piotr"), 3,
-                                   QStringLiteral("ZMIANA_NOCNA"), QStringLiteral("Księgowość"));
-    grouped.Entries = {{300, 41}, {100, 3}, {200, 17}};
+    RecordBytes grouped = Employee(u"Wojciechowska"_s, u"Żaneta"_s, 100, u"NOC"_s, u"Księgowość"_s)
+                              .With({{300, 41}, {100, 100}, {200, 17}});
     grouped.HeaderWord = -291;
-    const EmployeeRow kowalski = rowOf(QStringLiteral("003"), QStringLiteral("Kowalski"), QStringLiteral("Piotr"),
-                                       QStringLiteral("ZMIANA_NOCNA"));
     RecordBytes longer = grouped;
-    longer.Plan = QStringLiteral("TYDZIEN_STANDARD");
-    QTest::newRow("longer plan name moves the entries, group kept")
-        << "KOWALSKI.003" << grouped << kowalski << "TYDZIEN_STANDARD" << true << longer.Bytes();
+    longer.Plan = u"ZMIANA_DZIENNA"_s;
+    QTest::newRow("longer plan name: header word, group and entries kept, long surname's stem")
+        << "wojciech.100" << grouped.Bytes() << rowOf(u"100"_s, u"Wojciechowska"_s, u"Żaneta"_s) << "ZMIANA_DZIENNA"
+        << longer.Bytes();
 
-    RecordBytes plain =
-        Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12, QStringLiteral("TYDZIEN_STANDARD"));
-    plain.Entries = {{5, 12}, {9, 4}};
-    const EmployeeRow nowak = rowOf(QStringLiteral("012"), QStringLiteral("Nowak"), QStringLiteral("Jan"));
-    RecordBytes shorter = plain;
-    shorter.Plan = QStringLiteral("NOC");
-    QTest::newRow("shorter plan name leaves no stale bytes, no group added")
-        << "NOWAK.012" << plain << nowak << "NOC" << true << shorter.Bytes();
-
-    RecordBytes none = plain;
-    none.Plan = QStringLiteral("****");
-    QTest::newRow("<BRAK> is stored as ****") << "NOWAK.012" << plain << nowak << "<BRAK>" << true << none.Bytes();
-    QTest::newRow("the plan box text is trimmed")
-        << "NOWAK.012" << plain << nowak << "  NOC " << true << shorter.Bytes();
-
-    RecordBytes emptyGroup = plain;
-    emptyGroup.Group = QString();
-    QTest::newRow("an empty group is dropped")
-        << "NOWAK.012" << emptyGroup << nowak << "NOC" << true << shorter.Bytes();
-
-    RecordBytes renamed = plain;
-    renamed.FirstName = QStringLiteral("Janina");
-    renamed.Plan = QStringLiteral("NOC");
-    QTest::newRow("the list's names are stored, not the file's")
-        << "NOWAK.012" << plain << rowOf(QStringLiteral("012"), QStringLiteral(" Nowak "), QStringLiteral("Janina "))
-        << "NOC" << true << renamed.Bytes();
-
-    RecordBytes longName = Employee(QStringLiteral("Wojciechowska"), QStringLiteral("Żaneta"), 100);
-    RecordBytes longNameAfter = longName;
-    longNameAfter.Plan = QStringLiteral("ZMIANA_DZIENNA");
-    QTest::newRow("a long surname is found by the stem of its first 8 characters")
-        << "WOJCIECH.100" << longName
-        << rowOf(QStringLiteral("100"), QStringLiteral("Wojciechowska"), QStringLiteral("Żaneta")) << "ZMIANA_DZIENNA"
-        << true << longNameAfter.Bytes();
-
-    QTest::newRow("letter case of the file name does not matter")
-        << "nowak.012" << plain << nowak << "NOC" << true << shorter.Bytes();
-
-    RecordBytes oddTail = plain;
-    // Two entries and four bytes: (16 - 1) / 6 = 2.5 rounds to 2.
-    oddTail.Tail = QByteArray("\x07\x00\x00\x00", 4);
-    RecordBytes oddTailAfter = shorter;
-    QTest::newRow("entries counted with halves to even")
-        << "NOWAK.012" << oddTail << nowak << "NOC" << true << oddTailAfter.Bytes();
-
-    RecordBytes roundedUp = plain;
+    const QList<Entry> two{{5, 12}, {9, 4}};
+    const RecordBytes nowak = Employee(u"Nowak"_s, u"Jan"_s, 12, u"TYDZIEN_STANDARD"_s).With(two);
+    const EmployeeRow row = rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s);
+    // Two entries and four bytes: (16 - 1) / 6 = 2.5 entries round to 2.
+    QTest::newRow("shorter plan name, the list's names, no group added")
+        << "NOWAK.012" << nowak.With(two, QByteArray("\x07\x00\x00\x00", 4)).Bytes()
+        << rowOf(u"012"_s, u" Nowak "_s, u"Janina "_s) << "  NOC "
+        << Employee(u"Nowak"_s, u"Janina"_s, 12, u"NOC"_s).With(two).Bytes();
     // Two entries and five bytes: 2.67 entries, the third completed with a 0.
-    roundedUp.Tail = QByteArray("\x07\x00\x00\x00\x08", 5);
-    RecordBytes roundedUpAfter = shorter;
-    roundedUpAfter.Entries << Entry{7, 8};
-    QTest::newRow("a partial entry is completed with zeros")
-        << "NOWAK.012" << roundedUp << nowak << "NOC" << true << roundedUpAfter.Bytes();
-
-    RecordBytes foreign = plain;
-    foreign.Surname = QStringLiteral("Nowicki");
-    QTest::newRow("a stored surname of another stem is left alone")
-        << "NOWAK.012" << foreign << nowak << "NOC" << false << foreign.Bytes();
-
-    RecordBytes pastEnd = plain;
-    pastEnd.DataStart = 200;
-    QTest::newRow("a negative entry count is left alone")
-        << "NOWAK.012" << pastEnd << nowak << "NOC" << false << pastEnd.Bytes();
-
-    RecordBytes nowhere = plain;
-    nowhere.DataStart = -1;
-    QTest::newRow("a data start before the first byte is left alone")
-        << "NOWAK.012" << nowhere << nowak << "NOC" << false << nowhere.Bytes();
+    QTest::newRow("<BRAK> stored as ****, an empty group dropped, a partial entry completed")
+        << "NOWAK.012"
+        << Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, QString())
+               .With(two, QByteArray("\x07\x00\x00\x00\x08", 5))
+               .Bytes()
+        << row << "<BRAK>" << Employee(u"Nowak"_s, u"Jan"_s, 12).With(two + QList<Entry>{{7, 8}}).Bytes();
+    QTest::newRow("a stored surname of another stem")
+        << "NOWAK.012" << Employee(u"Nowicki"_s, u"Jan"_s, 12).Bytes() << row << "NOC" << QByteArray();
+    QTest::newRow("a data start before the first byte")
+        << "NOWAK.012" << nowak.With(two, {}, -1).Bytes() << row << "NOC" << QByteArray();
 }
 
 void TestPrzydziel::rewrite()
 {
     QFETCH(QString, fileName);
-    QFETCH(RecordBytes, stored);
+    QFETCH(QByteArray, stored);
     QFETCH(EmployeeRow, row);
     QFETCH(QString, plan);
-    QFETCH(bool, assigned);
     QFETCH(QByteArray, expected);
 
     TestEnvironment env;
-    const QByteArray before = stored.Bytes();
-    QVERIFY(WriteRecord(env.StaffDir(), fileName, before));
+    QVERIFY(WriteFolder(env.StaffDir(), {{fileName, stored}}));
     EmployeeRows rows{row};
     QList<int> changed;
     StaffHooks hooks;
     hooks.PlanCellChanged = [&](int r) { changed << r; };
-    env.Ui.ScriptAnswers({Answer::Yes});
+    const bool assigned = !expected.isEmpty();
 
     const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0}, plan, hooks);
     QCOMPARE(outcomes,
              (QVector<AssignmentOutcome>{{0, assigned ? AssignmentResult::Assigned : AssignmentResult::Failed}}));
-    const QByteArray after = ReadFile(recordPath(env, fileName));
-    QCOMPARE(after, expected);
+    QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(fileName)), assigned ? expected : stored);
     QCOMPARE(rows[0].Plan, assigned ? plan : row.Plan);
     QCOMPARE(changed, assigned ? QList<int>{0} : QList<int>{});
+    QCOMPARE(env.Ui.Entries().size(), assigned ? 0 : 1);
     // Nothing left beside the record.
     QCOMPARE(QDir(env.StaffDir()).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
-    if (assigned) {
-        QVERIFY(env.Ui.Entries().isEmpty());
-    } else {
-        QCOMPARE(env.Ui.Entries().size(), 1);
-        QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Critical);
-        QCOMPARE(env.Ui.Entries().first().text,
-                 QStringLiteral("Nie udana próba przydzielenia planu pracy dla pracownika: ") + row.Surname +
-                     QLatin1Char(' ') + row.FirstName + Cr13 + GoOn);
-    }
 }
 
-void TestPrzydziel::questions_data()
+void TestPrzydziel::secondEmployee_data()
 {
-    QTest::addColumn<bool>("busySecond"); // else the second employee is deleted
-    QTest::addColumn<int>("answer");      // to the question about the second employee
-    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("second"); // what became of the second employee's record
+    QTest::addColumn<bool>("goOn");  // the answer to the question about it
 
-    const QString deleted = QStringLiteral("Pracownik Nowak Jan został usunięty z bazy danych.") + Cr13 + GoOn;
-    const QString failed =
-        QStringLiteral("Nie udana próba przydzielenia planu pracy dla pracownika: Nowak Jan") + Cr13 + GoOn;
-    QTest::newRow("deleted, Yes goes on") << false << int(Answer::Yes) << deleted;
-    QTest::newRow("deleted, No stops") << false << int(Answer::No) << deleted;
-    QTest::newRow("failed, Yes goes on") << true << int(Answer::Yes) << failed;
-    QTest::newRow("failed, No stops") << true << int(Answer::No) << failed;
+    QTest::newRow("deleted, Yes goes on") << int(Deleted) << true;
+    QTest::newRow("deleted, No stops") << int(Deleted) << false;
+    QTest::newRow("read through all attempts, No stops") << int(Busy) << false;
+    QTest::newRow("another rewrite gone at the fifth wait") << int(Released) << true;
 }
 
-void TestPrzydziel::questions()
+void TestPrzydziel::secondEmployee()
 {
-    QFETCH(bool, busySecond);
-    QFETCH(int, answer);
-    QFETCH(QString, question);
+    QFETCH(int, second);
+    QFETCH(bool, goOn);
 
     TestEnvironment env;
-    const QByteArray kowalski = Employee(QStringLiteral("Kowalski"), QStringLiteral("Piotr"), 3).Bytes();
-    const QByteArray nowak = Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12).Bytes();
-    const QByteArray zak = Employee(QStringLiteral("Żak"), QStringLiteral("Ewa"), 40).Bytes();
-    QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("KOWALSKI.003"), kowalski));
-    QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("ZAK.040"), zak));
+    const QByteArray nowak = Employee(u"Nowak"_s, u"Jan"_s, 12).Bytes();
+    const QByteArray zak = Employee(u"Żak"_s, u"Ewa"_s, 40).Bytes();
+    Folder files{{u"KOWALSKI.003"_s, Employee(u"Kowalski"_s, u"Piotr"_s, 3).Bytes()}, {u"ZAK.040"_s, zak}};
+    if (second != Deleted) files[u"NOWAK.012"_s] = nowak;
+    QVERIFY(WriteFolder(env.StaffDir(), files));
+    const QString nowakPath = QDir(env.StaffDir()).filePath(u"NOWAK.012"_s);
     RecordFile holder;
-    if (busySecond) {
-        QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("NOWAK.012"), nowak));
-        QCOMPARE(holder.Open(recordPath(env, QStringLiteral("NOWAK.012")), RecordAccess::ReadDenyWriters),
+    if (second != Deleted) {
+        QCOMPARE(holder.Open(nowakPath, second == Busy ? RecordAccess::ReadDenyWriters : RecordAccess::Exclusive),
                  OpenStatus::Opened);
     }
-    EmployeeRows rows{rowOf(QStringLiteral("003"), QStringLiteral("Kowalski"), QStringLiteral("Piotr")),
-                      rowOf(QStringLiteral("012"), QStringLiteral("Nowak"), QStringLiteral("Jan")),
-                      rowOf(QStringLiteral("040"), QStringLiteral("Żak"), QStringLiteral("Ewa"))};
-    env.Ui.ScriptAnswers({Answer(answer)});
-    QList<int> bar;
-    StaffHooks hooks;
-    hooks.Progress = [&](int value) { bar << value; };
-
-    const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0, 1, 2}, QStringLiteral("NOC"), hooks);
-    const bool goOn = Answer(answer) == Answer::Yes;
-    QVector<AssignmentOutcome> expected{
-        {0, AssignmentResult::Assigned},
-        {1, busySecond ? AssignmentResult::Failed : AssignmentResult::Deleted},
-    };
-    if (goOn) expected.append({2, AssignmentResult::Assigned});
-    QCOMPARE(outcomes, expected);
-
-    QCOMPARE(env.Ui.Entries().size(), 1);
-    const RecordingPrompt::Entry& asked = env.Ui.Entries().first();
-    QVERIFY(asked.question);
-    QCOMPARE(asked.buttons, MessageButtons::YesNo);
-    QCOMPARE(asked.icon, busySecond ? MessageIcon::Critical : MessageIcon::Exclamation);
-    QCOMPARE(asked.text, question);
-
-    QCOMPARE(rows[0].Plan, QStringLiteral("NOC"));
-    QCOMPARE(rows[1].Plan, QStringLiteral("<BRAK>"));
-    QCOMPARE(rows[2].Plan, goOn ? QStringLiteral("NOC") : QStringLiteral("<BRAK>"));
-    QVERIFY(ReadFile(recordPath(env, QStringLiteral("KOWALSKI.003"))) != kowalski);
-    QCOMPARE(ReadFile(recordPath(env, QStringLiteral("ZAK.040"))) != zak, goOn);
-    if (busySecond) QCOMPARE(ReadFile(recordPath(env, QStringLiteral("NOWAK.012"))), nowak);
-    // Step 100/4 per row: No ends the run before the second row's step.
-    QCOMPARE(bar, goOn ? (QList<int>{25, 50, 75}) : QList<int>{25});
-}
-
-void TestPrzydziel::busyRecord_data()
-{
-    QTest::addColumn<int>("releaseAtWait"); // 0 = never
-    QTest::addColumn<bool>("shared");       // held by a reader, else by another rewrite
-    QTest::addColumn<bool>("assigned");
-    QTest::addColumn<int>("waits");
-
-    QTest::newRow("reader gone at the second wait") << 2 << true << true << 2;
-    QTest::newRow("rewrite gone at the fifth wait") << 5 << false << true << 5;
-    QTest::newRow("read through all attempts") << 0 << true << false << 5;
-    QTest::newRow("rewritten through all attempts") << 0 << false << false << 5;
-}
-
-void TestPrzydziel::busyRecord()
-{
-    QFETCH(int, releaseAtWait);
-    QFETCH(bool, shared);
-    QFETCH(bool, assigned);
-    QFETCH(int, waits);
-
-    TestEnvironment env;
-    const QByteArray before = Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12).Bytes();
-    QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("NOWAK.012"), before));
-    RecordFile holder;
-    QCOMPARE(holder.Open(recordPath(env, QStringLiteral("NOWAK.012")),
-                         shared ? RecordAccess::ReadDenyWriters : RecordAccess::Exclusive),
-             OpenStatus::Opened);
-    QList<int> waited;
+    // Three rows selected, two more not.
+    EmployeeRows rows{rowOf(u"003"_s, u"Kowalski"_s, u"Piotr"_s), rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s),
+                      rowOf(u"040"_s, u"Żak"_s, u"Ewa"_s), rowOf(u"041"_s, u"Żak"_s, u"Ola"_s),
+                      rowOf(u"042"_s, u"Żak"_s, u"Iza"_s)};
+    env.Ui.ScriptAnswers({goOn ? Answer::Yes : Answer::No});
+    QList<int> bar, waited;
     int events = 0;
     StaffHooks hooks;
+    hooks.Progress = [&](int value) { bar << value; };
     hooks.ProcessEvents = [&] { ++events; };
     hooks.Wait = [&](int milliseconds) {
         waited << milliseconds;
-        if (waited.size() == releaseAtWait) holder.Close();
+        if (second == Released && waited.size() == 5) holder.Close();
     };
-    EmployeeRows rows{rowOf(QStringLiteral("012"), QStringLiteral("Nowak"), QStringLiteral("Jan"))};
-    const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0}, QStringLiteral("NOC"), hooks);
-    QCOMPARE(outcomes.size(), 1);
-    QCOMPARE(outcomes.first().Result, assigned ? AssignmentResult::Assigned : AssignmentResult::Failed);
-    QCOMPARE(waited, QList<int>(waits, 1000));
+
+    const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0, 1, 2}, u"NOC"_s, hooks);
+    const AssignmentResult secondResult = second == Deleted ? AssignmentResult::Deleted
+                                          : second == Busy  ? AssignmentResult::Failed
+                                                            : AssignmentResult::Assigned;
+    QVector<AssignmentOutcome> expected{{0, AssignmentResult::Assigned}, {1, secondResult}};
+    if (goOn) expected.append({2, AssignmentResult::Assigned});
+    QCOMPARE(outcomes, expected);
+    QCOMPARE(waited, QList<int>(second == Deleted ? 0 : 5, 1000));
     // The rewrite waits without letting the window work: only the one
     // event round before the loop.
     QCOMPARE(events, 1);
-    QCOMPARE(ReadFile(recordPath(env, QStringLiteral("NOWAK.012"))) == before, !assigned);
+    const QString none = u"<BRAK>"_s;
+    QCOMPARE((QStringList{rows[0].Plan, rows[1].Plan, rows[2].Plan, rows[3].Plan, rows[4].Plan}),
+             (QStringList{u"NOC"_s, second == Released ? u"NOC"_s : none, goOn ? u"NOC"_s : none, none, none}));
+    if (second != Deleted) QCOMPARE(ReadFile(nowakPath) == nowak, second == Busy);
+    QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(u"ZAK.040"_s)) != zak, goOn);
+    // Step 100/4 per row, never beyond 100; No ends the run before the second row's step.
+    QCOMPARE(bar, goOn ? (QList<int>{25, 50, 75, 100, 100}) : QList<int>{25});
+
+    QCOMPARE(env.Ui.Entries().size(), second == Released ? 0 : 1);
+    if (second == Released) return;
+    const RecordingPrompt::Entry& asked = env.Ui.Entries().first();
+    QVERIFY(asked.question);
+    QCOMPARE(asked.buttons, MessageButtons::YesNo);
+    QCOMPARE(asked.icon, second == Busy ? MessageIcon::Critical : MessageIcon::Exclamation);
+    QCOMPARE(asked.text, second == Busy
+                             ? u"Nie udana próba przydzielenia planu pracy dla pracownika: Nowak Jan"_s + GoOn
+                             : u"Pracownik Nowak Jan został usunięty z bazy danych."_s + GoOn);
 }
 
-void TestPrzydziel::progress_data()
+void TestPrzydziel::interruptedRewrites()
 {
-    QTest::addColumn<int>("rowCount");
-    QTest::addColumn<QList<int>>("selected");
-    QTest::addColumn<QList<int>>("bar");
-
-    QTest::newRow("2 of 10: step 100/3") << 10 << QList<int>{2, 6}
-                                         << QList<int>{33, 66, 100, 100, 100, 100, 100, 100, 100, 100};
-    QTest::newRow("none of 3: step 100") << 3 << QList<int>{} << QList<int>{100, 100, 100};
-    QTest::newRow("all of 4: step 100/5") << 4 << QList<int>{0, 1, 2, 3} << QList<int>{20, 40, 60, 80};
-    QTest::newRow("6 of 6: step 100/7") << 6 << QList<int>{0, 1, 2, 3, 4, 5} << QList<int>{14, 28, 42, 57, 71, 85};
-}
-
-void TestPrzydziel::progress()
-{
-    QFETCH(int, rowCount);
-    QFETCH(QList<int>, selected);
-    QFETCH(QList<int>, bar);
-
     TestEnvironment env;
-    EmployeeRows rows;
-    for (int i = 0; i < rowCount; ++i) {
-        const int number = i + 1;
-        QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("NOWAK.%1").arg(number, 3, 10, QLatin1Char('0')),
-                            Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), number).Bytes()));
-        rows.append(rowOf(QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0')), QStringLiteral("Nowak"),
-                          QStringLiteral("Jan")));
+    RecordBytes record = Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, u"Magazyn"_s).With({{300, 41}, {100, 12}});
+    QByteArrayList versions{record.Bytes()};
+    const QStringList plans{u"TYDZIEN_STANDARD_Z_NADGODZINAMI"_s, u"N"_s};
+    for (const QString& plan : plans) {
+        record.Plan = plan;
+        versions << record.Bytes();
     }
-    QList<int> shown;
-    StaffHooks hooks;
-    hooks.Progress = [&](int value) { shown << value; };
-    const QVector<AssignmentOutcome> outcomes = assign(env, rows, selected, QStringLiteral("NOC"), hooks);
-    QCOMPARE(shown, bar);
-    QCOMPARE(outcomes.size(), selected.size());
-    for (int i = 0; i < rowCount; ++i)
-        QCOMPARE(rows[i].Plan == QLatin1String("NOC"), selected.contains(i));
-}
+    const QString path = QDir(env.StaffDir()).filePath(u"NOWAK.012"_s);
+    QVERIFY(WriteFile(path, versions.first()));
 
-void TestPrzydziel::fileSizeLimit_data()
-{
-    QTest::addColumn<qint64>("limit");
-    QTest::addColumn<bool>("assigned");
-
-    QTest::newRow("room for the new record") << qint64(4096) << true;
-    QTest::newRow("limit at the old record's size") << qint64(-1) << false;
-    QTest::newRow("no room at all") << qint64(0) << false;
-}
-
-void TestPrzydziel::fileSizeLimit()
-{
-    QFETCH(qint64, limit);
-    QFETCH(bool, assigned);
-
-    TestEnvironment env;
-    const QByteArray before =
-        Employee(QStringLiteral("Nowak"), QStringLiteral("Jan"), 12, QStringLiteral("NOC"), QStringLiteral("Biuro"))
-            .Bytes();
-    QVERIFY(WriteRecord(env.StaffDir(), QStringLiteral("NOWAK.012"), before));
-    if (limit < 0) limit = before.size();
-
-    // The child writes under the limit; a write beyond it fails with EFBIG.
-    const pid_t child = ::fork();
+    // A full disk: the child may write files of the old record's size only.
+    pid_t child = ::fork();
     QVERIFY(child >= 0);
     if (child == 0) {
         const struct rlimit size
         {
-            rlim_t(limit), rlim_t(limit)
+            rlim_t(versions.first().size()), rlim_t(versions.first().size())
         };
         ::setrlimit(RLIMIT_FSIZE, &size);
         ::signal(SIGXFSZ, SIG_IGN);
-        StaffHooks hooks;
-        hooks.Wait = [](int) {};
-        EmployeeData employee{12, QStringLiteral("Nowak"), QStringLiteral("Jan")};
-        const bool ok = ZapiszPlanPracownika(env.State, QStringLiteral("NOWAK"), QStringLiteral("012"), employee,
-                                             QStringLiteral("ZMIANA_DZIENNA"), hooks);
-        ::_exit(ok ? 0 : 1);
+        ::_exit(rewriteNowak(env, plans.first()) ? 0 : 1);
     }
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), assigned ? 0 : 1);
-    const QByteArray after = ReadFile(recordPath(env, QStringLiteral("NOWAK.012")));
-    if (assigned) {
-        QCOMPARE(after.size(), before.size() + 11);
-    } else {
-        QCOMPARE(after, before);
-    }
-    QCOMPARE(QDir(env.StaffDir()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("NOWAK.012")});
-}
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    QCOMPARE(ReadFile(path), versions.first());
+    QCOMPARE(QDir(env.StaffDir()).entryList(QDir::Files | QDir::Hidden), QStringList{u"NOWAK.012"_s});
 
-void TestPrzydziel::killedDuringRewrites()
-{
-    // A child rewrites one record again and again, alternating two plans, and
-    // is killed after a growing delay. Whenever it dies, the record is one of
-    // the complete versions and the folder still reads.
-    TestEnvironment env;
-    RecordBytes record = Employee(QStringLiteral("Kowalski"), QStringLiteral("Piotr"), 3,
-                                  QStringLiteral("ZMIANA_NOCNA"), QStringLiteral("Magazyn"));
-    record.Entries = {{300, 41}, {100, 3}, {200, 17}};
-    const QByteArray original = record.Bytes();
-    record.Plan = QStringLiteral("TYDZIEN_STANDARD_Z_NADGODZINAMI");
-    const QByteArray longer = record.Bytes();
-    record.Plan = QStringLiteral("N");
-    const QByteArray shorter = record.Bytes();
-    const QString path = recordPath(env, QStringLiteral("KOWALSKI.003"));
-    QVERIFY(WriteFile(path, original));
-
-    int interrupted = 0;
-    for (int round = 0; round < 80; ++round) {
-        const pid_t child = ::fork();
+    // A child rewriting the record again and again, alternating two plans, is
+    // killed at a growing delay after its first rewrite: the record is always
+    // one of the complete versions and the folder still reads.
+    int started[2];
+    QCOMPARE(::pipe(started), 0);
+    for (int round = 0; round < 20; ++round) {
+        child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
-            StaffHooks hooks;
-            hooks.Wait = [](int) {};
-            const EmployeeData employee{3, QStringLiteral("Kowalski"), QStringLiteral("Piotr")};
-            for (bool flip = false;; flip = !flip) {
-                ZapiszPlanPracownika(env.State, QStringLiteral("KOWALSKI"), QStringLiteral("003"), employee,
-                                     flip ? QStringLiteral("N") : QStringLiteral("TYDZIEN_STANDARD_Z_NADGODZINAMI"),
-                                     hooks);
+            for (int i = 0;; ++i) {
+                rewriteNowak(env, plans[i % 2]);
+                if (i == 0) (void)!::write(started[1], "!", 1);
             }
         }
-        ::usleep(useconds_t(200 + (round * 97) % 3000));
+        char byte = 0;
+        QCOMPARE(::read(started[0], &byte, 1), ssize_t(1));
+        ::usleep(useconds_t((round * 97) % 1000));
         ::kill(child, SIGKILL);
         QCOMPARE(::waitpid(child, nullptr, 0), child);
-
-        const QByteArray now = ReadFile(path);
-        QVERIFY2(now == original || now == longer || now == shorter, qPrintable(QString::number(round)));
-        if (QFileInfo::exists(RecordFile::ReplacementPath(path))) ++interrupted;
+        QVERIFY2(versions.contains(ReadFile(path)), qPrintable(QString::number(round)));
         EmployeeRows rows;
-        TestEnvironment reader;
-        reader.State.DataRootDir = env.State.DataRootDir;
-        QVERIFY(WczytajPracownikow(reader.State, rows, StaffHooks{}));
+        QVERIFY(WczytajPracownikow(env.State, rows, StaffHooks{}));
         QCOMPARE(rows.size(), 1);
-        QVERIFY(reader.Ui.Entries().isEmpty());
     }
-    qInfo("%d of 80 kills left a replacement half-made", interrupted);
+    ::close(started[0]);
+    ::close(started[1]);
+    QVERIFY(ReadFile(path) != versions.first());
+    QCOMPARE(env.Ui.Texts(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestPrzydziel)
