@@ -1,6 +1,6 @@
 // The suite's free days: decoding WOLNE.DAT, reading it under its lock, and
 // the free-day test over what was read, including the demo data's holidays.
-#include "../planread/HeldLock.h"
+#include "HolderProcess.h"
 #include "TestSupport.h"
 
 #include "demo/DemoData.h"
@@ -124,11 +124,11 @@ void TestDniWolne::reading()
     s.UserName = setup == QLatin1String("no user") ? QStringLiteral("  ") : QStringLiteral("tester");
     s.ComputerName = QStringLiteral("pc1");
     if (!fileName.isEmpty()) QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(fileName), file));
-    std::optional<HeldLock> other;
+    std::optional<HolderProcess> other;
     if (setup == QLatin1String("locked")) {
-        other.emplace(s.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
-                      QStringLiteral("jan z stanowisko3"));
-        QVERIFY(other->Held());
+        other.emplace(QStringList{QStringLiteral("lock"), s.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
+                                  QStringLiteral("jan z stanowisko3")});
+        QVERIFY(other->Take() && other->Holds());
     }
     s.FreeDaysLoaded = true;
     WczytajDniWolne(s);

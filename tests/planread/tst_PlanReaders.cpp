@@ -1,7 +1,7 @@
 // Reading plans: the decoding and kind probe of both file layouts with every
 // damage rule, and the readers with the fields they fill, their locks,
 // messages and silent refusals.
-#include "HeldLock.h"
+#include "HolderProcess.h"
 #include "PlanFiles.h"
 
 #include "env/ErrorMessages.h"
@@ -226,11 +226,11 @@ void TestPlanReaders::refusals()
     if (c.Setup == QLatin1String("no user")) s.UserName.clear();
     if (!c.File.isEmpty()) QVERIFY(env.Put(QStringLiteral("P.PLN"), c.File));
     if (c.Setup == QLatin1String("no folder")) QVERIFY(QDir(env.PlansDir()).removeRecursively());
-    std::optional<HeldLock> other;
+    std::optional<HolderProcess> other;
     if (c.Setup == QLatin1String("locked")) {
-        other.emplace(s.DataDir(), QStringLiteral("PlnEdit"), QStringLiteral("P.PLN"),
-                      QStringLiteral("jan z stanowisko3"));
-        QVERIFY(other->Held());
+        other.emplace(QStringList{QStringLiteral("lock"), s.DataDir(), QStringLiteral("PlnEdit"), QStringLiteral("P.PLN"),
+                                  QStringLiteral("jan z stanowisko3")});
+        QVERIFY(other->Take() && other->Holds());
     }
     s.PlanModified = true;
     s.Plan.Days.Reset(0, 2, 3);
