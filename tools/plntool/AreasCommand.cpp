@@ -7,7 +7,6 @@
 #include "plan/AreaChain.h"
 #include "plan/TimeText.h"
 
-#include <QFile>
 
 namespace {
 
@@ -28,12 +27,10 @@ int areas(PlntoolContext& context, const QStringList& args)
         context.Err << "usage: plntool areas FILE.PLN\n";
         return ExitUsage;
     }
-    QFile file(args.first());
-    if (!file.open(QIODevice::ReadOnly)) {
-        context.Err << "plntool areas: " << args.first() << ": " << file.errorString() << '\n';
+    const auto bytes = ReadPlanFile(context, "areas", args.first());
+    if (!bytes)
         return ExitUsage;
-    }
-    const auto section = DecodeAreaSection(file.readAll());
+    const auto section = DecodeAreaSection(*bytes);
     if (!section) {
         context.Err << "plntool areas: " << args.first() << ": no area section where the plan block puts it\n";
         return ExitRefused;

@@ -7,7 +7,6 @@
 #include "plan/AreaChain.h"
 #include "plan/PlanDecoder.h"
 
-#include <QFile>
 
 namespace {
 
@@ -17,12 +16,10 @@ int check(PlntoolContext& context, const QStringList& args)
         context.Err << "usage: plntool check FILE.PLN\n";
         return ExitUsage;
     }
-    QFile file(args.first());
-    if (!file.open(QIODevice::ReadOnly)) {
-        context.Err << "plntool check: " << args.first() << ": " << file.errorString() << '\n';
+    const auto file = ReadPlanFile(context, "check", args.first());
+    if (!file)
         return ExitRefused;
-    }
-    const QByteArray bytes = file.readAll();
+    const QByteArray& bytes = *file;
     const QString prefix = QStringLiteral("plntool check: ") + args.first() + QStringLiteral(": ");
     const DecodedPlan plan = DecodePlan(bytes);
     if (!plan.Ok()) {

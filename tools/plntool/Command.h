@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
+
 class KelbrinLibrary;
 
 // Messages go to stderr, one line each (a line break inside becomes a real
@@ -48,3 +50,8 @@ struct Registration
 };
 
 enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitUsage = 2 };
+
+// The whole of a plan file named on the command line. Nothing, with the
+// reason on stderr ("plntool COMMAND: PATH: why"), when it cannot be read or
+// is far larger than any plan can be.
+std::optional<QByteArray> ReadPlanFile(PlntoolContext& context, const char* command, const QString& path);

@@ -3,6 +3,7 @@
 #include "env/Kelbrin.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <map>
 
@@ -51,6 +52,27 @@ Answer ConsolePrompt::Ask(MessageIcon icon, const QString& text, MessageButtons)
     m_err << "-> Tak\n";
     m_err.flush();
     return Answer::Yes;
+}
+
+std::optional<QByteArray> ReadPlanFile(PlntoolContext& context, const char* command, const QString& path)
+{
+    // Header, plan block, 18501 day bytes, the day index and eight areas a
+    // day come to well under this.
+    constexpr qint64 LargestPlausiblePlan = 16 * 1024 * 1024;
+    QFile file(path);
+    QString why;
+    if (!file.open(QIODevice::ReadOnly))
+        why = file.errorString();
+    else if (file.size() > LargestPlausiblePlan)
+        why = QStringLiteral("far larger than any plan (%1 bytes)").arg(file.size());
+    if (why.isEmpty()) {
+        QByteArray bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return bytes;
+        why = file.errorString();
+    }
+    context.Err << "plntool " << command << ": " << path << ": " << why << '\n';
+    return std::nullopt;
 }
 
 int main(int argc, char** argv)
