@@ -148,6 +148,12 @@ QString NazwaZTekstu(const ProgramState& state, const QString& text)
     return state.Lib.TxtToName(text);
 }
 
+bool NameFitsSurname(const ProgramState& state, const QString& fileName, const QString& surname)
+{
+    const QString base = fileName.chopped(qMin<qsizetype>(4, fileName.size()));
+    return NazwaZTekstu(state, surname).left(base.size()).compare(base, Qt::CaseInsensitive) == 0;
+}
+
 QString ListNumberText(int number)
 {
     return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
@@ -197,9 +203,7 @@ RecordCheck CheckEmployeeRecord(const ProgramState& state, const QString& fileNa
         return check;
     }
     const QString surname = FromCodePage(record.Surname);
-    const QString base = fileName.chopped(4);
-    if (NazwaZTekstu(state, surname).left(base.size()).compare(base, Qt::CaseInsensitive) != 0 ||
-        record.EntryCount < 1) {
+    if (!NameFitsSurname(state, fileName, surname) || record.EntryCount < 1) {
         check.Verdict = RecordVerdict::BadFiles;
         return check;
     }

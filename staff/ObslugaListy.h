@@ -78,6 +78,10 @@ std::optional<int> NumberFromFileName(const QString& name);
 // The suite library's name for a text (what file names are made of).
 QString NazwaZTekstu(const ProgramState& state, const QString& text);
 
+// Whether a record's file name fits its surname: the name less its last four
+// characters must begin the library's name for the surname (letter case aside).
+bool NameFitsSurname(const ProgramState& state, const QString& fileName, const QString& surname);
+
 // A card number as the list shows it: three digits with leading zeros.
 QString ListNumberText(int number);
 

@@ -1,6 +1,7 @@
 #include "staff/Przydziel.h"
 
 #include "env/CodePage.h"
+#include "env/Konfiguracja.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
@@ -8,7 +9,6 @@
 #include "staff/OdczytZapisPliku.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -65,14 +65,8 @@ QString NumerNaTekst(int number)
 
 QString RecordPath(const QString& folder, const QString& fileName)
 {
-    const QDir dir(folder);
-    const QString exact = dir.filePath(fileName);
-    if (QFileInfo(exact).isFile()) return exact;
     // The suite's file systems ignore letter case in names.
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        if (name.compare(fileName, Qt::CaseInsensitive) == 0) return dir.filePath(name);
-    }
-    return {};
+    return FindFileIgnoringCase(QDir(folder).filePath(fileName));
 }
 
 std::optional<QByteArray> RewrittenRecord(ProgramState& state, const QString& fileName, const QByteArray& record,
@@ -80,9 +74,7 @@ std::optional<QByteArray> RewrittenRecord(ProgramState& state, const QString& fi
 {
     const EmployeeRecord stored = ParseEmployeeRecord(record);
     if (stored.EntryCount < 0) return std::nullopt;
-    const QString base = fileName.chopped(qMin<qsizetype>(4, fileName.size()));
-    if (NazwaZTekstu(state, FromCodePage(stored.Surname)).left(base.size()).compare(base, Qt::CaseInsensitive) != 0)
-        return std::nullopt;
+    if (!NameFitsSurname(state, fileName, FromCodePage(stored.Surname))) return std::nullopt;
     if (!ReadCardEntries(record, stored, state.WpisyKart)) return std::nullopt;
     const QString plan = planText.trimmed();
     const QByteArray storedPlan = plan == NoPlanText ? StoredNoPlan : ToCodePage(plan);
