@@ -54,7 +54,7 @@ void buildAreas(const LegacyPlan& plan, std::vector<uint32_t>& records, std::vec
     for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day) {
         const int32_t midnight = day * MinutesPerDay;
         if (!plan.Schedule) {
-            const auto weekday = static_cast<uint8_t>(plan.DayBytes.at((day + 6) % 7)); // day 0 was a Saturday
+            const auto weekday = static_cast<uint8_t>(plan.DayBytes.at(WeekdayOf(day)));
             const auto kind = weekday == LegacyLayout::FreeWeekdayByte ? PlanLayout::Overtime : PlanLayout::Work;
             records.push_back(area(midnight, kind, PlanLayout::FirstOfDayBit));
             dayIndex.push_back(midnight);
@@ -127,7 +127,7 @@ QByteArray rotatingDays(int32_t firstDay, int32_t lastDay)
 {
     QByteArray days;
     for (int32_t day = firstDay; day <= lastDay; ++day) {
-        const int weekday = (day + 6) % 7; // 0 = Sunday
+        const int weekday = WeekdayOf(day);
         const int week = (day - firstDay) / 7;
         days.append(char(weekday == 0 || weekday == 6 ? FreeDaySlot : week % 3));
     }

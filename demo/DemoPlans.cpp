@@ -68,7 +68,7 @@ void FillLargestSchedulePlan(ProgramState& state, int variant)
     state.Plan.LastDay = MaxPlanDay;
     state.Plan.Days.Reset(0, MaxPlanDay);
     for (int32_t day = 0; day <= MaxPlanDay; ++day) {
-        const int weekday = (day + 6) % 7; // Sunday = 0
+        const int weekday = WeekdayOf(day);
         state.Plan.Days.Set(day, weekday == 0 ? FreeDaySlot : (weekday == 6 ? 1 : 0));
     }
 }
@@ -91,18 +91,12 @@ int32_t dayOf(const KelbrinLibrary& lib, int year, int month, int day)
     return lib.DateToLong(year, uint8_t(month), uint8_t(day), 0, 0) / MinutesPerDay;
 }
 
-// Sunday = 0.
-int weekdayOf(int32_t day)
-{
-    return (day + 6) % 7;
-}
-
 // One digit per day from first to last: the slot of the day's weekday.
 QString weekPattern(int32_t first, int32_t last, const QString& sundayFirst)
 {
     QString days;
     for (int32_t day = first; day <= last; ++day)
-        days += sundayFirst.at(weekdayOf(day));
+        days += sundayFirst.at(WeekdayOf(day));
     return days;
 }
 
@@ -112,8 +106,8 @@ QString rotatingShifts(int32_t first, int32_t last)
     static const QString shifts = QStringLiteral("012");
     QString days;
     for (int32_t day = first; day <= last; ++day) {
-        const int weekday = weekdayOf(day);
-        const int32_t week = (day - first + weekdayOf(first) + 6) / 7;
+        const int weekday = WeekdayOf(day);
+        const int32_t week = (day - first + WeekdayOf(first) + 6) / 7;
         days += (weekday == 0 || weekday == 6) ? QLatin1Char('4') : shifts.at(int(week % 3));
     }
     return days;
@@ -206,7 +200,7 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
         // Fridays in summer start an hour earlier.
         for (int32_t day = first; day <= last; ++day) {
             const KlnxDate date = lib.LongToDate(day * MinutesPerDay);
-            if (weekdayOf(day) == 5 && date.Month >= 6 && date.Month <= 8) plan.Days.Set(day, 1);
+            if (WeekdayOf(day) == 5 && date.Month >= 6 && date.Month <= 8) plan.Days.Set(day, 1);
         }
     }
     if (!out.Save(OfficePlan)) return false;

@@ -20,6 +20,12 @@ constexpr int FreeDaySlot = 4;
 
 enum class PlanKind : uint8_t { WeeklyPlan = 0, SchedulePlan = 1 };
 
+// The weekday of a day number, Sunday = 0 (1 January 2000, day 0, was a Saturday).
+constexpr int WeekdayOf(int32_t day)
+{
+    return int(((day % 7) + 7 + 6) % 7);
+}
+
 // Kind of a weekday in a weekly plan, as stored.
 constexpr uint8_t FreeWeekday = 1;
 constexpr uint8_t WorkingWeekday = 2;

@@ -143,12 +143,6 @@ PlanFile schedulePlanFile(const ProgramState& state, AreaChain&& chain)
     return {out.Take(), std::move(chain.Areas)};
 }
 
-// Sunday = 0; 1 January 2000 was a Saturday.
-int weekdayOf(int32_t day)
-{
-    return int(((day % 7) + 7 + 6) % 7);
-}
-
 PlanFile weeklyPlanFile(const ProgramState& state, bool uniformWeek)
 {
     const WorkPlan& plan = state.Plan;
@@ -164,7 +158,7 @@ PlanFile weeklyPlanFile(const ProgramState& state, bool uniformWeek)
         uint8_t kind = Work;
         if (markFreeDays && IsFreeDayNumber(state.FreeDays, state.Lib, day))
             kind = Overtime; // in a weekly plan: a free day
-        else if (!uniformWeek && plan.WeekdayKinds[size_t(weekdayOf(day))] == FreeWeekday)
+        else if (!uniformWeek && plan.WeekdayKinds[size_t(WeekdayOf(day))] == FreeWeekday)
             kind = Overtime;
         dayIndex[i] = uint32_t(start) & AreaStartMask;
         areas[i] = AreaWord(start, kind, FirstOfDayBit);
