@@ -3,6 +3,7 @@
 // passed by reference to the routines that need it.
 #pragma once
 
+#include "freedays/FreeDayList.h"
 #include "plan/WorkPlan.h"
 
 #include <QDir>
@@ -14,24 +15,6 @@
 
 class KelbrinLibrary;
 class Prompt;
-
-// The suite's free days as read from WOLNE.DAT: after loading, each date is
-// moved to the same month and day of 2000, with the year kept as an offset.
-struct FreeDayList
-{
-    QVector<int32_t> Dates;     // FreeDayDates: minute count of the month and day in 2000
-    QVector<int32_t> Years;     // FreeDayYears: year - 2000
-    QVector<uint8_t> Recurring; // FreeDayRecurring: non-zero = every year
-    QVector<QString> Names;     // FreeDayNames: the descriptions
-    int Count() const { return int(Dates.size()); }
-    void Clear()
-    {
-        Dates.clear();
-        Years.clear();
-        Recurring.clear();
-        Names.clear();
-    }
-};
 
 struct ProgramState
 {

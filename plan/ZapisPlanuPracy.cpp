@@ -4,7 +4,7 @@
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
-#include "freedays/FreeDayTest.h"
+#include "freedays/FreeDayList.h"
 #include "plan/AreaChain.h"
 #include "plan/PlanLayout.h"
 #include "plan/TimeText.h"
@@ -156,7 +156,7 @@ PlanFile weeklyPlanFile(const ProgramState& state, bool uniformWeek)
         const int32_t day = plan.FirstDay + i;
         const int32_t start = day * MinutesPerDay + dayStart;
         uint8_t kind = Work;
-        if (markFreeDays && IsFreeDayNumber(state.FreeDays, state.Lib, day))
+        if (markFreeDays && IsFreeDayNumber(state.FreeDays, day))
             kind = Overtime; // in a weekly plan: a free day
         else if (!uniformWeek && plan.WeekdayKinds[size_t(WeekdayOf(day))] == FreeWeekday)
             kind = Overtime;

@@ -7,7 +7,7 @@
 #include "env/Blokady.h"
 #include "env/CodePage.h"
 #include "freedays/DniWolne.h"
-#include "freedays/FreeDayTest.h"
+#include "freedays/FreeDayList.h"
 
 #include <QDir>
 #include <QTest>
@@ -186,7 +186,7 @@ void TestDniWolne::matching()
     QStringList found;
     for (int32_t day = minuteOf(year, 1, 1) / 1440; day <= minuteOf(year, 12, 31) / 1440; ++day) {
         const KlnxDate date = TestLibrary().LongToDate(day * 1440);
-        if (IsFreeDayNumber(env.State.FreeDays, TestLibrary(), day))
+        if (IsFreeDayNumber(env.State.FreeDays, day))
             found.append(QStringLiteral("%1-%2")
                              .arg(date.Month, 2, 10, QLatin1Char('0'))
                              .arg(date.Day, 2, 10, QLatin1Char('0')));
