@@ -6,6 +6,7 @@
 // in step with it.
 #include "demo/DemoPlans.h"
 #include "env/Kelbrin.h"
+#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "plan/PlanReader.h"
 #include "plan/ZapisPlanuPracy.h"
@@ -23,11 +24,11 @@
 
 namespace {
 
-const KelbrinLibrary& library()
+const KelbrinLibrary& Library()
 {
     static KelbrinLibrary lib;
-    if (!lib.isLoaded() && !lib.load(QCoreApplication::applicationDirPath()))
-        qFatal("cannot load the suite library: %s", qPrintable(lib.errorString()));
+    if (!lib.IsLoaded() && !lib.Load(QCoreApplication::applicationDirPath()))
+        qFatal("cannot load the suite library: %s", qPrintable(lib.ErrorString()));
     return lib;
 }
 
@@ -38,35 +39,35 @@ struct Folder
 {
     QTemporaryDir Root;
     RecordingPrompt Ui;
-    ProgramState State{library(), Ui};
+    ProgramState State{Library(), Ui};
 
     Folder()
     {
         const QDir root(Root.path());
         root.mkpath(QStringLiteral("DANE/PLANY"));
         root.mkpath(QStringLiteral("TEMP"));
-        State.ProgramDir = State.DataRootDir = Root.path();
-        State.KatalogTemp = root.filePath(QStringLiteral("TEMP"));
+        State.Env.ProgramDir = State.Env.DataRootDir = Root.path();
+        State.Env.KatalogTemp = root.filePath(QStringLiteral("TEMP"));
     }
-    QString PlanPath() const { return State.PlanPath(PlanName); }
+    QString PlanPath() const { return PlanFilePath(State.Env, PlanName); }
 };
 
 // The largest plan, cut to the first `days` days.
-std::unique_ptr<Folder> folderWithPlan(int days)
+std::unique_ptr<Folder> FolderWithPlan(int days)
 {
     auto folder = std::make_unique<Folder>();
-    FillLargestSchedulePlan(folder->State, 0);
-    WorkPlan& plan = folder->State.Plan;
+    FillLargestSchedulePlan(folder->State.Doc, 0);
+    WorkPlan& plan = folder->State.Doc.Plan;
     plan.LastDay = plan.FirstDay + days - 1;
     const DayTable all = plan.Days;
     plan.Days.Reset(plan.FirstDay, plan.LastDay);
     for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day)
         plan.Days.Set(day, all.At(day));
-    if (!ZapiszPlanHarmonogramow(folder->State, PlanName, false).Ok()) qFatal("the benchmark plan does not save");
+    if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok()) qFatal("the benchmark plan does not save");
     return folder;
 }
 
-void flushToDisk(const QString& path)
+void FlushToDisk(const QString& path)
 {
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) ::fdatasync(file.handle());
@@ -74,28 +75,28 @@ void flushToDisk(const QString& path)
 
 void SavePlan(benchmark::State& run)
 {
-    const auto folder = folderWithPlan(int(run.range(0)));
+    const auto folder = FolderWithPlan(int(run.range(0)));
     const qint64 size = QFile(folder->PlanPath()).size();
     for (auto _ : run) {
         // The plan being replaced has reached the disk long ago, as it has
         // when the user saves; a file written the moment before would first
         // have its data written out when it is replaced.
         run.PauseTiming();
-        flushToDisk(folder->PlanPath());
+        FlushToDisk(folder->PlanPath());
         run.ResumeTiming();
-        if (!ZapiszPlanHarmonogramow(folder->State, PlanName, false).Ok()) run.SkipWithError("save failed");
+        if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok()) run.SkipWithError("save failed");
     }
     run.SetBytesProcessed(run.iterations() * size);
     run.counters["file_bytes"] = double(size);
 }
 
-QByteArray planBytes(const Folder& folder)
+QByteArray PlanBytes(const Folder& folder)
 {
     QFile file(folder.PlanPath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void writeInOneCall(benchmark::State& run, const QString& path, const QByteArray& bytes)
+void WriteInOneCall(benchmark::State& run, const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
@@ -107,13 +108,13 @@ void writeInOneCall(benchmark::State& run, const QString& path, const QByteArray
 // beforehand as for the save.
 void WriteBytes(benchmark::State& run)
 {
-    const auto folder = folderWithPlan(int(run.range(0)));
-    const QByteArray bytes = planBytes(*folder);
+    const auto folder = FolderWithPlan(int(run.range(0)));
+    const QByteArray bytes = PlanBytes(*folder);
     for (auto _ : run) {
         run.PauseTiming();
-        flushToDisk(folder->PlanPath());
+        FlushToDisk(folder->PlanPath());
         run.ResumeTiming();
-        writeInOneCall(run, folder->PlanPath(), bytes);
+        WriteInOneCall(run, folder->PlanPath(), bytes);
     }
     run.SetBytesProcessed(run.iterations() * bytes.size());
 }
@@ -121,14 +122,14 @@ void WriteBytes(benchmark::State& run)
 // The same bytes written to a file that does not exist yet.
 void WriteNewFile(benchmark::State& run)
 {
-    const auto folder = folderWithPlan(int(run.range(0)));
-    const QByteArray bytes = planBytes(*folder);
-    const QString path = QDir(folder->State.PlansDir()).filePath(QStringLiteral("plain.bin"));
+    const auto folder = FolderWithPlan(int(run.range(0)));
+    const QByteArray bytes = PlanBytes(*folder);
+    const QString path = QDir(folder->State.Env.PlansDir()).filePath(QStringLiteral("plain.bin"));
     for (auto _ : run) {
         run.PauseTiming();
         QFile::remove(path);
         run.ResumeTiming();
-        writeInOneCall(run, path, bytes);
+        WriteInOneCall(run, path, bytes);
     }
     run.SetBytesProcessed(run.iterations() * bytes.size());
 }
@@ -137,16 +138,16 @@ void WriteNewFile(benchmark::State& run)
 // does (no user name: no edit lock is taken).
 void ReadPlan(benchmark::State& run)
 {
-    const auto folder = folderWithPlan(int(run.range(0)));
+    const auto folder = FolderWithPlan(int(run.range(0)));
     for (auto _ : run) {
-        if (!ReadSchedulePlan(folder->State, PlanName)) run.SkipWithError("read failed");
+        if (!ReadSchedulePlan(folder->State.Env, folder->State.Doc, PlanName)) run.SkipWithError("read failed");
     }
     run.SetBytesProcessed(run.iterations() * QFile(folder->PlanPath()).size());
 }
 
 void ReadBytes(benchmark::State& run)
 {
-    const auto folder = folderWithPlan(int(run.range(0)));
+    const auto folder = FolderWithPlan(int(run.range(0)));
     for (auto _ : run) {
         QFile file(folder->PlanPath());
         if (!file.open(QIODevice::ReadOnly)) run.SkipWithError("open failed");

@@ -6,7 +6,7 @@
 // 1,000 assignments over 2 folders of 500.
 #include "demo/DemoStaff.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
+#include "env/Environment.h"
 #include "env/Prompt.h"
 #include "staff/ObslugaListy.h"
 #include "staff/Przydziel.h"
@@ -30,11 +30,11 @@ constexpr int ReadPerFolder = 625;
 constexpr int AssignFolders = 2;
 constexpr int AssignPerFolder = 500;
 
-const KelbrinLibrary& library()
+const KelbrinLibrary& Library()
 {
     static KelbrinLibrary lib;
-    if (!lib.isLoaded() && !lib.load(QCoreApplication::applicationDirPath()))
-        qFatal("cannot load the suite library: %s", qPrintable(lib.errorString()));
+    if (!lib.IsLoaded() && !lib.Load(QCoreApplication::applicationDirPath()))
+        qFatal("cannot load the suite library: %s", qPrintable(lib.ErrorString()));
     return lib;
 }
 
@@ -51,7 +51,7 @@ struct Folders
             const QString personnel = QDir(programDir).filePath(QStringLiteral("DANE/PERSONEL"));
             QString error;
             if (!QDir().mkpath(personnel) ||
-                !WriteDemoEmployees(library(), personnel,
+                !WriteDemoEmployees(Library(), personnel,
                                     MakeDemoEmployees(perFolder, seed + uint32_t(i), DemoPlanNames()), &error))
                 qFatal("cannot write %s: %s", qPrintable(personnel), qPrintable(error));
             programDirs << programDir;
@@ -60,14 +60,14 @@ struct Folders
     QString personnel(int i) const { return QDir(programDirs.at(i)).filePath(QStringLiteral("DANE/PERSONEL")); }
 };
 
-const Folders& readFolders()
+const Folders& ReadingFolders()
 {
     static const Folders folders(QStringLiteral("read"), ReadFolders, ReadPerFolder, 1000);
     return folders;
 }
 
 // Lists each folder and reads every file whole, nothing more.
-qint64 plainRead(const Folders& folders)
+qint64 PlainRead(const Folders& folders)
 {
     qint64 bytes = 0;
     for (int i = 0; i < folders.programDirs.size(); ++i) {
@@ -81,14 +81,14 @@ qint64 plainRead(const Folders& folders)
 }
 
 // Reads each folder into the list's rows, as the program does at start.
-qsizetype readList(const Folders& folders, RecordingPrompt& ui)
+qsizetype ReadList(const Folders& folders, RecordingPrompt& ui)
 {
     qsizetype rows = 0;
     for (const QString& programDir : folders.programDirs) {
-        ProgramState state(library(), ui);
-        state.DataRootDir = programDir;
+        Environment env(Library(), ui);
+        env.DataRootDir = programDir;
         EmployeeRows read;
-        if (!WczytajPracownikow(state, read, StaffHooks{})) return -1;
+        if (!WczytajPracownikow(env, read, StaffHooks{})) return -1;
         rows += read.size();
     }
     return rows;
@@ -96,18 +96,18 @@ qsizetype readList(const Folders& folders, RecordingPrompt& ui)
 
 void BM_PlainRead(benchmark::State& state)
 {
-    const Folders& folders = readFolders();
+    const Folders& folders = ReadingFolders();
     for (auto _ : state)
-        benchmark::DoNotOptimize(plainRead(folders));
+        benchmark::DoNotOptimize(PlainRead(folders));
     state.SetItemsProcessed(state.iterations() * ReadFolders * ReadPerFolder);
 }
 
 void BM_ReadList(benchmark::State& state)
 {
-    const Folders& folders = readFolders();
+    const Folders& folders = ReadingFolders();
     RecordingPrompt ui;
     for (auto _ : state) {
-        if (readList(folders, ui) != ReadFolders * ReadPerFolder) {
+        if (ReadList(folders, ui) != ReadFolders * ReadPerFolder) {
             state.SkipWithError("the folders did not read");
             break;
         }
@@ -119,17 +119,17 @@ void BM_ReadList(benchmark::State& state)
 // ratio is reading-and-listing time over plain reading time.
 void BM_ReadRatio(benchmark::State& state)
 {
-    const Folders& folders = readFolders();
+    const Folders& folders = ReadingFolders();
     RecordingPrompt ui;
     qint64 plainNs = 0;
     qint64 listNs = 0;
     QElapsedTimer timer;
     for (auto _ : state) {
         timer.start();
-        benchmark::DoNotOptimize(plainRead(folders));
+        benchmark::DoNotOptimize(PlainRead(folders));
         plainNs += timer.nsecsElapsed();
         timer.start();
-        const qsizetype rows = readList(folders, ui);
+        const qsizetype rows = ReadList(folders, ui);
         listNs += timer.nsecsElapsed();
         if (rows != ReadFolders * ReadPerFolder) {
             state.SkipWithError("the folders did not read");
@@ -146,12 +146,12 @@ void BM_Assign1000(benchmark::State& state)
 {
     static const Folders folders(QStringLiteral("assign"), AssignFolders, AssignPerFolder, 2000);
     RecordingPrompt ui;
-    std::vector<std::unique_ptr<ProgramState>> states;
+    std::vector<std::unique_ptr<Environment>> envs;
     std::vector<EmployeeRows> rows(AssignFolders);
     for (int i = 0; i < AssignFolders; ++i) {
-        states.push_back(std::make_unique<ProgramState>(library(), ui));
-        states.back()->DataRootDir = folders.programDirs.at(i);
-        if (!WczytajPracownikow(*states.back(), rows[size_t(i)], StaffHooks{})) {
+        envs.push_back(std::make_unique<Environment>(Library(), ui));
+        envs.back()->DataRootDir = folders.programDirs.at(i);
+        if (!WczytajPracownikow(*envs.back(), rows[size_t(i)], StaffHooks{})) {
             state.SkipWithError("the folders did not read");
             return;
         }
@@ -165,8 +165,9 @@ void BM_Assign1000(benchmark::State& state)
             EmployeeRows& folderRows = rows[size_t(i)];
             QList<int> all(folderRows.size());
             std::iota(all.begin(), all.end(), 0);
-            ZaznaczWybranych(*states[size_t(i)], int(folderRows.size()), all);
-            for (const AssignmentOutcome& outcome : PrzydzielPlan(*states[size_t(i)], folderRows, plan, StaffHooks{}))
+            const QVector<bool> selected = ZaznaczWybranych(int(folderRows.size()), all);
+            for (const AssignmentOutcome& outcome :
+                 PrzydzielPlan(*envs[size_t(i)], folderRows, selected, plan, StaffHooks{}))
                 assigned += outcome.Result == AssignmentResult::Assigned ? 1 : 0;
         }
     }

@@ -38,7 +38,7 @@ const FixedHoliday FixedHolidays[] = {
 
 // Easter Sunday of a Gregorian year (month, day), by the anonymous
 // Gregorian computus.
-std::pair<uint8_t, uint8_t> easterSunday(int year)
+std::pair<uint8_t, uint8_t> EasterSunday(int year)
 {
     const int a = year % 19;
     const int b = year / 100;
@@ -56,7 +56,7 @@ std::pair<uint8_t, uint8_t> easterSunday(int year)
     return {uint8_t(n / 31), uint8_t(n % 31 + 1)};
 }
 
-void appendRecord(QDataStream& out, int32_t date, const QString& name, bool recurring)
+void AppendRecord(QDataStream& out, int32_t date, const QString& name, bool recurring)
 {
     QByteArray description = ToCodePage(name).left(FreeDayDescriptionSize);
     description.append(FreeDayDescriptionSize - description.size(), ' ');
@@ -76,16 +76,16 @@ bool WriteDemoFreeDays(const KelbrinLibrary& lib, const QString& dataDir, QStrin
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     for (const FixedHoliday& holiday : FixedHolidays)
-        appendRecord(out, lib.DateToLong(FirstYear, holiday.Month, holiday.Day), QString::fromUtf8(holiday.Name), true);
+        AppendRecord(out, lib.DateToLong(FirstYear, holiday.Month, holiday.Day), QString::fromUtf8(holiday.Name), true);
     for (int year = FirstYear; year <= LastYear; ++year) {
-        const auto [month, day] = easterSunday(year);
+        const auto [month, day] = EasterSunday(year);
         const int32_t easter = lib.DateToLong(year, month, day);
-        appendRecord(out, easter, QStringLiteral("Wielkanoc"), false);
-        appendRecord(out, easter + MinutesPerDay, QStringLiteral("Poniedziałek Wielkanocny"), false);
-        appendRecord(out, easter + 49 * MinutesPerDay, QStringLiteral("Zielone Świątki"), false);
-        appendRecord(out, easter + 60 * MinutesPerDay, QStringLiteral("Boże Ciało"), false);
+        AppendRecord(out, easter, QStringLiteral("Wielkanoc"), false);
+        AppendRecord(out, easter + MinutesPerDay, QStringLiteral("Poniedziałek Wielkanocny"), false);
+        AppendRecord(out, easter + 49 * MinutesPerDay, QStringLiteral("Zielone Świątki"), false);
+        AppendRecord(out, easter + 60 * MinutesPerDay, QStringLiteral("Boże Ciało"), false);
         if (year >= ChristmasEveFrom)
-            appendRecord(out, lib.DateToLong(year, 12, 24), QStringLiteral("Wigilia Bożego Narodzenia"), false);
+            AppendRecord(out, lib.DateToLong(year, 12, 24), QStringLiteral("Wigilia Bożego Narodzenia"), false);
     }
     const QString path = QDir(dataDir).filePath(QStringLiteral("PLANY/WOLNE.DAT"));
     return WriteWholeFile(path, bytes, error);

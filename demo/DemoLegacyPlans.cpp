@@ -42,13 +42,13 @@ struct LegacyPlan
 
 constexpr uint32_t KindShift = PlanLayout::AreaKindShift;
 
-uint32_t area(int32_t start, PlanLayout::AreaKind kind, uint32_t flags = 0)
+uint32_t Area(int32_t start, PlanLayout::AreaKind kind, uint32_t flags = 0)
 {
     return (uint32_t(start) & PlanLayout::AreaStartMask) | (uint32_t(kind) << KindShift) | flags;
 }
 
 // The area records of every day in the range and each day's first start.
-void buildAreas(const LegacyPlan& plan, std::vector<uint32_t>& records, std::vector<int32_t>& dayIndex)
+void BuildAreas(const LegacyPlan& plan, std::vector<uint32_t>& records, std::vector<int32_t>& dayIndex)
 {
     int32_t lastEnd = -1;
     for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day) {
@@ -56,14 +56,14 @@ void buildAreas(const LegacyPlan& plan, std::vector<uint32_t>& records, std::vec
         if (!plan.Schedule) {
             const auto weekday = static_cast<uint8_t>(plan.DayBytes.at(WeekdayOf(day)));
             const auto kind = weekday == LegacyLayout::FreeWeekdayByte ? PlanLayout::Overtime : PlanLayout::Work;
-            records.push_back(area(midnight, kind, PlanLayout::FirstOfDayBit));
+            records.push_back(Area(midnight, kind, PlanLayout::FirstOfDayBit));
             dayIndex.push_back(midnight);
             continue;
         }
         const int slot = plan.DayBytes.at(day - plan.FirstDay);
         if (slot == FreeDaySlot) {
             const int32_t start = lastEnd < midnight ? midnight : lastEnd + 1;
-            records.push_back(area(start, PlanLayout::NotCounted, PlanLayout::FirstOfDayBit));
+            records.push_back(Area(start, PlanLayout::NotCounted, PlanLayout::FirstOfDayBit));
             dayIndex.push_back(start);
             lastEnd = start;
             continue;
@@ -71,26 +71,26 @@ void buildAreas(const LegacyPlan& plan, std::vector<uint32_t>& records, std::vec
         const LegacySlot& s = plan.Slots[slot];
         const int32_t entry = midnight + s.Entry;
         const int32_t exit = midnight + s.Exit + (s.Exit <= s.Entry ? MinutesPerDay : 0);
-        records.push_back(area(entry, PlanLayout::Work, PlanLayout::FirstOfDayBit));
+        records.push_back(Area(entry, PlanLayout::Work, PlanLayout::FirstOfDayBit));
         dayIndex.push_back(entry);
         if (s.BreakFrom != s.BreakTo) {
             const int32_t from = midnight + s.BreakFrom + (s.BreakFrom < s.Entry ? MinutesPerDay : 0);
             const int32_t to = midnight + s.BreakTo + (s.BreakTo < s.Entry ? MinutesPerDay : 0);
-            records.push_back(area(from, PlanLayout::Break));
-            records.push_back(area(to, PlanLayout::Work));
+            records.push_back(Area(from, PlanLayout::Break));
+            records.push_back(Area(to, PlanLayout::Work));
         }
-        records.push_back(area(exit, PlanLayout::NotCounted));
+        records.push_back(Area(exit, PlanLayout::NotCounted));
         lastEnd = exit;
     }
     // The final record closes the chain.
     records.back() |= PlanLayout::FirstOfDayBit;
 }
 
-QByteArray legacyFile(const LegacyPlan& plan)
+QByteArray LegacyFile(const LegacyPlan& plan)
 {
     std::vector<uint32_t> records;
     std::vector<int32_t> dayIndex;
-    buildAreas(plan, records, dayIndex);
+    BuildAreas(plan, records, dayIndex);
     const auto count = int32_t(dayIndex.size());
     const int32_t sectionOffset = LegacyLayout::DayTableOffset + int32_t(plan.DayBytes.size());
     const int32_t firstRecord = sectionOffset + count * 4 + 12;
@@ -123,7 +123,7 @@ QByteArray legacyFile(const LegacyPlan& plan)
 }
 
 // Three shifts rotating weekly, Monday to Friday, weekends free.
-QByteArray rotatingDays(int32_t firstDay, int32_t lastDay)
+QByteArray RotatingDays(int32_t firstDay, int32_t lastDay)
 {
     QByteArray days;
     for (int32_t day = firstDay; day <= lastDay; ++day) {
@@ -152,7 +152,7 @@ bool WriteDemoLegacyPlans(const KelbrinLibrary& lib, const QString& dataDir, QSt
     shifts.Tolerances = {15, 120, 30, 15};
     shifts.FirstDay = first;
     shifts.LastDay = last;
-    shifts.DayBytes = rotatingDays(first, last);
+    shifts.DayBytes = RotatingDays(first, last);
 
     LegacyPlan weekly;
     weekly.Name = QStringLiteral("STARY_TYGODNIOWY");
@@ -167,11 +167,11 @@ bool WriteDemoLegacyPlans(const KelbrinLibrary& lib, const QString& dataDir, QSt
     LegacyPlan damaged = shifts;
     damaged.Name = QStringLiteral("USZKODZONY");
     damaged.LastDay = first + 27;
-    damaged.DayBytes = rotatingDays(first, damaged.LastDay);
-    QByteArray damagedBytes = legacyFile(damaged); // framed as a readable plan, then one day spoilt
+    damaged.DayBytes = RotatingDays(first, damaged.LastDay);
+    QByteArray damagedBytes = LegacyFile(damaged); // framed as a readable plan, then one day spoilt
     damagedBytes[LegacyLayout::DayTableOffset + 9] = 5;
 
-    return WriteWholeFile(plans.filePath(shifts.Name + QStringLiteral(".PLN")), legacyFile(shifts), error) &&
-           WriteWholeFile(plans.filePath(weekly.Name + QStringLiteral(".PLN")), legacyFile(weekly), error) &&
+    return WriteWholeFile(plans.filePath(shifts.Name + QStringLiteral(".PLN")), LegacyFile(shifts), error) &&
+           WriteWholeFile(plans.filePath(weekly.Name + QStringLiteral(".PLN")), LegacyFile(weekly), error) &&
            WriteWholeFile(plans.filePath(damaged.Name + QStringLiteral(".PLN")), damagedBytes, error);
 }

@@ -2,6 +2,7 @@
 
 #include "DemoData.h"
 #include "env/Kelbrin.h"
+#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "freedays/DniWolne.h"
 #include "plan/TimeText.h"
@@ -54,45 +55,45 @@ void SetDays(WorkPlan& plan, int32_t firstDay, const QString& daySlots)
         plan.Days.Set(firstDay + i, daySlots.at(i).digitValue());
 }
 
-void FillLargestSchedulePlan(ProgramState& state, int variant)
+void FillLargestSchedulePlan(PlanDocument& doc, int variant)
 {
-    state.Fields = {};
-    TypeSchedule(state.Fields, 0,
+    doc.Fields = {};
+    TypeSchedule(doc.Fields, 0,
                  variant == 0 ? QStringLiteral("08:00-16:00 12:00-12:30") : QStringLiteral("07:00-15:00 11:00-11:30"));
-    TypeSchedule(state.Fields, 1, QStringLiteral("06:00-14:00 10:00-10:15"));
-    TypeAllowances(state.Fields, {QStringLiteral("00:30"), QStringLiteral("02:00"), QStringLiteral("00:45"),
-                                  QStringLiteral("00:30")});
-    state.Plan = {};
-    state.Plan.Kind = PlanKind::SchedulePlan;
-    state.Plan.FirstDay = 0;
-    state.Plan.LastDay = MaxPlanDay;
-    state.Plan.Days.Reset(0, MaxPlanDay);
+    TypeSchedule(doc.Fields, 1, QStringLiteral("06:00-14:00 10:00-10:15"));
+    TypeAllowances(doc.Fields, {QStringLiteral("00:30"), QStringLiteral("02:00"), QStringLiteral("00:45"),
+                                QStringLiteral("00:30")});
+    doc.Plan = {};
+    doc.Plan.Kind = PlanKind::SchedulePlan;
+    doc.Plan.FirstDay = 0;
+    doc.Plan.LastDay = MaxPlanDay;
+    doc.Plan.Days.Reset(0, MaxPlanDay);
     for (int32_t day = 0; day <= MaxPlanDay; ++day) {
         const int weekday = WeekdayOf(day);
-        state.Plan.Days.Set(day, weekday == 0 ? FreeDaySlot : (weekday == 6 ? 1 : 0));
+        doc.Plan.Days.Set(day, weekday == 0 ? FreeDaySlot : (weekday == 6 ? 1 : 0));
     }
 }
 
-void FillLargestWeeklyPlan(ProgramState& state, int variant)
+void FillLargestWeeklyPlan(PlanDocument& doc, int variant)
 {
-    state.Fields = {};
-    TypeTime(state.Fields.Norma, variant == 0 ? QStringLiteral("08:00") : QStringLiteral("07:30"));
-    TypeTime(state.Fields.StartDnia, variant == 0 ? QStringLiteral("06:00") : QStringLiteral("05:00"));
-    state.Plan = {};
-    state.Plan.Kind = PlanKind::WeeklyPlan;
-    state.Plan.FirstDay = 0;
-    state.Plan.LastDay = MaxPlanDay;
+    doc.Fields = {};
+    TypeTime(doc.Fields.Norma, variant == 0 ? QStringLiteral("08:00") : QStringLiteral("07:30"));
+    TypeTime(doc.Fields.StartDnia, variant == 0 ? QStringLiteral("06:00") : QStringLiteral("05:00"));
+    doc.Plan = {};
+    doc.Plan.Kind = PlanKind::WeeklyPlan;
+    doc.Plan.FirstDay = 0;
+    doc.Plan.LastDay = MaxPlanDay;
 }
 
 namespace {
 
-int32_t dayOf(const KelbrinLibrary& lib, int year, int month, int day)
+int32_t DayOf(const KelbrinLibrary& lib, int year, int month, int day)
 {
     return lib.DateToLong(year, uint8_t(month), uint8_t(day), 0, 0) / MinutesPerDay;
 }
 
 // One digit per day from first to last: the slot of the day's weekday.
-QString weekPattern(int32_t first, int32_t last, const QString& sundayFirst)
+QString WeekPattern(int32_t first, int32_t last, const QString& sundayFirst)
 {
     QString days;
     for (int32_t day = first; day <= last; ++day)
@@ -101,7 +102,7 @@ QString weekPattern(int32_t first, int32_t last, const QString& sundayFirst)
 }
 
 // Morning, afternoon and night shifts a week each, Monday to Friday.
-QString rotatingShifts(int32_t first, int32_t last)
+QString RotatingShifts(int32_t first, int32_t last)
 {
     static const QString shifts = QStringLiteral("012");
     QString days;
@@ -128,19 +129,20 @@ struct DemoWriter
         const QDir data(dataDir);
         QDir root(data);
         root.cdUp();
-        State.ProgramDir = root.path();
-        State.DataRootDir = root.path();
-        State.DataFolderName = data.dirName();
-        State.KatalogTemp = Temp.path();
-        State.UserName = QStringLiteral("grafenta-demo");
-        State.ComputerName = QStringLiteral("demo");
+        Environment& env = State.Env;
+        env.ProgramDir = root.path();
+        env.DataRootDir = root.path();
+        env.DataFolderName = data.dirName();
+        env.KatalogTemp = Temp.path();
+        env.UserName = QStringLiteral("grafenta-demo");
+        env.ComputerName = QStringLiteral("demo");
     }
 
     void Begin(PlanKind kind)
     {
-        State.Plan = {};
-        State.Plan.Kind = kind;
-        State.Fields = {};
+        State.Doc.Plan = {};
+        State.Doc.Plan.Kind = kind;
+        State.Doc.Fields = {};
         Ui.Clear();
     }
 
@@ -150,15 +152,16 @@ struct DemoWriter
     {
         Begin(PlanKind::SchedulePlan);
         for (const auto& [slot, times] : rows)
-            TypeSchedule(State.Fields, slot, QString::fromLatin1(times));
-        TypeAllowances(State.Fields, QString::fromLatin1(allowances).split(QLatin1Char(' ')));
+            TypeSchedule(State.Doc.Fields, slot, QString::fromLatin1(times));
+        TypeAllowances(State.Doc.Fields, QString::fromLatin1(allowances).split(QLatin1Char(' ')));
     }
 
     bool Save(const QString& name)
     {
-        const PlanSaveResult result = State.Plan.Kind == PlanKind::WeeklyPlan
-                                          ? ZapiszPlanTygodniowy(State, name, true, false)
-                                          : ZapiszPlanHarmonogramow(State, name, true);
+        const PlanSaveResult result =
+            State.Doc.Plan.Kind == PlanKind::WeeklyPlan
+                ? ZapiszPlanTygodniowy(State.Env, State.Doc, State.FreeDays, name, true, false)
+                : ZapiszPlanHarmonogramow(State.Env, State.Doc, name, true);
         if (!result.Ok() && Error) *Error = QStringLiteral("%1: %2").arg(name, Ui.Texts().join(QLatin1Char(' ')));
         return result.Ok();
     }
@@ -189,14 +192,14 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
         if (error) *error = QStringLiteral("no temporary folder: %1").arg(out.Temp.errorString());
         return false;
     }
-    ScheduleFields& fields = out.State.Fields;
-    WorkPlan& plan = out.State.Plan;
+    ScheduleFields& fields = out.State.Doc.Fields;
+    WorkPlan& plan = out.State.Doc.Plan;
 
     // An office: day work Monday to Friday with a lunch break.
     out.BeginSchedules({{0, "08:00-16:00 12:00-12:30"}, {1, "07:00-15:00 11:00-11:20"}}, "00:15 02:00 00:30 00:30");
     {
-        const int32_t first = dayOf(lib, 2024, 1, 1), last = dayOf(lib, 2026, 12, 31);
-        SetDays(plan, first, weekPattern(first, last, QStringLiteral("4000004")));
+        const int32_t first = DayOf(lib, 2024, 1, 1), last = DayOf(lib, 2026, 12, 31);
+        SetDays(plan, first, WeekPattern(first, last, QStringLiteral("4000004")));
         // Fridays in summer start an hour earlier.
         for (int32_t day = first; day <= last; ++day) {
             const KlnxDate date = lib.LongToDate(day * MinutesPerDay);
@@ -209,29 +212,29 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
     out.BeginSchedules({{0, "06:00-14:00 10:00-10:15"}, {1, "14:00-22:00 18:00-18:15"}, {2, "22:00-06:00 02:00-02:30"}},
                        "00:30 01:00 00:30 00:15");
     {
-        const int32_t first = dayOf(lib, 2025, 1, 6), last = dayOf(lib, 2026, 6, 30);
-        SetDays(plan, first, rotatingShifts(first, last));
+        const int32_t first = DayOf(lib, 2025, 1, 6), last = DayOf(lib, 2026, 6, 30);
+        SetDays(plan, first, RotatingShifts(first, last));
     }
     if (!out.Save(ShiftsPlan)) return false;
 
     // Twelve-hour weekend shifts: Saturday by day, Sunday by night.
     out.BeginSchedules({{5, "07:00-19:00 12:00-13:00"}, {6, "19:00-07:00 00:00-01:00"}}, "00:30 00:30 01:00 00:30");
     {
-        const int32_t first = dayOf(lib, 2025, 1, 1), last = dayOf(lib, 2025, 12, 31);
-        SetDays(plan, first, weekPattern(first, last, QStringLiteral("6444445")));
+        const int32_t first = DayOf(lib, 2025, 1, 1), last = DayOf(lib, 2025, 12, 31);
+        SetDays(plan, first, WeekPattern(first, last, QStringLiteral("6444445")));
     }
     if (!out.Save(WeekendPlan)) return false;
 
     // Weekly plans: Monday to Friday honouring the suite's free days (read
     // from WOLNE.DAT as the editor reads them at start-up), and a six-day week.
     out.Begin(PlanKind::WeeklyPlan);
-    WczytajDniWolne(out.State);
-    if (out.State.ProgramEnding) {
+    WczytajDniWolne(out.State.Env, out.State.FreeDays);
+    if (out.State.Env.ProgramEnding) {
         if (error) *error = QStringLiteral("free days: %1").arg(out.Ui.Texts().join(QLatin1Char(' ')));
         return false;
     }
-    plan.FirstDay = dayOf(lib, 2024, 1, 1);
-    plan.LastDay = dayOf(lib, 2026, 12, 31);
+    plan.FirstDay = DayOf(lib, 2024, 1, 1);
+    plan.LastDay = DayOf(lib, 2026, 12, 31);
     plan.WeekdayKinds = {FreeWeekday,    WorkingWeekday, WorkingWeekday, WorkingWeekday,
                          WorkingWeekday, WorkingWeekday, FreeWeekday};
     plan.IncludeFreeDays = true;
@@ -240,8 +243,8 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
     if (!out.Save(WorkWeekPlan)) return false;
 
     out.Begin(PlanKind::WeeklyPlan);
-    plan.FirstDay = dayOf(lib, 2025, 1, 1);
-    plan.LastDay = dayOf(lib, 2025, 12, 31);
+    plan.FirstDay = DayOf(lib, 2025, 1, 1);
+    plan.LastDay = DayOf(lib, 2025, 12, 31);
     plan.WeekdayKinds = {FreeWeekday,    WorkingWeekday, WorkingWeekday, WorkingWeekday,
                          WorkingWeekday, WorkingWeekday, WorkingWeekday};
     TypeTime(fields.Norma, QStringLiteral("06:40"));

@@ -4,7 +4,7 @@
 // tests and benchmarks for their own plans.
 #pragma once
 
-#include "env/ProgramState.h"
+#include "plan/PlanDocument.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +24,7 @@ void SetDays(WorkPlan& plan, int32_t firstDay, const QString& daySlots);
 
 // The largest schedule plan (days 0..18500): every day but Sunday a working
 // day with a break, all four allowances set; the variant moves the hours.
-void FillLargestSchedulePlan(ProgramState& state, int variant);
+void FillLargestSchedulePlan(PlanDocument& doc, int variant);
 
 // The largest weekly plan; the variant moves the day start and the norm.
-void FillLargestWeeklyPlan(ProgramState& state, int variant);
+void FillLargestWeeklyPlan(PlanDocument& doc, int variant);

@@ -74,12 +74,12 @@ const char* const FemaleNames[] = {"Anna",    "Maria",    "Katarzyna", "Małgorz
 const char* const Groups[] = {"Produkcja", "Magazyn", "Biuro",    "Ochrona", "Księgowość",
                               "Transport", "Serwis",  "Zmiana A", "Zmiana B"};
 
-template <typename T, size_t N> const T& pick(const T (&items)[N], std::mt19937& random)
+template <typename T, size_t N> const T& Pick(const T (&items)[N], std::mt19937& random)
 {
     return items[std::uniform_int_distribution<size_t>(0, N - 1)(random)];
 }
 
-bool chance(std::mt19937& random, int percent)
+bool Chance(std::mt19937& random, int percent)
 {
     return std::uniform_int_distribution<int>(0, 99)(random) < percent;
 }
@@ -99,15 +99,15 @@ QVector<DemoEmployee> MakeDemoEmployees(int count, uint32_t seed, const QStringL
     for (int i = 0; i < count; ++i) {
         DemoEmployee employee;
         employee.Number = numbers[size_t(i)];
-        const bool female = chance(random, 50);
-        const Surname& surname = pick(Surnames, random);
+        const bool female = Chance(random, 50);
+        const Surname& surname = Pick(Surnames, random);
         employee.Surname = QString::fromUtf8(female ? surname.female : surname.male);
-        employee.FirstName = QString::fromUtf8(female ? pick(FemaleNames, random) : pick(MaleNames, random));
-        if (plans.isEmpty() || chance(random, 15))
+        employee.FirstName = QString::fromUtf8(female ? Pick(FemaleNames, random) : Pick(MaleNames, random));
+        if (plans.isEmpty() || Chance(random, 15))
             employee.Plan = QString::fromLatin1(StoredNoPlan);
         else
             employee.Plan = plans.at(std::uniform_int_distribution<qsizetype>(0, plans.size() - 1)(random));
-        if (chance(random, 60)) employee.Group = QString::fromUtf8(pick(Groups, random));
+        if (Chance(random, 60)) employee.Group = QString::fromUtf8(Pick(Groups, random));
         employee.HeaderWord = int16_t(std::uniform_int_distribution<int>(1, 40)(random));
 
         // The card in use has the smallest key; cards given back earlier

@@ -20,8 +20,8 @@ int main(int argc, char** argv)
         return 2;
     }
     KelbrinLibrary lib;
-    if (!lib.load(app.applicationDirPath())) {
-        err << "grafenta-demo: " << lib.errorString() << '\n';
+    if (!lib.Load(app.applicationDirPath())) {
+        err << "grafenta-demo: " << lib.ErrorString() << '\n';
         return 2;
     }
     const QString dataDir = QDir(QDir(args.at(1)).absolutePath()).filePath(QStringLiteral("DANE"));

@@ -2,7 +2,6 @@
 
 #include "env/Prompt.h"
 
-#include <QFileInfo>
 
 bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, const QString& extraText, bool show)
 {
@@ -81,45 +80,4 @@ bool ShowLibraryError(Prompt& prompt, uint8_t status, bool show)
     if (show)
         prompt.ShowMessage(MessageIcon::Critical, text);
     return true;
-}
-
-int16_t FileErrorNumberFor(QFileDevice::FileError error, const QString& path)
-{
-    switch (error) {
-    case QFileDevice::NoError:
-        return 0;
-    case QFileDevice::ResourceError:
-        // Writes report a full disk as a resource error.
-        return DiskFull;
-    case QFileDevice::ReadError:
-    case QFileDevice::WriteError:
-    case QFileDevice::FatalError:
-    case QFileDevice::AbortError:
-    case QFileDevice::TimeOutError:
-    case QFileDevice::PositionError:
-    case QFileDevice::ResizeError:
-        return DeviceIoError;
-    case QFileDevice::OpenError:
-    case QFileDevice::PermissionsError:
-    case QFileDevice::RemoveError:
-    case QFileDevice::RenameError:
-    case QFileDevice::CopyError:
-    case QFileDevice::UnspecifiedError:
-        break;
-    }
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return BadFileName;
-    const QFileInfo info(path);
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.exists())
-        return PathNotFound;
-    if (!folder.isDir())
-        return PathFileAccessError;
-    if (!info.exists())
-        return (error == QFileDevice::OpenError && folder.isWritable()) ? FileNotFound : PathFileAccessError;
-    if (info.isDir())
-        return PathFileAccessError;
-    if (!info.isReadable() || !info.isWritable())
-        return PermissionDenied;
-    return PathFileAccessError;
 }

@@ -1,8 +1,8 @@
-// The two routines through which file and library failures reach the user,
-// and the mapping of this platform's file failures onto the file-error numbers.
+// The two routines through which file and library failures reach the user.
+// The system's file failures are mapped onto the file-error numbers by the
+// file layer (OdczytZapisPliku.h).
 #pragma once
 
-#include <QFileDevice>
 #include <QString>
 
 #include <cstdint>
@@ -32,12 +32,3 @@ bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, cons
 // status but 0. Status 63 is never shown; an unknown status is shown even when
 // show is not set.
 bool ShowLibraryError(Prompt& prompt, uint8_t status, bool show);
-
-// The file-error number of a failed operation on the file at path (0 when
-// error is NoError). Looks at the file and its folder to tell a missing
-// folder, a missing file and a refused access apart.
-int16_t FileErrorNumberFor(QFileDevice::FileError error, const QString& path);
-inline int16_t FileErrorNumberFor(const QFileDevice& file)
-{
-    return FileErrorNumberFor(file.error(), file.fileName());
-}

@@ -11,7 +11,7 @@ namespace {
 
 // A NUL-terminated copy of a text in the library's code page that the library
 // may rewrite in place (an empty QByteArray would hand out shared read-only memory).
-std::string writableBuffer(const QString& text)
+std::string WritableBuffer(const QString& text)
 {
     const QByteArray bytes = ToCodePage(text);
     return std::string(bytes.constData(), size_t(bytes.size()));
@@ -19,7 +19,7 @@ std::string writableBuffer(const QString& text)
 
 } // namespace
 
-QString KelbrinLibrary::fileName()
+QString KelbrinLibrary::FileName()
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("kelbrin.dll");
@@ -30,9 +30,9 @@ QString KelbrinLibrary::fileName()
 #endif
 }
 
-bool KelbrinLibrary::load(const QString& directory)
+bool KelbrinLibrary::Load(const QString& directory)
 {
-    const QString path = QDir(directory).filePath(fileName());
+    const QString path = QDir(directory).filePath(FileName());
     if (!QFileInfo::exists(path)) {
         m_error = QStringLiteral("%1 not found").arg(path);
         return false;
@@ -92,11 +92,11 @@ uint8_t KelbrinLibrary::GetPlanRange(const QString& file, int32_t& first, int32_
 int32_t KelbrinLibrary::CreateLock(const QString& kind, const QString& object, const QString& holder,
                                    QString& owner) const
 {
-    std::string holderBuffer = writableBuffer(holder);
-    std::string ownerBuffer = writableBuffer(owner);
+    std::string holderBuffer = WritableBuffer(holder);
+    std::string ownerBuffer = WritableBuffer(owner);
     const int32_t handle = m_createLock(ToCodePage(kind).constData(), ToCodePage(object).constData(),
                                         holderBuffer.data(), ownerBuffer.data());
-    owner = FromCodePage(QByteArray(ownerBuffer.c_str()));
+    owner = FromCodePage(QByteArrayView(ownerBuffer.c_str()));
     return handle;
 }
 
@@ -107,7 +107,7 @@ uint8_t KelbrinLibrary::DeleteLock(int32_t handle) const
 
 QString KelbrinLibrary::TxtToName(const QString& text) const
 {
-    std::string buffer = writableBuffer(text);
+    std::string buffer = WritableBuffer(text);
     m_txtToName(buffer.data());
-    return FromCodePage(QByteArray(buffer.c_str()));
+    return FromCodePage(QByteArrayView(buffer.c_str()));
 }

@@ -31,13 +31,13 @@ public:
     KelbrinLibrary& operator=(const KelbrinLibrary&) = delete;
 
     // The library's file name on this platform.
-    static QString fileName();
+    static QString FileName();
 
     // Loads the library from the folder and resolves every function. False
     // when the file is missing, cannot be loaded or lacks a function.
-    bool load(const QString& directory);
-    bool isLoaded() const { return m_loaded; }
-    QString errorString() const { return m_error; }
+    bool Load(const QString& directory);
+    bool IsLoaded() const { return m_loaded; }
+    QString ErrorString() const { return m_error; }
 
     KlnxVersion GetVersion() const;
     int32_t SetDir(const QString& directory) const;

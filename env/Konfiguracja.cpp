@@ -1,11 +1,11 @@
 #include "env/Konfiguracja.h"
 
 #include "env/CodePage.h"
-#include "env/ProgramState.h"
+#include "env/Environment.h"
+#include "env/OdczytZapisPliku.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringView>
 
@@ -62,29 +62,31 @@ std::optional<QString> ParseSciezkaIni(const QByteArray& bytes)
     return root;
 }
 
-QString SciezkaToLocalPath(const QString& value, const QString& programDir)
+QString LocalDataRoot(const QString& value, const QString& programDir)
 {
     QString path = value;
     if (QDir::separator() == u'/') path.replace(u'\\', u'/');
     return QDir::cleanPath(QDir(programDir).absoluteFilePath(path));
 }
 
-void CzytajSciezke(ProgramState& state)
+void CzytajSciezke(Environment& env)
 {
-    const QString path = FindFileIgnoringCase(QDir(state.ProgramDir).filePath(IniFileName));
-    // Only a regular file is read: opening a pipe or a device could block or never end.
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    QByteArray bytes = file.read(SciezkaIniReadLimit);
-    if (!file.atEnd()) {
+    const QString path = FindFileIgnoringCase(QDir(env.ProgramDir).filePath(IniFileName));
+    DataFile file;
+    // Only a regular file is read: a pipe or a device could block or never end.
+    if (path.isEmpty() || file.Open(path, FileAccess::Read) != OpenStatus::Opened) return;
+    QByteArray bytes(qsizetype(SciezkaIniReadLimit) + 1, Qt::Uninitialized);
+    const qint64 read = file.Read(bytes.data(), bytes.size());
+    if (read < 0) return;
+    bytes.truncate(qsizetype(read));
+    if (read > SciezkaIniReadLimit) {
         // Longer than the limit: the line cut by it goes with the rest.
+        bytes.truncate(qsizetype(SciezkaIniReadLimit));
         const qsizetype lastBreak = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
         bytes.truncate(lastBreak < 0 ? 0 : lastBreak);
     }
-    file.close();
     if (const std::optional<QString> root = ParseSciezkaIni(bytes))
-        state.DataRootDir = SciezkaToLocalPath(*root, state.ProgramDir);
+        env.DataRootDir = LocalDataRoot(*root, env.ProgramDir);
 }
 
 QString FindFileIgnoringCase(const QString& path)

@@ -32,7 +32,7 @@
 
 #include <optional>
 
-struct ProgramState;
+struct Environment;
 
 constexpr qint64 SciezkaIniReadLimit = 4 * 1024 * 1024;
 
@@ -43,12 +43,12 @@ std::optional<QString> ParseSciezkaIni(const QByteArray& bytes);
 // The data root as a path of this system: on systems that separate folders
 // with "/", every "\" becomes "/"; a relative path is taken from the
 // program folder.
-QString SciezkaToLocalPath(const QString& value, const QString& programDir);
+QString LocalDataRoot(const QString& value, const QString& programDir);
 
 // Reads ProgramDir/sciezka.ini (the name's letter case does not matter) and
 // sets DataRootDir when it names a folder. Never fails: a missing or
 // damaged file leaves DataRootDir alone.
-void CzytajSciezke(ProgramState& state);
+void CzytajSciezke(Environment& env);
 
 // True when the folder of the path holds a file of that name (anything but a
 // folder), the name's letter case ignored. The name is compared as it is:

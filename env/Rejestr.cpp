@@ -13,7 +13,9 @@ QString CzytajPakiet(const QSettings& source)
     if (!value.isValid()) return {};
     const QString text =
         value.typeId() == QMetaType::QStringList ? value.toStringList().join(QStringLiteral(", ")) : value.toString();
-    QByteArray bytes = ToCodePage(text).left(PakietMaxBytes);
+    // A value longer than the buffer it is read into is not read at all.
+    QByteArray bytes = ToCodePage(text);
+    if (bytes.size() > PakietMaxBytes) return {};
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0) bytes.truncate(zero);
     const QString name = FromCodePage(bytes);

@@ -20,9 +20,9 @@ class QSettings;
 
 constexpr int PakietMaxBytes = 253;
 
-// The value "Pakiet" of the source: at most PakietMaxBytes bytes of its
-// windows-1250 text, cut at its first zero character. Empty when the value
-// is absent, cannot be read or is blank.
+// The value "Pakiet" of the source, cut at its first zero character. Empty
+// when the value is absent, cannot be read, is blank, or its windows-1250
+// text is longer than the PakietMaxBytes bytes it is read into.
 QString CzytajPakiet(const QSettings& source);
 
 // The same from the system's own source described above.

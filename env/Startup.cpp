@@ -22,13 +22,13 @@ constexpr std::array<uint32_t, SlotCount> SlotColours{0xBBFFBB, 0xBBBBFF, 0xFF11
 
 bool End(ProgramState& state)
 {
-    state.ProgramEnding = true;
+    state.Env.ProgramEnding = true;
     return false;
 }
 
 bool Fatal(ProgramState& state, const QString& text)
 {
-    state.Ui.ShowMessage(MessageIcon::Critical, text);
+    state.Env.Ui.ShowMessage(MessageIcon::Critical, text);
     return End(state);
 }
 
@@ -36,7 +36,7 @@ bool Fatal(ProgramState& state, const QString& text)
 bool RunStep(const std::function<void(ProgramState&)>& step, ProgramState& state)
 {
     if (step) step(state);
-    return !state.ProgramEnding;
+    return !state.Env.ProgramEnding;
 }
 
 void ProcessEvents(const StartupSteps& steps)
@@ -103,36 +103,37 @@ bool InstanceLock::IsHeld() const
     return m_lock && m_lock->isLocked();
 }
 
-void FillColourTable(ProgramState& state, uint32_t windowColour)
+void FillColourTable(Environment& env, uint32_t windowColour)
 {
-    state.ColourTable = SlotColours;
-    state.ColourTable[FreeDaySlot] = windowColour & 0xFFFFFF;
+    env.ColourTable = SlotColours;
+    env.ColourTable[FreeDaySlot] = windowColour & 0xFFFFFF;
 }
 
 bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
 {
-    if (!QDir::setCurrent(state.ProgramDir))
+    Environment& env = state.Env;
+    if (!QDir::setCurrent(env.ProgramDir))
         return Fatal(state, QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
 
-    if (state.Lib.GetVersion().Level != KelbrinInterfaceLevel)
+    if (env.Lib.GetVersion().Level != KelbrinInterfaceLevel)
         return Fatal(state, QStringLiteral("Nieprawidłowa wersja biblioteki kelbrin.dll"));
 
-    state.PlanLockHandle = -1;
-    state.SchedulesFilled = false;
-    state.SchedulePlanShown = false;
-    state.DataRootDir = state.ProgramDir;
-    RecomputeFieldValues(state.Fields);
-    state.RangeEdited = false;
-    FillColourTable(state, steps.WindowColour);
+    state.Doc.PlanLockHandle = -1;
+    state.Doc.SchedulesFilled = false;
+    state.Doc.SchedulePlanShown = false;
+    env.DataRootDir = env.ProgramDir;
+    RecomputeFieldValues(state.Doc.Fields);
+    state.Doc.RangeEdited = false;
+    FillColourTable(env, steps.WindowColour);
     if (!RunStep(steps.PrepareEmptyWindow, state)) return false;
 
     // TEMP always lies under the program folder, wherever the data are.
-    state.KatalogTemp = QDir(state.ProgramDir).filePath(QStringLiteral("TEMP"));
-    state.Lib.SetDir(FolderForLibrary(state.ProgramDir));
-    if (!QFileInfo(state.KatalogTemp).isDir() && !QDir(state.ProgramDir).mkdir(QStringLiteral("TEMP"))) {
+    env.KatalogTemp = QDir(env.ProgramDir).filePath(QStringLiteral("TEMP"));
+    env.Lib.SetDir(FolderForLibrary(env.ProgramDir));
+    if (!QFileInfo(env.KatalogTemp).isDir() && !QDir(env.ProgramDir).mkdir(QStringLiteral("TEMP"))) {
         // A folder that cannot be made (no rights, or a file of that name in the
         // way) is an access error on the path.
-        if (ShowFileError(state.Ui, PathFileAccessError, QString(),
+        if (ShowFileError(env.Ui, PathFileAccessError, QString(),
                           QStringLiteral("Utworzenie katalogu TEMP niemożliwe"), true))
             return End(state);
     }
@@ -142,33 +143,34 @@ bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
 bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
                   const StartupSteps& steps)
 {
-    Q_ASSERT(&state.Lib == &library);
-    state.ProgramEnding = false;
-    state.ProgramDir = QDir::cleanPath(QDir(programDir).absolutePath());
+    Environment& env = state.Env;
+    Q_ASSERT(&env.Lib == &library);
+    env.ProgramEnding = false;
+    env.ProgramDir = QDir::cleanPath(QDir(programDir).absolutePath());
 
-    if (!instance.Acquire(state.ProgramDir))
+    if (!instance.Acquire(env.ProgramDir))
         return Fatal(state, QStringLiteral("Program ") + ProgramTitle + QStringLiteral(" jest już uruchomiony."));
 
     ProcessEvents(steps);
     // The library is loaded from the program folder before anything is asked of it.
-    if (!library.load(state.ProgramDir)) return Fatal(state, QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll."));
-    if (library.SetDir(FolderForLibrary(state.ProgramDir)) != 0) return End(state);
+    if (!library.Load(env.ProgramDir)) return Fatal(state, QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll."));
+    if (library.SetDir(FolderForLibrary(env.ProgramDir)) != 0) return End(state);
 
-    state.DataFolderName = QStringLiteral("DANE");
+    env.DataFolderName = QStringLiteral("DANE");
     if (!Inicjalizacja(state, steps)) return false;
 
     if (!RunStep(steps.ShowSplash, state)) return false;
     ProcessEvents(steps);
 
-    CzytajSciezke(state);
+    CzytajSciezke(env);
     // Lock records name who holds them; the free days are read under a lock.
-    state.UserName = SystemUserName();
-    state.ComputerName = SystemComputerName();
+    env.UserName = SystemUserName();
+    env.ComputerName = SystemComputerName();
 
     if (!RunStep(steps.ReadFreeDays, state) || !RunStep(steps.ReadEmployees, state) ||
         !RunStep(steps.ListPlans, state) || !RunStep(steps.ArrangeWindow, state) || !RunStep(steps.FinishWindow, state))
         return false;
 
-    state.PakietNazwa = steps.ReadPackageName ? steps.ReadPackageName() : CzytajPakiet();
+    env.PakietNazwa = steps.ReadPackageName ? steps.ReadPackageName() : CzytajPakiet();
     return true;
 }

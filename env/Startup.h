@@ -4,7 +4,7 @@
 // take their turn.
 #pragma once
 
-#include "freedays/DniWolne.h"
+#include "env/ProgramState.h"
 
 #include <QString>
 
@@ -14,6 +14,7 @@
 
 class KelbrinLibrary;
 class QLockFile;
+struct Environment;
 struct ProgramState;
 
 // The program's title, as named in the message about a second copy.
@@ -53,7 +54,7 @@ private:
 
 // The parts of start-up that belong to others: the window and the readers
 // of the data. Each is called at its place in the order below when it is
-// set; after each one start-up stops if it set state.ProgramEnding. The
+// set; after each one start-up stops if it set ProgramEnding. The
 // readers that need no window are set already.
 struct StartupSteps
 {
@@ -64,30 +65,27 @@ struct StartupSteps
     uint32_t WindowColour = DefaultWindowColour;
 
     // The window's own part of the initialisation, after ColourTable is
-    // filled: month title "-------------------", cleared calendar, day cells
-    // in the background colour, range labels "---------", the remembered
-    // geometry and the new-plan dialog's initial dates.
+    // filled: the window in its empty state.
     std::function<void(ProgramState&)> PrepareEmptyWindow;
 
-    // The plan-range dialog loaded hidden; the splash window shown.
+    // The window's dialogs made and the splash shown.
     std::function<void(ProgramState&)> ShowSplash;
 
     // The suite's free days read under their lock.
-    std::function<void(ProgramState&)> ReadFreeDays = WczytajDniWolne;
+    std::function<void(ProgramState&)> ReadFreeDays = [](ProgramState& state) {
+        WczytajDniWolne(state.Env, state.FreeDays);
+    };
 
-    // The employee directory read into the list; the message line shown
-    // when that failed; the first employee selected, or the assign command
-    // disabled for an empty list.
+    // The employee directory read and shown.
     std::function<void(ProgramState&)> ReadEmployees;
 
-    // The plans listed into the plan box.
+    // The plans listed and shown.
     std::function<void(ProgramState&)> ListPlans;
 
-    // The month picker set from the new-plan dialog, the window arranged for
-    // a schedule plan and its editing controls locked.
+    // The window arranged for a schedule plan, with nothing open.
     std::function<void(ProgramState&)> ArrangeWindow;
 
-    // The splash window hidden; the main window's caption set to MessageTitle.
+    // The splash gone; the window's caption set.
     std::function<void(ProgramState&)> FinishWindow;
 
     // Where the package name comes from; CzytajPakiet() when not set.
@@ -96,7 +94,7 @@ struct StartupSteps
 
 // Fills ColourTable: the fixed colours of the schedule slots, and slot 4
 // (the free day) in the window's background colour.
-void FillColourTable(ProgramState& state, uint32_t windowColour);
+void FillColourTable(Environment& env, uint32_t windowColour);
 
 // The program's initialisation: the program folder as current directory,
 // the library's interface level, the flags of an empty window, the data
@@ -106,9 +104,9 @@ void FillColourTable(ProgramState& state, uint32_t windowColour);
 bool Inicjalizacja(ProgramState& state, const StartupSteps& steps);
 
 // The whole start-up of the program in programDir. library must be the
-// object that state.Lib refers to; it is loaded here from the program
+// object that state.Env.Lib refers to; it is loaded here from the program
 // folder. instance keeps the folder's instance lock for as long as the
 // program runs. False when the program is to end: its message, if any, has
-// been shown and state.ProgramEnding is set.
+// been shown and ProgramEnding is set.
 bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
                   const StartupSteps& steps = {});

@@ -1,16 +1,16 @@
 #include "freedays/DniWolne.h"
 
-#include "env/Blokady.h"
 #include "env/CodePage.h"
+#include "env/Environment.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
 #include "env/Konfiguracja.h"
-#include "env/ProgramState.h"
+#include "env/LittleEndian.h"
+#include "env/Locks.h"
+#include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
 
 #include <QDir>
-#include <QFile>
-#include <QtEndian>
 
 #include <algorithm>
 
@@ -20,7 +20,7 @@ const QString FreeDaysFileName = QStringLiteral("WOLNE.DAT");
 
 // Leading and trailing spaces off, and nothing else: the padding of the
 // description field is spaces, and a tab or any other byte is text.
-QByteArrayView trimSpaces(QByteArrayView text)
+QByteArrayView TrimSpaces(QByteArrayView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -58,9 +58,9 @@ FreeDayFile DecodeFreeDays(QByteArrayView bytes)
     for (qsizetype i = 0; i < count; ++i) {
         const QByteArrayView raw = bytes.sliced(i * FreeDayRecordSize, FreeDayRecordSize);
         FreeDayRecord record;
-        record.Date = qFromLittleEndian<qint32>(raw.data());
+        record.Date = ByteReader(raw).Int32(0);
         record.Name =
-            FromCodePage(OdkodujTekst(trimSpaces(raw.sliced(FreeDayDescriptionOffset, FreeDayDescriptionSize))));
+            FromCodePage(OdkodujTekst(TrimSpaces(raw.sliced(FreeDayDescriptionOffset, FreeDayDescriptionSize))));
         record.Recurring = static_cast<uint8_t>(raw.at(FreeDayRecurringOffset));
         if (!SprawdzDzienWolny(record)) {
             file.BadRecord = int(i);
@@ -71,64 +71,58 @@ FreeDayFile DecodeFreeDays(QByteArrayView bytes)
     return file;
 }
 
-bool CzytajPlikDniWolnych(ProgramState& state)
+bool CzytajPlikDniWolnych(Environment& env, SuiteFreeDays& freeDays)
 {
-    if (!AcquireFreeDaysLock(state)) {
-        state.ProgramEnding = true;
+    if (!AcquireFreeDaysLock(env, freeDays)) {
+        env.ProgramEnding = true;
         return false;
     }
+    const auto done = [&](bool ok) {
+        ReleaseLock(env, freeDays.FreeDaysLockHandle);
+        freeDays.FreeDaysLoaded = ok;
+        return ok;
+    };
     // The file's name is matched without regard to letter case, as on the
     // suite's own platform.
-    const QString path = FindFileIgnoringCase(QDir(state.PlansDir()).filePath(FreeDaysFileName));
-    if (path.isEmpty()) {
-        ReleaseLock(state, state.FreeDaysLockHandle);
-        return false;
-    }
-    QFile file(path);
+    const QString path = FindFileIgnoringCase(QDir(env.PlansDir()).filePath(FreeDaysFileName));
+    if (path.isEmpty()) return done(false);
     QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        // Without the file there is nothing to read, whether or not the
-        // error number is one the message routine knows.
-        ShowFileError(state.Ui, FileErrorNumberFor(file), FreeDaysFileName,
+    int16_t error = 0;
+    const ReadStatus read = ReadWholeFile(path, FreeDaysReadLimit, bytes, &error);
+    if (read != ReadStatus::Ok) {
+        // A file far too large to be the suite's is not one it can read.
+        ShowFileError(env.Ui, read == ReadStatus::TooLarge ? int16_t(DeviceIoError) : error, FreeDaysFileName,
                       QStringLiteral("Anulowano odczyt pliku dni wolnych."), true);
-        ReleaseLock(state, state.FreeDaysLockHandle);
-        return false;
+        return done(false);
     }
-    file.close();
 
-    state.FreeDays.Clear();
+    freeDays.Days.Clear();
     const FreeDayFile decoded = DecodeFreeDays(bytes);
     for (const FreeDayRecord& record : decoded.Records) {
-        state.FreeDays.Dates.append(record.Date);
-        state.FreeDays.Years.append(0);
-        state.FreeDays.Recurring.append(record.Recurring);
-        state.FreeDays.Names.append(record.Name);
+        freeDays.Days.Dates.append(record.Date);
+        freeDays.Days.Years.append(0);
+        freeDays.Days.Recurring.append(record.Recurring);
+        freeDays.Days.Names.append(record.Name);
     }
     if (!decoded.Ok()) {
-        state.Ui.ShowMessage(MessageIcon::Critical,
-                             QStringLiteral("Błędny plik. Odczyt danych dni wolnych anulowany."));
-        ReleaseLock(state, state.FreeDaysLockHandle);
-        return false;
+        env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Błędny plik. Odczyt danych dni wolnych anulowany."));
+        return done(false);
     }
-    ReleaseLock(state, state.FreeDaysLockHandle);
-    state.FreeDaysLoaded = true;
-    return true;
+    return done(true);
 }
 
-void NormujDniWolne(ProgramState& state)
+void NormujDniWolne(const KelbrinLibrary& lib, FreeDayList& days)
 {
-    FreeDayList& days = state.FreeDays;
     for (int i = 0; i < days.Count(); ++i) {
-        const KlnxDate date = state.Lib.LongToDate(days.Dates.at(i));
+        const KlnxDate date = lib.LongToDate(days.Dates.at(i));
         days.Years[i] = date.Year - 2000;
-        days.Dates[i] = state.Lib.DateToLong(2000, date.Month, date.Day, 0, 0);
+        days.Dates[i] = lib.DateToLong(2000, date.Month, date.Day, 0, 0);
     }
 }
 
-void WczytajDniWolne(ProgramState& state)
+void WczytajDniWolne(Environment& env, SuiteFreeDays& freeDays)
 {
-    state.FreeDaysLoaded = false;
-    if (!PlikIstnieje(QDir(state.PlansDir()).filePath(FreeDaysFileName))) return;
-    if (CzytajPlikDniWolnych(state)) NormujDniWolne(state);
+    freeDays.FreeDaysLoaded = false;
+    if (!PlikIstnieje(QDir(env.PlansDir()).filePath(FreeDaysFileName))) return;
+    if (CzytajPlikDniWolnych(env, freeDays)) NormujDniWolne(env.Lib, freeDays.Days);
 }

@@ -12,6 +12,8 @@
 // reading stops at the last whole one.
 #pragma once
 
+#include "freedays/FreeDayList.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -19,7 +21,8 @@
 
 #include <cstdint>
 
-struct ProgramState;
+class KelbrinLibrary;
+struct Environment;
 
 constexpr int FreeDayRecordSize = 92;
 constexpr int FreeDayDescriptionOffset = 4;
@@ -55,18 +58,30 @@ bool SprawdzDzienWolny(const FreeDayRecord& record);
 // fails SprawdzDzienWolny.
 FreeDayFile DecodeFreeDays(QByteArrayView bytes);
 
+// The suite's free days as the program holds them, with their lock.
+struct SuiteFreeDays
+{
+    FreeDayList Days;
+    // Set when WOLNE.DAT was read to its end; free days are used only then.
+    bool FreeDaysLoaded = false;
+    int32_t FreeDaysLockHandle = -1;
+};
+
+// The most WOLNE.DAT may hold: far more records than any suite keeps.
+constexpr qint64 FreeDaysReadLimit = 64 * 1024 * 1024;
+
 // Start-up: FreeDaysLoaded = false; when WOLNE.DAT exists it is read and the
 // dates normalised. A missing file means no free days, no lock and no message.
-void WczytajDniWolne(ProgramState& state);
+void WczytajDniWolne(Environment& env, SuiteFreeDays& freeDays);
 
-// Reads WOLNE.DAT into state.FreeDays under the free-days lock, which is
-// released on every way out. A refused lock ends the program (its message has
-// been shown). A file error is shown with "Anulowano odczyt pliku dni
-// wolnych."; a bad record shows "Błędny plik. Odczyt danych dni wolnych
-// anulowany." and leaves the records before it in the list. True, with
-// FreeDaysLoaded set, when every record was read.
-bool CzytajPlikDniWolnych(ProgramState& state);
+// Reads WOLNE.DAT into the list under the free-days lock, which is released
+// on every way out. A refused lock ends the program (its message has been
+// shown). A file error is shown with "Anulowano odczyt pliku dni wolnych.";
+// a bad record shows "Błędny plik. Odczyt danych dni wolnych anulowany." and
+// leaves the records before it in the list. True, with FreeDaysLoaded set,
+// when every record was read.
+bool CzytajPlikDniWolnych(Environment& env, SuiteFreeDays& freeDays);
 
 // Moves every date of the list to the same month and day of 2000 and keeps
 // its year as an offset from 2000.
-void NormujDniWolne(ProgramState& state);
+void NormujDniWolne(const KelbrinLibrary& lib, FreeDayList& days);

@@ -5,7 +5,7 @@
 // judged without a crash or a read past its end; a record that may be
 // rewritten must come out well formed, with its entries and group kept.
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
+#include "env/Environment.h"
 #include "env/Prompt.h"
 #include "staff/EmployeeRecord.h"
 #include "staff/ObslugaListy.h"
@@ -28,7 +28,7 @@ public:
     Answer Ask(MessageIcon, const QString&, MessageButtons) override { return Answer::Yes; }
 };
 
-void require(bool condition)
+void Require(bool condition)
 {
     if (!condition) __builtin_trap();
 }
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     library = new KelbrinLibrary;
     const QString dir = QFileInfo(QString::fromLocal8Bit((*argv)[0])).absolutePath();
-    if (*argc < 1 || !library->load(dir)) {
+    if (*argc < 1 || !library->Load(dir)) {
         fprintf(stderr, "cannot load the suite library from %s\n", qPrintable(dir));
         abort();
     }
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static SilentPrompt prompt;
-    ProgramState state(*library, prompt);
+    Environment env(*library, prompt);
 
     QString name = QStringLiteral("NOWAK.012");
     const void* newline = std::memchr(data, '\n', std::min<size_t>(size, 24));
@@ -61,25 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
-    CardEntries entries;
-    const RecordCheck check = CheckEmployeeRecord(state, name, bytes, entries);
-    if (check.Verdict == RecordVerdict::Listed) {
-        require(check.Row.Number.size() >= 3);
-        require(!entries.isEmpty());
-    }
+    const RecordCheck check = CheckEmployeeRecord(env, name, bytes);
+    if (check.Verdict == RecordVerdict::Listed) Require(check.Row.Number.size() >= 3);
 
     const EmployeeData employee{12, QStringLiteral("Nowak"), QStringLiteral("Jan")};
-    const std::optional<QByteArray> rewritten = RewrittenRecord(state, name, bytes, employee, QStringLiteral("NOC"));
+    const std::optional<QByteArray> rewritten = RewrittenRecord(env, name, bytes, employee, QStringLiteral("NOC"));
     if (rewritten) {
         const EmployeeRecord before = ParseEmployeeRecord(bytes);
         const EmployeeRecord after = ParseEmployeeRecord(*rewritten);
-        require(after.PlanEnd + (before.Group.isEmpty() ? 0 : before.Group.size() + 1) + 1 == after.DataStart);
-        require(after.Plan == QByteArrayLiteral("NOC"));
-        require(after.Group == before.Group);
-        require(after.EntryCount == before.EntryCount);
-        CardEntries kept;
-        require(ReadCardEntries(*rewritten, after, kept));
-        require(kept == state.WpisyKart);
+        Require(after.PlanEnd + (before.Group.isEmpty() ? 0 : before.Group.size() + 1) + 1 == after.DataStart);
+        Require(after.Plan == QByteArrayLiteral("NOC"));
+        Require(after.Group == before.Group);
+        Require(after.EntryCount == before.EntryCount);
+        CardEntries stored, kept;
+        Require(ReadCardEntries(bytes, before, stored));
+        Require(ReadCardEntries(*rewritten, after, kept));
+        Require(kept == stored);
     }
     return 0;
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-void require(bool rule)
+void Require(bool rule)
 {
     if (!rule) __builtin_trap();
 }
@@ -17,20 +17,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const FreeDayFile file = DecodeFreeDays(bytes);
-    require(file.IgnoredTail == qsizetype(size % FreeDayRecordSize));
+    Require(file.IgnoredTail == qsizetype(size % FreeDayRecordSize));
     const qsizetype records = qsizetype(size / FreeDayRecordSize);
-    require(file.Records.size() <= records);
-    require(file.Ok() ? file.Records.size() == records : file.BadRecord == file.Records.size());
+    Require(file.Records.size() <= records);
+    Require(file.Ok() ? file.Records.size() == records : file.BadRecord == file.Records.size());
     for (const FreeDayRecord& record : file.Records) {
-        require(SprawdzDzienWolny(record));
-        require(record.Date >= 0 && !record.Name.isEmpty());
-        require(record.Name.size() <= FreeDayDescriptionSize);
+        Require(SprawdzDzienWolny(record));
+        Require(record.Date >= 0 && !record.Name.isEmpty());
+        Require(record.Name.size() <= FreeDayDescriptionSize);
     }
     // Unscrambling twice gives the text back, except that a tilde, which
     // scrambles to a space, stays a space.
     const QByteArray twice = OdkodujTekst(OdkodujTekst(bytes));
-    require(twice.size() == bytes.size());
+    Require(twice.size() == bytes.size());
     for (qsizetype i = 0; i < twice.size(); ++i)
-        require(twice.at(i) == (bytes.at(i) == '~' ? ' ' : bytes.at(i)));
+        Require(twice.at(i) == (bytes.at(i) == '~' ? ' ' : bytes.at(i)));
     return 0;
 }

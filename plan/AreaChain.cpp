@@ -1,15 +1,15 @@
 #include "plan/AreaChain.h"
 
+#include "env/LittleEndian.h"
 #include "env/Prompt.h"
 #include "plan/TimeText.h"
 
-#include <QtEndian>
 
 using namespace PlanLayout;
 
 namespace {
 
-bool isFreeDaySlot(int32_t slot)
+bool IsFreeDaySlot(int32_t slot)
 {
     return slot == FreeDaySlot || slot < 0 || slot >= SlotCount;
 }
@@ -34,7 +34,7 @@ AreaChain ExpandSchedulePlan(const AreaChainInput& input)
     for (int32_t i = 0; i < dayCount; ++i) {
         const int32_t t = (input.FirstDay + i) * MinutesPerDay;
         const int32_t slot = i < slotCount ? daySlots[i] : 0;
-        if (isFreeDaySlot(slot)) {
+        if (IsFreeDaySlot(slot)) {
             const int32_t start = lastEnd < t ? t : lastEnd + 1;
             *out++ = AreaWord(start, NotCounted, FirstOfDayBit);
             dayIndex[i] = uint32_t(start) & AreaStartMask;
@@ -125,49 +125,41 @@ QString AreaOverlapMessage(const KelbrinLibrary& lib, uint32_t word)
 
 namespace {
 
-// The area words stored in bytes (little-endian), whole words only.
-QVector<uint32_t> areaWordsFromBytes(const char* bytes, qsizetype size)
+std::optional<int32_t> Int32At(const ByteReader& in, qsizetype offset)
 {
-    QVector<uint32_t> words(size / 4);
-    if (!words.isEmpty())
-        qFromLittleEndian<quint32>(bytes, words.size(), words.data());
-    return words;
+    if (!in.Has(offset, 4)) return std::nullopt;
+    return in.Int32(offset);
 }
 
-std::optional<int32_t> int32At(const QByteArray& file, qsizetype offset)
+std::optional<qsizetype> SectionOffset(const ByteReader& in)
 {
-    if (offset < 0 || offset > file.size() - 4) return std::nullopt;
-    return qFromLittleEndian<qint32>(file.constData() + offset);
-}
-
-std::optional<qsizetype> sectionOffset(const QByteArray& file)
-{
-    const auto mark = int32At(file, BlockOffset + FormatMark);
+    const auto mark = Int32At(in, BlockOffset + FormatMark);
     if (!mark) return std::nullopt;
     if (IsCurrentMark(*mark)) {
-        const auto blockLength = int32At(file, BlockOffset + BlockLength);
+        const auto blockLength = Int32At(in, BlockOffset + BlockLength);
         if (!blockLength || *blockLength < BlockSize || *blockLength > BlockSize + MaxPlanDay + 1) return std::nullopt;
         const qsizetype dayTable = BlockEnd + (HasStartOfDayWord(*mark) ? 4 : 0);
         return dayTable + (*blockLength - BlockSize);
     }
-    if (file.size() <= LegacyLayout::RecordOffset + LegacyLayout::Flags) return std::nullopt;
-    const uint8_t flags = uint8_t(file.at(LegacyLayout::RecordOffset + LegacyLayout::Flags));
-    if ((flags & FlagSchedulePlan) == 0) return LegacyLayout::DayTableOffset + 7;
-    const auto first = int32At(file, LegacyLayout::RecordOffset + LegacyLayout::FirstDayField);
-    const auto last = int32At(file, LegacyLayout::RecordOffset + LegacyLayout::LastDayField);
+    if (!in.Has(LegacyLayout::RecordOffset + LegacyLayout::Flags, 1)) return std::nullopt;
+    if ((in.Byte(LegacyLayout::RecordOffset + LegacyLayout::Flags) & FlagSchedulePlan) == 0)
+        return LegacyLayout::DayTableOffset + 7;
+    const auto first = Int32At(in, LegacyLayout::RecordOffset + LegacyLayout::FirstDayField);
+    const auto last = Int32At(in, LegacyLayout::RecordOffset + LegacyLayout::LastDayField);
     if (!first || !last || *first < 0 || *last > MaxPlanDay || *last < *first) return std::nullopt;
     return LegacyLayout::DayTableOffset + (qsizetype(*last) - *first + 1);
 }
 
 } // namespace
 
-std::optional<AreaSection> DecodeAreaSection(const QByteArray& file)
+std::optional<AreaSection> DecodeAreaSection(QByteArrayView file)
 {
-    const auto firstArea = int32At(file, 0);
-    const auto offset = sectionOffset(file);
+    const ByteReader in(file);
+    const auto firstArea = Int32At(in, 0);
+    const auto offset = SectionOffset(in);
     if (!firstArea || !offset) return std::nullopt;
-    const auto length = int32At(file, *offset);
-    const auto firstMinute = int32At(file, *offset + 4);
+    const auto length = Int32At(in, *offset);
+    const auto firstMinute = Int32At(in, *offset + 4);
     if (!length || !firstMinute || *length < 12 || (*length - 8) % 4 != 0) return std::nullopt;
     const qsizetype endWord = *offset + *length;
     // The section must end where header word 0 puts the first record; this
@@ -179,11 +171,11 @@ std::optional<AreaSection> DecodeAreaSection(const QByteArray& file)
     const qsizetype days = (*length - 8) / 4;
     section.DayIndex.resize(days);
     for (qsizetype i = 0; i < days; ++i)
-        section.DayIndex[i] = qFromLittleEndian<qint32>(file.constData() + *offset + 8 + i * 4);
-    section.EndWord = uint32_t(*int32At(file, endWord)) & AreaStartMask;
+        section.DayIndex[i] = in.Int32(*offset + 8 + i * 4);
+    section.EndWord = in.Word(endWord) & AreaStartMask;
     section.FirstAreaOffset = *firstArea;
     const qsizetype areaBytes = file.size() - *firstArea;
-    section.Areas = areaWordsFromBytes(file.constData() + *firstArea, areaBytes);
+    section.Areas = in.Words(*firstArea, areaBytes / 4);
     section.TrailingBytes = areaBytes % 4 != 0;
     return section;
 }

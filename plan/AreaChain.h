@@ -111,4 +111,4 @@ struct AreaSection
     QVector<uint32_t> Areas;    // whole words from FirstAreaOffset to the end of the file
     bool TrailingBytes = false; // a part word after the last whole one
 };
-std::optional<AreaSection> DecodeAreaSection(const QByteArray& file);
+std::optional<AreaSection> DecodeAreaSection(QByteArrayView file);

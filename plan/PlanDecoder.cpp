@@ -1,48 +1,37 @@
 #include "plan/PlanDecoder.h"
 
+#include "env/LittleEndian.h"
+
 #include <algorithm>
 
-#include <QtEndian>
 
 namespace {
 
-// Checked little-endian reads over the bytes at hand. A read that does not fit
-// marks the decoding truncated at its offset and gives 0.
-class ByteReader
+// The checks of a decoding: a part that the file does not hold marks the
+// plan truncated at the file's end.
+class Decoding
 {
 public:
-    ByteReader(QByteArrayView bytes, qint64 fileSize, DecodedPlan& plan)
-        : m_bytes(bytes), m_available(qMin<qint64>(bytes.size(), fileSize)), m_plan(plan)
+    Decoding(QByteArrayView bytes, qint64 fileSize, DecodedPlan& plan)
+        : In(bytes.first(qMin<qint64>(bytes.size(), fileSize))), m_plan(plan)
     {
     }
 
-    bool Has(qint64 offset, qint64 width) const { return offset >= 0 && width <= m_available - offset; }
-
-    // Marks the plan truncated, at the end of the file, unless [offset, offset
-    // + width) lies in the file.
     bool Need(qint64 offset, qint64 width)
     {
-        if (Has(offset, width)) return true;
-        Fail(PlanDamage::Truncated, m_available);
+        if (In.Has(offset, width)) return true;
+        Fail(PlanDamage::Truncated, In.Size());
         return false;
     }
-
-    int32_t Int32(qint64 offset) const { return qFromLittleEndian<qint32>(m_bytes.data() + offset); }
-    int16_t Int16(qint64 offset) const { return qFromLittleEndian<qint16>(m_bytes.data() + offset); }
-    uint8_t Byte(qint64 offset) const { return static_cast<uint8_t>(m_bytes.at(offset)); }
-    // The bytes [offset, offset + width), which must lie in the file.
-    QByteArrayView Bytes(qint64 offset, qint64 width) const { return m_bytes.sliced(offset, width); }
-    qint64 Available() const { return m_available; }
-
     void Fail(PlanDamage damage, qint64 offset)
     {
         m_plan.Damage = damage;
         m_plan.DamageOffset = offset;
     }
 
+    const ByteReader In;
+
 private:
-    QByteArrayView m_bytes;
-    qint64 m_available;
     DecodedPlan& m_plan;
 };
 
@@ -74,7 +63,7 @@ constexpr RecordPlace LegacyPlace{
 
 constexpr int FormatMarkOffset = PlanLayout::BlockOffset + PlanLayout::FormatMark; // 24
 
-int16_t slotTime(const ByteReader& in, const RecordPlace& place, int field, int slot)
+int16_t SlotTime(const ByteReader& in, const RecordPlace& place, int field, int slot)
 {
     return in.Int16(place.Offset + field + 2 * slot);
 }
@@ -106,19 +95,15 @@ QString DamageText(PlanDamage damage)
 
 PlanProbe ProbePlanBytes(QByteArrayView head)
 {
-    const auto byteAt = [&](qint64 offset) -> uint8_t {
-        return offset < head.size() ? static_cast<uint8_t>(head.at(offset)) : 0;
-    };
-    int32_t mark = 0;
-    for (int i = 3; i >= 0; --i)
-        mark = int32_t(uint32_t(mark) << 8 | byteAt(FormatMarkOffset + i));
+    // Bytes a short file lacks read as zero.
+    const ByteReader in(head);
     PlanProbe probe;
     int flagsOffset = LegacyLayout::RecordOffset + LegacyLayout::Flags;
-    if (PlanLayout::IsCurrentMark(mark)) {
+    if (PlanLayout::IsCurrentMark(in.Int32(FormatMarkOffset))) {
         probe.Format = PlanFormat::Current;
         flagsOffset = PlanLayout::BlockOffset + PlanLayout::Flags;
     }
-    probe.Kind = (byteAt(flagsOffset) & PlanLayout::FlagSchedulePlan) ? PlanKind::SchedulePlan : PlanKind::WeeklyPlan;
+    probe.Kind = (in.Byte(flagsOffset) & PlanLayout::FlagSchedulePlan) ? PlanKind::SchedulePlan : PlanKind::WeeklyPlan;
     return probe;
 }
 
@@ -128,55 +113,56 @@ DecodedPlan DecodePlanAs(QByteArrayView bytes, qint64 fileSize, PlanFormat forma
     plan.Format = format;
     plan.Kind = kind;
     plan.FileSize = fileSize;
-    ByteReader in(bytes, fileSize, plan);
+    Decoding decoding(bytes, fileSize, plan);
+    const ByteReader& in = decoding.In;
     const RecordPlace& place = format == PlanFormat::Current ? CurrentPlace : LegacyPlace;
 
     if (fileSize < PlanLayout::MinimumFileSize) {
-        in.Fail(PlanDamage::ShortFile, 0);
+        decoding.Fail(PlanDamage::ShortFile, 0);
         return plan;
     }
 
     // Header and plan record.
-    if (!in.Need(0, place.Offset + place.Size)) return plan;
+    if (!decoding.Need(0, place.Offset + place.Size)) return plan;
     for (int i = 0; i < 5; ++i)
         plan.Header[i] = in.Int32(4 * i);
     plan.RecordLength = in.Int32(place.Offset);
     plan.FormatMark = in.Int32(FormatMarkOffset);
     for (int slot = 0; slot < place.Slots; ++slot) {
         DaySchedule& schedule = plan.Schedules[slot];
-        schedule.Entry = slotTime(in, place, place.Entry, slot);
-        schedule.Exit = slotTime(in, place, place.Exit, slot);
-        schedule.BreakFrom = slotTime(in, place, place.BreakFrom, slot);
-        schedule.BreakTo = slotTime(in, place, place.BreakTo, slot);
+        schedule.Entry = SlotTime(in, place, place.Entry, slot);
+        schedule.Exit = SlotTime(in, place, place.Exit, slot);
+        schedule.BreakFrom = SlotTime(in, place, place.BreakFrom, slot);
+        schedule.BreakTo = SlotTime(in, place, place.BreakTo, slot);
     }
     const int toleranceWords = format == PlanFormat::Current ? SlotCount : LegacyLayout::LegacySlotCount;
     for (int i = 0; i < toleranceWords; ++i)
-        plan.Tolerances[i] = slotTime(in, place, place.Tolerances, i);
+        plan.Tolerances[i] = SlotTime(in, place, place.Tolerances, i);
     plan.KindByte = in.Byte(place.Offset + place.KindByte);
     plan.Flags = in.Byte(place.Offset + place.Flags);
     plan.FirstDay = in.Int32(place.Offset + place.FirstDay);
     plan.LastDay = in.Int32(place.Offset + place.LastDay);
 
     if (plan.Header[0] > fileSize) {
-        in.Fail(PlanDamage::AreaOffsetBeyondEnd, 0);
+        decoding.Fail(PlanDamage::AreaOffsetBeyondEnd, 0);
         return plan;
     }
     if (plan.FirstDay < 0) {
-        in.Fail(PlanDamage::FirstDayNegative, place.Offset + place.FirstDay);
+        decoding.Fail(PlanDamage::FirstDayNegative, place.Offset + place.FirstDay);
         return plan;
     }
     if (plan.LastDay > MaxPlanDay) {
-        in.Fail(PlanDamage::LastDayTooLate, place.Offset + place.LastDay);
+        decoding.Fail(PlanDamage::LastDayTooLate, place.Offset + place.LastDay);
         return plan;
     }
     if (plan.LastDay < plan.FirstDay) {
-        in.Fail(PlanDamage::LastDayBeforeFirst, place.Offset + place.LastDay);
+        decoding.Fail(PlanDamage::LastDayBeforeFirst, place.Offset + place.LastDay);
         return plan;
     }
 
     qint64 offset = place.Offset + place.Size;
     if (format == PlanFormat::Current && PlanLayout::HasStartOfDayWord(plan.FormatMark)) {
-        if (!in.Need(offset, 4)) return plan;
+        if (!decoding.Need(offset, 4)) return plan;
         plan.HasDayStart = true;
         plan.DayStart = in.Int32(offset);
         offset += 4;
@@ -189,8 +175,8 @@ DecodedPlan DecodePlanAs(QByteArrayView bytes, qint64 fileSize, PlanFormat forma
     plan.DayTableStarted = true;
     plan.DayTableOffset = offset;
     const qint64 count = kind == PlanKind::SchedulePlan ? qint64(plan.LastDay) - plan.FirstDay + 1 : 7;
-    const qint64 present = in.Has(offset, 0) ? qMin(count, in.Available() - offset) : 0;
-    const QByteArrayView table = present > 0 ? in.Bytes(offset, present) : QByteArrayView();
+    const QByteArrayView table = in.Bytes(offset, count);
+    const qint64 present = table.size();
     qint64 good = present;
     if (kind == PlanKind::SchedulePlan) {
         const auto bad = std::find_if(table.begin(), table.end(),
@@ -199,10 +185,10 @@ DecodedPlan DecodePlanAs(QByteArrayView bytes, qint64 fileSize, PlanFormat forma
     }
     plan.DayBytes = table.first(good).toByteArray();
     if (good < present) {
-        in.Fail(PlanDamage::BadDayByte, offset + good);
+        decoding.Fail(PlanDamage::BadDayByte, offset + good);
         return plan;
     }
-    if (!in.Need(offset, count)) return plan;
+    if (!decoding.Need(offset, count)) return plan;
     offset += count;
     plan.AreaSectionOffset = offset;
     return plan;

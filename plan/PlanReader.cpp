@@ -1,39 +1,30 @@
 #include "plan/PlanReader.h"
 
-#include "env/Blokady.h"
+#include "env/Environment.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
 #include "env/Konfiguracja.h"
-#include "env/ProgramState.h"
+#include "env/Locks.h"
+#include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
+#include "plan/PlanDocument.h"
 #include "plan/TimeText.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
 const QString PlanExtension = QStringLiteral(".PLN");
 
-// The plan's file in the plans folder. The list takes "*.PLN" in any letter
-// case, so the file is looked up the same way; a file not found keeps the
-// name as built, for the messages.
-QString planFilePath(const ProgramState& state, const QString& name)
-{
-    const QString path = QDir(state.PlansDir()).filePath(name + PlanExtension);
-    const QString found = FindFileIgnoringCase(path);
-    return found.isEmpty() ? path : found;
-}
-
 // Binds the library to the program's folder (result ignored), then to the
-// plans folder. A failure of the latter is shown and cboPlany goes back to
-// "<BRAK>".
-bool bindPlansFolder(ProgramState& state, PlanWindowEffects& effects)
+// plans folder. A failure of the latter is shown and the plan box goes back
+// to its "no plan" entry.
+bool BindPlansFolder(const Environment& env, PlanWindowEffects& effects)
 {
-    state.Lib.SetDir(state.ProgramDir);
-    if (state.Lib.SetDir(state.PlansDir()) == 0) return true;
-    state.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nieprawidłowa ścieżka dostępu do planu pracy."));
+    env.Lib.SetDir(env.ProgramDir);
+    if (env.Lib.SetDir(env.PlansDir()) == 0) return true;
+    env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nieprawidłowa ścieżka dostępu do planu pracy."));
     effects.ShowNoPlanEntry = true;
     return false;
 }
@@ -46,108 +37,123 @@ struct PlanFileHead
     qint64 Size = 0;
 };
 
-bool readPlanHead(ProgramState& state, const QString& path, const QString& shownName, qint64 limit, PlanFileHead& head)
+bool ReadPlanHead(const Environment& env, const QString& path, const QString& shownName, qint64 limit,
+                  PlanFileHead& head)
 {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        head.Size = file.size();
-        head.Bytes = file.read(qMin(head.Size, limit));
-        if (file.error() == QFileDevice::NoError) return true;
+    DataFile file;
+    if (file.Open(path, FileAccess::Read) == OpenStatus::Opened && (head.Size = file.Size()) >= 0) {
+        head.Bytes.resize(qsizetype(qMin(head.Size, limit)));
+        const qint64 read = file.Read(head.Bytes.data(), head.Bytes.size());
+        if (read >= 0) {
+            head.Bytes.truncate(qsizetype(read));
+            return true;
+        }
     }
-    ShowFileError(state.Ui, FileErrorNumberFor(file), shownName, QString(), true);
+    ShowFileError(env.Ui, file.ErrorNumber(), shownName, QString(), true);
     return false;
 }
 
-PlanWindowEffects& effectsOrScratch(PlanWindowEffects* effects, PlanWindowEffects& scratch)
+PlanWindowEffects& EffectsOrScratch(PlanWindowEffects* effects, PlanWindowEffects& scratch)
 {
     return effects ? *effects : scratch;
 }
 
-bool readSchedulePlan(ProgramState& state, const QString& name, PlanWindowEffects& effects, PlanFormat format)
+bool ReadSchedule(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects& effects,
+                  PlanFormat format)
 {
     effects.CommandButtonsDisabled = true;
-    if (!AcquirePlanLock(state, name)) return false;
-    if (!bindPlansFolder(state, effects)) return false;
-    const QString path = planFilePath(state, name);
+    if (!AcquirePlanLock(env, doc, name)) return false;
+    if (!BindPlansFolder(env, effects)) return false;
+    const QString path = PlanFilePath(env, name);
     const QFileInfo info(path);
     if (!info.isFile() || info.size() < PlanLayout::MinimumFileSize) return false;
     PlanFileHead head;
-    if (!readPlanHead(state, path, name + PlanExtension, PlanReadLimit, head)) return false;
+    if (!ReadPlanHead(env, path, name + PlanExtension, PlanReadLimit, head)) return false;
 
     const DecodedPlan plan = DecodePlanAs(head.Bytes, head.Size, format, PlanKind::SchedulePlan);
+    WorkPlan& model = doc.Plan;
     if (plan.DayTableStarted) {
         // The day table is made afresh for the range and filled day by day, so
         // a damaged file leaves it filled up to the bad byte.
-        state.Plan.Days.Reset(plan.FirstDay, plan.LastDay);
-        state.Plan.Days.Fill(plan.DayBytes);
+        model.Days.Reset(plan.FirstDay, plan.LastDay);
+        model.Days.Fill(plan.DayBytes);
     }
     if (!plan.Ok()) return false;
 
-    state.Plan.FirstDay = plan.FirstDay;
-    state.Plan.LastDay = plan.LastDay;
+    model.FirstDay = plan.FirstDay;
+    model.LastDay = plan.LastDay;
     for (int slot = 0; slot < plan.StoredSlots(); ++slot)
-        state.Plan.Schedules[slot] = plan.Schedules[slot];
-    for (int i = 0; i < int(state.Plan.Tolerances.size()); ++i)
-        state.Plan.Tolerances[i] = plan.Tolerances[i];
-    ShowScheduleTimes(state.Lib, plan, state.Fields);
-    state.SchedulesFilled = true;
+        model.Schedules[slot] = plan.Schedules[slot];
+    for (int i = 0; i < int(model.Tolerances.size()); ++i)
+        model.Tolerances[i] = plan.Tolerances[i];
+    ShowScheduleTimes(env.Lib, plan, doc.Fields);
+    doc.SchedulesFilled = true;
     effects.RangeShown = true;
     effects.CommandButtonsDisabled = false;
     effects.MonthRedrawn = true;
 
-    state.Plan.Name = name;
-    state.Plan.Kind = PlanKind::SchedulePlan;
-    state.PlanModified = false;
-    state.SchedulePlanShown = true;
+    model.Name = name;
+    model.Kind = PlanKind::SchedulePlan;
+    doc.PlanModified = false;
+    doc.SchedulePlanShown = true;
     return true;
 }
 
-bool readWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects& effects, PlanFormat format)
+bool ReadWeekly(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects& effects,
+                PlanFormat format)
 {
+    WorkPlan& model = doc.Plan;
     effects.CommandButtonsDisabled = true;
-    state.Plan.IncludeFreeDays = false;
-    if (!AcquirePlanLock(state, name)) return false;
+    model.IncludeFreeDays = false;
+    if (!AcquirePlanLock(env, doc, name)) return false;
 
     // A weekly plan keeps its range only in the area section.
-    state.Lib.SetDir(state.PlansDir());
-    const QString path = planFilePath(state, name);
+    env.Lib.SetDir(env.PlansDir());
+    const QString path = PlanFilePath(env, name);
     int32_t first = 0;
     int32_t last = -1;
-    state.PlanRangeStatus = state.Lib.GetPlanRange(path, first, last);
-    if (ShowLibraryError(state.Ui, state.PlanRangeStatus, true)) return false;
-    state.Plan.FirstDay = DayOfMinute(first);
-    state.Plan.LastDay = DayOfMinute(last);
+    doc.PlanRangeStatus = env.Lib.GetPlanRange(path, first, last);
+    if (ShowLibraryError(env.Ui, doc.PlanRangeStatus, true)) return false;
+    model.FirstDay = DayOfMinute(first);
+    model.LastDay = DayOfMinute(last);
     effects.RangeShown = true;
 
     PlanFileHead head;
-    if (!readPlanHead(state, path, name + PlanExtension, PlanReadLimit, head)) return false;
+    if (!ReadPlanHead(env, path, name + PlanExtension, PlanReadLimit, head)) return false;
     const DecodedPlan plan = DecodePlanAs(head.Bytes, head.Size, format, PlanKind::WeeklyPlan);
     if (plan.DayTableStarted) {
-        state.Plan.WeekdayKinds = WeekdayKindsOf(plan, state.Plan.WeekdayKinds);
+        model.WeekdayKinds = WeekdayKindsOf(plan, model.WeekdayKinds);
         effects.WeekdayCellsPainted = true;
     }
     if (!plan.Ok()) return false;
 
-    state.Plan.IncludeFreeDays = plan.IncludeFreeDays();
-    state.Plan.DailyNorm = plan.DailyNorm();
-    state.Plan.DayStart = plan.DayStart;
-    ShowWeeklyTimes(state.Lib, plan, state.Fields);
+    model.IncludeFreeDays = plan.IncludeFreeDays();
+    model.DailyNorm = plan.DailyNorm();
+    model.DayStart = plan.DayStart;
+    ShowWeeklyTimes(env.Lib, plan, doc.Fields);
 
-    state.Plan.Name = name;
-    state.Plan.Kind = PlanKind::WeeklyPlan;
+    model.Name = name;
+    model.Kind = PlanKind::WeeklyPlan;
     effects.CommandButtonsDisabled = false;
-    state.PlanModified = false;
+    doc.PlanModified = false;
     return true;
 }
 
 } // namespace
 
-QStringList ListPlans(ProgramState& state)
+QString PlanFilePath(const Environment& env, const QString& name)
 {
-    state.Lib.SetDir(state.ProgramDir);
-    if (state.Lib.SetDir(state.PlansDir()) != 0) {
-        state.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Brak dostepu do plików planu pracy."));
-        state.ProgramEnding = true;
+    const QString path = QDir(env.PlansDir()).filePath(name + PlanExtension);
+    const QString found = FindFileIgnoringCase(path);
+    return found.isEmpty() ? path : found;
+}
+
+QStringList ListPlans(Environment& env)
+{
+    env.Lib.SetDir(env.ProgramDir);
+    if (env.Lib.SetDir(env.PlansDir()) != 0) {
+        env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Brak dostepu do plików planu pracy."));
+        env.ProgramEnding = true;
         return {};
     }
     // QDir matches name filters without regard to letter case unless told
@@ -155,7 +161,7 @@ QStringList ListPlans(ProgramState& state)
     // Hidden files (on Unix: names starting with a dot) are left out, as a
     // pattern listing of the folder leaves them out on Windows.
     const QStringList files =
-        QDir(state.PlansDir()).entryList({QLatin1Char('*') + PlanExtension}, QDir::Files, QDir::Unsorted);
+        QDir(env.PlansDir()).entryList({QLatin1Char('*') + PlanExtension}, QDir::Files, QDir::Unsorted);
     QStringList names;
     names.reserve(files.size());
     for (const QString& file : files)
@@ -163,66 +169,68 @@ QStringList ListPlans(ProgramState& state)
     return names;
 }
 
-uint8_t ProbePlanKind(ProgramState& state, const QString& name, PlanWindowEffects* effects)
+uint8_t ProbePlanKind(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)
 {
     PlanWindowEffects scratch;
-    PlanWindowEffects& fx = effectsOrScratch(effects, scratch);
-    if (!bindPlansFolder(state, fx)) return ProbeFailed;
+    PlanWindowEffects& fx = EffectsOrScratch(effects, scratch);
+    if (!BindPlansFolder(env, fx)) return ProbeFailed;
     PlanFileHead head;
-    if (!readPlanHead(state, planFilePath(state, name), name, PlanLayout::BlockEnd, head)) {
+    if (!ReadPlanHead(env, PlanFilePath(env, name), name, PlanLayout::BlockEnd, head)) {
         fx.ShowNoPlanEntry = true;
         return ProbeFailed;
     }
     const PlanProbe probe = ProbePlanBytes(head.Bytes);
-    state.IsCurrentFormat = probe.Format == PlanFormat::Current;
+    doc.IsCurrentFormat = probe.Format == PlanFormat::Current;
     return probe.Kind == PlanKind::SchedulePlan ? ProbeSchedulePlan : ProbeWeeklyPlan;
 }
 
-bool ReadSchedulePlan(ProgramState& state, const QString& name, PlanWindowEffects* effects)
+bool ReadSchedulePlan(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)
 {
     PlanWindowEffects scratch;
-    return readSchedulePlan(state, name, effectsOrScratch(effects, scratch), PlanFormat::Current);
+    return ReadSchedule(env, doc, name, EffectsOrScratch(effects, scratch), PlanFormat::Current);
 }
 
-bool ReadWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects)
+bool ReadWeeklyPlan(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)
 {
     PlanWindowEffects scratch;
-    return readWeeklyPlan(state, name, effectsOrScratch(effects, scratch), PlanFormat::Current);
+    return ReadWeekly(env, doc, name, EffectsOrScratch(effects, scratch), PlanFormat::Current);
 }
 
-bool ReadLegacySchedulePlan(ProgramState& state, const QString& name, PlanWindowEffects* effects)
+bool ReadLegacySchedulePlan(const Environment& env, PlanDocument& doc, const QString& name,
+                            PlanWindowEffects* effects)
 {
     PlanWindowEffects scratch;
-    return readSchedulePlan(state, name, effectsOrScratch(effects, scratch), PlanFormat::Legacy);
+    return ReadSchedule(env, doc, name, EffectsOrScratch(effects, scratch), PlanFormat::Legacy);
 }
 
-bool ReadLegacyWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects)
+bool ReadLegacyWeeklyPlan(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)
 {
     PlanWindowEffects scratch;
-    return readWeeklyPlan(state, name, effectsOrScratch(effects, scratch), PlanFormat::Legacy);
+    return ReadWeekly(env, doc, name, EffectsOrScratch(effects, scratch), PlanFormat::Legacy);
 }
 
-bool ReadProbedPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects)
+bool ReadProbedPlan(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)
 {
     bool ok = false;
-    if (state.ProbedKind == ProbeSchedulePlan)
-        ok = state.IsCurrentFormat ? ReadSchedulePlan(state, name, effects)
-                                   : ReadLegacySchedulePlan(state, name, effects);
-    else if (state.ProbedKind == ProbeWeeklyPlan)
-        ok = state.IsCurrentFormat ? ReadWeeklyPlan(state, name, effects) : ReadLegacyWeeklyPlan(state, name, effects);
-    state.PlanReadOk = ok;
+    if (doc.ProbedKind == ProbeSchedulePlan)
+        ok = doc.IsCurrentFormat ? ReadSchedulePlan(env, doc, name, effects)
+                                 : ReadLegacySchedulePlan(env, doc, name, effects);
+    else if (doc.ProbedKind == ProbeWeeklyPlan)
+        ok = doc.IsCurrentFormat ? ReadWeeklyPlan(env, doc, name, effects)
+                                 : ReadLegacyWeeklyPlan(env, doc, name, effects);
+    doc.PlanReadOk = ok;
     return ok;
 }
 
-bool ProbeAndReadPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects)
+bool ProbeAndReadPlan(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)
 {
-    state.ProbedKind = ProbePlanKind(state, name, effects);
-    if (state.ProbedKind == ProbeFailed) {
-        state.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie udana próba odczytu typu planu pracy"));
-        state.PlanReadOk = false;
+    doc.ProbedKind = ProbePlanKind(env, doc, name, effects);
+    if (doc.ProbedKind == ProbeFailed) {
+        env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie udana próba odczytu typu planu pracy"));
+        doc.PlanReadOk = false;
         return false;
     }
-    return ReadProbedPlan(state, name, effects);
+    return ReadProbedPlan(env, doc, name, effects);
 }
 
 int32_t DayOfMinute(int32_t count)

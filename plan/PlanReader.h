@@ -1,9 +1,8 @@
 // Finding and opening plans: the plan list, the kind probe and the readers of
 // schedule and weekly plans in both file layouts. The readers take the plan's
-// edit lock, check the file, and put what they read into state.Plan (the
-// model) and state.Fields (what the window's time fields show). What they do
-// to the window itself is handed back in PlanWindowEffects for the window to
-// carry out.
+// edit lock, check the file, and put what they read into the open plan's
+// model and time fields. What they do to the window itself is handed back in
+// PlanWindowEffects for the window to carry out.
 #pragma once
 
 #include "plan/PlanDecoder.h"
@@ -15,64 +14,63 @@
 #include <cstdint>
 
 class KelbrinLibrary;
-struct ProgramState;
+struct Environment;
+struct PlanDocument;
 
 // The window's part of a plan read, as it stands when the routine returns.
 struct PlanWindowEffects
 {
-    // The command buttons are disabled (Blokuj_Przyciski(true)); a reader
-    // clears this again when it succeeds.
+    // The editing controls are locked; a reader clears this again when it succeeds.
     bool CommandButtonsDisabled = false;
-    // cboPlany shows its last entry, "<BRAK>".
+    // The plan box goes back to its "no plan" entry.
     bool ShowNoPlanEntry = false;
-    // The range pickers and labels show state.Plan.FirstDay..LastDay:
-    // schedule plans the new-plan dialog's dtpOd/dtpDo, lblOd1/lbldo1 and the
-    // month picker; weekly plans the main window's dtpOd/dtpDo.
+    // The plan's range (FirstDay..LastDay) is shown.
     bool RangeShown = false;
-    // The 42 cells of the month grid carry state.Plan.WeekdayKinds: cell c
-    // shows weekday c mod 7, coloured ColourTable(1) for kind 2 and
-    // ColourTable(0) for any other, with the kind as its tag (weekly plans).
+    // The month grid shows the weekly plan's WeekdayKinds, column by column.
     bool WeekdayCellsPainted = false;
-    // The displayed month is redrawn and lblMiesiac renamed (schedule plans).
+    // The displayed month is redrawn and renamed (schedule plans).
     bool MonthRedrawn = false;
 };
 
 // The plan names of the plans folder ("*.PLN" in any letter case), in the
 // order the directory listing gives them, each the file name less its last
-// four characters. When the list is empty the window's lists stay as they
-// are; otherwise cboPlany is cleared and filled, and the new-plan dialog's list
-// takes the names from position 0. Either way "<BRAK>" is appended to cboPlany
-// and shown. A plans folder that cannot be bound shows "Brak dostepu do plików
-// planu pracy." and ends the program (state.ProgramEnding).
-QStringList ListPlans(ProgramState& state);
-
-// Kind probe values.
-constexpr uint8_t ProbeWeeklyPlan = 0;
-constexpr uint8_t ProbeSchedulePlan = 1;
-constexpr uint8_t ProbeFailed = 5;
+// four characters. A plans folder that cannot be bound shows "Brak dostepu do
+// plików planu pracy." and ends the program (ProgramEnding).
+QStringList ListPlans(Environment& env);
 
 // 1 schedule plan, 0 weekly plan, 5 when the plans folder cannot be bound or
-// the file cannot be opened (both shown, and cboPlany back at "<BRAK>").
-// Sets state.IsCurrentFormat.
-uint8_t ProbePlanKind(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+// the file cannot be opened (both shown, and the plan box back at its "no
+// plan" entry). Sets IsCurrentFormat.
+uint8_t ProbePlanKind(const Environment& env, PlanDocument& doc, const QString& name,
+                      PlanWindowEffects* effects = nullptr);
 
 // The readers. True when the plan is open; false after a refused lock, a bad
 // plans folder, an open error or a library error (each shown), or silently
 // for a missing, short or damaged file. A reader that fails after the lock
 // was taken keeps it.
-bool ReadSchedulePlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
-bool ReadWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
-bool ReadLegacySchedulePlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
-bool ReadLegacyWeeklyPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+bool ReadSchedulePlan(const Environment& env, PlanDocument& doc, const QString& name,
+                      PlanWindowEffects* effects = nullptr);
+bool ReadWeeklyPlan(const Environment& env, PlanDocument& doc, const QString& name,
+                    PlanWindowEffects* effects = nullptr);
+bool ReadLegacySchedulePlan(const Environment& env, PlanDocument& doc, const QString& name,
+                            PlanWindowEffects* effects = nullptr);
+bool ReadLegacyWeeklyPlan(const Environment& env, PlanDocument& doc, const QString& name,
+                          PlanWindowEffects* effects = nullptr);
 
-// The reader that fits state.ProbedKind and state.IsCurrentFormat; its result
-// goes to state.PlanReadOk.
-bool ReadProbedPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+// The reader that fits ProbedKind and IsCurrentFormat; its result goes to PlanReadOk.
+bool ReadProbedPlan(const Environment& env, PlanDocument& doc, const QString& name,
+                    PlanWindowEffects* effects = nullptr);
 
 // How the plan chooser and the new-plan dialog open a plan: the probe (into
-// state.ProbedKind), "Nie udana próba odczytu typu planu pracy" when it fails,
-// else the matching reader. The result is also in state.PlanReadOk.
-bool ProbeAndReadPlan(ProgramState& state, const QString& name, PlanWindowEffects* effects = nullptr);
+// ProbedKind), "Nie udana próba odczytu typu planu pracy" when it fails, else
+// the matching reader. The result is also in PlanReadOk.
+bool ProbeAndReadPlan(const Environment& env, PlanDocument& doc, const QString& name,
+                      PlanWindowEffects* effects = nullptr);
+
+// The file of a plan in the plans folder: the file whose name matches name +
+// ".PLN" without regard to letter case when there is one (as on the suite's
+// own platform), else the path as built.
+QString PlanFilePath(const Environment& env, const QString& name);
 
 // What the readers put into the window's fields, as pure functions.
 

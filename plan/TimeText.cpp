@@ -4,12 +4,12 @@
 
 namespace {
 
-QString twoDigits(int value)
+QString TwoDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
-bool isWholeNumber(QStringView text)
+bool IsWholeNumber(QStringView text)
 {
     if (text.isEmpty())
         return false;
@@ -34,13 +34,13 @@ int32_t GodzinaNaMinuty(const QString& text)
 QString MinutyNaGodzine(int32_t count)
 {
     const int32_t minuteOfDay = ((count % 1440) + 1440) % 1440;
-    return twoDigits(minuteOfDay / 60) + QLatin1Char(':') + twoDigits(minuteOfDay % 60);
+    return TwoDigits(minuteOfDay / 60) + QLatin1Char(':') + TwoDigits(minuteOfDay % 60);
 }
 
 QString DataNaTekst(const KelbrinLibrary& lib, int32_t count)
 {
     const KlnxDate date = lib.LongToDate(count);
-    return twoDigits(date.Day) + QLatin1Char('-') + twoDigits(date.Month) + QLatin1Char('-') +
+    return TwoDigits(date.Day) + QLatin1Char('-') + TwoDigits(date.Month) + QLatin1Char('-') +
            QString::number(date.Year);
 }
 
@@ -74,7 +74,7 @@ TimeFieldParse ParseTimeField(const QString& text, bool minimumOneMinute)
     const QStringView minutes = QStringView(t).mid(colon + 1);
     if (minutes.isEmpty() || minutes.size() > 2 || minutes.contains(QLatin1Char(':')))
         return parse;
-    if (!isWholeNumber(hours) || !isWholeNumber(minutes))
+    if (!IsWholeNumber(hours) || !IsWholeNumber(minutes))
         return parse;
     int hh = hours.toInt();
     int mm = minutes.toInt();
@@ -89,7 +89,7 @@ TimeFieldParse ParseTimeField(const QString& text, bool minimumOneMinute)
     if (minimumOneMinute && hh == 0 && mm == 0)
         mm = 1;
     parse.Result = TimeFieldParse::Accepted;
-    parse.Text = twoDigits(hh) + QLatin1Char(':') + twoDigits(mm);
+    parse.Text = TwoDigits(hh) + QLatin1Char(':') + TwoDigits(mm);
     parse.Value = hh * 60 + mm;
     return parse;
 }

@@ -1,11 +1,11 @@
 // Writing the open plan to its .PLN file: the schedule check, the two writers
 // (schedule plans and weekly plans) and file deletion.
 //
-// The writers read the window's time fields (state.Fields: text and minute
-// value of each), the plan (state.Plan: range, Days, WeekdayKinds,
-// IncludeFreeDays) and the free days (state.FreeDays, state.FreeDaysLoaded).
-// The stored plan is replaced in one step: a refused or failed save leaves the
-// old file exactly as it was, and a save leaves no scratch file behind.
+// The writers read the window's time fields (text and minute value of each),
+// the plan (range, Days, WeekdayKinds, IncludeFreeDays) and the suite's free
+// days. The stored plan is replaced in one step: a refused or failed save
+// leaves the old file exactly as it was, and a save leaves no scratch file
+// behind.
 #pragma once
 
 #include "plan/WorkPlan.h"
@@ -14,7 +14,20 @@
 
 #include <optional>
 
-struct ProgramState;
+class Prompt;
+struct Environment;
+struct PlanDocument;
+struct SuiteFreeDays;
+
+// The longest plan name: the name, ".PLN" and the lock record's object must
+// fit the file systems' 255-byte names in any encoding.
+constexpr int MaxPlanNameLength = 100;
+
+// Whether a plan's file can carry the name: not empty, at most
+// MaxPlanNameLength characters, no folder separators, no characters that
+// file names of the suite's platforms may not hold or windows-1250 cannot
+// store, no control characters, and no device name (CON, NUL, COM1 ...).
+bool IsStorablePlanName(const QString& name);
 
 // A schedule the check refuses: the message kind (1 a time text that is not
 // hh:mm, 2 a break with one end, 3 a break outside the working hours), the
@@ -40,11 +53,11 @@ ScheduleFault FindScheduleFault(const ScheduleFields& fields);
 
 // Shows the message of a schedule fault (exclamation icon) and returns the
 // fault with the field that takes the focus: Entry for kind 1, BreakFrom for 2 and 3.
-ScheduleFault BladHarmonogramu(ProgramState& state, int kind, int slot);
+ScheduleFault BladHarmonogramu(Prompt& prompt, int kind, int slot);
 
-// NormujGodziny on state.Fields, then both checks; a fault is shown through
+// NormujGodziny on the fields, then both checks; a fault is shown through
 // BladHarmonogramu and returned.
-ScheduleFault SprawdzHarmonogramy(ProgramState& state);
+ScheduleFault SprawdzHarmonogramy(Prompt& prompt, ScheduleFields& fields);
 
 enum class SaveStatus {
     Saved,
@@ -67,18 +80,21 @@ struct PlanSaveResult
     }
 };
 
-// Saves a schedule plan as name.PLN (the name trimmed): check, expansion into
-// areas, the file written in state.KatalogTemp, the areas read back and
-// checked, and only then the plan's file replaced. With showMessages off the
-// failures are silent (a schedule fault is still shown); an overlap returns
-// its area's start either way, for the calendar to show and flash that day.
-PlanSaveResult ZapiszPlanHarmonogramow(ProgramState& state, const QString& name, bool showMessages);
+// Saves a schedule plan as name.PLN (the name trimmed; an existing plan whose
+// name differs only in letter case is that plan): check, expansion into
+// areas, the file written in KatalogTemp, the areas read back and checked,
+// and only then the plan's file replaced. With showMessages off the failures
+// are silent (a schedule fault is still shown); an overlap returns its area's
+// start either way, for the calendar to show and flash that day.
+PlanSaveResult ZapiszPlanHarmonogramow(const Environment& env, PlanDocument& doc, const QString& name,
+                                       bool showMessages);
 
 // Saves a weekly plan as name.PLN: one area per day of the range, starting at
 // the day start; free weekdays, and with IncludeFreeDays the loaded free days,
 // become free-day areas. uniformWeek makes every weekday a working day (and
 // stores every weekday as free). On success the caller stops the calendar's flashing.
-PlanSaveResult ZapiszPlanTygodniowy(ProgramState& state, const QString& name, bool showMessages, bool uniformWeek);
+PlanSaveResult ZapiszPlanTygodniowy(const Environment& env, PlanDocument& doc, const SuiteFreeDays& freeDays,
+                                    const QString& name, bool showMessages, bool uniformWeek);
 
 // Deletes a file; a failure goes to ShowFileError and gives false.
-bool UsunPlik(ProgramState& state, const QString& path, bool showMessages);
+bool UsunPlik(Prompt& prompt, const QString& path, bool showMessages);

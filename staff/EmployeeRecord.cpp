@@ -1,28 +1,17 @@
 #include "staff/EmployeeRecord.h"
 
 #include "env/CodePage.h"
+#include "env/LittleEndian.h"
 
-#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-// Little-endian field at offset; bytes past the end read as 0.
-template <typename T> T fieldAt(const QByteArray& bytes, qsizetype offset)
-{
-    unsigned char raw[sizeof(T)] = {};
-    if (offset >= 0 && offset < bytes.size()) {
-        const qsizetype available = std::min<qsizetype>(qsizetype(sizeof(T)), bytes.size() - offset);
-        std::memcpy(raw, bytes.constData() + offset, size_t(available));
-    }
-    return qFromLittleEndian<T>(raw);
-}
-
 // The text from offset up to the first 0 byte (or the end of the file);
 // offset moves past the 0 byte.
-QByteArray textAt(const QByteArray& bytes, qsizetype& offset)
+QByteArray TextAt(const QByteArray& bytes, qsizetype& offset)
 {
     if (offset >= bytes.size()) return {};
     const char* begin = bytes.constData() + offset;
@@ -30,12 +19,6 @@ QByteArray textAt(const QByteArray& bytes, qsizetype& offset)
     const qsizetype length = zero ? static_cast<const char*>(zero) - begin : bytes.size() - offset;
     offset += zero ? length + 1 : length;
     return QByteArray(begin, length);
-}
-
-void appendText(QByteArray& out, const QByteArray& text)
-{
-    out.append(text);
-    out.append('\0');
 }
 
 } // namespace
@@ -56,19 +39,20 @@ int64_t EntryCountFor(int64_t length, int64_t dataStart)
 
 EmployeeRecord ParseEmployeeRecord(const QByteArray& bytes)
 {
+    const ByteReader in(bytes);
     EmployeeRecord record;
     record.Length = bytes.size();
-    record.DataStart = fieldAt<qint32>(bytes, 0);
-    record.HeaderWord = fieldAt<qint16>(bytes, 4);
+    record.DataStart = in.Int32(0);
+    record.HeaderWord = in.Int16(4);
     qsizetype offset = 6;
-    record.Surname = Scrambled(textAt(bytes, offset));
-    record.FirstName = Scrambled(textAt(bytes, offset));
-    record.Plan = textAt(bytes, offset);
+    record.Surname = Scrambled(TextAt(bytes, offset));
+    record.FirstName = Scrambled(TextAt(bytes, offset));
+    record.Plan = TextAt(bytes, offset);
     record.PlanEnd = offset;
     // Reading never moves past the end of the file.
     const qsizetype reached = std::min(offset, bytes.size());
     if (reached + 1 != record.DataStart) {
-        record.Group = Scrambled(textAt(bytes, offset));
+        record.Group = Scrambled(TextAt(bytes, offset));
         record.GroupRead = true;
     }
     record.EntryCount = EntryCountFor(record.Length, record.DataStart);
@@ -82,10 +66,11 @@ bool ReadCardEntries(const QByteArray& bytes, const EmployeeRecord& record, Card
     // DataStart >= 1 keeps the count within the file's size: at most
     // (Length - 1) / 6 rounded up.
     entries.resize(qsizetype(record.EntryCount));
+    const ByteReader in(bytes);
     qsizetype offset = qsizetype(record.DataStart) - 1;
     for (CardEntry& entry : entries) {
-        entry[0] = fieldAt<qint32>(bytes, offset);
-        entry[1] = fieldAt<qint16>(bytes, offset + 4);
+        entry[0] = in.Int32(offset);
+        entry[1] = in.Int16(offset + 4);
         offset += CardEntrySize;
     }
     return true;
@@ -114,22 +99,16 @@ QByteArray EncodeEmployeeRecord(int16_t headerWord, const QByteArray& surname, c
     const qsizetype textsLength =
         surname.size() + 1 + firstName.size() + 1 + plan.size() + 1 + (group.isEmpty() ? 0 : group.size() + 1);
     const int32_t dataStart = int32_t(6 + textsLength + 1);
-    QByteArray out;
-    out.reserve(dataStart - 1 + entries.size() * CardEntrySize);
-    char raw[4];
-    qToLittleEndian<qint32>(dataStart, raw);
-    out.append(raw, 4);
-    qToLittleEndian<qint16>(headerWord, raw);
-    out.append(raw, 2);
-    appendText(out, Scrambled(surname));
-    appendText(out, Scrambled(firstName));
-    appendText(out, plan);
-    if (!group.isEmpty()) appendText(out, Scrambled(group));
+    ByteWriter out(dataStart - 1 + entries.size() * CardEntrySize);
+    out.Int32(dataStart);
+    out.Int16(headerWord);
+    out.Text(Scrambled(surname));
+    out.Text(Scrambled(firstName));
+    out.Text(plan);
+    if (!group.isEmpty()) out.Text(Scrambled(group));
     for (const CardEntry& entry : entries) {
-        qToLittleEndian<qint32>(entry[0], raw);
-        out.append(raw, 4);
-        qToLittleEndian<qint16>(qint16(entry[1]), raw);
-        out.append(raw, 2);
+        out.Int32(entry[0]);
+        out.Int16(int16_t(entry[1]));
     }
-    return out;
+    return out.Take();
 }

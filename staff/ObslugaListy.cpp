@@ -1,11 +1,11 @@
 #include "staff/ObslugaListy.h"
 
 #include "env/CodePage.h"
+#include "env/Environment.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
+#include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
-#include "staff/OdczytZapisPliku.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,43 +18,43 @@ namespace {
 
 const QString AdminProgram = QStringLiteral("Zarvik");
 
-QString repairAdvice()
+QString RepairAdvice()
 {
     return QStringLiteral("W celu usunięcia problemu proszę uruchomić program ") + AdminProgram +
            QStringLiteral(" i wejść w edycję pracowników w oknie głównym aplikacji.");
 }
 
-QString missingFolderMessage()
+QString MissingFolderMessage()
 {
     return QStringLiteral("Nie odnazliono katalogu z danymi pracowników.") + Cr +
            QStringLiteral("W celu skonfigurowania na nowo katalogu, uruchom program ") + AdminProgram +
            QStringLiteral(".");
 }
 
-QString duplicatesMessage()
+QString DuplicatesMessage()
 {
-    return QStringLiteral("Niektóre numery kart pracowników są zdublowane. ") + Cr + repairAdvice();
+    return QStringLiteral("Niektóre numery kart pracowników są zdublowane. ") + Cr + RepairAdvice();
 }
 
-QString wrongFilesMessage()
+QString WrongFilesMessage()
 {
-    return QStringLiteral("Wykryto nieprawidłowe pliki zawierające dane pracowników.") + Cr + repairAdvice();
+    return QStringLiteral("Wykryto nieprawidłowe pliki zawierające dane pracowników.") + Cr + RepairAdvice();
 }
 
-QString busyMessage()
+QString BusyMessage()
 {
     return QStringLiteral("Dane pracowników są zablokowane przez inny program.") + Cr +
            QStringLiteral("Poczekaj chwilę i uruchom program ponownie.");
 }
 
-bool endProgram(ProgramState& state, const QString& message)
+bool EndProgram(Environment& env, const QString& message)
 {
-    state.Ui.ShowMessage(MessageIcon::Critical, message);
-    state.ProgramEnding = true;
+    env.Ui.ShowMessage(MessageIcon::Critical, message);
+    env.ProgramEnding = true;
     return false;
 }
 
-QString shownText(const QByteArray& bytes)
+QString ShownText(const QByteArray& bytes)
 {
     return FromCodePage(bytes).trimmed();
 }
@@ -109,16 +109,16 @@ void AdvanceProgress(double& progress, double step, const StaffHooks& hooks)
     hooks.SetProgress(static_cast<int>(progress));
 }
 
-QString KatalogPersonelu(const ProgramState& state)
+QString PersonnelFolder(const Environment& env)
 {
-    return state.StaffDir() + QLatin1Char('/');
+    return env.StaffDir() + QLatin1Char('/');
 }
 
-void UseDataDirectory(ProgramState& state, const QString& dataDir)
+void UseDataDirectory(Environment& env, const QString& dataDir)
 {
     const QFileInfo info(QDir(dataDir).absolutePath());
-    state.DataRootDir = info.absolutePath();
-    state.DataFolderName = info.fileName();
+    env.DataRootDir = info.absolutePath();
+    env.DataFolderName = info.fileName();
 }
 
 QStringList PersonnelListing(const QString& folder)
@@ -143,56 +143,57 @@ std::optional<int> NumberFromFileName(const QString& name)
     return number;
 }
 
-QString NazwaZTekstu(const ProgramState& state, const QString& text)
+QString NazwaZTekstu(const Environment& env, const QString& text)
 {
-    return state.Lib.TxtToName(text);
+    return env.Lib.TxtToName(text);
 }
 
-bool NameFitsSurname(const ProgramState& state, const QString& fileName, const QString& surname)
+bool NameFitsSurname(const Environment& env, const QString& fileName, const QString& surname)
 {
     const QString base = fileName.chopped(qMin<qsizetype>(4, fileName.size()));
-    return NazwaZTekstu(state, surname).left(base.size()).compare(base, Qt::CaseInsensitive) == 0;
+    return NazwaZTekstu(env, surname).left(base.size()).compare(base, Qt::CaseInsensitive) == 0;
 }
 
-QString ListNumberText(int number)
+QString NumerNaTekst(int number)
 {
-    return QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0'));
+    if (number < 10) return QStringLiteral("00") + QString::number(number);
+    if (number < 100) return QStringLiteral("0") + QString::number(number);
+    if (number < 1000) return QString::number(number);
+    return {};
 }
 
-QString InvalidFileMessage(const ProgramState& state, const QString& fileName)
+QString InvalidFileMessage(const Environment& env, const QString& fileName)
 {
     return QStringLiteral("Wykryto nieprawidłowy plik ") + fileName + QStringLiteral(" w katalogu") + Cr +
-           QDir::toNativeSeparators(KatalogPersonelu(state)) + Cr + repairAdvice();
+           QDir::toNativeSeparators(PersonnelFolder(env)) + Cr + RepairAdvice();
 }
 
-QString BadFilesMessage(const ProgramState& state)
+QString BadFilesMessage(const Environment& env)
 {
     return QStringLiteral("Wykryto błędne pliki z danymi pracowników.") + Cr +
-           QDir::toNativeSeparators(KatalogPersonelu(state)) + Cr + repairAdvice();
+           QDir::toNativeSeparators(PersonnelFolder(env)) + Cr + RepairAdvice();
 }
 
-void SzukajZdublowanych(ProgramState& state, const StaffHooks& hooks)
+CardNumberFlags SzukajZdublowanych(const Environment& env, const QStringList& listing, const StaffHooks& hooks)
 {
-    state.NumeryZdublowane.fill(false);
-    std::array<bool, 999> seen{};
-    const QString folder = KatalogPersonelu(state);
-    if (state.Lib.SetDir(folder) != 0) return;
-    for (const QString& name : PersonnelListing(folder)) {
+    CardNumberFlags duplicated{};
+    CardNumberFlags seen{};
+    if (env.Lib.SetDir(PersonnelFolder(env)) != 0) return duplicated;
+    for (const QString& name : listing) {
         const std::optional<int> number = NumberFromFileName(name);
         if (number && *number > 0 && *number <= 999) {
             bool& first = seen[size_t(*number - 1)];
-            if (first) state.NumeryZdublowane[size_t(*number - 1)] = true;
+            if (first) duplicated[size_t(*number - 1)] = true;
             first = true;
         }
         hooks.Events();
     }
+    return duplicated;
 }
 
-RecordCheck CheckEmployeeRecord(const ProgramState& state, const QString& fileName, const QByteArray& bytes,
-                                CardEntries& entries)
+RecordCheck CheckEmployeeRecord(const Environment& env, const QString& fileName, const QByteArray& bytes)
 {
     RecordCheck check;
-    entries.clear();
     const EmployeeRecord record = ParseEmployeeRecord(bytes);
     if (record.EntryCount < 0) {
         check.Verdict = RecordVerdict::SkippedInvalid;
@@ -203,11 +204,12 @@ RecordCheck CheckEmployeeRecord(const ProgramState& state, const QString& fileNa
         return check;
     }
     const QString surname = FromCodePage(record.Surname);
-    if (!NameFitsSurname(state, fileName, surname) || record.EntryCount < 1) {
+    if (!NameFitsSurname(env, fileName, surname) || record.EntryCount < 1) {
         check.Verdict = RecordVerdict::BadFiles;
         return check;
     }
     // A data start before the first byte points nowhere.
+    CardEntries entries;
     if (!ReadCardEntries(bytes, record, entries)) {
         check.Verdict = RecordVerdict::SkippedInvalid;
         return check;
@@ -223,74 +225,69 @@ RecordCheck CheckEmployeeRecord(const ProgramState& state, const QString& fileNa
         return check;
     }
     check.Verdict = RecordVerdict::Listed;
-    check.Row.Number = ListNumberText(cardNumber);
+    // Three digits with leading zeros; 1000 has no shorter form.
+    check.Row.Number = cardNumber < 1000 ? NumerNaTekst(cardNumber) : QString::number(cardNumber);
     check.Row.Surname = surname.trimmed();
-    check.Row.FirstName = shownText(record.FirstName);
-    const QString plan = shownText(record.Plan);
+    check.Row.FirstName = ShownText(record.FirstName);
+    const QString plan = ShownText(record.Plan);
     check.Row.Plan = plan == QLatin1String(StoredNoPlan) ? NoPlanText : plan;
-    check.Row.Group = shownText(record.Group);
+    check.Row.Group = ShownText(record.Group);
     return check;
 }
 
-bool WczytajPracownikow(ProgramState& state, EmployeeRows& rows, const StaffHooks& hooks)
+bool WczytajPracownikow(Environment& env, EmployeeRows& rows, const StaffHooks& hooks)
 {
     hooks.SetProgress(0);
     hooks.Events();
-    const QString folder = KatalogPersonelu(state);
-    if (state.Lib.SetDir(folder) != 0) return endProgram(state, missingFolderMessage());
+    const QString folder = PersonnelFolder(env);
+    if (env.Lib.SetDir(folder) != 0) return EndProgram(env, MissingFolderMessage());
 
-    SzukajZdublowanych(state, hooks);
     const QStringList names = PersonnelListing(folder);
+    const CardNumberFlags duplicated = SzukajZdublowanych(env, names, hooks);
     const double step = 100.0 / double(names.size() + 1);
     double progress = 0;
 
     rows.clear();
     if (names.isEmpty()) {
-        state.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Brak plików z danymi pracowników"));
+        env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Brak plików z danymi pracowników"));
         return false;
     }
-    state.NumeryUzyte.fill(false);
+    CardNumberFlags used{};
 
     const QDir dir(folder);
     QByteArray bytes;
     for (const QString& name : names) {
-        RecordFile file;
-        OpenStatus status = file.Open(dir.filePath(name), RecordAccess::ReadDenyWriters);
-        for (int retry = 0; status == OpenStatus::Busy && retry < BusyRetries; ++retry) {
-            hooks.Sleep(RetryWaitMs);
-            hooks.Events();
-            status = file.Open(dir.filePath(name), RecordAccess::ReadDenyWriters);
-        }
+        DataFile file;
+        const OpenStatus status = OpenWithRetries(file, dir.filePath(name), FileAccess::ReadDenyWriters,
+                                                  RetryWhen::Busy, BusyRetries, [&hooks] {
+                                                      hooks.Sleep(RetryWaitMs);
+                                                      hooks.Events();
+                                                  });
         if (status == OpenStatus::Busy) {
-            state.Ui.ShowMessage(MessageIcon::Critical, busyMessage());
+            env.Ui.ShowMessage(MessageIcon::Critical, BusyMessage());
             return false;
         }
 
         bool listable = status == OpenStatus::Opened;
-        if (!listable && ShowFileError(state.Ui, file.ErrorNumber(), QString(), QString(), true)) return false;
+        if (!listable && ShowFileError(env.Ui, file.ErrorNumber(), QString(), QString(), true)) return false;
 
         const std::optional<int> number = NumberFromFileName(name);
-        if (listable && number && *number > 999) {
-            // No card number has more than three digits in a file name.
-            state.Ui.ShowMessage(MessageIcon::Critical, InvalidFileMessage(state, name));
-            listable = false;
-        } else if (listable && number && *number > 0 && state.NumeryZdublowane[size_t(*number - 1)]) {
-            bool& used = state.NumeryUzyte[size_t(*number - 1)];
-            if (used) return endProgram(state, duplicatesMessage());
-            used = true;
+        if (listable && number && *number > 0 && *number <= 999 && duplicated[size_t(*number - 1)]) {
+            bool& met = used[size_t(*number - 1)];
+            if (met) return EndProgram(env, DuplicatesMessage());
+            met = true;
         }
 
         if (listable) {
             const ReadStatus read = file.ReadAll(bytes, MaxRecordSize);
-            if (read == ReadStatus::Failed && ShowFileError(state.Ui, file.ErrorNumber(), QString(), QString(), true))
+            if (read == ReadStatus::Failed && ShowFileError(env.Ui, file.ErrorNumber(), QString(), QString(), true))
                 return false;
-            if (read == ReadStatus::TooLarge)
-                state.Ui.ShowMessage(MessageIcon::Critical, InvalidFileMessage(state, name));
+            if (read == ReadStatus::TooLarge) env.Ui.ShowMessage(MessageIcon::Critical, InvalidFileMessage(env, name));
             listable = read == ReadStatus::Ok;
         }
 
         if (listable) {
-            const RecordCheck check = CheckEmployeeRecord(state, name, bytes, state.WpisyKart);
+            const RecordCheck check = CheckEmployeeRecord(env, name, bytes);
             switch (check.Verdict) {
             case RecordVerdict::Listed:
                 rows.append(check.Row);
@@ -298,14 +295,14 @@ bool WczytajPracownikow(ProgramState& state, EmployeeRows& rows, const StaffHook
             case RecordVerdict::SkippedShortName:
                 break;
             case RecordVerdict::SkippedInvalid:
-                state.Ui.ShowMessage(MessageIcon::Critical, InvalidFileMessage(state, name));
+                env.Ui.ShowMessage(MessageIcon::Critical, InvalidFileMessage(env, name));
                 break;
             case RecordVerdict::BadFiles:
-                return endProgram(state, BadFilesMessage(state));
+                return EndProgram(env, BadFilesMessage(env));
             case RecordVerdict::CardOutOfRange:
-                return endProgram(state, InvalidFileMessage(state, name));
+                return EndProgram(env, InvalidFileMessage(env, name));
             case RecordVerdict::NumberMismatch:
-                return endProgram(state, wrongFilesMessage());
+                return EndProgram(env, WrongFilesMessage());
             }
         }
 
@@ -313,7 +310,5 @@ bool WczytajPracownikow(ProgramState& state, EmployeeRows& rows, const StaffHook
         file.Close();
         hooks.Events();
     }
-
-    state.Zaznaczeni = QVector<bool>(rows.size(), false);
     return true;
 }

@@ -13,10 +13,11 @@
 #include <QStringList>
 #include <QVector>
 
+#include <array>
 #include <functional>
 #include <optional>
 
-struct ProgramState;
+struct Environment;
 
 // One row of the list, as shown: the card number in three digits, then the
 // texts without surrounding spaces; "****" as a plan shows as "<BRAK>", a
@@ -62,10 +63,10 @@ struct StaffHooks
 void AdvanceProgress(double& progress, double step, const StaffHooks& hooks);
 
 // The personnel folder, with a closing separator (as the suite's library is given it).
-QString KatalogPersonelu(const ProgramState& state);
+QString PersonnelFolder(const Environment& env);
 
-// Points the state at a data directory (the folder holding PLANY and PERSONEL).
-void UseDataDirectory(ProgramState& state, const QString& dataDir);
+// Points the environment at a data directory (the folder holding PLANY and PERSONEL).
+void UseDataDirectory(Environment& env, const QString& dataDir);
 
 // The personnel folder's file names in listing order (by name, letter case
 // ignored), leaving out names that start with a full stop.
@@ -76,18 +77,23 @@ QStringList PersonnelListing(const QString& folder);
 std::optional<int> NumberFromFileName(const QString& name);
 
 // The suite library's name for a text (what file names are made of).
-QString NazwaZTekstu(const ProgramState& state, const QString& text);
+QString NazwaZTekstu(const Environment& env, const QString& text);
 
 // Whether a record's file name fits its surname: the name less its last four
 // characters must begin the library's name for the surname (letter case aside).
-bool NameFitsSurname(const ProgramState& state, const QString& fileName, const QString& surname);
+bool NameFitsSurname(const Environment& env, const QString& fileName, const QString& surname);
 
-// A card number as the list shows it: three digits with leading zeros.
-QString ListNumberText(int number);
+// "00" + number below 10, "0" + number from 10 to 99, the number from 100 to
+// 999, an empty text from 1000 on: the number text of a record's file name.
+QString NumerNaTekst(int number);
 
-// Marks in state.NumeryZdublowane the numbers that occur in the names of two
-// or more records. Numbers above 999 have no place in the tables.
-void SzukajZdublowanych(ProgramState& state, const StaffHooks& hooks);
+// One flag per card number 1..999 (index number - 1).
+using CardNumberFlags = std::array<bool, 999>;
+
+// NumeryZdublowane: the numbers that occur in the names of two or more of the
+// listed records. Numbers above 999 have no place in the table. Nothing is
+// marked when the library cannot be bound to the personnel folder.
+CardNumberFlags SzukajZdublowanych(const Environment& env, const QStringList& listing, const StaffHooks& hooks);
 
 // What becomes of one record once it is open and read.
 enum class RecordVerdict {
@@ -107,17 +113,16 @@ struct RecordCheck
 
 // Checks a record in the reader's order: the entry count, the name's length,
 // the stem against the surname, the entries, the card number against its
-// range and the name. The entries are left in entries (sorted).
-RecordCheck CheckEmployeeRecord(const ProgramState& state, const QString& fileName, const QByteArray& bytes,
-                                CardEntries& entries);
+// range and the name.
+RecordCheck CheckEmployeeRecord(const Environment& env, const QString& fileName, const QByteArray& bytes);
 
 // Reads the personnel folder into rows (cleared first), in listing order.
 // True when the folder was read to its end. False after a message when the
 // reading stopped early (busy records, no records, an open error): the rows
-// read so far stay. Faults of the data end the program: then
-// state.ProgramEnding is set as well.
-bool WczytajPracownikow(ProgramState& state, EmployeeRows& rows, const StaffHooks& hooks);
+// read so far stay. Faults of the data end the program: then ProgramEnding
+// is set as well.
+bool WczytajPracownikow(Environment& env, EmployeeRows& rows, const StaffHooks& hooks);
 
 // The messages of the employee folder.
-QString InvalidFileMessage(const ProgramState& state, const QString& fileName);
-QString BadFilesMessage(const ProgramState& state);
+QString InvalidFileMessage(const Environment& env, const QString& fileName);
+QString BadFilesMessage(const Environment& env);

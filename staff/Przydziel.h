@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <optional>
 
-struct ProgramState;
+struct Environment;
 
 // The employee of the row being assigned: what the rewrite stores.
 struct EmployeeData
@@ -32,47 +32,43 @@ struct AssignmentOutcome
     friend bool operator==(const AssignmentOutcome&, const AssignmentOutcome&) = default;
 };
 
-// Takes the list's selection as the run's snapshot: state.Zaznaczeni gets one
-// flag per row, set for the selected rows.
-void ZaznaczWybranych(ProgramState& state, int rowCount, const QList<int>& selectedRows);
+// The list's selection as the run's snapshot (Zaznaczeni): one flag per row,
+// set for the selected rows.
+QVector<bool> ZaznaczWybranych(int rowCount, const QList<int>& selectedRows);
 
 // Binds the suite library to the personnel folder (the result does not matter).
-void UstawKatalogPersonelu(const ProgramState& state);
+void UstawKatalogPersonelu(const Environment& env);
 
 // The file-name stem of a row's employee: the library's name for the
 // surname, or for its first 8 characters when it is longer.
-QString RdzenNazwy(const ProgramState& state, const EmployeeRow& row);
+QString RdzenNazwy(const Environment& env, const EmployeeRow& row);
 
 // Takes the row's card number, surname and first name into employee and
 // returns NumerNaTekst of the number.
 QString DanePracownika(const EmployeeRow& row, EmployeeData& employee);
-
-// "00" + number below 10, "0" + number from 10 to 99, the number from 100 to
-// 999, an empty text from 1000 on.
-QString NumerNaTekst(int number);
 
 // The path of the record fileName in folder, found without regard to letter
 // case; empty when there is no such file.
 QString RecordPath(const QString& folder, const QString& fileName);
 
 // The new contents of the record fileName: its header word, group and entries
-// (in stored order, also left in state.WpisyKart) with the employee's names
-// and the plan ("<BRAK>" is stored as "****"). Nothing when the record must
-// not be rewritten: a negative entry count, a stored surname that does not
-// belong to the file name, or a data start before the first byte.
-std::optional<QByteArray> RewrittenRecord(ProgramState& state, const QString& fileName, const QByteArray& record,
+// (in stored order) with the employee's names and the plan ("<BRAK>" is
+// stored as "****"). Nothing when the record must not be rewritten: a
+// negative entry count, a stored surname that does not belong to the file
+// name, or a data start before the first byte.
+std::optional<QByteArray> RewrittenRecord(const Environment& env, const QString& fileName, const QByteArray& record,
                                           const EmployeeData& employee, const QString& planText);
 
 // Rewrites the record stem + "." + numberText in the personnel folder under
 // exclusive access (retried while busy, waiting through the hooks). True on
 // success; false, with the record as it was, on any failure.
-bool ZapiszPlanPracownika(ProgramState& state, const QString& stem, const QString& numberText,
+bool ZapiszPlanPracownika(const Environment& env, const QString& stem, const QString& numberText,
                           const EmployeeData& employee, const QString& planText, const StaffHooks& hooks);
 
-// The assignment run over the rows flagged in state.Zaznaczeni: each gets
+// The assignment run over the rows flagged in selected (Zaznaczeni): each gets
 // planText (the plan box's text) in its record and in its "Plan pracy" cell.
 // A deleted employee or a failed rewrite asks whether to go on; No ends the
 // run. The caller disables its window around the call. Returns what became
 // of each selected row that was reached.
-QVector<AssignmentOutcome> PrzydzielPlan(ProgramState& state, EmployeeRows& rows, const QString& planText,
-                                         const StaffHooks& hooks);
+QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& rows, const QVector<bool>& selected,
+                                         const QString& planText, const StaffHooks& hooks);

@@ -3,7 +3,7 @@
 
 namespace kelbrin {
 
-static int64_t floorDiv(int64_t a, int64_t b)
+static int64_t FloorDiv(int64_t a, int64_t b)
 {
     int64_t q = a / b;
     if ((a % b != 0) && ((a < 0) != (b < 0)))
@@ -17,13 +17,13 @@ static int64_t floorDiv(int64_t a, int64_t b)
 static constexpr int64_t DaysPerEra = 146097;
 static constexpr int64_t DaysFrom0000_03_01To2000_01_01 = 730425;
 
-int64_t daysFromCivil(int64_t year, int64_t month, int64_t day)
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day)
 {
     // Months outside 1..12 carry into the year.
-    year += floorDiv(month - 1, 12);
-    month = month - 1 - floorDiv(month - 1, 12) * 12 + 1;
+    year += FloorDiv(month - 1, 12);
+    month = month - 1 - FloorDiv(month - 1, 12) * 12 + 1;
     const int64_t y = year - (month <= 2 ? 1 : 0);
-    const int64_t era = floorDiv(y, 400);
+    const int64_t era = FloorDiv(y, 400);
     const int64_t yearOfEra = y - era * 400;
     const int64_t marchMonth = month > 2 ? month - 3 : month + 9;
     const int64_t dayOfYear = (153 * marchMonth + 2) / 5 + day - 1;
@@ -31,10 +31,10 @@ int64_t daysFromCivil(int64_t year, int64_t month, int64_t day)
     return era * DaysPerEra + dayOfEra - DaysFrom0000_03_01To2000_01_01;
 }
 
-void civilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day)
+void CivilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day)
 {
     const int64_t z = days + DaysFrom0000_03_01To2000_01_01;
-    const int64_t era = floorDiv(z, DaysPerEra);
+    const int64_t era = FloorDiv(z, DaysPerEra);
     const int64_t dayOfEra = z - era * DaysPerEra;
     const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
     const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
@@ -48,7 +48,7 @@ void civilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day)
 
 extern "C" KELBRIN_API int32_t KLNX_DateToLong(int32_t year, uint8_t month, uint8_t day, uint8_t hour, uint8_t minute)
 {
-    const int64_t days = kelbrin::daysFromCivil(year, month, day);
+    const int64_t days = kelbrin::DaysFromCivil(year, month, day);
     const int64_t count = days * 1440 + int64_t(hour) * 60 + minute;
     return static_cast<int32_t>(static_cast<uint32_t>(count)); // wraps beyond the 32-bit range, as the type demands
 }
@@ -56,10 +56,10 @@ extern "C" KELBRIN_API int32_t KLNX_DateToLong(int32_t year, uint8_t month, uint
 extern "C" KELBRIN_API void KLNX_LongToDate(int32_t count, int32_t* year, uint8_t* month, uint8_t* day, uint8_t* hour,
                                             uint8_t* minute)
 {
-    const int64_t days = kelbrin::floorDiv(count, 1440);
+    const int64_t days = kelbrin::FloorDiv(count, 1440);
     const int64_t minuteOfDay = int64_t(count) - days * 1440;
     int64_t y = 0, m = 0, d = 0;
-    kelbrin::civilFromDays(days, y, m, d);
+    kelbrin::CivilFromDays(days, y, m, d);
     if (year)
         *year = static_cast<int32_t>(y);
     if (month)

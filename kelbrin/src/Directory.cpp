@@ -19,7 +19,7 @@ extern "C" KELBRIN_API int32_t KLNX_SetDir(const char* directory)
 {
     if (!directory || !*directory)
         return 2;
-    const QString path = kelbrin::localPath(directory);
+    const QString path = kelbrin::LocalPath(directory);
     if (!QFileInfo(path).isDir())
         return 1;
     return QDir::setCurrent(path) ? 0 : 1;

@@ -9,19 +9,19 @@
 namespace kelbrin {
 
 // Texts cross the interface in windows-1250.
-QString fromCodePage(const char* text);
-QString fromCodePage(const QByteArray& bytes);
-QByteArray toCodePage(const QString& text);
+QString FromCodePage(const char* text);
+QString FromCodePage(const QByteArray& bytes);
+QByteArray ToCodePage(const QString& text);
 
 // Rewrites a caller's buffer in place: the new bytes, then blanks up to the
 // buffer's incoming length. Never writes past that length.
-void fillBuffer(char* buffer, const QByteArray& bytes);
+void FillBuffer(char* buffer, const QByteArray& bytes);
 
 // A folder given in the suite's notation ("\" or "/" separators) as a local path.
-QString localPath(const char* text);
+QString LocalPath(const char* text);
 
 // Day count since 2000-01-01 of a proleptic Gregorian date, and back.
-int64_t daysFromCivil(int64_t year, int64_t month, int64_t day);
-void civilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day);
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day);
+void CivilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day);
 
 } // namespace kelbrin

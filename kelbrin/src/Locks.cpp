@@ -75,36 +75,36 @@ constexpr qsizetype MaxStemLength = 150;
 
 struct HeldLock
 {
-    QString path;
-    QByteArray token;
+    QString Path;
+    QByteArray Token;
 };
 
-QMutex heldMutex;
-QHash<int32_t, HeldLock> heldLocks;
-int32_t nextHandle = 1;
+QMutex HeldMutex;
+QHash<int32_t, HeldLock> HeldLocks;
+int32_t NextHandle = 1;
 
 // The handle is registered before the record exists, so that another thread
 // of this process never takes a record of ours for a leftover.
-int32_t registerLock(const QString& path, const QByteArray& token)
+int32_t RegisterLock(const QString& path, const QByteArray& token)
 {
-    QMutexLocker locker(&heldMutex);
-    const int32_t handle = nextHandle;
-    nextHandle = nextHandle == INT32_MAX ? 1 : nextHandle + 1;
-    heldLocks.insert(handle, HeldLock{path, token});
+    QMutexLocker locker(&HeldMutex);
+    const int32_t handle = NextHandle;
+    NextHandle = NextHandle == INT32_MAX ? 1 : NextHandle + 1;
+    HeldLocks.insert(handle, HeldLock{path, token});
     return handle;
 }
 
-void forgetLock(int32_t handle)
+void ForgetLock(int32_t handle)
 {
-    QMutexLocker locker(&heldMutex);
-    heldLocks.remove(handle);
+    QMutexLocker locker(&HeldMutex);
+    HeldLocks.remove(handle);
 }
 
-bool heldHere(const QByteArray& token)
+bool HeldHere(const QByteArray& token)
 {
-    QMutexLocker locker(&heldMutex);
-    for (const HeldLock& lock : std::as_const(heldLocks)) {
-        if (lock.token == token) return true;
+    QMutexLocker locker(&HeldMutex);
+    for (const HeldLock& lock : std::as_const(HeldLocks)) {
+        if (lock.Token == token) return true;
     }
     return false;
 }
@@ -114,11 +114,11 @@ bool heldHere(const QByteArray& token)
 
 struct ProcessInfo
 {
-    bool running = false;
-    QByteArray start; // changes when a process id is reused; empty when unknown
+    bool Running = false;
+    QByteArray Start; // changes when a process id is reused; empty when unknown
 };
 
-ProcessInfo inspectProcess(qlonglong pid)
+ProcessInfo InspectProcess(qlonglong pid)
 {
     ProcessInfo info;
     if (pid <= 0) return info;
@@ -131,8 +131,8 @@ ProcessInfo inspectProcess(qlonglong pid)
         const QByteArray line = stat.read(4096);
         const qsizetype close = line.lastIndexOf(')');
         const QList<QByteArray> fields = close < 0 ? QList<QByteArray>() : line.mid(close + 2).split(' ');
-        info.running = !fields.isEmpty() && fields.at(0) != "Z" && fields.at(0) != "X";
-        if (fields.size() > 19) info.start = fields.at(19);
+        info.Running = !fields.isEmpty() && fields.at(0) != "Z" && fields.at(0) != "X";
+        if (fields.size() > 19) info.Start = fields.at(19);
         return info;
     }
     if (QFileInfo::exists(QStringLiteral("/proc/self/stat"))) return info; // /proc is there and knows no such process
@@ -140,18 +140,18 @@ ProcessInfo inspectProcess(qlonglong pid)
 #if defined(Q_OS_WIN)
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
     if (!process) {
-        info.running = GetLastError() == ERROR_ACCESS_DENIED;
+        info.Running = GetLastError() == ERROR_ACCESS_DENIED;
         return info;
     }
-    info.running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    info.Running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     CloseHandle(process);
 #else
-    info.running = kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    info.Running = kill(pid_t(pid), 0) == 0 || errno == EPERM;
 #endif
     return info;
 }
 
-qlonglong ownProcessId()
+qlonglong OwnProcessId()
 {
 #ifdef Q_OS_WIN
     return qlonglong(GetCurrentProcessId());
@@ -160,13 +160,13 @@ qlonglong ownProcessId()
 #endif
 }
 
-const QByteArray& ownStartMarker()
+const QByteArray& OwnStartMarker()
 {
-    static const QByteArray marker = inspectProcess(ownProcessId()).start;
+    static const QByteArray marker = InspectProcess(OwnProcessId()).Start;
     return marker;
 }
 
-const QByteArray& hostName()
+const QByteArray& HostName()
 {
     static const QByteArray name = QSysInfo::machineHostName().toUtf8();
     return name;
@@ -175,7 +175,7 @@ const QByteArray& hostName()
 // ---------------------------------------------------------------------------
 // Records.
 
-QByteArray oneLine(QByteArray text)
+QByteArray OneLine(QByteArray text)
 {
     text.replace('\r', ' ');
     text.replace('\n', ' ');
@@ -184,9 +184,9 @@ QByteArray oneLine(QByteArray text)
 
 // A part of a record's file name: the text in capitals, as UTF-8, with every
 // byte outside A-Z, 0-9, "_", "-" and "." written as %XX.
-QByteArray fileNamePart(const char* text)
+QByteArray FileNamePart(const char* text)
 {
-    const QByteArray utf8 = kelbrin::fromCodePage(text).toUpper().toUtf8();
+    const QByteArray utf8 = kelbrin::FromCodePage(text).toUpper().toUtf8();
     QByteArray part;
     for (const char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
@@ -203,9 +203,9 @@ QByteArray fileNamePart(const char* text)
 // "KIND+OBJECT.lck". "+" never occurs inside an escaped part, so different
 // pairs never share a name. Long names are cut and end in "~" and a digest of
 // the whole, to stay within the file system's limit.
-QString recordFileName(const char* kind, const char* object)
+QString RecordFileName(const char* kind, const char* object)
 {
-    QByteArray stem = fileNamePart(kind) + '+' + fileNamePart(object);
+    QByteArray stem = FileNamePart(kind) + '+' + FileNamePart(object);
     if (stem.size() > MaxStemLength) {
         const QByteArray digest = QCryptographicHash::hash(stem, QCryptographicHash::Sha1).toHex().left(16);
         stem = stem.left(MaxStemLength - digest.size() - 1) + '~' + digest;
@@ -215,13 +215,13 @@ QString recordFileName(const char* kind, const char* object)
 
 struct Record
 {
-    bool finished = false;
-    QByteArray holder, host, pid, start, token;
+    bool Finished = false;
+    QByteArray Holder, Host, Pid, Start, Token;
 };
 
 // Reads the complete lines of a record; a last line without its line break is
 // still being written and is ignored.
-Record parseRecord(const QByteArray& content)
+Record ParseRecord(const QByteArray& content)
 {
     Record record;
     qsizetype from = 0;
@@ -231,7 +231,7 @@ Record parseRecord(const QByteArray& content)
         const QByteArray line = content.mid(from, end - from);
         from = end + 1;
         if (line == "END") {
-            record.finished = true;
+            record.Finished = true;
             break;
         }
         const qsizetype eq = line.indexOf('=');
@@ -239,56 +239,56 @@ Record parseRecord(const QByteArray& content)
         const QByteArray key = line.left(eq);
         const QByteArray value = line.mid(eq + 1);
         if (key == "holder")
-            record.holder = value;
+            record.Holder = value;
         else if (key == "host")
-            record.host = value;
+            record.Host = value;
         else if (key == "pid")
-            record.pid = value;
+            record.Pid = value;
         else if (key == "start")
-            record.start = value;
+            record.Start = value;
         else if (key == "token")
-            record.token = value;
+            record.Token = value;
     }
     return record;
 }
 
-bool isStale(const Record& record)
+bool IsStale(const Record& record)
 {
-    if (record.host != hostName()) return false;
+    if (record.Host != HostName()) return false;
     bool ok = false;
-    const qlonglong pid = record.pid.toLongLong(&ok);
+    const qlonglong pid = record.Pid.toLongLong(&ok);
     if (!ok || pid <= 0) return true; // not a process this host ever had
-    if (pid == ownProcessId() && record.start == ownStartMarker()) return !heldHere(record.token);
-    const ProcessInfo process = inspectProcess(pid);
-    if (!process.running) return true;
-    return !record.start.isEmpty() && !process.start.isEmpty() && record.start != process.start;
+    if (pid == OwnProcessId() && record.Start == OwnStartMarker()) return !HeldHere(record.Token);
+    const ProcessInfo process = InspectProcess(pid);
+    if (!process.Running) return true;
+    return !record.Start.isEmpty() && !process.Start.isEmpty() && record.Start != process.Start;
 }
 
 struct Snapshot
 {
-    bool exists = false;
-    bool readable = false;
-    QByteArray content;
-    QDateTime modified;
+    bool Exists = false;
+    bool Readable = false;
+    QByteArray Content;
+    QDateTime Modified;
 };
 
-Snapshot readRecord(const QString& path)
+Snapshot ReadRecord(const QString& path)
 {
     Snapshot snapshot;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        snapshot.exists = QFileInfo::exists(path);
+        snapshot.Exists = QFileInfo::exists(path);
         return snapshot;
     }
-    snapshot.exists = snapshot.readable = true;
-    snapshot.content = file.read(MaxRecordSize);
-    snapshot.modified = QFileInfo(file).lastModified().toUTC();
+    snapshot.Exists = snapshot.Readable = true;
+    snapshot.Content = file.read(MaxRecordSize);
+    snapshot.Modified = QFileInfo(file).lastModified().toUTC();
     return snapshot;
 }
 
 // Removes a record judged stale, provided it is still the very record that
 // was judged. The guard admits one taker at a time.
-void takeOver(const QString& path, const Snapshot& judged)
+void TakeOver(const QString& path, const Snapshot& judged)
 {
     QLockFile guard(path + QStringLiteral(".guard"));
     guard.setStaleLockTime(GuardStaleMs);
@@ -296,12 +296,12 @@ void takeOver(const QString& path, const Snapshot& judged)
         QThread::msleep(PollMs);
         return;
     }
-    const Snapshot now = readRecord(path);
-    if (now.readable && now.content == judged.content && now.modified == judged.modified) QFile::remove(path);
+    const Snapshot now = ReadRecord(path);
+    if (now.Readable && now.Content == judged.Content && now.Modified == judged.Modified) QFile::remove(path);
     guard.unlock();
 }
 
-QByteArray newToken()
+QByteArray NewToken()
 {
     const quint64 a = QRandomGenerator::system()->generate64();
     const quint64 b = QRandomGenerator::system()->generate64();
@@ -310,7 +310,7 @@ QByteArray newToken()
 
 enum class Publish { Done, Exists, Failed };
 
-bool writeNewFile(const QString& path, const QByteArray& content)
+bool WriteNewFile(const QString& path, const QByteArray& content)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
@@ -324,7 +324,7 @@ bool writeNewFile(const QString& path, const QByteArray& content)
 }
 
 #ifndef Q_OS_WIN
-bool linksMissing(int error)
+bool LinksMissing(int error)
 {
 #if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
     if (error == EOPNOTSUPP) return true;
@@ -334,11 +334,11 @@ bool linksMissing(int error)
 #endif
 
 // Puts the complete record under its name, unless the name is taken.
-Publish publish(const QString& folder, const QString& path, const QByteArray& content, const QByteArray& token)
+Publish PublishRecord(const QString& folder, const QString& path, const QByteArray& content, const QByteArray& token)
 {
     const QString temporary =
         QDir(folder).filePath(QLatin1Char('~') + QString::fromLatin1(token) + QStringLiteral(".tmp"));
-    if (!writeNewFile(temporary, content)) return Publish::Failed;
+    if (!WriteNewFile(temporary, content)) return Publish::Failed;
 #ifdef Q_OS_WIN
     const QString from = QDir::toNativeSeparators(temporary);
     const QString to = QDir::toNativeSeparators(path);
@@ -363,8 +363,8 @@ Publish publish(const QString& folder, const QString& path, const QByteArray& co
     QFile::remove(temporary);
     if (linked) return Publish::Done;
     if (error == EEXIST) return Publish::Exists;
-    if (linksMissing(error)) {
-        if (writeNewFile(path, content)) return Publish::Done;
+    if (LinksMissing(error)) {
+        if (WriteNewFile(path, content)) return Publish::Done;
         return QFileInfo::exists(path) ? Publish::Exists : Publish::Failed;
     }
     return Publish::Failed;
@@ -378,40 +378,40 @@ extern "C" KELBRIN_API int32_t KLNX_CreateLock(const char* kind, const char* obj
     if (!kind || !object || !*kind || !*object) return -1;
     const QString folder = QDir::current().filePath(QStringLiteral("BLOKADY"));
     if (!QDir().mkpath(folder)) return -1;
-    const QString path = QDir(folder).filePath(recordFileName(kind, object));
-    const QByteArray token = newToken();
-    const QByteArray content = "KELBRIN LOCK\nkind=" + oneLine(kind) + "\nobject=" + oneLine(object) +
-                               "\nholder=" + oneLine(holder ? QByteArray(holder) : QByteArray()) +
-                               "\nhost=" + hostName() + "\npid=" + QByteArray::number(ownProcessId()) +
-                               "\nstart=" + ownStartMarker() + "\ntoken=" + token + "\nEND\n";
-    const int32_t handle = registerLock(path, token);
+    const QString path = QDir(folder).filePath(RecordFileName(kind, object));
+    const QByteArray token = NewToken();
+    const QByteArray content = "KELBRIN LOCK\nkind=" + OneLine(kind) + "\nobject=" + OneLine(object) +
+                               "\nholder=" + OneLine(holder ? QByteArray(holder) : QByteArray()) +
+                               "\nhost=" + HostName() + "\npid=" + QByteArray::number(OwnProcessId()) +
+                               "\nstart=" + OwnStartMarker() + "\ntoken=" + token + "\nEND\n";
+    const int32_t handle = RegisterLock(path, token);
 
     QElapsedTimer clock;
     clock.start();
     qint64 unfinishedSince = -1;
     while (clock.elapsed() < GiveUpAfterMs) {
-        const Publish result = publish(folder, path, content, token);
+        const Publish result = PublishRecord(folder, path, content, token);
         if (result == Publish::Done) return handle;
         if (result == Publish::Failed) break;
 
-        const Snapshot existing = readRecord(path);
-        if (!existing.readable) {
-            if (existing.exists) break; // something we cannot read holds the name
+        const Snapshot existing = ReadRecord(path);
+        if (!existing.Readable) {
+            if (existing.Exists) break; // something we cannot read holds the name
             continue;                   // released between our two looks
         }
-        const Record record = parseRecord(existing.content);
-        if (record.finished) {
-            if (!isStale(record)) {
-                forgetLock(handle);
-                if (!record.holder.isEmpty()) kelbrin::fillBuffer(owner, record.holder);
+        const Record record = ParseRecord(existing.Content);
+        if (record.Finished) {
+            if (!IsStale(record)) {
+                ForgetLock(handle);
+                if (!record.Holder.isEmpty()) kelbrin::FillBuffer(owner, record.Holder);
                 return -1;
             }
-            takeOver(path, existing);
+            TakeOver(path, existing);
             continue;
         }
-        if (!record.host.isEmpty() && record.host != hostName()) break;
-        if (existing.modified.msecsTo(QDateTime::currentDateTimeUtc()) > UnfinishedStaleMs) {
-            takeOver(path, existing);
+        if (!record.Host.isEmpty() && record.Host != HostName()) break;
+        if (existing.Modified.msecsTo(QDateTime::currentDateTimeUtc()) > UnfinishedStaleMs) {
+            TakeOver(path, existing);
             continue;
         }
         if (unfinishedSince < 0)
@@ -420,7 +420,7 @@ extern "C" KELBRIN_API int32_t KLNX_CreateLock(const char* kind, const char* obj
             break;
         QThread::msleep(PollMs);
     }
-    forgetLock(handle);
+    ForgetLock(handle);
     return -1;
 }
 
@@ -428,16 +428,16 @@ extern "C" KELBRIN_API uint8_t KLNX_DeleteLock(int32_t handle)
 {
     HeldLock lock;
     {
-        QMutexLocker locker(&heldMutex);
-        const auto it = heldLocks.constFind(handle);
-        if (it == heldLocks.constEnd()) return 1;
+        QMutexLocker locker(&HeldMutex);
+        const auto it = HeldLocks.constFind(handle);
+        if (it == HeldLocks.constEnd()) return 1;
         lock = it.value();
     }
     // The record goes while the handle is still registered, so that no other
     // thread of ours takes it for a leftover and puts its own in its place
     // just before we remove it.
-    const Snapshot snapshot = readRecord(lock.path);
-    if (snapshot.readable && parseRecord(snapshot.content).token == lock.token) QFile::remove(lock.path);
-    forgetLock(handle);
+    const Snapshot snapshot = ReadRecord(lock.Path);
+    if (snapshot.Readable && ParseRecord(snapshot.Content).Token == lock.Token) QFile::remove(lock.Path);
+    ForgetLock(handle);
     return 0;
 }

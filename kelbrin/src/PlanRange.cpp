@@ -29,13 +29,13 @@ class Reader
 public:
     explicit Reader(QFile& file) : m_file(file) {}
 
-    std::optional<int32_t> int32At(qint64 offset)
+    std::optional<int32_t> Int32At(qint64 offset)
     {
         char bytes[4];
         if (offset < 0 || !m_file.seek(offset) || m_file.read(bytes, 4) != 4) return std::nullopt;
         return qFromLittleEndian<qint32>(bytes);
     }
-    std::optional<uint8_t> byteAt(qint64 offset)
+    std::optional<uint8_t> ByteAt(qint64 offset)
     {
         char byte = 0;
         if (offset < 0 || !m_file.seek(offset) || m_file.read(&byte, 1) != 1) return std::nullopt;
@@ -47,22 +47,22 @@ private:
 };
 
 // Offset of the area section, or nothing when the plan record is damaged.
-std::optional<qint64> areaSectionOffset(Reader& in, qint64 size)
+std::optional<qint64> AreaSectionOffset(Reader& in, qint64 size)
 {
-    const auto mark = in.int32At(24);
+    const auto mark = in.Int32At(24);
     if (!mark) return std::nullopt;
     if (*mark == 84 || *mark == -84 || *mark == 88 || *mark == -88) {
         if (size < CurrentRecordEnd) return std::nullopt;
-        const auto recordLength = in.int32At(HeaderSize);
+        const auto recordLength = in.Int32At(HeaderSize);
         if (!recordLength || *recordLength < 88 + 1 || *recordLength > 88 + MaxDay + 1) return std::nullopt;
         const qint64 dayTable = CurrentRecordEnd + ((*mark == 88 || *mark == -88) ? 4 : 0);
         return dayTable + (*recordLength - 88);
     }
-    const auto flags = in.byteAt(HeaderSize + 45);
+    const auto flags = in.ByteAt(HeaderSize + 45);
     if (!flags) return std::nullopt;
     if ((*flags & 1) == 0) return LegacyRecordEnd + 7; // weekly plan: seven weekday bytes
-    const auto first = in.int32At(HeaderSize + 46);
-    const auto last = in.int32At(HeaderSize + 50);
+    const auto first = in.Int32At(HeaderSize + 46);
+    const auto last = in.Int32At(HeaderSize + 50);
     if (!first || !last || *first < 0 || *last > MaxDay || *last < *first) return std::nullopt;
     return LegacyRecordEnd + (qint64(*last) - *first + 1);
 }
@@ -72,7 +72,7 @@ std::optional<qint64> areaSectionOffset(Reader& in, qint64 size)
 extern "C" KELBRIN_API uint8_t KLNX_GetPlanRange(const char* file, int32_t* first, int32_t* last)
 {
     if (!file || !*file) return Unreadable;
-    const QString path = kelbrin::localPath(file);
+    const QString path = kelbrin::LocalPath(file);
     // Only a regular file is read: a folder cannot be, and opening a pipe or
     // a device could wait for ever.
     if (!QFileInfo(path).isFile()) return Unreadable;
@@ -80,18 +80,18 @@ extern "C" KELBRIN_API uint8_t KLNX_GetPlanRange(const char* file, int32_t* firs
     if (!f.open(QIODevice::ReadOnly)) return Unreadable;
     const qint64 size = f.size();
     Reader in(f);
-    const auto firstArea = in.int32At(0);
+    const auto firstArea = in.Int32At(0);
     if (!firstArea) return size < 4 ? Damaged : Unreadable;
-    const auto section = areaSectionOffset(in, size);
+    const auto section = AreaSectionOffset(in, size);
     if (!section) return Damaged;
-    const auto length = in.int32At(*section);
-    const auto firstMinute = in.int32At(*section + 4);
+    const auto length = in.Int32At(*section);
+    const auto firstMinute = in.Int32At(*section + 4);
     if (!length || !firstMinute || *length < 12 || (*length - 8) % 4 != 0) return Damaged;
     // The section is framed right when the first area record lies just past
     // the end word, where header word 0 says it does.
     const qint64 endWord = *section + *length;
     if (endWord + 4 != *firstArea || *firstArea > size) return Damaged;
-    const auto end = in.int32At(endWord);
+    const auto end = in.Int32At(endWord);
     if (!end) return Damaged;
     if (first) *first = *firstMinute;
     if (last) *last = *end & 0x3ffffff;

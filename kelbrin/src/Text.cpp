@@ -9,24 +9,24 @@
 
 namespace kelbrin {
 
-QString fromCodePage(const QByteArray& bytes)
+QString FromCodePage(const QByteArray& bytes)
 {
     QStringDecoder decoder("windows-1250");
     return decoder.decode(bytes);
 }
 
-QString fromCodePage(const char* text)
+QString FromCodePage(const char* text)
 {
-    return text ? fromCodePage(QByteArray(text)) : QString();
+    return text ? FromCodePage(QByteArray(text)) : QString();
 }
 
-QByteArray toCodePage(const QString& text)
+QByteArray ToCodePage(const QString& text)
 {
     QStringEncoder encoder("windows-1250");
     return encoder.encode(text);
 }
 
-void fillBuffer(char* buffer, const QByteArray& bytes)
+void FillBuffer(char* buffer, const QByteArray& bytes)
 {
     if (!buffer)
         return;
@@ -36,9 +36,9 @@ void fillBuffer(char* buffer, const QByteArray& bytes)
     std::memset(buffer + n, ' ', capacity - n);
 }
 
-QString localPath(const char* text)
+QString LocalPath(const char* text)
 {
-    QString path = fromCodePage(text);
+    QString path = FromCodePage(text);
 #ifndef Q_OS_WIN
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
 #endif
@@ -47,7 +47,7 @@ QString localPath(const char* text)
 
 // Maps one windows-1250 byte onto the byte it stands for in a file-name stem,
 // or 0 when the character is dropped.
-static char stemCharacter(unsigned char c)
+static char StemCharacter(unsigned char c)
 {
     if (c >= 'a' && c <= 'z')
         return static_cast<char>(c - 'a' + 'A');
@@ -75,7 +75,7 @@ extern "C" KELBRIN_API void KLNX_TxtToName(char* text)
         return;
     char* out = text;
     for (const char* in = text; *in; ++in) {
-        if (const char c = kelbrin::stemCharacter(static_cast<unsigned char>(*in)))
+        if (const char c = kelbrin::StemCharacter(static_cast<unsigned char>(*in)))
             *out++ = c;
     }
     *out = '\0';

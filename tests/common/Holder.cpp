@@ -31,10 +31,10 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments().mid(1);
     const bool suiteLock = args.size() == 5 && args[0] == QLatin1String("lock");
     KelbrinLibrary library;
-    if (suiteLock ? !library.load(QCoreApplication::applicationDirPath())
+    if (suiteLock ? !library.Load(QCoreApplication::applicationDirPath())
                   : args.size() != 2 || args[0] != QLatin1String("instance")) {
         std::fprintf(stderr, "usage: grafenta-holder lock FOLDER KIND OBJECT HOLDER | instance PROGRAMDIR\n%s\n",
-                     qPrintable(library.errorString()));
+                     qPrintable(library.ErrorString()));
         return 2;
     }
     if (suiteLock) library.SetDir(args[1]);

@@ -9,8 +9,8 @@ const KelbrinLibrary& TestLibrary()
 {
     static KelbrinLibrary* library = [] {
         auto* lib = new KelbrinLibrary;
-        if (!lib->load(QCoreApplication::applicationDirPath())) {
-            qFatal("cannot load the suite library: %s", qPrintable(lib->errorString()));
+        if (!lib->Load(QCoreApplication::applicationDirPath())) {
+            qFatal("cannot load the suite library: %s", qPrintable(lib->ErrorString()));
         }
         return lib;
     }();

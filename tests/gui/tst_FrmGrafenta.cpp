@@ -26,7 +26,7 @@ private slots:
     void startsIntoTheEmptyWindow()
     {
         QTemporaryDir programDir;
-        const QString library = KelbrinLibrary::fileName();
+        const QString library = KelbrinLibrary::FileName();
         QVERIFY(
             QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(library), programDir.filePath(library)));
         KelbrinLibrary lib;

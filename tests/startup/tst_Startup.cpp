@@ -33,7 +33,7 @@ std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = QStringLit
 {
     auto folder = std::make_unique<QTemporaryDir>();
     const QDir bin(QCoreApplication::applicationDirPath());
-    const QString name = KelbrinLibrary::fileName();
+    const QString name = KelbrinLibrary::FileName();
     const QString source = bin.filePath(library == QLatin1String("wrong") ? QStringLiteral("wronglib/") + name : name);
     if (library != QLatin1String("none") && !QFile::copy(source, folder->filePath(name)))
         qFatal("cannot copy %s", qPrintable(source));
@@ -141,7 +141,7 @@ private slots:
         QVERIFY(second.State.ProgramEnding);
         QCOMPARE(second.Ui.Texts(), QStringList{QStringLiteral("Program Grafenta jest już uruchomiony.")});
         QCOMPARE(second.Ui.Entries().first().icon, MessageIcon::Critical);
-        QVERIFY(!second.Library.isLoaded()); // it ended before it touched the library or the folder
+        QVERIFY(!second.Library.IsLoaded()); // it ended before it touched the library or the folder
         QCOMPARE(Entries(folder->path()), before);
         // Nor does a lock file left behind that names a running program while
         // no process holds the file itself.

@@ -10,24 +10,24 @@
 
 namespace {
 
-QString kindName(uint8_t kind)
+QString KindName(uint8_t kind)
 {
     const QString label = AreaKindLabel(kind).trimmed();
     return label.isEmpty() ? QStringLiteral("kind %1").arg(kind) : label;
 }
 
-QString dateTime(const KelbrinLibrary& lib, int32_t minute)
+QString DateTime(const KelbrinLibrary& lib, int32_t minute)
 {
     return DataNaTekst(lib, minute) + QLatin1Char(' ') + MinutyNaGodzine(minute);
 }
 
-int areas(PlntoolContext& context, const QStringList& args)
+int Areas(PlntoolContext& context, const QStringList& args)
 {
     if (args.size() != 1) {
         context.Err << "usage: plntool areas FILE.PLN\n";
         return ExitUsage;
     }
-    const auto bytes = ReadPlanFile(context, "areas", args.first());
+    const auto bytes = ReadInputFile(context, "areas", args.first());
     if (!bytes)
         return ExitUsage;
     const auto section = DecodeAreaSection(*bytes);
@@ -38,13 +38,13 @@ int areas(PlntoolContext& context, const QStringList& args)
     const KelbrinLibrary& lib = context.Lib;
     QTextStream& out = context.Out;
     out << "days " << section->DayIndex.size() << " from " << DataNaTekst(lib, section->FirstMinute) << ", end "
-        << dateTime(lib, int32_t(section->EndWord)) << ", " << section->Areas.size() << " areas\n";
+        << DateTime(lib, int32_t(section->EndWord)) << ", " << section->Areas.size() << " areas\n";
     int32_t previous = -1;
     for (qsizetype i = 0; i < section->Areas.size(); ++i) {
         const uint32_t word = section->Areas.at(i);
         const int32_t start = AreaStart(word);
         QString line =
-            QStringLiteral("%1  %2  %3").arg(i, 6).arg(dateTime(lib, start)).arg(kindName(AreaKindOf(word)), -22);
+            QStringLiteral("%1  %2  %3").arg(i, 6).arg(DateTime(lib, start)).arg(KindName(AreaKindOf(word)), -22);
         if (word & PlanLayout::FirstOfDayBit) line += QStringLiteral(" first");
         if (word & PlanLayout::AfterEarlyEntryBit) line += QStringLiteral(" after-early-entry");
         if (word & 0x80000000u) line += QStringLiteral(" bit31");
@@ -58,6 +58,6 @@ int areas(PlntoolContext& context, const QStringList& args)
     return ExitOk;
 }
 
-const Registration registration{"areas", "FILE.PLN", "list a plan file's areas: date, time, kind and flags", areas};
+const Registration registration{"areas", "FILE.PLN", "list a plan file's areas: date, time, kind and flags", Areas};
 
 } // namespace

@@ -2,7 +2,7 @@
 // window's "Przydziel" does for the rows selected in the list.
 #include "Command.h"
 
-#include "env/ProgramState.h"
+#include "env/Environment.h"
 #include "staff/ObslugaListy.h"
 #include "staff/Przydziel.h"
 
@@ -14,22 +14,22 @@ namespace {
 
 const QString PlanSuffix = QStringLiteral(".PLN");
 
-int assign(PlntoolContext& context, const QStringList& args)
+int Assign(PlntoolContext& context, const QStringList& args)
 {
     if (args.size() < 3) {
         context.Err << "usage: plntool assign DATADIR PLAN NUMBER...\n";
         return ExitUsage;
     }
-    ProgramState state(context.Lib, context.Ui);
-    UseDataDirectory(state, args.at(0));
+    Environment env(context.Lib, context.Ui);
+    UseDataDirectory(env, args.at(0));
 
     // The plan box offers the plans of PLANY and "<BRAK>", with each plan
     // spelt as its file is.
     QString plan = args.at(1).trimmed();
     if (plan != NoPlanText) {
-        const QString path = RecordPath(state.PlansDir(), plan + PlanSuffix);
+        const QString path = RecordPath(env.PlansDir(), plan + PlanSuffix);
         if (path.isEmpty()) {
-            context.Err << "plntool: there is no plan " << plan << " in " << state.PlansDir() << '\n';
+            context.Err << "plntool: there is no plan " << plan << " in " << env.PlansDir() << '\n';
             return ExitUsage;
         }
         plan = QFileInfo(path).fileName().chopped(PlanSuffix.size());
@@ -47,21 +47,21 @@ int assign(PlntoolContext& context, const QStringList& args)
     }
 
     EmployeeRows rows;
-    if (!WczytajPracownikow(state, rows, StaffHooks{})) return ExitRefused;
+    if (!WczytajPracownikow(env, rows, StaffHooks{})) return ExitRefused;
 
     QList<int> selected;
     for (const int number : numbers) {
         const auto found = std::find_if(rows.cbegin(), rows.cend(),
                                         [&](const EmployeeRow& row) { return row.Number.toInt() == number; });
         if (found == rows.cend()) {
-            context.Err << "plntool: no employee has the card number " << ListNumberText(number) << '\n';
+            context.Err << "plntool: no employee has the card number " << NumerNaTekst(number) << '\n';
             return ExitUsage;
         }
         selected.append(int(found - rows.cbegin()));
     }
 
-    ZaznaczWybranych(state, int(rows.size()), selected);
-    const QVector<AssignmentOutcome> outcomes = PrzydzielPlan(state, rows, plan, StaffHooks{});
+    const QVector<AssignmentOutcome> outcomes =
+        PrzydzielPlan(env, rows, ZaznaczWybranych(int(rows.size()), selected), plan, StaffHooks{});
     bool allAssigned = true;
     for (const AssignmentOutcome& outcome : outcomes) {
         const EmployeeRow& row = rows.at(outcome.Row);
@@ -86,6 +86,6 @@ int assign(PlntoolContext& context, const QStringList& args)
 const Registration registration{"assign", "DATADIR PLAN NUMBER...",
                                 "assign PLAN (a plan of DATADIR/PLANY or <BRAK>) to the employees with these card "
                                 "numbers; one result line per employee",
-                                assign};
+                                Assign};
 
 } // namespace

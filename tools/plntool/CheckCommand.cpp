@@ -10,13 +10,13 @@
 
 namespace {
 
-int check(PlntoolContext& context, const QStringList& args)
+int Check(PlntoolContext& context, const QStringList& args)
 {
     if (args.size() != 1) {
         context.Err << "usage: plntool check FILE.PLN\n";
         return ExitUsage;
     }
-    const auto file = ReadPlanFile(context, "check", args.first());
+    const auto file = ReadInputFile(context, "check", args.first());
     if (!file)
         return ExitRefused;
     const QByteArray& bytes = *file;
@@ -51,6 +51,6 @@ int check(PlntoolContext& context, const QStringList& args)
 }
 
 const Registration registration{"check", "FILE.PLN",
-                                "exit 0 for a readable plan whose areas follow one another, else 1", check};
+                                "exit 0 for a readable plan whose areas follow one another, else 1", Check};
 
 } // namespace

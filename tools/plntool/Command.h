@@ -51,7 +51,15 @@ struct Registration
 
 enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitUsage = 2 };
 
-// The whole of a plan file named on the command line. Nothing, with the
-// reason on stderr ("plntool COMMAND: PATH: why"), when it cannot be read or
-// is far larger than any plan can be.
-std::optional<QByteArray> ReadPlanFile(PlntoolContext& context, const char* command, const QString& path);
+// What a file-error number means, in a few English words.
+QString FileErrorText(int16_t number);
+
+// The most a plan file can hold: header, plan block, 18501 day bytes, the
+// day index and eight areas a day come to well under this.
+constexpr qint64 LargestPlausiblePlan = 16 * 1024 * 1024;
+
+// The whole of a regular file named on the command line, of at most limit
+// bytes. Nothing, with the reason on stderr ("plntool COMMAND: PATH: why"),
+// when it cannot be read, is no regular file or is larger.
+std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path,
+                                        qint64 limit = LargestPlausiblePlan);

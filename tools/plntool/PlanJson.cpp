@@ -1,6 +1,7 @@
 #include "PlanJson.h"
 
 #include "env/Kelbrin.h"
+#include "plan/ZapisPlanuPracy.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +12,7 @@ namespace {
 
 const char* const ScheduleKeys[4] = {"entry", "exit", "breakFrom", "breakTo"};
 
-QString dateText(const KelbrinLibrary& lib, int32_t day)
+QString DateText(const KelbrinLibrary& lib, int32_t day)
 {
     const KlnxDate date = lib.LongToDate(day * MinutesPerDay);
     return QStringLiteral("%1-%2-%3")
@@ -20,7 +21,7 @@ QString dateText(const KelbrinLibrary& lib, int32_t day)
         .arg(date.Day, 2, 10, QLatin1Char('0'));
 }
 
-std::optional<int32_t> dayOf(const KelbrinLibrary& lib, const QString& text)
+std::optional<int32_t> DayOf(const KelbrinLibrary& lib, const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -44,33 +45,40 @@ struct Fields
     QString* error;
     bool ok = true;
 
-    void fail(const QString& why)
+    void Fail(const QString& why)
     {
         if (ok && error)
             *error = why;
         ok = false;
     }
-    QString text(const char* key, bool required = true)
+    bool Has(const char* key) const { return object.contains(QLatin1String(key)); }
+    // A key that must be there: its absence is named.
+    QJsonValue Required(const char* key)
     {
-        const QJsonValue value = object.value(QLatin1String(key));
-        if (value.isUndefined() && !required)
+        if (!Has(key)) Fail(QStringLiteral("\"%1\" is missing").arg(QLatin1String(key)));
+        return object.value(QLatin1String(key));
+    }
+    QString Text(const char* key, bool required = true)
+    {
+        if (!required && !Has(key))
             return {};
-        if (!value.isString())
-            fail(QStringLiteral("\"%1\" must be a text").arg(QLatin1String(key)));
+        const QJsonValue value = Required(key);
+        if (ok && !value.isString())
+            Fail(QStringLiteral("\"%1\" must be a text").arg(QLatin1String(key)));
         return value.toString();
     }
-    QJsonArray array(const char* key, int size)
+    QJsonArray Array(const char* key, int size)
     {
-        const QJsonValue value = object.value(QLatin1String(key));
-        if (!value.isArray() || value.toArray().size() != size)
-            fail(QStringLiteral("\"%1\" must be an array of %2").arg(QLatin1String(key)).arg(size));
+        const QJsonValue value = Required(key);
+        if (ok && (!value.isArray() || value.toArray().size() != size))
+            Fail(QStringLiteral("\"%1\" must be an array of %2").arg(QLatin1String(key)).arg(size));
         return value.toArray();
     }
 };
 
 } // namespace
 
-QByteArray PlanToJson(const KelbrinLibrary& lib, const PlanDocument& plan)
+QByteArray PlanToJson(const KelbrinLibrary& lib, const PlanText& plan)
 {
     QJsonObject object;
     object.insert(QStringLiteral("name"), plan.Name);
@@ -78,8 +86,8 @@ QByteArray PlanToJson(const KelbrinLibrary& lib, const PlanDocument& plan)
     object.insert(QStringLiteral("kind"), schedule ? QStringLiteral("schedule") : QStringLiteral("weekly"));
     if (plan.Legacy)
         object.insert(QStringLiteral("format"), *plan.Legacy ? QStringLiteral("legacy") : QStringLiteral("current"));
-    object.insert(QStringLiteral("from"), dateText(lib, plan.FirstDay));
-    object.insert(QStringLiteral("to"), dateText(lib, plan.LastDay));
+    object.insert(QStringLiteral("from"), DateText(lib, plan.FirstDay));
+    object.insert(QStringLiteral("to"), DateText(lib, plan.LastDay));
     QJsonArray schedules;
     for (const auto& slot : plan.Schedules) {
         QJsonObject row;
@@ -106,8 +114,13 @@ QByteArray PlanToJson(const KelbrinLibrary& lib, const PlanDocument& plan)
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
-std::optional<PlanDocument> PlanFromJson(const KelbrinLibrary& lib, const QByteArray& json, QString* error)
+std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray& json, QString* error)
 {
+    if (json.size() > MaxPlanJsonSize) {
+        if (error)
+            *error = QStringLiteral("larger than any plan's description (%1 bytes)").arg(json.size());
+        return std::nullopt;
+    }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (!document.isObject()) {
@@ -118,65 +131,75 @@ std::optional<PlanDocument> PlanFromJson(const KelbrinLibrary& lib, const QByteA
     }
     const QJsonObject object = document.object();
     Fields in{object, error};
-    PlanDocument plan;
-    plan.Name = in.text("name").trimmed();
+    PlanText plan;
+    plan.Name = in.Text("name").trimmed();
     if (in.ok && plan.Name.isEmpty())
-        in.fail(QStringLiteral("\"name\" is empty"));
-    const QString kind = in.text("kind");
+        in.Fail(QStringLiteral("\"name\" is empty"));
+    else if (in.ok && !IsStorablePlanName(plan.Name))
+        in.Fail(QStringLiteral("\"name\" cannot name a plan file: at most %1 characters of windows-1250, no control "
+                               "characters, none of / \\ : * ? \" < > | and no device name such as CON or NUL")
+                    .arg(MaxPlanNameLength));
+    const QString kind = in.Text("kind");
     if (kind == QLatin1String("schedule"))
         plan.Kind = PlanKind::SchedulePlan;
     else if (kind == QLatin1String("weekly"))
         plan.Kind = PlanKind::WeeklyPlan;
     else
-        in.fail(QStringLiteral("\"kind\" must be \"schedule\" or \"weekly\""));
-    const auto first = dayOf(lib, in.text("from"));
-    const auto last = dayOf(lib, in.text("to"));
+        in.Fail(QStringLiteral("\"kind\" must be \"schedule\" or \"weekly\""));
+    const auto first = DayOf(lib, in.Text("from"));
+    const auto last = DayOf(lib, in.Text("to"));
     if (!first || !last)
-        in.fail(QStringLiteral("\"from\" and \"to\" must be dates YYYY-MM-DD"));
+        in.Fail(QStringLiteral("\"from\" and \"to\" must be dates YYYY-MM-DD"));
     else if (*first < 0 || *last > MaxPlanDay || *last < *first)
-        in.fail(QStringLiteral("the range must lie within 2000-01-01 .. 2050-08-26, \"from\" not after \"to\""));
+        in.Fail(QStringLiteral("the range must lie within 2000-01-01 .. 2050-08-26, \"from\" not after \"to\""));
     else {
         plan.FirstDay = *first;
         plan.LastDay = *last;
     }
-    const QJsonArray schedules = in.array("schedules", SlotCount);
-    for (int slot = 0; in.ok && slot < SlotCount; ++slot) {
-        if (!schedules.at(slot).isObject()) {
-            in.fail(QStringLiteral("\"schedules\" must hold objects"));
-            break;
+    // A weekly plan has no schedules or allowances; it may leave them out.
+    const bool weekly = plan.Kind == PlanKind::WeeklyPlan;
+    if (in.ok && !(weekly && !in.Has("schedules"))) {
+        const QJsonArray schedules = in.Array("schedules", SlotCount);
+        for (int slot = 0; in.ok && slot < SlotCount; ++slot) {
+            if (!schedules.at(slot).isObject()) {
+                in.Fail(QStringLiteral("\"schedules\" must hold objects"));
+                break;
+            }
+            const QJsonObject row = schedules.at(slot).toObject();
+            Fields rowIn{row, in.ok ? error : nullptr};
+            for (int column = 0; column < 4; ++column)
+                plan.Schedules[slot][column] = rowIn.Text(ScheduleKeys[column], false);
+            if (!rowIn.ok)
+                in.ok = false; // the row has given the reason
         }
-        const QJsonObject row = schedules.at(slot).toObject();
-        Fields rowIn{row, in.ok ? error : nullptr};
-        for (int column = 0; column < 4; ++column)
-            plan.Schedules[slot][column] = rowIn.text(ScheduleKeys[column], false);
-        if (!rowIn.ok)
-            in.ok = false; // the row has given the reason
     }
-    const QJsonArray tolerances = in.array("tolerances", 4);
-    for (int i = 0; in.ok && i < 4; ++i) {
-        if (!tolerances.at(i).isString())
-            in.fail(QStringLiteral("\"tolerances\" must hold texts"));
-        plan.Tolerances[i] = tolerances.at(i).toString();
+    if (in.ok && !(weekly && !in.Has("tolerances"))) {
+        const QJsonArray tolerances = in.Array("tolerances", 4);
+        for (int i = 0; in.ok && i < 4; ++i) {
+            if (!tolerances.at(i).isString())
+                in.Fail(QStringLiteral("\"tolerances\" must hold texts"));
+            plan.Tolerances[i] = tolerances.at(i).toString();
+        }
     }
     if (plan.Kind == PlanKind::SchedulePlan) {
-        plan.Days = in.text("days");
+        plan.Days = in.Text("days");
         static const QRegularExpression digits(QStringLiteral("^[0-6]*$"));
         if (in.ok && (!digits.match(plan.Days).hasMatch() || plan.Days.size() != plan.LastDay - plan.FirstDay + 1))
-            in.fail(QStringLiteral("\"days\" must hold one digit 0..6 per day of the range"));
+            in.Fail(QStringLiteral("\"days\" must hold one digit 0..6 per day of the range"));
     } else {
-        const QJsonArray weekdays = in.array("weekdays", 7);
+        const QJsonArray weekdays = in.Array("weekdays", 7);
         for (int i = 0; in.ok && i < 7; ++i) {
             const int value = weekdays.at(i).toInt(-1);
             if (!weekdays.at(i).isDouble() || value < 0 || value > 255)
-                in.fail(QStringLiteral("\"weekdays\" must hold 7 numbers 0..255"));
+                in.Fail(QStringLiteral("\"weekdays\" must hold 7 numbers 0..255"));
             plan.Weekdays[i] = value;
         }
     }
-    plan.DailyNorm = in.text("dailyNorm", false);
-    plan.DayStart = in.text("dayStart", false);
+    plan.DailyNorm = in.Text("dailyNorm", false);
+    plan.DayStart = in.Text("dayStart", false);
     const QJsonValue includeFreeDays = object.value(QStringLiteral("includeFreeDays"));
     if (!includeFreeDays.isUndefined() && !includeFreeDays.isBool())
-        in.fail(QStringLiteral("\"includeFreeDays\" must be true or false"));
+        in.Fail(QStringLiteral("\"includeFreeDays\" must be true or false"));
     plan.IncludeFreeDays = includeFreeDays.toBool(false);
     if (!in.ok)
         return std::nullopt;

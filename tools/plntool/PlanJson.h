@@ -3,8 +3,10 @@
 //
 // {"name", "kind": "schedule"|"weekly", "format": "current"|"legacy" (printed only),
 //  "from": "YYYY-MM-DD", "to": "YYYY-MM-DD",
-//  "schedules": [7 x {"entry","exit","breakFrom","breakTo"}] (hh:mm or ""),
-//  "tolerances": [earlier entry, max overtime, max break, later exit] (hh:mm or ""),
+//  "schedules": [7 x {"entry","exit","breakFrom","breakTo"}] (hh:mm or ""; a
+//      weekly plan may leave them out),
+//  "tolerances": [earlier entry, max overtime, max break, later exit] (hh:mm or
+//      ""; a weekly plan may leave them out),
 //  "days": "one digit 0..6 per day from..to" (schedule plans),
 //  "weekdays": [7 stored values, Sunday first] (weekly plans),
 //  "dailyNorm": hh:mm, "dayStart": hh:mm, "includeFreeDays": bool}
@@ -20,7 +22,7 @@
 
 class KelbrinLibrary;
 
-struct PlanDocument
+struct PlanText
 {
     QString Name;
     PlanKind Kind = PlanKind::SchedulePlan;
@@ -36,6 +38,10 @@ struct PlanDocument
     bool IncludeFreeDays = false;
 };
 
-QByteArray PlanToJson(const KelbrinLibrary& lib, const PlanDocument& plan);
-// Nothing, with the reason in error, when the JSON does not describe a plan.
-std::optional<PlanDocument> PlanFromJson(const KelbrinLibrary& lib, const QByteArray& json, QString* error);
+QByteArray PlanToJson(const KelbrinLibrary& lib, const PlanText& plan);
+// The largest JSON text read: far more than any plan's description needs.
+constexpr qint64 MaxPlanJsonSize = 4 * 1024 * 1024;
+
+// Nothing, with the reason in error, when the JSON does not describe a plan
+// (a missing key is named) or names a plan no file can be called.
+std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray& json, QString* error);

@@ -10,21 +10,20 @@
 #include "env/Kelbrin.h"
 #include "plan/PlanReader.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
 
-QString planName(const QString& path)
+QString PlanName(const QString& path)
 {
     QString name = QFileInfo(path).fileName();
     if (name.endsWith(QStringLiteral(".PLN"), Qt::CaseInsensitive)) name.chop(4);
     return name;
 }
 
-PlanDocument documentOf(const KelbrinLibrary& lib, const DecodedPlan& plan, const QString& name)
+PlanText TextOf(const KelbrinLibrary& lib, const DecodedPlan& plan, const QString& name)
 {
-    PlanDocument document;
+    PlanText document;
     document.Name = name;
     document.Kind = plan.Kind;
     document.Legacy = plan.Format == PlanFormat::Legacy;
@@ -53,33 +52,22 @@ PlanDocument documentOf(const KelbrinLibrary& lib, const DecodedPlan& plan, cons
     return document;
 }
 
-int show(PlntoolContext& context, const QStringList& args)
+int Show(PlntoolContext& context, const QStringList& args)
 {
     if (args.size() != 1) {
         context.Err << "usage: plntool show FILE.PLN\n";
         return ExitUsage;
     }
     const QString path = QFileInfo(args.first()).absoluteFilePath();
-    QFile file(path);
-    QByteArray head;
-    qint64 size = 0;
-    if (file.open(QIODevice::ReadOnly)) {
-        size = file.size();
-        head = file.read(qMin(size, PlanReadLimit));
-    }
-    if (file.error() != QFileDevice::NoError) {
-        context.Err << "plntool show: " << args.first() << ": " << file.errorString() << '\n';
-        return ExitRefused;
-    }
-
-    const PlanProbe probe = ProbePlanBytes(head);
-    const DecodedPlan plan = DecodePlanAs(head, size, probe.Format, probe.Kind);
+    const auto file = ReadInputFile(context, "show", args.first());
+    if (!file) return ExitRefused;
+    const DecodedPlan plan = DecodePlan(*file);
     if (!plan.Ok()) {
         context.Err << "plntool show: " << args.first() << ": not a readable plan: " << DamageText(plan.Damage)
                     << " (at byte " << plan.DamageOffset << ")\n";
         return ExitRefused;
     }
-    PlanDocument document = documentOf(context.Lib, plan, planName(path));
+    PlanText document = TextOf(context.Lib, plan, PlanName(path));
     if (plan.Kind == PlanKind::WeeklyPlan) {
         int32_t first = 0;
         int32_t last = -1;
@@ -98,6 +86,6 @@ int show(PlntoolContext& context, const QStringList& args)
 }
 
 const Registration registration{"show", "FILE.PLN", "print a plan (either layout) as JSON, as the editor shows it",
-                                show};
+                                Show};
 
 } // namespace

@@ -1,12 +1,12 @@
 // plntool staff DATADIR: the employee list as the main window shows it.
 #include "Command.h"
 
-#include "env/ProgramState.h"
+#include "env/Environment.h"
 #include "staff/ObslugaListy.h"
 
 namespace {
 
-QString jsonString(const QString& text)
+QString JsonString(const QString& text)
 {
     QString out = QStringLiteral("\"");
     for (const QChar c : text) {
@@ -36,23 +36,23 @@ QString jsonString(const QString& text)
     return out + QLatin1Char('"');
 }
 
-int staff(PlntoolContext& context, const QStringList& args)
+int Staff(PlntoolContext& context, const QStringList& args)
 {
     if (args.size() != 1) {
         context.Err << "usage: plntool staff DATADIR\n";
         return ExitUsage;
     }
-    ProgramState state(context.Lib, context.Ui);
-    UseDataDirectory(state, args.first());
+    Environment env(context.Lib, context.Ui);
+    UseDataDirectory(env, args.first());
     EmployeeRows rows;
-    if (!WczytajPracownikow(state, rows, StaffHooks{})) return ExitRefused;
+    if (!WczytajPracownikow(env, rows, StaffHooks{})) return ExitRefused;
 
     context.Out << '[';
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const EmployeeRow& row = rows.at(i);
-        context.Out << (i ? ",\n " : "\n ") << "{\"number\": " << jsonString(row.Number)
-                    << ", \"surname\": " << jsonString(row.Surname) << ", \"firstName\": " << jsonString(row.FirstName)
-                    << ", \"plan\": " << jsonString(row.Plan) << ", \"group\": " << jsonString(row.Group) << '}';
+        context.Out << (i ? ",\n " : "\n ") << "{\"number\": " << JsonString(row.Number)
+                    << ", \"surname\": " << JsonString(row.Surname) << ", \"firstName\": " << JsonString(row.FirstName)
+                    << ", \"plan\": " << JsonString(row.Plan) << ", \"group\": " << JsonString(row.Group) << '}';
     }
     context.Out << (rows.isEmpty() ? "]\n" : "\n]\n");
     return ExitOk;
@@ -61,6 +61,6 @@ int staff(PlntoolContext& context, const QStringList& args)
 const Registration registration{"staff", "DATADIR",
                                 "list the employees of DATADIR/PERSONEL as JSON "
                                 "({number, surname, firstName, plan, group} per row)",
-                                staff};
+                                Staff};
 
 } // namespace

@@ -1,32 +1,31 @@
 // plntool write PLAN.json DATADIR: saves the plan that PLAN.json describes as
 // DATADIR/PLANY/<name>.PLN, as the editor's save button does once the user
 // has typed the JSON's texts into the window: every time goes through the
-// leave-field parser, then the writer of the plan's kind runs. DATADIR is the
-// folder that holds PLANY and PERSONEL.
+// leave-field parser, then the writer of the plan's kind runs, under the
+// plan's edit lock. DATADIR is the folder that holds PLANY and PERSONEL.
 #include "Command.h"
 #include "PlanJson.h"
 
 #include "env/Kelbrin.h"
+#include "env/Locks.h"
 #include "env/ProgramState.h"
 #include "env/UserIdentity.h"
-#include "freedays/DniWolne.h"
 #include "plan/TimeText.h"
 #include "plan/ZapisPlanuPracy.h"
+#include "staff/ObslugaListy.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace {
 
 // Leaves a field holding text, as the window does: false, with the parser's
 // message shown, when it refuses the text.
-bool typeInto(ProgramState& state, TimeField& field, const QString& text, bool minimumOneMinute = false)
+bool TypeInto(const Environment& env, TimeField& field, const QString& text, bool minimumOneMinute = false)
 {
     const TimeFieldParse parse = ParseTimeField(text, minimumOneMinute);
     if (parse.IsError()) {
-        state.Ui.ShowMessage(MessageIcon::Exclamation, parse.Message());
+        env.Ui.ShowMessage(MessageIcon::Exclamation, parse.Message());
         return false;
     }
     field.Text = parse.Text;
@@ -34,91 +33,83 @@ bool typeInto(ProgramState& state, TimeField& field, const QString& text, bool m
     return true;
 }
 
-bool typeFields(ProgramState& state, const PlanDocument& document)
+bool TypeFields(const Environment& env, ScheduleFields& fields, const PlanText& text)
 {
-    ScheduleFields& fields = state.Fields;
     for (int slot = 0; slot < SlotCount; ++slot) {
         for (int column = 0; column < 4; ++column) {
-            if (!typeInto(state, fields.Slots[slot][column], document.Schedules[slot][column])) return false;
+            if (!TypeInto(env, fields.Slots[slot][column], text.Schedules[slot][column])) return false;
         }
     }
     for (int i = 0; i < 4; ++i) {
-        if (!typeInto(state, fields.Pozostale[i], document.Tolerances[i], i == EarlierEntry || i == LaterExit))
+        if (!TypeInto(env, fields.Pozostale[i], text.Tolerances[i], i == EarlierEntry || i == LaterExit))
             return false;
     }
-    return typeInto(state, fields.Norma, document.DailyNorm) && typeInto(state, fields.StartDnia, document.DayStart);
+    return TypeInto(env, fields.Norma, text.DailyNorm) && TypeInto(env, fields.StartDnia, text.DayStart);
 }
 
-void setPlan(ProgramState& state, const PlanDocument& document)
+void SetPlan(PlanDocument& doc, const PlanText& text)
 {
-    WorkPlan& plan = state.Plan;
-    plan.Name = document.Name;
-    plan.Kind = document.Kind;
-    plan.FirstDay = document.FirstDay;
-    plan.LastDay = document.LastDay;
-    if (document.Kind == PlanKind::SchedulePlan) {
+    WorkPlan& plan = doc.Plan;
+    plan.Name = text.Name;
+    plan.Kind = text.Kind;
+    plan.FirstDay = text.FirstDay;
+    plan.LastDay = text.LastDay;
+    if (text.Kind == PlanKind::SchedulePlan) {
         plan.Days.Reset(plan.FirstDay, plan.LastDay);
-        for (int i = 0; i < document.Days.size(); ++i)
-            plan.Days.Set(plan.FirstDay + i, document.Days.at(i).digitValue());
+        for (int i = 0; i < text.Days.size(); ++i)
+            plan.Days.Set(plan.FirstDay + i, text.Days.at(i).digitValue());
     }
     for (int i = 0; i < 7; ++i)
-        plan.WeekdayKinds[i] = uint8_t(document.Weekdays[i]);
-    plan.IncludeFreeDays = document.IncludeFreeDays;
-    state.ProbedKind = uint8_t(document.Kind);
-    state.CurrentPlanName = document.Name;
+        plan.WeekdayKinds[i] = uint8_t(text.Weekdays[i]);
+    plan.IncludeFreeDays = text.IncludeFreeDays;
+    doc.ProbedKind = uint8_t(text.Kind);
+    doc.CurrentPlanName = text.Name;
 }
 
-int write(PlntoolContext& context, const QStringList& args)
+int Write(PlntoolContext& context, const QStringList& args)
 {
     if (args.size() != 2) {
         context.Err << "usage: plntool write PLAN.json DATADIR\n";
         return ExitUsage;
     }
-    QFile json(args.at(0));
-    if (!json.open(QIODevice::ReadOnly)) {
-        context.Err << "plntool write: " << args.at(0) << ": " << json.errorString() << '\n';
-        return ExitUsage;
-    }
+    const auto json = ReadInputFile(context, "write", args.at(0), MaxPlanJsonSize);
+    if (!json) return ExitUsage;
     QString why;
-    const auto document = PlanFromJson(context.Lib, json.readAll(), &why);
-    if (!document) {
+    const auto text = PlanFromJson(context.Lib, *json, &why);
+    if (!text) {
         context.Err << "plntool write: " << args.at(0) << ": " << why << '\n';
         return ExitUsage;
     }
-    const QDir dataDir(QFileInfo(args.at(1)).absoluteFilePath());
-    if (!QFileInfo(dataDir.filePath(QStringLiteral("PLANY"))).isDir()) {
+    const QString dataDir = QFileInfo(args.at(1)).absoluteFilePath();
+    if (!QFileInfo(QDir(dataDir).filePath(QStringLiteral("PLANY"))).isDir()) {
         context.Err << "plntool write: " << args.at(1) << ": no PLANY folder\n";
-        return ExitUsage;
-    }
-    QTemporaryDir temp;
-    if (!temp.isValid()) {
-        context.Err << "plntool write: no temporary folder: " << temp.errorString() << '\n';
         return ExitUsage;
     }
 
     ProgramState state(context.Lib, context.Ui);
-    QDir root = dataDir;
-    root.cdUp();
-    state.ProgramDir = context.ProgramDir;
-    state.DataRootDir = root.path();
-    state.DataFolderName = dataDir.dirName();
-    state.KatalogTemp = temp.path();
-    state.UserName = SystemUserName();
-    state.ComputerName = SystemComputerName();
+    Environment& env = state.Env;
+    UseDataDirectory(env, dataDir);
+    env.ProgramDir = context.ProgramDir;
+    // The new file is written beside the plan and renamed over it.
+    env.KatalogTemp = env.PlansDir();
+    env.UserName = SystemUserName();
+    env.ComputerName = SystemComputerName();
 
-    if (!typeFields(state, *document)) return ExitRefused;
-    setPlan(state, *document);
+    if (!TypeFields(env, state.Doc.Fields, *text)) return ExitRefused;
+    SetPlan(state.Doc, *text);
 
+    // Another workstation editing the plan keeps this save out, as it keeps
+    // the editor out.
+    if (!AcquirePlanLock(env, state.Doc, text->Name)) return ExitRefused;
+    if (text->Kind == PlanKind::WeeklyPlan && text->IncludeFreeDays) WczytajDniWolne(env, state.FreeDays);
     PlanSaveResult result;
-    if (document->Kind == PlanKind::WeeklyPlan) {
-        if (document->IncludeFreeDays) {
-            WczytajDniWolne(state);
-            if (state.ProgramEnding) return ExitRefused;
-        }
-        result = ZapiszPlanTygodniowy(state, document->Name, true, false);
-    } else {
-        result = ZapiszPlanHarmonogramow(state, document->Name, true);
+    if (!env.ProgramEnding) {
+        result = text->Kind == PlanKind::WeeklyPlan
+                     ? ZapiszPlanTygodniowy(env, state.Doc, state.FreeDays, text->Name, true, false)
+                     : ZapiszPlanHarmonogramow(env, state.Doc, text->Name, true);
     }
+    ReleaseLock(env, state.Doc.PlanLockHandle);
+    if (env.ProgramEnding) return ExitRefused;
     switch (result.Status) {
     case SaveStatus::Saved:
         return ExitOk;
@@ -135,6 +126,6 @@ int write(PlntoolContext& context, const QStringList& args)
 const Registration registration{"write", "PLAN.json DATADIR",
                                 "save the plan of PLAN.json (plntool show's form) as DATADIR/PLANY/<name>.PLN, as the "
                                 "editor's save button does",
-                                write};
+                                Write};
 
 } // namespace

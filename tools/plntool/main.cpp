@@ -1,9 +1,10 @@
 #include "Command.h"
 
+#include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
+#include "env/OdczytZapisPliku.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <map>
 
@@ -16,16 +17,16 @@ struct CommandInfo
     CommandFunction function;
 };
 
-std::map<QString, CommandInfo>& commands()
+std::map<QString, CommandInfo>& Commands()
 {
     static std::map<QString, CommandInfo> table;
     return table;
 }
 
-void usage(QTextStream& err)
+void Usage(QTextStream& err)
 {
     err << "usage: plntool COMMAND ARGUMENTS...\n\ncommands:\n";
-    for (const auto& [name, info] : commands())
+    for (const auto& [name, info] : Commands())
         err << "  plntool " << name << ' ' << info.arguments << "\n      " << info.summary << '\n';
     err.flush();
 }
@@ -34,7 +35,7 @@ void usage(QTextStream& err)
 
 Registration::Registration(const char* name, const char* arguments, const char* summary, CommandFunction function)
 {
-    commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function};
+    Commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function};
 }
 
 void ConsolePrompt::ShowMessage(MessageIcon, const QString& text)
@@ -54,24 +55,40 @@ Answer ConsolePrompt::Ask(MessageIcon icon, const QString& text, MessageButtons)
     return Answer::Yes;
 }
 
-std::optional<QByteArray> ReadPlanFile(PlntoolContext& context, const char* command, const QString& path)
+QString FileErrorText(int16_t number)
 {
-    // Header, plan block, 18501 day bytes, the day index and eight areas a
-    // day come to well under this.
-    constexpr qint64 LargestPlausiblePlan = 16 * 1024 * 1024;
-    QFile file(path);
-    QString why;
-    if (!file.open(QIODevice::ReadOnly))
-        why = file.errorString();
-    else if (file.size() > LargestPlausiblePlan)
-        why = QStringLiteral("far larger than any plan (%1 bytes)").arg(file.size());
-    if (why.isEmpty()) {
-        QByteArray bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError)
-            return bytes;
-        why = file.errorString();
+    switch (number) {
+    case BadFileName:
+        return QStringLiteral("bad file name");
+    case FileNotFound:
+        return QStringLiteral("no such file");
+    case PathNotFound:
+        return QStringLiteral("no such folder");
+    case PermissionDenied:
+        return QStringLiteral("permission denied or held by another program");
+    case PathFileAccessError:
+        return QStringLiteral("not a regular file, or no access to it");
+    case DiskFull:
+        return QStringLiteral("disk full");
+    case DeviceUnavailable:
+        return QStringLiteral("not a regular file (a device)");
+    default:
+        return QStringLiteral("input/output error");
     }
-    context.Err << "plntool " << command << ": " << path << ": " << why << '\n';
+}
+
+std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path,
+                                        qint64 limit)
+{
+    QByteArray bytes;
+    int16_t error = 0;
+    const ReadStatus status = ReadWholeFile(path, limit, bytes, &error);
+    if (status == ReadStatus::Ok) return bytes;
+    context.Err << "plntool " << command << ": " << path << ": ";
+    if (status == ReadStatus::TooLarge)
+        context.Err << "larger than " << limit << " bytes, far more than it can hold\n";
+    else
+        context.Err << FileErrorText(error) << '\n';
     return std::nullopt;
 }
 
@@ -81,14 +98,14 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || !commands().count(args.first())) {
-        usage(err);
+    if (args.isEmpty() || !Commands().count(args.first())) {
+        Usage(err);
         return ExitUsage;
     }
-    const CommandInfo& command = commands().at(args.takeFirst());
+    const CommandInfo& command = Commands().at(args.takeFirst());
     KelbrinLibrary lib;
-    if (!lib.load(app.applicationDirPath())) {
-        err << "plntool: cannot load the suite library: " << lib.errorString() << '\n';
+    if (!lib.Load(app.applicationDirPath())) {
+        err << "plntool: cannot load the suite library: " << lib.ErrorString() << '\n';
         return ExitUsage;
     }
     ConsolePrompt ui(err);

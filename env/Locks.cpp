@@ -1,0 +1,78 @@
+#include "env/Locks.h"
+
+#include "env/Environment.h"
+#include "env/Kelbrin.h"
+#include "env/Prompt.h"
+#include "env/UserIdentity.h"
+#include "freedays/DniWolne.h"
+#include "plan/PlanDocument.h"
+
+namespace {
+
+// The caller's owner buffer: 256 blanks for the library to write into.
+QString OwnerBuffer()
+{
+    return QString(256, QLatin1Char(' '));
+}
+
+bool HasUserName(const Environment& env)
+{
+    return !TrimBlanks(env.UserName).isEmpty();
+}
+
+} // namespace
+
+QString LockHolder(const Environment& env)
+{
+    return TrimBlanks(env.UserName) + QStringLiteral(" z ") + TrimBlanks(env.ComputerName);
+}
+
+bool AcquirePlanLock(const Environment& env, PlanDocument& doc, const QString& planName)
+{
+    env.Lib.SetDir(env.DataDir());
+    if (!HasUserName(env)) return true; // the plan is opened without a lock
+    QString owner = OwnerBuffer();
+    const int32_t handle =
+        env.Lib.CreateLock(QStringLiteral("PlnEdit"), planName + QStringLiteral(".PLN"), LockHolder(env), owner);
+    doc.PlanLockHandle = handle;
+    doc.PlanLockState = handle;
+    if (handle != -1) return true;
+    owner = TrimBlanks(owner);
+    if (owner.isEmpty()) {
+        env.Ui.ShowMessage(
+            MessageIcon::Critical,
+            QStringLiteral("Edycja planu pracy niemożliwa. Nie można utworzyć pliku blokady planu pracy."));
+    } else {
+        env.Ui.ShowMessage(MessageIcon::Critical,
+                           QStringLiteral("Plan pracy: ") + planName + QStringLiteral(" jest zablokowana przez: ") +
+                               owner + QLatin1Char('.') + Cr + QStringLiteral("Edycja planu pracy niemożliwa."));
+    }
+    return false;
+}
+
+bool AcquireFreeDaysLock(const Environment& env, SuiteFreeDays& freeDays)
+{
+    if (!HasUserName(env)) return false;
+    env.Lib.SetDir(env.DataDir() + QLatin1Char('/'));
+    QString owner = OwnerBuffer();
+    freeDays.FreeDaysLockHandle =
+        env.Lib.CreateLock(QStringLiteral("EditFree"), QStringLiteral("FreeDays"), LockHolder(env), owner);
+    if (freeDays.FreeDaysLockHandle != -1) return true;
+    owner = TrimBlanks(owner);
+    if (!owner.isEmpty()) {
+        env.Ui.ShowMessage(MessageIcon::Critical,
+                           QStringLiteral("Zapis danych niemożliwy.") + Cr +
+                               QStringLiteral("Dostęp do danych zablokowany przez: ") + owner + QLatin1Char('.') + Cr +
+                               QStringLiteral("Poczekaj aż zostanie zwolniony i spróbuj ponownie."));
+    } else {
+        env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Blokada danych niemożliwa."));
+    }
+    return false;
+}
+
+void ReleaseLock(const Environment& env, int32_t& handle)
+{
+    if (handle == -1) return;
+    env.Lib.DeleteLock(handle);
+    handle = -1;
+}
