@@ -1,5 +1,5 @@
 // The editor: runs start-up for the folder the program lies in and, when
-// nothing stopped it, shows the main window until it is closed.
+// nothing stopped it, shows the main window until the exit command ends it.
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
 #include "env/Kelbrin.h"
@@ -11,16 +11,18 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Grafenta"));
+    QApplication::setOrganizationName(QStringLiteral("Grafenta"));
     KelbrinLibrary library;
     MessageBoxPrompt prompt;
     ProgramState state(library, prompt);
     FrmGrafenta window(state);
+    prompt.SetParentWindow(&window);
     InstanceLock instance;
 
     if (!StartProgram(state, library, instance, QCoreApplication::applicationDirPath(), window.WindowStartupSteps()))
         return 1;
 
-    prompt.SetParentWindow(&window);
     window.show();
     return app.exec();
 }

@@ -14,6 +14,9 @@ bool WriteDemoLegacyPlans(const KelbrinLibrary& lib, const QString& dataDir, QSt
 bool WriteDemoFreeDays(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 bool WriteDemoStaff(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 
+// The whole demo data directory PROGRAMDIR/DANE: plans, free days and employees.
+bool WriteDemoDataDirectory(const KelbrinLibrary& lib, const QString& programDir, QString* error);
+
 // The names of the plans WriteDemoPlans writes; the demo employees have them.
 QStringList DemoPlanNames();
 

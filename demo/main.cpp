@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QTextStream>
 
-#include <vector>
 
 int main(int argc, char** argv)
 {
@@ -24,21 +23,10 @@ int main(int argc, char** argv)
         err << "grafenta-demo: " << lib.ErrorString() << '\n';
         return 2;
     }
-    const QString dataDir = QDir(QDir(args.at(1)).absolutePath()).filePath(QStringLiteral("DANE"));
-    for (const char* folder : {"PLANY", "PERSONEL"}) {
-        if (!QDir().mkpath(QDir(dataDir).filePath(QString::fromLatin1(folder)))) {
-            err << "grafenta-demo: cannot create " << dataDir << '\n';
-            return 1;
-        }
-    }
-    using Writer = bool (*)(const KelbrinLibrary&, const QString&, QString*);
-    const std::vector<Writer> writers = {WriteDemoFreeDays, WriteDemoPlans, WriteDemoLegacyPlans, WriteDemoStaff};
-    for (const Writer writer : writers) {
-        QString error;
-        if (!writer(lib, dataDir, &error)) {
-            err << "grafenta-demo: " << error << '\n';
-            return 1;
-        }
+    QString error;
+    if (!WriteDemoDataDirectory(lib, args.at(1), &error)) {
+        err << "grafenta-demo: " << error << '\n';
+        return 1;
     }
     return 0;
 }

@@ -1,17 +1,222 @@
 #include "editor/FrmGrafenta.h"
 
+#include "dialogs/Artwork.h"
+#include "dialogs/FrmObrazek.h"
+#include "dialogs/FrmProgress.h"
+#include "editor/EmployeeList.h"
+#include "editor/MonthCalendar.h"
+#include "editor/PlanCommands.h"
+#include "editor/SchedulePanel.h"
+#include "editor/TwipsLayout.h"
+#include "editor/commands/EditCommands.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "staff/EmployeeRecord.h"
 
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
-#include <QWidget>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+// The window's client area in twips, and where its parts lie.
+constexpr QSize DesignSize(9135, 6375);
+constexpr QRect CalendarTwips(120, 720, 3375, 2490);
+constexpr QRect PanelTwips(0, 3240, 3600, 2520);
+constexpr QRect ListTwips(3600, 480, 5415, 4680);
+constexpr QRect AllowanceTwips(3600, 5190, 5415, 660);
+constexpr int ButtonTop = 5880;
+
+const QString DateFormat = QStringLiteral("dd-MM-yyyy");
+
+QDate DateOfDay(int32_t day)
+{
+    return QDate(2000, 1, 1).addDays(day);
+}
+
+QLabel* AddLabel(TwipsLayout* layout, QWidget* parent, const char* name, const QString& text, QRect twips)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    layout->AddWidget(label, twips);
+    return label;
+}
+
+} // namespace
 
 FrmGrafenta::FrmGrafenta(ProgramState& state, QWidget* parent) : QMainWindow(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmGrafenta"));
-    setCentralWidget(new QWidget(this));
-    // 9135 x 6735 twips at 15 twips a pixel.
-    resize(609, 449);
+    setWindowIcon(QIcon(EmblemPixmap(64, 2.0)));
+    QFont windowFont = font();
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+    BuildControls();
+    m_commands = new PlanCommands(state, *this);
+    Connect();
+}
+
+FrmGrafenta::~FrmGrafenta() = default;
+
+void FrmGrafenta::BuildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    m_layout = new TwipsLayout(central, DesignSize);
+    Environment& env = m_state.Env;
+
+    QLabel* planLabel = AddLabel(m_layout, central, "planLabel", QStringLiteral("Plan pracy:"), QRect(120, 165, 960, 225));
+    m_plans = new QComboBox(central);
+    m_plans->setObjectName(QStringLiteral("cboPlany"));
+    m_plans->setAccessibleName(QStringLiteral("Plan pracy"));
+    planLabel->setBuddy(m_plans);
+    m_layout->AddWidget(m_plans, QRect(1080, 120, 2415, 315));
+    AddLabel(m_layout, central, "lblOpisOd", QStringLiteral("Od"), QRect(120, 480, 300, 225));
+    m_from = AddLabel(m_layout, central, "lblOd1", QString(), QRect(420, 480, 1080, 225));
+    AddLabel(m_layout, central, "lblOpisDo", QStringLiteral("do"), QRect(1560, 480, 270, 225));
+    m_to = AddLabel(m_layout, central, "lbldo1", QString(), QRect(1830, 480, 1050, 225));
+    m_from->setAccessibleName(QStringLiteral("Plan obowiązuje od"));
+    m_to->setAccessibleName(QStringLiteral("Plan obowiązuje do"));
+
+    m_undoButton = new QToolButton(central);
+    m_undoButton->setObjectName(QStringLiteral("undoButton"));
+    m_undoButton->setText(QStringLiteral("↶"));
+    m_undoButton->setAccessibleName(QStringLiteral("Cofnij"));
+    m_undoButton->setToolTip(QStringLiteral("Cofnij (Ctrl+Z)"));
+    m_layout->AddWidget(m_undoButton, QRect(2895, 435, 285, 270));
+    m_redoButton = new QToolButton(central);
+    m_redoButton->setObjectName(QStringLiteral("redoButton"));
+    m_redoButton->setText(QStringLiteral("↷"));
+    m_redoButton->setAccessibleName(QStringLiteral("Ponów"));
+    m_redoButton->setToolTip(QStringLiteral("Ponów (Ctrl+Y)"));
+    m_layout->AddWidget(m_redoButton, QRect(3210, 435, 285, 270));
+
+    m_calendar = new MonthCalendar(env, m_state.Doc, m_state.FreeDays, central);
+    m_layout->AddWidget(m_calendar, CalendarTwips);
+    m_panel = new SchedulePanel(env, m_state.Doc, central);
+    m_layout->AddWidget(m_panel, PanelTwips);
+    m_calendar->SetSlotSource([this] { return m_panel->SelectedSlot(); }, [this] { return m_panel->MarkingValue(); });
+
+    m_employees = new EmployeeList(central);
+    m_layout->AddWidget(m_employees->Search(), QRect(3600, 120, 5415, 315));
+    m_layout->AddWidget(m_employees->View(), ListTwips);
+    m_layout->AddWidget(m_employees->Message(), QRect(3615, 480, 5385, 315));
+    m_employees->Message()->raise();
+    m_listTwips = ListTwips;
+    m_allowances = new AllowancePanel(env, m_state.Doc, central);
+    m_layout->AddWidget(m_allowances, AllowanceTwips);
+
+    AddButton("cmdNowy", QStringLiteral("&Nowy"), 120);
+    AddButton("cmdUsun", QStringLiteral("&Usuń"), 1320)->setEnabled(false);
+    AddButton("cmdZapisz", QStringLiteral("&Zapisz"), 2520);
+    AddButton("cmdPrzydziel", QStringLiteral("&Przydziel"), 3720);
+    AddButton("cmdZakres", QStringLiteral("Z&akres "), 4920);
+    AddButton("cmdAbout", QStringLiteral("&O programie..."), 6120, 1695);
+    AddButton("cmdWyjdz", QStringLiteral("&Wyjdź"), 8040);
+
+    m_progress = new FrmProgress(this);
+    m_progress->setModal(false);
+    setMinimumSize(m_layout->DesignPixels());
+    // A little larger than the drawing at first; the parts keep their proportions.
+    resize(m_layout->DesignPixels() * 1.25);
+}
+
+QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, int left, int width)
+{
+    auto* button = new QPushButton(caption, centralWidget());
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')).trimmed());
+    button->setAutoDefault(false);
+    m_layout->AddWidget(button, QRect(left, ButtonTop, width, 375));
+    return button;
+}
+
+QPushButton* FrmGrafenta::Button(const char* name) const
+{
+    return centralWidget()->findChild<QPushButton*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+TimeFieldEdit* FrmGrafenta::Field(int id) const
+{
+    if (id >= FieldIds::Allowance(0) && id < FieldIds::Norm) return m_allowances->Field(id - FieldIds::Allowance(0));
+    return m_panel->Field(id);
+}
+
+void FrmGrafenta::Connect()
+{
+    connect(m_plans, &QComboBox::currentIndexChanged, this,
+            [this] { m_commands->cboPlany_Change(m_plans->currentText()); });
+    connect(Button("cmdNowy"), &QPushButton::clicked, m_commands, &PlanCommands::cmdNowy_Click);
+    connect(Button("cmdUsun"), &QPushButton::clicked, m_commands, &PlanCommands::cmdUsun_Click);
+    connect(Button("cmdZapisz"), &QPushButton::clicked, m_commands, &PlanCommands::cmdZapisz_Click);
+    connect(Button("cmdPrzydziel"), &QPushButton::clicked, m_commands, &PlanCommands::cmdPrzydziel_Click);
+    connect(Button("cmdZakres"), &QPushButton::clicked, m_commands, &PlanCommands::cmdZakres_Click);
+    connect(Button("cmdWyjdz"), &QPushButton::clicked, this, &QWidget::close);
+
+    // Every edit of the plan is an undoable step.
+    connect(m_calendar, &MonthCalendar::DaysPainted, this, [this](int stroke, const QVector<int32_t>& days, int slot) {
+        m_undo.push(new PaintDaysCommand(m_state.Doc, *m_calendar, stroke, days, slot));
+    });
+    connect(m_calendar, &MonthCalendar::WeekdayMarked, this, [this](int stroke, int weekday, uint8_t kind) {
+        m_undo.push(new WeekdayMarkCommand(m_state.Doc, *m_calendar, stroke, weekday, kind));
+    });
+    connect(m_panel, &SchedulePanel::FieldEdited, this, &FrmGrafenta::FieldEdited);
+    connect(m_allowances, &AllowancePanel::FieldEdited, this, &FrmGrafenta::FieldEdited);
+    connect(m_panel, &SchedulePanel::RangeChanged, this, [this](QDate from, QDate to) {
+        const QDate epoch(2000, 1, 1);
+        m_state.Doc.Plan.FirstDay = int32_t(epoch.daysTo(from));
+        m_state.Doc.Plan.LastDay = int32_t(epoch.daysTo(to));
+        m_state.Doc.PlanModified = true;
+    });
+    connect(m_panel, &SchedulePanel::IncludeFreeDaysClicked, this, [this](bool checked) {
+        m_state.Doc.Plan.IncludeFreeDays = checked;
+        m_state.Doc.PlanModified = true;
+    });
+    // Back at the state last opened or saved, the plan is unchanged again.
+    connect(&m_undo, &QUndoStack::indexChanged, this, [this] {
+        if (m_undo.isClean()) m_state.Doc.PlanModified = false;
+    });
+    connect(m_undoButton, &QToolButton::clicked, &m_undo, &QUndoStack::undo);
+    connect(m_redoButton, &QToolButton::clicked, &m_undo, &QUndoStack::redo);
+    connect(&m_undo, &QUndoStack::canUndoChanged, m_undoButton, &QToolButton::setEnabled);
+    connect(&m_undo, &QUndoStack::canRedoChanged, m_redoButton, &QToolButton::setEnabled);
+    m_undoButton->setEnabled(false);
+    m_redoButton->setEnabled(false);
+    QAction* undo = m_undo.createUndoAction(this, QStringLiteral("Cofnij"));
+    undo->setShortcuts(QKeySequence::Undo);
+    QAction* redo = m_undo.createRedoAction(this, QStringLiteral("Ponów"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    addAction(undo);
+    addAction(redo);
+}
+
+void FrmGrafenta::FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified)
+{
+    if (before == after) {
+        // Nothing to undo; an accepted time still marks the plan modified.
+        if (marksModified) m_state.Doc.PlanModified = true;
+        return;
+    }
+    m_undo.push(new FieldEditCommand(m_state.Doc, [this](int field) { ShowField(field); }, id, before, after,
+                                     marksModified));
+}
+
+void FrmGrafenta::ShowField(int id)
+{
+    if (TimeFieldEdit* field = Field(id)) field->ShowStored();
+}
+
+void FrmGrafenta::ResetUndo()
+{
+    m_undo.clear();
 }
 
 uint32_t FrmGrafenta::BackgroundColour() const
@@ -19,11 +224,169 @@ uint32_t FrmGrafenta::BackgroundColour() const
     return palette().color(QPalette::Window).rgb() & 0xFFFFFF;
 }
 
+// ---------------------------------------------------------------- window states
+
+void FrmGrafenta::Blokuj_Przyciski(bool lock)
+{
+    m_panel->SetLocked(lock);
+    Button("cmdZapisz")->setEnabled(!lock);
+    m_calendar->SetEditable(!lock);
+    m_allowances->SetLocked(lock);
+    Button("cmdZakres")->setEnabled(!lock);
+    if (!lock) Button("cmdUsun")->setEnabled(true);
+}
+
+void FrmGrafenta::UstawTypPlanu(uint8_t kind)
+{
+    const bool weekly = kind == 0;
+    setUpdatesEnabled(false);
+    if (weekly) m_calendar->ClearCaptions();
+    m_panel->ArrangeFor(kind, m_state.FreeDays.FreeDaysLoaded);
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             m_calendar->MonthButton(0), m_calendar->MonthButton(1), Button("cmdZakres"), m_allowances,
+             m_calendar->Title(), m_from, m_to, centralWidget()->findChild<QLabel*>(QStringLiteral("lblOpisOd")),
+             centralWidget()->findChild<QLabel*>(QStringLiteral("lblOpisDo"))})
+        widget->setVisible(!weekly);
+    // The weekly arrangement lengthens the list down to the range frame.
+    QRect list = m_listTwips;
+    if (weekly) list.setBottom(SchedulePanel::RangeFrameTwips().bottom() - 7);
+    m_layout->SetTwips(m_employees->View(), list);
+    setUpdatesEnabled(true);
+}
+
+void FrmGrafenta::CzyscDniPlanu()
+{
+    m_calendar->ShowWeekdayKinds({FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday,
+                                  FreeWeekday});
+}
+
+void FrmGrafenta::ShowRangeLabels()
+{
+    m_from->setText(DateOfDay(m_state.Doc.Plan.FirstDay).toString(DateFormat));
+    m_to->setText(DateOfDay(m_state.Doc.Plan.LastDay).toString(DateFormat));
+}
+
+void FrmGrafenta::ClearPlanCaptions()
+{
+    m_from->clear();
+    m_to->clear();
+    m_calendar->Title()->clear();
+}
+
+void FrmGrafenta::ApplyReadEffects(const PlanWindowEffects& effects)
+{
+    PlanDocument& doc = m_state.Doc;
+    if (effects.ShowNoPlanEntry) ShowNoPlanEntry();
+    if (effects.RangeShown) {
+        if (doc.ProbedKind == ProbeWeeklyPlan) {
+            m_panel->ShowRange(DateOfDay(doc.Plan.FirstDay), DateOfDay(doc.Plan.LastDay));
+        } else {
+            ShowRangeLabels();
+            m_calendar->SetDisplayedMonth(DateOfDay(doc.Plan.FirstDay));
+        }
+    }
+    if (effects.WeekdayCellsPainted) m_calendar->ShowWeekdayKinds(doc.Plan.WeekdayKinds);
+    m_panel->ShowFields();
+    for (int i = 0; i < 4; ++i)
+        m_allowances->Field(i)->ShowStored();
+    Blokuj_Przyciski(effects.CommandButtonsDisabled);
+    if (effects.MonthRedrawn) {
+        m_calendar->cmdMiesiac_Click(255);
+        m_calendar->ShowTitle();
+    }
+}
+
+void FrmGrafenta::ShowNoPlanEntry()
+{
+    const QSignalBlocker quiet(m_plans);
+    m_plans->setCurrentIndex(m_plans->count() - 1);
+}
+
+void FrmGrafenta::ShowOverlap(int32_t day)
+{
+    m_calendar->SetDisplayedMonth(DateOfDay(day));
+    m_calendar->cmdMiesiac_Click(255);
+    m_calendar->ShowTitle();
+    m_calendar->StartBlink(DateOfDay(day).day());
+}
+
+void FrmGrafenta::FocusField(int id)
+{
+    if (TimeFieldEdit* field = Field(id)) field->setFocus(Qt::OtherFocusReason);
+}
+
+void FrmGrafenta::closeEvent(QCloseEvent* event)
+{
+    // The frame's close runs the exit command; only that command ends the program.
+    if (m_commands->cmdWyjdz_Click())
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ---------------------------------------------------------------- start-up
+
 StartupSteps FrmGrafenta::WindowStartupSteps()
 {
     StartupSteps steps;
     steps.ProcessEvents = [] { QCoreApplication::processEvents(); };
     steps.WindowColour = BackgroundColour();
-    steps.FinishWindow = [this](ProgramState&) { setWindowTitle(MessageTitle); };
+    steps.PrepareEmptyWindow = [this](ProgramState&) {
+        m_calendar->Title()->setText(QStringLiteral("-------------------"));
+        m_calendar->Czysc_Kalendarz();
+        m_from->setText(QStringLiteral("---------"));
+        m_to->setText(QStringLiteral("---------"));
+        m_panel->ShowColours();
+        m_panel->ShowFields();
+    };
+    steps.ShowSplash = [this](ProgramState&) {
+        m_splash = new FrmObrazek(this);
+        m_splash->show();
+        QCoreApplication::processEvents();
+    };
+    steps.ReadEmployees = [this](ProgramState&) { ReadEmployees(); };
+    steps.ListPlans = [this](ProgramState&) { ListPlansIntoBox(); };
+    steps.ArrangeWindow = [this](ProgramState& state) {
+        m_calendar->SetDisplayedMonth(QDate::currentDate());
+        UstawTypPlanu(1);
+        if (!state.Doc.SchedulesFilled) Blokuj_Przyciski(true);
+    };
+    steps.FinishWindow = [this](ProgramState&) {
+        if (m_splash) m_splash->hide();
+        setWindowTitle(MessageTitle);
+    };
     return steps;
+}
+
+void FrmGrafenta::ReadEmployees()
+{
+    StaffHooks hooks;
+    hooks.Progress = [this](int value) {
+        if (m_splash) m_splash->Bar()->setValue(value);
+    };
+    hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    // A busy record is waited for with the window alive.
+    hooks.Wait = [](int milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    EmployeeRows rows;
+    const bool read = WczytajPracownikow(m_state.Env, rows, hooks);
+    m_employees->Model()->SetRows(std::move(rows));
+    m_employees->Message()->setVisible(!read);
+    if (!m_employees->SelectFirst()) Button("cmdPrzydziel")->setEnabled(false);
+}
+
+void FrmGrafenta::ListPlansIntoBox()
+{
+    const QStringList names = ListPlans(m_state.Env);
+    if (m_state.Env.ProgramEnding) return;
+    const QSignalBlocker quiet(m_plans);
+    if (!names.isEmpty()) {
+        m_plans->clear();
+        m_plans->addItems(names);
+    }
+    m_plans->addItem(NoPlanText);
+    m_plans->setCurrentIndex(m_plans->count() - 1);
 }

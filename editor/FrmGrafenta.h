@@ -1,11 +1,29 @@
-// The main window of the editor. For now an empty frame: start-up fills in
-// its background colour and caption.
+// The main window. It arranges the month calendar, the schedule panel, the
+// allowances, the employee list and the command buttons as the program's
+// window is drawn, carries out what the core's readers and writers hand
+// back, and keeps the edits of the open plan as undoable steps. What the
+// commands do lives in PlanCommands.
 #pragma once
 
 #include "env/Startup.h"
+#include "plan/PlanReader.h"
 
 #include <QMainWindow>
+#include <QUndoStack>
 
+class AllowancePanel;
+class EmployeeList;
+class FrmObrazek;
+class FrmProgress;
+class MonthCalendar;
+class PlanCommands;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class SchedulePanel;
+class TimeFieldEdit;
+class TwipsLayout;
 struct ProgramState;
 
 class FrmGrafenta : public QMainWindow
@@ -14,13 +32,73 @@ class FrmGrafenta : public QMainWindow
 
 public:
     explicit FrmGrafenta(ProgramState& state, QWidget* parent = nullptr);
+    ~FrmGrafenta() override;
 
     // The window's turns in the start-up sequence.
     StartupSteps WindowStartupSteps();
-
     // The window's background colour, 0xRRGGBB.
     uint32_t BackgroundColour() const;
 
+    ProgramState& State() { return m_state; }
+    MonthCalendar* Calendar() const { return m_calendar; }
+    SchedulePanel* Panel() const { return m_panel; }
+    AllowancePanel* Allowances() const { return m_allowances; }
+    EmployeeList* Employees() const { return m_employees; }
+    PlanCommands* Commands() const { return m_commands; }
+    QUndoStack* Undo() { return &m_undo; }
+    QComboBox* PlanBox() const { return m_plans; }
+    FrmProgress* Progress() const { return m_progress; }
+    QPushButton* Button(const char* name) const;
+    TimeFieldEdit* Field(int id) const;
+
+    // Locks (true) or unlocks the editing controls.
+    void Blokuj_Przyciski(bool lock);
+    // Arranges the window for a plan kind: 0 weekly, any other schedule.
+    void UstawTypPlanu(uint8_t kind);
+    // All 42 day cells in ColourTable(0) with the tag "1".
+    void CzyscDniPlanu();
+
+    // The open plan's range in lblOd1 and lbldo1 ("dd-MM-yyyy").
+    void ShowRangeLabels();
+    // lblOd1, lbldo1 and lblMiesiac emptied.
+    void ClearPlanCaptions();
+    // Carries out what a plan reader handed back, and shows the fields it filled.
+    void ApplyReadEffects(const PlanWindowEffects& effects);
+    // The plan box shows its last entry ("<BRAK>") without choosing it.
+    void ShowNoPlanEntry();
+    // After the writer found overlapping areas: the day's month shown, the day focused and blinking.
+    void ShowOverlap(int32_t day);
+    // Puts the focus into a time field.
+    void FocusField(int id);
+    // Edits start afresh: the undo steps go and the plan counts as unchanged from here.
+    void ResetUndo();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void BuildControls();
+    void Connect();
+    QPushButton* AddButton(const char* name, const QString& caption, int left, int width = 975);
+    void ShowField(int id);
+    void ReadEmployees();
+    void ListPlansIntoBox();
+    void FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified);
+
     ProgramState& m_state;
+    TwipsLayout* m_layout = nullptr;
+    MonthCalendar* m_calendar = nullptr;
+    SchedulePanel* m_panel = nullptr;
+    AllowancePanel* m_allowances = nullptr;
+    EmployeeList* m_employees = nullptr;
+    PlanCommands* m_commands = nullptr;
+    FrmProgress* m_progress = nullptr;
+    FrmObrazek* m_splash = nullptr;
+    QComboBox* m_plans = nullptr;
+    QLabel* m_from = nullptr; // lblOd1
+    QLabel* m_to = nullptr;   // lbldo1
+    QToolButton* m_undoButton = nullptr;
+    QToolButton* m_redoButton = nullptr;
+    QUndoStack m_undo;
+    QRect m_listTwips; // the employee list as start-up left it
 };

@@ -28,7 +28,10 @@ struct PlanDocument
     bool SchedulesFilled = false;
     bool SchedulePlanShown = false;
     bool PlanReadOk = false;
+    // A range picker was changed to a new value (read and cleared by the
+    // dialogs); the to-date last seen by the range pickers, as text.
     bool RangeEdited = false;
+    QString LastToDate;
     uint8_t PlanRangeStatus = 0;
 
     // The edit lock of the open plan: its handle (-1 = none held), and a copy

@@ -1,0 +1,30 @@
+#include "dialogs/FrmObrazek.h"
+
+#include "dialogs/Artwork.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+FrmObrazek::FrmObrazek(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmObrazek"));
+    setWindowTitle(QStringLiteral("Grafenta"));
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setPixmap(SplashPixmap(QSize(420, 200), devicePixelRatioF()));
+    image->setAccessibleName(QStringLiteral("Grafenta"));
+    auto* label = new QLabel(QStringLiteral("Wczytywanie danych..."), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("prgBar"));
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_bar->setAccessibleName(label->text());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 8);
+    layout->addWidget(image);
+    layout->addWidget(label);
+    layout->addWidget(m_bar);
+    setStyleSheet(QStringLiteral("FrmObrazek { border: 1px solid #2c5282; }"));
+}

@@ -1,0 +1,93 @@
+#include "editor/DayCell.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+DayCell::DayCell(QWidget* parent) : QAbstractButton(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DayCell::SetColour(const QColor& colour)
+{
+    if (colour == m_colour) return;
+    m_colour = colour;
+    update();
+}
+
+void DayCell::SetFreeDayLook(bool freeDay)
+{
+    const int size = freeDay ? 16 : 9;
+    if (freeDay == m_struck && size == m_pointSize) return;
+    m_struck = freeDay;
+    m_pointSize = size;
+    update();
+}
+
+void DayCell::SetCornerText(const QString& text)
+{
+    if (text == m_corner) return;
+    m_corner = text;
+    update();
+}
+
+void DayCell::SetMarked(bool marked)
+{
+    if (marked == m_marked) return;
+    m_marked = marked;
+    update();
+}
+
+QSize DayCell::sizeHint() const
+{
+    return QSize(33, 23);
+}
+
+void DayCell::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect area = rect();
+    painter.fillRect(area, m_colour.isValid() ? m_colour : palette().color(QPalette::Button));
+
+    // A raised edge, sunk while pressed.
+    const QColor light = palette().color(QPalette::Light);
+    const QColor dark = palette().color(QPalette::Dark);
+    const bool sunk = isDown();
+    painter.setPen(sunk ? dark : light);
+    painter.drawLine(area.topLeft(), area.topRight());
+    painter.drawLine(area.topLeft(), area.bottomLeft());
+    painter.setPen(sunk ? light : dark);
+    painter.drawLine(area.bottomLeft(), area.bottomRight());
+    painter.drawLine(area.topRight(), area.bottomRight());
+
+    const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+    painter.setPen(isEnabled() ? QColor(Qt::black) : palette().color(group, QPalette::WindowText));
+    QFont dayFont = font();
+    dayFont.setPointSize(m_pointSize);
+    dayFont.setStrikeOut(m_struck);
+    painter.setFont(dayFont);
+    painter.drawText(area, Qt::AlignCenter, text());
+
+    if (!m_corner.isEmpty()) {
+        QFont small = font();
+        small.setPointSizeF(qMax(5.0, font().pointSizeF() * 0.7));
+        painter.setFont(small);
+        painter.drawText(area.adjusted(0, 0, -2, -1), Qt::AlignRight | Qt::AlignBottom, m_corner);
+    }
+    if (m_marked) {
+        const int size = qMax(5, area.height() / 3);
+        const QPoint corner = area.topRight();
+        const QPolygon mark{corner, corner - QPoint(size, 0), corner + QPoint(0, size)};
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xD0, 0, 0));
+        painter.drawPolygon(mark);
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = area.adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}

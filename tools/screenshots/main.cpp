@@ -1,0 +1,100 @@
+// grafenta-screenshots OUTDIR: renders the main window in its main states on
+// a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
+// them: no plan open, a schedule plan, a weekly plan, the blink after an
+// overlap, and the employee list filtered.
+#include "demo/DemoData.h"
+#include "editor/EmployeeList.h"
+#include "editor/FrmGrafenta.h"
+#include "editor/MonthCalendar.h"
+#include "editor/SchedulePanel.h"
+#include "editor/TimeFieldEdit.h"
+#include "env/Kelbrin.h"
+#include "env/ProgramState.h"
+#include "env/Prompt.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+bool Save(QWidget* widget, const QString& folder, const char* name)
+{
+    Settle();
+    return widget->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
+
+void Choose(FrmGrafenta& window, const QString& plan)
+{
+    window.PlanBox()->setCurrentIndex(window.PlanBox()->findText(plan));
+    Settle();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QTextStream err(stderr);
+    if (argc != 2) {
+        err << "usage: grafenta-screenshots OUTDIR\n";
+        return 2;
+    }
+    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(out);
+    QTemporaryDir programDir;
+    const QString library = KelbrinLibrary::FileName();
+    KelbrinLibrary demoLibrary;
+    QString error;
+    if (!QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(library), programDir.filePath(library)) ||
+        !demoLibrary.Load(QCoreApplication::applicationDirPath()) ||
+        !WriteDemoDataDirectory(demoLibrary, programDir.path(), &error)) {
+        err << "grafenta-screenshots: no demo data: " << error << '\n';
+        return 1;
+    }
+
+    KelbrinLibrary lib;
+    RecordingPrompt prompt;
+    ProgramState state(lib, prompt);
+    FrmGrafenta window(state);
+    InstanceLock instance;
+    if (!StartProgram(state, lib, instance, programDir.path(), window.WindowStartupSteps())) {
+        err << "grafenta-screenshots: start-up ended: " << prompt.Texts().join(QLatin1Char('|')) << '\n';
+        return 1;
+    }
+    window.show();
+    bool ok = Save(&window, out, "main-no-plan");
+
+    Choose(window, QStringLiteral("Biuro"));
+    window.Panel()->tglKolor_Click(1);
+    ok = Save(&window, out, "main-schedule-plan") && ok;
+
+    Choose(window, QStringLiteral("Tydzień pracy"));
+    ok = Save(&window, out, "main-weekly-plan") && ok;
+
+    // An earlier entry reaching back into the day before: the writer refuses
+    // the overlap and the calendar shows and blinks its day.
+    Choose(window, QStringLiteral("Trzy zmiany"));
+    TimeFieldEdit* earlierEntry = window.Field(FieldIds::Allowance(0));
+    earlierEntry->setText(QStringLiteral("20:00"));
+    earlierEntry->Leave();
+    window.Button("cmdZapisz")->click();
+    ok = Save(&window, out, "main-overlap-blink") && ok;
+
+    Choose(window, NoPlanText);
+    window.Employees()->Search()->setText(QStringLiteral("ska"));
+    ok = Save(&window, out, "main-employees-filtered") && ok;
+
+    QTextStream(stdout) << "messages: " << prompt.Texts().join(QStringLiteral(" | ")) << '\n';
+    return ok ? 0 : 1;
+}
