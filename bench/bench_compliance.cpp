@@ -48,7 +48,8 @@ const WorkPlan& largestWeeklyPlan()
 const QMap<int32_t, QString>& holidays()
 {
     static const QMap<int32_t, QString> days = [] {
-        const std::pair<int, int> fixed[] = {{1, 1}, {1, 6}, {5, 1}, {5, 3}, {8, 15}, {11, 1}, {11, 11}, {12, 25}, {12, 26}};
+        const std::pair<int, int> fixed[] = {{1, 1},  {1, 6},   {5, 1},   {5, 3},  {8, 15},
+                                             {11, 1}, {11, 11}, {12, 25}, {12, 26}};
         const QDate epoch(2000, 1, 1);
         QMap<int32_t, QString> built;
         for (int year = 2000; year <= 2050; ++year) {
@@ -100,7 +101,11 @@ void SumDayTable(benchmark::State& run)
 } // namespace
 
 // The argument is the settlement period in months.
-BENCHMARK(CheckLargestSchedulePlan)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->Repetitions(10)
+BENCHMARK(CheckLargestSchedulePlan)
+    ->Arg(1)
+    ->Arg(4)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
     ->ReportAggregatesOnly(true);
 BENCHMARK(CheckLargestWeeklyPlan)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(SumDayTable)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);

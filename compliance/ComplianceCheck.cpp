@@ -61,10 +61,7 @@ public:
         m_text += part;
         return *this;
     }
-    Text& operator<<(int64_t number)
-    {
-        return Digits(number, 1);
-    }
+    Text& operator<<(int64_t number) { return Digits(number, 1); }
     Text& operator<<(Date date)
     {
         int year = 0, month = 0, day = 0;
@@ -198,10 +195,7 @@ struct Checker
     std::vector<const QString*> FreeNames;
     std::vector<Shift> Shifts;
 
-    int64_t DailyLimit() const
-    {
-        return Options.System == WorkingTimeSystem::Equivalent ? 12 * Hour : 8 * Hour;
-    }
+    int64_t DailyLimit() const { return Options.System == WorkingTimeSystem::Equivalent ? 12 * Hour : 8 * Hour; }
 
     void Add(QVector<ComplianceFinding>& out, int32_t day, ComplianceRule rule, QString message,
              FindingSeverity severity = FindingSeverity::Error) const
@@ -225,9 +219,9 @@ struct Checker
                 const Clock clock{shift->Start};
                 if (previous && shift->Start - previous->Start < WorkingDayLength) {
                     Add(out, day, ComplianceRule::WorkingDay,
-                        Text() << u"Zmiana o " << clock << u" zaczyna się "
-                               << Duration{shift->Start - previous->Start} << u" po początku poprzedniej ("
-                               << Moment{previous->Start} << u"): ponowna praca w tej samej dobie pracowniczej.");
+                        Text() << u"Zmiana o " << clock << u" zaczyna się " << Duration{shift->Start - previous->Start}
+                               << u" po początku poprzedniej (" << Moment{previous->Start}
+                               << u"): ponowna praca w tej samej dobie pracowniczej.");
                 }
                 if (previous && shift->Start - previous->End < DailyRest) {
                     const int64_t rest = shift->Start - previous->End;
@@ -301,7 +295,8 @@ struct Checker
         for (int32_t day = period.FirstDay + days / 7 * 7; day <= period.LastDay; ++day) {
             if (WeekdayOf(day) >= 1 && WeekdayOf(day) <= 5) norm += WeekdayNorm;
         }
-        for (auto it = FreeDays.lowerBound(period.FirstDay); it != FreeDays.cend() && it.key() <= period.LastDay; ++it) {
+        for (auto it = FreeDays.lowerBound(period.FirstDay); it != FreeDays.cend() && it.key() <= period.LastDay;
+             ++it) {
             if (WeekdayOf(it.key()) != Sunday) norm -= WeekdayNorm;
         }
         return std::max<int64_t>(0, norm);
@@ -379,17 +374,11 @@ QDate DateOfDay(int32_t day)
 
 QString RuleId(ComplianceRule rule)
 {
-    switch (rule) {
-    case ComplianceRule::WorkingDay: return QStringLiteral("doba");
-    case ComplianceRule::DailyRest: return QStringLiteral("odpoczynek-dobowy");
-    case ComplianceRule::DailyLimit: return QStringLiteral("norma-dobowa");
-    case ComplianceRule::Break: return QStringLiteral("przerwa");
-    case ComplianceRule::WeeklyRest: return QStringLiteral("odpoczynek-tygodniowy");
-    case ComplianceRule::Sunday: return QStringLiteral("niedziela");
-    case ComplianceRule::FreeDay: return QStringLiteral("swieto");
-    case ComplianceRule::PeriodNorm: return QStringLiteral("wymiar");
-    }
-    return {};
+    // In the order of ComplianceRule.
+    static constexpr QStringView Ids[] = {
+        u"doba",  u"odpoczynek-dobowy", u"norma-dobowa", u"przerwa", u"odpoczynek-tygodniowy", u"niedziela", u"swieto",
+        u"wymiar"};
+    return Ids[size_t(rule)].toString();
 }
 
 bool ComplianceReport::HasError() const

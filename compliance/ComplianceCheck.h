@@ -59,14 +59,14 @@ struct ComplianceOptions
 
 // In the order findings of one day are listed.
 enum class ComplianceRule : uint8_t {
-    WorkingDay,   // "doba": a shift starts less than 24 h after the previous one started
-    DailyRest,    // "odpoczynek-dobowy": less than 11 h between two shifts
-    DailyLimit,   // "norma-dobowa": working time above the system's daily limit
-    Break,        // "przerwa": 6 h of work or more without a 15-minute break
-    WeeklyRest,   // "odpoczynek-tygodniowy": no 35-hour rest in a week
-    Sunday,       // "niedziela": the fourth worked Sunday in a row and every further one
-    FreeDay,      // "swieto": work starts on one of the suite's free days
-    PeriodNorm,   // "wymiar": planned time differs from the settlement period's norm
+    WorkingDay, // "doba": a shift starts less than 24 h after the previous one started
+    DailyRest,  // "odpoczynek-dobowy": less than 11 h between two shifts
+    DailyLimit, // "norma-dobowa": working time above the system's daily limit
+    Break,      // "przerwa": 6 h of work or more without a 15-minute break
+    WeeklyRest, // "odpoczynek-tygodniowy": no 35-hour rest in a week
+    Sunday,     // "niedziela": the fourth worked Sunday in a row and every further one
+    FreeDay,    // "swieto": work starts on one of the suite's free days
+    PeriodNorm, // "wymiar": planned time differs from the settlement period's norm
 };
 
 // The calendar date of a day number (days since 2000-01-01).

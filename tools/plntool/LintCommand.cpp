@@ -90,8 +90,8 @@ std::optional<QByteArray> ReadSmallFile(PlntoolContext& context, const QString& 
 // WOLNE.DAT in the plan's folder, whatever the letter case of its name.
 QString FreeDaysBeside(const QString& planPath)
 {
-    const QFileInfoList found = QFileInfo(planPath).absoluteDir().entryInfoList(
-        {QStringLiteral("WOLNE.DAT")}, QDir::Files | QDir::Hidden, QDir::Name);
+    const QFileInfoList found = QFileInfo(planPath).absoluteDir().entryInfoList({QStringLiteral("WOLNE.DAT")},
+                                                                                QDir::Files | QDir::Hidden, QDir::Name);
     return found.isEmpty() ? QString() : found.first().filePath();
 }
 
@@ -130,8 +130,8 @@ std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
     int32_t last = -1;
     const uint8_t status = context.Lib.GetPlanRange(QFileInfo(path).absoluteFilePath(), first, last);
     if (status != 0 || first < 0 || last < first || last / MinutesPerDay > MaxPlanDay) {
-        context.Err << "plntool lint: " << path << ": no plan range (status " << status << ", minutes " << first
-                    << ".." << last << ")\n";
+        context.Err << "plntool lint: " << path << ": no plan range (status " << status << ", minutes " << first << ".."
+                    << last << ")\n";
         return std::nullopt;
     }
     plan.FirstDay = first / MinutesPerDay;
@@ -152,12 +152,12 @@ QString DateJson(int32_t day)
 
 void PrintReport(QTextStream& out, const ComplianceOptions& options, const ComplianceReport& report)
 {
-    out << "{\n  \"system\": "
-        << (options.System == WorkingTimeSystem::Basic ? "\"podstawowy\"" : "\"rownowazny\"")
+    out << "{\n  \"system\": " << (options.System == WorkingTimeSystem::Basic ? "\"podstawowy\"" : "\"rownowazny\"")
         << ",\n  \"periodMonths\": " << options.PeriodMonths << ",\n  \"findings\": [";
     const char* separator = "\n";
     for (const ComplianceFinding& finding : report.Findings) {
-        out << separator << "    {\"date\": " << DateJson(finding.Day) << ", \"rule\": " << JsonString(RuleId(finding.Rule))
+        out << separator << "    {\"date\": " << DateJson(finding.Day)
+            << ", \"rule\": " << JsonString(RuleId(finding.Rule))
             << ", \"severity\": " << (finding.Severity == FindingSeverity::Error ? "\"error\"" : "\"warning\"")
             << ", \"message\": " << JsonString(finding.Message) << '}';
         separator = ",\n";
@@ -184,7 +184,8 @@ int lint(PlntoolContext& context, const QStringList& args)
     const std::optional<WorkPlan> plan = PlanOf(context, parsed->PlanPath);
     if (!plan) return ExitRefused;
 
-    const QString freeDaysPath = parsed->FreeDaysPath.isEmpty() ? FreeDaysBeside(parsed->PlanPath) : parsed->FreeDaysPath;
+    const QString freeDaysPath =
+        parsed->FreeDaysPath.isEmpty() ? FreeDaysBeside(parsed->PlanPath) : parsed->FreeDaysPath;
     QMap<int32_t, QString> freeDays;
     if (!freeDaysPath.isEmpty()) {
         const auto bytes = ReadSmallFile(context, freeDaysPath);
