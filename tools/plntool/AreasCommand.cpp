@@ -58,6 +58,6 @@ int Areas(PlntoolContext& context, const QStringList& args)
     return ExitOk;
 }
 
-const Registration registration{"areas", "FILE.PLN", "list a plan file's areas: date, time, kind and flags", Areas};
+const Registration Registered{"areas", "FILE.PLN", "list a plan file's areas: date, time, kind and flags", Areas};
 
 } // namespace

@@ -83,7 +83,7 @@ int Assign(PlntoolContext& context, const QStringList& args)
     return allAssigned ? ExitOk : ExitRefused;
 }
 
-const Registration registration{"assign", "DATADIR PLAN NUMBER...",
+const Registration Registered{"assign", "DATADIR PLAN NUMBER...",
                                 "assign PLAN (a plan of DATADIR/PLANY or <BRAK>) to the employees with these card "
                                 "numbers; one result line per employee",
                                 Assign};

@@ -50,7 +50,7 @@ int Check(PlntoolContext& context, const QStringList& args)
     return ExitOk;
 }
 
-const Registration registration{"check", "FILE.PLN",
+const Registration Registered{"check", "FILE.PLN",
                                 "exit 0 for a readable plan whose areas follow one another, else 1", Check};
 
 } // namespace

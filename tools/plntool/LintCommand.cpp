@@ -14,6 +14,7 @@
 
 #include "compliance/ComplianceCheck.h"
 #include "env/Kelbrin.h"
+#include "env/Konfiguracja.h"
 #include "freedays/DniWolne.h"
 #include "freedays/FreeDayList.h"
 #include "plan/PlanDecoder.h"
@@ -26,7 +27,6 @@
 namespace {
 
 constexpr int ExitErrorFound = 3;
-constexpr qint64 LargestFile = 16 * 1024 * 1024;
 const char* const Usage = "usage: plntool lint FILE.PLN [--wolne WOLNE.DAT] [--system podstawowy|rownowazny] "
                           "[--okres 1|2|3|4]\n";
 
@@ -70,35 +70,16 @@ std::optional<LintArguments> ParseArguments(const QStringList& args)
     return parsed;
 }
 
-// The whole of a regular file of at most 16 MiB; otherwise nothing, with the
-// reason on stderr.
-std::optional<QByteArray> ReadSmallFile(PlntoolContext& context, const QString& path)
-{
-    const QFileInfo info(path);
-    QString why;
-    if (!info.exists())
-        why = QStringLiteral("no such file");
-    else if (!info.isFile())
-        why = QStringLiteral("not a regular file");
-    else if (info.size() > LargestFile)
-        why = QStringLiteral("larger than 16 MiB");
-    if (why.isEmpty()) return ReadPlanFile(context, "lint", path);
-    context.Err << "plntool lint: " << path << ": " << why << '\n';
-    return std::nullopt;
-}
-
 // WOLNE.DAT in the plan's folder, whatever the letter case of its name.
 QString FreeDaysBeside(const QString& planPath)
 {
-    const QFileInfoList found = QFileInfo(planPath).absoluteDir().entryInfoList({QStringLiteral("WOLNE.DAT")},
-                                                                                QDir::Files | QDir::Hidden, QDir::Name);
-    return found.isEmpty() ? QString() : found.first().filePath();
+    return FindFileIgnoringCase(QFileInfo(planPath).absoluteDir().filePath(QStringLiteral("WOLNE.DAT")));
 }
 
 // The plan the file holds, with a weekly plan's range from the suite library.
 std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
 {
-    const auto bytes = ReadSmallFile(context, path);
+    const auto bytes = ReadInputFile(context, "lint", path);
     if (!bytes) return std::nullopt;
     const DecodedPlan decoded = DecodePlan(*bytes);
     if (!decoded.Ok()) {
@@ -174,7 +155,7 @@ void PrintReport(QTextStream& out, const ComplianceOptions& options, const Compl
     out << (report.Periods.isEmpty() ? "" : "\n  ") << "]\n}\n";
 }
 
-int lint(PlntoolContext& context, const QStringList& args)
+int Lint(PlntoolContext& context, const QStringList& args)
 {
     const std::optional<LintArguments> parsed = ParseArguments(args);
     if (!parsed) {
@@ -188,7 +169,7 @@ int lint(PlntoolContext& context, const QStringList& args)
         parsed->FreeDaysPath.isEmpty() ? FreeDaysBeside(parsed->PlanPath) : parsed->FreeDaysPath;
     QMap<int32_t, QString> freeDays;
     if (!freeDaysPath.isEmpty()) {
-        const auto bytes = ReadSmallFile(context, freeDaysPath);
+        const auto bytes = ReadInputFile(context, "lint", freeDaysPath, FreeDaysReadLimit);
         if (!bytes) return ExitUsage;
         const FreeDayFile file = DecodeFreeDays(*bytes);
         if (file.BadRecord >= 0) {
@@ -203,8 +184,8 @@ int lint(PlntoolContext& context, const QStringList& args)
     return report.HasError() ? ExitErrorFound : ExitOk;
 }
 
-const Registration registration{
+const Registration Registered{
     "lint", "FILE.PLN [--wolne WOLNE.DAT] [--system podstawowy|rownowazny] [--okres 1|2|3|4]",
-    "check a plan against the labour code's rest, limit, Sunday and norm rules; JSON, exit 3 on an error", lint};
+    "check a plan against the labour code's rest, limit, Sunday and norm rules; JSON, exit 3 on an error", Lint};
 
 } // namespace

@@ -85,7 +85,7 @@ int Show(PlntoolContext& context, const QStringList& args)
     return ExitOk;
 }
 
-const Registration registration{"show", "FILE.PLN", "print a plan (either layout) as JSON, as the editor shows it",
+const Registration Registered{"show", "FILE.PLN", "print a plan (either layout) as JSON, as the editor shows it",
                                 Show};
 
 } // namespace

@@ -58,7 +58,7 @@ int Staff(PlntoolContext& context, const QStringList& args)
     return ExitOk;
 }
 
-const Registration registration{"staff", "DATADIR",
+const Registration Registered{"staff", "DATADIR",
                                 "list the employees of DATADIR/PERSONEL as JSON "
                                 "({number, surname, firstName, plan, group} per row)",
                                 Staff};

@@ -123,7 +123,7 @@ int Write(PlntoolContext& context, const QStringList& args)
     return ExitUsage;
 }
 
-const Registration registration{"write", "PLAN.json DATADIR",
+const Registration Registered{"write", "PLAN.json DATADIR",
                                 "save the plan of PLAN.json (plntool show's form) as DATADIR/PLANY/<name>.PLN, as the "
                                 "editor's save button does",
                                 Write};
