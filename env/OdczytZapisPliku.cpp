@@ -115,6 +115,18 @@ int16_t ReplaceFile(const QString& target, QByteArrayView bytes)
     return number != 0 ? number : replacement.Commit(target);
 }
 
+int16_t CopyToNewFile(const QString& source, const QString& target, qint64 limit)
+{
+    QByteArray bytes;
+    int16_t error = 0;
+    const ReadStatus read = ReadWholeFile(source, limit, bytes, &error);
+    if (read == ReadStatus::TooLarge) return DeviceIoError;
+    if (read != ReadStatus::Ok) return error;
+    FileReplacement copy;
+    const int16_t number = copy.Write(FolderOf(target), {bytes});
+    return number != 0 ? number : copy.CommitNew(target);
+}
+
 FileReplacement::~FileReplacement()
 {
     Discard();
@@ -424,6 +436,22 @@ int16_t FileReplacement::Commit(const QString& target)
     return number;
 }
 
+int16_t FileReplacement::CommitNew(const QString& target)
+{
+    if (m_path.isEmpty()) return FileErrorNumber(ENOENT, target);
+    const QByteArray from = Native(m_path);
+    const QByteArray to = Native(target);
+    // A link never replaces a name that is there already.
+    if (::link(from.constData(), to.constData()) == 0) {
+        Discard();
+        SyncFolder(FolderOf(target));
+        return 0;
+    }
+    const int error = errno;
+    Discard();
+    return FileErrorNumber(error == EEXIST ? EEXIST : error, target);
+}
+
 void FileReplacement::Discard()
 {
     if (m_path.isEmpty()) return;
@@ -692,6 +720,21 @@ int16_t FileReplacement::Commit(const QString& target)
     if (number == 0) number = beside.Commit(target);
     Discard();
     return number;
+}
+
+int16_t FileReplacement::CommitNew(const QString& target)
+{
+    if (m_path.isEmpty()) return FileErrorNumber(int(ERROR_FILE_NOT_FOUND), target);
+    const std::wstring from = Native(m_path);
+    const std::wstring to = Native(target);
+    ::SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        m_path.clear();
+        return 0;
+    }
+    const DWORD error = ::GetLastError();
+    Discard();
+    return FileErrorNumber(int(error), target);
 }
 
 void FileReplacement::Discard()

@@ -121,6 +121,8 @@ public:
     // another file system is written again beside target first. 0, or the
     // file-error number; target is then as it was.
     int16_t Commit(const QString& target);
+    // Puts the temporary file in place as target only when no target exists.
+    int16_t CommitNew(const QString& target);
     // Removes the temporary file unless it was committed.
     void Discard();
 
@@ -132,6 +134,11 @@ private:
 // Replaces target by bytes in one step, through a temporary file beside it.
 // 0, or the file-error number; target is then as it was.
 int16_t ReplaceFile(const QString& target, QByteArrayView bytes);
+
+// Copies source to a new file target; an existing target is never
+// overwritten (it is a failure). The copy appears whole or not at all.
+// 0, or the file-error number.
+int16_t CopyToNewFile(const QString& source, const QString& target, qint64 limit);
 
 // Deletes a file. 0, or the file-error number.
 int16_t DeleteDataFile(const QString& path);

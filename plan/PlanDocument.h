@@ -39,3 +39,10 @@ struct PlanDocument
     int32_t PlanLockHandle = -1;
     int32_t PlanLockState = NoLockRefusal;
 };
+
+// ZmienZakresDni: gives the plan the range firstDay..lastDay (day numbers)
+// and its DayTable one free-day slot (4) per day. The days the old and the
+// new range share keep their slots, unless nothing was worth keeping yet
+// (SchedulePlanShown clear, as for a plan being made); either way
+// SchedulePlanShown is set afterwards.
+void ZmienZakresDni(PlanDocument& doc, int32_t firstDay, int32_t lastDay);
