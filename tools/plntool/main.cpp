@@ -2,10 +2,11 @@
 
 #include "env/Kelbrin.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -14,6 +15,7 @@ struct CommandInfo
     QString arguments;
     QString summary;
     CommandFunction function;
+    PaintsFunction paints;
 };
 
 std::map<QString, CommandInfo>& commands()
@@ -32,9 +34,11 @@ void usage(QTextStream& err)
 
 } // namespace
 
-Registration::Registration(const char* name, const char* arguments, const char* summary, CommandFunction function)
+Registration::Registration(const char* name, const char* arguments, const char* summary, CommandFunction function,
+                           PaintsFunction paints)
 {
-    commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function};
+    commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function,
+                                           paints};
 }
 
 void ConsolePrompt::ShowMessage(MessageIcon, const QString& text)
@@ -75,9 +79,29 @@ std::optional<QByteArray> ReadPlanFile(PlntoolContext& context, const char* comm
     return std::nullopt;
 }
 
+namespace {
+
+// A QGuiApplication for a command that paints, drawing offscreen unless a
+// platform is chosen (plntool never opens a window); else a QCoreApplication.
+std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    const auto command = args.isEmpty() ? commands().end() : commands().find(args.first());
+    if (command != commands().end() && command->second.paints && command->second.paints(args.mid(1))) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = applicationFor(argc, argv);
+    QCoreApplication& app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
