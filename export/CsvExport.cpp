@@ -4,14 +4,25 @@
 
 namespace {
 
-const QString FreeDay = QStringLiteral("dzień wolny");
-const QString WorkingDay = QStringLiteral("dzień pracujący");
-
-QString scheduleColumn(const WorkPlan& plan, int32_t day, bool hasShift)
+// The columns after the schedule's of a day with this shift (none: no shift).
+QByteArray shiftColumns(const Shift* shift)
 {
-    if (plan.Kind == PlanKind::WeeklyPlan) return hasShift ? WorkingDay : FreeDay;
-    const int32_t slot = plan.Days.Contains(day) ? plan.Days.At(day) : FreeDaySlot;
-    return slot == FreeDaySlot ? FreeDay : QString::number(ScheduleNumber(slot));
+    if (!shift) return QByteArrayLiteral(";;;;;") + DurationText(0).toUtf8();
+    return QStringList{QString(), TimeOfDayText(shift->Start), TimeOfDayText(shift->End()),
+                       TimeOfDayText(shift->BreakFrom), TimeOfDayText(shift->BreakTo),
+                       DurationText(shift->WorkingTime)}
+        .join(QLatin1Char(';'))
+        .toUtf8();
+}
+
+void appendDigits(QByteArray& out, int value, int width)
+{
+    char digits[4];
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, width);
 }
 
 } // namespace
@@ -21,41 +32,50 @@ QByteArray PlanCsv(const PlanExportInput& input)
     const WorkPlan& plan = input.Plan;
     const DaySpan days = ExportDays(input);
     const QVector<Shift> shifts = PlanShifts(plan, input.FreeDays, days.First, days.Last);
-    const QLatin1Char separator(';');
-    const QLatin1String lineEnd("\r\n");
 
-    std::array<QString, 8> weekdays; // Qt::DayOfWeek 1..7
+    // Every shift of a slot (or of the weekly plan) has the same columns, so
+    // they are made once.
+    const QByteArray freeDay = QStringLiteral("dzień wolny").toUtf8();
+    const QByteArray workingDay = QStringLiteral("dzień pracujący").toUtf8();
+    const QByteArray noShift = shiftColumns(nullptr);
+    std::array<QByteArray, SlotCount> schedules;
+    std::array<QByteArray, SlotCount + 1> shiftTexts;
+    for (int slot = 0; slot < SlotCount; ++slot)
+        schedules[slot] = slot == FreeDaySlot ? freeDay : QByteArray::number(ScheduleNumber(slot));
+    for (const Shift& shift : shifts) {
+        QByteArray& text = shiftTexts[shift.Slot < 0 ? SlotCount : shift.Slot];
+        if (text.isEmpty()) text = shiftColumns(&shift);
+    }
+    std::array<QByteArray, 8> weekdays; // Qt::DayOfWeek 1..7
     for (int weekday = 1; weekday <= 7; ++weekday)
-        weekdays[weekday] = PolishWeekdayName(weekday);
+        weekdays[weekday] = PolishWeekdayName(weekday).toUtf8();
 
-    QString text;
-    text.reserve(64 * (days.IsEmpty() ? 1 : days.Last - days.First + 2));
-    text += QStringLiteral("Data;Dzień tygodnia;Harmonogram;Wejście;Wyjście;Przerwa od;Przerwa do;Czas pracy");
-    text += lineEnd;
+    QByteArray out("\xEF\xBB\xBF");
+    out += QStringLiteral("Data;Dzień tygodnia;Harmonogram;Wejście;Wyjście;Przerwa od;Przerwa do;Czas pracy\r\n")
+               .toUtf8();
+    out.reserve(out.size() + 64 * (days.IsEmpty() ? 0 : days.Last - days.First + 1));
     qsizetype next = 0;
     for (int32_t day = days.First; day <= days.Last; ++day) {
-        const QDate date = DateOfDay(day);
         const Shift* shift = next < shifts.size() && shifts.at(next).Day == day ? &shifts.at(next++) : nullptr;
-        text += date.toString(Qt::ISODate);
-        text += separator;
-        text += weekdays[date.dayOfWeek()];
-        text += separator;
-        text += scheduleColumn(plan, day, shift != nullptr);
-        text += separator;
-        if (shift) {
-            text += TimeOfDayText(shift->Start);
-            text += separator;
-            text += TimeOfDayText(shift->End());
-            text += separator;
-            text += TimeOfDayText(shift->BreakFrom);
-            text += separator;
-            text += TimeOfDayText(shift->BreakTo);
-            text += separator;
+        const QDate date = DateOfDay(day);
+        int year = 0, month = 0, dayOfMonth = 0;
+        date.getDate(&year, &month, &dayOfMonth);
+        appendDigits(out, year, 4);
+        out += '-';
+        appendDigits(out, month, 2);
+        out += '-';
+        appendDigits(out, dayOfMonth, 2);
+        out += ';';
+        out += weekdays[date.dayOfWeek()];
+        out += ';';
+        if (plan.Kind == PlanKind::WeeklyPlan) {
+            out += shift ? workingDay : freeDay;
         } else {
-            text += QLatin1String(";;;;");
+            const int32_t slot = plan.Days.Contains(day) ? plan.Days.At(day) : FreeDaySlot;
+            out += slot >= 0 && slot < SlotCount ? schedules[slot] : freeDay;
         }
-        text += DurationText(shift ? shift->WorkingTime : 0);
-        text += lineEnd;
+        out += shift ? shiftTexts[shift->Slot < 0 ? SlotCount : shift->Slot] : noShift;
+        out += "\r\n";
     }
-    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    return out;
 }
