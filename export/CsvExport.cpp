@@ -8,21 +8,14 @@ namespace {
 QByteArray shiftColumns(const Shift* shift)
 {
     if (!shift) return QByteArrayLiteral(";;;;;") + DurationText(0).toUtf8();
-    return QStringList{QString(), TimeOfDayText(shift->Start), TimeOfDayText(shift->End()),
-                       TimeOfDayText(shift->BreakFrom), TimeOfDayText(shift->BreakTo),
+    return QStringList{QString(),
+                       TimeOfDayText(shift->Start),
+                       TimeOfDayText(shift->End()),
+                       TimeOfDayText(shift->BreakFrom),
+                       TimeOfDayText(shift->BreakTo),
                        DurationText(shift->WorkingTime)}
         .join(QLatin1Char(';'))
         .toUtf8();
-}
-
-void appendDigits(QByteArray& out, int value, int width)
-{
-    char digits[4];
-    for (int i = width - 1; i >= 0; --i) {
-        digits[i] = char('0' + value % 10);
-        value /= 10;
-    }
-    out.append(digits, width);
 }
 
 } // namespace
@@ -51,8 +44,8 @@ QByteArray PlanCsv(const PlanExportInput& input)
         weekdays[weekday] = PolishWeekdayName(weekday).toUtf8();
 
     QByteArray out("\xEF\xBB\xBF");
-    out += QStringLiteral("Data;Dzień tygodnia;Harmonogram;Wejście;Wyjście;Przerwa od;Przerwa do;Czas pracy\r\n")
-               .toUtf8();
+    out +=
+        QStringLiteral("Data;Dzień tygodnia;Harmonogram;Wejście;Wyjście;Przerwa od;Przerwa do;Czas pracy\r\n").toUtf8();
     out.reserve(out.size() + 64 * (days.IsEmpty() ? 0 : days.Last - days.First + 1));
     qsizetype next = 0;
     for (int32_t day = days.First; day <= days.Last; ++day) {
@@ -60,11 +53,11 @@ QByteArray PlanCsv(const PlanExportInput& input)
         const QDate date = DateOfDay(day);
         int year = 0, month = 0, dayOfMonth = 0;
         date.getDate(&year, &month, &dayOfMonth);
-        appendDigits(out, year, 4);
+        AppendDigits(out, year, 4);
         out += '-';
-        appendDigits(out, month, 2);
+        AppendDigits(out, month, 2);
         out += '-';
-        appendDigits(out, dayOfMonth, 2);
+        AppendDigits(out, dayOfMonth, 2);
         out += ';';
         out += weekdays[date.dayOfWeek()];
         out += ';';

@@ -74,24 +74,14 @@ void appendLine(QByteArray& out, const char* name, const QByteArray& value)
     endLine(out, start);
 }
 
-void appendDigits(QByteArray& out, int value, int width)
-{
-    char digits[8];
-    for (int i = width - 1; i >= 0; --i) {
-        digits[i] = char('0' + value % 10);
-        value /= 10;
-    }
-    out.append(digits, width);
-}
-
 // yyyyMMdd of a day number.
 void appendDate(QByteArray& out, int32_t day)
 {
     int year = 0, month = 0, dayOfMonth = 0;
     DateOfDay(day).getDate(&year, &month, &dayOfMonth);
-    appendDigits(out, year, 4);
-    appendDigits(out, month, 2);
-    appendDigits(out, dayOfMonth, 2);
+    AppendDigits(out, year, 4);
+    AppendDigits(out, month, 2);
+    AppendDigits(out, dayOfMonth, 2);
 }
 
 // yyyyMMddTHHmmss of a minute count (not negative: plans start in 2000).
@@ -101,8 +91,8 @@ void appendLocalTime(QByteArray& out, int32_t minute)
     const int32_t time = minute % MinutesPerDay;
     appendDate(out, day);
     out += 'T';
-    appendDigits(out, time / 60, 2);
-    appendDigits(out, time % 60, 2);
+    AppendDigits(out, time / 60, 2);
+    AppendDigits(out, time % 60, 2);
     out += "00";
 }
 

@@ -16,7 +16,7 @@ const QColor Muted(0x60, 0x60, 0x60);
 const QColor Rule(0x9A, 0x9A, 0x9A);
 const QColor OutsideMonth(0xF7, 0xF7, 0xF7);
 const QColor FreeDayInk(0xB0, 0x00, 0x00);
-const QColor SundayInk(255, 0, 0);  // as the calendar's "N."
+const QColor SundayInk(255, 0, 0);   // as the calendar's "N."
 const QColor SaturdayInk(0, 128, 0); // as the calendar's "So."
 
 constexpr double SidebarWidth = 70; // millimetres
@@ -69,8 +69,8 @@ public:
         collectDays();
         paintHeader();
         paintGrid(QRectF(0, HeaderHeight, m_width - SidebarWidth - Gap, m_height - HeaderHeight - FooterHeight - 2));
-        paintSidebar(QRectF(m_width - SidebarWidth, HeaderHeight, SidebarWidth,
-                            m_height - HeaderHeight - FooterHeight - 2));
+        paintSidebar(
+            QRectF(m_width - SidebarWidth, HeaderHeight, SidebarWidth, m_height - HeaderHeight - FooterHeight - 2));
         paintFooter(page, pages);
     }
 
@@ -103,10 +103,7 @@ private:
         m_p.setFont(font);
     }
 
-    void setPen(const QColor& colour, double widthMm = 0.2)
-    {
-        m_p.setPen(QPen(colour, widthMm * m_unit));
-    }
+    void setPen(const QColor& colour, double widthMm = 0.2) { m_p.setPen(QPen(colour, widthMm * m_unit)); }
 
     void text(const QRectF& r, int flags, const QString& s) { m_p.drawText(mm(r), flags, s); }
 
@@ -169,8 +166,8 @@ private:
              elided(QStringLiteral("Plan pracy „%1”").arg(m_plan.Name), m_width - titleWidth));
         setPen(Muted);
         setFont(8.5);
-        const QString kind =
-            m_plan.Kind == PlanKind::WeeklyPlan ? QStringLiteral("plan tygodniowy") : QStringLiteral("plan harmonogramów");
+        const QString kind = m_plan.Kind == PlanKind::WeeklyPlan ? QStringLiteral("plan tygodniowy")
+                                                                 : QStringLiteral("plan harmonogramów");
         text(QRectF(0, 8.5, m_width - titleWidth, 5), Qt::AlignLeft | Qt::AlignVCenter,
              QStringLiteral("Zakres planu: %1 – %2   ·   %3")
                  .arg(DateText(DateOfDay(m_plan.FirstDay)), DateText(DateOfDay(m_plan.LastDay)), kind));
@@ -194,8 +191,8 @@ private:
         setFont(8.5, true);
         for (int column = 0; column < 7; ++column) {
             setPen(column == 6 ? SundayInk : column == 5 ? SaturdayInk : Ink);
-            text(QRectF(left + column * cellWidth, area.top(), cellWidth, WeekdayRowHeight),
-                 Qt::AlignCenter, PolishWeekdayName(column + 1));
+            text(QRectF(left + column * cellWidth, area.top(), cellWidth, WeekdayRowHeight), Qt::AlignCenter,
+                 PolishWeekdayName(column + 1));
         }
         setPen(Muted);
         setFont(6.5);
@@ -206,8 +203,8 @@ private:
             const QDate monday = m_month.addDays(week * 7 - lead);
             setPen(Muted);
             setFont(7);
-            text(QRectF(area.left(), top + week * cellHeight, WeekColumnWidth - 1, cellHeight),
-                 Qt::AlignCenter, QString::number(monday.weekNumber()));
+            text(QRectF(area.left(), top + week * cellHeight, WeekColumnWidth - 1, cellHeight), Qt::AlignCenter,
+                 QString::number(monday.weekNumber()));
             for (int column = 0; column < 7; ++column) {
                 const QRectF cell(left + column * cellWidth, top + week * cellHeight, cellWidth, cellHeight);
                 const int dayOfMonth = week * 7 + column - lead + 1;
@@ -285,7 +282,8 @@ private:
         setFont(6.5);
         QString tag;
         if (m_plan.Kind == PlanKind::SchedulePlan)
-            tag = day.Slot == FreeDaySlot ? QStringLiteral("wolne") : QStringLiteral("harm. %1").arg(ScheduleNumber(day.Slot));
+            tag = day.Slot == FreeDaySlot ? QStringLiteral("wolne")
+                                          : QStringLiteral("harm. %1").arg(ScheduleNumber(day.Slot));
         text(QRectF(inner.left(), inner.top() + 0.5, inner.width(), 4), Qt::AlignRight | Qt::AlignTop, tag);
         if (!day.Work) return;
 
@@ -297,10 +295,10 @@ private:
              TimeOfDayText(shift.Start) + QStringLiteral("–") + TimeOfDayText(shift.End()));
         setFont(6.3);
         setPen(small);
-        const QString detail = shift.BreakFrom != EmptyTime
-                                   ? QStringLiteral("przerwa %1–%2").arg(TimeOfDayText(shift.BreakFrom),
-                                                                         TimeOfDayText(shift.BreakTo))
-                                   : QString();
+        const QString detail =
+            shift.BreakFrom != EmptyTime
+                ? QStringLiteral("przerwa %1–%2").arg(TimeOfDayText(shift.BreakFrom), TimeOfDayText(shift.BreakTo))
+                : QString();
         text(QRectF(inner.left(), middle + 1.8, inner.width(), 3), Qt::AlignCenter, detail);
         if (!day.FreeDayName) {
             setPen(Ink);
@@ -356,9 +354,9 @@ private:
             setFont(6.8);
             const bool hasBreak = times.BreakFrom != EmptyTime && times.BreakTo != EmptyTime;
             text(QRectF(area.left() + 7, y + 3.9, area.width() - 7, 3.4), Qt::AlignLeft | Qt::AlignVCenter,
-                 hasBreak ? QStringLiteral("przerwa %1–%2").arg(TimeOfDayText(times.BreakFrom),
-                                                                TimeOfDayText(times.BreakTo))
-                          : QStringLiteral("bez przerwy"));
+                 hasBreak
+                     ? QStringLiteral("przerwa %1–%2").arg(TimeOfDayText(times.BreakFrom), TimeOfDayText(times.BreakTo))
+                     : QStringLiteral("bez przerwy"));
             y += 8.4;
         }
         swatch(area.left(), y + 0.3, m_input.SlotColours[FreeDaySlot]);

@@ -84,6 +84,16 @@ QString DurationText(int32_t minutes)
     return sign + twoDigits(minutes / 60) + QLatin1Char(':') + twoDigits(minutes % 60);
 }
 
+void AppendDigits(QByteArray& out, int value, int width)
+{
+    char digits[4] = {};
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, width);
+}
+
 QString DateText(const QDate& date)
 {
     return date.toString(QStringLiteral("dd-MM-yyyy"));

@@ -5,6 +5,7 @@
 
 #include "plan/WorkPlan.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QMap>
@@ -19,7 +20,7 @@ struct DecodedPlan;
 // Slot colours as 0xRRGGBB, slot 0..6, as the calendar paints them; slot 4
 // (the free day) is the window's background, which the caller knows.
 constexpr uint32_t WindowBackground = 0xF0F0F0;
-constexpr std::array<uint32_t, SlotCount> DefaultSlotColours{0xBBFFBB, 0xBBBBFF, 0xFF11EE, 0xFFBBBB,
+constexpr std::array<uint32_t, SlotCount> DefaultSlotColours{0xBBFFBB,         0xBBBBFF, 0xFF11EE, 0xFFBBBB,
                                                              WindowBackground, 0xFFF077, 0xEEEEEE};
 
 // The months First..Last, each given by any of its days.
@@ -76,6 +77,8 @@ int ScheduleNumber(int slot);
 QString TimeOfDayText(int32_t minutes);
 // A duration as hours and minutes, "h:mm" with at least two hour digits ("07:30", "168:00").
 QString DurationText(int32_t minutes);
+// value as width decimal digits (0 to 9999), for writers that build bytes.
+void AppendDigits(QByteArray& out, int value, int width);
 // A date as the editor shows it: dd-MM-yyyy.
 QString DateText(const QDate& date);
 // Polish names: "styczeń" (1..12), "poniedziałek" (Qt::DayOfWeek, 1 = Monday).

@@ -29,7 +29,8 @@ Run run(const QString& program, const QStringList& args, const QString& folder)
     process.setProcessEnvironment(env);
     process.start(program, args);
     Run result;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) result.Code = process.exitCode();
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+        result.Code = process.exitCode();
     result.Out = QString::fromUtf8(process.readAllStandardOutput());
     result.Err = QString::fromUtf8(process.readAllStandardError());
     return result;
@@ -89,8 +90,10 @@ private slots:
         // shift on a holiday.
         const int32_t first = dayOf(2025, 3, 27);
         QByteArray days(dayOf(2025, 10, 27) - first + 1, '4');
-        for (const auto& [date, slot] : {std::pair{QDate(2025, 3, 29), '2'}, {QDate(2025, 3, 31), '0'},
-                                         {QDate(2025, 5, 1), '1'}, {QDate(2025, 10, 25), '2'},
+        for (const auto& [date, slot] : {std::pair{QDate(2025, 3, 29), '2'},
+                                         {QDate(2025, 3, 31), '0'},
+                                         {QDate(2025, 5, 1), '1'},
+                                         {QDate(2025, 10, 25), '2'},
                                          {QDate(2025, 10, 27), '0'}})
             days[dayOf(date.year(), date.month(), date.day()) - first] = slot;
         PlanFile night = SchedulePlanFile(first, dayOf(2025, 10, 27), days);
@@ -150,7 +153,7 @@ private slots:
     void calendar_data()
     {
         QTest::addColumn<QString>("plan");
-        QTest::addColumn<QString>("uidHash"); // of the name
+        QTest::addColumn<QString>("uidHash");    // of the name
         QTest::addColumn<QStringList>("events"); // date, summary, start and end (UTC), break
         QTest::newRow("nights across the clock changes")
             << NightPlan << QStringLiteral("f1acbf08c35dd7a4")
@@ -159,12 +162,11 @@ private slots:
                       "20250501|Praca – harmonogram 2|2025-05-01T12:00Z|2025-05-01T20:00Z|",
                       "20251025|Praca – harmonogram 3|2025-10-25T20:00Z|2025-10-26T05:00Z|Przerwa: 02:00–02:30",
                       "20251027|Praca – harmonogram 1|2025-10-27T05:00Z|2025-10-27T13:00Z|Przerwa: 10:00–10:15"});
-        QTest::newRow("weekly plan, 1 May free")
-            << QStringLiteral("Tydzień") << QStringLiteral("eef832714fe4c8f0")
-            << texts({"20250428|Praca|2025-04-28T04:00Z|2025-04-28T12:00Z|",
-                      "20250429|Praca|2025-04-29T04:00Z|2025-04-29T12:00Z|",
-                      "20250430|Praca|2025-04-30T04:00Z|2025-04-30T12:00Z|",
-                      "20250502|Praca|2025-05-02T04:00Z|2025-05-02T12:00Z|"});
+        QTest::newRow("weekly plan, 1 May free") << QStringLiteral("Tydzień") << QStringLiteral("eef832714fe4c8f0")
+                                                 << texts({"20250428|Praca|2025-04-28T04:00Z|2025-04-28T12:00Z|",
+                                                           "20250429|Praca|2025-04-29T04:00Z|2025-04-29T12:00Z|",
+                                                           "20250430|Praca|2025-04-30T04:00Z|2025-04-30T12:00Z|",
+                                                           "20250502|Praca|2025-05-02T04:00Z|2025-05-02T12:00Z|"});
         QTest::newRow("one day")
             << QStringLiteral("Sylwester") << QStringLiteral("e0e54e648f457320")
             << texts({"20251231|Praca – harmonogram 1|2025-12-31T07:00Z|2025-12-31T15:00Z|Przerwa: 12:00–12:30"});
@@ -180,7 +182,8 @@ private slots:
         for (const QString& event : events) {
             QStringList fields = event.split(QLatin1Char('|'));
             fields[0] += QLatin1Char('-') + uidHash + QStringLiteral("@grafenta");
-            fields[4] += (fields[4].isEmpty() ? QString() : QStringLiteral(" / ")) + QStringLiteral("Plan pracy: ") + plan;
+            fields[4] +=
+                (fields[4].isEmpty() ? QString() : QStringLiteral(" / ")) + QStringLiteral("Plan pracy: ") + plan;
             expected.append(fields.join(QStringLiteral(" | ")));
         }
         QCOMPARE(read("ics", QStringLiteral("out.ics")), expected);
@@ -212,7 +215,8 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QStringList, rows);
         QCOMPARE(plntool(args + QStringList{QStringLiteral("--csv"), QStringLiteral("out.csv")}).Code, 0);
-        rows.prepend(QStringLiteral("Data|Dzień tygodnia|Harmonogram|Wejście|Wyjście|Przerwa od|Przerwa do|Czas pracy"));
+        rows.prepend(
+            QStringLiteral("Data|Dzień tygodnia|Harmonogram|Wejście|Wyjście|Przerwa od|Przerwa do|Czas pracy"));
         QCOMPARE(read("csv", QStringLiteral("out.csv")), rows);
     }
 
@@ -228,9 +232,9 @@ private slots:
             << QStringList{QStringLiteral("Plan pracy „") + NightPlan} +
                    texts({"MARZEC 2025", "PAŹDZIERNIK 2025", "Święto Pracy", "22:00–06:00"})
             << texts({"LUTY", "LISTOPAD"});
-        QTest::newRow("night plan, April and May") << QStringList{night} + texts({"--from", "2025-04", "--to", "2025-05"})
-                                                   << 2 << texts({"KWIECIEŃ 2025", "MAJ 2025"})
-                                                   << texts({"MARZEC", "CZERWIEC"});
+        QTest::newRow("night plan, April and May")
+            << QStringList{night} + texts({"--from", "2025-04", "--to", "2025-05"}) << 2
+            << texts({"KWIECIEŃ 2025", "MAJ 2025"}) << texts({"MARZEC", "CZERWIEC"});
         QTest::newRow("weekly plan") << texts({"Tydzień.PLN"}) << 2
                                      << texts({"KWIECIEŃ 2025", "MAJ 2025", "Norma dzienna", "06:00–14:00"})
                                      << texts({"Harmonogram 1"});
@@ -262,17 +266,17 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
         QTest::newRow("no output") << texts({"Sylwester.PLN"}) << 2 << QStringLiteral("at least one of");
-        QTest::newRow("month not YYYY-MM") << texts({"Sylwester.PLN", "--csv", "x.csv", "--from", "2025-3"}) << 2
-                                           << QStringLiteral("YYYY-MM");
-        QTest::newRow("months outside the plan") << texts({"Sylwester.PLN", "--csv", "x.csv", "--from", "2026-01"})
-                                                 << 2 << QStringLiteral("outside the months");
+        QTest::newRow("month not YYYY-MM")
+            << texts({"Sylwester.PLN", "--csv", "x.csv", "--from", "2025-3"}) << 2 << QStringLiteral("YYYY-MM");
+        QTest::newRow("months outside the plan") << texts({"Sylwester.PLN", "--csv", "x.csv", "--from", "2026-01"}) << 2
+                                                 << QStringLiteral("outside the months");
         QTest::newRow("missing plan") << texts({"Brak.PLN", "--csv", "x.csv"}) << 1 << QStringLiteral("no such file");
-        QTest::newRow("folder for a plan") << texts({".", "--csv", "x.csv"}) << 1
-                                           << QStringLiteral("not a regular file");
+        QTest::newRow("folder for a plan")
+            << texts({".", "--csv", "x.csv"}) << 1 << QStringLiteral("not a regular file");
         QTest::newRow("damaged plan") << texts({"wolne.dat", "--csv", "x.csv"}) << 1
                                       << QStringLiteral("not a readable plan");
-        QTest::newRow("unwritable output") << texts({"Sylwester.PLN", "--csv", "brak/x.csv"}) << 2
-                                           << QStringLiteral("brak/x.csv");
+        QTest::newRow("unwritable output")
+            << texts({"Sylwester.PLN", "--csv", "brak/x.csv"}) << 2 << QStringLiteral("brak/x.csv");
     }
 
     void refusals()

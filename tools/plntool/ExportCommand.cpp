@@ -43,7 +43,7 @@ QDate monthOf(const QString& text)
 {
     static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}$"));
     return form.match(text).hasMatch() ? QDate::fromString(text + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"))
-                                        : QDate();
+                                       : QDate();
 }
 
 // The options, or an empty Plan with the reason in why.
@@ -120,8 +120,7 @@ QString freeDaysBeside(const QString& planPath)
 {
     const QFileInfoList files = QFileInfo(planPath).dir().entryInfoList(QDir::Files);
     for (const QFileInfo& file : files) {
-        if (file.fileName().compare(QLatin1String("WOLNE.DAT"), Qt::CaseInsensitive) == 0)
-            return file.filePath();
+        if (file.fileName().compare(QLatin1String("WOLNE.DAT"), Qt::CaseInsensitive) == 0) return file.filePath();
     }
     return {};
 }

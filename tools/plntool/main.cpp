@@ -37,8 +37,7 @@ void usage(QTextStream& err)
 Registration::Registration(const char* name, const char* arguments, const char* summary, CommandFunction function,
                            PaintsFunction paints)
 {
-    commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function,
-                                           paints};
+    commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function, paints};
 }
 
 void ConsolePrompt::ShowMessage(MessageIcon, const QString& text)
