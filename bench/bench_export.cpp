@@ -14,7 +14,7 @@ namespace {
 
 constexpr int LargestPlanDays = MaxPlanDay + 1;
 
-PlanExportInput largestPlan(int days)
+PlanExportInput LargestPlan(int days)
 {
     PlanExportInput input;
     WorkPlan& plan = input.Plan;
@@ -41,7 +41,7 @@ PlanExportInput largestPlan(int days)
 
 void Export(benchmark::State& state, QByteArray (*write)(const PlanExportInput&))
 {
-    const PlanExportInput input = largestPlan(int(state.range(0)));
+    const PlanExportInput input = LargestPlan(int(state.range(0)));
     qsizetype bytes = 0;
     for (auto _ : state) {
         const QByteArray out = write(input);
@@ -54,7 +54,7 @@ void Export(benchmark::State& state, QByteArray (*write)(const PlanExportInput&)
 // The shifts alone, which both exports expand first.
 void Shifts(benchmark::State& state)
 {
-    const PlanExportInput input = largestPlan(int(state.range(0)));
+    const PlanExportInput input = LargestPlan(int(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(PlanShifts(input.Plan, input.FreeDays, 0, MaxPlanDay).size());
 }
@@ -64,7 +64,7 @@ void Shifts(benchmark::State& state)
 void FixedLines(benchmark::State& state)
 {
     const int days = int(state.range(0));
-    const PlanExportInput input = largestPlan(days);
+    const PlanExportInput input = LargestPlan(days);
     const qsizetype size = state.range(1) == 0 ? PlanICalendar(input).size() : PlanCsv(input).size();
     const QByteArray line(size / days, 'x');
     for (auto _ : state) {

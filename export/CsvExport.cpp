@@ -5,7 +5,7 @@
 namespace {
 
 // The columns after the schedule's of a day with this shift (none: no shift).
-QByteArray shiftColumns(const Shift* shift)
+QByteArray ShiftColumns(const Shift* shift)
 {
     if (!shift) return QByteArrayLiteral(";;;;;") + DurationText(0).toUtf8();
     return QStringList{QString(),
@@ -30,14 +30,14 @@ QByteArray PlanCsv(const PlanExportInput& input)
     // they are made once.
     const QByteArray freeDay = QStringLiteral("dzień wolny").toUtf8();
     const QByteArray workingDay = QStringLiteral("dzień pracujący").toUtf8();
-    const QByteArray noShift = shiftColumns(nullptr);
+    const QByteArray noShift = ShiftColumns(nullptr);
     std::array<QByteArray, SlotCount> schedules;
     std::array<QByteArray, SlotCount + 1> shiftTexts;
     for (int slot = 0; slot < SlotCount; ++slot)
         schedules[slot] = slot == FreeDaySlot ? freeDay : QByteArray::number(ScheduleNumber(slot));
     for (const Shift& shift : shifts) {
         QByteArray& text = shiftTexts[shift.Slot < 0 ? SlotCount : shift.Slot];
-        if (text.isEmpty()) text = shiftColumns(&shift);
+        if (text.isEmpty()) text = ShiftColumns(&shift);
     }
     std::array<QByteArray, 8> weekdays; // Qt::DayOfWeek 1..7
     for (int weekday = 1; weekday <= 7; ++weekday)

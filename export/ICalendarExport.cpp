@@ -29,7 +29,7 @@ const char* const WarsawTimeZone = "BEGIN:VTIMEZONE\r\n"
                                    "END:VTIMEZONE\r\n";
 
 // TEXT value escaping: backslash, semicolon, comma and line breaks.
-QByteArray escaped(const QString& text)
+QByteArray Escaped(const QString& text)
 {
     QByteArray out;
     for (const char c : text.toUtf8()) {
@@ -45,7 +45,7 @@ QByteArray escaped(const QString& text)
 // Ends the content line that begins at lineStart: folds it into lines of at
 // most 75 octets, each continuation starting with a blank, never inside a
 // UTF-8 sequence, and adds the CRLF.
-void endLine(QByteArray& out, qsizetype lineStart)
+void EndLine(QByteArray& out, qsizetype lineStart)
 {
     if (out.size() - lineStart > MaxLineOctets) {
         const QByteArray line = out.mid(lineStart);
@@ -66,16 +66,16 @@ void endLine(QByteArray& out, qsizetype lineStart)
     out += "\r\n";
 }
 
-void appendLine(QByteArray& out, const char* name, const QByteArray& value)
+void AppendLine(QByteArray& out, const char* name, const QByteArray& value)
 {
     const qsizetype start = out.size();
     out += name;
     out += value;
-    endLine(out, start);
+    EndLine(out, start);
 }
 
 // yyyyMMdd of a day number.
-void appendDate(QByteArray& out, int32_t day)
+void AppendDate(QByteArray& out, int32_t day)
 {
     int year = 0, month = 0, dayOfMonth = 0;
     DateOfDay(day).getDate(&year, &month, &dayOfMonth);
@@ -85,11 +85,11 @@ void appendDate(QByteArray& out, int32_t day)
 }
 
 // yyyyMMddTHHmmss of a minute count (not negative: plans start in 2000).
-void appendLocalTime(QByteArray& out, int32_t minute)
+void AppendLocalTime(QByteArray& out, int32_t minute)
 {
     const int32_t day = minute / MinutesPerDay;
     const int32_t time = minute % MinutesPerDay;
-    appendDate(out, day);
+    AppendDate(out, day);
     out += 'T';
     AppendDigits(out, time / 60, 2);
     AppendDigits(out, time % 60, 2);
@@ -110,21 +110,21 @@ QByteArray PlanICalendar(const PlanExportInput& input)
         '-' + QCryptographicHash::hash(plan.Name.toUtf8(), QCryptographicHash::Sha1).toHex().left(16) + "@grafenta";
     const QByteArray stamp =
         "DTSTAMP:" + ExportTime(input).toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1() + "\r\n";
-    const QByteArray planLine = escaped(QStringLiteral("Plan pracy: ") + plan.Name);
+    const QByteArray planLine = Escaped(QStringLiteral("Plan pracy: ") + plan.Name);
     // Summary and description lines per slot; the weekly plan's after them.
     std::array<QByteArray, SlotCount + 1> summaries;
     std::array<QByteArray, SlotCount + 1> descriptions;
     for (int slot = 0; slot < SlotCount; ++slot) {
-        summaries[slot] = escaped(QStringLiteral("Praca – harmonogram %1").arg(ScheduleNumber(slot)));
+        summaries[slot] = Escaped(QStringLiteral("Praca – harmonogram %1").arg(ScheduleNumber(slot)));
         const DaySchedule& times = plan.Schedules[slot];
         const bool hasBreak =
             times.BreakFrom != EmptyTime && times.BreakTo != EmptyTime && times.BreakFrom != times.BreakTo;
-        descriptions[slot] = hasBreak ? escaped(QStringLiteral("Przerwa: %1–%2\n")
+        descriptions[slot] = hasBreak ? Escaped(QStringLiteral("Przerwa: %1–%2\n")
                                                     .arg(TimeOfDayText(times.BreakFrom), TimeOfDayText(times.BreakTo)))
                                       : QByteArray();
         descriptions[slot] += planLine;
     }
-    summaries[SlotCount] = escaped(QStringLiteral("Praca"));
+    summaries[SlotCount] = Escaped(QStringLiteral("Praca"));
     descriptions[SlotCount] = planLine;
 
     QByteArray out;
@@ -134,7 +134,7 @@ QByteArray PlanICalendar(const PlanExportInput& input)
            "PRODID:-//Grafenta//Plan pracy//PL\r\n"
            "CALSCALE:GREGORIAN\r\n"
            "METHOD:PUBLISH\r\n";
-    appendLine(out, "X-WR-CALNAME:", escaped(plan.Name));
+    AppendLine(out, "X-WR-CALNAME:", Escaped(plan.Name));
     out += "X-WR-TIMEZONE:Europe/Warsaw\r\n";
     out += WarsawTimeZone;
     for (const Shift& shift : shifts) {
@@ -142,17 +142,17 @@ QByteArray PlanICalendar(const PlanExportInput& input)
         out += "BEGIN:VEVENT\r\n";
         const qsizetype uidStart = out.size();
         out += "UID:";
-        appendDate(out, shift.Day);
+        AppendDate(out, shift.Day);
         out += uidSuffix;
-        endLine(out, uidStart);
+        EndLine(out, uidStart);
         out += stamp;
         out += "DTSTART;TZID=Europe/Warsaw:";
-        appendLocalTime(out, shift.Start);
+        AppendLocalTime(out, shift.Start);
         out += "\r\nDTEND;TZID=Europe/Warsaw:";
-        appendLocalTime(out, shift.End());
+        AppendLocalTime(out, shift.End());
         out += "\r\n";
-        appendLine(out, "SUMMARY:", summaries[row]);
-        appendLine(out, "DESCRIPTION:", descriptions[row]);
+        AppendLine(out, "SUMMARY:", summaries[row]);
+        AppendLine(out, "DESCRIPTION:", descriptions[row]);
         out += "END:VEVENT\r\n";
     }
     out += "END:VCALENDAR\r\n";

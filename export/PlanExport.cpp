@@ -10,17 +10,17 @@ namespace {
 
 const QDate Epoch(2000, 1, 1);
 
-QString twoDigits(int value)
+QString TwoDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
 }
 
-int16_t timeOfDay(int16_t stored)
+int16_t TimeOfDay(int16_t stored)
 {
     return stored < 0 ? EmptyTime : int16_t(stored % MinutesPerDay);
 }
 
-QDate firstOfMonth(const QDate& date)
+QDate FirstOfMonth(const QDate& date)
 {
     return QDate(date.year(), date.month(), 1);
 }
@@ -41,8 +41,8 @@ DaySpan ExportDays(const PlanExportInput& input)
 {
     DaySpan span{input.Plan.FirstDay, input.Plan.LastDay};
     if (input.Months) {
-        const QDate first = firstOfMonth(input.Months->First);
-        const QDate last = firstOfMonth(input.Months->Last).addMonths(1).addDays(-1);
+        const QDate first = FirstOfMonth(input.Months->First);
+        const QDate last = FirstOfMonth(input.Months->Last).addMonths(1).addDays(-1);
         span.First = std::max(span.First, DayOfDate(first));
         span.Last = std::min(span.Last, DayOfDate(last));
     }
@@ -55,7 +55,7 @@ QVector<QDate> ExportMonths(const PlanExportInput& input)
     const DaySpan days = ExportDays(input);
     if (days.IsEmpty()) return months;
     const QDate last = DateOfDay(days.Last);
-    for (QDate month = firstOfMonth(DateOfDay(days.First)); month <= last; month = month.addMonths(1))
+    for (QDate month = FirstOfMonth(DateOfDay(days.First)); month <= last; month = month.addMonths(1))
         months.append(month);
     return months;
 }
@@ -74,14 +74,14 @@ QString TimeOfDayText(int32_t minutes)
 {
     if (minutes < 0) return {};
     minutes %= MinutesPerDay;
-    return twoDigits(minutes / 60) + QLatin1Char(':') + twoDigits(minutes % 60);
+    return TwoDigits(minutes / 60) + QLatin1Char(':') + TwoDigits(minutes % 60);
 }
 
 QString DurationText(int32_t minutes)
 {
     const QString sign = minutes < 0 ? QStringLiteral("-") : QString();
     minutes = std::abs(minutes);
-    return sign + twoDigits(minutes / 60) + QLatin1Char(':') + twoDigits(minutes % 60);
+    return sign + TwoDigits(minutes / 60) + QLatin1Char(':') + TwoDigits(minutes % 60);
 }
 
 void AppendDigits(QByteArray& out, int value, int width)
@@ -122,15 +122,15 @@ WorkPlan PlanOfDecoded(const DecodedPlan& decoded, const QString& name, int32_t 
         for (int slot = 0; slot < decoded.StoredSlots(); ++slot) {
             const DaySchedule& stored = decoded.Schedules[slot];
             DaySchedule& times = plan.Schedules[slot];
-            times.Entry = timeOfDay(stored.Entry);
-            times.Exit = timeOfDay(stored.Exit);
+            times.Entry = TimeOfDay(stored.Entry);
+            times.Exit = TimeOfDay(stored.Exit);
             if (stored.BreakFrom != stored.BreakTo) {
-                times.BreakFrom = timeOfDay(stored.BreakFrom);
-                times.BreakTo = timeOfDay(stored.BreakTo);
+                times.BreakFrom = TimeOfDay(stored.BreakFrom);
+                times.BreakTo = TimeOfDay(stored.BreakTo);
             }
         }
         for (int i = 0; i < 4; ++i)
-            plan.Tolerances[i] = timeOfDay(decoded.Tolerances[i]);
+            plan.Tolerances[i] = TimeOfDay(decoded.Tolerances[i]);
         return plan;
     }
     plan.FirstDay = firstDay;

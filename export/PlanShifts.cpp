@@ -4,7 +4,7 @@
 
 namespace {
 
-bool isSet(int16_t time)
+bool IsSet(int16_t time)
 {
     return time != EmptyTime;
 }
@@ -39,13 +39,13 @@ QVector<Shift> PlanShifts(const WorkPlan& plan, const QMap<int32_t, QString>& fr
     std::array<bool, SlotCount> works{};
     for (int slot = 0; slot < SlotCount; ++slot) {
         const DaySchedule& times = plan.Schedules[slot];
-        works[slot] = slot != FreeDaySlot && isSet(times.Entry) && isSet(times.Exit);
+        works[slot] = slot != FreeDaySlot && IsSet(times.Entry) && IsSet(times.Exit);
         if (!works[slot]) continue;
         Shift& shift = bySlot[slot];
         shift.Slot = slot;
         shift.Start = times.Entry;
         shift.Length = times.Exit - times.Entry + (times.Exit <= times.Entry ? MinutesPerDay : 0);
-        if (isSet(times.BreakFrom) && isSet(times.BreakTo) && times.BreakFrom != times.BreakTo) {
+        if (IsSet(times.BreakFrom) && IsSet(times.BreakTo) && times.BreakFrom != times.BreakTo) {
             shift.BreakFrom = times.BreakFrom;
             shift.BreakTo = times.BreakTo;
             shift.BreakLength = ((times.BreakTo - times.BreakFrom) % MinutesPerDay + MinutesPerDay) % MinutesPerDay;

@@ -39,7 +39,7 @@ struct Options
     QString FreeDays;
 };
 
-QDate monthOf(const QString& text)
+QDate MonthOf(const QString& text)
 {
     static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}$"));
     return form.match(text).hasMatch() ? QDate::fromString(text + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"))
@@ -47,7 +47,7 @@ QDate monthOf(const QString& text)
 }
 
 // The options, or an empty Plan with the reason in why.
-Options parse(const QStringList& args, QString& why)
+Options Parse(const QStringList& args, QString& why)
 {
     Options options;
     QString* const outputs[] = {&options.Pdf, &options.Ics, &options.Csv, &options.FreeDays};
@@ -72,7 +72,7 @@ Options parse(const QStringList& args, QString& why)
         }
         if (month) {
             QDate& target = arg == QLatin1String("--from") ? options.From : options.To;
-            target = monthOf(args.at(i));
+            target = MonthOf(args.at(i));
             if (!target.isValid()) {
                 why = arg + QStringLiteral(" takes a month as YYYY-MM, not ") + args.at(i);
                 return {};
@@ -95,7 +95,7 @@ Options parse(const QStringList& args, QString& why)
 
 // A whole small file: refused before it is opened when it is not a regular
 // file or is larger than any input can be.
-std::optional<QByteArray> readInputFile(const QString& path, QString& why)
+std::optional<QByteArray> ReadInputFile(const QString& path, QString& why)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -116,7 +116,7 @@ std::optional<QByteArray> readInputFile(const QString& path, QString& why)
 }
 
 // WOLNE.DAT beside the plan, in any letter case; empty when there is none.
-QString freeDaysBeside(const QString& planPath)
+QString FreeDaysBeside(const QString& planPath)
 {
     const QFileInfoList files = QFileInfo(planPath).dir().entryInfoList(QDir::Files);
     for (const QFileInfo& file : files) {
@@ -125,21 +125,21 @@ QString freeDaysBeside(const QString& planPath)
     return {};
 }
 
-QString planName(const QString& path)
+QString PlanName(const QString& path)
 {
     QString name = QFileInfo(path).fileName();
     if (name.endsWith(QLatin1String(".PLN"), Qt::CaseInsensitive)) name.chop(4);
     return name;
 }
 
-QDateTime now()
+QDateTime Now()
 {
     bool ok = false;
     const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
     return ok ? QDateTime::fromSecsSinceEpoch(epoch) : QDateTime::currentDateTime();
 }
 
-bool writeAtomically(PlntoolContext& context, const QString& path, const std::function<bool(QIODevice&)>& write)
+bool WriteAtomically(PlntoolContext& context, const QString& path, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && write(file) && file.commit()) return true;
@@ -149,16 +149,16 @@ bool writeAtomically(PlntoolContext& context, const QString& path, const std::fu
     return false;
 }
 
-int exportPlan(PlntoolContext& context, const QStringList& args)
+int ExportPlan(PlntoolContext& context, const QStringList& args)
 {
     QString why;
-    const Options options = parse(args, why);
+    const Options options = Parse(args, why);
     if (options.Plan.isEmpty()) {
         context.Err << "plntool export: " << why << '\n' << Usage;
         return ExitUsage;
     }
     const QString path = QFileInfo(options.Plan).absoluteFilePath();
-    const auto bytes = readInputFile(path, why);
+    const auto bytes = ReadInputFile(path, why);
     if (!bytes) {
         context.Err << "plntool export: " << options.Plan << ": " << why << '\n';
         return ExitRefused;
@@ -182,8 +182,8 @@ int exportPlan(PlntoolContext& context, const QStringList& args)
     }
 
     PlanExportInput input;
-    input.Plan = PlanOfDecoded(decoded, planName(path), firstDay, lastDay);
-    input.Now = now();
+    input.Plan = PlanOfDecoded(decoded, PlanName(path), firstDay, lastDay);
+    input.Now = Now();
     if (options.From.isValid() || options.To.isValid())
         input.Months = MonthSpan{options.From.isValid() ? options.From : DateOfDay(input.Plan.FirstDay),
                                  options.To.isValid() ? options.To : DateOfDay(input.Plan.LastDay)};
@@ -193,9 +193,9 @@ int exportPlan(PlntoolContext& context, const QStringList& args)
         return ExitUsage;
     }
 
-    const QString freeDaysPath = options.FreeDays.isEmpty() ? freeDaysBeside(path) : options.FreeDays;
+    const QString freeDaysPath = options.FreeDays.isEmpty() ? FreeDaysBeside(path) : options.FreeDays;
     if (!freeDaysPath.isEmpty()) {
-        const auto freeDayBytes = readInputFile(freeDaysPath, why);
+        const auto freeDayBytes = ReadInputFile(freeDaysPath, why);
         if (!freeDayBytes) {
             context.Err << "plntool export: " << freeDaysPath << ": " << why << '\n';
             return ExitUsage;
@@ -217,15 +217,15 @@ int exportPlan(PlntoolContext& context, const QStringList& args)
     };
     bool written = true;
     if (!options.Pdf.isEmpty())
-        written = writeAtomically(context, options.Pdf, [&](QIODevice& out) { return WritePlanPdf(input, out); });
+        written = WriteAtomically(context, options.Pdf, [&](QIODevice& out) { return WritePlanPdf(input, out); });
     if (written && !options.Ics.isEmpty())
-        written = writeAtomically(context, options.Ics, bytesOf(PlanICalendar(input)));
-    if (written && !options.Csv.isEmpty()) written = writeAtomically(context, options.Csv, bytesOf(PlanCsv(input)));
+        written = WriteAtomically(context, options.Ics, bytesOf(PlanICalendar(input)));
+    if (written && !options.Csv.isEmpty()) written = WriteAtomically(context, options.Csv, bytesOf(PlanCsv(input)));
     return written ? ExitOk : ExitUsage;
 }
 
 // Fonts, which the PDF pages need, come with a QGuiApplication.
-bool paints(const QStringList& args)
+bool Paints(const QStringList& args)
 {
     return args.contains(QLatin1String("--pdf"));
 }
@@ -233,6 +233,6 @@ bool paints(const QStringList& args)
 const Registration registration{"export",
                                 "FILE.PLN --pdf OUT.pdf|--ics OUT.ics|--csv OUT.csv [--from YYYY-MM] [--to YYYY-MM] "
                                 "[--wolne WOLNE.DAT]",
-                                "write a plan as PDF pages, an iCalendar file or a CSV table", exportPlan, paints};
+                                "write a plan as PDF pages, an iCalendar file or a CSV table", ExportPlan, Paints};
 
 } // namespace

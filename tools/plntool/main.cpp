@@ -82,7 +82,7 @@ namespace {
 
 // A QGuiApplication for a command that paints, drawing offscreen unless a
 // platform is chosen (plntool never opens a window); else a QCoreApplication.
-std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
+std::unique_ptr<QCoreApplication> ApplicationFor(int& argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
@@ -99,7 +99,7 @@ std::unique_ptr<QCoreApplication> applicationFor(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    const std::unique_ptr<QCoreApplication> application = applicationFor(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = ApplicationFor(argc, argv);
     QCoreApplication& app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
