@@ -43,7 +43,6 @@ struct Day
 {
     int32_t Number = 0;
     bool InRange = false;
-    bool Works = false;
     uint32_t Colour = WindowBackground;
     int Slot = FreeDaySlot;
     const Shift* Work = nullptr;

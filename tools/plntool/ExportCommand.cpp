@@ -143,7 +143,7 @@ bool WriteAtomically(PlntoolContext& context, const QString& path, const std::fu
 {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && write(file) && file.commit()) return true;
-    const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("nothing to write");
+    const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the output could not be made");
     file.cancelWriting();
     context.Err << "plntool export: " << path << ": " << why << '\n';
     return false;
@@ -200,9 +200,9 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
             context.Err << "plntool export: " << freeDaysPath << ": " << why << '\n';
             return ExitUsage;
         }
+        // The free days of the whole months: the pages mark them outside the
+        // plan's range too. As in the editor, a bad record leaves none at all.
         const FreeDayFile freeDays = DecodeFreeDays(*freeDayBytes);
-        // As in the editor, a bad record leaves no free days at all.
-        // The whole months: the pages mark free days outside the range too.
         const QVector<QDate> months = ExportMonths(input);
         if (freeDays.Ok())
             input.FreeDays = FreeDaysBetween(FreeDayListOf(freeDays.Records), DayOfDate(months.first()),
