@@ -1,5 +1,7 @@
 #include "compliance/ComplianceCheck.h"
 
+#include "plan/PlanShifts.h"
+
 #include <QDate>
 
 #include <algorithm>
@@ -110,41 +112,6 @@ private:
     QString m_text;
 };
 
-// A stored time of day, or -1 when empty.
-int64_t TimeOfDay(int16_t value)
-{
-    return value < 0 ? -1 : value % MinutesPerDay;
-}
-
-struct Shift
-{
-    int32_t Day = 0;
-    int64_t Start = 0;
-    int64_t End = 0;
-    int64_t WorkMinutes = 0;
-    int64_t BreakMinutes = 0; // the break window's length, 0 without one
-    bool BreakKnown = false;  // schedule plans say what the break is; weekly plans do not
-};
-
-// The shift a schedule slot gives on day 0, or nothing.
-std::optional<Shift> SlotShift(const DaySchedule& schedule)
-{
-    const int64_t entry = TimeOfDay(schedule.Entry);
-    const int64_t exit = TimeOfDay(schedule.Exit);
-    if (entry < 0 || exit < 0) return std::nullopt;
-    const int64_t breakFrom = TimeOfDay(schedule.BreakFrom);
-    const int64_t breakTo = TimeOfDay(schedule.BreakTo);
-    Shift shift;
-    shift.Start = entry;
-    shift.End = entry + (exit > entry ? exit - entry : exit - entry + MinutesPerDay);
-    if (breakFrom >= 0 && breakTo >= 0 && breakFrom != breakTo)
-        shift.BreakMinutes = (breakTo - breakFrom + MinutesPerDay) % MinutesPerDay;
-    shift.WorkMinutes =
-        std::max<int64_t>(0, shift.End - shift.Start - std::max<int64_t>(0, shift.BreakMinutes - BreakCountedAsWork));
-    shift.BreakKnown = true;
-    return shift;
-}
-
 // The free day's description of every day of the range, or null.
 std::vector<const QString*> FreeDayNames(const QMap<int32_t, QString>& freeDays, int32_t first, int32_t last)
 {
@@ -154,46 +121,13 @@ std::vector<const QString*> FreeDayNames(const QMap<int32_t, QString>& freeDays,
     return names;
 }
 
-std::vector<Shift> ShiftsOf(const WorkPlan& plan, const std::vector<const QString*>& freeNames)
-{
-    std::vector<Shift> shifts;
-    shifts.reserve(freeNames.size());
-    if (plan.Kind == PlanKind::WeeklyPlan) {
-        if (plan.DailyNorm <= 0) return shifts;
-        const int64_t dayStart = (plan.DayStart % MinutesPerDay + MinutesPerDay) % MinutesPerDay;
-        for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day) {
-            if (plan.WeekdayKinds[size_t(WeekdayOf(day))] != WorkingWeekday) continue;
-            if (plan.IncludeFreeDays && freeNames[size_t(day - plan.FirstDay)]) continue;
-            const int64_t start = int64_t(day) * MinutesPerDay + dayStart;
-            shifts.push_back({day, start, start + plan.DailyNorm, plan.DailyNorm, 0, false});
-        }
-        return shifts;
-    }
-    std::array<std::optional<Shift>, SlotCount> slotShifts;
-    for (int slot = 0; slot < SlotCount; ++slot) {
-        if (slot != FreeDaySlot) slotShifts[size_t(slot)] = SlotShift(plan.Schedules[size_t(slot)]);
-    }
-    for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day) {
-        if (!plan.Days.Contains(day)) continue;
-        const int32_t slot = plan.Days.At(day);
-        if (slot < 0 || slot >= SlotCount || !slotShifts[size_t(slot)]) continue;
-        Shift shift = *slotShifts[size_t(slot)];
-        const int64_t midnight = int64_t(day) * MinutesPerDay;
-        shift.Day = day;
-        shift.Start += midnight;
-        shift.End += midnight;
-        shifts.push_back(shift);
-    }
-    return shifts;
-}
-
 struct Checker
 {
     const WorkPlan& Plan;
     const QMap<int32_t, QString>& FreeDays;
     ComplianceOptions Options;
     std::vector<const QString*> FreeNames;
-    std::vector<Shift> Shifts;
+    QVector<Shift> Shifts;
 
     int64_t DailyLimit() const { return Options.System == WorkingTimeSystem::Equivalent ? 12 * Hour : 8 * Hour; }
 
@@ -223,26 +157,26 @@ struct Checker
                                << u" po początku poprzedniej (" << Moment{previous->Start}
                                << u"): ponowna praca w tej samej dobie pracowniczej.");
                 }
-                if (previous && shift->Start - previous->End < DailyRest) {
-                    const int64_t rest = shift->Start - previous->End;
+                if (previous && shift->Start - previous->End() < DailyRest) {
+                    const int64_t rest = shift->Start - previous->End();
                     Add(out, day, ComplianceRule::DailyRest,
                         rest < 0 ? Text() << u"Zmiana o " << clock << u" zaczyna się przed końcem poprzedniej ("
-                                          << Moment{previous->End}
+                                          << Moment{previous->End()}
                                           << u"): brak odpoczynku dobowego, należy się co najmniej 11 h."
                                  : Text() << u"Odpoczynek przed zmianą o " << clock << u" trwa " << Duration{rest}
-                                          << u" (od końca poprzedniej zmiany " << Moment{previous->End}
+                                          << u" (od końca poprzedniej zmiany " << Moment{previous->End()}
                                           << u"), należy się co najmniej 11 h.");
                 }
-                if (shift->WorkMinutes > DailyLimit()) {
+                if (shift->WorkingTime > DailyLimit()) {
                     Add(out, day, ComplianceRule::DailyLimit,
-                        Text() << u"Czas pracy zmiany o " << clock << u" (" << Duration{shift->WorkMinutes}
+                        Text() << u"Czas pracy zmiany o " << clock << u" (" << Duration{shift->WorkingTime}
                                << u") przekracza normę dobową " << Duration{DailyLimit()} << u" w systemie "
                                << systemName << u".");
                 }
-                if (shift->BreakKnown && shift->WorkMinutes >= BreakNeededFrom &&
-                    shift->BreakMinutes < BreakCountedAsWork) {
+                if (shift->Slot >= 0 && shift->WorkingTime >= BreakNeededFrom &&
+                    shift->BreakLength < BreakCountedAsWork) {
                     Add(out, day, ComplianceRule::Break,
-                        Text() << u"Zmiana o " << clock << u" ma " << Duration{shift->WorkMinutes}
+                        Text() << u"Zmiana o " << clock << u" ma " << Duration{shift->WorkingTime}
                                << u" czasu pracy bez co najmniej 15-minutowej przerwy (należy się od 6 h pracy).");
                 }
                 previous = shift;
@@ -280,7 +214,7 @@ struct Checker
             period.FirstDay = DayOf(start);
             period.LastDay = DayOf(following) - 1;
             while (next < Shifts.size() && Shifts[next].Day <= period.LastDay)
-                period.PlannedMinutes += Shifts[next++].WorkMinutes;
+                period.PlannedMinutes += Shifts[next++].WorkingTime;
             if (period.FirstDay >= Plan.FirstDay && period.LastDay <= Plan.LastDay) period.NormMinutes = NormOf(period);
             periods.append(period);
             start = following;
@@ -314,12 +248,12 @@ struct Checker
                 const int64_t from = int64_t(week) * MinutesPerDay;
                 const int64_t to = from + 7 * MinutesPerDay;
                 while (next < Shifts.size() && Shifts[next].Start < from)
-                    coveredUntil = std::max(coveredUntil, Shifts[next++].End);
+                    coveredUntil = std::max<int64_t>(coveredUntil, Shifts[next++].End());
                 int64_t cursor = std::max(from, coveredUntil);
                 int64_t longest = 0;
                 for (size_t i = next; i < Shifts.size() && Shifts[i].Start < to; ++i) {
-                    longest = std::max(longest, Shifts[i].Start - cursor);
-                    cursor = std::max(cursor, Shifts[i].End);
+                    longest = std::max<int64_t>(longest, Shifts[i].Start - cursor);
+                    cursor = std::max<int64_t>(cursor, Shifts[i].End());
                 }
                 longest = std::max(longest, to - cursor);
                 if (longest < WeeklyRest) {
@@ -367,11 +301,6 @@ QVector<ComplianceFinding> Merged(QVector<ComplianceFinding> a, QVector<Complian
 
 } // namespace
 
-QDate DateOfDay(int32_t day)
-{
-    return QDate::fromJulianDay(EpochJulianDay + day);
-}
-
 QString RuleId(ComplianceRule rule)
 {
     // In the order of ComplianceRule.
@@ -393,7 +322,7 @@ ComplianceReport CheckCompliance(const WorkPlan& plan, const QMap<int32_t, QStri
     ComplianceReport report;
     if (plan.FirstDay < 0 || plan.LastDay > MaxPlanDay || plan.LastDay < plan.FirstDay) return report;
     Checker checker{plan, freeDays, options, FreeDayNames(freeDays, plan.FirstDay, plan.LastDay), {}};
-    checker.Shifts = ShiftsOf(plan, checker.FreeNames);
+    checker.Shifts = PlanShifts(plan, freeDays, plan.FirstDay, plan.LastDay);
     report.Periods = checker.Periods();
     // Each part comes in day and rule order, so merging keeps the whole sorted.
     report.Findings = Merged(Merged(checker.DayFindings(), checker.WeekFindings(report.Periods)),

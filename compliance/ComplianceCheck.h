@@ -69,8 +69,6 @@ enum class ComplianceRule : uint8_t {
     PeriodNorm, // "wymiar": planned time differs from the settlement period's norm
 };
 
-// The calendar date of a day number (days since 2000-01-01).
-QDate DateOfDay(int32_t day);
 
 // The rule's id as the findings and plntool name it ("doba", "przerwa", ...).
 QString RuleId(ComplianceRule rule);

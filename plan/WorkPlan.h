@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QDate>
 #include <QString>
 #include <QVector>
 
@@ -24,6 +25,12 @@ enum class PlanKind : uint8_t { WeeklyPlan = 0, SchedulePlan = 1 };
 constexpr int WeekdayOf(int32_t day)
 {
     return int(((day % 7) + 7 + 6) % 7);
+}
+
+// The calendar date of a day number (days since 2000-01-01).
+inline QDate DateOfDay(int32_t day)
+{
+    return QDate(2000, 1, 1).addDays(day);
 }
 
 // Kind of a weekday in a weekly plan, as stored.

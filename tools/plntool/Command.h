@@ -43,10 +43,15 @@ struct PlntoolContext
 };
 
 using CommandFunction = int (*)(PlntoolContext&, const QStringList&);
+// Whether the command, given its arguments, paints text (a PDF): it then runs
+// on a QGuiApplication, which brings the fonts; every other run has a
+// QCoreApplication only.
+using PaintsFunction = bool (*)(const QStringList&);
 
 struct Registration
 {
-    Registration(const char* name, const char* arguments, const char* summary, CommandFunction function);
+    Registration(const char* name, const char* arguments, const char* summary, CommandFunction function,
+                 PaintsFunction paints = nullptr);
 };
 
 enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitUsage = 2 };

@@ -4,9 +4,10 @@
 #include "env/Kelbrin.h"
 #include "env/OdczytZapisPliku.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -15,6 +16,7 @@ struct CommandInfo
     QString arguments;
     QString summary;
     CommandFunction function;
+    PaintsFunction paints;
 };
 
 std::map<QString, CommandInfo>& Commands()
@@ -33,9 +35,10 @@ void Usage(QTextStream& err)
 
 } // namespace
 
-Registration::Registration(const char* name, const char* arguments, const char* summary, CommandFunction function)
+Registration::Registration(const char* name, const char* arguments, const char* summary, CommandFunction function,
+                           PaintsFunction paints)
 {
-    Commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function};
+    Commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function, paints};
 }
 
 void ConsolePrompt::ShowMessage(MessageIcon, const QString& text)
@@ -92,9 +95,29 @@ std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* com
     return std::nullopt;
 }
 
+namespace {
+
+// A QGuiApplication for a command that paints, drawing offscreen unless a
+// platform is chosen (plntool never opens a window); else a QCoreApplication.
+std::unique_ptr<QCoreApplication> ApplicationFor(int& argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    const auto command = args.isEmpty() ? Commands().end() : Commands().find(args.first());
+    if (command != Commands().end() && command->second.paints && command->second.paints(args.mid(1))) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = ApplicationFor(argc, argv);
+    QCoreApplication& app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);

@@ -1,0 +1,140 @@
+#include "export/PlanExport.h"
+
+#include "plan/PlanDecoder.h"
+
+#include <QLocale>
+
+#include <algorithm>
+
+namespace {
+
+const QDate Epoch(2000, 1, 1);
+
+QString TwoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+int16_t TimeOfDay(int16_t stored)
+{
+    return stored < 0 ? EmptyTime : int16_t(stored % MinutesPerDay);
+}
+
+QDate FirstOfMonth(const QDate& date)
+{
+    return QDate(date.year(), date.month(), 1);
+}
+
+} // namespace
+
+int32_t DayOfDate(const QDate& date)
+{
+    return int32_t(Epoch.daysTo(date));
+}
+
+DaySpan ExportDays(const PlanExportInput& input)
+{
+    DaySpan span{input.Plan.FirstDay, input.Plan.LastDay};
+    if (input.Months) {
+        const QDate first = FirstOfMonth(input.Months->First);
+        const QDate last = FirstOfMonth(input.Months->Last).addMonths(1).addDays(-1);
+        span.First = std::max(span.First, DayOfDate(first));
+        span.Last = std::min(span.Last, DayOfDate(last));
+    }
+    return span;
+}
+
+QVector<QDate> ExportMonths(const PlanExportInput& input)
+{
+    QVector<QDate> months;
+    const DaySpan days = ExportDays(input);
+    if (days.IsEmpty()) return months;
+    const QDate last = DateOfDay(days.Last);
+    for (QDate month = FirstOfMonth(DateOfDay(days.First)); month <= last; month = month.addMonths(1))
+        months.append(month);
+    return months;
+}
+
+QDateTime ExportTime(const PlanExportInput& input)
+{
+    return input.Now.isValid() ? input.Now : QDateTime::currentDateTime();
+}
+
+QString TimeOfDayText(int32_t minutes)
+{
+    if (minutes < 0) return {};
+    minutes %= MinutesPerDay;
+    return TwoDigits(minutes / 60) + QLatin1Char(':') + TwoDigits(minutes % 60);
+}
+
+QString DurationText(int32_t minutes)
+{
+    const QString sign = minutes < 0 ? QStringLiteral("-") : QString();
+    minutes = std::abs(minutes);
+    return sign + TwoDigits(minutes / 60) + QLatin1Char(':') + TwoDigits(minutes % 60);
+}
+
+void AppendDigits(QByteArray& out, int value, int width)
+{
+    char digits[4] = {};
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, width);
+}
+
+QString DateText(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd-MM-yyyy"));
+}
+
+QString PolishMonthName(int month)
+{
+    return QLocale(QLocale::Polish).standaloneMonthName(month, QLocale::LongFormat);
+}
+
+QString PolishWeekdayName(int dayOfWeek)
+{
+    return QLocale(QLocale::Polish).dayName(dayOfWeek, QLocale::LongFormat);
+}
+
+WorkPlan PlanOfDecoded(const DecodedPlan& decoded, const QString& name, int32_t firstDay, int32_t lastDay)
+{
+    WorkPlan plan;
+    plan.Name = name;
+    plan.Kind = decoded.Kind;
+    if (decoded.Kind == PlanKind::SchedulePlan) {
+        plan.FirstDay = decoded.FirstDay;
+        plan.LastDay = decoded.LastDay;
+        plan.Days.Reset(plan.FirstDay, plan.LastDay, FreeDaySlot);
+        plan.Days.Fill(decoded.DayBytes);
+        for (int slot = 0; slot < decoded.StoredSlots(); ++slot) {
+            const DaySchedule& stored = decoded.Schedules[slot];
+            DaySchedule& times = plan.Schedules[slot];
+            times.Entry = TimeOfDay(stored.Entry);
+            times.Exit = TimeOfDay(stored.Exit);
+            if (stored.BreakFrom != stored.BreakTo) {
+                times.BreakFrom = TimeOfDay(stored.BreakFrom);
+                times.BreakTo = TimeOfDay(stored.BreakTo);
+            }
+        }
+        for (int i = 0; i < 4; ++i)
+            plan.Tolerances[i] = TimeOfDay(decoded.Tolerances[i]);
+        return plan;
+    }
+    plan.FirstDay = firstDay;
+    plan.LastDay = lastDay;
+    const qsizetype stored = std::min<qsizetype>(decoded.DayBytes.size(), 7);
+    for (qsizetype weekday = 0; weekday < stored; ++weekday) {
+        const auto kind = static_cast<uint8_t>(decoded.DayBytes.at(weekday));
+        if (decoded.Format == PlanFormat::Legacy)
+            plan.WeekdayKinds[weekday] = kind == LegacyLayout::FreeWeekdayByte ? FreeWeekday : WorkingWeekday;
+        else
+            plan.WeekdayKinds[weekday] = kind == WorkingWeekday ? WorkingWeekday : FreeWeekday;
+    }
+    plan.DailyNorm = decoded.DailyNorm();
+    plan.DayStart = decoded.DayStart;
+    plan.IncludeFreeDays = decoded.IncludeFreeDays();
+    return plan;
+}

@@ -1,0 +1,77 @@
+#include "plan/PlanShifts.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsSet(int16_t time)
+{
+    return time >= 0;
+}
+
+// A stored time as a time of day: schedules normalised for saving may run into the next day.
+int32_t TimeOfDay(int32_t time)
+{
+    return ((time % MinutesPerDay) + MinutesPerDay) % MinutesPerDay;
+}
+
+} // namespace
+
+QVector<Shift> PlanShifts(const WorkPlan& plan, const QMap<int32_t, QString>& freeDays, int32_t firstDay,
+                          int32_t lastDay)
+{
+    QVector<Shift> shifts;
+    firstDay = std::max(firstDay, plan.FirstDay);
+    lastDay = std::min(lastDay, plan.LastDay);
+    if (lastDay < firstDay) return shifts;
+
+    if (plan.Kind == PlanKind::WeeklyPlan) {
+        if (plan.DailyNorm <= 0) return shifts;
+        shifts.reserve(lastDay - firstDay + 1);
+        for (int32_t day = firstDay; day <= lastDay; ++day) {
+            if (plan.WeekdayKinds[WeekdayOf(day)] != WorkingWeekday) continue;
+            if (plan.IncludeFreeDays && freeDays.contains(day)) continue;
+            Shift shift;
+            shift.Day = day;
+            shift.Start = day * MinutesPerDay + TimeOfDay(plan.DayStart);
+            shift.Length = shift.WorkingTime = plan.DailyNorm;
+            shifts.append(shift);
+        }
+        return shifts;
+    }
+
+    // One prototype per slot; a day copies its slot's and moves it.
+    std::array<Shift, SlotCount> bySlot{};
+    std::array<bool, SlotCount> works{};
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const DaySchedule& times = plan.Schedules[slot];
+        works[slot] = slot != FreeDaySlot && IsSet(times.Entry) && IsSet(times.Exit);
+        if (!works[slot]) continue;
+        Shift& shift = bySlot[slot];
+        const int32_t entry = TimeOfDay(times.Entry);
+        const int32_t exit = TimeOfDay(times.Exit);
+        shift.Slot = slot;
+        shift.Start = entry;
+        shift.Length = exit - entry + (exit <= entry ? MinutesPerDay : 0);
+        const int32_t breakFrom = IsSet(times.BreakFrom) ? TimeOfDay(times.BreakFrom) : -1;
+        const int32_t breakTo = IsSet(times.BreakTo) ? TimeOfDay(times.BreakTo) : -1;
+        if (breakFrom >= 0 && breakTo >= 0 && breakFrom != breakTo) {
+            shift.BreakFrom = int16_t(breakFrom);
+            shift.BreakTo = int16_t(breakTo);
+            shift.BreakLength = TimeOfDay(breakTo - breakFrom);
+        }
+        shift.WorkingTime = std::max(0, shift.Length - std::max(0, shift.BreakLength - PaidBreakMinutes));
+    }
+    const QVector<int32_t>& daySlots = plan.Days.Slots();
+    const int32_t tableFirst = plan.Days.FirstDay();
+    shifts.reserve(lastDay - firstDay + 1);
+    for (int32_t day = std::max(firstDay, tableFirst); day <= lastDay && day - tableFirst < daySlots.size(); ++day) {
+        const int32_t slot = daySlots.at(day - tableFirst);
+        if (slot < 0 || slot >= SlotCount || !works[slot]) continue;
+        Shift shift = bySlot[slot];
+        shift.Day = day;
+        shift.Start += day * MinutesPerDay;
+        shifts.append(shift);
+    }
+    return shifts;
+}
