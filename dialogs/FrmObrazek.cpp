@@ -22,9 +22,12 @@ FrmObrazek::FrmObrazek(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt:
     m_bar->setValue(0);
     m_bar->setAccessibleName(label->text());
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 8);
+    layout->setContentsMargins(1, 1, 1, 10);
     layout->addWidget(image);
-    layout->addWidget(label);
-    layout->addWidget(m_bar);
+    auto* progress = new QVBoxLayout;
+    progress->setContentsMargins(10, 0, 10, 0);
+    progress->addWidget(label);
+    progress->addWidget(m_bar);
+    layout->addLayout(progress);
     setStyleSheet(QStringLiteral("FrmObrazek { border: 1px solid #2c5282; }"));
 }

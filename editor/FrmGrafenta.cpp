@@ -1,14 +1,19 @@
 #include "editor/FrmGrafenta.h"
 
 #include "dialogs/Artwork.h"
+#include "dialogs/FrmAbout.h"
+#include "dialogs/FrmNowyPlan.h"
+#include "dialogs/FrmZmianaZakresu.h"
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
 #include "editor/EmployeeList.h"
 #include "editor/MonthCalendar.h"
 #include "editor/PlanCommands.h"
+#include "editor/RangePickers.h"
 #include "editor/SchedulePanel.h"
 #include "editor/TwipsLayout.h"
 #include "editor/commands/EditCommands.h"
+#include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "staff/EmployeeRecord.h"
@@ -36,11 +41,6 @@ constexpr QRect AllowanceTwips(3600, 5190, 5415, 660);
 constexpr int ButtonTop = 5880;
 
 const QString DateFormat = QStringLiteral("dd-MM-yyyy");
-
-QDate DateOfDay(int32_t day)
-{
-    return QDate(2000, 1, 1).addDays(day);
-}
 
 QLabel* AddLabel(TwipsLayout* layout, QWidget* parent, const char* name, const QString& text, QRect twips)
 {
@@ -124,6 +124,7 @@ void FrmGrafenta::BuildControls()
 
     m_progress = new FrmProgress(this);
     m_progress->setModal(false);
+    m_about = new FrmAbout(this);
     setMinimumSize(m_layout->DesignPixels());
     // A little larger than the drawing at first; the parts keep their proportions.
     resize(m_layout->DesignPixels() * 1.25);
@@ -160,6 +161,7 @@ void FrmGrafenta::Connect()
     connect(Button("cmdPrzydziel"), &QPushButton::clicked, m_commands, &PlanCommands::cmdPrzydziel_Click);
     connect(Button("cmdZakres"), &QPushButton::clicked, m_commands, &PlanCommands::cmdZakres_Click);
     connect(Button("cmdWyjdz"), &QPushButton::clicked, this, &QWidget::close);
+    connect(Button("cmdAbout"), &QPushButton::clicked, this, &FrmGrafenta::ShowAbout);
 
     // Every edit of the plan is an undoable step.
     connect(m_calendar, &MonthCalendar::DaysPainted, this, [this](int stroke, const QVector<int32_t>& days, int slot) {
@@ -266,6 +268,26 @@ void FrmGrafenta::ShowRangeLabels()
     m_to->setText(DateOfDay(m_state.Doc.Plan.LastDay).toString(DateFormat));
 }
 
+void FrmGrafenta::ShowPlanRange()
+{
+    const WorkPlan& plan = m_state.Doc.Plan;
+    ShowRangeLabels();
+    if (m_newPlan) m_newPlan->ShowRange(plan.FirstDay, plan.LastDay);
+    m_calendar->SetDisplayedMonth(DateOfDay(plan.FirstDay));
+    m_calendar->BlokujPrzyciskiZmianyMiesiaca();
+    m_calendar->cmdMiesiac_Click(255);
+    m_calendar->BlokujCzyste();
+    m_calendar->ShowTitle();
+}
+
+void FrmGrafenta::ShowAbout()
+{
+    const KlnxVersion version = m_state.Env.Lib.GetVersion();
+    m_about->SetLibraryVersion(version.Major, version.Minor);
+    m_about->SetPackageName(m_state.Env.PakietNazwa);
+    m_about->exec();
+}
+
 void FrmGrafenta::ClearPlanCaptions()
 {
     m_from->clear();
@@ -282,6 +304,7 @@ void FrmGrafenta::ApplyReadEffects(const PlanWindowEffects& effects)
             m_panel->ShowRange(DateOfDay(doc.Plan.FirstDay), DateOfDay(doc.Plan.LastDay));
         } else {
             ShowRangeLabels();
+            if (m_newPlan) m_newPlan->ShowRange(doc.Plan.FirstDay, doc.Plan.LastDay);
             m_calendar->SetDisplayedMonth(DateOfDay(doc.Plan.FirstDay));
         }
     }
@@ -339,7 +362,11 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
         m_panel->ShowColours();
         m_panel->ShowFields();
     };
-    steps.ShowSplash = [this](ProgramState&) {
+    steps.ShowSplash = [this](ProgramState& state) {
+        m_rangeDialog = new FrmZmianaZakresu(state, *this, this);
+        m_newPlan = new FrmNowyPlan(state, *this, this);
+        m_commands->ShowNewPlanDialog = [this] { m_newPlan->ShowForNewPlan(); };
+        m_commands->ShowRangeDialog = [this] { m_rangeDialog->ShowForPlan(); };
         m_splash = new FrmObrazek(this);
         m_splash->show();
         QCoreApplication::processEvents();
@@ -347,7 +374,7 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
     steps.ReadEmployees = [this](ProgramState&) { ReadEmployees(); };
     steps.ListPlans = [this](ProgramState&) { ListPlansIntoBox(); };
     steps.ArrangeWindow = [this](ProgramState& state) {
-        m_calendar->SetDisplayedMonth(QDate::currentDate());
+        m_calendar->SetDisplayedMonth(m_newPlan ? m_newPlan->Range()->From() : QDate::currentDate());
         UstawTypPlanu(1);
         if (!state.Doc.SchedulesFilled) Blokuj_Przyciski(true);
     };

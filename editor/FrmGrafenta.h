@@ -13,7 +13,10 @@
 
 class AllowancePanel;
 class EmployeeList;
+class FrmAbout;
+class FrmNowyPlan;
 class FrmObrazek;
+class FrmZmianaZakresu;
 class FrmProgress;
 class MonthCalendar;
 class PlanCommands;
@@ -48,6 +51,9 @@ public:
     QUndoStack* Undo() { return &m_undo; }
     QComboBox* PlanBox() const { return m_plans; }
     FrmProgress* Progress() const { return m_progress; }
+    FrmNowyPlan* NewPlanDialog() const { return m_newPlan; }
+    FrmZmianaZakresu* RangeDialog() const { return m_rangeDialog; }
+    FrmAbout* AboutDialog() const { return m_about; }
     QPushButton* Button(const char* name) const;
     TimeFieldEdit* Field(int id) const;
 
@@ -60,6 +66,11 @@ public:
 
     // The open plan's range in lblOd1 and lbldo1 ("dd-MM-yyyy").
     void ShowRangeLabels();
+    // A schedule plan's range everywhere it shows: the labels, the new-plan
+    // dialog's pickers, and the calendar at the first month, drawn anew.
+    void ShowPlanRange();
+    // The about button: the versions and the package name, then the window.
+    void ShowAbout();
     // lblOd1, lbldo1 and lblMiesiac emptied.
     void ClearPlanCaptions();
     // Carries out what a plan reader handed back, and shows the fields it filled.
@@ -93,6 +104,9 @@ private:
     EmployeeList* m_employees = nullptr;
     PlanCommands* m_commands = nullptr;
     FrmProgress* m_progress = nullptr;
+    FrmNowyPlan* m_newPlan = nullptr;
+    FrmZmianaZakresu* m_rangeDialog = nullptr;
+    FrmAbout* m_about = nullptr;
     FrmObrazek* m_splash = nullptr;
     QComboBox* m_plans = nullptr;
     QLabel* m_from = nullptr; // lblOd1

@@ -129,8 +129,8 @@ void MonthCalendar::cmdMiesiac_Click(int index)
     Blokuj_Kalendarz();
     m_timer->stop();
     const WorkPlan& plan = m_doc.Plan;
-    const QDate first = QDate(2000, 1, 1).addDays(plan.FirstDay);
-    const QDate last = QDate(2000, 1, 1).addDays(plan.LastDay);
+    const QDate first = DateOfDay(plan.FirstDay);
+    const QDate last = DateOfDay(plan.LastDay);
     if (index != 255) {
         const QDate shown = DisplayedMonth();
         int year = shown.year();
@@ -219,8 +219,8 @@ void MonthCalendar::Blokuj_Kalendarz()
 void MonthCalendar::Odznacz_Uzywane(int first)
 {
     const QDate shown = DisplayedMonth();
-    const QDate start = QDate(2000, 1, 1).addDays(m_doc.Plan.FirstDay);
-    const QDate end = QDate(2000, 1, 1).addDays(m_doc.Plan.LastDay);
+    const QDate start = DateOfDay(m_doc.Plan.FirstDay);
+    const QDate end = DateOfDay(m_doc.Plan.LastDay);
     const bool startHere = start.year() == shown.year() && start.month() == shown.month();
     const bool endHere = end.year() == shown.year() && end.month() == shown.month();
     const int fromDay = startHere ? start.day() : 1;
@@ -486,7 +486,7 @@ void MonthCalendar::Describe()
         QString name, description, corner, markText;
         if (const std::optional<int32_t> day = DayOfCell(index)) {
             name = cell->text();
-            const QDate date = QDate(2000, 1, 1).addDays(*day);
+            const QDate date = DateOfDay(*day);
             QStringList words{date.toString(Qt::ISODate)};
             if (!weekly && m_doc.Plan.Days.Contains(*day)) {
                 const int slot = m_doc.Plan.Days.At(*day);

@@ -1,5 +1,6 @@
 #include "editor/SchedulePanel.h"
 
+#include "editor/RangePickers.h"
 #include "editor/TwipsLayout.h"
 #include "env/Environment.h"
 #include "plan/PlanDocument.h"
@@ -20,7 +21,6 @@ constexpr std::array<int, 4> ColumnLeft{855, 1455, 2415, 3015};
 const std::array<QString, 4> ColumnWords{QStringLiteral("Wejście"), QStringLiteral("Wyjście"),
                                          QStringLiteral("Przerwa od"), QStringLiteral("Przerwa do")};
 const std::array<const char*, 4> ColumnNames{"txtOd", "txtdo", "txtPrzeOd", "txtPrzeDo"};
-const QString DateFormat = QStringLiteral("dd-MM-yyyy");
 
 QRect Row(int left, int top, int width, int height = 285)
 {
@@ -136,18 +136,15 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
     m_from->setObjectName(QStringLiteral("dtpOd"));
     m_to = new QDateEdit(m_rangeFrame);
     m_to->setObjectName(QStringLiteral("dtpDo"));
-    for (QDateEdit* picker : {m_from, m_to}) {
-        picker->setDisplayFormat(DateFormat);
-        picker->setCalendarPopup(true);
-        picker->setMinimumDate(QDate(2000, 1, 1));
-        picker->setMaximumDate(QDate(2000, 1, 1).addDays(MaxPlanDay));
-    }
+    SetUpRangePicker(m_from);
+    SetUpRangePicker(m_to);
     m_from->setAccessibleName(QStringLiteral("Zakres planu pracy od"));
     m_to->setAccessibleName(QStringLiteral("Zakres planu pracy do"));
     frameLayout->AddWidget(m_from, QRect(330, 255, 1425, 315));
     frameLayout->AddWidget(m_to, QRect(1995, 255, 1320, 315));
-    connect(m_from, &QDateEdit::dateChanged, this, &SchedulePanel::FromChanged);
-    connect(m_to, &QDateEdit::dateChanged, this, &SchedulePanel::ToChanged);
+    // The main window's pickers count every change of the last day as an edit.
+    m_range = new RangePickers(m_from, m_to, doc, true, this);
+    connect(m_range, &RangePickers::Changed, this, &SchedulePanel::RangeChanged);
 
     m_weeklyOnly << freeLabel << workLabel << normLabel << startLabel << norm << start << m_includeFreeDays
                  << m_rangeFrame;
@@ -231,30 +228,7 @@ void SchedulePanel::ArrangeFor(uint8_t kind, bool freeDaysLoaded)
 
 void SchedulePanel::ShowRange(QDate from, QDate to)
 {
-    m_showingRange = true;
-    m_from->setDate(from);
-    m_to->setDate(to);
-    m_showingRange = false;
-    m_lastFrom = m_from->date().toString(DateFormat);
-}
-
-void SchedulePanel::FromChanged()
-{
-    if (m_showingRange) return;
-    if (m_from->date() > m_to->date()) m_from->setDate(m_to->date());
-    const QString now = m_from->date().toString(DateFormat);
-    if (now != m_lastFrom) m_doc.RangeEdited = true;
-    m_lastFrom = now;
-    emit RangeChanged(m_from->date(), m_to->date());
-}
-
-void SchedulePanel::ToChanged()
-{
-    if (m_showingRange) return;
-    if (m_to->date() < m_from->date()) m_to->setDate(m_from->date());
-    m_doc.RangeEdited = true;
-    m_doc.LastToDate = m_to->date().toString(DateFormat);
-    emit RangeChanged(m_from->date(), m_to->date());
+    m_range->Show(from, to);
 }
 
 void SchedulePanel::SetLocked(bool locked)

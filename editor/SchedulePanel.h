@@ -38,6 +38,7 @@ public:
     QCheckBox* IncludeFreeDays() const { return m_includeFreeDays; }
     QDateEdit* From() const { return m_from; }
     QDateEdit* To() const { return m_to; }
+    class RangePickers* Range() const { return m_range; }
     QGroupBox* RangeFrame() const { return m_rangeFrame; }
 
     // Every field shows its place in the open plan's fields again.
@@ -68,8 +69,6 @@ signals:
 private:
     TimeFieldEdit* AddField(class TwipsLayout* layout, int id, QRect twips, const QString& accessibleName);
     QLabel* AddLabel(class TwipsLayout* layout, const char* name, const QString& text, QRect twips);
-    void FromChanged();
-    void ToChanged();
 
     const Environment& m_env;
     PlanDocument& m_doc;
@@ -85,9 +84,8 @@ private:
     QDateEdit* m_to = nullptr;
     bool m_toggleGuard = false;
     bool m_weekdayGuard = false;
-    bool m_showingRange = false;
+    class RangePickers* m_range = nullptr;
     uint8_t m_markingValue = FreeWeekday;
-    QString m_lastFrom; // the from-date last seen, as text
 };
 
 // The four allowances (txtPozostale) with their labels, under the employee list.

@@ -17,6 +17,8 @@
 // at offset 20 and its day table at offset 74; see LegacyLayout below.
 #pragma once
 
+#include <QtGlobal>
+
 #include <cstdint>
 
 namespace PlanLayout {
@@ -27,6 +29,9 @@ constexpr int BlockSize = 88;
 constexpr int BlockEnd = BlockOffset + BlockSize; // 108
 constexpr int StartOfDayOffset = 108;
 constexpr int MinimumFileSize = 104; // shorter files are never opened
+// Header, block, 18501 day bytes, the day index and eight areas a day come to
+// well under this; a larger file is no plan.
+constexpr qint64 MaxPlanFileSize = 16 * 1024 * 1024;
 
 // Offsets within the plan block.
 constexpr int BlockLength = 0;

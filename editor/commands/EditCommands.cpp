@@ -97,3 +97,37 @@ void FieldEditCommand::undo()
     m_show(m_id);
     m_doc.PlanModified = true;
 }
+
+PlanRangeState PlanRangeState::Of(const PlanDocument& doc)
+{
+    return {doc.Plan.FirstDay, doc.Plan.LastDay, doc.Plan.Days, doc.SchedulePlanShown};
+}
+
+void PlanRangeState::ApplyTo(PlanDocument& doc) const
+{
+    doc.Plan.FirstDay = FirstDay;
+    doc.Plan.LastDay = LastDay;
+    doc.Plan.Days = Days;
+    doc.SchedulePlanShown = SchedulePlanShown;
+}
+
+RangeChangeCommand::RangeChangeCommand(PlanDocument& doc, std::function<void()> show, PlanRangeState before,
+                                       PlanRangeState after)
+    : m_doc(doc), m_show(std::move(show)), m_before(std::move(before)), m_after(std::move(after))
+{
+    setText(QStringLiteral("Zmiana zakresu planu"));
+}
+
+void RangeChangeCommand::redo()
+{
+    m_after.ApplyTo(m_doc);
+    m_show();
+    m_doc.PlanModified = true;
+}
+
+void RangeChangeCommand::undo()
+{
+    m_before.ApplyTo(m_doc);
+    m_show();
+    m_doc.PlanModified = true;
+}

@@ -66,3 +66,30 @@ private:
     TimeField m_after;
     bool m_marksModified;
 };
+
+// A schedule plan's range and its day table, before and after a change of the range.
+struct PlanRangeState
+{
+    int32_t FirstDay = 0;
+    int32_t LastDay = 0;
+    DayTable Days;
+    bool SchedulePlanShown = false;
+
+    static PlanRangeState Of(const PlanDocument& doc);
+    void ApplyTo(PlanDocument& doc) const;
+};
+
+class RangeChangeCommand : public QUndoCommand
+{
+public:
+    // show brings the window up to the plan's range after each step.
+    RangeChangeCommand(PlanDocument& doc, std::function<void()> show, PlanRangeState before, PlanRangeState after);
+    void redo() override;
+    void undo() override;
+
+private:
+    PlanDocument& m_doc;
+    std::function<void()> m_show;
+    PlanRangeState m_before;
+    PlanRangeState m_after;
+};

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "env/Prompt.h"
+#include "plan/PlanLayout.h"
 
 #include <QString>
 #include <QStringList>
@@ -59,9 +60,8 @@ enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitUsage = 2 };
 // What a file-error number means, in a few English words.
 QString FileErrorText(int16_t number);
 
-// The most a plan file can hold: header, plan block, 18501 day bytes, the
-// day index and eight areas a day come to well under this.
-constexpr qint64 LargestPlausiblePlan = 16 * 1024 * 1024;
+// The most a plan file can hold.
+constexpr qint64 LargestPlausiblePlan = PlanLayout::MaxPlanFileSize;
 
 // The whole of a regular file named on the command line, of at most limit
 // bytes. Nothing, with the reason on stderr ("plntool COMMAND: PATH: why"),

@@ -3,6 +3,11 @@
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
 // overlap, and the employee list filtered.
 #include "demo/DemoData.h"
+#include <QProgressBar>
+#include "dialogs/FrmNowyPlan.h"
+#include "dialogs/FrmObrazek.h"
+#include "dialogs/FrmProgress.h"
+#include "dialogs/FrmZmianaZakresu.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
@@ -19,6 +24,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -32,6 +40,20 @@ bool Save(QWidget* widget, const QString& folder, const char* name)
 {
     Settle();
     return widget->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+}
+
+// Opens a modal window, renders it as soon as it shows, and closes it again.
+bool SaveModal(const std::function<void()>& open, const QString& folder, const char* name)
+{
+    bool saved = false;
+    QTimer::singleShot(50, [&] {
+        QWidget* shown = QApplication::activeModalWidget();
+        if (!shown) return;
+        saved = Save(shown, folder, name);
+        if (auto* dialog = qobject_cast<QDialog*>(shown)) dialog->reject();
+    });
+    open();
+    return saved;
 }
 
 void Choose(FrmGrafenta& window, const QString& plan)
@@ -90,6 +112,21 @@ int main(int argc, char** argv)
     earlierEntry->Leave();
     window.Button("cmdZapisz")->click();
     ok = Save(&window, out, "main-overlap-blink") && ok;
+    window.Undo()->undo(); // the plan as it was opened again
+
+    Choose(window, QStringLiteral("Biuro"));
+    ok = SaveModal([&] { window.Button("cmdZakres")->click(); }, out, "dialog-range") && ok;
+    ok = SaveModal([&] { window.Button("cmdNowy")->click(); }, out, "dialog-new-plan") && ok;
+    ok = SaveModal([&] { window.Button("cmdAbout")->click(); }, out, "dialog-about") && ok;
+    window.Progress()->Bar()->setValue(40);
+    window.Progress()->show();
+    ok = Save(window.Progress(), out, "dialog-progress") && ok;
+    window.Progress()->hide();
+    FrmObrazek splash;
+    splash.Bar()->setValue(65);
+    splash.show();
+    ok = Save(&splash, out, "dialog-splash") && ok;
+    splash.hide();
 
     Choose(window, NoPlanText);
     window.Employees()->Search()->setText(QStringLiteral("ska"));

@@ -1,0 +1,85 @@
+#include "editor/RangePickers.h"
+
+#include "plan/PlanDocument.h"
+
+#include <QDateEdit>
+
+void SetUpRangePicker(QDateEdit* picker)
+{
+    picker->setDisplayFormat(RangeDateFormat);
+    picker->setCalendarPopup(true);
+    picker->setMinimumDate(DateOfDay(0));
+    picker->setMaximumDate(DateOfDay(MaxPlanDay));
+}
+
+RangePickers::RangePickers(QDateEdit* from, QDateEdit* to, PlanDocument& doc, bool toAlwaysEdits, QObject* parent)
+    : QObject(parent), m_from(from), m_to(to), m_doc(doc), m_toAlwaysEdits(toAlwaysEdits)
+{
+    connect(m_from, &QDateEdit::dateChanged, this, &RangePickers::FromChanged);
+    connect(m_to, &QDateEdit::dateChanged, this, &RangePickers::ToChanged);
+    Remember();
+}
+
+QDate RangePickers::From() const
+{
+    return m_from->date();
+}
+
+QDate RangePickers::To() const
+{
+    return m_to->date();
+}
+
+int32_t RangePickers::FirstDay() const
+{
+    return int32_t(DateOfDay(0).daysTo(From()));
+}
+
+int32_t RangePickers::LastDay() const
+{
+    return int32_t(DateOfDay(0).daysTo(To()));
+}
+
+void RangePickers::Show(QDate from, QDate to)
+{
+    m_showing = true;
+    m_from->setDate(from);
+    m_to->setDate(to);
+    m_showing = false;
+    Remember();
+}
+
+void RangePickers::Remember()
+{
+    m_rememberedFrom = m_from->date().toString(RangeDateFormat);
+    m_rememberedTo = m_to->date().toString(RangeDateFormat);
+}
+
+void RangePickers::Restore()
+{
+    m_showing = true;
+    m_from->setDate(QDate::fromString(m_rememberedFrom, RangeDateFormat));
+    m_to->setDate(QDate::fromString(m_rememberedTo, RangeDateFormat));
+    m_showing = false;
+}
+
+void RangePickers::FromChanged()
+{
+    if (m_showing) return;
+    if (m_from->date() > m_to->date()) m_from->setDate(m_to->date());
+    const QString now = m_from->date().toString(RangeDateFormat);
+    if (now != m_rememberedFrom) m_doc.RangeEdited = true;
+    m_rememberedFrom = now;
+    emit Changed(From(), To());
+}
+
+void RangePickers::ToChanged()
+{
+    if (m_showing) return;
+    if (m_to->date() < m_from->date()) m_to->setDate(m_from->date());
+    const QString now = m_to->date().toString(RangeDateFormat);
+    if (m_toAlwaysEdits || now != m_rememberedTo) m_doc.RangeEdited = true;
+    m_rememberedTo = now;
+    m_doc.LastToDate = now;
+    emit Changed(From(), To());
+}
