@@ -4,12 +4,17 @@
 #include <QDir>
 #include <QFileInfo>
 
+// The library's version; a build may give another minor number.
+#ifndef KELBRIN_VERSION_MINOR
+#define KELBRIN_VERSION_MINOR 0
+#endif
+
 extern "C" KELBRIN_API uint8_t KLNX_GetVersion(uint8_t* major, uint8_t* minor, int32_t* level)
 {
     if (major)
         *major = 1;
     if (minor)
-        *minor = 0;
+        *minor = KELBRIN_VERSION_MINOR;
     if (level)
         *level = 2;
     return 0;
