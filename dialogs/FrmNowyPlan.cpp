@@ -357,4 +357,5 @@ void FrmNowyPlan::OpenInWindow(const QString& name)
     if (doc.ProbedKind == ProbeSchedulePlan) m_window.ShowPlanRange();
     m_window.ResetUndo();
     doc.PlanModified = false;
+    m_window.PlanShownOrClosed();
 }

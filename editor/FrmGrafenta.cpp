@@ -6,9 +6,11 @@
 #include "dialogs/FrmZmianaZakresu.h"
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
+#include "editor/CompliancePanel.h"
 #include "editor/EmployeeList.h"
 #include "editor/MonthCalendar.h"
 #include "editor/PlanCommands.h"
+#include "editor/PlanOutput.h"
 #include "editor/RangePickers.h"
 #include "editor/SchedulePanel.h"
 #include "editor/TwipsLayout.h"
@@ -28,7 +30,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
-#include <QToolButton>
+#include <QDockWidget>
+#include <QToolBar>
 
 namespace {
 
@@ -86,19 +89,6 @@ void FrmGrafenta::BuildControls()
     m_from->setAccessibleName(QStringLiteral("Plan obowiązuje od"));
     m_to->setAccessibleName(QStringLiteral("Plan obowiązuje do"));
 
-    m_undoButton = new QToolButton(central);
-    m_undoButton->setObjectName(QStringLiteral("undoButton"));
-    m_undoButton->setText(QStringLiteral("↶"));
-    m_undoButton->setAccessibleName(QStringLiteral("Cofnij"));
-    m_undoButton->setToolTip(QStringLiteral("Cofnij (Ctrl+Z)"));
-    m_layout->AddWidget(m_undoButton, QRect(2895, 435, 285, 270));
-    m_redoButton = new QToolButton(central);
-    m_redoButton->setObjectName(QStringLiteral("redoButton"));
-    m_redoButton->setText(QStringLiteral("↷"));
-    m_redoButton->setAccessibleName(QStringLiteral("Ponów"));
-    m_redoButton->setToolTip(QStringLiteral("Ponów (Ctrl+Y)"));
-    m_layout->AddWidget(m_redoButton, QRect(3210, 435, 285, 270));
-
     m_calendar = new MonthCalendar(env, m_state.Doc, m_state.FreeDays, central);
     m_layout->AddWidget(m_calendar, CalendarTwips);
     m_panel = new SchedulePanel(env, m_state.Doc, central);
@@ -125,9 +115,18 @@ void FrmGrafenta::BuildControls()
     m_progress = new FrmProgress(this);
     m_progress->setModal(false);
     m_about = new FrmAbout(this);
-    setMinimumSize(m_layout->DesignPixels());
+
+    // Beside the described window: the labour-code check, which can be hidden.
+    m_compliance = new CompliancePanel(m_state.Doc, m_state.FreeDays, *m_calendar, this);
+    m_complianceDock = new QDockWidget(QStringLiteral("Kontrola planu"), this);
+    m_complianceDock->setObjectName(QStringLiteral("complianceDock"));
+    m_complianceDock->setWidget(m_compliance);
+    m_complianceDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    addDockWidget(Qt::RightDockWidgetArea, m_complianceDock);
+    m_output = new PlanOutput(m_state.Env, m_state.Doc, m_state.FreeDays, this);
+    centralWidget()->setMinimumSize(m_layout->DesignPixels());
     // A little larger than the drawing at first; the parts keep their proportions.
-    resize(m_layout->DesignPixels() * 1.25);
+    resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + 300, m_layout->DesignPixels().height() * 5 / 4 + 40));
 }
 
 QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, int left, int width)
@@ -177,27 +176,43 @@ void FrmGrafenta::Connect()
         m_state.Doc.Plan.FirstDay = int32_t(epoch.daysTo(from));
         m_state.Doc.Plan.LastDay = int32_t(epoch.daysTo(to));
         m_state.Doc.PlanModified = true;
+        m_compliance->PlanChanged();
     });
     connect(m_panel, &SchedulePanel::IncludeFreeDaysClicked, this, [this](bool checked) {
         m_state.Doc.Plan.IncludeFreeDays = checked;
         m_state.Doc.PlanModified = true;
+        m_compliance->PlanChanged();
     });
     // Back at the state last opened or saved, the plan is unchanged again.
     connect(&m_undo, &QUndoStack::indexChanged, this, [this] {
         if (m_undo.isClean()) m_state.Doc.PlanModified = false;
     });
-    connect(m_undoButton, &QToolButton::clicked, &m_undo, &QUndoStack::undo);
-    connect(m_redoButton, &QToolButton::clicked, &m_undo, &QUndoStack::redo);
-    connect(&m_undo, &QUndoStack::canUndoChanged, m_undoButton, &QToolButton::setEnabled);
-    connect(&m_undo, &QUndoStack::canRedoChanged, m_redoButton, &QToolButton::setEnabled);
-    m_undoButton->setEnabled(false);
-    m_redoButton->setEnabled(false);
+    // A small tool row above the window: undo, redo, the check, print and export.
+    QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
+    tools->setObjectName(QStringLiteral("toolBar"));
+    tools->setMovable(false);
     QAction* undo = m_undo.createUndoAction(this, QStringLiteral("Cofnij"));
+    undo->setObjectName(QStringLiteral("undoAction"));
     undo->setShortcuts(QKeySequence::Undo);
     QAction* redo = m_undo.createRedoAction(this, QStringLiteral("Ponów"));
+    redo->setObjectName(QStringLiteral("redoAction"));
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    addAction(undo);
-    addAction(redo);
+    QAction* check = m_complianceDock->toggleViewAction();
+    check->setText(QStringLiteral("Kontrola planu"));
+    check->setShortcut(Qt::Key_F9);
+    QAction* print = new QAction(QStringLiteral("Drukuj..."), this);
+    print->setObjectName(QStringLiteral("printAction"));
+    print->setShortcut(QKeySequence::Print);
+    QAction* exportAction = new QAction(QStringLiteral("Eksportuj..."), this);
+    exportAction->setObjectName(QStringLiteral("exportAction"));
+    for (QAction* action : {undo, redo, check, print, exportAction})
+        tools->addAction(action);
+    connect(print, &QAction::triggered, m_output, &PlanOutput::Print);
+    connect(exportAction, &QAction::triggered, m_output, &PlanOutput::Export);
+    // Printing and export need an open plan, as saving does.
+    print->setEnabled(false);
+    exportAction->setEnabled(false);
+    connect(&m_undo, &QUndoStack::indexChanged, m_compliance, &CompliancePanel::PlanChanged);
 }
 
 void FrmGrafenta::FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified)
@@ -205,6 +220,7 @@ void FrmGrafenta::FieldEdited(int id, const TimeField& before, const TimeField& 
     if (before == after) {
         // Nothing to undo; an accepted time still marks the plan modified.
         if (marksModified) m_state.Doc.PlanModified = true;
+        m_compliance->PlanChanged();
         return;
     }
     m_undo.push(new FieldEditCommand(m_state.Doc, [this](int field) { ShowField(field); }, id, before, after,
@@ -219,6 +235,17 @@ void FrmGrafenta::ShowField(int id)
 void FrmGrafenta::ResetUndo()
 {
     m_undo.clear();
+}
+
+void FrmGrafenta::PlanShownOrClosed()
+{
+    const bool open = Button("cmdZapisz")->isEnabled();
+    for (const char* name : {"printAction", "exportAction"})
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(open);
+    if (open)
+        m_compliance->PlanOpened(m_state.Doc.CurrentPlanName);
+    else
+        m_compliance->PlanClosed();
 }
 
 uint32_t FrmGrafenta::BackgroundColour() const

@@ -12,6 +12,9 @@
 #include <QUndoStack>
 
 class AllowancePanel;
+class CompliancePanel;
+class PlanOutput;
+class QDockWidget;
 class EmployeeList;
 class FrmAbout;
 class FrmNowyPlan;
@@ -23,7 +26,6 @@ class PlanCommands;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QToolButton;
 class SchedulePanel;
 class TimeFieldEdit;
 class TwipsLayout;
@@ -49,6 +51,9 @@ public:
     EmployeeList* Employees() const { return m_employees; }
     PlanCommands* Commands() const { return m_commands; }
     QUndoStack* Undo() { return &m_undo; }
+    CompliancePanel* Compliance() const { return m_compliance; }
+    QDockWidget* ComplianceDock() const { return m_complianceDock; }
+    PlanOutput* Output() const { return m_output; }
     QComboBox* PlanBox() const { return m_plans; }
     FrmProgress* Progress() const { return m_progress; }
     FrmNowyPlan* NewPlanDialog() const { return m_newPlan; }
@@ -83,6 +88,8 @@ public:
     void FocusField(int id);
     // Edits start afresh: the undo steps go and the plan counts as unchanged from here.
     void ResetUndo();
+    // A plan was opened, made or closed: the check follows the window.
+    void PlanShownOrClosed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,8 +118,9 @@ private:
     QComboBox* m_plans = nullptr;
     QLabel* m_from = nullptr; // lblOd1
     QLabel* m_to = nullptr;   // lbldo1
-    QToolButton* m_undoButton = nullptr;
-    QToolButton* m_redoButton = nullptr;
+    CompliancePanel* m_compliance = nullptr;
+    QDockWidget* m_complianceDock = nullptr;
+    PlanOutput* m_output = nullptr;
     QUndoStack m_undo;
     QRect m_listTwips; // the employee list as start-up left it
 };

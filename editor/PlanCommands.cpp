@@ -73,6 +73,7 @@ void PlanCommands::cboPlany_Change(const QString& name)
         doc.CurrentPlanName = NoPlanText;
         ReleaseLock(env, doc.PlanLockHandle);
         m_window.ResetUndo();
+        m_window.PlanShownOrClosed();
         return;
     }
     if (SuppressPlanSelection) {
@@ -101,6 +102,7 @@ void PlanCommands::OpenPlan(const QString& name)
     if (doc.ProbedKind == ProbeFailed) {
         m_window.ApplyReadEffects(effects);
         env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie udana próba odczytu typu planu pracy"));
+        m_window.PlanShownOrClosed();
         return;
     }
     const bool read = ReadProbedPlan(env, doc, name, &effects);
@@ -130,6 +132,7 @@ void PlanCommands::OpenPlan(const QString& name)
     }
     m_window.ResetUndo();
     doc.CurrentPlanName = name;
+    m_window.PlanShownOrClosed();
 }
 
 void PlanCommands::cmdNowy_Click()

@@ -478,7 +478,8 @@ QPageLayout PlanPageLayout()
                        QPageLayout::Millimeter);
 }
 
-int PaintPlanPages(QPainter& painter, QPagedPaintDevice& device, const PlanExportInput& input)
+int PaintPlanPages(QPainter& painter, QPagedPaintDevice& device, const PlanExportInput& input,
+                   const PageProgress& progress)
 {
     const QVector<QDate> months = ExportMonths(input);
     const DaySpan days = ExportDays(input);
@@ -487,11 +488,12 @@ int PaintPlanPages(QPainter& painter, QPagedPaintDevice& device, const PlanExpor
     for (int i = 0; i < months.size(); ++i) {
         if (i > 0) device.newPage();
         page.Paint(months.at(i), i + 1, int(months.size()));
+        if (progress && !progress(i + 1, int(months.size()))) return i + 1;
     }
     return int(months.size());
 }
 
-bool WritePlanPdf(const PlanExportInput& input, QIODevice& out)
+bool WritePlanPdf(const PlanExportInput& input, QIODevice& out, const PageProgress& progress)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || ExportMonths(input).isEmpty()) return false;
     QPdfWriter writer(&out);
@@ -501,6 +503,6 @@ bool WritePlanPdf(const PlanExportInput& input, QIODevice& out)
     writer.setCreator(QStringLiteral("Grafenta"));
     QPainter painter;
     if (!painter.begin(&writer)) return false;
-    PaintPlanPages(painter, writer, input);
-    return painter.end();
+    const int painted = PaintPlanPages(painter, writer, input, progress);
+    return painter.end() && painted == ExportMonths(input).size();
 }

@@ -6,6 +6,8 @@
 
 #include <QPageLayout>
 
+#include <functional>
+
 class QIODevice;
 class QPagedPaintDevice;
 class QPainter;
@@ -21,9 +23,14 @@ QPageLayout PlanPageLayout();
 // allowances, the month's planned hours and norm, and the print date. The
 // painter must be active on the device (a QPdfWriter or a printer); the page
 // is laid out in the device's paintable area, whatever its size. Needs a
-// QGuiApplication for the fonts. Returns the number of pages painted.
-int PaintPlanPages(QPainter& painter, QPagedPaintDevice& device, const PlanExportInput& input);
+// QGuiApplication for the fonts. After each page progress (when given) hears
+// the pages done and the pages in all; false from it stops the painting.
+// Returns the number of pages painted.
+using PageProgress = std::function<bool(int done, int pages)>;
+int PaintPlanPages(QPainter& painter, QPagedPaintDevice& device, const PlanExportInput& input,
+                   const PageProgress& progress = {});
 
 // The pages as a PDF document written to out (A4 landscape). False, with
-// nothing written, when there is no month to print or no QGuiApplication.
-bool WritePlanPdf(const PlanExportInput& input, QIODevice& out);
+// nothing written, when there is no month to print, no QGuiApplication, or
+// progress stopped the painting.
+bool WritePlanPdf(const PlanExportInput& input, QIODevice& out, const PageProgress& progress = {});

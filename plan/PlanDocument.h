@@ -46,3 +46,8 @@ struct PlanDocument
 // (SchedulePlanShown clear, as for a plan being made); either way
 // SchedulePlanShown is set afterwards.
 void ZmienZakresDni(PlanDocument& doc, int32_t firstDay, int32_t lastDay);
+
+// The plan as the window holds it now: the model, with the schedules, the
+// allowances, the daily norm and the start of the day taken from the time
+// fields as typed (as times of day, empty fields as EmptyTime).
+WorkPlan EditedPlan(const PlanDocument& doc);

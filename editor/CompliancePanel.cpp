@@ -1,0 +1,205 @@
+#include "editor/CompliancePanel.h"
+
+#include "editor/DayCell.h"
+#include "editor/MonthCalendar.h"
+#include "freedays/DniWolne.h"
+#include "plan/PlanDocument.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// Hours and minutes of a count of minutes: "168:00".
+QString Hours(int64_t minutes)
+{
+    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString DateText(int32_t day)
+{
+    return DateOfDay(day).toString(QStringLiteral("dd-MM-yyyy"));
+}
+
+} // namespace
+
+CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& freeDays, MonthCalendar& calendar,
+                                 QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_freeDays(freeDays), m_calendar(calendar), m_system(new QComboBox(this)),
+      m_period(new QComboBox(this)), m_summary(new QLabel(this)), m_findings(new QTreeWidget(this)),
+      m_periods(new QTableWidget(0, 3, this)), m_delay(new QTimer(this))
+{
+    setObjectName(QStringLiteral("compliancePanel"));
+    setAccessibleName(QStringLiteral("Kontrola planu"));
+    m_system->setObjectName(QStringLiteral("complianceSystem"));
+    m_system->addItems({QStringLiteral("podstawowy (8 h)"), QStringLiteral("równoważny (12 h)")});
+    m_system->setAccessibleName(QStringLiteral("System czasu pracy"));
+    m_period->setObjectName(QStringLiteral("compliancePeriod"));
+    m_period->addItems({QStringLiteral("1 miesiąc"), QStringLiteral("2 miesiące"), QStringLiteral("3 miesiące"),
+                        QStringLiteral("4 miesiące")});
+    m_period->setAccessibleName(QStringLiteral("Okres rozliczeniowy"));
+    m_summary->setObjectName(QStringLiteral("complianceSummary"));
+    m_summary->setWordWrap(true);
+    m_findings->setObjectName(QStringLiteral("complianceFindings"));
+    m_findings->setAccessibleName(QStringLiteral("Wyniki kontroli"));
+    m_findings->setHeaderLabels({QStringLiteral("Dzień"), QStringLiteral("Zasada"), QStringLiteral("Opis")});
+    m_findings->setRootIsDecorated(false);
+    m_findings->setWordWrap(true);
+    m_findings->setUniformRowHeights(false);
+    m_findings->header()->setStretchLastSection(true);
+    m_findings->setColumnWidth(0, 78);
+    m_findings->setColumnWidth(1, 110);
+    m_periods->setObjectName(QStringLiteral("compliancePeriods"));
+    m_periods->setAccessibleName(QStringLiteral("Okresy rozliczeniowe"));
+    m_periods->setHorizontalHeaderLabels({QStringLiteral("Okres"), QStringLiteral("Norma"), QStringLiteral("Plan")});
+    m_periods->verticalHeader()->setVisible(false);
+    m_periods->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_periods->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+
+    auto* options = new QFormLayout;
+    options->addRow(QStringLiteral("System czasu pracy:"), m_system);
+    options->addRow(QStringLiteral("Okres rozliczeniowy:"), m_period);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(options);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_findings, 3);
+    layout->addWidget(m_periods, 2);
+
+    m_delay->setSingleShot(true);
+    m_delay->setInterval(150);
+    connect(m_delay, &QTimer::timeout, this, &CompliancePanel::CheckNow);
+    connect(m_system, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
+    connect(m_period, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
+    connect(m_findings, &QTreeWidget::itemActivated, this, &CompliancePanel::FindingActivated);
+    connect(m_findings, &QTreeWidget::itemClicked, this, &CompliancePanel::FindingActivated);
+    PlanClosed();
+}
+
+QString CompliancePanel::SettingsKey(const QString& planName)
+{
+    // Plan names may hold characters the settings take for separators.
+    return QStringLiteral("kontrola/") + QString::fromLatin1(planName.toUtf8().toHex());
+}
+
+void CompliancePanel::PlanOpened(const QString& name)
+{
+    m_planName = name;
+    m_open = true;
+    const QSettings settings;
+    m_loading = true;
+    m_system->setCurrentIndex(settings.value(SettingsKey(name) + QStringLiteral("/system"), 0).toInt() == 1 ? 1 : 0);
+    m_period->setCurrentIndex(qBound(0, settings.value(SettingsKey(name) + QStringLiteral("/okres"), 1).toInt() - 1, 3));
+    m_loading = false;
+    setEnabled(true);
+    CheckNow();
+}
+
+void CompliancePanel::PlanClosed()
+{
+    m_open = false;
+    m_delay->stop();
+    m_report = {};
+    setEnabled(false);
+    ShowReport();
+}
+
+void CompliancePanel::PlanChanged()
+{
+    if (m_open) m_delay->start();
+}
+
+void CompliancePanel::OptionsChanged()
+{
+    if (m_loading || !m_open) return;
+    QSettings settings;
+    settings.setValue(SettingsKey(m_planName) + QStringLiteral("/system"), m_system->currentIndex());
+    settings.setValue(SettingsKey(m_planName) + QStringLiteral("/okres"), m_period->currentIndex() + 1);
+    CheckNow();
+}
+
+void CompliancePanel::CheckNow()
+{
+    m_delay->stop();
+    if (!m_open) return;
+    const WorkPlan plan = EditedPlan(m_doc);
+    const QMap<int32_t, QString> freeDays =
+        m_freeDays.FreeDaysLoaded ? FreeDaysBetween(m_freeDays.Days, plan.FirstDay, plan.LastDay)
+                                  : QMap<int32_t, QString>();
+    ComplianceOptions options;
+    options.System = m_system->currentIndex() == 1 ? WorkingTimeSystem::Equivalent : WorkingTimeSystem::Basic;
+    options.PeriodMonths = m_period->currentIndex() + 1;
+    m_report = CheckCompliance(plan, freeDays, options);
+    ShowReport();
+}
+
+void CompliancePanel::ShowReport()
+{
+    m_findings->clear();
+    QHash<int32_t, QString> marks;
+    int errors = 0;
+    QList<QTreeWidgetItem*> items;
+    for (const ComplianceFinding& finding : std::as_const(m_report.Findings)) {
+        const bool error = finding.Severity == FindingSeverity::Error;
+        errors += error;
+        auto* item = new QTreeWidgetItem({DateText(finding.Day),
+                                          (error ? QStringLiteral("błąd: ") : QStringLiteral("uwaga: ")) +
+                                              RuleId(finding.Rule),
+                                          finding.Message});
+        item->setData(0, Qt::UserRole, finding.Day);
+        item->setForeground(1, error ? QColor(176, 0, 0) : QColor(150, 90, 0));
+        item->setToolTip(2, finding.Message);
+        items.append(item);
+        if (error) {
+            QString& mark = marks[finding.Day];
+            mark += (mark.isEmpty() ? QString() : QStringLiteral("; ")) + finding.Message;
+        }
+    }
+    m_findings->addTopLevelItems(items);
+    const int warnings = int(m_report.Findings.size()) - errors;
+    m_summary->setText(!m_open    ? QStringLiteral("Brak otwartego planu.")
+                       : errors + warnings == 0 ? QStringLiteral("Plan zgodny z Kodeksem pracy.")
+                                                : QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(errors).arg(warnings));
+    m_summary->setAccessibleName(m_summary->text());
+    m_calendar.SetDayMarks(marks);
+
+    m_periods->setRowCount(int(m_report.Periods.size()));
+    for (int row = 0; row < m_report.Periods.size(); ++row) {
+        const SettlementPeriod& period = m_report.Periods.at(row);
+        const QString norm = period.NormMinutes ? Hours(*period.NormMinutes) : QStringLiteral("–");
+        QString planned = Hours(period.PlannedMinutes);
+        QColor colour(235, 235, 235);
+        if (period.NormMinutes) {
+            // Colour and a sign both tell how the plan stands against the norm.
+            const int64_t difference = period.PlannedMinutes - *period.NormMinutes;
+            colour = difference > 0 ? QColor(255, 190, 190) : difference < 0 ? QColor(255, 230, 170) : QColor(200, 240, 200);
+            planned += difference > 0 ? QStringLiteral(" ▲") : difference < 0 ? QStringLiteral(" ▼") : QStringLiteral(" ✓");
+        }
+        const QStringList cells{DateText(period.FirstDay) + QStringLiteral(" – ") + DateText(period.LastDay), norm, planned};
+        for (int column = 0; column < 3; ++column) {
+            auto* cell = new QTableWidgetItem(cells.at(column));
+            if (column > 0) cell->setBackground(colour);
+            m_periods->setItem(row, column, cell);
+        }
+    }
+    m_periods->resizeColumnToContents(1);
+    m_periods->resizeColumnToContents(2);
+}
+
+void CompliancePanel::FindingActivated(QTreeWidgetItem* item)
+{
+    // A weekly plan's grid shows weekdays, not days.
+    if (!item || m_doc.ProbedKind != ProbeSchedulePlan) return;
+    const QDate date = DateOfDay(item->data(0, Qt::UserRole).toInt());
+    m_calendar.SetDisplayedMonth(date);
+    m_calendar.cmdMiesiac_Click(255);
+    m_calendar.ShowTitle();
+    const int cell = m_calendar.CellOfDay(date.day());
+    if (cell >= 0) m_calendar.Cell(cell)->setFocus(Qt::OtherFocusReason);
+}

@@ -1,0 +1,67 @@
+// "Kontrola planu": the labour-code check of the open plan, beside the
+// window. It checks the plan as the window holds it a moment after every
+// change, lists the findings (a click shows the day in the calendar), shows
+// the settlement periods' norm and planned time, and marks the days with an
+// error in the calendar. The working-time system and the settlement period
+// are remembered per plan name in the user's settings.
+#pragma once
+
+#include "compliance/ComplianceCheck.h"
+
+#include <QWidget>
+
+class MonthCalendar;
+class QComboBox;
+class QLabel;
+class QTableWidget;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct PlanDocument;
+struct SuiteFreeDays;
+
+class CompliancePanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& freeDays, MonthCalendar& calendar,
+                    QWidget* parent = nullptr);
+
+    // A plan was opened (or made): its remembered options, then a check.
+    void PlanOpened(const QString& name);
+    // No plan is open: nothing to check.
+    void PlanClosed();
+    // The plan changed: a check follows shortly.
+    void PlanChanged();
+    // Checks now.
+    void CheckNow();
+
+    const ComplianceReport& Report() const { return m_report; }
+    QTreeWidget* Findings() const { return m_findings; }
+    QTableWidget* Periods() const { return m_periods; }
+    QComboBox* SystemChoice() const { return m_system; }
+    QComboBox* PeriodChoice() const { return m_period; }
+
+    // Where the options of a plan are kept in the settings.
+    static QString SettingsKey(const QString& planName);
+
+private:
+    void OptionsChanged();
+    void FindingActivated(QTreeWidgetItem* item);
+    void ShowReport();
+
+    const PlanDocument& m_doc;
+    const SuiteFreeDays& m_freeDays;
+    MonthCalendar& m_calendar;
+    QComboBox* m_system;
+    QComboBox* m_period;
+    QLabel* m_summary;
+    QTreeWidget* m_findings;
+    QTableWidget* m_periods;
+    QTimer* m_delay;
+    QString m_planName;
+    bool m_open = false;
+    bool m_loading = false;
+    ComplianceReport m_report;
+};

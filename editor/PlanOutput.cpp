@@ -1,0 +1,136 @@
+#include "editor/PlanOutput.h"
+
+#include "compliance/ComplianceCheck.h"
+#include "env/Environment.h"
+#include "env/Prompt.h"
+#include "export/CsvExport.h"
+#include "export/ICalendarExport.h"
+#include "export/PdfExport.h"
+#include "freedays/DniWolne.h"
+#include "plan/PlanDocument.h"
+
+#include <QBuffer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <QSettings>
+
+namespace {
+
+const QString FolderKey = QStringLiteral("eksport/folder");
+
+// Shows the pages done while a long plan is painted; Cancel stops it.
+class PageProgressDialog
+{
+public:
+    explicit PageProgressDialog(QWidget* parent)
+        : m_dialog(QStringLiteral("Przygotowywanie stron planu..."), QStringLiteral("Anuluj"), 0, 1, parent)
+    {
+        m_dialog.setWindowTitle(MessageTitle);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(400);
+    }
+    PageProgress Callback()
+    {
+        return [this](int done, int pages) {
+            m_dialog.setMaximum(pages);
+            m_dialog.setValue(done);
+            return !m_dialog.wasCanceled();
+        };
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
+PlanOutput::PlanOutput(const Environment& env, const PlanDocument& doc, const SuiteFreeDays& freeDays, QWidget* window)
+    : QObject(window), m_env(env), m_doc(doc), m_freeDays(freeDays), m_window(window)
+{
+}
+
+PlanExportInput PlanOutput::Input() const
+{
+    PlanExportInput input;
+    input.Plan = EditedPlan(m_doc);
+    if (m_freeDays.FreeDaysLoaded)
+        input.FreeDays = FreeDaysBetween(m_freeDays.Days, input.Plan.FirstDay, input.Plan.LastDay);
+    input.SlotColours = m_env.ColourTable;
+    // Each month's norm, as the labour-code check works it out for one-month periods.
+    const ComplianceReport report = CheckCompliance(input.Plan, input.FreeDays, ComplianceOptions{});
+    for (const SettlementPeriod& period : report.Periods) {
+        if (period.NormMinutes) input.MonthNorms.insert(DateOfDay(period.FirstDay), int32_t(*period.NormMinutes));
+    }
+    return input;
+}
+
+bool PlanOutput::PrintTo(QPrinter& printer)
+{
+    printer.setPageLayout(PlanPageLayout());
+    printer.setDocName(QStringLiteral("Plan pracy %1").arg(m_doc.CurrentPlanName));
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    PageProgressDialog progress(m_window);
+    const PlanExportInput input = Input();
+    const int pages = PaintPlanPages(painter, printer, input, progress.Callback());
+    return painter.end() && pages == ExportMonths(input).size();
+}
+
+void PlanOutput::Print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, m_window);
+    dialog.setWindowTitle(QStringLiteral("Drukuj plan pracy"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!PrintTo(printer))
+        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Wydruk planu pracy nie powiódł się."));
+}
+
+void PlanOutput::Export()
+{
+    QSettings settings;
+    const QString folder = settings.value(FolderKey, QDir::homePath()).toString();
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        m_window, QStringLiteral("Eksportuj plan pracy"), QDir(folder).filePath(m_doc.CurrentPlanName),
+        QStringLiteral("PDF (*.pdf);;Kalendarz iCalendar (*.ics);;Arkusz CSV (*.csv)"), &filter);
+    if (path.isEmpty()) return;
+    settings.setValue(FolderKey, QFileInfo(path).absolutePath());
+    QString target = path;
+    const QString extension = filter.section(QLatin1Char('.'), 1).section(QLatin1Char(')'), 0, 0);
+    if (QFileInfo(target).suffix().isEmpty() && !extension.isEmpty()) target += QLatin1Char('.') + extension;
+    ExportTo(target);
+}
+
+bool PlanOutput::ExportTo(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const PlanExportInput input = Input();
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok && suffix == QLatin1String("pdf")) {
+        PageProgressDialog progress(m_window);
+        ok = WritePlanPdf(input, file, progress.Callback());
+    } else if (ok && suffix == QLatin1String("ics")) {
+        const QByteArray bytes = PlanICalendar(input);
+        ok = file.write(bytes) == bytes.size();
+    } else if (ok && suffix == QLatin1String("csv")) {
+        const QByteArray bytes = PlanCsv(input);
+        ok = file.write(bytes) == bytes.size();
+    } else {
+        ok = false;
+    }
+    ok = ok && file.commit();
+    if (!ok) {
+        file.cancelWriting();
+        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
+                                                        QDir::toNativeSeparators(path) + Cr +
+                                                        QStringLiteral("Eksport planu pracy nie powiódł się."));
+    }
+    return ok;
+}
