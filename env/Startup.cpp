@@ -11,8 +11,17 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -66,7 +75,6 @@ void RecomputeFieldValues(ScheduleFields& fields)
 } // namespace
 
 InstanceLock::InstanceLock() = default;
-InstanceLock::~InstanceLock() = default;
 
 QString InstanceLock::LockFilePath(const QString& programDir)
 {
@@ -79,17 +87,48 @@ QString InstanceLock::LockFilePath(const QString& programDir)
     return QDir(QDir::tempPath()).filePath(QStringLiteral("grafenta-%1.lock").arg(QString::fromLatin1(hash)));
 }
 
+#ifdef Q_OS_UNIX
+
+InstanceLock::~InstanceLock()
+{
+    if (m_fd >= 0) ::close(m_fd); // the lock goes with it
+}
+
+bool InstanceLock::Acquire(const QString& programDir)
+{
+    const QByteArray path = QFile::encodeName(LockFilePath(programDir));
+    // Never through a link someone planted in the shared temporary folder.
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // No lock file can be made here at all: the program runs unguarded rather than not at all.
+    if (fd < 0) return true;
+    // Every user's copy must be able to open the file later.
+    ::fchmod(fd, 0666);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !held;
+    }
+    m_fd = fd;
+    return true;
+}
+
+bool InstanceLock::IsHeld() const
+{
+    return m_fd >= 0;
+}
+
+#else
+
+InstanceLock::~InstanceLock() = default;
+
 bool InstanceLock::Acquire(const QString& programDir)
 {
     m_lock = std::make_unique<QLockFile>(LockFilePath(programDir));
     // Held for the whole run: only a dead holder makes the lock stale, never its age.
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0)) return true;
-    // A record whose process number now belongs to another program: removing it
-    // fails while a running copy still holds the file itself.
     if (m_lock->error() != QLockFile::LockFailedError) {
-        // No lock file can be made here at all: the program runs unguarded
-        // rather than not at all.
         m_lock.reset();
         return true;
     }
@@ -102,6 +141,8 @@ bool InstanceLock::IsHeld() const
 {
     return m_lock && m_lock->isLocked();
 }
+
+#endif
 
 void FillColourTable(Environment& env, uint32_t windowColour)
 {

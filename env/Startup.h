@@ -29,7 +29,10 @@ constexpr uint32_t DefaultWindowColour = 0xF0F0F0;
 // Keeps other copies of the program out of the same program folder. The
 // lock is a file in the system's temporary folder whose name is made from
 // the program folder, so each installation (each workstation's folder) has
-// its own. A lock left behind by a copy that no longer runs is taken over.
+// its own. On Unix the file is never removed and any user may open it: the
+// copy that runs holds an flock() on it, which the system drops when the
+// copy ends in any way, so a crashed copy (of any user) never keeps the next
+// one out. Elsewhere a lock file of a copy that no longer runs is taken over.
 class InstanceLock
 {
 public:
@@ -49,7 +52,11 @@ public:
     bool IsHeld() const;
 
 private:
+#ifdef Q_OS_UNIX
+    int m_fd = -1;
+#else
     std::unique_ptr<QLockFile> m_lock;
+#endif
 };
 
 // The parts of start-up that belong to others: the window and the readers
