@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -96,42 +97,52 @@ QByteArray PlanBytes(const Folder& folder)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void WriteInOneCall(benchmark::State& run, const QString& path, const QByteArray& bytes)
+// The plain way to put the same bytes on disk for good and look at them
+// again: a new file written in one call, flushed, closed and read back.
+bool PlainDurableWriteRead(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        run.SkipWithError("write failed");
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush() ||
+        ::fsync(file.handle()) != 0)
+        return false;
     file.close();
+    QFile back(path);
+    return back.open(QIODevice::ReadOnly) && back.readAll().size() == bytes.size();
 }
 
-// The plan's bytes written over the plan file in one call, the file on disk
-// beforehand as for the save.
-void WriteBytes(benchmark::State& run)
-{
-    const auto folder = FolderWithPlan(int(run.range(0)));
-    const QByteArray bytes = PlanBytes(*folder);
-    for (auto _ : run) {
-        run.PauseTiming();
-        FlushToDisk(folder->PlanPath());
-        run.ResumeTiming();
-        WriteInOneCall(run, folder->PlanPath(), bytes);
-    }
-    run.SetBytesProcessed(run.iterations() * bytes.size());
-}
-
-// The same bytes written to a file that does not exist yet.
-void WriteNewFile(benchmark::State& run)
+void PlainDurableSave(benchmark::State& run)
 {
     const auto folder = FolderWithPlan(int(run.range(0)));
     const QByteArray bytes = PlanBytes(*folder);
     const QString path = QDir(folder->State.Env.PlansDir()).filePath(QStringLiteral("plain.bin"));
     for (auto _ : run) {
-        run.PauseTiming();
-        QFile::remove(path);
-        run.ResumeTiming();
-        WriteInOneCall(run, path, bytes);
+        if (!PlainDurableWriteRead(path, bytes)) run.SkipWithError("plain write failed");
     }
     run.SetBytesProcessed(run.iterations() * bytes.size());
+}
+
+// Save and plain durable write alternating in one run, so that both meet the
+// same disk and machine; the ratio is the target's measure.
+void SaveRatio(benchmark::State& run)
+{
+    const auto folder = FolderWithPlan(int(run.range(0)));
+    const QByteArray bytes = PlanBytes(*folder);
+    const QString path = QDir(folder->State.Env.PlansDir()).filePath(QStringLiteral("plain.bin"));
+    qint64 saveNs = 0, plainNs = 0;
+    QElapsedTimer timer;
+    for (auto _ : run) {
+        timer.start();
+        if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok())
+            run.SkipWithError("save failed");
+        saveNs += timer.nsecsElapsed();
+        timer.start();
+        if (!PlainDurableWriteRead(path, bytes)) run.SkipWithError("plain write failed");
+        plainNs += timer.nsecsElapsed();
+    }
+    const double n = double(run.iterations());
+    run.counters["save_us"] = double(saveNs) / n / 1e3;
+    run.counters["plain_us"] = double(plainNs) / n / 1e3;
+    run.counters["ratio"] = plainNs ? double(saveNs) / double(plainNs) : 0.0;
 }
 
 // The plan opened by the schedule-plan reader, as choosing it in the editor
@@ -143,6 +154,28 @@ void ReadPlan(benchmark::State& run)
         if (!ReadSchedulePlan(folder->State.Env, folder->State.Doc, PlanName)) run.SkipWithError("read failed");
     }
     run.SetBytesProcessed(run.iterations() * QFile(folder->PlanPath()).size());
+}
+
+// Reading and plain reading alternating in one run; the ratio is the target's measure.
+void ReadRatio(benchmark::State& run)
+{
+    const auto folder = FolderWithPlan(int(run.range(0)));
+    qint64 readNs = 0, plainNs = 0;
+    QElapsedTimer timer;
+    for (auto _ : run) {
+        timer.start();
+        if (!ReadSchedulePlan(folder->State.Env, folder->State.Doc, PlanName)) run.SkipWithError("read failed");
+        readNs += timer.nsecsElapsed();
+        timer.start();
+        QFile file(folder->PlanPath());
+        if (!file.open(QIODevice::ReadOnly)) run.SkipWithError("open failed");
+        benchmark::DoNotOptimize(file.readAll());
+        plainNs += timer.nsecsElapsed();
+    }
+    const double n = double(run.iterations());
+    run.counters["read_us"] = double(readNs) / n / 1e3;
+    run.counters["plain_us"] = double(plainNs) / n / 1e3;
+    run.counters["ratio"] = plainNs ? double(readNs) / double(plainNs) : 0.0;
 }
 
 void ReadBytes(benchmark::State& run)
@@ -161,10 +194,11 @@ constexpr int LargestPlanDays = MaxPlanDay + 1;
 } // namespace
 
 BENCHMARK(SavePlan)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
-BENCHMARK(WriteBytes)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
-BENCHMARK(WriteNewFile)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlainDurableSave)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
+BENCHMARK(SaveRatio)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ReadPlan)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ReadBytes)->Arg(1000)->Arg(4000)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadRatio)->Arg(LargestPlanDays)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {

@@ -292,20 +292,16 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
             return OpenStatus::Busy;
         }
     }
-    // Reads from here on may wait for the disk like any other.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // A regular file ignores the non-blocking flag: reads wait for the disk as always.
     m_fd = fd;
+    m_size = qint64(opened.st_size);
     return OpenStatus::Opened;
 }
 
 qint64 DataFile::Size()
 {
-    struct stat info;
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) {
-        Fail(m_fd < 0 ? EBADF : errno);
-        return -1;
-    }
-    return qint64(info.st_size);
+    if (m_fd < 0) Fail(EBADF);
+    return m_fd < 0 ? -1 : m_size;
 }
 
 qint64 DataFile::Read(char* data, qint64 size)

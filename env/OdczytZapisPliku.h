@@ -51,7 +51,7 @@ public:
     // Failed leaves the file-error number in ErrorNumber().
     OpenStatus Open(const QString& path, FileAccess access);
     bool IsOpen() const;
-    // The file's length; -1 when it cannot be told.
+    // The file's length when it was opened; -1 when it cannot be told.
     qint64 Size();
     // The whole file; TooLarge, with nothing read, when it holds more than limit bytes.
     ReadStatus ReadAll(QByteArray& bytes, qint64 limit);
@@ -79,6 +79,7 @@ private:
     QString m_path;
     FileAccess m_access = FileAccess::Read;
     int16_t m_error = 0;
+    qint64 m_size = -1; // as the open found it
 #ifdef Q_OS_WIN
     void* m_handle = nullptr;
 #else

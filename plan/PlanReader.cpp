@@ -241,13 +241,14 @@ int32_t DayOfMinute(int32_t count)
 
 TimeField ShownTime(const KelbrinLibrary& lib, int32_t value, bool minimumOneMinute)
 {
-    QString text;
-    if (value != EmptyTime) {
-        const KlnxDate time = lib.LongToDate(value);
-        text = QString::number(time.Hour) + QLatin1Char(':') + QString::number(time.Minute);
-    }
-    const TimeFieldParse parse = ParseTimeField(text, minimumOneMinute);
-    return TimeField{parse.Text, parse.Value};
+    if (value == EmptyTime) return {};
+    // The library's hour and minute always pass the leave-field parser, which
+    // writes them with two digits each (and a zero earlier-entry or
+    // later-exit allowance as one minute).
+    const KlnxDate time = lib.LongToDate(value);
+    const int minutes = time.Hour * 60 + time.Minute;
+    return TimeField{MinutyNaGodzine(minutes == 0 && minimumOneMinute ? 1 : minutes),
+                     minutes == 0 && minimumOneMinute ? 1 : minutes};
 }
 
 void ShowScheduleTimes(const KelbrinLibrary& lib, const DecodedPlan& plan, ScheduleFields& fields)
