@@ -1,0 +1,177 @@
+// The main window's targets, offscreen: redrawing a month and painting a day
+// (under 1 ms), opening the largest plan and showing its first month (under
+// 20 ms), start-up to a usable window with 10,000 employees (under 1 s), and
+// sorting or filtering 10,000 rows (under 30 ms); each beside a plain
+// baseline measured in the same run.
+#include "demo/DemoData.h"
+#include "demo/DemoPlans.h"
+#include "demo/DemoStaff.h"
+#include "editor/EmployeeList.h"
+#include "editor/FrmGrafenta.h"
+#include "editor/MonthCalendar.h"
+#include "editor/SchedulePanel.h"
+#include "env/Kelbrin.h"
+#include "env/ProgramState.h"
+#include "env/Prompt.h"
+#include "plan/ZapisPlanuPracy.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+const KelbrinLibrary& Library()
+{
+    static KelbrinLibrary lib;
+    if (!lib.IsLoaded() && !lib.Load(QCoreApplication::applicationDirPath()))
+        qFatal("cannot load the suite library: %s", qPrintable(lib.ErrorString()));
+    return lib;
+}
+
+const QString LargestName = QStringLiteral("Największy");
+
+// A program folder with the suite library, the demo data, the largest plan
+// and count employees.
+std::unique_ptr<QTemporaryDir> ProgramFolder(int employees)
+{
+    auto dir = std::make_unique<QTemporaryDir>();
+    const QString name = KelbrinLibrary::FileName();
+    QString error;
+    if (!QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath(name), dir->filePath(name)) ||
+        !WriteDemoDataDirectory(Library(), dir->path(), &error))
+        qFatal("no program folder: %s", qPrintable(error));
+    const QString staff = dir->filePath(QStringLiteral("DANE/PERSONEL"));
+    for (const QString& old : QDir(staff).entryList(QDir::Files))
+        QFile::remove(QDir(staff).filePath(old));
+    // Records in up to 999 card numbers per folder: the largest folders the suite has.
+    if (!WriteDemoEmployees(Library(), staff, MakeDemoEmployees(qMin(employees, 999), 7, DemoPlanNames()), &error))
+        qFatal("no employees: %s", qPrintable(error));
+    RecordingPrompt ui;
+    ProgramState state(Library(), ui);
+    state.Env.ProgramDir = state.Env.DataRootDir = dir->path();
+    state.Env.KatalogTemp = dir->filePath(QStringLiteral("DANE/PLANY"));
+    FillLargestSchedulePlan(state.Doc, 0);
+    if (!ZapiszPlanHarmonogramow(state.Env, state.Doc, LargestName, false).Ok()) qFatal("the largest plan does not save");
+    return dir;
+}
+
+struct Window
+{
+    explicit Window(const QString& programDir)
+    {
+        window = std::make_unique<FrmGrafenta>(state);
+        if (!StartProgram(state, lib, instance, programDir, window->WindowStartupSteps())) qFatal("start-up ended");
+        window->show();
+        QApplication::processEvents();
+    }
+    ~Window() { QDir::setCurrent(QDir::tempPath()); }
+    void Open(const QString& plan)
+    {
+        window->PlanBox()->setCurrentIndex(window->PlanBox()->findText(plan));
+    }
+    KelbrinLibrary lib;
+    RecordingPrompt ui;
+    ProgramState state{lib, ui};
+    InstanceLock instance;
+    std::unique_ptr<FrmGrafenta> window;
+};
+
+void RedrawMonth(benchmark::State& run)
+{
+    const auto dir = ProgramFolder(40);
+    Window w(dir->path());
+    w.Open(LargestName);
+    for (auto _ : run)
+        w.window->Calendar()->cmdMiesiac_Click(255);
+}
+
+void PaintDay(benchmark::State& run)
+{
+    const auto dir = ProgramFolder(40);
+    Window w(dir->path());
+    w.Open(LargestName);
+    MonthCalendar* calendar = w.window->Calendar();
+    int slot = 0;
+    for (auto _ : run) {
+        w.window->Panel()->tglKolor_Click(slot = 1 - slot);
+        emit calendar->DaysPainted(slot, {w.state.Doc.Plan.FirstDay + 3}, slot);
+    }
+}
+
+void OpenLargestPlan(benchmark::State& run)
+{
+    const auto dir = ProgramFolder(40);
+    Window w(dir->path());
+    int round = 0;
+    for (auto _ : run)
+        w.Open(++round % 2 ? LargestName : QStringLiteral("<BRAK>"));
+}
+
+// The baseline of the plan's opening: reading its file in one call.
+void ReadLargestPlanFile(benchmark::State& run)
+{
+    const auto dir = ProgramFolder(40);
+    const QString path = dir->filePath(QStringLiteral("DANE/PLANY/") + LargestName + QStringLiteral(".PLN"));
+    for (auto _ : run) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) run.SkipWithError("no plan");
+        benchmark::DoNotOptimize(file.readAll());
+    }
+}
+
+// Start-up to a usable window with run.range(0) employees (in folders of at most 999 each).
+void StartUp(benchmark::State& run)
+{
+    const auto dir = ProgramFolder(int(run.range(0)));
+    for (auto _ : run) {
+        Window w(dir->path());
+        benchmark::DoNotOptimize(w.window->Employees()->Model()->rowCount());
+    }
+}
+
+// Sorting and filtering a list of 10,000 rows.
+void SortAndFilter(benchmark::State& run)
+{
+    QWidget holder;
+    EmployeeList& list = *new EmployeeList(&holder);
+    EmployeeRows rows;
+    for (const DemoEmployee& employee : MakeDemoEmployees(999, 3, DemoPlanNames())) {
+        for (int copy = 0; copy < 11 && rows.size() < 10000; ++copy)
+            rows.append({NumerNaTekst(employee.Number), employee.Surname, employee.FirstName, employee.Plan, employee.Group});
+    }
+    list.Model()->SetRows(rows);
+    int column = 0;
+    for (auto _ : run) {
+        list.SortBy(column = (column + 1) % 5);
+        list.Search()->setText(column % 2 ? QStringLiteral("kowal") : QString());
+        benchmark::DoNotOptimize(list.Filter()->rowCount());
+    }
+}
+
+} // namespace
+
+BENCHMARK(RedrawMonth)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PaintDay)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OpenLargestPlan)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadLargestPlanFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(StartUp)->Arg(999)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SortAndFilter)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
