@@ -8,9 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 Q_DECLARE_METATYPE(std::optional<QString>)
+Q_DECLARE_METATYPE(PathSetup)
 
 // Where the data lie (sciezka.ini) and the package name.
 class TestKonfiguracja : public QObject
@@ -63,73 +62,68 @@ private slots:
 
     void readFile_data()
     {
-        QTest::addColumn<QString>("kind"); // file, fifo or none
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("root"); // "@" stands for the program folder
-        QTest::newRow("no file") << "none"
-                                 << "sciezka.ini" << QByteArray() << "@";
+        QTest::addColumn<PathSetup>("put"); // what stands there
+        QTest::addColumn<QString>("root");  // "@" stands for the program folder
+        QTest::newRow("no file") << "sciezka.ini" << Nothing() << "@";
         QTest::newRow("name in capitals, absolute path")
-            << "file"
-            << "SCIEZKA.INI" << QByteArray("[SCIEZKA] /srv/kzt/\r\n") << "/srv/kzt";
+            << "SCIEZKA.INI" << FileOf("[SCIEZKA] /srv/kzt/\r\n") << "/srv/kzt";
         QTest::newRow("relative path with backslashes")
-            << "file"
-            << "sciezka.ini" << QByteArray("[SCIEZKA]=..\\wspolne\\dane\\") << "@/../wspolne/dane";
-        QTest::newRow("a pipe") << "fifo"
-                                << "sciezka.ini" << QByteArray() << "@"; // reading it would wait
+            << "sciezka.ini" << FileOf("[SCIEZKA]=..\\wspolne\\dane\\") << "@/../wspolne/dane";
+        QTest::newRow("a pipe") << "sciezka.ini" << Pipe() << "@"; // reading it would wait
         // Only so much is read: the line that the limit cuts does not count.
         const QByteArray first("[SCIEZKA] /first\n"), last("[SCIEZKA] /second/path/across/the/limit\n");
         const QByteArray filler(SciezkaIniReadLimit - 20 - first.size() - 1, 'x');
-        QTest::newRow("line cut by the read limit") << "file"
-                                                    << "sciezka.ini" << first + filler + '\n' + last << "/first";
+        QTest::newRow("line cut by the read limit")
+            << "sciezka.ini" << FileOf(first + filler + '\n' + last) << "/first";
     }
 
     void readFile()
     {
-        QFETCH(QString, kind);
         QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
+        QFETCH(PathSetup, put);
         QFETCH(QString, root);
         TestEnvironment env;
         const QString programDir = QDir(env.ProgramDir()).canonicalPath();
-        env.State.ProgramDir = env.State.DataRootDir = programDir;
-        const QString path = QDir(programDir).filePath(name);
-        if (kind == QLatin1String("file")) QVERIFY(WriteFile(path, bytes));
-        if (kind == QLatin1String("fifo")) QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        CzytajSciezke(env.State);
-        QCOMPARE(env.State.DataRootDir, QDir::cleanPath(root.replace(QLatin1Char('@'), programDir)));
+        env.Env.ProgramDir = env.Env.DataRootDir = programDir;
+        put(QDir(programDir).filePath(name));
+        CzytajSciezke(env.Env);
+        QCOMPARE(env.Env.DataRootDir, QDir::cleanPath(root.replace(QLatin1Char('@'), programDir)));
         QVERIFY(env.Ui.Entries().isEmpty());
     }
 
     void packageName_data()
     {
-        QTest::addColumn<QByteArray>("file"); // the configuration file as written by hand
-        QTest::addColumn<QVariant>("value");  // or the value as stored through QSettings
+        QTest::addColumn<QByteArray>("file"); // the system-wide configuration file
         QTest::addColumn<QString>("name");
-        const QVariant none;
-        QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n") << none
+        // A value as QSettings stores it.
+        const auto stored = [](const QVariant& value) {
+            QTemporaryDir dir;
+            {
+                QSettings writer(dir.filePath(QStringLiteral("P.ini")), QSettings::IniFormat);
+                writer.setValue(QStringLiteral("Pakiet"), value);
+            }
+            return ReadFile(dir.filePath(QStringLiteral("P.ini")));
+        };
+        QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n")
                                << "Wersja sieciowa dla łączności";
         QTest::newRow("unquoted, with a comma")
-            << QByteArray("[General]\nPakiet=Morvane KZT, sieć\n") << none << "Morvane KZT, sieć";
-        QTest::newRow("blank") << QByteArray("[General]\nPakiet=\"   \"\n") << none << "";
-        QTest::newRow("absent") << QByteArray("[General]\nWersja=5\n") << none << "";
-        QTest::newRow("longer than 253 bytes") << QByteArray() << QVariant(QString(300, u'ą')) << QString(253, u'ą');
+            << QByteArray("[General]\nPakiet=Morvane KZT, sieć\n") << "Morvane KZT, sieć";
+        QTest::newRow("blank") << QByteArray("[General]\nPakiet=\"   \"\n") << "";
+        QTest::newRow("absent") << QByteArray("[General]\nWersja=5\n") << "";
+        QTest::newRow("253 bytes") << stored(QString(253, u'ą')) << QString(253, u'ą');
+        QTest::newRow("254 bytes") << stored(QString(254, u'ą')) << "";
         QTest::newRow("cut at a zero character")
-            << QByteArray() << QVariant(QStringLiteral("Morvane") + QChar(0) + QStringLiteral("KZT")) << "Morvane";
+            << stored(QStringLiteral("Morvane") + QChar(0) + QStringLiteral("KZT")) << "Morvane";
     }
 
     void packageName()
     {
         QFETCH(QByteArray, file);
-        QFETCH(QVariant, value);
         QFETCH(QString, name);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Morvane KZT.ini"));
-        if (!file.isEmpty()) QVERIFY(WriteFile(path, file));
-        if (value.isValid()) {
-            QSettings writer(path, QSettings::IniFormat);
-            writer.setValue(QStringLiteral("Pakiet"), value);
-        }
+        QVERIFY(WriteFile(path, file));
         QCOMPARE(CzytajPakiet(QSettings(path, QSettings::IniFormat)), name);
     }
 };

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+Q_DECLARE_METATYPE(PathSetup)
+
 namespace {
 
 // One start of the program, with what main() has for it.
@@ -61,68 +63,69 @@ class TestStartup : public QObject
 private slots:
     void cleanup() { QDir::setCurrent(QDir::tempPath()); } // start-up moves into the program folder
 
-    void startOrEnd_data()
-    {
-        QTest::addColumn<QString>("library");
-        QTest::addColumn<bool>("tempTaken"); // a file stands where TEMP belongs
-        QTest::addColumn<QString>("message");
-        QTest::newRow("suite library") << "suite" << false << "";
-        QTest::newRow("library of interface level 3")
-            << "wrong" << false << "Nieprawidłowa wersja biblioteki kelbrin.dll";
-        QTest::newRow("no library") << "none" << false << "Nie odnaleziono biblioteki Kelbrin.dll.";
-        QTest::newRow("TEMP cannot be made")
-            << "suite" << true << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
-    }
-
     // sciezka.ini moves the data elsewhere: the free days are read from
     // there, TEMP is made under the program folder all the same.
-    void startOrEnd()
+    void starts()
     {
-        QFETCH(QString, library);
-        QFETCH(bool, tempTaken);
-        QFETCH(QString, message);
-        const auto folder = ProgramFolder(library);
+        const auto folder = ProgramFolder();
         const QString programDir = QDir::cleanPath(folder->path());
         QTemporaryDir data;
         const QString dataDir = QDir::cleanPath(data.filePath(QStringLiteral("DANE")));
-        QString error;
-        QVERIFY(QDir().mkpath(dataDir + QStringLiteral("/PLANY")));
-        QVERIFY2(WriteDemoFreeDays(TestLibrary(), dataDir, &error), qPrintable(error));
+        QVERIFY(QDir().mkpath(dataDir + QStringLiteral("/PLANY")) &&
+                WriteDemoFreeDays(TestLibrary(), dataDir, nullptr));
         QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
                           "[SCIEZKA] " + QFile::encodeName(data.path()) + "/\r\n"));
-        if (tempTaken) QVERIFY(WriteFile(folder->filePath(QStringLiteral("TEMP")), "not a folder"));
-        const QStringList before = Entries(programDir);
         ProgramRun run;
-        run.State.PlanLockHandle = 7;
-        run.State.SchedulesFilled = true;
-        run.State.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
+        run.State.Doc.PlanLockHandle = 7;
+        run.State.Doc.SchedulesFilled = true;
+        run.State.Doc.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
+        QVERIFY(run.Start(programDir) && !run.State.Env.ProgramEnding && run.Ui.Entries().isEmpty());
+        const Environment& env = run.State.Env;
+        QCOMPARE(QDir::cleanPath(env.DataDir()), dataDir);
+        QCOMPARE(QDir::cleanPath(env.KatalogTemp), programDir + QStringLiteral("/TEMP"));
+        QVERIFY(QFileInfo(env.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
+        QVERIFY(run.State.FreeDays.FreeDaysLoaded && run.State.FreeDays.Days.Count() > 0);
+        QCOMPARE(run.State.FreeDays.FreeDaysLockHandle, -1);
+        QCOMPARE(run.State.Doc.PlanLockHandle, -1);
+        QVERIFY(!run.State.Doc.SchedulesFilled);
+        QCOMPARE(run.State.Doc.Fields.Slots[2][EntryColumn].Value, 450);
+        QCOMPARE(env.ColourTable[FreeDaySlot], DefaultWindowColour);
+    }
 
-        QCOMPARE(run.Start(programDir), message.isEmpty());
-        QCOMPARE(run.State.ProgramEnding, !message.isEmpty());
-        if (!message.isEmpty()) {
-            QCOMPARE(run.Ui.Texts(), QStringList{message});
-            QCOMPARE(run.Ui.Entries().first().icon, MessageIcon::Critical);
-            QCOMPARE(Entries(programDir), before);
-            return;
-        }
-        QVERIFY(run.Ui.Entries().isEmpty());
-        QCOMPARE(QDir::cleanPath(run.State.DataDir()), dataDir);
-        QCOMPARE(QDir::cleanPath(run.State.KatalogTemp), programDir + QStringLiteral("/TEMP"));
-        QVERIFY(QFileInfo(run.State.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
-        QVERIFY(run.State.FreeDaysLoaded && run.State.FreeDays.Count() > 0);
-        QCOMPARE(run.State.FreeDaysLockHandle, -1);
-        QCOMPARE(run.State.PlanLockHandle, -1);
-        QVERIFY(!run.State.SchedulesFilled);
-        QCOMPARE(run.State.Fields.Slots[2][EntryColumn].Value, 450);
-        QCOMPARE(run.State.ColourTable[FreeDaySlot], DefaultWindowColour);
+    void endsAtStart_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<PathSetup>("temp"); // what stands where TEMP belongs
+        QTest::addColumn<QString>("message");
+        QTest::newRow("library of interface level 3")
+            << "wrong" << Nothing() << "Nieprawidłowa wersja biblioteki kelbrin.dll";
+        QTest::newRow("no library") << "none" << Nothing() << "Nie odnaleziono biblioteki Kelbrin.dll.";
+        QTest::newRow("TEMP cannot be made")
+            << "suite" << FileOf("not a folder") << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+    }
+
+    // The program ends at once, after its message, and leaves the program folder as it was.
+    void endsAtStart()
+    {
+        QFETCH(QString, library);
+        QFETCH(PathSetup, temp);
+        QFETCH(QString, message);
+        const auto folder = ProgramFolder(library);
+        temp(folder->filePath(QStringLiteral("TEMP")));
+        const QStringList before = Entries(folder->path());
+        ProgramRun run;
+        QVERIFY(!run.Start(folder->path()) && run.State.Env.ProgramEnding);
+        QCOMPARE(run.Ui.Texts(), QStringList{message});
+        QCOMPARE(run.Ui.Entries().first().icon, MessageIcon::Critical);
+        QCOMPARE(Entries(folder->path()), before);
     }
 
     void programFolderGone()
     {
         TestEnvironment env;
-        env.State.ProgramDir = env.Root.filePath(QStringLiteral("gone"));
+        env.Env.ProgramDir = env.Root.filePath(QStringLiteral("gone"));
         QVERIFY(!Inicjalizacja(env.State, {}));
-        QVERIFY(env.State.ProgramEnding);
+        QVERIFY(env.Env.ProgramEnding);
         QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
     }
 
@@ -138,7 +141,7 @@ private slots:
         QVERIFY(running.Take() && running.Holds());
         ProgramRun second;
         QVERIFY(!second.Start(folder->path() + QStringLiteral("/./")));
-        QVERIFY(second.State.ProgramEnding);
+        QVERIFY(second.State.Env.ProgramEnding);
         QCOMPARE(second.Ui.Texts(), QStringList{QStringLiteral("Program Grafenta jest już uruchomiony.")});
         QCOMPARE(second.Ui.Entries().first().icon, MessageIcon::Critical);
         QVERIFY(!second.Library.IsLoaded()); // it ended before it touched the library or the folder
@@ -182,7 +185,7 @@ private slots:
         for (int step = 0; step < StepCount; ++step) {
             steps.*LaterSteps[step] = [&calls, step, ending](ProgramState& state) {
                 calls << step;
-                state.ProgramEnding = step == ending;
+                state.Env.ProgramEnding = step == ending;
             };
         }
         steps.ReadPackageName = [&calls] {
@@ -197,8 +200,8 @@ private slots:
         const bool started = run.Start(folder->path(), steps);
         QCOMPARE(calls, expected);
         QCOMPARE(started, ending == StepCount);
-        QCOMPARE(run.State.ProgramEnding, !started);
-        QCOMPARE(run.State.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
+        QCOMPARE(run.State.Env.ProgramEnding, !started);
+        QCOMPARE(run.State.Env.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
     }
 };
 
