@@ -11,6 +11,8 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 // The suite library built beside the test programs, loaded once.
 const KelbrinLibrary& TestLibrary();
 

@@ -35,6 +35,8 @@ struct SaveCase
     int OverlapDay;  // -1: none
 };
 Q_DECLARE_METATYPE(SaveCase)
+using Fill = std::function<PlanSaveResult(TestEnvironment&)>;
+Q_DECLARE_METATYPE(Fill)
 
 namespace {
 
@@ -78,6 +80,46 @@ QByteArray SavedBytes(bool weekly)
     TestEnvironment env;
     FillPlan(env.Doc, weekly, false);
     return Save(env, QStringLiteral("Plan"), false).Ok() ? ReadFile(env.Plan(QStringLiteral("Plan"))) : QByteArray();
+}
+
+// The week of 1 to 7 May 2024 as a weekly plan saved as "Plan", with the
+// suite's free days 1 May every year, 3 May 2024 and 2 May 2023.
+Fill Weekly(bool uniform, bool include, bool loaded)
+{
+    return [=](TestEnvironment& env) {
+        WorkPlan& plan = env.Doc.Plan;
+        plan.Kind = PlanKind::WeeklyPlan;
+        plan.FirstDay = DayOf(2024, 5, 1);
+        plan.LastDay = DayOf(2024, 5, 7);
+        plan.IncludeFreeDays = include;
+        TypeTime(env.Doc.Fields.Norma, QStringLiteral("07:35"));
+        TypeTime(env.Doc.Fields.StartDnia, QStringLiteral("06:00"));
+        const KelbrinLibrary& lib = TestLibrary();
+        env.State.FreeDays.Days = {{lib.DateToLong(2000, 5, 1), lib.DateToLong(2000, 5, 3), lib.DateToLong(2000, 5, 2)},
+                                   {10, 24, 23},
+                                   {1, 0, 0},
+                                   {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}};
+        env.State.FreeDays.FreeDaysLoaded = loaded;
+        return ZapiszPlanTygodniowy(env.Env, env.Doc, env.State.FreeDays, QStringLiteral("Plan"), true, uniform);
+    };
+}
+
+// A weekly plan of the seven days from first with a norm of 07:35 and a
+// day start of 06:00: the area kind of each day and the stored weekday bytes.
+QByteArray WeeklyFile(int32_t first, bool include, const char* kinds, const char* weekdays)
+{
+    PlanFile plan = WeeklyPlanFile(first, first + 6, {});
+    for (int i = 0; i < 7; ++i) {
+        const int32_t start = (first + i) * 1440 + 360;
+        plan.DayBytes[i] = char(weekdays[i] - '0');
+        plan.Index.append(uint32_t(start));
+        plan.Areas.append(AreaWord(start, uint8_t(kinds[i] - '0'), 0x20000000));
+    }
+    plan.Slots.fill({0, 0, 0, 0});
+    plan.Flags = include ? 0x02 : 0;
+    plan.Header[4] = 455 - 1440;
+    plan.DayStart = 360;
+    return plan.Build();
 }
 
 // Saves the largest plan of the kind as PlanName in a child process, which
@@ -130,133 +172,65 @@ class TestPlanWriters : public QObject
     Q_OBJECT
 
 private slots:
-    void scheduleFile_data()
+    void files_data()
     {
-        QTest::addColumn<QString>("typed"); // schedules "SLOT times" separated by ';', then the four allowances
-        QTest::addColumn<QString>("days");  // the slot of each day from the first
-        QTest::addColumn<int>("first");
-        QTest::addColumn<QString>("stored"); // "SLOT:entry exit from to" separated by ';', then the allowances
-        QTest::addColumn<QString>("areas");  // see AreaWords
-        QTest::addColumn<QString>("index");
+        QTest::addColumn<Fill>("fill"); // the window's fields and plan, then the save as "Plan"
+        QTest::addColumn<QByteArray>("expected");
+        const int32_t march = DayOf(2024, 3, 1), may = DayOf(2024, 5, 1); // a Friday; a Wednesday
+        PlanFile dayAndNight = SchedulePlanFile(march, march + 2, "041");
+        dayAndNight.Slots = {{{480, 960, 720, 750}, {1320, 360, -1, -1}, {}, {}, {0, 0, 0, 0}, {}, {}}};
+        dayAndNight.Tolerances = {15, 60, 45, 30};
+        dayAndNight.Header[3] = 45;
+        dayAndNight.Areas = AreaWords(u"0 07:45 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 O, 0 17:00 P, 0 17:30 N, "
+                                      "1 00:00 N*, 2 21:45 P*, 2 22:00 W+, 3 06:00 O, 3 07:00 P, 3 07:30 N*"_s,
+                                      march);
+        dayAndNight.Index = AreaWords(u"0 07:45, 1 00:00, 2 21:45"_s, march);
+        dayAndNight.EndWord = (march + 3) * 1440 + 450;
+        PlanFile lastDay = SchedulePlanFile(MaxPlanDay, MaxPlanDay, "6");
+        lastDay.Slots = {{{}, {}, {}, {}, {0, 0, 0, 0}, {}, {420, 900, -1, -1}}};
+        lastDay.Tolerances = {1, 0, -1, 10}; // zero allowances typed; the earlier entry at least a minute
+        lastDay.Header[3] = -1;
+        lastDay.Areas = AreaWords(u"0 06:59 P*, 0 07:00 W+, 0 15:00 P, 0 15:10 N*"_s, MaxPlanDay);
+        lastDay.Index = AreaWords(u"0 06:59"_s, MaxPlanDay);
+        lastDay.EndWord = MaxPlanDay * 1440 + 910;
         // clang-format off
-        QTest::newRow("day, free day, night") << "0 08:00-16:00 12:00-12:30;1 22:00-06:00;00:15 01:00 00:45 00:30" << "041"
-            << DayOf(2024, 3, 1) << "0:480 960 720 750;1:1320 360 -1 -1;15 60 45 30"
-            << "0 07:45 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 O, 0 17:00 P, 0 17:30 N, 1 00:00 N*, "
-               "2 21:45 P*, 2 22:00 W+, 3 06:00 O, 3 07:00 P, 3 07:30 N*" << "0 07:45, 1 00:00, 2 21:45";
-        QTest::newRow("one free day, nothing typed") << "   " << "4" << 0 << "-1 -1 -1 -1" << "0 00:00 N*" << "0 00:00";
-        QTest::newRow("last day of all, zero allowances typed") << "6 07:00-15:00;00:00 00:00  00:10" << "6" << 18500
-            << "6:420 900 -1 -1;1 0 -1 10" << "0 06:59 P*, 0 07:00 W+, 0 15:00 P, 0 15:10 N*" << "0 06:59";
+        QTest::newRow("schedule: day, free day, night") << Fill([march](TestEnvironment& env) {
+            TypeSchedule(env.Doc.Fields, 0, QStringLiteral("08:00-16:00 12:00-12:30"));
+            TypeSchedule(env.Doc.Fields, 1, QStringLiteral("22:00-06:00"));
+            TypeAllowances(env.Doc.Fields, QStringLiteral("00:15 01:00 00:45 00:30").split(u' '));
+            SetDays(env.Doc.Plan, march, QStringLiteral("041"));
+            return ZapiszPlanHarmonogramow(env.Env, env.Doc, QStringLiteral("  Plan "), true);
+        }) << dayAndNight.Build();
+        QTest::newRow("schedule: the last day of all") << Fill([](TestEnvironment& env) {
+            TypeSchedule(env.Doc.Fields, 6, QStringLiteral("07:00-15:00"));
+            TypeAllowances(env.Doc.Fields, QStringLiteral("00:00 00:00  00:10").split(u' '));
+            SetDays(env.Doc.Plan, MaxPlanDay, QStringLiteral("6"));
+            return ZapiszPlanHarmonogramow(env.Env, env.Doc, QStringLiteral("Plan"), true);
+        }) << lastDay.Build();
+        // The area kind of each day from 1 to 7 May 2024 and the weekday bytes.
+        QTest::newRow("weekly: weekdays only") << Weekly(false, false, true) << WeeklyFile(may, false, "2224422", "1222221");
+        QTest::newRow("weekly: free days taken into account") << Weekly(false, true, true) << WeeklyFile(may, true, "4244422", "1222221");
+        QTest::newRow("weekly: free days in a uniform week") << Weekly(true, true, true) << WeeklyFile(may, true, "4242222", "1111111");
+        QTest::newRow("weekly: free days wanted, not loaded") << Weekly(false, true, false) << WeeklyFile(may, true, "2224422", "1222221");
         // clang-format on
     }
 
-    void scheduleFile()
+    // The bytes a save writes, over an older file, compared with a file laid
+    // out by hand; and a second save over the first gives the same bytes.
+    void files()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, days);
-        QFETCH(int, first);
-        QFETCH(QString, stored);
-        QFETCH(QString, areas);
-        QFETCH(QString, index);
-        PlanFile expected = SchedulePlanFile(first, first + int32_t(days.size()) - 1, days.toLatin1());
-        expected.Slots[4] = {0, 0, 0, 0};
-        QStringList parts = stored.split(u';');
-        const QStringList allowances = parts.takeLast().split(u' ');
-        for (const QString& slot : parts) {
-            const QStringList times = slot.mid(2).split(u' ');
-            expected.Slots[slot.at(0).digitValue()] = {int16_t(times.at(0).toInt()), int16_t(times.at(1).toInt()),
-                                                       int16_t(times.at(2).toInt()), int16_t(times.at(3).toInt())};
-        }
-        for (int i = 0; i < 4; ++i)
-            expected.Tolerances[i] = int16_t(allowances.at(i).toInt());
-        expected.Header[3] = expected.Tolerances[2];
-        expected.Areas = AreaWords(areas, first);
-        expected.Index = AreaWords(index, first);
-        expected.EndWord = int32_t(expected.Areas.last() & 0x3ffffff);
-
+        QFETCH(Fill, fill);
+        QFETCH(QByteArray, expected);
         TestEnvironment env;
-        QStringList schedules = typed.split(u';');
-        QVERIFY(TypeAllowances(env.Doc.Fields, schedules.takeLast().split(u' ')));
-        for (const QString& schedule : schedules)
-            QVERIFY(TypeSchedule(env.Doc.Fields, schedule.at(0).digitValue(), schedule.mid(2)));
-        SetDays(env.Doc.Plan, first, days);
+        QVERIFY(WriteFile(env.Plan(QStringLiteral("Plan")), QByteArray(5000, 'x')));
         env.Doc.PlanModified = true;
-        QVERIFY(ZapiszPlanHarmonogramow(env.Env, env.Doc, QStringLiteral("  Zmiana A "), true).Ok());
-        const QString path = env.Plan(QStringLiteral("Zmiana A"));
-        QCOMPARE(ReadFile(path), expected.Build());
+        QVERIFY(fill(env).Ok() && !env.Doc.PlanModified);
+        QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), expected);
         QCOMPARE(env.Ui.OnlyText(), SavedMessage);
         QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Information);
-        QVERIFY(!env.Doc.PlanModified);
-        QCOMPARE(FolderEntries(env.PlansDir()), QStringLiteral("Zmiana A.PLN"));
-        QCOMPARE(FolderEntries(env.Env.KatalogTemp), QString());
-        // Saving again over the file gives the same bytes.
-        QVERIFY(ZapiszPlanHarmonogramow(env.Env, env.Doc, QStringLiteral("Zmiana A"), false).Ok());
-        QCOMPARE(ReadFile(path), expected.Build());
-    }
-
-    void weeklyFile_data()
-    {
-        QTest::addColumn<bool>("uniform");
-        QTest::addColumn<bool>("include");
-        QTest::addColumn<bool>("loaded");
-        QTest::addColumn<QString>("kinds"); // area kind of each day, 1-7 May 2024 (Wednesday to Tuesday)
-        QTest::addColumn<QString>("weekdays");
-        QTest::newRow("weekdays only") << false << false << true << "2224422"
-                                       << "1222221";
-        QTest::newRow("uniform week") << true << false << true << "2222222"
-                                      << "1111111";
-        QTest::newRow("free days taken into account") << false << true << true << "4244422"
-                                                      << "1222221";
-        QTest::newRow("free days in a uniform week") << true << true << true << "4242222"
-                                                     << "1111111";
-        QTest::newRow("free days wanted, not loaded") << false << true << false << "2224422"
-                                                      << "1222221";
-    }
-
-    void weeklyFile()
-    {
-        QFETCH(bool, uniform);
-        QFETCH(bool, include);
-        QFETCH(bool, loaded);
-        QFETCH(QString, kinds);
-        QFETCH(QString, weekdays);
-        TestEnvironment env;
-        WorkPlan& plan = env.Doc.Plan;
-        plan.Kind = PlanKind::WeeklyPlan;
-        plan.FirstDay = DayOf(2024, 5, 1);
-        plan.LastDay = DayOf(2024, 5, 7);
-        plan.IncludeFreeDays = include;
-        QVERIFY(TypeTime(env.Doc.Fields.Norma, QStringLiteral("07:35")));
-        QVERIFY(TypeTime(env.Doc.Fields.StartDnia, QStringLiteral("06:00")));
-        // 1 May every year, 3 May 2024 once, 2 May 2023 once.
-        FreeDayList& free = env.State.FreeDays.Days;
-        free.Dates = {TestLibrary().DateToLong(2000, 5, 1), TestLibrary().DateToLong(2000, 5, 3),
-                      TestLibrary().DateToLong(2000, 5, 2)};
-        free.Years = {10, 24, 23};
-        free.Recurring = {1, 0, 0};
-        free.Names = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
-        env.State.FreeDays.FreeDaysLoaded = loaded;
-        const QString path = env.Plan(QStringLiteral("Tydzień"));
-        QVERIFY(WriteFile(path, QByteArray(5000, 'x')));
-        env.Doc.PlanModified = true;
-
-        PlanFile expected = WeeklyPlanFile(plan.FirstDay, plan.LastDay, {});
-        for (int i = 0; i < 7; ++i) {
-            const int32_t start = (plan.FirstDay + i) * 1440 + 360;
-            expected.DayBytes[i] = char(weekdays.at(i).digitValue());
-            expected.Index.append(uint32_t(start));
-            expected.Areas.append(AreaWord(start, uint8_t(kinds.at(i).digitValue()), 0x20000000));
-        }
-        expected.Slots.fill({0, 0, 0, 0});
-        expected.Flags = include ? 0x02 : 0;
-        expected.Header[4] = 455 - 1440;
-        expected.DayStart = 360;
-        QVERIFY(
-            ZapiszPlanTygodniowy(env.Env, env.Doc, env.State.FreeDays, QStringLiteral("Tydzień"), true, uniform).Ok());
-        QCOMPARE(ReadFile(path), expected.Build());
-        QCOMPARE(env.Ui.Texts(), QStringList{SavedMessage});
-        QVERIFY(!env.Doc.PlanModified);
-        QCOMPARE(FolderEntries(env.PlansDir()), QStringLiteral("Tydzień.PLN"));
-        QCOMPARE(FolderEntries(env.Env.KatalogTemp), QString());
+        QCOMPARE(FolderEntries(env.PlansDir()) + FolderEntries(env.Env.KatalogTemp), QStringLiteral("Plan.PLN"));
+        QVERIFY(fill(env).Ok());
+        QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), expected);
     }
 
     void saves_data()
