@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QProcess>
 
+#include <memory>
+
 class HolderProcess
 {
 public:
@@ -75,3 +77,12 @@ private:
     qint64 m_pid = 0;
     int m_handle = -1;
 };
+
+// A process holding the suite lock KIND OBJECT of dataDir under the holder
+// text, for as long as the pointer lives; null when it could not take it.
+inline std::shared_ptr<HolderProcess> HeldElsewhere(const QString& dataDir, const QString& kind, const QString& object,
+                                                    const QString& holder)
+{
+    auto other = std::make_shared<HolderProcess>(QStringList{QStringLiteral("lock"), dataDir, kind, object, holder});
+    return other->Take() && other->Holds() ? other : nullptr;
+}

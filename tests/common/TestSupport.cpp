@@ -1,17 +1,21 @@
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QtEndian>
+
+#include <sys/stat.h>
 
 const KelbrinLibrary& TestLibrary()
 {
     static KelbrinLibrary* library = [] {
         auto* lib = new KelbrinLibrary;
-        if (!lib->Load(QCoreApplication::applicationDirPath())) {
+        if (!lib->Load(QCoreApplication::applicationDirPath()))
             qFatal("cannot load the suite library: %s", qPrintable(lib->ErrorString()));
-        }
         return lib;
     }();
     return *library;
@@ -23,9 +27,16 @@ TestEnvironment::TestEnvironment() : State(TestLibrary(), Ui)
     root.mkpath(QStringLiteral("DANE/PLANY"));
     root.mkpath(QStringLiteral("DANE/PERSONEL"));
     root.mkpath(QStringLiteral("TEMP"));
-    State.ProgramDir = Root.path();
-    State.DataRootDir = Root.path();
-    State.KatalogTemp = root.filePath(QStringLiteral("TEMP"));
+    Env.ProgramDir = Root.path();
+    Env.DataRootDir = Root.path();
+    Env.KatalogTemp = root.filePath(QStringLiteral("TEMP"));
+    Env.UserName = QStringLiteral("tester");
+    Env.ComputerName = QStringLiteral("pc1");
+}
+
+QString TestEnvironment::Plan(const QString& name) const
+{
+    return QDir(PlansDir()).filePath(name + QStringLiteral(".PLN"));
 }
 
 void AppendInt32(QByteArray& bytes, int32_t value)
@@ -40,11 +51,6 @@ void AppendInt16(QByteArray& bytes, int16_t value)
     char raw[2];
     qToLittleEndian<qint16>(value, raw);
     bytes.append(raw, 2);
-}
-
-void AppendByte(QByteArray& bytes, uint8_t value)
-{
-    bytes.append(static_cast<char>(value));
 }
 
 int32_t Int32At(const QByteArray& bytes, qsizetype offset)
@@ -64,4 +70,58 @@ QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+PathSetup FileOf(const QByteArray& bytes, qint64 size)
+{
+    return [bytes, size](const QString& path) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size())
+            file.resize(qMax(size, qint64(bytes.size())));
+    };
+}
+
+PathSetup Pipe()
+{
+    return [](const QString& path) { mkfifo(QFile::encodeName(path).constData(), 0600); };
+}
+
+PathSetup Nothing()
+{
+    return [](const QString&) {};
+}
+
+QString DeadProcessScratchName()
+{
+    QProcess dead;
+    dead.start(QStringLiteral("true"));
+    const qint64 pid = dead.waitForStarted() ? dead.processId() : 0;
+    dead.waitForFinished();
+    const QByteArray host = QCryptographicHash::hash(QSysInfo::machineHostName().toUtf8(), QCryptographicHash::Sha1);
+    return QStringLiteral(".grafenta-%1-%2-1.tmp").arg(QString::fromLatin1(host.toHex().left(8))).arg(pid);
+}
+
+QString FolderEntries(const QString& folder)
+{
+    return QDir(folder)
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)
+        .join(u' ');
+}
+
+ToolRun RunPlntool(const QStringList& args, int timeoutMs, const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("plntool")), args);
+    ToolRun run;
+    run.Finished = process.waitForFinished(timeoutMs);
+    if (!run.Finished) {
+        process.kill();
+        process.waitForFinished(10000);
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        run.Code = process.exitCode();
+    }
+    run.Out = QString::fromUtf8(process.readAllStandardOutput());
+    run.Err = QString::fromUtf8(process.readAllStandardError());
+    return run;
 }

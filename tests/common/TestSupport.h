@@ -6,30 +6,64 @@
 #include "env/Prompt.h"
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
 
 // The suite library built beside the test programs, loaded once.
 const KelbrinLibrary& TestLibrary();
 
 // A program folder of its own in a temporary directory, laid out as the
 // program expects it: DANE/PLANY, DANE/PERSONEL and TEMP, with a state whose
-// paths point there and a prompt that records what the user would see.
+// paths point there, the user "tester" on "pc1", and a prompt that records
+// what the user would see.
 struct TestEnvironment
 {
     TestEnvironment();
     QTemporaryDir Root;
     RecordingPrompt Ui;
     ProgramState State;
+    Environment& Env = State.Env;
+    PlanDocument& Doc = State.Doc;
     QString ProgramDir() const { return Root.path(); }
-    QString PlansDir() const { return State.PlansDir(); }
-    QString StaffDir() const { return State.StaffDir(); }
+    QString DataDir() const { return Env.DataDir(); }
+    QString PlansDir() const { return Env.PlansDir(); }
+    QString StaffDir() const { return Env.StaffDir(); }
+    // NAME.PLN in the plans folder.
+    QString Plan(const QString& name) const;
 };
 
 // Little-endian building blocks for hand-made files.
 void AppendInt32(QByteArray& bytes, int32_t value);
 void AppendInt16(QByteArray& bytes, int16_t value);
-void AppendByte(QByteArray& bytes, uint8_t value);
 int32_t Int32At(const QByteArray& bytes, qsizetype offset);
 
 bool WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
+// What a test puts at a path before it runs: a file of the bytes (made
+// size bytes long, the rest zeros that take no room, when size is larger),
+// a named pipe, or nothing.
+using PathSetup = std::function<void(const QString& path)>;
+PathSetup FileOf(const QByteArray& bytes, qint64 size = -1);
+PathSetup Pipe();
+PathSetup Nothing();
+
+// The name of a scratch file that a process of this computer which no longer
+// runs left behind.
+QString DeadProcessScratchName();
+
+// Every entry of a folder, hidden ones too, by name, separated by blanks.
+QString FolderEntries(const QString& folder);
+
+// A run of the built plntool, ended by force after timeoutMs.
+struct ToolRun
+{
+    bool Finished = false; // on its own, before the timeout
+    int Code = -1;
+    QString Out, Err;
+};
+ToolRun RunPlntool(const QStringList& args, int timeoutMs = 60000,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());

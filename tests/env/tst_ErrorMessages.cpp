@@ -1,10 +1,11 @@
 #include "TestSupport.h"
 
 #include "env/ErrorMessages.h"
+#include "env/OdczytZapisPliku.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTest>
+
+#include <cerrno>
 
 // The two routines that turn failure codes into messages.
 class TestErrorMessages : public QObject
@@ -78,26 +79,35 @@ private slots:
         QCOMPARE(library ? ShowLibraryError(ui, uint8_t(number), show)
                          : ShowFileError(ui, int16_t(number), file, extra, show),
                  result);
-        QCOMPARE(ui.Texts(), text.isEmpty() ? QStringList() : QStringList{text});
-        if (!text.isEmpty()) QCOMPARE(ui.Entries().first().icon, MessageIcon::Critical);
+        QCOMPARE(ui.Texts().join(u'|'), text);
+        for (const RecordingPrompt::Entry& entry : ui.Entries())
+            QCOMPARE(entry.icon, MessageIcon::Critical);
     }
 
-    // Failed file operations map onto the numbers of the table above.
+    // The system's failures map onto the numbers of the table above; a missing
+    // file is told from a missing folder.
     void fileErrorNumbers()
     {
         TestEnvironment env;
-        const QDir plans(env.PlansDir());
-        QFile missing(plans.filePath(QStringLiteral("BRAK.PLN"))),
-            noFolder(plans.filePath(QStringLiteral("NIE/X.PLN")));
-        QFile folder(plans.path());
-        QVERIFY(!missing.open(QIODevice::ReadOnly) && !noFolder.open(QIODevice::ReadOnly) &&
-                !folder.open(QIODevice::WriteOnly));
-        QCOMPARE(FileErrorNumberFor(missing), int16_t(FileNotFound));
-        QCOMPARE(FileErrorNumberFor(noFolder), int16_t(PathNotFound));
-        QCOMPARE(FileErrorNumberFor(folder), int16_t(PathFileAccessError));
-        QCOMPARE(FileErrorNumberFor(QFileDevice::ResourceError, plans.path()), int16_t(DiskFull));
-        QCOMPARE(FileErrorNumberFor(QFileDevice::WriteError, plans.path()), int16_t(DeviceIoError));
-        QCOMPARE(FileErrorNumberFor(QFileDevice::OpenError, QString()), int16_t(BadFileName));
+        const QString file = env.Plan(QStringLiteral("BRAK")),
+                      inMissingFolder = env.PlansDir() + QStringLiteral("/NIE/X");
+        const std::tuple<int, QString, int> cases[] = {{0, file, 0},
+                                                       {ENOENT, file, FileNotFound},
+                                                       {ENOENT, inMissingFolder, PathNotFound},
+                                                       {ENOENT, QString(), BadFileName},
+                                                       {ENOTDIR, file, PathNotFound},
+                                                       {EACCES, file, PermissionDenied},
+                                                       {EWOULDBLOCK, file, PermissionDenied},
+                                                       {EISDIR, file, PathFileAccessError},
+                                                       {EXDEV, file, PathFileAccessError},
+                                                       {ENAMETOOLONG, file, BadFileName},
+                                                       {ENOSPC, file, DiskFull},
+                                                       {EFBIG, file, DiskFull},
+                                                       {ENXIO, file, DeviceUnavailable},
+                                                       {EIO, file, DeviceIoError},
+                                                       {EMFILE, file, DeviceIoError}};
+        for (const auto& [error, path, number] : cases)
+            QVERIFY2(FileErrorNumber(error, path) == number, qPrintable(QString::number(error)));
     }
 };
 

@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 
 #include "demo/DemoData.h"
-#include "env/Blokady.h"
 #include "env/CodePage.h"
 #include "freedays/DniWolne.h"
 #include "freedays/FreeDayList.h"
@@ -12,7 +11,17 @@
 #include <QDir>
 #include <QTest>
 
-#include <optional>
+#include <functional>
+#include <memory>
+
+struct ReadingCase
+{
+    std::function<std::shared_ptr<void>(TestEnvironment&)> Setup; // WOLNE.DAT, the user, another holder
+    QString Message;
+    int Count; // records in the program's list afterwards
+    bool Loaded, Ending, LockAsked;
+};
+Q_DECLARE_METATYPE(ReadingCase)
 
 class TestDniWolne : public QObject
 {
@@ -40,7 +49,7 @@ QByteArray record(int32_t date, const char* description, uint8_t recurring)
         if (c != ' ') c = char(c ^ 0x5E);
     }
     bytes += text;
-    AppendByte(bytes, recurring);
+    bytes.append(char(recurring));
     return bytes + QByteArray(7, '\x11'); // unused bytes, whatever they hold
 }
 
@@ -88,70 +97,61 @@ void TestDniWolne::decode()
 
 void TestDniWolne::reading_data()
 {
-    QTest::addColumn<QString>("fileName"); // empty: no free-days file
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("setup"); // "locked" (by another process), "no user"
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("count"); // records in the program's list afterwards
-    QTest::addColumn<bool>("ending");
-
+    QTest::addColumn<ReadingCase>("c");
     const QString bad = QStringLiteral("Błędny plik. Odczyt danych dni wolnych anulowany.");
     const QString locked = QStringLiteral("Zapis danych niemożliwy.") + Cr +
                            QStringLiteral("Dostęp do danych zablokowany przez: jan z stanowisko3.") + Cr +
                            QStringLiteral("Poczekaj aż zostanie zwolniony i spróbuj ponownie.");
     const QByteArray two = record(0, "A", 1) + record(1440, "B", 0);
+    const auto file = [](const char* name, const PathSetup& put, const char* user = "tester") {
+        return [=](TestEnvironment& env) {
+            env.Env.UserName = QString::fromLatin1(user);
+            put(QDir(env.PlansDir()).filePath(QLatin1String(name)));
+            return std::shared_ptr<void>();
+        };
+    };
+    const auto lockedElsewhere = [two](TestEnvironment& env) {
+        WriteFile(QDir(env.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")), two);
+        return HeldElsewhere(env.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
+                             QStringLiteral("jan z stanowisko3"));
+    };
     // clang-format off
-    QTest::newRow("no file") << "" << QByteArray() << "" << "" << 0 << false;
-    QTest::newRow("empty file") << "WOLNE.DAT" << QByteArray() << "" << "" << 0 << false;
-    QTest::newRow("two records, file name in small letters") << "wolne.dat" << two << "" << "" << 2 << false;
-    QTest::newRow("blank description: the records before it stay") << "WOLNE.DAT" << record(0, "A", 0) + record(10, "   ", 0) << "" << bad << 1 << false;
-    QTest::newRow("negative date") << "WOLNE.DAT" << record(-5, "A", 0) << "" << bad << 0 << false;
-    QTest::newRow("lock held elsewhere") << "WOLNE.DAT" << two << "locked" << locked << 0 << true;
-    QTest::newRow("no user name") << "WOLNE.DAT" << two << "no user" << "" << 0 << true;
+    QTest::newRow("no file") << ReadingCase{file("WOLNE.TXT", FileOf(two)), {}, 0, false, false, false};
+    QTest::newRow("empty file") << ReadingCase{file("WOLNE.DAT", FileOf({})), {}, 0, true, false, true};
+    QTest::newRow("two records, file name in small letters") << ReadingCase{file("wolne.dat", FileOf(two)), {}, 2, true, false, true};
+    QTest::newRow("blank description: the records before it stay") << ReadingCase{file("WOLNE.DAT", FileOf(record(0, "A", 0) + record(10, "   ", 0))), bad, 1, false, false, true};
+    QTest::newRow("negative date") << ReadingCase{file("WOLNE.DAT", FileOf(record(-5, "A", 0))), bad, 0, false, false, true};
+    QTest::newRow("too large to be the suite's") << ReadingCase{file("WOLNE.DAT", FileOf(two, FreeDaysReadLimit + 1)),
+        QStringLiteral("Błąd urządzenia I/O."), 0, false, false, true};
+    QTest::newRow("lock held elsewhere") << ReadingCase{lockedElsewhere, locked, 0, false, true, true};
+    QTest::newRow("no user name") << ReadingCase{file("WOLNE.DAT", FileOf(two), "  "), {}, 0, false, true, false};
     // clang-format on
 }
 
 void TestDniWolne::reading()
 {
-    QFETCH(QString, fileName);
-    QFETCH(QByteArray, file);
-    QFETCH(QString, setup);
-    QFETCH(QString, message);
-    QFETCH(int, count);
-    QFETCH(bool, ending);
+    QFETCH(ReadingCase, c);
     TestEnvironment env;
-    ProgramState& s = env.State;
-    s.UserName = setup == QLatin1String("no user") ? QStringLiteral("  ") : QStringLiteral("tester");
-    s.ComputerName = QStringLiteral("pc1");
-    if (!fileName.isEmpty()) QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(fileName), file));
-    std::optional<HolderProcess> other;
-    if (setup == QLatin1String("locked")) {
-        other.emplace(QStringList{QStringLiteral("lock"), s.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
-                                  QStringLiteral("jan z stanowisko3")});
-        QVERIFY(other->Take() && other->Holds());
-    }
-    s.FreeDaysLoaded = true;
-    WczytajDniWolne(s);
-    QCOMPARE(env.Ui.Texts().join(u'|'), message);
-    // Loaded only when the file was there and read without a word.
-    QCOMPARE(s.FreeDaysLoaded, !fileName.isEmpty() && message.isEmpty() && !ending);
-    QCOMPARE(s.ProgramEnding, ending);
-    QCOMPARE(s.FreeDays.Count(), count);
-    QCOMPARE(s.FreeDaysLockHandle, -1);
-    if (fileName.isEmpty()) { // no lock was asked for: the lock folder was never made
-        QVERIFY(!QDir(s.DataDir()).exists(QStringLiteral("BLOKADY")));
-    } else if (!ending) { // the lock is free again: this process can take it
-        QVERIFY(AcquireFreeDaysLock(s));
-        ReleaseLock(s, s.FreeDaysLockHandle);
-    }
+    const std::shared_ptr<void> keep = c.Setup(env);
+    env.State.FreeDays.FreeDaysLoaded = true;
+    WczytajDniWolne(env.Env, env.State.FreeDays);
+    QCOMPARE(env.Ui.Texts().join(u'|'), c.Message);
+    QCOMPARE(env.State.FreeDays.FreeDaysLoaded, c.Loaded);
+    QCOMPARE(env.Env.ProgramEnding, c.Ending);
+    QCOMPARE(env.State.FreeDays.Days.Count(), c.Count);
+    QCOMPARE(env.State.FreeDays.FreeDaysLockHandle, -1);
+    QCOMPARE(QDir(env.DataDir()).exists(QStringLiteral("BLOKADY")), c.LockAsked);
 }
 
 void TestDniWolne::matching_data()
 {
-    QTest::addColumn<QByteArray>("file"); // empty: the demo data's holidays
+    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("year");
     QTest::addColumn<QString>("dates"); // the free days of that year
 
+    TestEnvironment demo;
+    WriteDemoFreeDays(TestLibrary(), demo.DataDir(), nullptr);
+    const QByteArray demoDays = ReadFile(QDir(demo.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")));
     const QByteArray mayDay2007 = record(minuteOf(2007, 5, 1), "1 maja", 0);
     const QByteArray mayDayEveryYear = record(minuteOf(2007, 5, 1), "1 maja", 1);
     // Stored with a time of day, which the reading drops.
@@ -164,11 +164,11 @@ void TestDniWolne::matching_data()
     QTest::newRow("recurring 29 February in 2023") << leapDay << 2023 << "";
     QTest::newRow("recurring 29 February in 2024") << leapDay << 2024 << "02-29";
     QTest::newRow("recurring 29 February in 2100") << leapDay << 2100 << "";
-    QTest::newRow("demo, 2000") << QByteArray() << 2000 << "01-01 01-06 04-23 04-24 05-01 05-03 06-11 06-22 08-15 11-01 11-11 12-25 12-26";
-    QTest::newRow("demo, 2019") << QByteArray() << 2019 << "01-01 01-06 04-21 04-22 05-01 05-03 06-09 06-20 08-15 11-01 11-11 12-25 12-26";
-    QTest::newRow("demo, 2024: no Christmas Eve yet") << QByteArray() << 2024 << "01-01 01-06 03-31 04-01 05-01 05-03 05-19 05-30 08-15 11-01 11-11 12-25 12-26";
-    QTest::newRow("demo, 2025: Christmas Eve") << QByteArray() << 2025 << "01-01 01-06 04-20 04-21 05-01 05-03 06-08 06-19 08-15 11-01 11-11 12-24 12-25 12-26";
-    QTest::newRow("demo, 2038: late Easter") << QByteArray() << 2038 << "01-01 01-06 04-25 04-26 05-01 05-03 06-13 06-24 08-15 11-01 11-11 12-24 12-25 12-26";
+    QTest::newRow("demo, 2000") << demoDays << 2000 << "01-01 01-06 04-23 04-24 05-01 05-03 06-11 06-22 08-15 11-01 11-11 12-25 12-26";
+    QTest::newRow("demo, 2019") << demoDays << 2019 << "01-01 01-06 04-21 04-22 05-01 05-03 06-09 06-20 08-15 11-01 11-11 12-25 12-26";
+    QTest::newRow("demo, 2024: no Christmas Eve yet") << demoDays << 2024 << "01-01 01-06 03-31 04-01 05-01 05-03 05-19 05-30 08-15 11-01 11-11 12-25 12-26";
+    QTest::newRow("demo, 2025: Christmas Eve") << demoDays << 2025 << "01-01 01-06 04-20 04-21 05-01 05-03 06-08 06-19 08-15 11-01 11-11 12-24 12-25 12-26";
+    QTest::newRow("demo, 2038: late Easter") << demoDays << 2038 << "01-01 01-06 04-25 04-26 05-01 05-03 06-13 06-24 08-15 11-01 11-11 12-24 12-25 12-26";
     // clang-format on
 }
 
@@ -178,15 +178,13 @@ void TestDniWolne::matching()
     QFETCH(int, year);
     QFETCH(QString, dates);
     TestEnvironment env;
-    env.State.UserName = QStringLiteral("tester");
-    QVERIFY(file.isEmpty() ? WriteDemoFreeDays(TestLibrary(), env.State.DataDir(), nullptr)
-                           : WriteFile(QDir(env.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")), file));
-    WczytajDniWolne(env.State);
-    QVERIFY(env.State.FreeDaysLoaded);
+    QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")), file));
+    WczytajDniWolne(env.Env, env.State.FreeDays);
+    QVERIFY(env.State.FreeDays.FreeDaysLoaded);
     QStringList found;
     for (int32_t day = minuteOf(year, 1, 1) / 1440; day <= minuteOf(year, 12, 31) / 1440; ++day) {
         const KlnxDate date = TestLibrary().LongToDate(day * 1440);
-        if (IsFreeDayNumber(env.State.FreeDays, day))
+        if (IsFreeDayNumber(env.State.FreeDays.Days, day))
             found.append(QStringLiteral("%1-%2")
                              .arg(date.Month, 2, 10, QLatin1Char('0'))
                              .arg(date.Day, 2, 10, QLatin1Char('0')));

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 // Lock records of the suite library: one holder at a time across processes;
@@ -42,9 +43,16 @@ QByteArray LineOf(const QByteArray& record, const QByteArray& key)
 }
 
 // How a dead holder's record is changed before it is asked for.
-enum Edit { Killed, Zombie, OtherHost, RunningOtherStart, RunningStartUnknown, Unfinished, UnfinishedOtherHost };
+using Edit = std::function<QByteArray(QByteArray)>;
+
+Edit Replacing(const QByteArray& key, const QByteArray& line)
+{
+    return [key, line](QByteArray record) { return record.replace(LineOf(record, key) + '\n', line); };
+}
 
 } // namespace
+
+Q_DECLARE_METATYPE(Edit)
 
 class TestLockRecords : public QObject
 {
@@ -100,75 +108,70 @@ private slots:
 
     void staleRecords_data()
     {
-        QTest::addColumn<int>("edit");
-        QTest::addColumn<bool>("old"); // last written a minute ago
-        QTest::addColumn<bool>("takenOver");
-        QTest::addColumn<bool>("named"); // the refusal names the record's holder
-        QTest::newRow("holder killed") << int(Killed) << false << true << false;
-        QTest::newRow("holder killed, not yet reaped") << int(Zombie) << false << true << false;
-        QTest::newRow("another host") << int(OtherHost) << true << false << true;
-        QTest::newRow("process id reused by a running process") << int(RunningOtherStart) << false << true << false;
-        QTest::newRow("running process, start unknown") << int(RunningStartUnknown) << true << false << true;
-        QTest::newRow("unfinished, young") << int(Unfinished) << false << false << false;
-        QTest::newRow("unfinished, old") << int(Unfinished) << true << true << false;
-        QTest::newRow("unfinished on another host, old") << int(UnfinishedOtherHost) << true << false << false;
+        QTest::addColumn<bool>("reap"); // else the holder stays a zombie
+        QTest::addColumn<Edit>("edit");
+        QTest::addColumn<int>("age");           // seconds since the record was last written
+        QTest::addColumn<QByteArray>("holder"); // the record's holder afterwards
+        QTest::addColumn<QByteArray>("owner");  // the caller's owner buffer afterwards
+        const QByteArray dead = ToCodePage(QStringLiteral("holder=Zbigniew Źrebiec z STACJA-9")),
+                         tester = "holder=Tester z TU";
+        const QByteArray running = "pid=" + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+        const Edit none = [](QByteArray record) { return record; };
+        const Edit otherHost = Replacing("host", "host=gdzie-indziej\n");
+        const Edit unfinished = [](QByteArray record) { return record.replace("END\n", ""); };
+        const Edit reused = [=](QByteArray record) {
+            return Replacing("start", "start=1\n")(Replacing("pid", running)(record));
+        };
+        const Edit startUnknown = [=](QByteArray record) {
+            return Replacing("start", "")(Replacing("pid", running)(record));
+        };
+        const Edit foreignUnfinished = [=](QByteArray record) { return otherHost(unfinished(record)); };
+        // What the caller's buffer of dots holds afterwards.
+        const QByteArray nobody(40, '.'), named = dead.mid(7).leftJustified(40, ' ');
+        QTest::newRow("holder killed") << true << none << 0 << tester << nobody;
+        QTest::newRow("holder killed, not yet reaped") << false << none << 0 << tester << nobody;
+        QTest::newRow("another host") << true << otherHost << 60 << dead << named;
+        QTest::newRow("process id reused by a running process") << true << reused << 0 << tester << nobody;
+        QTest::newRow("running process, start unknown") << true << startUnknown << 60 << dead << named;
+        QTest::newRow("unfinished, young") << true << unfinished << 0 << dead << nobody;
+        QTest::newRow("unfinished, old") << true << unfinished << 60 << tester << nobody;
+        QTest::newRow("unfinished on another host, old") << true << foreignUnfinished << 60 << dead << nobody;
     }
 
     // The record of a holder killed in its process, changed as the row says,
     // asked for by this process.
     void staleRecords()
     {
-        QFETCH(int, edit);
-        QFETCH(bool, old);
-        QFETCH(bool, takenOver);
-        QFETCH(bool, named);
-        const QString holder = QStringLiteral("Zbigniew Źrebiec z STACJA-9");
-        HolderProcess dead(Asking(QStringLiteral("STARY.PLN"), holder));
+        QFETCH(bool, reap);
+        QFETCH(Edit, edit);
+        QFETCH(int, age);
+        QFETCH(QByteArray, holder);
+        QFETCH(QByteArray, owner);
+        HolderProcess dead(Asking(QStringLiteral("STARY.PLN"), QStringLiteral("Zbigniew Źrebiec z STACJA-9")));
         QVERIFY(dead.Take() && dead.Holds());
-        dead.Kill(edit != Zombie);
-        if (edit == Zombie) {
-#ifdef Q_OS_LINUX
-            const auto state = [&dead] {
-                const QByteArray stat = ReadFile(QStringLiteral("/proc/%1/stat").arg(dead.Pid()));
-                return stat.mid(stat.lastIndexOf(')') + 2, 1);
-            };
-            QElapsedTimer clock;
-            clock.start();
-            while (state() != "Z" && clock.elapsed() < 5000)
-                QThread::msleep(2);
-            QCOMPARE(state(), QByteArray("Z"));
-#else
-            QSKIP("zombies are a matter of Linux");
-#endif
-        }
-
+        dead.Kill(reap);
+        // Gone, or a zombie.
+        const auto state = [&dead] {
+            const QByteArray stat = ReadFile(QStringLiteral("/proc/%1/stat").arg(dead.Pid()));
+            return stat.mid(stat.lastIndexOf(')') + 2, 1);
+        };
+        QElapsedTimer clock;
+        clock.start();
+        while (state() != "Z" && !state().isEmpty() && clock.elapsed() < 5000)
+            QThread::msleep(2);
+        QCOMPARE(state() == "Z", !reap);
         const QString path = OnlyRecord();
-        QByteArray record = ReadFile(path);
-        const QByteArray running = "pid=" + QByteArray::number(QCoreApplication::applicationPid());
-        if (edit == OtherHost || edit == UnfinishedOtherHost)
-            record.replace(LineOf(record, "host"), "host=gdzie-indziej");
-        if (edit == RunningOtherStart || edit == RunningStartUnknown) record.replace(LineOf(record, "pid"), running);
-        if (edit == RunningOtherStart) record.replace(LineOf(record, "start"), "start=1");
-        if (edit == RunningStartUnknown) record.replace(LineOf(record, "start") + '\n', "");
-        if (edit == Unfinished || edit == UnfinishedOtherHost) record.replace("END\n", "");
-        QVERIFY(WriteFile(path, record));
+        const QByteArray record = edit(ReadFile(path));
         QFile file(path);
-        if (old)
-            QVERIFY(file.open(QIODevice::ReadWrite) &&
-                    file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        QVERIFY(WriteFile(path, record) && file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
         file.close();
-
-        QByteArray owner(40, '.');
-        const int32_t handle = Ask(QStringLiteral("stary.pln"), QStringLiteral("Tester z TU"), owner);
-        QCOMPARE(handle > 0, takenOver);
-        QCOMPARE(owner, named ? ToCodePage(holder).leftJustified(40, ' ') : QByteArray(40, '.'));
-        if (!takenOver) {
-            QCOMPARE(ReadFile(path), record);
-            return;
-        }
-        QCOMPARE(LineOf(ReadFile(path), "holder"), QByteArray("holder=Tester z TU"));
-        QCOMPARE(KLNX_DeleteLock(handle), uint8_t(0));
-        QVERIFY(!QFile::exists(path));
+        QByteArray buffer(40, '.');
+        const int32_t handle = Ask(QStringLiteral("stary.pln"), QStringLiteral("Tester z TU"), buffer);
+        QCOMPARE(buffer, owner);
+        QCOMPARE(LineOf(ReadFile(path), "holder"), holder);
+        QCOMPARE(KLNX_DeleteLock(handle), uint8_t(handle == -1)); // a refusal has no handle to give back
+        QCOMPARE(QFile::exists(path), handle == -1);
     }
 
     void names_data()

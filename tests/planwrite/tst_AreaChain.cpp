@@ -1,7 +1,7 @@
 // The pure steps of a save: checking the schedules, moving them forward and
 // expanding the plan into areas, finding overlaps, and reading an area
 // section back.
-#include "../planread/PlanFiles.h"
+#include "PlanFiles.h"
 
 #include "demo/DemoPlans.h"
 #include "plan/TimeText.h"
@@ -14,89 +14,81 @@ class TestAreaChain : public QObject
     Q_OBJECT
 
 private slots:
-    void check_data();
-    void check();
-    void expansion_data();
-    void expansion();
-    void overlaps();
-    void decodeSection_data();
-    void decodeSection();
-};
+    void check_data()
+    {
+        QTest::addColumn<QString>("schedules"); // typed, slot by slot, separated by ';'
+        // "SLOT.COLUMN=text" typed into a field without leaving it; column 4 = allowance.
+        // Slot 4 (the free day) holds no times, so "4.0=" changes nothing.
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("focus"); // the column that takes the focus
 
-void TestAreaChain::check_data()
-{
-    QTest::addColumn<QString>("schedules"); // typed, slot by slot, separated by ';'
-    QTest::addColumn<QString>("raw"); // "SLOT.COLUMN=text" typed into a field without leaving it; column 4 = allowance
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("slot");
+        const QString good = QStringLiteral("08:00-16:00 12:00-12:30;22:00-06:00 02:00-02:30;;08:00-16:00 12:00-12:30;;"
+                                            "08:00-16:00 12:00-12:30;");
+        const int entry = EntryColumn, breakFrom = BreakFromColumn;
+        // clang-format off
+    QTest::newRow("good schedules") << good << "4.0=" << 0 << -1 << entry;
+    QTest::newRow("blank texts count as empty") << good << "2.1=     " << 0 << -1 << entry;
+    QTest::newRow("four-character exit") << good << "2.1=8:00" << 1 << 2 << entry;
+    QTest::newRow("six-character break end") << good << "3.3=12:300" << 1 << 3 << entry;
+    QTest::newRow("four-character allowance") << good << "3.4=0:30" << 1 << 3 << entry;
+    QTest::newRow("last slot checked") << good << "6.0=1234567" << 1 << 6 << entry;
+    QTest::newRow("free-day slot not checked") << good << "4.0=abc" << 0 << -1 << entry;
+    QTest::newRow("texts before breaks") << "08:00-16:00 12:00-12:30;08:00-16:00 12:00-" << "6.2=7:00" << 1 << 6 << entry;
+    QTest::newRow("break start without end") << good << "3.3=" << 2 << 3 << breakFrom;
+    QTest::newRow("break end without start") << good << "0.2=" << 2 << 0 << breakFrom;
+    QTest::newRow("break after work") << "08:00-16:00 12:00-12:30;08:00-16:00 17:00-17:30" << "4.0=" << 3 << 1 << breakFrom;
+    QTest::newRow("break before work") << "08:00-16:00 07:00-07:30" << "4.0=" << 3 << 0 << breakFrom;
+    QTest::newRow("break of no length") << "08:00-16:00 12:00-12:00" << "4.0=" << 3 << 0 << breakFrom;
+    QTest::newRow("break past the exit") << "08:00-16:00 15:00-16:01" << "4.0=" << 3 << 0 << breakFrom;
+    QTest::newRow("break from entry to exit") << "08:00-16:00 08:00-16:00" << "4.0=" << 0 << -1 << entry;
+    QTest::newRow("night break before midnight") << "22:00-06:00 23:00-23:30" << "4.0=" << 0 << -1 << entry;
+    QTest::newRow("night break past the exit") << ";;;;;22:00-06:00 06:30-07:00" << "4.0=" << 3 << 5 << breakFrom;
+    QTest::newRow("break without working hours") << "- 12:00-12:30" << "4.0=" << 3 << 0 << breakFrom;
+        // clang-format on
+    }
 
-    const QString good = QStringLiteral("08:00-16:00 12:00-12:30;22:00-06:00 02:00-02:30;;08:00-16:00 12:00-12:30;;"
-                                        "08:00-16:00 12:00-12:30;");
-    // clang-format off
-    QTest::newRow("good schedules") << good << "" << 0 << -1;
-    QTest::newRow("blank texts count as empty") << good << "2.1=     " << 0 << -1;
-    QTest::newRow("four-character exit") << good << "2.1=8:00" << 1 << 2;
-    QTest::newRow("six-character break end") << good << "3.3=12:300" << 1 << 3;
-    QTest::newRow("four-character allowance") << good << "3.4=0:30" << 1 << 3;
-    QTest::newRow("last slot checked") << good << "6.0=1234567" << 1 << 6;
-    QTest::newRow("free-day slot not checked") << good << "4.0=abc" << 0 << -1;
-    QTest::newRow("texts before breaks") << "08:00-16:00 12:00-12:30;08:00-16:00 12:00-" << "6.2=7:00" << 1 << 6;
-    QTest::newRow("break start without end") << good << "3.3=" << 2 << 3;
-    QTest::newRow("break end without start") << good << "0.2=" << 2 << 0;
-    QTest::newRow("break after work") << "08:00-16:00 12:00-12:30;08:00-16:00 17:00-17:30" << "" << 3 << 1;
-    QTest::newRow("break before work") << "08:00-16:00 07:00-07:30" << "" << 3 << 0;
-    QTest::newRow("break of no length") << "08:00-16:00 12:00-12:00" << "" << 3 << 0;
-    QTest::newRow("break past the exit") << "08:00-16:00 15:00-16:01" << "" << 3 << 0;
-    QTest::newRow("break from entry to exit") << "08:00-16:00 08:00-16:00" << "" << 0 << -1;
-    QTest::newRow("night break before midnight") << "22:00-06:00 23:00-23:30" << "" << 0 << -1;
-    QTest::newRow("night break past the exit") << ";;;;;22:00-06:00 06:30-07:00" << "" << 3 << 5;
-    QTest::newRow("break without working hours") << "- 12:00-12:30" << "" << 3 << 0;
-    // clang-format on
-}
-
-void TestAreaChain::check()
-{
-    QFETCH(QString, schedules);
-    QFETCH(QString, raw);
-    QFETCH(int, kind);
-    QFETCH(int, slot);
-    TestEnvironment env;
-    ScheduleFields& fields = env.State.Fields;
-    const QStringList typed = schedules.split(u';');
-    for (int s = 0; s < typed.size(); ++s)
-        QVERIFY(TypeSchedule(fields, s, typed.at(s)));
-    QVERIFY(TypeAllowances(fields, QStringLiteral("00:15 01:00 00:45 00:30").split(u' ')));
-    if (!raw.isEmpty()) {
+    void check()
+    {
+        QFETCH(QString, schedules);
+        QFETCH(QString, raw);
+        QFETCH(int, kind);
+        QFETCH(int, slot);
+        QFETCH(int, focus);
+        ScheduleFields fields;
+        const QStringList typed = schedules.split(u';');
+        for (int s = 0; s < typed.size(); ++s)
+            QVERIFY(TypeSchedule(fields, s, typed.at(s)));
+        QVERIFY(TypeAllowances(fields, QStringLiteral("00:15 01:00 00:45 00:30").split(u' ')));
         // The text as typed, and the value of the last time the parser accepted.
         const int rawSlot = raw.at(0).digitValue(), column = raw.at(2).digitValue();
         TimeField& field = column == 4 ? fields.Pozostale[rawSlot] : fields.Slots[rawSlot][column];
         field.Text = raw.mid(4);
         const TimeFieldParse parse = ParseTimeField(field.Text);
-        if (!parse.IsError()) field.Value = parse.Result == TimeFieldParse::Cleared ? -1 : parse.Value;
+        field.Value = parse.IsError() ? field.Value : parse.Value;
+        RecordingPrompt ui;
+        const ScheduleFault fault = SprawdzHarmonogramy(ui, fields);
+        QCOMPARE(fault, (ScheduleFault{kind, slot, ScheduleColumn(focus)}));
+        QVERIFY(FindScheduleFault(fields) == fault);
+        static const QString texts[] = {
+            QString(), QStringLiteral("Sprawdź poprawność wpisu w polu."),
+            QStringLiteral("Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym."),
+            QStringLiteral("Błędny wpis godzin przerw. Godziny przerw nie występują w obszarze pracy.")};
+        QCOMPARE(ui.Texts().join(u'|'), texts[kind]);
+        for (const RecordingPrompt::Entry& entry : ui.Entries())
+            QCOMPARE(entry.icon, MessageIcon::Exclamation);
     }
-    const ScheduleFault fault = SprawdzHarmonogramy(env.State);
-    QCOMPARE(fault.Kind, kind);
-    QCOMPARE(fault.Slot, slot);
-    QVERIFY(FindScheduleFault(env.State.Fields) == fault);
-    static const QString texts[] = {
-        QString(), QStringLiteral("Sprawdź poprawność wpisu w polu."),
-        QStringLiteral("Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym."),
-        QStringLiteral("Błędny wpis godzin przerw. Godziny przerw nie występują w obszarze pracy.")};
-    QCOMPARE(env.Ui.Texts(), kind == 0 ? QStringList() : QStringList{texts[kind]});
-    if (kind == 0) return;
-    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Exclamation);
-    QCOMPARE(fault.Focus, kind == 1 ? EntryColumn : BreakFromColumn);
-}
 
-void TestAreaChain::expansion_data()
-{
-    QTest::addColumn<QString>("shifts");     // slots 0 and 1, separated by ';'
-    QTest::addColumn<QString>("allowances"); // earlier entry, overtime, later exit in minutes; -1 empty
-    QTest::addColumn<QString>("days");
-    QTest::addColumn<QString>("areas"); // see AreaWords; days counted from the first
-    QTest::addColumn<QString>("index");
-    QTest::addColumn<int>("overlap"); // index of the first overlapping record, -1 none
-    // clang-format off
+    void expansion_data()
+    {
+        QTest::addColumn<QString>("shifts");     // slots 0 and 1, separated by ';'
+        QTest::addColumn<QString>("allowances"); // earlier entry, overtime, later exit in minutes; -1 empty
+        QTest::addColumn<QString>("days");
+        QTest::addColumn<QString>("areas"); // see AreaWords; days counted from the first
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<int>("overlap"); // index of the first overlapping record, -1 none
+        // clang-format off
     QTest::newRow("night shift, break after midnight") << "22:00-06:00 02:00-02:30" << "30 60 15" << "00"
         << "0 21:30 P*, 0 22:00 W+, 1 02:00 B, 1 02:30 W, 1 06:00 O, 1 07:00 P, 1 07:15 N, "
            "1 21:30 P*, 1 22:00 W+, 2 02:00 B, 2 02:30 W, 2 06:00 O, 2 07:00 P, 2 07:15 N*" << "0 21:30, 1 21:30" << -1;
@@ -139,111 +131,110 @@ void TestAreaChain::expansion_data()
         << "0 08:00 W*, 0 08:00 B, 0 16:00 W, 0 16:00 N*" << "0 08:00" << 1;
     QTest::newRow("slot without times painted on a day") << "" << "0 0 0" << "0"
         << "-1 23:59 W*, -1 23:59 N*" << "-1 23:59" << 1;
-    // clang-format on
-}
-
-void TestAreaChain::expansion()
-{
-    QFETCH(QString, shifts);
-    QFETCH(QString, allowances);
-    QFETCH(QString, days);
-    QFETCH(QString, areas);
-    QFETCH(QString, index);
-    QFETCH(int, overlap);
-    ScheduleFields fields;
-    const QStringList typed = shifts.split(u';');
-    for (int slot = 0; slot < typed.size(); ++slot)
-        QVERIFY(TypeSchedule(fields, slot, typed.at(slot)));
-    NormujGodziny(fields);
-    constexpr int32_t firstDay = 100;
-    AreaChainInput input;
-    for (int slot = 0; slot < 2; ++slot) {
-        const auto& row = fields.Slots[slot];
-        input.Schedules[slot] = {row[0].Value, row[1].Value, row[2].Value, row[3].Value};
+        // clang-format on
     }
-    const QStringList minutes = allowances.split(u' ');
-    input.EarlierEntry = minutes.at(0).toInt();
-    input.MaxOvertime = minutes.at(1).toInt();
-    input.LaterExit = minutes.at(2).toInt();
-    input.FirstDay = firstDay;
-    input.LastDay = firstDay + int32_t(days.size()) - 1;
-    for (const QChar c : days)
-        input.Slots.append(c.digitValue());
 
-    const AreaChain chain = ExpandSchedulePlan(input);
-    QCOMPARE(chain.Areas, AreaWords(areas, firstDay));
-    QCOMPARE(chain.DayIndex, AreaWords(index, firstDay));
-    QCOMPARE(chain.EndWord(), chain.Areas.back() & 0x3ffffff);
-    const auto found = FindAreaOverlap(chain.Areas);
-    QCOMPARE(found ? int(found->Index) : -1, overlap);
-    if (found) QCOMPARE(found->Word, chain.Areas.at(overlap));
-}
+    void expansion()
+    {
+        QFETCH(QString, shifts);
+        QFETCH(QString, allowances);
+        QFETCH(QString, days);
+        QFETCH(QString, areas);
+        QFETCH(QString, index);
+        QFETCH(int, overlap);
+        ScheduleFields fields;
+        const QStringList typed = shifts.split(u';');
+        for (int slot = 0; slot < typed.size(); ++slot)
+            QVERIFY(TypeSchedule(fields, slot, typed.at(slot)));
+        NormujGodziny(fields);
+        constexpr int32_t firstDay = 100;
+        AreaChainInput input;
+        for (int slot = 0; slot < 2; ++slot) {
+            const auto& row = fields.Slots[slot];
+            input.Schedules[slot] = {row[0].Value, row[1].Value, row[2].Value, row[3].Value};
+        }
+        const QStringList minutes = allowances.split(u' ');
+        input.EarlierEntry = minutes.at(0).toInt();
+        input.MaxOvertime = minutes.at(1).toInt();
+        input.LaterExit = minutes.at(2).toInt();
+        input.FirstDay = firstDay;
+        input.LastDay = firstDay + int32_t(days.size()) - 1;
+        for (const QChar c : days)
+            input.Slots.append(c.digitValue());
 
-// What the expansion cannot give: no records, a start at minute 0, a chain
-// checked in pieces, and the message of each kind of area.
-void TestAreaChain::overlaps()
-{
-    QVERIFY(!FindAreaOverlap({}));
-    const uint32_t words[] = {AreaWord(0, 0, 0x20000000), AreaWord(5, 2), AreaWord(9, 3)};
-    QVERIFY(!FindAreaOverlap(words));
-    const auto tail = std::span<const uint32_t>(words).subspan(1);
-    QVERIFY(!FindAreaOverlap(tail, 0));
-    QCOMPARE(FindAreaOverlap(tail, 5)->Index, 0);
-
-    const int32_t start = TestLibrary().DateToLong(2050, 8, 26, 23, 59);
-    const char* labels[] = {"nie rozliczany", "przebywania prywatnego", "pracy", "przerwy", "nadgodzin"};
-    for (uint8_t kind = 0; kind < 5; ++kind) {
-        // The first-of-day and early-entry bits do not change the text.
-        QCOMPARE(AreaOverlapMessage(TestLibrary(), AreaWord(start, kind, 0x60000000)),
-                 QStringLiteral("Zapis planu niemożliwy.") + Cr + QStringLiteral("Obszar ") +
-                     QString::fromUtf8(labels[kind]) +
-                     QStringLiteral(
-                         " zaczynający się w dniu 26-08-2050 o godzinie 23:59 nakłada się na poprzednie obszary."));
+        const AreaChain chain = ExpandSchedulePlan(input);
+        QCOMPARE(chain.Areas, AreaWords(areas, firstDay));
+        QCOMPARE(chain.DayIndex, AreaWords(index, firstDay));
+        QCOMPARE(chain.EndWord(), chain.Areas.back() & 0x3ffffff);
+        QCOMPARE(int(FindAreaOverlap(chain.Areas).value_or(AreaOverlap{-1}).Index), overlap);
     }
-    QCOMPARE((AreaOverlap{0, AreaWord(start, 2)}.Day()), TestLibrary().DateToLong(2050, 8, 26) / 1440);
-}
 
-void TestAreaChain::decodeSection_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("firstDay"); // of the section; -1: nothing decoded
-    QTest::addColumn<int>("days");
+    // What the expansion cannot give: no records, a start at minute 0, a chain
+    // checked in pieces, and the message of each kind of area.
+    void overlaps()
+    {
+        QVERIFY(!FindAreaOverlap({}));
+        const uint32_t words[] = {AreaWord(0, 0, 0x20000000), AreaWord(5, 2), AreaWord(9, 3)};
+        QVERIFY(!FindAreaOverlap(words));
+        const auto tail = std::span<const uint32_t>(words).subspan(1);
+        QVERIFY(!FindAreaOverlap(tail, 0));
+        QCOMPARE(FindAreaOverlap(tail, 5)->Index, 0);
 
-    const QByteArray plan = SchedulePlanFile(10, 11, "04").Build(); // block at 20, day table at 112, section at 114
-    PlanFile noStartWord = SchedulePlanFile(10, 11, "04");
-    noStartWord.Mark = 84;
-    // clang-format off
+        const int32_t start = TestLibrary().DateToLong(2050, 8, 26, 23, 59);
+        const char* labels[] = {"nie rozliczany", "przebywania prywatnego", "pracy", "przerwy", "nadgodzin"};
+        for (uint8_t kind = 0; kind < 5; ++kind) {
+            // The first-of-day and early-entry bits do not change the text.
+            QCOMPARE(AreaOverlapMessage(TestLibrary(), AreaWord(start, kind, 0x60000000)),
+                     QStringLiteral("Zapis planu niemożliwy.") + Cr + QStringLiteral("Obszar ") +
+                         QString::fromUtf8(labels[kind]) +
+                         QStringLiteral(
+                             " zaczynający się w dniu 26-08-2050 o godzinie 23:59 nakłada się na poprzednie obszary."));
+        }
+        QCOMPARE((AreaOverlap{0, AreaWord(start, 2)}.Day()), TestLibrary().DateToLong(2050, 8, 26) / 1440);
+    }
+
+    void decodeSection_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("firstDay"); // of the section
+        QTest::addColumn<int>("days");     // 0: nothing decoded
+
+        const QByteArray plan = SchedulePlanFile(10, 11, "04").Build(); // block at 20, day table at 112, section at 114
+        PlanFile noStartWord = SchedulePlanFile(10, 11, "04");
+        noStartWord.Mark = 84;
+        // clang-format off
     QTest::newRow("no start-of-day word") << noStartWord.Build() << 10 << 2;
     QTest::newRow("legacy schedule plan") << SchedulePlanFile(30, 32, "040", true).Build() << 30 << 3;
     QTest::newRow("legacy weekly plan") << WeeklyPlanFile(7, 9, {1, 2, 2, 2, 2, 2, 1}, true).Build() << 7 << 3;
-    QTest::newRow("header word 0 off by four") << Patched(plan, 0, Int32At(plan, 0) + 4) << -1 << 0;
-    QTest::newRow("block length beyond any plan") << Patched(plan, 20, 88 + 18502) << -1 << 0;
-    QTest::newRow("section length not whole words") << Patched(plan, 114, 18) << -1 << 0;
-    QTest::newRow("section length past the file") << Patched(plan, 114, 4000016) << -1 << 0;
-    QTest::newRow("cut in the day index") << plan.left(126) << -1 << 0;
-    QTest::newRow("empty file") << QByteArray() << -1 << 0;
-    // clang-format on
-}
-
-void TestAreaChain::decodeSection()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(int, firstDay);
-    QFETCH(int, days);
-    const auto section = DecodeAreaSection(file);
-    QCOMPARE(section.has_value(), firstDay >= 0);
-    if (!section) return;
-    QVector<int32_t> index;
-    QVector<uint32_t> areas;
-    for (int32_t day = firstDay; day < firstDay + days; ++day) {
-        index.append(day * 1440);
-        areas.append(AreaWord(day * 1440, 2, 0x20000000));
+    QTest::newRow("header word 0 off by four") << Patched(plan, 0, Int32At(plan, 0) + 4) << 0 << 0;
+    QTest::newRow("block length beyond any plan") << Patched(plan, 20, 88 + 18502) << 0 << 0;
+    QTest::newRow("section length not whole words") << Patched(plan, 114, 18) << 0 << 0;
+    QTest::newRow("section length past the file") << Patched(plan, 114, 4000016) << 0 << 0;
+    QTest::newRow("cut in the day index") << plan.left(126) << 0 << 0;
+    QTest::newRow("empty file") << QByteArray() << 0 << 0;
+        // clang-format on
     }
-    QCOMPARE(section->FirstMinute, firstDay * 1440);
-    QCOMPARE(section->DayIndex, index);
-    QCOMPARE(section->EndWord, uint32_t(index.last()));
-    QCOMPARE(section->Areas, areas);
-}
+
+    void decodeSection()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, firstDay);
+        QFETCH(int, days);
+        const auto decoded = DecodeAreaSection(file);
+        QCOMPARE(decoded.has_value(), days > 0);
+        const AreaSection section = decoded.value_or(AreaSection{});
+        QVector<int32_t> index;
+        QVector<uint32_t> areas;
+        for (int32_t day = firstDay; day < firstDay + days; ++day) {
+            index.append(day * 1440);
+            areas.append(AreaWord(day * 1440, 2, 0x20000000));
+        }
+        QCOMPARE(section.FirstMinute, firstDay * 1440);
+        QCOMPARE(section.DayIndex, index);
+        QCOMPARE(section.EndWord, uint32_t(index.value(days - 1)));
+        QCOMPARE(section.Areas, areas);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestAreaChain)
 #include "tst_AreaChain.moc"

@@ -1,118 +1,168 @@
 // The plan writers: the bytes they write, compared with files laid out by
-// hand; what a refused save leaves behind; saves that run out of disk space or
-// are cut short, in a child process (planwrite_saver) so that the file-size
-// limit and the kill hit only it; file deletion; and the demo data
-// directory's plans.
-#include "../planread/PlanFiles.h"
+// hand; what a refused save leaves behind; names no file can carry; saves
+// that run out of disk space or are cut short, in a child process so that
+// the file-size limit and the kill hit only it; file deletion; and the demo
+// data directory's plans.
+#include "PlanFiles.h"
 
 #include "demo/DemoData.h"
 #include "demo/DemoPlans.h"
-#include "env/Blokady.h"
+#include "env/Locks.h"
 #include "plan/PlanReader.h"
 #include "plan/ZapisPlanuPracy.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QStorageInfo>
 #include <QTest>
-#include <QThread>
 
 #include <csignal>
-#include <memory>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-Q_DECLARE_METATYPE(SaveStatus)
+struct SaveCase
+{
+    bool Weekly, Overlapping;                    // the plan filled in (see FillPlan)
+    std::function<void(TestEnvironment&)> Setup; // what goes wrong before the save
+    QString Name;
+    bool Show;
+    SaveStatus Status;
+    QString Message; // the texts shown, joined by '|'
+    MessageIcon Icon;
+    QByteArray File; // Plan.PLN afterwards
+    int OverlapDay;  // -1: none
+};
+Q_DECLARE_METATYPE(SaveCase)
+using Fill = std::function<PlanSaveResult(TestEnvironment&)>;
+Q_DECLARE_METATYPE(Fill)
 
 namespace {
 
 const QString SavedMessage = QStringLiteral("Plan pracy został poprawnie zapisany do pliku.");
+const QString PlanName = QStringLiteral("Duży plan");
 
-int32_t dayOf(int year, int month, int day)
+int32_t DayOf(int year, int month, int day)
 {
     return TestLibrary().DateToLong(year, uint8_t(month), uint8_t(day), 0, 0) / 1440;
 }
 
-QString entriesOf(const QString& folder)
+// A weekly plan of a month, a schedule plan of three days, or one whose
+// earlier-entry window on 1 January reaches into the overtime of 31 December.
+void FillPlan(PlanDocument& doc, bool weekly, bool overlapping)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name).join(u' ');
-}
-
-// The plans the refusal tests save: a weekly plan of a month, a schedule
-// plan of three days, or one whose earlier-entry window on 1 January reaches
-// into the overtime of 31 December.
-void fillPlan(ProgramState& state, bool weekly, bool overlapping)
-{
-    if (weekly) {
-        state.Plan.Kind = PlanKind::WeeklyPlan;
-        state.Plan.FirstDay = 100;
-        state.Plan.LastDay = 130;
-        TypeTime(state.Fields.Norma, QStringLiteral("08:00"));
-        TypeTime(state.Fields.StartDnia, QStringLiteral("07:00"));
-    } else {
-        TypeSchedule(state.Fields, 0, QLatin1String(overlapping ? "14:00-22:00" : "08:00-16:00 12:00-12:30"));
-        TypeSchedule(state.Fields, 1, QLatin1String(overlapping ? "04:00-12:00" : "22:00-06:00"));
-        TypeAllowances(state.Fields,
-                       QString::fromLatin1(overlapping ? "05:00 02:00  01:00" : "00:15 01:00 00:45 00:30").split(u' '));
-        SetDays(state.Plan, overlapping ? dayOf(2025, 12, 30) : dayOf(2024, 3, 1),
+    doc.Plan.Kind = weekly ? PlanKind::WeeklyPlan : PlanKind::SchedulePlan;
+    doc.Plan.FirstDay = 100;
+    doc.Plan.LastDay = 130;
+    TypeTime(doc.Fields.Norma, QStringLiteral("08:00"));
+    TypeTime(doc.Fields.StartDnia, QStringLiteral("07:00"));
+    TypeSchedule(doc.Fields, 0, QLatin1String(overlapping ? "14:00-22:00" : "08:00-16:00 12:00-12:30"));
+    TypeSchedule(doc.Fields, 1, QLatin1String(overlapping ? "04:00-12:00" : "22:00-06:00"));
+    TypeAllowances(doc.Fields,
+                   QString::fromLatin1(overlapping ? "05:00 02:00  01:00" : "00:15 01:00 00:45 00:30").split(u' '));
+    if (!weekly)
+        SetDays(doc.Plan, overlapping ? DayOf(2025, 12, 30) : DayOf(2024, 3, 1),
                 QLatin1String(overlapping ? "4014" : "041"));
-    }
-    state.PlanModified = true;
+    doc.PlanModified = true;
 }
 
-PlanSaveResult save(ProgramState& state, const QString& name, bool show)
+PlanSaveResult Save(TestEnvironment& env, const QString& name, bool show)
 {
-    return state.Plan.Kind == PlanKind::WeeklyPlan ? ZapiszPlanTygodniowy(state, name, show, false)
-                                                   : ZapiszPlanHarmonogramow(state, name, show);
+    return env.Doc.Plan.Kind == PlanKind::WeeklyPlan
+               ? ZapiszPlanTygodniowy(env.Env, env.Doc, env.State.FreeDays, name, show, false)
+               : ZapiszPlanHarmonogramow(env.Env, env.Doc, name, show);
 }
 
-const QString PlanName = QStringLiteral("Duży plan");
-
-struct ChildRun
+// The bytes a save of FillPlan's plan gives in the usual folders.
+QByteArray SavedBytes(bool weekly)
 {
-    bool Crashed = false;
-    int ExitCode = -1;
-    QString Out;                 // the messages shown, a line each
-    qint64 SaveMicroseconds = 0; // from "ready" to the end
-};
+    TestEnvironment env;
+    FillPlan(env.Doc, weekly, false);
+    return Save(env, QStringLiteral("Plan"), false).Ok() ? ReadFile(env.Plan(QStringLiteral("Plan"))) : QByteArray();
+}
 
-// Runs the saver on the plan of the kind and variant given, with the extra
-// arguments; with killAfter >= 0 it is killed that many microseconds after
-// it says it starts saving.
-ChildRun runSaver(bool weekly, int variant, const QString& programDir, const QStringList& extra = {},
-                  qint64 killAfter = -1)
+// The week of 1 to 7 May 2024 as a weekly plan saved as "Plan", with the
+// suite's free days 1 May every year, 3 May 2024 and 2 May 2023.
+Fill Weekly(bool uniform, bool include, bool loaded)
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("planwrite_saver")),
-        QStringList{QLatin1String(weekly ? "weekly" : "schedule"), QString::number(variant), programDir, PlanName} +
-            extra);
-    ChildRun run;
-    if (!child.waitForStarted(10000)) return run;
-    while (!child.canReadLine() && child.waitForReadyRead(10000)) {
+    return [=](TestEnvironment& env) {
+        WorkPlan& plan = env.Doc.Plan;
+        plan.Kind = PlanKind::WeeklyPlan;
+        plan.FirstDay = DayOf(2024, 5, 1);
+        plan.LastDay = DayOf(2024, 5, 7);
+        plan.IncludeFreeDays = include;
+        TypeTime(env.Doc.Fields.Norma, QStringLiteral("07:35"));
+        TypeTime(env.Doc.Fields.StartDnia, QStringLiteral("06:00"));
+        const KelbrinLibrary& lib = TestLibrary();
+        env.State.FreeDays.Days = {{lib.DateToLong(2000, 5, 1), lib.DateToLong(2000, 5, 3), lib.DateToLong(2000, 5, 2)},
+                                   {10, 24, 23},
+                                   {1, 0, 0},
+                                   {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}};
+        env.State.FreeDays.FreeDaysLoaded = loaded;
+        return ZapiszPlanTygodniowy(env.Env, env.Doc, env.State.FreeDays, QStringLiteral("Plan"), true, uniform);
+    };
+}
+
+// A weekly plan of the seven days from first with a norm of 07:35 and a
+// day start of 06:00: the area kind of each day and the stored weekday bytes.
+QByteArray WeeklyFile(int32_t first, bool include, const char* kinds, const char* weekdays)
+{
+    PlanFile plan = WeeklyPlanFile(first, first + 6, {});
+    for (int i = 0; i < 7; ++i) {
+        const int32_t start = (first + i) * 1440 + 360;
+        plan.DayBytes[i] = char(weekdays[i] - '0');
+        plan.Index.append(uint32_t(start));
+        plan.Areas.append(AreaWord(start, uint8_t(kinds[i] - '0'), 0x20000000));
     }
+    plan.Slots.fill({0, 0, 0, 0});
+    plan.Flags = include ? 0x02 : 0;
+    plan.Header[4] = 455 - 1440;
+    plan.DayStart = 360;
+    return plan.Build();
+}
+
+// Saves the largest plan of the kind as PlanName in a child process, which
+// may write files of limit bytes at the most (-1: any; die: a longer write
+// ends it) and is killed killAfter microseconds after it starts saving (-1:
+// never). The child's exit code: 0 saved, 1 refused with the message of a
+// full disk, 2 refused otherwise; -1 when it was ended by a signal.
+int SaveInChild(TestEnvironment& env, bool weekly, int variant, qint64 limit = -1, bool die = false,
+                qint64 killAfter = -1, qint64* microseconds = nullptr)
+{
+    int ready[2];
+    if (::pipe(ready) != 0) return -2;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        weekly ? FillLargestWeeklyPlan(env.Doc, variant) : FillLargestSchedulePlan(env.Doc, variant);
+        const rlimit size{rlim_t(limit), rlim_t(limit)};
+        if (limit >= 0) ::setrlimit(RLIMIT_FSIZE, &size);
+        ::signal(SIGXFSZ, die ? SIG_DFL : SIG_IGN);
+        (void)!::write(ready[1], "!", 1);
+        const bool saved = Save(env, PlanName, true).Ok();
+        ::_exit(saved ? 0 : env.Ui.Texts() == QStringList{QStringLiteral("Dysk jest pełny ") + Cr} ? 1 : 2);
+    }
+    char byte = 0;
+    const bool started = ::read(ready[0], &byte, 1) == 1;
     QElapsedTimer timer;
     timer.start();
-    if (child.readLine() == "ready\n" && killAfter >= 0) {
-        QThread::usleep(unsigned(killAfter));
-        ::kill(pid_t(child.processId()), SIGKILL);
+    if (started && killAfter >= 0) {
+        ::usleep(useconds_t(killAfter));
+        ::kill(child, SIGKILL);
     }
-    child.waitForFinished(60000);
-    run.SaveMicroseconds = timer.nsecsElapsed() / 1000;
-    run.Crashed = child.exitStatus() == QProcess::CrashExit;
-    run.ExitCode = child.exitCode();
-    run.Out = QString::fromUtf8(child.readAllStandardOutput());
-    return run;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (microseconds) *microseconds = timer.nsecsElapsed() / 1000;
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The bytes the writer gives the largest plan of the kind, in the variant.
-QByteArray savedBytes(bool weekly, int variant)
+QByteArray LargestBytes(bool weekly, int variant)
 {
     TestEnvironment env;
-    weekly ? FillLargestWeeklyPlan(env.State, variant) : FillLargestSchedulePlan(env.State, variant);
-    return save(env.State, PlanName, false).Ok() ? ReadFile(env.State.PlanPath(PlanName)) : QByteArray();
+    return SaveInChild(env, weekly, variant) == 0 ? ReadFile(env.Plan(PlanName)) : QByteArray();
 }
 
 } // namespace
@@ -122,368 +172,288 @@ class TestPlanWriters : public QObject
     Q_OBJECT
 
 private slots:
-    void scheduleFile_data();
-    void scheduleFile();
-    void weeklyFile_data();
-    void weeklyFile();
-    void refusals_data();
-    void refusals();
-    void cutShort_data();
-    void cutShort();
-    void deleteFile_data();
-    void deleteFile();
-    void demoPlans();
+    void files_data()
+    {
+        QTest::addColumn<Fill>("fill"); // the window's fields and plan, then the save as "Plan"
+        QTest::addColumn<QByteArray>("expected");
+        const int32_t march = DayOf(2024, 3, 1), may = DayOf(2024, 5, 1); // a Friday; a Wednesday
+        PlanFile dayAndNight = SchedulePlanFile(march, march + 2, "041");
+        dayAndNight.Slots = {{{480, 960, 720, 750}, {1320, 360, -1, -1}, {}, {}, {0, 0, 0, 0}, {}, {}}};
+        dayAndNight.Tolerances = {15, 60, 45, 30};
+        dayAndNight.Header[3] = 45;
+        dayAndNight.Areas = AreaWords(u"0 07:45 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 O, 0 17:00 P, 0 17:30 N, "
+                                      "1 00:00 N*, 2 21:45 P*, 2 22:00 W+, 3 06:00 O, 3 07:00 P, 3 07:30 N*"_s,
+                                      march);
+        dayAndNight.Index = AreaWords(u"0 07:45, 1 00:00, 2 21:45"_s, march);
+        dayAndNight.EndWord = (march + 3) * 1440 + 450;
+        PlanFile lastDay = SchedulePlanFile(MaxPlanDay, MaxPlanDay, "6");
+        lastDay.Slots = {{{}, {}, {}, {}, {0, 0, 0, 0}, {}, {420, 900, -1, -1}}};
+        lastDay.Tolerances = {1, 0, -1, 10}; // zero allowances typed; the earlier entry at least a minute
+        lastDay.Header[3] = -1;
+        lastDay.Areas = AreaWords(u"0 06:59 P*, 0 07:00 W+, 0 15:00 P, 0 15:10 N*"_s, MaxPlanDay);
+        lastDay.Index = AreaWords(u"0 06:59"_s, MaxPlanDay);
+        lastDay.EndWord = MaxPlanDay * 1440 + 910;
+        // clang-format off
+        QTest::newRow("schedule: day, free day, night") << Fill([march](TestEnvironment& env) {
+            TypeSchedule(env.Doc.Fields, 0, QStringLiteral("08:00-16:00 12:00-12:30"));
+            TypeSchedule(env.Doc.Fields, 1, QStringLiteral("22:00-06:00"));
+            TypeAllowances(env.Doc.Fields, QStringLiteral("00:15 01:00 00:45 00:30").split(u' '));
+            SetDays(env.Doc.Plan, march, QStringLiteral("041"));
+            return ZapiszPlanHarmonogramow(env.Env, env.Doc, QStringLiteral("  Plan "), true);
+        }) << dayAndNight.Build();
+        QTest::newRow("schedule: the last day of all") << Fill([](TestEnvironment& env) {
+            TypeSchedule(env.Doc.Fields, 6, QStringLiteral("07:00-15:00"));
+            TypeAllowances(env.Doc.Fields, QStringLiteral("00:00 00:00  00:10").split(u' '));
+            SetDays(env.Doc.Plan, MaxPlanDay, QStringLiteral("6"));
+            return ZapiszPlanHarmonogramow(env.Env, env.Doc, QStringLiteral("Plan"), true);
+        }) << lastDay.Build();
+        // The area kind of each day from 1 to 7 May 2024 and the weekday bytes.
+        QTest::newRow("weekly: weekdays only") << Weekly(false, false, true) << WeeklyFile(may, false, "2224422", "1222221");
+        QTest::newRow("weekly: free days taken into account") << Weekly(false, true, true) << WeeklyFile(may, true, "4244422", "1222221");
+        QTest::newRow("weekly: free days in a uniform week") << Weekly(true, true, true) << WeeklyFile(may, true, "4242222", "1111111");
+        QTest::newRow("weekly: free days wanted, not loaded") << Weekly(false, true, false) << WeeklyFile(may, true, "2224422", "1222221");
+        // clang-format on
+    }
+
+    // The bytes a save writes, over an older file, compared with a file laid
+    // out by hand; and a second save over the first gives the same bytes.
+    void files()
+    {
+        QFETCH(Fill, fill);
+        QFETCH(QByteArray, expected);
+        TestEnvironment env;
+        QVERIFY(WriteFile(env.Plan(QStringLiteral("Plan")), QByteArray(5000, 'x')));
+        env.Doc.PlanModified = true;
+        QVERIFY(fill(env).Ok() && !env.Doc.PlanModified);
+        QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), expected);
+        QCOMPARE(env.Ui.OnlyText(), SavedMessage);
+        QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Information);
+        QCOMPARE(FolderEntries(env.PlansDir()) + FolderEntries(env.Env.KatalogTemp), QStringLiteral("Plan.PLN"));
+        QVERIFY(fill(env).Ok());
+        QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), expected);
+    }
+
+    void saves_data()
+    {
+        QTest::addColumn<SaveCase>("c");
+        const auto path = SaveStatus::PathError, file = SaveStatus::FileError, saved = SaveStatus::Saved;
+        const auto critical = MessageIcon::Critical, info = MessageIcon::Information;
+        const QString pathMessage =
+            QStringLiteral("Nie można zapisać pliku planu pracy. Ścieżka dostępu do plików planu pracy jest błędna.");
+        const QString overlapMessage = QStringLiteral("Zapis planu niemożliwy.") + Cr +
+                                       QStringLiteral("Obszar przebywania prywatnego zaczynający się w dniu 31-12-2025 "
+                                                      "o godzinie 23:00 nakłada się na poprzednie obszary.");
+        const QString breakMessage =
+            QStringLiteral("Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym.");
+        const QString badName = QStringLiteral("Nieprawidłowa nazwa pliku ");
+        const QByteArray old = "old plan", schedulePlan = SavedBytes(false), weeklyPlan = SavedBytes(true);
+        const int overlapDay = DayOf(2025, 12, 31);
+        const auto nothing = [](TestEnvironment&) {};
+        const auto oneEndedBreak = [](TestEnvironment& env) {
+            env.Doc.Fields.Slots[1][BreakToColumn] = {QStringLiteral("03:00"), 180};
+        };
+        const auto noTemp = [](TestEnvironment& env) { QDir(env.Env.KatalogTemp).removeRecursively(); };
+        const auto noPlans = [](TestEnvironment& env) { QDir(env.PlansDir()).removeRecursively(); };
+        const auto targetFolder = [](TestEnvironment& env) {
+            QFile::remove(env.Plan(QStringLiteral("Plan")));
+            QDir().mkpath(env.Plan(QStringLiteral("Plan")) + QStringLiteral("/inside"));
+        };
+        const QString plan = QStringLiteral("Plan");
+        // clang-format off
+        QTest::newRow("one-ended break") << SaveCase{false, false, oneEndedBreak, plan, true, SaveStatus::ScheduleRefused, breakMessage, MessageIcon::Exclamation, old, -1};
+        QTest::newRow("one-ended break, messages off") << SaveCase{false, false, oneEndedBreak, plan, false, SaveStatus::ScheduleRefused, breakMessage, MessageIcon::Exclamation, old, -1};
+        QTest::newRow("overlap") << SaveCase{false, true, nothing, plan, true, SaveStatus::Overlap, overlapMessage, critical, old, overlapDay};
+        QTest::newRow("overlap, messages off") << SaveCase{false, true, nothing, plan, false, SaveStatus::Overlap, {}, critical, old, overlapDay};
+        QTest::newRow("no TEMP folder") << SaveCase{false, false, noTemp, plan, true, path, pathMessage, critical, old, -1};
+        QTest::newRow("no plans folder") << SaveCase{false, false, noPlans, plan, true, path, pathMessage, critical, {}, -1};
+        QTest::newRow("no plans folder, messages off") << SaveCase{false, false, noPlans, plan, false, path, {}, critical, {}, -1};
+        QTest::newRow("plan file is a folder") << SaveCase{false, false, targetFolder, plan, true, path, pathMessage, critical, {}, -1};
+        QTest::newRow("name with a folder in it") << SaveCase{false, false, nothing, QStringLiteral("../Plan"), true, file, badName + QStringLiteral("../Plan.PLN") + Cr, critical, old, -1};
+        QTest::newRow("device name") << SaveCase{false, false, nothing, QStringLiteral("con"), true, file, badName + QStringLiteral("con.PLN") + Cr, critical, old, -1};
+        QTest::newRow("name in other case, blanks around it") << SaveCase{false, false, nothing, QStringLiteral(" PLAN "), true, saved, SavedMessage, info, schedulePlan, -1};
+        QTest::newRow("weekly: no plans folder") << SaveCase{true, false, noPlans, plan, true, file, QStringLiteral("Nie odnaleziono pliku Plan.PLN") + Cr, critical, {}, -1};
+        QTest::newRow("weekly: no plans folder, messages off") << SaveCase{true, false, noPlans, plan, false, file, {}, critical, {}, -1};
+        QTest::newRow("weekly: plan file is a folder") << SaveCase{true, false, targetFolder, plan, true, file, QStringLiteral("Brak dostępu do pliku Plan.PLN") + Cr, critical, {}, -1};
+        QTest::newRow("weekly: name outside windows-1250") << SaveCase{true, false, nothing, QStringLiteral("Plan ✓"), true, file, badName + QStringLiteral("Plan ✓.PLN") + Cr, critical, old, -1};
+        // Without a usable TEMP the weekly writer writes its file beside the plan.
+        QTest::newRow("weekly: no TEMP folder") << SaveCase{true, false, noTemp, plan, true, saved, SavedMessage, info, weeklyPlan, -1};
+        QTest::newRow("weekly: name in other case") << SaveCase{true, false, nothing, QStringLiteral("plan"), true, saved, SavedMessage, info, weeklyPlan, -1};
+        // clang-format on
+    }
+
+    void saves()
+    {
+        QFETCH(SaveCase, c);
+        TestEnvironment env;
+        FillPlan(env.Doc, c.Weekly, c.Overlapping);
+        QVERIFY(WriteFile(env.Plan(QStringLiteral("Plan")), "old plan"));
+        c.Setup(env);
+        const PlanSaveResult result = Save(env, c.Name, c.Show);
+        QCOMPARE(result.Status, c.Status);
+        QCOMPARE(env.Ui.Texts().join(u'|'), c.Message);
+        for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
+            QCOMPARE(entry.icon, c.Icon);
+        QCOMPARE(env.Doc.PlanModified, !result.Ok());
+        QCOMPARE(result.OverlapDay().value_or(-1), c.OverlapDay);
+        QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), c.File);
+        // Nothing else is left in either folder: no second file for a name in
+        // other letter case, no scratch file.
+        QVERIFY(QStringList({QString(), QStringLiteral("Plan.PLN")}).contains(FolderEntries(env.PlansDir())));
+        QCOMPARE(FolderEntries(env.Env.KatalogTemp), QString());
+    }
+
+    void storableNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("storable");
+        QTest::newRow("Polish letters and blanks") << "Zmiana nocna – ŁÓDŹ" << true;
+        QTest::newRow("100 characters") << QString(100, u'ż') << true;
+        QTest::newRow("101 characters") << QString(101, u'a') << false;
+        QTest::newRow("blank") << "  " << false;
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false;
+        QTest::newRow("control character") << "Plan\t1" << false;
+        QTest::newRow("delete character") << QStringLiteral("Plan") + QChar(0x7F) << false;
+        QTest::newRow("backslash") << "A\\B" << false;
+        QTest::newRow("question mark") << "Plan?" << false;
+        QTest::newRow("NUL in small letters") << "nul" << false;
+        QTest::newRow("device name with an extension") << "COM1.txt" << false;
+        QTest::newRow("LPT9") << "LPT9" << false;
+        QTest::newRow("COM10 is no device") << "COM10" << true;
+        QTest::newRow("CONSOLE is no device") << "CONSOLE" << true;
+    }
+
+    void storableNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, storable);
+        QCOMPARE(IsStorablePlanName(name), storable);
+    }
+
+    // Symbolic links planted where scratch files were once written (the
+    // plan's name in TEMP, the name with "~" beside the plan) are never
+    // followed, with TEMP on the plans' file system or on another one.
+    void plantedSymlinks()
+    {
+        QTemporaryDir elsewhere(QStringLiteral("/dev/shm/planwrite-XXXXXX"));
+        for (int i = 0; i < 4; ++i) {
+            TestEnvironment env;
+            const QString victim = env.Root.filePath(QStringLiteral("victim"));
+            env.Env.KatalogTemp = i < 2 ? env.Env.KatalogTemp : elsewhere.filePath(QString::number(i));
+            QVERIFY(QDir().mkpath(env.Env.KatalogTemp) && WriteFile(victim, "outside"));
+            QVERIFY(QFile::link(victim, QDir(env.Env.KatalogTemp).filePath(QStringLiteral("Plan.PLN"))));
+            QVERIFY(QFile::link(victim, env.Plan(QStringLiteral("Plan")) + QLatin1Char('~')));
+            FillPlan(env.Doc, i % 2, false);
+            QVERIFY(Save(env, QStringLiteral("Plan"), false).Ok());
+            QCOMPARE(ReadFile(victim), QByteArray("outside"));
+            QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), SavedBytes(i % 2));
+        }
+    }
+
+    void cutShort_data()
+    {
+        QTest::addColumn<bool>("weekly");
+        QTest::addColumn<bool>("atFileSize"); // else killed after a delay
+        QTest::newRow("schedule, disk full or stopped at a file size") << false << true;
+        QTest::newRow("weekly, disk full or stopped at a file size") << true << true;
+        QTest::newRow("schedule, killed") << false << false;
+        QTest::newRow("weekly, killed") << true << false;
+    }
+
+    // Saves that find no room to write, that are stopped at points spread
+    // over the file's write, or that are killed at delays spread over the
+    // whole save (write, check, replacement), one after another over the same
+    // plan, which stays one of the two variants, whole, throughout. The
+    // scratch files of the dead saves never show in the plan list, and the
+    // next whole save removes them.
+    void cutShort()
+    {
+        QFETCH(bool, weekly);
+        QFETCH(bool, atFileSize);
+        const QByteArray variants[2] = {LargestBytes(weekly, 0), LargestBytes(weekly, 1)};
+        QVERIFY(!variants[0].isEmpty() && !variants[1].isEmpty() && variants[0] != variants[1]);
+        TestEnvironment env;
+        const QString path = env.Plan(PlanName);
+        QVERIFY(WriteFile(path, variants[0]));
+        // A full disk at once, in the head and in the records: the message of
+        // a full disk, with the file's name nowhere in it.
+        for (const int limit : atFileSize ? QList<int>{0, 4096, 100000} : QList<int>{}) {
+            QCOMPARE(SaveInChild(env, weekly, 1, limit), 1);
+            QVERIFY(ReadFile(path) == variants[0] && FolderEntries(env.Env.KatalogTemp).isEmpty());
+        }
+        // How long an undisturbed save takes, to spread the kills over it.
+        qint64 whole = 0;
+        QVERIFY(SaveInChild(env, weekly, 1, -1, false, -1, &whole) == 0 && ReadFile(path) == variants[1]);
+        int current = 1, cutBefore = 0;
+        const int rounds = atFileSize ? 12 : 30;
+        for (int round = 0; round < rounds; ++round) {
+            const int next = 1 - current;
+            const qint64 step = whole * 3 / 2 / rounds;
+            const int code =
+                SaveInChild(env, weekly, next, atFileSize ? variants[next].size() * round / rounds : -1, true,
+                            atFileSize ? -1 : step * round + QRandomGenerator::global()->bounded(step + 1));
+            QVERIFY(code == -1 || !atFileSize);
+            const QByteArray now = ReadFile(path);
+            QVERIFY2(now == variants[current] || now == variants[next],
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+            QVERIFY(code == -1 || (code == 0 && now == variants[next]));
+            cutBefore += code == -1 && now == variants[current];
+            current = now == variants[next] ? next : current;
+            QCOMPARE(ListPlans(env.Env), QStringList{PlanName});
+        }
+        QVERIFY(cutBefore > 0);
+        // A save that is let run afterwards still replaces the plan.
+        QCOMPARE(SaveInChild(env, weekly, 1 - current), 0);
+        QCOMPARE(ReadFile(path), variants[1 - current]);
+        QCOMPARE(FolderEntries(env.Env.KatalogTemp), QString());
+        QCOMPARE(FolderEntries(env.PlansDir()), PlanName + QStringLiteral(".PLN"));
+    }
+
+    void deleteFile()
+    {
+        TestEnvironment env;
+        const QString path = env.Plan(QStringLiteral("X"));
+        QVERIFY(WriteFile(path, "x"));
+        QVERIFY(UsunPlik(env.Ui, path, true) && !QFileInfo::exists(path) && env.Ui.Entries().isEmpty());
+        QVERIFY(!UsunPlik(env.Ui, path, false) && env.Ui.Entries().isEmpty());
+        QVERIFY(!UsunPlik(env.Ui, path, true));
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+        QVERIFY(!UsunPlik(env.Ui, path, true) && QFileInfo(path).isDir());
+        QCOMPARE(env.Ui.Texts(), (QStringList{QStringLiteral("Plik X.PLN nieistnieje ") + Cr,
+                                              QStringLiteral("Brak dostępu do pliku X.PLN") + Cr}));
+    }
+
+    // The demo data directory's plans: every one but the damaged legacy plan
+    // opens without a word, the current ones with a rising chain, and the
+    // weekly plan marks the suite's free days.
+    void demoPlans()
+    {
+        TestEnvironment env;
+        const QString data = env.DataDir();
+        QVERIFY(WriteDemoFreeDays(TestLibrary(), data, nullptr) && WriteDemoPlans(TestLibrary(), data, nullptr) &&
+                WriteDemoLegacyPlans(TestLibrary(), data, nullptr));
+        QStringList opened;
+        for (const QString& name : ListPlans(env.Env)) {
+            const bool read = ProbeAndReadPlan(env.Env, env.Doc, name);
+            ReleaseLock(env.Env, env.Doc.PlanLockHandle);
+            const auto section = DecodeAreaSection(ReadFile(PlanFilePath(env.Env, name)));
+            QVERIFY2(section && !section->Areas.isEmpty() && !FindAreaOverlap(section->Areas), qPrintable(name));
+            if (read)
+                opened.append(name + QLatin1String(env.Doc.IsCurrentFormat ? " " : " legacy ") +
+                              QLatin1String(env.Doc.Plan.Kind == PlanKind::WeeklyPlan ? "weekly" : "schedule"));
+        }
+        opened.sort();
+        QCOMPARE(opened.join(u'|'), QStringLiteral("Biuro schedule|STARY_TYGODNIOWY legacy weekly|STARY_ZMIANOWY "
+                                                   "legacy schedule|Sześć dni weekly|Trzy zmiany schedule|Tydzień "
+                                                   "pracy weekly|Weekendy schedule"));
+        QVERIFY(env.Ui.Entries().isEmpty());
+        // Thursday 1 May 2025 is a free day of the suite, Friday 2 May is not.
+        const auto section = DecodeAreaSection(ReadFile(env.Plan(QStringLiteral("Tydzień pracy"))));
+        QString kinds;
+        for (int day = 1; day <= 3; ++day)
+            kinds += QString::number(AreaKindOf(section->Areas.at(DayOf(2025, 5, day) - section->FirstMinute / 1440)));
+        QCOMPARE(kinds, QStringLiteral("424"));
+    }
 };
-
-void TestPlanWriters::scheduleFile_data()
-{
-    QTest::addColumn<QString>("typed"); // schedules "SLOT times" separated by ';', then the four allowances
-    QTest::addColumn<QString>("days");  // the slot of each day from the first
-    QTest::addColumn<int>("first");
-    QTest::addColumn<QString>("stored"); // "SLOT:entry exit from to" separated by ';', then the allowances
-    QTest::addColumn<QString>("areas");  // see AreaWords
-    QTest::addColumn<QString>("index");
-    // clang-format off
-    QTest::newRow("day, free day, night") << "0 08:00-16:00 12:00-12:30;1 22:00-06:00;00:15 01:00 00:45 00:30" << "041"
-        << dayOf(2024, 3, 1) << "0:480 960 720 750;1:1320 360 -1 -1;15 60 45 30"
-        << "0 07:45 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 O, 0 17:00 P, 0 17:30 N, 1 00:00 N*, "
-           "2 21:45 P*, 2 22:00 W+, 3 06:00 O, 3 07:00 P, 3 07:30 N*" << "0 07:45, 1 00:00, 2 21:45";
-    QTest::newRow("one free day, nothing typed") << "   " << "4" << 0 << "-1 -1 -1 -1" << "0 00:00 N*" << "0 00:00";
-    QTest::newRow("last day of all, zero allowances typed") << "6 07:00-15:00;00:00 00:00  00:10" << "6" << 18500
-        << "6:420 900 -1 -1;1 0 -1 10" << "0 06:59 P*, 0 07:00 W+, 0 15:00 P, 0 15:10 N*" << "0 06:59";
-    // clang-format on
-}
-
-void TestPlanWriters::scheduleFile()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, days);
-    QFETCH(int, first);
-    QFETCH(QString, stored);
-    QFETCH(QString, areas);
-    QFETCH(QString, index);
-    PlanFile expected = SchedulePlanFile(first, first + int32_t(days.size()) - 1, days.toLatin1());
-    expected.Slots[4] = {0, 0, 0, 0};
-    QStringList parts = stored.split(u';');
-    const QStringList allowances = parts.takeLast().split(u' ');
-    for (const QString& slot : parts) {
-        const QStringList times = slot.mid(2).split(u' ');
-        expected.Slots[slot.at(0).digitValue()] = {int16_t(times.at(0).toInt()), int16_t(times.at(1).toInt()),
-                                                   int16_t(times.at(2).toInt()), int16_t(times.at(3).toInt())};
-    }
-    for (int i = 0; i < 4; ++i)
-        expected.Tolerances[i] = int16_t(allowances.at(i).toInt());
-    expected.Header[3] = expected.Tolerances[2];
-    expected.Areas = AreaWords(areas, first);
-    expected.Index = AreaWords(index, first);
-    expected.EndWord = int32_t(expected.Areas.last() & 0x3ffffff);
-
-    TestEnvironment env;
-    QStringList schedules = typed.split(u';');
-    QVERIFY(TypeAllowances(env.State.Fields, schedules.takeLast().split(u' ')));
-    for (const QString& schedule : schedules)
-        QVERIFY(TypeSchedule(env.State.Fields, schedule.at(0).digitValue(), schedule.mid(2)));
-    SetDays(env.State.Plan, first, days);
-    env.State.PlanModified = true;
-    QVERIFY(ZapiszPlanHarmonogramow(env.State, QStringLiteral("  Zmiana A "), true).Ok());
-    const QString path = QDir(env.PlansDir()).filePath(QStringLiteral("Zmiana A.PLN"));
-    QCOMPARE(ReadFile(path), expected.Build());
-    QCOMPARE(env.Ui.OnlyText(), SavedMessage);
-    QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Information);
-    QVERIFY(!env.State.PlanModified);
-    QCOMPARE(entriesOf(env.PlansDir()), QStringLiteral("Zmiana A.PLN"));
-    QCOMPARE(entriesOf(env.State.KatalogTemp), QString());
-    // Saving again over the file gives the same bytes.
-    QVERIFY(ZapiszPlanHarmonogramow(env.State, QStringLiteral("Zmiana A"), false).Ok());
-    QCOMPARE(ReadFile(path), expected.Build());
-}
-
-void TestPlanWriters::weeklyFile_data()
-{
-    QTest::addColumn<bool>("uniform");
-    QTest::addColumn<bool>("include");
-    QTest::addColumn<bool>("loaded");
-    QTest::addColumn<bool>("oldFile");
-    QTest::addColumn<QString>("kinds"); // area kind of each day, 1-7 May 2024 (Wednesday to Tuesday)
-    QTest::addColumn<QString>("weekdays");
-    // clang-format off
-    QTest::newRow("weekdays only") << false << false << true << true << "2224422" << "1222221";
-    QTest::newRow("uniform week") << true << false << true << true << "2222222" << "1111111";
-    QTest::newRow("free days taken into account") << false << true << true << true << "4244422" << "1222221";
-    QTest::newRow("free days in a uniform week") << true << true << true << false << "4242222" << "1111111";
-    QTest::newRow("free days wanted, not loaded") << false << true << false << true << "2224422" << "1222221";
-    QTest::newRow("plan with no file yet") << false << false << false << false << "2224422" << "1222221";
-    // clang-format on
-}
-
-void TestPlanWriters::weeklyFile()
-{
-    QFETCH(bool, uniform);
-    QFETCH(bool, include);
-    QFETCH(bool, loaded);
-    QFETCH(bool, oldFile);
-    QFETCH(QString, kinds);
-    QFETCH(QString, weekdays);
-    TestEnvironment env;
-    ProgramState& state = env.State;
-    state.Plan.Kind = PlanKind::WeeklyPlan;
-    state.Plan.FirstDay = dayOf(2024, 5, 1);
-    state.Plan.LastDay = dayOf(2024, 5, 7);
-    state.Plan.IncludeFreeDays = include;
-    QVERIFY(TypeTime(state.Fields.Norma, QStringLiteral("07:35")));
-    QVERIFY(TypeTime(state.Fields.StartDnia, QStringLiteral("06:00")));
-    // 1 May every year, 3 May 2024 once, 2 May 2023 once.
-    for (const auto& [day, year, recurring] : {std::tuple{1, 10, 1}, std::tuple{3, 24, 0}, std::tuple{2, 23, 0}}) {
-        state.FreeDays.Dates.append(TestLibrary().DateToLong(2000, 5, uint8_t(day), 0, 0));
-        state.FreeDays.Years.append(year);
-        state.FreeDays.Recurring.append(uint8_t(recurring));
-        state.FreeDays.Names.append(QStringLiteral("Święto"));
-    }
-    state.FreeDaysLoaded = loaded;
-    const QString path = QDir(env.PlansDir()).filePath(QStringLiteral("Tydzień.PLN"));
-    if (oldFile) QVERIFY(WriteFile(path, QByteArray(5000, 'x')));
-    state.PlanModified = true;
-
-    PlanFile expected = WeeklyPlanFile(state.Plan.FirstDay, state.Plan.LastDay, {});
-    for (int i = 0; i < 7; ++i) {
-        const int32_t start = (state.Plan.FirstDay + i) * 1440 + 360;
-        expected.DayBytes[i] = char(weekdays.at(i).digitValue());
-        expected.Index.append(uint32_t(start));
-        expected.Areas.append(AreaWord(start, uint8_t(kinds.at(i).digitValue()), 0x20000000));
-    }
-    expected.Slots.fill({0, 0, 0, 0});
-    expected.Flags = include ? 0x02 : 0;
-    expected.Header[4] = 455 - 1440;
-    expected.DayStart = 360;
-    QVERIFY(ZapiszPlanTygodniowy(state, QStringLiteral("Tydzień"), true, uniform).Ok());
-    QCOMPARE(ReadFile(path), expected.Build());
-    QCOMPARE(env.Ui.Texts(), QStringList{SavedMessage});
-    QVERIFY(!state.PlanModified);
-    QCOMPARE(entriesOf(env.PlansDir()), QStringLiteral("Tydzień.PLN"));
-    QCOMPARE(entriesOf(state.KatalogTemp), QString());
-}
-
-void TestPlanWriters::refusals_data()
-{
-    QTest::addColumn<bool>("weekly");
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("show");
-    QTest::addColumn<SaveStatus>("status");
-    QTest::addColumn<QString>("message"); // shown with messages on
-
-    const auto saved = SaveStatus::Saved, path = SaveStatus::PathError, file = SaveStatus::FileError;
-    const QString pathMessage =
-        QStringLiteral("Nie można zapisać pliku planu pracy. Ścieżka dostępu do plików planu pracy jest błędna.");
-    const QString breakMessage = QStringLiteral("Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym.");
-    const QString overlapMessage = QStringLiteral("Zapis planu niemożliwy.") + Cr +
-                                   QStringLiteral("Obszar przebywania prywatnego zaczynający się w dniu 31-12-2025 o "
-                                                  "godzinie 23:00 nakłada się na poprzednie obszary.");
-    const QString access = QStringLiteral("Brak dostępu do pliku Plan.PLN") + Cr;
-    const QString badName = QStringLiteral("Nieprawidłowa nazwa pliku ");
-    // clang-format off
-    QTest::newRow("one-ended break") << false << "one-ended break" << "Plan" << true << SaveStatus::ScheduleRefused << breakMessage;
-    QTest::newRow("one-ended break, messages off") << false << "one-ended break" << "Plan" << false << SaveStatus::ScheduleRefused << breakMessage;
-    QTest::newRow("overlap") << false << "overlap" << "Plan" << true << SaveStatus::Overlap << overlapMessage;
-    QTest::newRow("overlap, messages off") << false << "overlap" << "Plan" << false << SaveStatus::Overlap << "";
-    QTest::newRow("no TEMP folder") << false << "no TEMP" << "Plan" << true << path << pathMessage;
-    QTest::newRow("no plans folder") << false << "no plans folder" << "Plan" << true << path << pathMessage;
-    QTest::newRow("no plans folder, messages off") << false << "no plans folder" << "Plan" << false << path << "";
-    QTest::newRow("plan file is a folder") << false << "target folder" << "Plan" << true << path << pathMessage;
-    QTest::newRow("scratch name taken by a folder") << false << "scratch folder" << "Plan" << true << file << access;
-    QTest::newRow("name with a folder in it") << false << "" << "../Plan" << true << file << badName + QStringLiteral("../Plan.PLN") + Cr;
-    QTest::newRow("blank name") << false << "" << "   " << true << file << badName + QStringLiteral(".PLN") + Cr;
-    QTest::newRow("TEMP on another file system") << false << "TEMP elsewhere" << "Plan" << true << saved << SavedMessage;
-    QTest::newRow("weekly: no plans folder") << true << "no plans folder" << "Plan" << true << file
-                                             << QStringLiteral("Nie odnaleziono pliku Plan.PLN") + Cr;
-    QTest::newRow("weekly: no plans folder, messages off") << true << "no plans folder" << "Plan" << false << file << "";
-    QTest::newRow("weekly: plan file is a folder") << true << "target folder" << "Plan" << true << file << access;
-    QTest::newRow("weekly: name with a folder in it") << true << "" << "a/b" << true << file << badName + QStringLiteral("a/b.PLN") + Cr;
-    // Without a usable TEMP the weekly writer writes its file beside the plan.
-    QTest::newRow("weekly: no TEMP folder") << true << "no TEMP" << "Plan" << true << saved << SavedMessage;
-    QTest::newRow("weekly: scratch name taken") << true << "scratch folder" << "Plan" << true << saved << SavedMessage;
-    QTest::newRow("weekly: TEMP on another file system") << true << "TEMP elsewhere" << "Plan" << true << saved << SavedMessage;
-    // clang-format on
-}
-
-void TestPlanWriters::refusals()
-{
-    QFETCH(bool, weekly);
-    QFETCH(QString, setup);
-    QFETCH(QString, name);
-    QFETCH(bool, show);
-    QFETCH(SaveStatus, status);
-    QFETCH(QString, message);
-    TestEnvironment env;
-    ProgramState& state = env.State;
-    fillPlan(state, weekly, setup == QLatin1String("overlap"));
-    const QString path = QDir(env.PlansDir()).filePath(QStringLiteral("Plan.PLN"));
-    QVERIFY(WriteFile(path, "old plan"));
-    std::unique_ptr<QTemporaryDir> elsewhere;
-    if (setup == QLatin1String("one-ended break")) {
-        state.Fields.Slots[1][BreakToColumn] = {QStringLiteral("03:00"), 180};
-    } else if (setup == QLatin1String("no TEMP")) {
-        QVERIFY(QDir(state.KatalogTemp).removeRecursively());
-    } else if (setup == QLatin1String("no plans folder")) {
-        QVERIFY(QDir(env.PlansDir()).removeRecursively());
-    } else if (setup == QLatin1String("target folder")) {
-        QVERIFY(QFile::remove(path) && QDir().mkpath(QDir(path).filePath(QStringLiteral("inside"))));
-    } else if (setup == QLatin1String("scratch folder")) {
-        QVERIFY(QDir(state.KatalogTemp).mkdir(QStringLiteral("Plan.PLN")));
-    } else if (setup == QLatin1String("TEMP elsewhere")) {
-        // The new file cannot be renamed across, so it is written beside the plan.
-        elsewhere = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/planwrite-XXXXXX"));
-        if (!elsewhere->isValid() || QStorageInfo(elsewhere->path()).device() == QStorageInfo(path).device())
-            QSKIP("needs a folder on another file system (/dev/shm)");
-        state.KatalogTemp = elsewhere->path();
-    }
-
-    const PlanSaveResult result = save(state, name, show);
-    QCOMPARE(result.Status, status);
-    const bool refused = status == SaveStatus::ScheduleRefused;
-    QCOMPARE(env.Ui.Texts().join(u'|'), show || refused ? message : QString());
-    if (!env.Ui.Entries().isEmpty())
-        QCOMPARE(env.Ui.Entries().first().icon, result.Ok() ? MessageIcon::Information
-                                                : refused   ? MessageIcon::Exclamation
-                                                            : MessageIcon::Critical);
-    QCOMPARE(state.PlanModified, !result.Ok());
-    QCOMPARE(result.OverlapDay(),
-             setup == QLatin1String("overlap") ? std::optional<int32_t>(dayOf(2025, 12, 31)) : std::nullopt);
-    QByteArray expected = "old plan";
-    if (result.Ok()) { // the same bytes as a save in the usual folders
-        TestEnvironment usual;
-        fillPlan(usual.State, weekly, false);
-        QVERIFY(save(usual.State, name, false).Ok());
-        expected = ReadFile(QDir(usual.PlansDir()).filePath(QStringLiteral("Plan.PLN")));
-    }
-    if (setup == QLatin1String("target folder"))
-        QCOMPARE(entriesOf(path), QStringLiteral("inside"));
-    else if (setup != QLatin1String("no plans folder"))
-        QCOMPARE(ReadFile(path), expected);
-    QCOMPARE(entriesOf(env.PlansDir()), QLatin1String(setup == QLatin1String("no plans folder") ? "" : "Plan.PLN"));
-    QCOMPARE(entriesOf(state.KatalogTemp), QLatin1String(setup == QLatin1String("scratch folder") ? "Plan.PLN" : ""));
-    QVERIFY(QDir(env.PlansDir()).exists() == (setup != QLatin1String("no plans folder")));
-}
-
-void TestPlanWriters::cutShort_data()
-{
-    QTest::addColumn<bool>("weekly");
-    QTest::addColumn<bool>("atFileSize"); // else killed after a delay
-    QTest::newRow("schedule, disk full or stopped at a file size") << false << true;
-    QTest::newRow("weekly, disk full or stopped at a file size") << true << true;
-    QTest::newRow("schedule, killed") << false << false;
-    QTest::newRow("weekly, killed") << true << false;
-}
-
-// Saves that find no room to write, that are stopped at points spread over
-// the file's write, or that are killed at delays spread over the whole save
-// (write, check, replacement), one after another over the same plan, which
-// stays one of the two variants, whole, throughout.
-void TestPlanWriters::cutShort()
-{
-    QFETCH(bool, weekly);
-    QFETCH(bool, atFileSize);
-    const QByteArray variants[2] = {savedBytes(weekly, 0), savedBytes(weekly, 1)};
-    QVERIFY(!variants[0].isEmpty() && !variants[1].isEmpty() && variants[0] != variants[1]);
-    TestEnvironment env;
-    const QString path = env.State.PlanPath(PlanName);
-    QVERIFY(WriteFile(path, variants[0]));
-    // A full disk at once, in the head and in the records: the message of a
-    // full disk, with the file's name nowhere in it.
-    for (const int limit : {0, 4096, 100000}) {
-        if (!atFileSize) break;
-        const ChildRun full = runSaver(weekly, 1, env.ProgramDir(), {QString::number(limit)});
-        QVERIFY(!full.Crashed && full.ExitCode == 1);
-        QCOMPARE(full.Out, QStringLiteral("Dysk jest pełny \r\n"));
-        QVERIFY(ReadFile(path) == variants[0] && entriesOf(env.State.KatalogTemp).isEmpty());
-    }
-    // How long an undisturbed save takes, to spread the kills over it.
-    const ChildRun whole = runSaver(weekly, 1, env.ProgramDir());
-    QVERIFY(whole.ExitCode == 0 && ReadFile(path) == variants[1]);
-    int current = 1, cutBefore = 0;
-    const int rounds = atFileSize ? 12 : 30;
-    for (int round = 0; round < rounds; ++round) {
-        const int next = 1 - current;
-        const qint64 step = whole.SaveMicroseconds * 3 / 2 / rounds;
-        const ChildRun run =
-            atFileSize ? runSaver(weekly, next, env.ProgramDir(),
-                                  {QString::number(variants[next].size() * round / rounds), QStringLiteral("die")})
-                       : runSaver(weekly, next, env.ProgramDir(), {},
-                                  step * round + QRandomGenerator::global()->bounded(step + 1));
-        QVERIFY(run.Crashed || !atFileSize);
-        const QByteArray now = ReadFile(path);
-        QVERIFY2(now == variants[current] || now == variants[next], qPrintable(QStringLiteral("round %1").arg(round)));
-        QVERIFY(run.Crashed || (run.ExitCode == 0 && now == variants[next]));
-        cutBefore += run.Crashed && now == variants[current];
-        current = now == variants[next] ? next : current;
-        QCOMPARE(entriesOf(env.PlansDir()), PlanName + QStringLiteral(".PLN"));
-    }
-    QVERIFY(cutBefore > 0);
-    // A save that is let run afterwards still replaces the plan.
-    QCOMPARE(runSaver(weekly, 1 - current, env.ProgramDir()).ExitCode, 0);
-    QCOMPARE(ReadFile(path), variants[1 - current]);
-    QCOMPARE(entriesOf(env.State.KatalogTemp), QString());
-}
-
-void TestPlanWriters::deleteFile_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<bool>("show");
-    QTest::addColumn<QString>("message");
-    // clang-format off
-    QTest::newRow("existing file") << "file" << true << "";
-    QTest::newRow("missing file") << "" << true << QStringLiteral("Plik X.PLN nieistnieje ") + Cr;
-    QTest::newRow("missing file, messages off") << "" << false << "";
-    QTest::newRow("a folder, not a file") << "folder" << true << QStringLiteral("Brak dostępu do pliku X.PLN") + Cr;
-    // clang-format on
-}
-
-void TestPlanWriters::deleteFile()
-{
-    QFETCH(QString, setup);
-    QFETCH(bool, show);
-    QFETCH(QString, message);
-    TestEnvironment env;
-    const QString path = QDir(env.PlansDir()).filePath(QStringLiteral("X.PLN"));
-    if (setup == QLatin1String("file")) QVERIFY(WriteFile(path, "x"));
-    if (setup == QLatin1String("folder")) QVERIFY(QDir().mkpath(QDir(path).filePath(QStringLiteral("inside"))));
-    QCOMPARE(UsunPlik(env.State, path, show), setup == QLatin1String("file"));
-    QCOMPARE(env.Ui.Texts().join(u'|'), message);
-    QCOMPARE(QFileInfo::exists(path), setup == QLatin1String("folder"));
-}
-
-// The demo data directory's plans: every one but the damaged legacy plan
-// opens without a word, the current ones with a rising chain, and the weekly
-// plan marks the suite's free days.
-void TestPlanWriters::demoPlans()
-{
-    TestEnvironment env;
-    env.State.UserName = QStringLiteral("test");
-    const QString data = env.State.DataDir();
-    QVERIFY(WriteDemoFreeDays(TestLibrary(), data, nullptr) && WriteDemoPlans(TestLibrary(), data, nullptr) &&
-            WriteDemoLegacyPlans(TestLibrary(), data, nullptr));
-    QStringList opened;
-    for (const QString& name : ListPlans(env.State)) {
-        const bool read = ProbeAndReadPlan(env.State, name);
-        ReleaseLock(env.State, env.State.PlanLockHandle);
-        const auto section = DecodeAreaSection(ReadFile(env.State.PlanPath(name)));
-        QVERIFY2(section && !section->Areas.isEmpty() && !FindAreaOverlap(section->Areas), qPrintable(name));
-        if (read)
-            opened.append(name + QLatin1String(env.State.IsCurrentFormat ? " " : " legacy ") +
-                          QLatin1String(env.State.Plan.Kind == PlanKind::WeeklyPlan ? "weekly" : "schedule"));
-    }
-    opened.sort();
-    QCOMPARE(opened.join(u'|'), QStringLiteral("Biuro schedule|STARY_TYGODNIOWY legacy weekly|STARY_ZMIANOWY legacy "
-                                               "schedule|Sześć dni weekly|Trzy zmiany schedule|Tydzień pracy "
-                                               "weekly|Weekendy schedule"));
-    QVERIFY(env.Ui.Entries().isEmpty());
-    // Thursday 1 May 2025 is a free day of the suite, Friday 2 May is not.
-    const auto section = DecodeAreaSection(ReadFile(env.State.PlanPath(QStringLiteral("Tydzień pracy"))));
-    QString kinds;
-    for (int day = 1; day <= 3; ++day)
-        kinds += QString::number(AreaKindOf(section->Areas.at(dayOf(2025, 5, day) - section->FirstMinute / 1440)));
-    QCOMPARE(kinds, QStringLiteral("424"));
-}
 
 QTEST_GUILESS_MAIN(TestPlanWriters)
 #include "tst_PlanWriters.moc"

@@ -1,77 +1,101 @@
-// plntool show, write, areas and check, run as the built program.
-#include "../planread/PlanFiles.h"
+// plntool show, write, areas and check, run as the built program: what they
+// print, what they refuse, and how write shares the plans with the editor
+// (the plan's edit lock, names in other letter case, kills part way).
+#include "HolderProcess.h"
+#include "PlanFiles.h"
 
 #include "demo/DemoData.h"
+#include "plan/PlanReader.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
+
+#include <functional>
+
+// Makes the input of a command in the folder given and returns its path.
+using MakeInput = std::function<QString(const TestEnvironment&)>;
+
+struct InputCase
+{
+    QString Args; // "IN" stands for the input, "DATA" for the data directory
+    MakeInput Input;
+    int Code;
+    QString Printed; // a part of stdout and stderr
+};
+Q_DECLARE_METATYPE(InputCase)
 
 namespace {
 
-struct Run
-{
-    int Code = -1;
-    QString Out, Err;
-};
-
-Run plntool(const QStringList& args)
-{
-    QProcess process;
-    process.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("plntool")), args);
-    Run run;
-    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit) run.Code = process.exitCode();
-    run.Out = QString::fromUtf8(process.readAllStandardOutput());
-    run.Err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-// A program folder whose data folder takes the plans plntool writes, with
-// the demo free days when asked.
-struct Folder : TestEnvironment
-{
-    explicit Folder(bool freeDays = false)
-    {
-        if (freeDays) WriteDemoFreeDays(TestLibrary(), State.DataDir(), nullptr);
-    }
-    QString Plan(const char* name) const
-    {
-        return QDir(PlansDir()).filePath(QString::fromUtf8(name) + QStringLiteral(".PLN"));
-    }
-    Run Write(const QByteArray& json) const
-    {
-        const QString path = QDir(ProgramDir()).filePath(QStringLiteral("plan.json"));
-        WriteFile(path, json);
-        return plntool({QStringLiteral("write"), path, State.DataDir()});
-    }
-};
-
+const QString Saved = QStringLiteral("Plan pracy został poprawnie zapisany do pliku.\n");
 const QByteArray Day = R"({"entry": "8:00", "exit": "16:00", "breakFrom": "12:00", "breakTo": "12:30"})";
 const QByteArray Night = R"({"entry": "22:00", "exit": "6:00", "breakFrom": "2:00", "breakTo": "2:30"})";
 const QByteArray Allowances = R"("00:15", "01:00", "00:45", "00:30")";
 
-// A schedule plan "Zmiany": its first two slots, the allowances, the range and its days.
-QByteArray schedule(const QByteArray& shifts, const QByteArray& allowances, const QByteArray& range,
-                    const QByteArray& days)
+QString JsonPath(const TestEnvironment& env)
+{
+    return QDir(env.ProgramDir()).filePath(QStringLiteral("plan.json"));
+}
+
+ToolRun Write(const TestEnvironment& env, const QByteArray& json,
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    WriteFile(JsonPath(env), json);
+    return RunPlntool({QStringLiteral("write"), JsonPath(env), env.DataDir()}, 60000, environment);
+}
+
+// A schedule plan: its first two slots, the allowances, the range and its days.
+QByteArray Schedule(const QByteArray& shifts, const QByteArray& allowances, const QByteArray& range,
+                    const QByteArray& days, const QByteArray& name = "Zmiany")
 {
     const QList<QByteArray> fromTo = range.split(' ');
-    return R"({"name": "Zmiany", "kind": "schedule", "from": ")" + fromTo.at(0) + R"(", "to": ")" + fromTo.at(1) +
-           R"(", "schedules": [)" + shifts + R"(, {}, {}, {}, {}, {}], "tolerances": [)" + allowances +
+    return R"({"name": ")" + name + R"(", "kind": "schedule", "from": ")" + fromTo.at(0) + R"(", "to": ")" +
+           fromTo.at(1) + R"(", "schedules": [)" + shifts + R"(, {}, {}, {}, {}, {}], "tolerances": [)" + allowances +
            R"(], "days": ")" + days + R"("})";
 }
 
-QByteArray weekly(const QByteArray& includeFreeDays, const QByteArray& dayStart = "6:00")
+QByteArray TwoDays(const QByteArray& name = "Zmiany")
 {
-    return R"({"name": "Tydzień", "kind": "weekly", "from": "2025-04-28", "to": "2025-05-04", "schedules": [{}, {},
-               {}, {}, {}, {}, {}], "tolerances": ["", "", "", ""], "weekdays": [1, 2, 2, 2, 2, 2, 1], "dailyNorm":
-               "8:00", "dayStart": ")" +
-           dayStart + R"(", "includeFreeDays": )" + includeFreeDays + "}";
+    return Schedule(Day + ", {}", Allowances, "2024-03-01 2024-03-02", "04", name);
 }
 
-const QByteArray TwoDays = schedule(Day + ", {}", Allowances, "2024-03-01 2024-03-02", "04");
+// A weekly plan "Tydzień" of the week of 1 May 2025.
+QByteArray
+Weekly(const QByteArray& includeFreeDays, const QByteArray& dayStart = "6:00",
+       const QByteArray& schedules = R"("schedules": [{}, {}, {}, {}, {}, {}, {}], "tolerances": ["", "", "", ""],)")
+{
+    return R"({"name": "Tydzień", "kind": "weekly", "from": "2025-04-28", "to": "2025-05-04", )" + schedules +
+           R"( "weekdays": [1, 2, 2, 2, 2, 2, 1], "dailyNorm": "8:00", "dayStart": ")" + dayStart +
+           R"(", "includeFreeDays": )" + includeFreeDays + "}";
+}
+
+// The plan files of the plans folder, each with the kinds of its areas.
+QString PlansWithAreas(const TestEnvironment& env)
+{
+    QStringList plans = QDir(env.PlansDir()).entryList({QStringLiteral("*.PLN")}, QDir::Files | QDir::Hidden);
+    for (QString& plan : plans) {
+        const QByteArray bytes = ReadFile(QDir(env.PlansDir()).filePath(plan));
+        plan += u':';
+        for (const uint32_t word : DecodeAreaSection(bytes).value_or(AreaSection{}).Areas)
+            plan += QString::number(AreaKindOf(word));
+    }
+    return plans.join(u' ');
+}
+
+// What stands at P.PLN in the plans folder.
+MakeInput At(const PathSetup& put)
+{
+    return [put](const TestEnvironment& env) {
+        put(env.Plan(QStringLiteral("P")));
+        return env.Plan(QStringLiteral("P"));
+    };
+}
+
+MakeInput Content(const QByteArray& bytes, qint64 size = -1)
+{
+    return At(FileOf(bytes, size));
+}
 
 } // namespace
 
@@ -80,183 +104,216 @@ class TestPlntoolCommands : public QObject
     Q_OBJECT
 
 private slots:
-    void show_data();
-    void show();
-    void write_data();
-    void write();
-    void areas();
-    void check_data();
-    void check();
-};
-
-void TestPlntoolCommands::show_data()
-{
-    QTest::addColumn<QByteArray>("file"); // empty: no such file
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QByteArray>("expected"); // JSON members that must be printed, or a text on stderr
-
-    PlanFile legacyWeekly = WeeklyPlanFile(0, 6, {4, 0, 1, 2, 3, 5, 4}, true);
-    legacyWeekly.Header[4] = 450 - 1440;
-    QTest::newRow("legacy weekly plan")
-        << legacyWeekly.Build() << 0
-        << QByteArray(R"({"name": "P", "kind": "weekly", "format": "legacy", "from": "2000-01-01", "to": "2000-01-07",
-                          "weekdays": [1, 2, 2, 2, 2, 2, 1], "dailyNorm": "07:30", "dayStart": "00:00",
-                          "includeFreeDays": false})");
-    QTest::newRow("damaged plan") << SchedulePlanFile(0, 2, "071").Build() << 1
-                                  << QByteArray("a day of the day table has no valid slot (at byte 113)");
-    QTest::newRow("weekly plan without a readable range")
-        << Patched(WeeklyPlanFile(0, 30, {1, 2, 2, 2, 2, 2, 1}).Build(), 0, 16) << 1
-        << QByteArray("Błąd struktury bazy danych.");
-    QTest::newRow("missing file") << QByteArray() << 1 << QByteArray("P.PLN");
-}
-
-void TestPlntoolCommands::show()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(int, code);
-    QFETCH(QByteArray, expected);
-    Folder folder;
-    if (!file.isEmpty()) QVERIFY(WriteFile(folder.Plan("P"), file));
-    const Run run = plntool({QStringLiteral("show"), folder.Plan("P")});
-    QCOMPARE(run.Code, code);
-    QVERIFY2(code == 0 ? run.Err.isEmpty() : run.Out.isEmpty() && run.Err.contains(QString::fromUtf8(expected)),
-             qPrintable(run.Err));
-    const QJsonObject printed = QJsonDocument::fromJson(run.Out.toUtf8()).object();
-    const QJsonObject wanted = QJsonDocument::fromJson(expected).object();
-    QCOMPARE(wanted.isEmpty(), code != 0);
-    for (auto it = wanted.begin(); it != wanted.end(); ++it)
-        QVERIFY2(printed.value(it.key()) == it.value(), qPrintable(it.key()));
-}
-
-void TestPlntoolCommands::write_data()
-{
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<bool>("freeDays"); // the demo WOLNE.DAT in the plans folder
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("err");
-    QTest::addColumn<QString>("kinds"); // of the written file's areas
-
-    const QString saved = QStringLiteral("Plan pracy został poprawnie zapisany do pliku.\n");
-    // clang-format off
-    QTest::newRow("schedule plan, day and night") << schedule(Day + ", " + Night, Allowances, "2024-03-01 2024-03-04", "0414")
-        << false << 0 << saved << "1232410012324100"; // a working day and a free day, twice
-    // 1 and 3 May are free days of the suite, 3 and 4 May free weekdays.
-    QTest::newRow("weekly plan, free days taken into account") << weekly("true") << true << 0 << saved << "2224244";
-    QTest::newRow("weekly plan, no free-days file") << weekly("true") << false << 0 << saved << "2222244";
-    QTest::newRow("weekly plan, free days not wanted") << weekly("false") << true << 0 << saved << "2222244";
-    QTest::newRow("minutes out of range in a weekly plan") << weekly("false", "6:60")
-        << false << 1 << "Niepoprawnie wprowadzone minuty. Zakres minut od 00 do 59.\n" << "";
-    QTest::newRow("break with one end")
-        << schedule(R"({"entry": "8:00", "exit": "16:00", "breakTo": "12:00"}, {})", Allowances, "2024-03-01 2024-03-01", "0")
-        << false << 1 << "Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym.\n" << "";
-    QTest::newRow("earlier entry into the previous day")
-        << schedule(R"({"entry": "14:00", "exit": "22:00"}, {"entry": "4:00", "exit": "12:00"})",
-                    R"("05:00", "02:00", "", "01:00")", "2025-12-30 2026-01-02", "4014")
-        << false << 1 << "Zapis planu niemożliwy.\nObszar przebywania prywatnego zaczynający się w dniu 31-12-2025 o "
-                         "godzinie 23:00 nakłada się na poprzednie obszary.\n" << "";
-    QTest::newRow("not JSON") << QByteArray("{\"name\": ") << false << 2 << "plntool write: " << "";
-    QTest::newRow("days not matching the range") << schedule(Day + ", {}", Allowances, "2024-03-01 2024-03-04", "00")
-        << false << 2 << "plntool write: " << "";
-    // clang-format on
-}
-
-void TestPlntoolCommands::write()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(bool, freeDays);
-    QFETCH(int, code);
-    QFETCH(QString, err);
-    QFETCH(QString, kinds);
-    Folder folder(freeDays);
-    const Run run = folder.Write(json);
-    QCOMPARE(run.Code, code);
-    QCOMPARE(code == 2 ? run.Err.left(err.size()) : run.Err, err);
-    const QStringList files = QDir(folder.PlansDir()).entryList({QStringLiteral("*.PLN")});
-    QCOMPARE(files.size(), code == 0 ? 1 : 0);
-    if (code != 0) return;
-    const QString path = QDir(folder.PlansDir()).filePath(files.first());
-    QString written;
-    for (const uint32_t word : DecodeAreaSection(ReadFile(path)).value_or(AreaSection{}).Areas)
-        written += QString::number(AreaKindOf(word));
-    QCOMPARE(written, kinds);
-    // What show prints writes the same file again.
-    const Run shown = plntool({QStringLiteral("show"), path});
-    QCOMPARE(shown.Code, 0);
-    Folder again(freeDays);
-    QCOMPARE(again.Write(shown.Out.toUtf8()).Code, 0);
-    QCOMPARE(ReadFile(QDir(again.PlansDir()).filePath(files.first())), ReadFile(path));
-}
-
-void TestPlntoolCommands::areas()
-{
-    Folder folder;
-    QCOMPARE(folder.Write(TwoDays).Code, 0);
-    const Run run = plntool({QStringLiteral("areas"), folder.Plan("Zmiany")});
-    QCOMPARE(run.Code, 0);
-    QCOMPARE(run.Out, QStringLiteral("days 2 from 01-03-2024, end 02-03-2024 00:00, 8 areas\n"
-                                     "     0  01-03-2024 07:45  przebywania prywatnego first\n"
-                                     "     1  01-03-2024 08:00  pracy                  after-early-entry\n"
-                                     "     2  01-03-2024 12:00  przerwy\n"
-                                     "     3  01-03-2024 12:30  pracy\n"
-                                     "     4  01-03-2024 16:00  nadgodzin\n"
-                                     "     5  01-03-2024 17:00  przebywania prywatnego\n"
-                                     "     6  01-03-2024 17:30  nie rozliczany\n"
-                                     "     7  02-03-2024 00:00  nie rozliczany         first\n"));
-    QCOMPARE(plntool({QStringLiteral("areas"), folder.Plan("Brak")}).Code, 2);
-    QVERIFY(WriteFile(folder.Plan("Krótki"), QByteArray(120, '\0')));
-    QCOMPARE(plntool({QStringLiteral("areas"), folder.Plan("Krótki")}).Code, 1);
-}
-
-void TestPlntoolCommands::check_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("err"); // what stderr says after the file's name
-    // clang-format off
-    QTest::newRow("as written") << "" << 0 << "";
-    QTest::newRow("two records swapped") << "swap" << 1 << "area 3: Zapis planu niemożliwy. Obszar przerwy zaczynający "
-        "się w dniu 01-03-2024 o godzinie 12:00 nakłada się na poprzednie obszary.\n";
-    QTest::newRow("two records in the same minute") << "same minute" << 1 << "area 2: Zapis planu niemożliwy. Obszar "
-        "przerwy zaczynający się w dniu 01-03-2024 o godzinie 08:00 nakłada się na poprzednie obszary.\n";
-    QTest::newRow("half a record at the end") << "tail" << 1 << "bytes after the last whole area record\n";
-    QTest::newRow("no records") << "no records" << 1 << "no area records\n";
-    QTest::newRow("section not where the block puts it") << "block" << 1 << "no area section where the plan block puts it\n";
-    QTest::newRow("day byte 7") << "day byte" << 1 << "not a readable plan";
-    QTest::newRow("no such file") << "missing" << 1 << "";
-    // clang-format on
-}
-
-void TestPlntoolCommands::check()
-{
-    QFETCH(QString, change);
-    QFETCH(int, code);
-    QFETCH(QString, err);
-    Folder folder;
-    QCOMPARE(folder.Write(TwoDays).Code, 0);
-    QByteArray bytes = ReadFile(folder.Plan("Zmiany"));
-    const int area = Int32At(bytes, 0);    // the first area record
-    if (change == QLatin1String("swap")) { // the break before the work it interrupts
-        bytes = Patched(Patched(bytes, area + 8, Int32At(bytes, area + 12)), area + 12, Int32At(bytes, area + 8));
-    } else if (change == QLatin1String("same minute")) { // the break starts with the work
-        bytes = Patched(bytes, area + 8, int32_t(AreaWord(Int32At(bytes, area + 4), 3)));
-    } else if (change == QLatin1String("tail")) {
-        bytes.chop(2);
-    } else if (change == QLatin1String("no records")) {
-        bytes.truncate(area);
-    } else if (change == QLatin1String("block")) {
-        bytes = Patched(bytes, 20, 89);
-    } else if (change == QLatin1String("day byte")) {
-        bytes[112] = 7;
+    void write_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("err");   // "%JSON%" stands for the JSON file's path
+        QTest::addColumn<QString>("plans"); // the plan files written, with their areas' kinds
+        const QString name = QStringLiteral("plntool write: %JSON%: \"name\" cannot name a plan file: at most 100 "
+                                            "characters of windows-1250, no control characters, none of / \\ : * ? "
+                                            "\" < > | and no device name such as CON or NUL\n");
+        // clang-format off
+        QTest::newRow("schedule plan, day and night") << Schedule(Day + ", " + Night, Allowances, "2024-03-01 2024-03-04", "0414")
+            << 0 << Saved << "Zmiany.PLN:1232410012324100"; // a working day and a free day, twice
+        // 1 and 3 May are free days of the suite, 3 and 4 May free weekdays.
+        QTest::newRow("weekly plan, free days taken into account") << Weekly("true") << 0 << Saved << "Tydzień.PLN:2224244";
+        QTest::newRow("weekly plan without schedules and tolerances") << Weekly("false", "6:00", "") << 0 << Saved << "Tydzień.PLN:2222244";
+        QTest::newRow("minutes out of range in a weekly plan") << Weekly("false", "6:60")
+            << 1 << "Niepoprawnie wprowadzone minuty. Zakres minut od 00 do 59.\n" << "";
+        QTest::newRow("break with one end")
+            << Schedule(R"({"entry": "8:00", "exit": "16:00", "breakTo": "12:00"}, {})", Allowances, "2024-03-01 2024-03-01", "0")
+            << 1 << "Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym.\n" << "";
+        QTest::newRow("earlier entry into the previous day")
+            << Schedule(R"({"entry": "14:00", "exit": "22:00"}, {"entry": "4:00", "exit": "12:00"})",
+                        R"("05:00", "02:00", "", "01:00")", "2025-12-30 2026-01-02", "4014")
+            << 1 << "Zapis planu niemożliwy.\nObszar przebywania prywatnego zaczynający się w dniu 31-12-2025 o "
+                    "godzinie 23:00 nakłada się na poprzednie obszary.\n" << "";
+        QTest::newRow("not JSON") << QByteArray("{\"name\": ") << 2 << "plntool write: %JSON%: unterminated object\n" << "";
+        QTest::newRow("days not matching the range") << Schedule(Day + ", {}", Allowances, "2024-03-01 2024-03-04", "00")
+            << 2 << "plntool write: %JSON%: \"days\" must hold one digit 0..6 per day of the range\n" << "";
+        QTest::newRow("schedule plan without schedules")
+            << QByteArray(R"({"name": "Z", "kind": "schedule", "from": "2024-03-01", "to": "2024-03-01", "days": "0"})")
+            << 2 << "plntool write: %JSON%: \"schedules\" is missing\n" << "";
+        QTest::newRow("lone surrogate") << TwoDays("Zmiana \\ud800") << 2 << name << "";
+        QTest::newRow("outside windows-1250") << TwoDays("Zmiana \\u2713") << 2 << name << "";
+        QTest::newRow("control character") << TwoDays("Zmiana\\u0001") << 2 << name << "";
+        QTest::newRow("device name") << TwoDays("COM1") << 2 << name << "";
+        QTest::newRow("101 characters") << TwoDays(QByteArray(101, 'x')) << 2 << name << "";
+        // clang-format on
     }
-    const QString checked = folder.Plan("Zmienione");
-    if (change != QLatin1String("missing")) QVERIFY(WriteFile(checked, bytes));
-    const Run run = plntool({QStringLiteral("check"), checked});
-    QCOMPARE(run.Code, code);
-    if (code == 0) QCOMPARE(run.Out, checked + QStringLiteral(": 8 areas, rising\n"));
-    if (code != 0)
-        QVERIFY2(run.Err.startsWith(QStringLiteral("plntool check: ") + checked + QStringLiteral(": ") + err),
-                 qPrintable(run.Err));
-}
+
+    void write()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, code);
+        QFETCH(QString, err);
+        QFETCH(QString, plans);
+        TestEnvironment env;
+        QVERIFY(WriteDemoFreeDays(TestLibrary(), env.DataDir(), nullptr));
+        const ToolRun run = Write(env, json);
+        QCOMPARE(run.Code, code);
+        QCOMPARE(run.Err, err.replace(QStringLiteral("%JSON%"), JsonPath(env)));
+        QCOMPARE(PlansWithAreas(env), plans);
+    }
+
+    // What show prints of a written plan writes the same file again.
+    void showWritesTheSameFile()
+    {
+        for (const QByteArray& json : {TwoDays(), Weekly("true")}) {
+            TestEnvironment first, second;
+            QVERIFY(Write(first, json).Code == 0);
+            const QString plan = QDir(first.PlansDir()).entryList({QStringLiteral("*.PLN")}).value(0);
+            const ToolRun shown = RunPlntool({QStringLiteral("show"), QDir(first.PlansDir()).filePath(plan)});
+            QVERIFY(shown.Code == 0 && Write(second, shown.Out.toUtf8()).Code == 0);
+            QCOMPARE(ReadFile(QDir(second.PlansDir()).filePath(plan)), ReadFile(QDir(first.PlansDir()).filePath(plan)));
+        }
+    }
+
+    void inputs_data()
+    {
+        QTest::addColumn<InputCase>("c");
+        const QString show = QStringLiteral("show IN"), check = QStringLiteral("check IN"),
+                      areas = QStringLiteral("areas IN"), write = QStringLiteral("write IN DATA");
+        const MakeInput fifo = At(Pipe());
+        const MakeInput zero = [](const TestEnvironment&) { return QStringLiteral("/dev/zero"); };
+        const MakeInput missing = [](const TestEnvironment& env) { return env.Plan(QStringLiteral("Brak")); };
+        const QString device = QStringLiteral("not a regular file (a device)\n");
+        TestEnvironment env;
+        Write(env, TwoDays());
+        const QByteArray plan = ReadFile(env.Plan(QStringLiteral("Zmiany")));
+        const int area = Int32At(plan, 0); // the first area record
+        QByteArray dayByte = plan;
+        dayByte[112] = 7;
+        const QString overlap = QStringLiteral("area %1: Zapis planu niemożliwy. Obszar przerwy zaczynający się w "
+                                               "dniu 01-03-2024 o godzinie %2 nakłada się na poprzednie obszary.\n");
+        // clang-format off
+        QTest::newRow("show: a pipe") << InputCase{show, fifo, 1, device};
+        QTest::newRow("check: a pipe") << InputCase{check, fifo, 1, device};
+        QTest::newRow("areas: a pipe") << InputCase{areas, fifo, 2, device};
+        QTest::newRow("write: a pipe") << InputCase{write, fifo, 2, device};
+        QTest::newRow("show: /dev/zero") << InputCase{show, zero, 1, device};
+        QTest::newRow("check: /dev/zero") << InputCase{check, zero, 1, device};
+        QTest::newRow("areas: /dev/zero") << InputCase{areas, zero, 2, device};
+        QTest::newRow("show: no such file") << InputCase{show, missing, 1, QStringLiteral("Brak.PLN: no such file\n")};
+        QTest::newRow("show: 17 MB") << InputCase{show, Content(plan, 17 << 20), 1, QStringLiteral("larger than 16777216 bytes")};
+        QTest::newRow("write: 200 MB of JSON") << InputCase{write, Content(TwoDays(), 200 << 20), 2, QStringLiteral("larger than 4194304 bytes")};
+        QTest::newRow("show: a damaged plan") << InputCase{show, Content(SchedulePlanFile(0, 2, "071").Build()), 1,
+            QStringLiteral("not a readable plan: a day of the day table has no valid slot (at byte 113)\n")};
+        QTest::newRow("show: a weekly plan without a readable range")
+            << InputCase{show, Content(Patched(WeeklyPlanFile(0, 30, {1, 2, 2, 2, 2, 2, 1}).Build(), 0, 16)), 1, QStringLiteral("Błąd struktury bazy danych.\n")};
+        QTest::newRow("areas") << InputCase{areas, Content(plan), 0, QStringLiteral("days 2 from 01-03-2024, end 02-03-2024 00:00, 8 areas\n"
+            "     0  01-03-2024 07:45  przebywania prywatnego first\n"
+            "     1  01-03-2024 08:00  pracy                  after-early-entry\n"
+            "     2  01-03-2024 12:00  przerwy\n     3  01-03-2024 12:30  pracy\n     4  01-03-2024 16:00  nadgodzin\n"
+            "     5  01-03-2024 17:00  przebywania prywatnego\n     6  01-03-2024 17:30  nie rozliczany\n"
+            "     7  02-03-2024 00:00  nie rozliczany         first\n")};
+        QTest::newRow("areas: no area section") << InputCase{areas, Content(QByteArray(120, '\0')), 1, QStringLiteral("no area section where the plan block puts it\n")};
+        QTest::newRow("check: as written") << InputCase{check, Content(plan), 0, QStringLiteral("P.PLN: 8 areas, rising\n")};
+        QTest::newRow("check: two records swapped") // the break before the work it interrupts
+            << InputCase{check, Content(Patched(Patched(plan, area + 8, Int32At(plan, area + 12)), area + 12, Int32At(plan, area + 8))), 1, overlap.arg(3).arg(QStringLiteral("12:00"))};
+        QTest::newRow("check: two records in the same minute") << InputCase{check, Content(Patched(plan, area + 8, int32_t(AreaWord(Int32At(plan, area + 4), 3)))), 1, overlap.arg(2).arg(QStringLiteral("08:00"))};
+        QTest::newRow("check: half a record at the end") << InputCase{check, Content(plan.chopped(2)), 1, QStringLiteral("P.PLN: bytes after the last whole area record\n")};
+        QTest::newRow("check: no records") << InputCase{check, Content(plan.left(area)), 1, QStringLiteral("P.PLN: no area records\n")};
+        QTest::newRow("check: section not where the block puts it") << InputCase{check, Content(Patched(plan, 20, 89)), 1, QStringLiteral("P.PLN: no area section where the plan block puts it\n")};
+        QTest::newRow("check: day byte 7") << InputCase{check, Content(dayByte), 1, QStringLiteral("P.PLN: not a readable plan: a day of the day table has no valid slot (at byte 112)\n")};
+        // clang-format on
+    }
+
+    // Inputs the commands print or refuse, at once: a reader waits for
+    // nothing and reads no more than a plan can hold.
+    void inputs()
+    {
+        QFETCH(InputCase, c);
+        TestEnvironment env;
+        QStringList args = c.Args.split(u' ');
+        args.replaceInStrings(QStringLiteral("IN"), c.Input(env))
+            .replaceInStrings(QStringLiteral("DATA"), env.DataDir());
+        const ToolRun run = RunPlntool(args, 20000);
+        QVERIFY2(run.Finished, "still running after 20 s");
+        QCOMPARE(run.Code, c.Code);
+        QVERIFY2((run.Out + run.Err).contains(c.Printed), qPrintable(run.Out + run.Err));
+    }
+
+    // Another workstation editing the plan keeps write out, as it keeps the editor out.
+    void lockedPlan()
+    {
+        TestEnvironment env;
+        HolderProcess other({QStringLiteral("lock"), env.DataDir(), QStringLiteral("PlnEdit"),
+                             QStringLiteral("ZMIANY.PLN"), QStringLiteral("Anna z PC2")});
+        QVERIFY(other.Take() && other.Holds());
+        const ToolRun run = Write(env, TwoDays());
+        QCOMPARE(run.Code, 1);
+        QCOMPARE(run.Err, QStringLiteral("Plan pracy: Zmiany jest zablokowana przez: Anna z PC2.\nEdycja planu pracy "
+                                         "niemożliwa.\n"));
+        QCOMPARE(FolderEntries(env.PlansDir()), QString());
+    }
+
+    // A name that differs from an existing plan's only in letter case is that plan.
+    void nameInOtherCase()
+    {
+        TestEnvironment env;
+        QVERIFY(WriteFile(env.Plan(QStringLiteral("zmiany")), "old plan"));
+        QCOMPARE(Write(env, TwoDays()).Code, 0);
+        QCOMPARE(PlansWithAreas(env), QStringLiteral("zmiany.PLN:12324100"));
+    }
+
+    // With the system's temporary folder on another file system, a symbolic
+    // link planted beside the plan where a scratch file was once written is
+    // not followed.
+    void plantedLink()
+    {
+        TestEnvironment env;
+        QTemporaryDir elsewhere(QStringLiteral("/dev/shm/plntool-XXXXXX"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), elsewhere.path());
+        const QString victim = env.Root.filePath(QStringLiteral("victim"));
+        QVERIFY(WriteFile(victim, "outside"));
+        QVERIFY(QFile::link(victim, env.Plan(QStringLiteral("Zmiany")) + QLatin1Char('~')));
+        QCOMPARE(Write(env, TwoDays(), environment).Code, 0);
+        QCOMPARE(ReadFile(victim), QByteArray("outside"));
+        QVERIFY(!QFileInfo(env.Plan(QStringLiteral("Zmiany"))).isSymLink());
+    }
+
+    // Writes killed at random points leave the plan old or new, whole, and no
+    // scratch file that a listing takes for a plan; the system's temporary
+    // folder is not used at all. The next whole write removes what dead
+    // writes of this computer left; a young one of another computer stays.
+    void killedWrites()
+    {
+        TestEnvironment env;
+        QTemporaryDir temp;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temp.path());
+        const QByteArray variants[2] = {TwoDays(), Schedule(Night + ", {}", Allowances, "2024-03-01 2024-03-02", "04")};
+        QByteArray written[2];
+        for (int i : {1, 0}) {
+            QVERIFY(Write(env, variants[i]).Code == 0);
+            written[i] = ReadFile(env.Plan(QStringLiteral("Zmiany")));
+        }
+        for (int round = 0; round < 20; ++round) {
+            QVERIFY(WriteFile(JsonPath(env), variants[round % 2]));
+            QProcess write;
+            write.setProcessEnvironment(environment);
+            write.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("plntool")),
+                        {QStringLiteral("write"), JsonPath(env), env.DataDir()});
+            QVERIFY(write.waitForStarted());
+            QThread::usleep(QRandomGenerator::global()->bounded(60000));
+            write.kill();
+            write.waitForFinished();
+            const QByteArray now = ReadFile(env.Plan(QStringLiteral("Zmiany")));
+            QVERIFY2(now == written[0] || now == written[1], qPrintable(QString::number(round)));
+            QCOMPARE(FolderEntries(temp.path()), QString());
+            QCOMPARE(ListPlans(env.Env), QStringList{QStringLiteral("Zmiany")});
+        }
+        const QString foreign = QStringLiteral(".grafenta-0000beef-1-1.tmp");
+        QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(DeadProcessScratchName()), "x"));
+        QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(foreign), "x"));
+        QCOMPARE(Write(env, variants[0], environment).Code, 0);
+        QCOMPARE(FolderEntries(env.PlansDir()), foreign + QStringLiteral(" Zmiany.PLN"));
+        QCOMPARE(FolderEntries(temp.path()), QString());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPlntoolCommands)
 #include "tst_PlntoolCommands.moc"

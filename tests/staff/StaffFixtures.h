@@ -13,8 +13,6 @@
 
 #include <optional>
 
-using namespace Qt::StringLiterals;
-
 using Entry = QPair<int32_t, int16_t>; // key, card number
 
 struct RecordBytes

@@ -1,258 +1,313 @@
+// Assigning a plan: the records rewritten, the questions about employees
+// that cannot get it, rewrites cut short, and what the rewrite keeps of the
+// record's file.
 #include "StaffFixtures.h"
 
+#include "env/OdczytZapisPliku.h"
 #include "staff/ObslugaListy.h"
-#include "staff/OdczytZapisPliku.h"
 #include "staff/Przydziel.h"
 
+#include <QDirIterator>
 #include <QTest>
 
 #include <csignal>
+#include <functional>
+#include <grp.h>
+#include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(EmployeeRow)
+struct RewriteCase
+{
+    QString FileName;
+    QByteArray Stored;
+    EmployeeRow Row;
+    QString Plan;
+    AssignmentResult Result;
+    QByteArray Expected; // the whole file afterwards
+};
+Q_DECLARE_METATYPE(RewriteCase)
+
+// What became of the second of three selected employees' records, and what follows.
+struct SecondCase
+{
+    std::function<std::shared_ptr<DataFile>(const QString& path)> Setup;
+    int ReleaseAtWait; // the record is let go at that wait (0: never)
+    Answer GoOn;       // to the question about it
+    QString Outcomes;  // "row:result" each
+    int Waits;
+    QString Plans; // the "Plan pracy" cells afterwards
+    bool NowakRewritten, ZakRewritten;
+    QString Bar;
+    QString Question; // the question asked, if any
+};
+Q_DECLARE_METATYPE(SecondCase)
+
+namespace {
+
+const QString GoOn = u"\rCzy kontynuować przydzielanie planu dla pozostałych pracowników?"_s;
+
+EmployeeRow RowOf(const QString& number, const QString& surname, const QString& firstName)
+{
+    return {number, surname, firstName, u"<BRAK>"_s, {}};
+}
+
+QString Described(const QVector<AssignmentOutcome>& outcomes)
+{
+    QStringList list;
+    for (const AssignmentOutcome& outcome : outcomes)
+        list << u"%1:%2"_s.arg(outcome.Row).arg(int(outcome.Result));
+    return list.join(u' ');
+}
+
+bool RewriteNowak(TestEnvironment& env, const QString& plan)
+{
+    StaffHooks hooks;
+    hooks.Wait = [](int) {};
+    return ZapiszPlanPracownika(env.Env, u"NOWAK"_s, u"012"_s, {12, u"Nowak"_s, u"Jan"_s}, plan, hooks);
+}
+
+// Runs check as an ordinary user: in this process, or, when it runs as root
+// (whom no permission stops), in a child process that gives the test's
+// folders to the user nobody and becomes that user. 0, or the number of the
+// first check that failed.
+int AsOrdinaryUser(TestEnvironment& env, const std::function<int()>& check)
+{
+    if (::geteuid() != 0) return check();
+    constexpr uid_t Nobody = 65534;
+    QDirIterator folders(env.ProgramDir(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+    while (folders.hasNext())
+        (void)!::chown(QFile::encodeName(folders.next()).constData(), Nobody, Nobody);
+    (void)!::chown(QFile::encodeName(env.ProgramDir()).constData(), Nobody, Nobody);
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::setgroups(0, nullptr) == 0 && ::setgid(Nobody) == 0 && ::setuid(Nobody) == 0 ? check() : 99);
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+} // namespace
 
 class TestPrzydziel : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void rewrite_data();
-    void rewrite();
-    void secondEmployee_data();
-    void secondEmployee();
-    void interruptedRewrites();
-};
-
-namespace {
-
-enum SecondRecord { Deleted, Busy, Released };
-
-const QString GoOn = u"\rCzy kontynuować przydzielanie planu dla pozostałych pracowników?"_s;
-
-EmployeeRow rowOf(const QString& number, const QString& surname, const QString& firstName)
-{
-    return {number, surname, firstName, u"<BRAK>"_s, {}};
-}
-
-// Selects the given rows and assigns plan to them.
-QVector<AssignmentOutcome> assign(TestEnvironment& env, EmployeeRows& rows, const QList<int>& selected,
-                                  const QString& plan, StaffHooks hooks = {})
-{
-    if (!hooks.Wait) hooks.Wait = [](int) {};
-    ZaznaczWybranych(env.State, int(rows.size()), selected);
-    return PrzydzielPlan(env.State, rows, plan, hooks);
-}
-
-// The rewrite of NOWAK.012 as a child process makes it.
-bool rewriteNowak(TestEnvironment& env, const QString& plan)
-{
-    StaffHooks hooks;
-    hooks.Wait = [](int) {};
-    return ZapiszPlanPracownika(env.State, u"NOWAK"_s, u"012"_s, {12, u"Nowak"_s, u"Jan"_s}, plan, hooks);
-}
-
-} // namespace
-
-void TestPrzydziel::rewrite_data()
-{
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QByteArray>("stored");
-    QTest::addColumn<EmployeeRow>("row");
-    QTest::addColumn<QString>("plan");
-    QTest::addColumn<QByteArray>("expected"); // the whole file afterwards; empty = left as it was
-
-    RecordBytes grouped = Employee(u"Wojciechowska"_s, u"Żaneta"_s, 100, u"NOC"_s, u"Księgowość"_s)
-                              .With({{300, 41}, {100, 100}, {200, 17}});
-    grouped.HeaderWord = -291;
-    RecordBytes longer = grouped;
-    longer.Plan = u"ZMIANA_DZIENNA"_s;
-    QTest::newRow("longer plan name: header word, group and entries kept, long surname's stem")
-        << "wojciech.100" << grouped.Bytes() << rowOf(u"100"_s, u"Wojciechowska"_s, u"Żaneta"_s) << "ZMIANA_DZIENNA"
-        << longer.Bytes();
-
-    const QList<Entry> two{{5, 12}, {9, 4}};
-    const RecordBytes nowak = Employee(u"Nowak"_s, u"Jan"_s, 12, u"TYDZIEN_STANDARD"_s).With(two);
-    const EmployeeRow row = rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s);
-    // Two entries and four bytes: (16 - 1) / 6 = 2.5 entries round to 2.
-    QTest::newRow("shorter plan name, the list's names, no group added")
-        << "NOWAK.012" << nowak.With(two, QByteArray("\x07\x00\x00\x00", 4)).Bytes()
-        << rowOf(u"012"_s, u" Nowak "_s, u"Janina "_s) << "  NOC "
-        << Employee(u"Nowak"_s, u"Janina"_s, 12, u"NOC"_s).With(two).Bytes();
-    // Two entries and five bytes: 2.67 entries, the third completed with a 0.
-    QTest::newRow("<BRAK> stored as ****, an empty group dropped, a partial entry completed")
-        << "NOWAK.012"
-        << Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, QString())
-               .With(two, QByteArray("\x07\x00\x00\x00\x08", 5))
-               .Bytes()
-        << row << "<BRAK>" << Employee(u"Nowak"_s, u"Jan"_s, 12).With(two + QList<Entry>{{7, 8}}).Bytes();
-    QTest::newRow("a stored surname of another stem")
-        << "NOWAK.012" << Employee(u"Nowicki"_s, u"Jan"_s, 12).Bytes() << row << "NOC" << QByteArray();
-    QTest::newRow("a data start before the first byte")
-        << "NOWAK.012" << nowak.With(two, {}, -1).Bytes() << row << "NOC" << QByteArray();
-}
-
-void TestPrzydziel::rewrite()
-{
-    QFETCH(QString, fileName);
-    QFETCH(QByteArray, stored);
-    QFETCH(EmployeeRow, row);
-    QFETCH(QString, plan);
-    QFETCH(QByteArray, expected);
-
-    TestEnvironment env;
-    QVERIFY(WriteFolder(env.StaffDir(), {{fileName, stored}}));
-    EmployeeRows rows{row};
-    QList<int> changed;
-    StaffHooks hooks;
-    hooks.PlanCellChanged = [&](int r) { changed << r; };
-    const bool assigned = !expected.isEmpty();
-
-    const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0}, plan, hooks);
-    QCOMPARE(outcomes,
-             (QVector<AssignmentOutcome>{{0, assigned ? AssignmentResult::Assigned : AssignmentResult::Failed}}));
-    QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(fileName)), assigned ? expected : stored);
-    QCOMPARE(rows[0].Plan, assigned ? plan : row.Plan);
-    QCOMPARE(changed, assigned ? QList<int>{0} : QList<int>{});
-    QCOMPARE(env.Ui.Entries().size(), assigned ? 0 : 1);
-    // Nothing left beside the record.
-    QCOMPARE(QDir(env.StaffDir()).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
-}
-
-void TestPrzydziel::secondEmployee_data()
-{
-    QTest::addColumn<int>("second"); // what became of the second employee's record
-    QTest::addColumn<bool>("goOn");  // the answer to the question about it
-
-    QTest::newRow("deleted, Yes goes on") << int(Deleted) << true;
-    QTest::newRow("deleted, No stops") << int(Deleted) << false;
-    QTest::newRow("read through all attempts, No stops") << int(Busy) << false;
-    QTest::newRow("another rewrite gone at the fifth wait") << int(Released) << true;
-}
-
-void TestPrzydziel::secondEmployee()
-{
-    QFETCH(int, second);
-    QFETCH(bool, goOn);
-
-    TestEnvironment env;
-    const QByteArray nowak = Employee(u"Nowak"_s, u"Jan"_s, 12).Bytes();
-    const QByteArray zak = Employee(u"Żak"_s, u"Ewa"_s, 40).Bytes();
-    Folder files{{u"KOWALSKI.003"_s, Employee(u"Kowalski"_s, u"Piotr"_s, 3).Bytes()}, {u"ZAK.040"_s, zak}};
-    if (second != Deleted) files[u"NOWAK.012"_s] = nowak;
-    QVERIFY(WriteFolder(env.StaffDir(), files));
-    const QString nowakPath = QDir(env.StaffDir()).filePath(u"NOWAK.012"_s);
-    RecordFile holder;
-    if (second != Deleted) {
-        QCOMPARE(holder.Open(nowakPath, second == Busy ? RecordAccess::ReadDenyWriters : RecordAccess::Exclusive),
-                 OpenStatus::Opened);
+    void rewrite_data()
+    {
+        QTest::addColumn<RewriteCase>("c");
+        RecordBytes grouped = Employee(u"Wojciechowska"_s, u"Żaneta"_s, 100, u"NOC"_s, u"Księgowość"_s)
+                                  .With({{300, 41}, {100, 100}, {200, 17}});
+        grouped.HeaderWord = -291;
+        RecordBytes longer = grouped;
+        longer.Plan = u"ZMIANA_DZIENNA"_s;
+        const QList<Entry> two{{5, 12}, {9, 4}};
+        const RecordBytes nowak = Employee(u"Nowak"_s, u"Jan"_s, 12, u"TYDZIEN_STANDARD"_s).With(two);
+        const EmployeeRow row = RowOf(u"012"_s, u"Nowak"_s, u"Jan"_s);
+        const QByteArray other = Employee(u"Nowicki"_s, u"Jan"_s, 12).Bytes(), before = nowak.With(two, {}, -1).Bytes();
+        const auto assigned = AssignmentResult::Assigned, failed = AssignmentResult::Failed;
+        // clang-format off
+        QTest::newRow("longer plan name: header word, group and entries kept, long surname's stem") << RewriteCase{u"wojciech.100"_s,
+            grouped.Bytes(), RowOf(u"100"_s, u"Wojciechowska"_s, u"Żaneta"_s), u"ZMIANA_DZIENNA"_s, assigned, longer.Bytes()};
+        // Two entries and four bytes: (16 - 1) / 6 = 2.5 entries round to 2.
+        QTest::newRow("shorter plan name, the list's names, no group added") << RewriteCase{u"NOWAK.012"_s,
+            nowak.With(two, QByteArray("\x07\x00\x00\x00", 4)).Bytes(), RowOf(u"012"_s, u" Nowak "_s, u"Janina "_s), u"  NOC "_s,
+            assigned, Employee(u"Nowak"_s, u"Janina"_s, 12, u"NOC"_s).With(two).Bytes()};
+        // Two entries and five bytes: 2.67 entries, the third completed with a 0.
+        QTest::newRow("<BRAK> stored as ****, an empty group dropped, a partial entry completed") << RewriteCase{u"NOWAK.012"_s,
+            Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, QString()).With(two, QByteArray("\x07\x00\x00\x00\x08", 5)).Bytes(), row,
+            u"<BRAK>"_s, assigned, Employee(u"Nowak"_s, u"Jan"_s, 12).With(two + QList<Entry>{{7, 8}}).Bytes()};
+        QTest::newRow("a stored surname of another stem") << RewriteCase{u"NOWAK.012"_s, other, row, u"NOC"_s, failed, other};
+        QTest::newRow("a data start before the first byte") << RewriteCase{u"NOWAK.012"_s, before, row, u"NOC"_s, failed, before};
+        // clang-format on
     }
-    // Three rows selected, two more not.
-    EmployeeRows rows{rowOf(u"003"_s, u"Kowalski"_s, u"Piotr"_s), rowOf(u"012"_s, u"Nowak"_s, u"Jan"_s),
-                      rowOf(u"040"_s, u"Żak"_s, u"Ewa"_s), rowOf(u"041"_s, u"Żak"_s, u"Ola"_s),
-                      rowOf(u"042"_s, u"Żak"_s, u"Iza"_s)};
-    env.Ui.ScriptAnswers({goOn ? Answer::Yes : Answer::No});
-    QList<int> bar, waited;
-    int events = 0;
-    StaffHooks hooks;
-    hooks.Progress = [&](int value) { bar << value; };
-    hooks.ProcessEvents = [&] { ++events; };
-    hooks.Wait = [&](int milliseconds) {
-        waited << milliseconds;
-        if (second == Released && waited.size() == 5) holder.Close();
-    };
 
-    const QVector<AssignmentOutcome> outcomes = assign(env, rows, {0, 1, 2}, u"NOC"_s, hooks);
-    const AssignmentResult secondResult = second == Deleted ? AssignmentResult::Deleted
-                                          : second == Busy  ? AssignmentResult::Failed
-                                                            : AssignmentResult::Assigned;
-    QVector<AssignmentOutcome> expected{{0, AssignmentResult::Assigned}, {1, secondResult}};
-    if (goOn) expected.append({2, AssignmentResult::Assigned});
-    QCOMPARE(outcomes, expected);
-    QCOMPARE(waited, QList<int>(second == Deleted ? 0 : 5, 1000));
-    // The rewrite waits without letting the window work: only the one
-    // event round before the loop.
-    QCOMPARE(events, 1);
-    const QString none = u"<BRAK>"_s;
-    QCOMPARE((QStringList{rows[0].Plan, rows[1].Plan, rows[2].Plan, rows[3].Plan, rows[4].Plan}),
-             (QStringList{u"NOC"_s, second == Released ? u"NOC"_s : none, goOn ? u"NOC"_s : none, none, none}));
-    if (second != Deleted) QCOMPARE(ReadFile(nowakPath) == nowak, second == Busy);
-    QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(u"ZAK.040"_s)) != zak, goOn);
-    // Step 100/4 per row, never beyond 100; No ends the run before the second row's step.
-    QCOMPARE(bar, goOn ? (QList<int>{25, 50, 75, 100, 100}) : QList<int>{25});
-
-    QCOMPARE(env.Ui.Entries().size(), second == Released ? 0 : 1);
-    if (second == Released) return;
-    const RecordingPrompt::Entry& asked = env.Ui.Entries().first();
-    QVERIFY(asked.question);
-    QCOMPARE(asked.buttons, MessageButtons::YesNo);
-    QCOMPARE(asked.icon, second == Busy ? MessageIcon::Critical : MessageIcon::Exclamation);
-    QCOMPARE(asked.text, second == Busy
-                             ? u"Nie udana próba przydzielenia planu pracy dla pracownika: Nowak Jan"_s + GoOn
-                             : u"Pracownik Nowak Jan został usunięty z bazy danych."_s + GoOn);
-}
-
-void TestPrzydziel::interruptedRewrites()
-{
-    TestEnvironment env;
-    RecordBytes record = Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, u"Magazyn"_s).With({{300, 41}, {100, 12}});
-    QByteArrayList versions{record.Bytes()};
-    const QStringList plans{u"TYDZIEN_STANDARD_Z_NADGODZINAMI"_s, u"N"_s};
-    for (const QString& plan : plans) {
-        record.Plan = plan;
-        versions << record.Bytes();
+    void rewrite()
+    {
+        QFETCH(RewriteCase, c);
+        TestEnvironment env;
+        QVERIFY(WriteFolder(env.StaffDir(), {{c.FileName, c.Stored}}));
+        EmployeeRows rows{c.Row};
+        QList<int> changed;
+        StaffHooks hooks;
+        hooks.PlanCellChanged = [&](int r) { changed << r; };
+        const QVector<AssignmentOutcome> outcomes =
+            PrzydzielPlan(env.Env, rows, ZaznaczWybranych(1, {0}), c.Plan, hooks);
+        QCOMPARE(outcomes, (QVector<AssignmentOutcome>{{0, c.Result}}));
+        QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(c.FileName)), c.Expected);
+        QCOMPARE(rows[0].Plan, c.Result == AssignmentResult::Assigned ? c.Plan : c.Row.Plan);
+        QCOMPARE(changed, QList<int>(c.Result == AssignmentResult::Assigned, 0));
+        QCOMPARE(env.Ui.Entries().size(), int(c.Result != AssignmentResult::Assigned));
+        // Nothing left beside the record.
+        QCOMPARE(FolderEntries(env.StaffDir()), c.FileName);
     }
-    const QString path = QDir(env.StaffDir()).filePath(u"NOWAK.012"_s);
-    QVERIFY(WriteFile(path, versions.first()));
 
-    // A full disk: the child may write files of the old record's size only.
-    pid_t child = ::fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        const struct rlimit size
-        {
-            rlim_t(versions.first().size()), rlim_t(versions.first().size())
+    void secondEmployee_data()
+    {
+        QTest::addColumn<SecondCase>("c");
+        const auto deleted = [](const QString& path) {
+            QFile::remove(path);
+            return std::shared_ptr<DataFile>();
         };
-        ::setrlimit(RLIMIT_FSIZE, &size);
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::_exit(rewriteNowak(env, plans.first()) ? 0 : 1);
+        const auto held = [](FileAccess access) {
+            return [access](const QString& path) {
+                auto file = std::make_shared<DataFile>();
+                file->Open(path, access);
+                return file;
+            };
+        };
+        const QString none = u"<BRAK>"_s;
+        // Icon, text, whether asked, the buttons.
+        const QString deletedQuestion = u"1 Pracownik Nowak Jan został usunięty z bazy danych."_s + GoOn + u"11"_s;
+        const QString failedQuestion =
+            u"0 Nie udana próba przydzielenia planu pracy dla pracownika: Nowak Jan"_s + GoOn + u"11"_s;
+        // clang-format off
+        QTest::newRow("deleted, Yes goes on") << SecondCase{deleted, 0, Answer::Yes, u"0:0 1:1 2:0"_s, 0,
+            u"NOC <BRAK> NOC <BRAK> <BRAK>"_s, false, true, u"25 50 75 100 100"_s, deletedQuestion};
+        QTest::newRow("deleted, No stops") << SecondCase{deleted, 0, Answer::No, u"0:0 1:1"_s, 0,
+            u"NOC <BRAK> <BRAK> <BRAK> <BRAK>"_s, false, false, u"25"_s, deletedQuestion};
+        QTest::newRow("read through all attempts, No stops") << SecondCase{held(FileAccess::ReadDenyWriters), 0, Answer::No, u"0:0 1:2"_s, 5,
+            u"NOC <BRAK> <BRAK> <BRAK> <BRAK>"_s, false, false, u"25"_s, failedQuestion};
+        QTest::newRow("another rewrite gone at the fifth wait") << SecondCase{held(FileAccess::Exclusive), 5, Answer::Yes, u"0:0 1:0 2:0"_s, 5,
+            u"NOC NOC NOC <BRAK> <BRAK>"_s, true, true, u"25 50 75 100 100"_s, {}};
+        // clang-format on
     }
-    int status = 0;
-    QCOMPARE(::waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 1);
-    QCOMPARE(ReadFile(path), versions.first());
-    QCOMPARE(QDir(env.StaffDir()).entryList(QDir::Files | QDir::Hidden), QStringList{u"NOWAK.012"_s});
 
-    // A child rewriting the record again and again, alternating two plans, is
-    // killed at a growing delay after its first rewrite: the record is always
-    // one of the complete versions and the folder still reads.
-    int started[2];
-    QCOMPARE(::pipe(started), 0);
-    for (int round = 0; round < 20; ++round) {
-        child = ::fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            for (int i = 0;; ++i) {
-                rewriteNowak(env, plans[i % 2]);
-                if (i == 0) (void)!::write(started[1], "!", 1);
-            }
-        }
-        char byte = 0;
-        QCOMPARE(::read(started[0], &byte, 1), ssize_t(1));
-        ::usleep(useconds_t((round * 97) % 1000));
-        ::kill(child, SIGKILL);
-        QCOMPARE(::waitpid(child, nullptr, 0), child);
-        QVERIFY2(versions.contains(ReadFile(path)), qPrintable(QString::number(round)));
-        EmployeeRows rows;
-        QVERIFY(WczytajPracownikow(env.State, rows, StaffHooks{}));
-        QCOMPARE(rows.size(), 1);
+    void secondEmployee()
+    {
+        QFETCH(SecondCase, c);
+        TestEnvironment env;
+        const QByteArray nowak = Employee(u"Nowak"_s, u"Jan"_s, 12).Bytes(),
+                         zak = Employee(u"Żak"_s, u"Ewa"_s, 40).Bytes();
+        QVERIFY(WriteFolder(env.StaffDir(), {{u"KOWALSKI.003"_s, Employee(u"Kowalski"_s, u"Piotr"_s, 3).Bytes()},
+                                             {u"NOWAK.012"_s, nowak},
+                                             {u"ZAK.040"_s, zak}}));
+        const QString nowakPath = QDir(env.StaffDir()).filePath(u"NOWAK.012"_s);
+        const std::shared_ptr<DataFile> holder = c.Setup(nowakPath);
+        // Three rows selected, two more not.
+        EmployeeRows rows{RowOf(u"003"_s, u"Kowalski"_s, u"Piotr"_s), RowOf(u"012"_s, u"Nowak"_s, u"Jan"_s),
+                          RowOf(u"040"_s, u"Żak"_s, u"Ewa"_s), RowOf(u"041"_s, u"Żak"_s, u"Ola"_s),
+                          RowOf(u"042"_s, u"Żak"_s, u"Iza"_s)};
+        env.Ui.ScriptAnswers({c.GoOn});
+        QList<int> waited;
+        QStringList bar;
+        int events = 0;
+        StaffHooks hooks;
+        hooks.Progress = [&](int value) { bar << QString::number(value); };
+        hooks.ProcessEvents = [&] { ++events; };
+        hooks.Wait = [&](int milliseconds) {
+            waited << milliseconds;
+            if (waited.size() == c.ReleaseAtWait) holder->Close();
+        };
+        QCOMPARE(Described(PrzydzielPlan(env.Env, rows, ZaznaczWybranych(5, {0, 1, 2}), u"NOC"_s, hooks)), c.Outcomes);
+        QCOMPARE(waited, QList<int>(c.Waits, 1000));
+        // The rewrite waits without letting the window work: only the one
+        // event round before the loop.
+        QCOMPARE(events, 1);
+        QStringList plans;
+        for (const EmployeeRow& row : rows)
+            plans << row.Plan;
+        QCOMPARE(plans.join(u' '), c.Plans);
+        QCOMPARE(ReadFile(nowakPath) == Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s).Bytes(), c.NowakRewritten);
+        QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(u"ZAK.040"_s)) != zak, c.ZakRewritten);
+        // Step 100/4 per row, never beyond 100; No ends the run before the second row's step.
+        QCOMPARE(bar.join(u' '), c.Bar);
+        QStringList asked;
+        for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
+            asked << QString::number(int(entry.icon)) + u' ' + entry.text + QString::number(entry.question) +
+                         QString::number(int(entry.buttons));
+        QCOMPARE(asked.join(u'|'), c.Question);
     }
-    ::close(started[0]);
-    ::close(started[1]);
-    QVERIFY(ReadFile(path) != versions.first());
-    QCOMPARE(env.Ui.Texts(), QStringList());
-}
+
+    // A rewrite that finds no room leaves the record as it was. Rewrites
+    // killed at growing delays leave the record one of its complete versions,
+    // and the next assignment, of another employee, removes what they left.
+    void interruptedRewrites()
+    {
+        TestEnvironment env;
+        RecordBytes record = Employee(u"Nowak"_s, u"Jan"_s, 12, u"NOC"_s, u"Magazyn"_s).With({{300, 41}, {100, 12}});
+        QByteArrayList versions{record.Bytes()};
+        const QStringList plans{u"TYDZIEN_STANDARD_Z_NADGODZINAMI"_s, u"N"_s};
+        for (const QString& plan : plans) {
+            record.Plan = plan;
+            versions << record.Bytes();
+        }
+        const QString path = QDir(env.StaffDir()).filePath(u"NOWAK.012"_s);
+        QVERIFY(WriteFolder(env.StaffDir(), {{u"NOWAK.012"_s, versions.first()},
+                                             {u"ZAK.040"_s, Employee(u"Żak"_s, u"Ewa"_s, 40).Bytes()}}));
+        pid_t child = ::fork();
+        if (child == 0) { // the child may write files of the old record's size only
+            const rlimit size{rlim_t(versions.first().size()), rlim_t(versions.first().size())};
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::_exit(RewriteNowak(env, plans.first()) ? 0 : 1);
+        }
+        int status = 0;
+        QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 1);
+        QCOMPARE(ReadFile(path), versions.first());
+        QCOMPARE(FolderEntries(env.StaffDir()), u"NOWAK.012 ZAK.040"_s);
+        int started[2];
+        QCOMPARE(::pipe(started), 0);
+        for (int round = 0; round < 20; ++round) {
+            child = ::fork();
+            if (child == 0) {
+                for (int i = 0;; ++i) {
+                    RewriteNowak(env, plans[i % 2]);
+                    if (i == 0) (void)!::write(started[1], "!", 1);
+                }
+            }
+            char byte = 0;
+            QCOMPARE(::read(started[0], &byte, 1), ssize_t(1));
+            ::usleep(useconds_t((round * 97) % 1000));
+            ::kill(child, SIGKILL);
+            QCOMPARE(::waitpid(child, nullptr, 0), child);
+            QVERIFY2(versions.contains(ReadFile(path)), qPrintable(QString::number(round)));
+            EmployeeRows rows;
+            QVERIFY(WczytajPracownikow(env.Env, rows, StaffHooks{}) && rows.size() == 2);
+        }
+        ::close(started[0]);
+        ::close(started[1]);
+        QVERIFY(ReadFile(path) != versions.first() && env.Ui.Entries().isEmpty());
+        QVERIFY(WriteFile(QDir(env.StaffDir()).filePath(DeadProcessScratchName()), "x"));
+        EmployeeRows rows{RowOf(u"040"_s, u"Żak"_s, u"Ewa"_s)};
+        QCOMPARE(PrzydzielPlan(env.Env, rows, {true}, u"NOC"_s, StaffHooks{}).value(0).Result,
+                 AssignmentResult::Assigned);
+        QCOMPARE(FolderEntries(env.StaffDir()), u"NOWAK.012 ZAK.040"_s);
+    }
+
+    // As an ordinary user, a rewrite keeps the record's permission bits,
+    // and it rewrites the record in place where the folder takes no new file.
+    // A link planted where a replacement was once written is not followed.
+    void rewriteAsOrdinaryUser()
+    {
+        TestEnvironment env;
+        const QString folder = env.StaffDir(), path = QDir(folder).filePath(u"NOWAK.012"_s);
+        const QString victim = env.Root.filePath(u"victim"_s);
+        QVERIFY(WriteFile(path, Employee(u"Nowak"_s, u"Jan"_s, 12).Bytes()) && WriteFile(victim, "outside"));
+        QVERIFY(QFile::link(victim, QDir(folder).filePath(u".NOWAK.012.new"_s)));
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+        struct stat info;
+        const auto assigned = [&](const QString& plan) {
+            EmployeeRows rows{RowOf(u"012"_s, u"Nowak"_s, u"Jan"_s)};
+            return PrzydzielPlan(env.Env, rows, {true}, plan, StaffHooks{}).value(0).Result ==
+                       AssignmentResult::Assigned &&
+                   ReadFile(path) == Employee(u"Nowak"_s, u"Jan"_s, 12, plan).Bytes() &&
+                   ::stat(QFile::encodeName(path).constData(), &info) == 0 && (info.st_mode & 07777) == 0640;
+        };
+        const int failed = AsOrdinaryUser(env, [&] {
+            const bool beside = assigned(u"NOC"_s);
+            const bool folderLocked = ::chmod(QFile::encodeName(folder).constData(), 0555) == 0;
+            const bool inPlace = assigned(u"DZIEN"_s);
+            return !beside ? 1 : !folderLocked ? 2 : !inPlace ? 3 : ReadFile(victim) != "outside" ? 4 : 0;
+        });
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QCOMPARE(failed, 0);
+        QCOMPARE(FolderEntries(folder), u".NOWAK.012.new NOWAK.012"_s);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPrzydziel)
 #include "tst_Przydziel.moc"

@@ -2,15 +2,22 @@
 #include "TestSupport.h"
 
 #include "demo/DemoData.h"
+#include "env/Konfiguracja.h"
+#include "env/Rejestr.h"
 #include "env/Startup.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <optional>
+
+Q_DECLARE_METATYPE(PathSetup)
+Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace {
 
@@ -54,6 +61,8 @@ constexpr int StepCount = int(std::size(LaterSteps));
 
 } // namespace
 
+// Start-up: where the data lie (sciezka.ini), the package name, and the
+// program's start with its steps, its instance lock and its failures.
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -61,68 +70,69 @@ class TestStartup : public QObject
 private slots:
     void cleanup() { QDir::setCurrent(QDir::tempPath()); } // start-up moves into the program folder
 
-    void startOrEnd_data()
-    {
-        QTest::addColumn<QString>("library");
-        QTest::addColumn<bool>("tempTaken"); // a file stands where TEMP belongs
-        QTest::addColumn<QString>("message");
-        QTest::newRow("suite library") << "suite" << false << "";
-        QTest::newRow("library of interface level 3")
-            << "wrong" << false << "Nieprawidłowa wersja biblioteki kelbrin.dll";
-        QTest::newRow("no library") << "none" << false << "Nie odnaleziono biblioteki Kelbrin.dll.";
-        QTest::newRow("TEMP cannot be made")
-            << "suite" << true << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
-    }
-
     // sciezka.ini moves the data elsewhere: the free days are read from
     // there, TEMP is made under the program folder all the same.
-    void startOrEnd()
+    void starts()
     {
-        QFETCH(QString, library);
-        QFETCH(bool, tempTaken);
-        QFETCH(QString, message);
-        const auto folder = ProgramFolder(library);
+        const auto folder = ProgramFolder();
         const QString programDir = QDir::cleanPath(folder->path());
         QTemporaryDir data;
         const QString dataDir = QDir::cleanPath(data.filePath(QStringLiteral("DANE")));
-        QString error;
-        QVERIFY(QDir().mkpath(dataDir + QStringLiteral("/PLANY")));
-        QVERIFY2(WriteDemoFreeDays(TestLibrary(), dataDir, &error), qPrintable(error));
+        QVERIFY(QDir().mkpath(dataDir + QStringLiteral("/PLANY")) &&
+                WriteDemoFreeDays(TestLibrary(), dataDir, nullptr));
         QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
                           "[SCIEZKA] " + QFile::encodeName(data.path()) + "/\r\n"));
-        if (tempTaken) QVERIFY(WriteFile(folder->filePath(QStringLiteral("TEMP")), "not a folder"));
-        const QStringList before = Entries(programDir);
         ProgramRun run;
-        run.State.PlanLockHandle = 7;
-        run.State.SchedulesFilled = true;
-        run.State.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
+        run.State.Doc.PlanLockHandle = 7;
+        run.State.Doc.SchedulesFilled = true;
+        run.State.Doc.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
+        QVERIFY(run.Start(programDir) && !run.State.Env.ProgramEnding && run.Ui.Entries().isEmpty());
+        const Environment& env = run.State.Env;
+        QCOMPARE(QDir::cleanPath(env.DataDir()), dataDir);
+        QCOMPARE(QDir::cleanPath(env.KatalogTemp), programDir + QStringLiteral("/TEMP"));
+        QVERIFY(QFileInfo(env.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
+        QVERIFY(run.State.FreeDays.FreeDaysLoaded && run.State.FreeDays.Days.Count() > 0);
+        QCOMPARE(run.State.FreeDays.FreeDaysLockHandle, -1);
+        QCOMPARE(run.State.Doc.PlanLockHandle, -1);
+        QVERIFY(!run.State.Doc.SchedulesFilled);
+        QCOMPARE(run.State.Doc.Fields.Slots[2][EntryColumn].Value, 450);
+        QCOMPARE(env.ColourTable[FreeDaySlot], DefaultWindowColour);
+    }
 
-        QCOMPARE(run.Start(programDir), message.isEmpty());
-        QCOMPARE(run.State.ProgramEnding, !message.isEmpty());
-        if (!message.isEmpty()) {
-            QCOMPARE(run.Ui.Texts(), QStringList{message});
-            QCOMPARE(run.Ui.Entries().first().icon, MessageIcon::Critical);
-            QCOMPARE(Entries(programDir), before);
-            return;
-        }
-        QVERIFY(run.Ui.Entries().isEmpty());
-        QCOMPARE(QDir::cleanPath(run.State.DataDir()), dataDir);
-        QCOMPARE(QDir::cleanPath(run.State.KatalogTemp), programDir + QStringLiteral("/TEMP"));
-        QVERIFY(QFileInfo(run.State.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
-        QVERIFY(run.State.FreeDaysLoaded && run.State.FreeDays.Count() > 0);
-        QCOMPARE(run.State.FreeDaysLockHandle, -1);
-        QCOMPARE(run.State.PlanLockHandle, -1);
-        QVERIFY(!run.State.SchedulesFilled);
-        QCOMPARE(run.State.Fields.Slots[2][EntryColumn].Value, 450);
-        QCOMPARE(run.State.ColourTable[FreeDaySlot], DefaultWindowColour);
+    void endsAtStart_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<PathSetup>("temp"); // what stands where TEMP belongs
+        QTest::addColumn<QString>("message");
+        QTest::newRow("library of interface level 3")
+            << "wrong" << Nothing() << "Nieprawidłowa wersja biblioteki kelbrin.dll";
+        QTest::newRow("no library") << "none" << Nothing() << "Nie odnaleziono biblioteki Kelbrin.dll.";
+        QTest::newRow("TEMP cannot be made")
+            << "suite" << FileOf("not a folder") << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+    }
+
+    // The program ends at once, after its message, and leaves the program folder as it was.
+    void endsAtStart()
+    {
+        QFETCH(QString, library);
+        QFETCH(PathSetup, temp);
+        QFETCH(QString, message);
+        const auto folder = ProgramFolder(library);
+        temp(folder->filePath(QStringLiteral("TEMP")));
+        const QStringList before = Entries(folder->path());
+        ProgramRun run;
+        QVERIFY(!run.Start(folder->path()) && run.State.Env.ProgramEnding);
+        QCOMPARE(run.Ui.Texts(), QStringList{message});
+        QCOMPARE(run.Ui.Entries().first().icon, MessageIcon::Critical);
+        QCOMPARE(Entries(folder->path()), before);
     }
 
     void programFolderGone()
     {
         TestEnvironment env;
-        env.State.ProgramDir = env.Root.filePath(QStringLiteral("gone"));
+        env.Env.ProgramDir = env.Root.filePath(QStringLiteral("gone"));
         QVERIFY(!Inicjalizacja(env.State, {}));
-        QVERIFY(env.State.ProgramEnding);
+        QVERIFY(env.Env.ProgramEnding);
         QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
     }
 
@@ -138,7 +148,7 @@ private slots:
         QVERIFY(running.Take() && running.Holds());
         ProgramRun second;
         QVERIFY(!second.Start(folder->path() + QStringLiteral("/./")));
-        QVERIFY(second.State.ProgramEnding);
+        QVERIFY(second.State.Env.ProgramEnding);
         QCOMPARE(second.Ui.Texts(), QStringList{QStringLiteral("Program Grafenta jest już uruchomiony.")});
         QCOMPARE(second.Ui.Entries().first().icon, MessageIcon::Critical);
         QVERIFY(!second.Library.IsLoaded()); // it ended before it touched the library or the folder
@@ -182,7 +192,7 @@ private slots:
         for (int step = 0; step < StepCount; ++step) {
             steps.*LaterSteps[step] = [&calls, step, ending](ProgramState& state) {
                 calls << step;
-                state.ProgramEnding = step == ending;
+                state.Env.ProgramEnding = step == ending;
             };
         }
         steps.ReadPackageName = [&calls] {
@@ -197,8 +207,118 @@ private slots:
         const bool started = run.Start(folder->path(), steps);
         QCOMPARE(calls, expected);
         QCOMPARE(started, ending == StepCount);
-        QCOMPARE(run.State.ProgramEnding, !started);
-        QCOMPARE(run.State.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
+        QCOMPARE(run.State.Env.ProgramEnding, !started);
+        QCOMPARE(run.State.Env.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
+    }
+
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<std::optional<QString>>("root");
+        const std::optional<QString> none;
+        const auto path = [](const char* text) { return std::optional<QString>(QString::fromUtf8(text)); };
+        QTest::newRow("blank and a path") << QByteArray("[SCIEZKA] D:\\KZT") << path("D:\\KZT");
+        QTest::newRow("equals sign, one trailing backslash goes")
+            << QByteArray("[SCIEZKA]=D:\\KZT\\\\\r\n") << path("D:\\KZT\\");
+        QTest::newRow("the root stays") << QByteArray("[SCIEZKA] \\") << path("\\");
+        QTest::newRow("a path right after the name loses its first character")
+            << QByteArray("[SCIEZKA]D:\\KZT") << path(":\\KZT");
+        QTest::newRow("line and value trimmed") << QByteArray(" \t[SCIEZKA]=   D:\\KZT  \t") << path("D:\\KZT");
+        QTest::newRow("name in other case") << QByteArray("[Sciezka] D:\\KZT") << none;
+        QTest::newRow("nothing after the name") << QByteArray("[SCIEZKA]\n") << none;
+        QTest::newRow("only blanks after the separator") << QByteArray("[SCIEZKA]=    \r\n") << none;
+        QTest::newRow("text before the bracket") << QByteArray("x[SCIEZKA] D:\\KZT") << none;
+        QTest::newRow("longer name") << QByteArray("[SCIEZKA2] D:\\KZT") << none;
+        QTest::newRow("last one wins, an empty one undoes nothing")
+            << QByteArray("[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\n[SCIEZKA]=\n") << path("D:\\B");
+        QTest::newRow("LF CR, CR and CR LF end lines")
+            << QByteArray("[X]\n\r[SCIEZKA] D:\\A\r[SCIEZKA] D:\\B\r\n") << path("D:\\B");
+        QTest::newRow("windows-1250 letters") << QByteArray("[SCIEZKA] D:\\\xa3\xf3"
+                                                            "d\x9f\\")
+                                              << path("D:\\Łódź");
+        const char zeros[] = "\0\0[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\0C\n";
+        QTest::newRow("a zero byte ends the text of a line") << QByteArray(zeros, sizeof zeros - 1) << path("D:\\B");
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i)
+            garbage.append(char(i * 7 % 256));
+        QTest::newRow("binary garbage") << garbage << none;
+        QTest::newRow("garbage and a 1 MB line, then a path without a line end")
+            << garbage + QByteArray(1 << 20, 'x') + "\n[SCIEZKA] D:\\A" << path("D:\\A");
+        QTest::newRow("1 MB value") << "[SCIEZKA] " + QByteArray(1 << 20, 'x') << std::optional(QString(1 << 20, u'x'));
+    }
+
+    void parse()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(std::optional<QString>, root);
+        QCOMPARE(ParseSciezkaIni(bytes), root);
+    }
+
+    void readFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<PathSetup>("put"); // what stands there
+        QTest::addColumn<QString>("root");  // "@" stands for the program folder
+        QTest::newRow("no file") << "sciezka.ini" << Nothing() << "@";
+        QTest::newRow("name in capitals, absolute path")
+            << "SCIEZKA.INI" << FileOf("[SCIEZKA] /srv/kzt/\r\n") << "/srv/kzt";
+        QTest::newRow("relative path with backslashes")
+            << "sciezka.ini" << FileOf("[SCIEZKA]=..\\wspolne\\dane\\") << "@/../wspolne/dane";
+        QTest::newRow("a pipe") << "sciezka.ini" << Pipe() << "@"; // reading it would wait
+        // Only so much is read: the line that the limit cuts does not count.
+        const QByteArray first("[SCIEZKA] /first\n"), last("[SCIEZKA] /second/path/across/the/limit\n");
+        const QByteArray filler(SciezkaIniReadLimit - 20 - first.size() - 1, 'x');
+        QTest::newRow("line cut by the read limit")
+            << "sciezka.ini" << FileOf(first + filler + '\n' + last) << "/first";
+    }
+
+    void readFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(PathSetup, put);
+        QFETCH(QString, root);
+        TestEnvironment env;
+        const QString programDir = QDir(env.ProgramDir()).canonicalPath();
+        env.Env.ProgramDir = env.Env.DataRootDir = programDir;
+        put(QDir(programDir).filePath(name));
+        CzytajSciezke(env.Env);
+        QCOMPARE(env.Env.DataRootDir, QDir::cleanPath(root.replace(QLatin1Char('@'), programDir)));
+        QVERIFY(env.Ui.Entries().isEmpty());
+    }
+
+    void packageName_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // the system-wide configuration file
+        QTest::addColumn<QString>("name");
+        // A value as QSettings stores it.
+        const auto stored = [](const QVariant& value) {
+            QTemporaryDir dir;
+            {
+                QSettings writer(dir.filePath(QStringLiteral("P.ini")), QSettings::IniFormat);
+                writer.setValue(QStringLiteral("Pakiet"), value);
+            }
+            return ReadFile(dir.filePath(QStringLiteral("P.ini")));
+        };
+        QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n")
+                               << "Wersja sieciowa dla łączności";
+        QTest::newRow("unquoted, with a comma")
+            << QByteArray("[General]\nPakiet=Morvane KZT, sieć\n") << "Morvane KZT, sieć";
+        QTest::newRow("blank") << QByteArray("[General]\nPakiet=\"   \"\n") << "";
+        QTest::newRow("absent") << QByteArray("[General]\nWersja=5\n") << "";
+        QTest::newRow("253 bytes") << stored(QString(253, u'ą')) << QString(253, u'ą');
+        QTest::newRow("254 bytes") << stored(QString(254, u'ą')) << "";
+        QTest::newRow("cut at a zero character")
+            << stored(QStringLiteral("Morvane") + QChar(0) + QStringLiteral("KZT")) << "Morvane";
+    }
+
+    void packageName()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Morvane KZT.ini"));
+        QVERIFY(WriteFile(path, file));
+        QCOMPARE(CzytajPakiet(QSettings(path, QSettings::IniFormat)), name);
     }
 };
 

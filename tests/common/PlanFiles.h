@@ -49,8 +49,8 @@ struct PlanFile
         }
         for (int i = 0; i < slotCount; ++i)
             AppendInt16(bytes, Tolerances[i]);
-        AppendByte(bytes, KindByte);
-        AppendByte(bytes, Flags);
+        bytes.append(char(KindByte));
+        bytes.append(char(Flags));
         AppendInt32(bytes, FirstDay);
         AppendInt32(bytes, LastDay);
         if (!Legacy && (Mark == 88 || Mark == -88)) AppendInt32(bytes, DayStart);
