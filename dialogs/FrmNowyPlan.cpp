@@ -25,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 
 namespace {
 
@@ -207,15 +206,27 @@ void FrmNowyPlan::reject()
 bool FrmNowyPlan::Refuse(int icon, const QString& text)
 {
     m_state.Env.Ui.ShowMessage(MessageIcon(icon), text);
-    m_name->setFocus();
     return false;
 }
 
 bool FrmNowyPlan::cmdOK_Click()
 {
-    // The dialog is disabled while it works, and enabled again on every way out.
+    // The dialog is disabled while it works, and enabled again on every way
+    // out; a refusal leaves the focus in the name.
     setEnabled(false);
-    const auto enable = qScopeGuard([this] { setEnabled(true); });
+    const bool made = MakePlan();
+    setEnabled(true);
+    if (made) {
+        m_window.Button("cmdPrzydziel")->setEnabled(true);
+        accept();
+    } else {
+        m_name->setFocus();
+    }
+    return made;
+}
+
+bool FrmNowyPlan::MakePlan()
+{
     Environment& env = m_state.Env;
     PlanDocument& doc = m_state.Doc;
     const QString name = m_name->text().trimmed();
@@ -248,20 +259,18 @@ bool FrmNowyPlan::cmdOK_Click()
     if (copying) {
         PlanWindowEffects effects;
         doc.ProbedKind = ProbePlanKind(env, doc, source, &effects);
-        // The open plan is closed first: its lock goes, and the window waits.
+        // The open plan is closed first: its lock goes, and the window waits;
+        // the plan box's next choice counts again.
         m_window.PlanBox()->setCurrentIndex(m_window.PlanBox()->count() - 1);
+        m_window.Commands()->SuppressPlanSelection = false;
         QCoreApplication::processEvents();
         if (doc.ProbedKind == ProbeFailed) return Refuse(int(MessageIcon::Critical), SourceUnreadable);
         if (!ReadProbedPlan(env, doc, source, &effects)) return Refuse(int(MessageIcon::Critical), SourceUnreadable);
         m_window.ApplyReadEffects(effects);
         ReleaseLock(env, doc.PlanLockHandle);
     }
-    const bool made = doc.ProbedKind == ProbeWeeklyPlan ? MakeWeeklyPlan(name, copying, source)
-                                                        : MakeSchedulePlan(name, copying, source);
-    if (!made) return false;
-    m_window.Button("cmdPrzydziel")->setEnabled(true);
-    accept();
-    return true;
+    return doc.ProbedKind == ProbeWeeklyPlan ? MakeWeeklyPlan(name, copying, source)
+                                             : MakeSchedulePlan(name, copying, source);
 }
 
 bool FrmNowyPlan::MakeSchedulePlan(const QString& name, bool copying, const QString& source)

@@ -46,6 +46,8 @@ protected:
 
 private:
     void Activated();
+    // cmdOK's steps; true when the plan was made.
+    bool MakePlan();
     // A refusal: the message, the focus back to the name; false.
     bool Refuse(int icon, const QString& text);
     bool MakeSchedulePlan(const QString& name, bool copying, const QString& source);

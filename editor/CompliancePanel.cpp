@@ -156,7 +156,8 @@ void CompliancePanel::ShowReport()
         item->setForeground(1, error ? QColor(176, 0, 0) : QColor(150, 90, 0));
         item->setToolTip(2, finding.Message);
         items.append(item);
-        if (error) {
+        // A period's norm is no fault of its first day: it shows in the period table.
+        if (error && finding.Rule != ComplianceRule::PeriodNorm) {
             QString& mark = marks[finding.Day];
             mark += (mark.isEmpty() ? QString() : QStringLiteral("; ")) + finding.Message;
         }

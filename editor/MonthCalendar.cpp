@@ -80,6 +80,7 @@ void MonthCalendar::BuildControls()
 
     m_month = new QDateEdit(QDate::currentDate(), this);
     m_month->setObjectName(QStringLiteral("dtpMiesiac"));
+    m_month->setAccessibleName(QStringLiteral("Wyświetlany miesiąc"));
     m_month->setVisible(false);
     SetDisplayedMonth(QDate::currentDate());
 

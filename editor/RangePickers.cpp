@@ -51,8 +51,8 @@ void RangePickers::Show(QDate from, QDate to)
 
 void RangePickers::Remember()
 {
-    m_rememberedFrom = m_from->date().toString(RangeDateFormat);
-    m_rememberedTo = m_to->date().toString(RangeDateFormat);
+    m_rememberedFrom = m_lastFrom = m_from->date().toString(RangeDateFormat);
+    m_rememberedTo = m_lastTo = m_to->date().toString(RangeDateFormat);
 }
 
 void RangePickers::Restore()
@@ -61,6 +61,8 @@ void RangePickers::Restore()
     m_from->setDate(QDate::fromString(m_rememberedFrom, RangeDateFormat));
     m_to->setDate(QDate::fromString(m_rememberedTo, RangeDateFormat));
     m_showing = false;
+    m_lastFrom = m_rememberedFrom;
+    m_lastTo = m_rememberedTo;
 }
 
 void RangePickers::FromChanged()
@@ -68,8 +70,8 @@ void RangePickers::FromChanged()
     if (m_showing) return;
     if (m_from->date() > m_to->date()) m_from->setDate(m_to->date());
     const QString now = m_from->date().toString(RangeDateFormat);
-    if (now != m_rememberedFrom) m_doc.RangeEdited = true;
-    m_rememberedFrom = now;
+    if (now != m_lastFrom) m_doc.RangeEdited = true;
+    m_lastFrom = now;
     emit Changed(From(), To());
 }
 
@@ -78,8 +80,8 @@ void RangePickers::ToChanged()
     if (m_showing) return;
     if (m_to->date() < m_from->date()) m_to->setDate(m_from->date());
     const QString now = m_to->date().toString(RangeDateFormat);
-    if (m_toAlwaysEdits || now != m_rememberedTo) m_doc.RangeEdited = true;
-    m_rememberedTo = now;
+    if (m_toAlwaysEdits || now != m_lastTo) m_doc.RangeEdited = true;
+    m_lastTo = now;
     m_doc.LastToDate = now;
     emit Changed(From(), To());
 }

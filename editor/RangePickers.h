@@ -24,6 +24,7 @@ public:
     QDate To() const;
     // Shows a range without it counting as an edit, and remembers it.
     void Show(QDate from, QDate to);
+    // Remembers the values shown now, for Restore (a dialog does so each time it shows).
     void Remember();
     // Puts the remembered values back.
     void Restore();
@@ -43,8 +44,10 @@ private:
     PlanDocument& m_doc;
     bool m_toAlwaysEdits;
     bool m_showing = false;
-    QString m_rememberedFrom;
+    QString m_rememberedFrom; // for Restore
     QString m_rememberedTo;
+    QString m_lastFrom; // the values last seen, for RangeEdited
+    QString m_lastTo;
 };
 
 // The format the range pickers show and remember their dates in.

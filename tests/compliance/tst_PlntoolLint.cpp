@@ -1,6 +1,6 @@
 // plntool lint run as the built program on plan files beside the demo free
 // days: its JSON and its exit codes.
-#include "../planread/PlanFiles.h"
+#include "PlanFiles.h"
 
 #include "demo/DemoData.h"
 #include "freedays/DniWolne.h"

@@ -1,7 +1,7 @@
 // Exports read back by real readers: plntool export writes them, poppler's
 // pdfinfo and pdftotext read the PDF, Python's icalendar and csv modules
 // (read_exports.py) the calendar and the table.
-#include "../planread/PlanFiles.h"
+#include "PlanFiles.h"
 
 #include "demo/DemoData.h"
 #include "export/PdfExport.h"
@@ -251,11 +251,11 @@ private slots:
         QTest::addColumn<QStringList>("events"); // date, summary, start and end (UTC), break
         QTest::newRow("nights across the clock changes")
             << NightPlan << QStringLiteral("f1acbf08c35dd7a4")
-            << Texts({"20250329|Praca – harmonogram 3|2025-03-29T21:00Z|2025-03-30T04:00Z|Przerwa: 02:00–02:30",
-                      "20250331|Praca – harmonogram 1|2025-03-31T04:00Z|2025-03-31T12:00Z|Przerwa: 10:00–10:15",
-                      "20250501|Praca – harmonogram 2|2025-05-01T12:00Z|2025-05-01T20:00Z|",
-                      "20251025|Praca – harmonogram 3|2025-10-25T20:00Z|2025-10-26T05:00Z|Przerwa: 02:00–02:30",
-                      "20251027|Praca – harmonogram 1|2025-10-27T05:00Z|2025-10-27T13:00Z|Przerwa: 10:00–10:15"});
+            << Texts({"20250329|Praca – harmonogram 2|2025-03-29T21:00Z|2025-03-30T04:00Z|Przerwa: 02:00–02:30",
+                      "20250331|Praca – harmonogram 0|2025-03-31T04:00Z|2025-03-31T12:00Z|Przerwa: 10:00–10:15",
+                      "20250501|Praca – harmonogram 1|2025-05-01T12:00Z|2025-05-01T20:00Z|",
+                      "20251025|Praca – harmonogram 2|2025-10-25T20:00Z|2025-10-26T05:00Z|Przerwa: 02:00–02:30",
+                      "20251027|Praca – harmonogram 0|2025-10-27T05:00Z|2025-10-27T13:00Z|Przerwa: 10:00–10:15"});
         QTest::newRow("weekly plan, 1 May free") << QStringLiteral("Tydzień") << QStringLiteral("eef832714fe4c8f0")
                                                  << Texts({"20250428|Praca|2025-04-28T04:00Z|2025-04-28T12:00Z|",
                                                            "20250429|Praca|2025-04-29T04:00Z|2025-04-29T12:00Z|",
@@ -263,7 +263,7 @@ private slots:
                                                            "20250502|Praca|2025-05-02T04:00Z|2025-05-02T12:00Z|"});
         QTest::newRow("one day")
             << QStringLiteral("Sylwester") << QStringLiteral("e0e54e648f457320")
-            << Texts({"20251231|Praca – harmonogram 1|2025-12-31T07:00Z|2025-12-31T15:00Z|Przerwa: 12:00–12:30"});
+            << Texts({"20251231|Praca – harmonogram 0|2025-12-31T07:00Z|2025-12-31T15:00Z|Przerwa: 12:00–12:30"});
     }
 
     void calendar()
@@ -290,8 +290,8 @@ private slots:
         QTest::newRow("March of the night plan")
             << QStringList{NightPlan + QStringLiteral(".PLN")} + Texts({"--from", "2025-03", "--to", "2025-03"})
             << Texts({"2025-03-27|czwartek|dzień wolny|||||00:00", "2025-03-28|piątek|dzień wolny|||||00:00",
-                      "2025-03-29|sobota|3|22:00|06:00|02:00|02:30|07:45", "2025-03-30|niedziela|dzień wolny|||||00:00",
-                      "2025-03-31|poniedziałek|1|06:00|14:00|10:00|10:15|08:00"});
+                      "2025-03-29|sobota|2|22:00|06:00|02:00|02:30|07:45", "2025-03-30|niedziela|dzień wolny|||||00:00",
+                      "2025-03-31|poniedziałek|0|06:00|14:00|10:00|10:15|08:00"});
         QTest::newRow("weekly plan") << Texts({"Tydzień.PLN"})
                                      << Texts({"2025-04-28|poniedziałek|dzień pracujący|06:00|14:00|||08:00",
                                                "2025-04-29|wtorek|dzień pracujący|06:00|14:00|||08:00",
@@ -301,7 +301,7 @@ private slots:
                                                "2025-05-03|sobota|dzień wolny|||||00:00",
                                                "2025-05-04|niedziela|dzień wolny|||||00:00"});
         QTest::newRow("one day") << Texts({"Sylwester.PLN"})
-                                 << Texts({"2025-12-31|środa|1|08:00|16:00|12:00|12:30|07:45"});
+                                 << Texts({"2025-12-31|środa|0|08:00|16:00|12:00|12:30|07:45"});
     }
 
     void csv()
@@ -331,7 +331,7 @@ private slots:
             << Texts({"KWIECIEŃ 2025", "MAJ 2025"}) << Texts({"MARZEC", "CZERWIEC"});
         QTest::newRow("weekly plan") << Texts({"Tydzień.PLN"}) << 2
                                      << Texts({"KWIECIEŃ 2025", "MAJ 2025", "Norma dzienna", "06:00–14:00"})
-                                     << Texts({"Harmonogram 1"});
+                                     << Texts({"Harmonogram 0"});
         QTest::newRow("one day") << Texts({"Sylwester.PLN"}) << 1
                                  << Texts({"GRUDZIEŃ 2025", "Wydrukowano: 31-12-2025 12:00"}) << Texts({"STYCZEŃ"});
     }

@@ -93,7 +93,7 @@ void TestDialogs::newPlanRefused()
     WhileOpen(dialog, [&] { w.Window->Button("cmdNowy")->click(); }, [&] {
         dialog->Name()->setText(name);
         QVERIFY(!dialog->cmdOK_Click());
-        QVERIFY(dialog->isVisible() && dialog->Name()->hasFocus());
+        QVERIFY(dialog->isVisible() && dialog->focusWidget() == dialog->Name());
     });
     QCOMPARE(w.Ui.Texts(), QStringList{message});
     QCOMPARE(QDir(w.PlansDir()).entryList(QDir::Files), before);
