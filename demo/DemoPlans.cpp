@@ -177,6 +177,8 @@ const QString ShiftsPlan = QStringLiteral("Trzy zmiany");
 const QString WeekendPlan = QStringLiteral("Weekendy");
 const QString WorkWeekPlan = QStringLiteral("Tydzień pracy");
 const QString SixDayPlan = QStringLiteral("Sześć dni");
+const QString CompliantPlan = QStringLiteral("Biuro zgodne");
+const QString FaultyPlan = QStringLiteral("Grafik z błędami");
 
 } // namespace
 
@@ -249,5 +251,31 @@ bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* 
                          WorkingWeekday, WorkingWeekday, WorkingWeekday};
     TypeTime(fields.Norma, QStringLiteral("06:40"));
     TypeTime(fields.StartDnia, QStringLiteral("00:00"));
-    return out.Save(SixDayPlan);
+    if (!out.Save(SixDayPlan)) return false;
+
+    // For the labour-code check: an office plan that keeps every rule, and a
+    // month with the planners' usual mistakes (a morning after a late
+    // shift, a 12-hour day, 7 hours without a break, four Sundays in a row,
+    // work on Easter, more hours than the month's norm).
+    out.BeginSchedules({{0, "08:00-16:00 12:00-12:15"}}, "00:15 01:00 00:30 00:15");
+    {
+        const int32_t first = DayOf(lib, 2025, 7, 1), last = DayOf(lib, 2025, 12, 31);
+        SetDays(plan, first, WeekPattern(first, last, QStringLiteral("4000004")));
+        for (const auto& [month, day] : {std::pair{8, 15}, {11, 10}, {11, 11}, {12, 24}, {12, 25}, {12, 26}})
+            plan.Days.Set(DayOf(lib, 2025, month, day), FreeDaySlot);
+    }
+    if (!out.Save(CompliantPlan)) return false;
+
+    out.BeginSchedules({{0, "06:00-14:00 10:00-10:15"},
+                        {1, "14:00-22:00 18:00-18:15"},
+                        {3, "07:00-19:00 12:00-12:30"},
+                        {5, "06:00-13:00"}},
+                       "00:15 01:00 00:30 00:15");
+    {
+        const int32_t first = DayOf(lib, 2025, 4, 1), last = DayOf(lib, 2025, 4, 30);
+        SetDays(plan, first, WeekPattern(first, last, QStringLiteral("0000004")));
+        for (const auto& [day, slot] : {std::pair{7, 1}, {12, 3}, {14, 4}, {15, 5}})
+            plan.Days.Set(DayOf(lib, 2025, 4, day), slot);
+    }
+    return out.Save(FaultyPlan);
 }
