@@ -54,12 +54,11 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->setWordWrap(true);
     m_findings->setUniformRowHeights(false);
     m_findings->header()->setStretchLastSection(true);
-    m_findings->setColumnWidth(0, 78);
-    m_findings->setColumnWidth(1, 110);
     m_periods->setObjectName(QStringLiteral("compliancePeriods"));
     m_periods->setAccessibleName(QStringLiteral("Okresy rozliczeniowe"));
     m_periods->setHorizontalHeaderLabels({QStringLiteral("Okres"), QStringLiteral("Norma"), QStringLiteral("Plan")});
     m_periods->verticalHeader()->setVisible(false);
+    m_periods->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_periods->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_periods->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 
@@ -163,6 +162,8 @@ void CompliancePanel::ShowReport()
         }
     }
     m_findings->addTopLevelItems(items);
+    m_findings->resizeColumnToContents(0);
+    m_findings->resizeColumnToContents(1);
     const int warnings = int(m_report.Findings.size()) - errors;
     m_summary->setText(!m_open    ? QStringLiteral("Brak otwartego planu.")
                        : errors + warnings == 0 ? QStringLiteral("Plan zgodny z Kodeksem pracy.")

@@ -126,7 +126,8 @@ void FrmGrafenta::BuildControls()
     m_output = new PlanOutput(m_state.Env, m_state.Doc, m_state.FreeDays, this);
     centralWidget()->setMinimumSize(m_layout->DesignPixels());
     // A little larger than the drawing at first; the parts keep their proportions.
-    resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + 300, m_layout->DesignPixels().height() * 5 / 4 + 40));
+    resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + 420, m_layout->DesignPixels().height() * 5 / 4 + 40));
+    resizeDocks({m_complianceDock}, {420}, Qt::Horizontal);
 }
 
 QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, int left, int width)
