@@ -26,7 +26,7 @@ inline const KelbrinLibrary* Library()
         auto* loaded = new KelbrinLibrary;
         const QString folder =
             QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath();
-        return loaded->load(folder) ? loaded : nullptr;
+        return loaded->Load(folder) ? loaded : nullptr;
     }();
     return lib;
 }

@@ -7,14 +7,14 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::fprintf(stderr, "suite library %s: field texts %s\n", planfuzz::library() ? "loaded" : "not found",
-                 planfuzz::library() ? "checked" : "skipped");
+    std::fprintf(stderr, "suite library %s: field texts %s\n", planfuzz::Library() ? "loaded" : "not found",
+                 planfuzz::Library() ? "checked" : "skipped");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    planfuzz::checkDecoding(data, size, PlanFormat::Legacy, PlanKind::SchedulePlan);
-    planfuzz::checkDecoding(data, size, PlanFormat::Legacy, PlanKind::WeeklyPlan);
+    planfuzz::CheckDecoding(data, size, PlanFormat::Legacy, PlanKind::SchedulePlan);
+    planfuzz::CheckDecoding(data, size, PlanFormat::Legacy, PlanKind::WeeklyPlan);
     return 0;
 }

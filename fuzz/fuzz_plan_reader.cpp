@@ -6,16 +6,16 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::fprintf(stderr, "suite library %s: field texts %s\n", planfuzz::library() ? "loaded" : "not found",
-                 planfuzz::library() ? "checked" : "skipped");
+    std::fprintf(stderr, "suite library %s: field texts %s\n", planfuzz::Library() ? "loaded" : "not found",
+                 planfuzz::Library() ? "checked" : "skipped");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const PlanProbe probe = ProbePlanBytes(QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));
-    planfuzz::require(probe.Kind == PlanKind::SchedulePlan || probe.Kind == PlanKind::WeeklyPlan);
-    planfuzz::checkDecoding(data, size, PlanFormat::Current, PlanKind::SchedulePlan);
-    planfuzz::checkDecoding(data, size, PlanFormat::Current, PlanKind::WeeklyPlan);
+    planfuzz::Require(probe.Kind == PlanKind::SchedulePlan || probe.Kind == PlanKind::WeeklyPlan);
+    planfuzz::CheckDecoding(data, size, PlanFormat::Current, PlanKind::SchedulePlan);
+    planfuzz::CheckDecoding(data, size, PlanFormat::Current, PlanKind::WeeklyPlan);
     return 0;
 }

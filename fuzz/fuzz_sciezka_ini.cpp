@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (root && (root->isEmpty() || root->size() > bytes.size()))
         __builtin_trap();
     if (root)
-        (void)SciezkaToLocalPath(*root, QStringLiteral("/program"));
+        (void)LocalDataRoot(*root, QStringLiteral("/program"));
     return 0;
 }
