@@ -12,7 +12,7 @@
 
 namespace {
 
-const WorkPlan& largestSchedulePlan()
+const WorkPlan& LargestSchedulePlan()
 {
     static const WorkPlan plan = [] {
         WorkPlan built;
@@ -30,7 +30,7 @@ const WorkPlan& largestSchedulePlan()
     return plan;
 }
 
-const WorkPlan& largestWeeklyPlan()
+const WorkPlan& LargestWeeklyPlan()
 {
     static const WorkPlan plan = [] {
         WorkPlan built;
@@ -45,7 +45,7 @@ const WorkPlan& largestWeeklyPlan()
     return plan;
 }
 
-const QMap<int32_t, QString>& holidays()
+const QMap<int32_t, QString>& Holidays()
 {
     static const QMap<int32_t, QString> days = [] {
         const std::pair<int, int> fixed[] = {{1, 1},  {1, 6},   {5, 1},   {5, 3},  {8, 15},
@@ -68,7 +68,7 @@ void CheckLargestPlan(benchmark::State& run, const WorkPlan& plan)
     const ComplianceOptions options{WorkingTimeSystem::Basic, int(run.range(0))};
     qsizetype findings = 0;
     for (auto _ : run) {
-        const ComplianceReport report = CheckCompliance(plan, holidays(), options);
+        const ComplianceReport report = CheckCompliance(plan, Holidays(), options);
         findings = report.Findings.size();
         benchmark::DoNotOptimize(report.Periods.data());
     }
@@ -78,17 +78,17 @@ void CheckLargestPlan(benchmark::State& run, const WorkPlan& plan)
 
 void CheckLargestSchedulePlan(benchmark::State& run)
 {
-    CheckLargestPlan(run, largestSchedulePlan());
+    CheckLargestPlan(run, LargestSchedulePlan());
 }
 
 void CheckLargestWeeklyPlan(benchmark::State& run)
 {
-    CheckLargestPlan(run, largestWeeklyPlan());
+    CheckLargestPlan(run, LargestWeeklyPlan());
 }
 
 void SumDayTable(benchmark::State& run)
 {
-    const QVector<int32_t>& dayTable = largestSchedulePlan().Days.Slots();
+    const QVector<int32_t>& dayTable = LargestSchedulePlan().Days.Slots();
     for (auto _ : run) {
         int64_t sum = 0;
         for (const int32_t slot : dayTable)

@@ -41,23 +41,23 @@ const KelbrinLibrary& Library()
 // Program folders, each with DANE/PERSONEL filled by the generator.
 struct Folders
 {
-    QTemporaryDir root;
-    QStringList programDirs;
+    QTemporaryDir Root;
+    QStringList ProgramDirs;
 
     Folders(const QString& name, int folders, int perFolder, uint32_t seed)
     {
         for (int i = 0; i < folders; ++i) {
-            const QString programDir = QDir(root.path()).filePath(QStringLiteral("%1%2").arg(name).arg(i));
+            const QString programDir = QDir(Root.path()).filePath(QStringLiteral("%1%2").arg(name).arg(i));
             const QString personnel = QDir(programDir).filePath(QStringLiteral("DANE/PERSONEL"));
             QString error;
             if (!QDir().mkpath(personnel) ||
                 !WriteDemoEmployees(Library(), personnel,
                                     MakeDemoEmployees(perFolder, seed + uint32_t(i), DemoPlanNames()), &error))
                 qFatal("cannot write %s: %s", qPrintable(personnel), qPrintable(error));
-            programDirs << programDir;
+            ProgramDirs << programDir;
         }
     }
-    QString personnel(int i) const { return QDir(programDirs.at(i)).filePath(QStringLiteral("DANE/PERSONEL")); }
+    QString Personnel(int i) const { return QDir(ProgramDirs.at(i)).filePath(QStringLiteral("DANE/PERSONEL")); }
 };
 
 const Folders& ReadingFolders()
@@ -70,8 +70,8 @@ const Folders& ReadingFolders()
 qint64 PlainRead(const Folders& folders)
 {
     qint64 bytes = 0;
-    for (int i = 0; i < folders.programDirs.size(); ++i) {
-        const QDir dir(folders.personnel(i));
+    for (int i = 0; i < folders.ProgramDirs.size(); ++i) {
+        const QDir dir(folders.Personnel(i));
         for (const QString& name : dir.entryList(QDir::Files)) {
             QFile file(dir.filePath(name));
             if (file.open(QIODevice::ReadOnly)) bytes += file.readAll().size();
@@ -84,7 +84,7 @@ qint64 PlainRead(const Folders& folders)
 qsizetype ReadList(const Folders& folders, RecordingPrompt& ui)
 {
     qsizetype rows = 0;
-    for (const QString& programDir : folders.programDirs) {
+    for (const QString& programDir : folders.ProgramDirs) {
         Environment env(Library(), ui);
         env.DataRootDir = programDir;
         EmployeeRows read;
@@ -94,7 +94,7 @@ qsizetype ReadList(const Folders& folders, RecordingPrompt& ui)
     return rows;
 }
 
-void BM_PlainRead(benchmark::State& state)
+void PlainRead(benchmark::State& state)
 {
     const Folders& folders = ReadingFolders();
     for (auto _ : state)
@@ -102,7 +102,7 @@ void BM_PlainRead(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * ReadFolders * ReadPerFolder);
 }
 
-void BM_ReadList(benchmark::State& state)
+void ReadList(benchmark::State& state)
 {
     const Folders& folders = ReadingFolders();
     RecordingPrompt ui;
@@ -117,7 +117,7 @@ void BM_ReadList(benchmark::State& state)
 
 // Both in one run, alternating, so that they share the machine's state; the
 // ratio is reading-and-listing time over plain reading time.
-void BM_ReadRatio(benchmark::State& state)
+void ReadRatio(benchmark::State& state)
 {
     const Folders& folders = ReadingFolders();
     RecordingPrompt ui;
@@ -142,7 +142,7 @@ void BM_ReadRatio(benchmark::State& state)
     state.counters["ratio"] = plainNs ? double(listNs) / double(plainNs) : 0.0;
 }
 
-void BM_Assign1000(benchmark::State& state)
+void Assign1000(benchmark::State& state)
 {
     static const Folders folders(QStringLiteral("assign"), AssignFolders, AssignPerFolder, 2000);
     RecordingPrompt ui;
@@ -150,7 +150,7 @@ void BM_Assign1000(benchmark::State& state)
     std::vector<EmployeeRows> rows(AssignFolders);
     for (int i = 0; i < AssignFolders; ++i) {
         envs.push_back(std::make_unique<Environment>(Library(), ui));
-        envs.back()->DataRootDir = folders.programDirs.at(i);
+        envs.back()->DataRootDir = folders.ProgramDirs.at(i);
         if (!WczytajPracownikow(*envs.back(), rows[size_t(i)], StaffHooks{})) {
             state.SkipWithError("the folders did not read");
             return;
@@ -160,7 +160,7 @@ void BM_Assign1000(benchmark::State& state)
     int round = 0;
     int assigned = 0;
     for (auto _ : state) {
-        const QString plan = plans.at(round++ % plans.size());
+        const QString& plan = plans.at(round++ % plans.size());
         for (int i = 0; i < AssignFolders; ++i) {
             EmployeeRows& folderRows = rows[size_t(i)];
             QList<int> all(folderRows.size());
@@ -178,10 +178,10 @@ void BM_Assign1000(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadList)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadRatio)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Assign1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadList)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadRatio)->Unit(benchmark::kMillisecond);
+BENCHMARK(Assign1000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -67,21 +67,21 @@ struct Window
 {
     explicit Window(const QString& programDir)
     {
-        window = std::make_unique<FrmGrafenta>(state);
-        if (!StartProgram(state, lib, instance, programDir, window->WindowStartupSteps())) qFatal("start-up ended");
-        window->show();
+        Frame = std::make_unique<FrmGrafenta>(State);
+        if (!StartProgram(State, Lib, Instance, programDir, Frame->WindowStartupSteps())) qFatal("start-up ended");
+        Frame->show();
         QApplication::processEvents();
     }
     ~Window() { QDir::setCurrent(QDir::tempPath()); }
     void Open(const QString& plan)
     {
-        window->PlanBox()->setCurrentIndex(window->PlanBox()->findText(plan));
+        Frame->PlanBox()->setCurrentIndex(Frame->PlanBox()->findText(plan));
     }
-    KelbrinLibrary lib;
-    RecordingPrompt ui;
-    ProgramState state{lib, ui};
-    InstanceLock instance;
-    std::unique_ptr<FrmGrafenta> window;
+    KelbrinLibrary Lib;
+    RecordingPrompt Ui;
+    ProgramState State{Lib, Ui};
+    InstanceLock Instance;
+    std::unique_ptr<FrmGrafenta> Frame;
 };
 
 void RedrawMonth(benchmark::State& run)
@@ -90,7 +90,7 @@ void RedrawMonth(benchmark::State& run)
     Window w(dir->path());
     w.Open(LargestName);
     for (auto _ : run)
-        w.window->Calendar()->cmdMiesiac_Click(255);
+        w.Frame->Calendar()->cmdMiesiac_Click(255);
 }
 
 void PaintDay(benchmark::State& run)
@@ -98,11 +98,11 @@ void PaintDay(benchmark::State& run)
     const auto dir = ProgramFolder(40);
     Window w(dir->path());
     w.Open(LargestName);
-    MonthCalendar* calendar = w.window->Calendar();
+    MonthCalendar* calendar = w.Frame->Calendar();
     int slot = 0;
     for (auto _ : run) {
-        w.window->Panel()->tglKolor_Click(slot = 1 - slot);
-        emit calendar->DaysPainted(slot, {w.state.Doc.Plan.FirstDay + 3}, slot);
+        w.Frame->Panel()->tglKolor_Click(slot = 1 - slot);
+        emit calendar->DaysPainted(slot, {w.State.Doc.Plan.FirstDay + 3}, slot);
     }
 }
 
@@ -133,7 +133,7 @@ void StartUp(benchmark::State& run)
     const auto dir = ProgramFolder(int(run.range(0)));
     for (auto _ : run) {
         Window w(dir->path());
-        benchmark::DoNotOptimize(w.window->Employees()->Model()->rowCount());
+        benchmark::DoNotOptimize(w.Frame->Employees()->Model()->rowCount());
     }
 }
 

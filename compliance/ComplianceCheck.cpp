@@ -143,7 +143,7 @@ struct Checker
         QVector<ComplianceFinding> out;
         const QStringView systemName =
             Options.System == WorkingTimeSystem::Equivalent ? u"równoważnym" : u"podstawowym";
-        size_t next = 0;
+        qsizetype next = 0;
         const Shift* previous = nullptr;
         int sundays = 0;
         int32_t runStart = 0;
@@ -207,7 +207,7 @@ struct Checker
         const int months = qBound(1, Options.PeriodMonths, 4);
         const QDate first = DateOfDay(Plan.FirstDay);
         QDate start(first.year(), (first.month() - 1) / months * months + 1, 1);
-        size_t next = 0;
+        qsizetype next = 0;
         while (DayOf(start) <= Plan.LastDay) {
             const QDate following = start.addMonths(months);
             SettlementPeriod period;
@@ -240,7 +240,7 @@ struct Checker
     QVector<ComplianceFinding> WeekFindings(const QVector<SettlementPeriod>& periods) const
     {
         QVector<ComplianceFinding> out;
-        size_t next = 0; // the first shift not yet passed
+        qsizetype next = 0; // the first shift not yet passed
         int64_t coveredUntil = std::numeric_limits<int64_t>::min();
         for (const SettlementPeriod& period : periods) {
             for (int32_t week = period.FirstDay; week + 6 <= period.LastDay; week += 7) {
@@ -251,7 +251,7 @@ struct Checker
                     coveredUntil = std::max<int64_t>(coveredUntil, Shifts[next++].End());
                 int64_t cursor = std::max(from, coveredUntil);
                 int64_t longest = 0;
-                for (size_t i = next; i < Shifts.size() && Shifts[i].Start < to; ++i) {
+                for (qsizetype i = next; i < Shifts.size() && Shifts[i].Start < to; ++i) {
                     longest = std::max<int64_t>(longest, Shifts[i].Start - cursor);
                     cursor = std::max<int64_t>(cursor, Shifts[i].End());
                 }

@@ -60,7 +60,7 @@ void BuildAreas(const LegacyPlan& plan, std::vector<uint32_t>& records, std::vec
             dayIndex.push_back(midnight);
             continue;
         }
-        const int slot = plan.DayBytes.at(day - plan.FirstDay);
+        const int slot = uint8_t(plan.DayBytes.at(day - plan.FirstDay));
         if (slot == FreeDaySlot) {
             const int32_t start = lastEnd < midnight ? midnight : lastEnd + 1;
             records.push_back(Area(start, PlanLayout::NotCounted, PlanLayout::FirstOfDayBit));

@@ -14,8 +14,8 @@ namespace {
 
 struct Surname
 {
-    const char* male;
-    const char* female;
+    const char* Male;
+    const char* Female;
 };
 
 // Surnames in their male and female forms; several are longer than the 8
@@ -101,7 +101,7 @@ QVector<DemoEmployee> MakeDemoEmployees(int count, uint32_t seed, const QStringL
         employee.Number = numbers[size_t(i)];
         const bool female = Chance(random, 50);
         const Surname& surname = Pick(Surnames, random);
-        employee.Surname = QString::fromUtf8(female ? surname.female : surname.male);
+        employee.Surname = QString::fromUtf8(female ? surname.Female : surname.Male);
         employee.FirstName = QString::fromUtf8(female ? Pick(FemaleNames, random) : Pick(MaleNames, random));
         if (plans.isEmpty() || Chance(random, 15))
             employee.Plan = QString::fromLatin1(StoredNoPlan);

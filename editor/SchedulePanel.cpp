@@ -57,9 +57,9 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
                    << AddLabel(layout, "lblPrzerwy", QStringLiteral("Przerwy:"), Row(2415, 3240, 1095, 225));
     for (int i = 0; i < 2; ++i) {
         m_scheduleOnly << AddLabel(layout, i ? "lblOd_1" : "lblOd_0", QStringLiteral("Od"),
-                                   Row(ColumnLeft[size_t(2 * i)], 3465, 495, 225))
+                                   Row(ColumnLeft[2 * size_t(i)], 3465, 495, 225))
                        << AddLabel(layout, i ? "lblDo_1" : "lblDo_0", QStringLiteral("Do"),
-                                   Row(ColumnLeft[size_t(2 * i + 1)], 3465, 495, 225));
+                                   Row(ColumnLeft[2 * size_t(i) + 1], 3465, 495, 225));
     }
     for (int slot = 0; slot < SlotCount; ++slot) {
         auto* toggle = new QPushButton(QString::number(slot), this);

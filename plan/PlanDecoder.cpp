@@ -76,7 +76,7 @@ int16_t SlotTime(const ByteReader& in, const RecordPlace& place, int field, int 
 bool AnyByteAbove(QByteArrayView bytes, uint8_t highest)
 {
     const uint64_t add = 0x0101010101010101ULL * uint64_t(0x7F - highest);
-    constexpr uint64_t tops = 0x8080808080808080ULL;
+    constexpr uint64_t TopBits = 0x8080808080808080ULL;
     const char* in = bytes.data();
     const qsizetype n = bytes.size();
     uint64_t seen = 0;
@@ -84,11 +84,11 @@ bool AnyByteAbove(QByteArrayView bytes, uint8_t highest)
     for (; i + 8 <= n; i += 8) {
         uint64_t word;
         std::memcpy(&word, in + i, 8);
-        seen |= ((word & ~tops) + add) | word;
+        seen |= ((word & ~TopBits) + add) | word;
     }
     for (; i < n; ++i)
-        seen |= uint8_t(in[i]) > highest ? tops : 0;
-    return (seen & tops) != 0;
+        seen |= uint8_t(in[i]) > highest ? TopBits : 0;
+    return (seen & TopBits) != 0;
 }
 
 } // namespace

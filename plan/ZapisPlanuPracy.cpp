@@ -129,9 +129,9 @@ PlanFile WeeklyPlanFile(const PlanDocument& doc, const SuiteFreeDays& freeDays, 
         const int32_t day = plan.FirstDay + i;
         const int32_t start = day * MinutesPerDay + dayStart;
         uint8_t kind = Work;
-        if (markFreeDays && IsFreeDayNumber(freeDays.Days, day))
-            kind = Overtime; // in a weekly plan: a free day
-        else if (!uniformWeek && plan.WeekdayKinds[size_t(WeekdayOf(day))] == FreeWeekday)
+        // In a weekly plan this kind marks a free day: one of the list or a free weekday.
+        if ((markFreeDays && IsFreeDayNumber(freeDays.Days, day)) ||
+            (!uniformWeek && plan.WeekdayKinds[size_t(WeekdayOf(day))] == FreeWeekday))
             kind = Overtime;
         dayIndex[i] = uint32_t(start) & AreaStartMask;
         areas[i] = AreaWord(start, kind, FirstOfDayBit);

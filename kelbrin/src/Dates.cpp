@@ -15,7 +15,7 @@ static int64_t FloorDiv(int64_t a, int64_t b)
 // from March makes the leap day the last day of its year, so the day of the
 // year follows from the month by one linear formula.
 static constexpr int64_t DaysPerEra = 146097;
-static constexpr int64_t DaysFrom0000_03_01To2000_01_01 = 730425;
+static constexpr int64_t DaysFromMarchOfYear0To2000 = 730425;
 
 int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day)
 {
@@ -28,12 +28,12 @@ int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day)
     const int64_t marchMonth = month > 2 ? month - 3 : month + 9;
     const int64_t dayOfYear = (153 * marchMonth + 2) / 5 + day - 1;
     const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * DaysPerEra + dayOfEra - DaysFrom0000_03_01To2000_01_01;
+    return era * DaysPerEra + dayOfEra - DaysFromMarchOfYear0To2000;
 }
 
 void CivilFromDays(int64_t days, int64_t& year, int64_t& month, int64_t& day)
 {
-    const int64_t z = days + DaysFrom0000_03_01To2000_01_01;
+    const int64_t z = days + DaysFromMarchOfYear0To2000;
     const int64_t era = FloorDiv(z, DaysPerEra);
     const int64_t dayOfEra = z - era * DaysPerEra;
     const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;

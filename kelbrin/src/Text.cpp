@@ -61,8 +61,7 @@ static char StemCharacter(unsigned char c)
     case 0xD1: case 0xF1: return 'N'; // Ń ń
     case 0xD3: case 0xF3: return 'O'; // Ó ó
     case 0x8C: case 0x9C: return 'S'; // Ś ś
-    case 0x8F: case 0x9F: return 'Z'; // Ź ź
-    case 0xAF: case 0xBF: return 'Z'; // Ż ż
+    case 0x8F: case 0x9F: case 0xAF: case 0xBF: return 'Z'; // Ź ź Ż ż
     default: return 0;
     }
 }

@@ -48,7 +48,7 @@ std::optional<LintArguments> ParseArguments(const QStringList& args)
             continue;
         }
         if (i + 1 >= args.size()) return std::nullopt;
-        const QString value = args.at(++i);
+        const QString& value = args.at(++i);
         if (arg == QLatin1String("--wolne")) {
             parsed.FreeDaysPath = value;
         } else if (arg == QLatin1String("--system")) {
