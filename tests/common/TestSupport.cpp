@@ -101,6 +101,25 @@ QString DeadProcessScratchName()
     return QStringLiteral(".grafenta-%1-%2-1.tmp").arg(QString::fromLatin1(host.toHex().left(8))).arg(pid);
 }
 
+QString PromptLine(const RecordingPrompt::Entry& entry)
+{
+    static const QStringList icons{u"Critical"_s, u"Exclamation"_s, u"Question"_s, u"Information"_s};
+    static const QStringList buttons{u"Ok"_s, u"YesNo"_s, u"YesNoCancel"_s};
+    QString text = entry.text;
+    text.replace(Cr, QLatin1Char('/'));
+    return entry.question ? u"ask %1 %2 %3"_s.arg(icons.at(int(entry.icon)), buttons.at(int(entry.buttons)), text)
+                          : u"say %1 %2"_s.arg(icons.at(int(entry.icon)), text);
+}
+
+QStringList TakePromptLines(RecordingPrompt& ui)
+{
+    QStringList lines;
+    for (const RecordingPrompt::Entry& entry : ui.Entries())
+        lines.append(PromptLine(entry));
+    ui.Clear();
+    return lines;
+}
+
 QString FolderEntries(const QString& folder)
 {
     return QDir(folder)

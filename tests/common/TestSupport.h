@@ -55,6 +55,12 @@ PathSetup Nothing();
 // runs left behind.
 QString DeadProcessScratchName();
 
+// A message or question as the user met it, in one line: "say ICON TEXT" or
+// "ask ICON BUTTONS TEXT", with every line break (Cr) of the text as "/".
+QString PromptLine(const RecordingPrompt::Entry& entry);
+// The lines of everything the prompt showed since the last call; the entries go.
+QStringList TakePromptLines(RecordingPrompt& ui);
+
 // Every entry of a folder, hidden ones too, by name, separated by blanks.
 QString FolderEntries(const QString& folder);
 

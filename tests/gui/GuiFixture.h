@@ -21,6 +21,19 @@
 
 #include <memory>
 
+// A drag with the left button from one cell over others.
+inline void Drag(const QList<DayCell*>& cells)
+{
+    QTest::mousePress(cells.first(), Qt::LeftButton);
+    for (DayCell* over : cells.mid(1)) {
+        const QPoint global = over->mapToGlobal(over->rect().center());
+        QMouseEvent move(QEvent::MouseMove, cells.first()->mapFromGlobal(global), global, Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(cells.first(), &move);
+    }
+    QTest::mouseRelease(cells.last(), Qt::LeftButton);
+}
+
 struct Workstation
 {
     // library: the folder whose suite library the program folder gets.

@@ -42,19 +42,6 @@ QString EnabledDays(const MonthCalendar* calendar)
     return days.isEmpty() ? QString() : days.first() + QStringLiteral("..") + days.last();
 }
 
-// A drag with the left button from one cell over others.
-void Drag(const QList<DayCell*>& cells)
-{
-    QTest::mousePress(cells.first(), Qt::LeftButton);
-    for (DayCell* over : cells.mid(1)) {
-        const QPoint global = over->mapToGlobal(over->rect().center());
-        QMouseEvent move(QEvent::MouseMove, cells.first()->mapFromGlobal(global), global, Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(cells.first(), &move);
-    }
-    QTest::mouseRelease(cells.last(), Qt::LeftButton);
-}
-
 } // namespace
 
 class TestFrmGrafenta : public QObject
