@@ -9,7 +9,12 @@
 #include "freedays/DniWolne.h"
 #include "plan/PlanDocument.h"
 
-#include <QBuffer>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLocale>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
@@ -47,20 +52,63 @@ private:
     QProgressDialog m_dialog;
 };
 
+QString MonthText(const QDate& month)
+{
+    return QLocale(QLocale::Polish).standaloneMonthName(month.month()) + u' ' + QString::number(month.year());
+}
+
 } // namespace
+
+ExportMonthsDialog::ExportMonthsDialog(const QVector<QDate>& months, QWidget* parent)
+    : QDialog(parent), m_months(months), m_first(new QComboBox(this)), m_last(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("exportMonths"));
+    setWindowTitle(QStringLiteral("Eksportuj plan pracy"));
+    m_first->setObjectName(QStringLiteral("exportFirstMonth"));
+    m_first->setAccessibleName(QStringLiteral("Pierwszy miesiąc"));
+    m_last->setObjectName(QStringLiteral("exportLastMonth"));
+    m_last->setAccessibleName(QStringLiteral("Ostatni miesiąc"));
+    for (const QDate& month : months) {
+        m_first->addItem(MonthText(month));
+        m_last->addItem(MonthText(month));
+    }
+    m_last->setCurrentIndex(int(months.size()) - 1);
+    // The span never turns inside out: moving one end past the other moves both.
+    connect(m_first, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (m_last->currentIndex() < index) m_last->setCurrentIndex(index);
+    });
+    connect(m_last, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (m_first->currentIndex() > index) m_first->setCurrentIndex(index);
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("Od miesiąca:"), m_first);
+    form->addRow(QStringLiteral("Do miesiąca:"), m_last);
+    form->addRow(buttons);
+}
+
+std::optional<MonthSpan> ExportMonthsDialog::Span() const
+{
+    if (m_first->currentIndex() == 0 && m_last->currentIndex() == m_months.size() - 1) return std::nullopt;
+    return MonthSpan{m_months.at(m_first->currentIndex()), m_months.at(m_last->currentIndex())};
+}
 
 PlanOutput::PlanOutput(const Environment& env, const PlanDocument& doc, const SuiteFreeDays& freeDays, QWidget* window)
     : QObject(window), m_env(env), m_doc(doc), m_freeDays(freeDays), m_window(window)
 {
 }
 
-PlanExportInput PlanOutput::Input() const
+PlanExportInput PlanOutput::Input(std::optional<MonthSpan> months) const
 {
     PlanExportInput input;
     input.Plan = EditedPlan(m_doc);
     if (m_freeDays.FreeDaysLoaded)
         input.FreeDays = FreeDaysBetween(m_freeDays.Days, input.Plan.FirstDay, input.Plan.LastDay);
     input.SlotColours = m_env.ColourTable;
+    input.Months = months;
     // Each month's norm, as the labour-code check works it out for one-month periods.
     const ComplianceReport report = CheckCompliance(input.Plan, input.FreeDays, ComplianceOptions{});
     for (const SettlementPeriod& period : report.Periods) {
@@ -73,10 +121,17 @@ bool PlanOutput::PrintTo(QPrinter& printer)
 {
     printer.setPageLayout(PlanPageLayout());
     printer.setDocName(QStringLiteral("Plan pracy %1").arg(m_doc.CurrentPlanName));
+    std::optional<MonthSpan> span;
+    if (printer.fromPage() > 0) {
+        const QVector<QDate> months = ExportMonths(Input());
+        const int first = std::clamp(printer.fromPage(), 1, int(months.size()));
+        const int last = std::clamp(printer.toPage(), first, int(months.size()));
+        span = MonthSpan{months.at(first - 1), months.at(last - 1)};
+    }
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     PageProgressDialog progress(m_window);
-    const PlanExportInput input = Input();
+    const PlanExportInput input = Input(span);
     const int pages = PaintPlanPages(painter, printer, input, progress.Callback());
     return painter.end() && pages == ExportMonths(input).size();
 }
@@ -86,6 +141,9 @@ void PlanOutput::Print()
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, m_window);
     dialog.setWindowTitle(QStringLiteral("Drukuj plan pracy"));
+    // One page a month: the page range chooses the months.
+    dialog.setMinMax(1, int(ExportMonths(Input()).size()));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
     if (dialog.exec() != QDialog::Accepted) return;
     if (!PrintTo(printer))
         m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Wydruk planu pracy nie powiódł się."));
@@ -93,6 +151,13 @@ void PlanOutput::Print()
 
 void PlanOutput::Export()
 {
+    std::optional<MonthSpan> months;
+    const QVector<QDate> all = ExportMonths(Input());
+    if (all.size() > 1) {
+        ExportMonthsDialog dialog(all, m_window);
+        if (dialog.exec() != QDialog::Accepted) return;
+        months = dialog.Span();
+    }
     QSettings settings;
     const QString folder = settings.value(FolderKey, QDir::homePath()).toString();
     QString filter;
@@ -104,13 +169,13 @@ void PlanOutput::Export()
     QString target = path;
     const QString extension = filter.section(QLatin1Char('.'), 1).section(QLatin1Char(')'), 0, 0);
     if (QFileInfo(target).suffix().isEmpty() && !extension.isEmpty()) target += QLatin1Char('.') + extension;
-    ExportTo(target);
+    ExportTo(target, months);
 }
 
-bool PlanOutput::ExportTo(const QString& path)
+bool PlanOutput::ExportTo(const QString& path, std::optional<MonthSpan> months)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const PlanExportInput input = Input();
+    const PlanExportInput input = Input(months);
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
     if (ok && suffix == QLatin1String("pdf")) {

@@ -1,18 +1,41 @@
 // The open plan on paper and in files: "Drukuj..." prints the months through
-// the system's print dialog, "Eksportuj..." writes a PDF, an iCalendar file or
-// a spreadsheet (CSV) where the user chooses, remembering the folder. Long
-// plans show how far the pages have got.
+// the system's print dialog (its page range picks months), "Eksportuj..."
+// asks for the months and writes a PDF, an iCalendar file or a spreadsheet
+// (CSV) where the user chooses, remembering the folder. Long plans show how
+// far the pages have got.
 #pragma once
 
 #include "export/PlanExport.h"
 
+#include <QDialog>
 #include <QObject>
 
+#include <optional>
+
+class QComboBox;
 class QPrinter;
 class QWidget;
 struct Environment;
 struct PlanDocument;
 struct SuiteFreeDays;
+
+// Which months of the plan to export: the first and the last, the whole
+// range at first.
+class ExportMonthsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // months: the first days of the plan's months, in order.
+    ExportMonthsDialog(const QVector<QDate>& months, QWidget* parent);
+    // The chosen months; none when all are chosen.
+    std::optional<MonthSpan> Span() const;
+
+private:
+    QVector<QDate> m_months;
+    QComboBox* m_first;
+    QComboBox* m_last;
+};
 
 class PlanOutput : public QObject
 {
@@ -22,16 +45,18 @@ public:
     PlanOutput(const Environment& env, const PlanDocument& doc, const SuiteFreeDays& freeDays, QWidget* window);
 
     // What the exports get of the open plan: the plan as edited, the free
-    // days, the window's colours and each month's norm.
-    PlanExportInput Input() const;
+    // days, the window's colours and each month's norm; only the given
+    // months when there are some.
+    PlanExportInput Input(std::optional<MonthSpan> months = {}) const;
 
     void Print();
     void Export();
-    // Prints every month on printer; false when stopped or failed.
+    // Prints the months of the printer's page range (page n = the plan's
+    // n-th month), every month without one; false when stopped or failed.
     bool PrintTo(QPrinter& printer);
     // Writes the export the file's extension names (.pdf, .ics, .csv); false
     // after a message when it cannot be written.
-    bool ExportTo(const QString& path);
+    bool ExportTo(const QString& path, std::optional<MonthSpan> months = {});
 
 private:
     const Environment& m_env;

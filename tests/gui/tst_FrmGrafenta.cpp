@@ -7,19 +7,22 @@
 
 #include "dialogs/FrmProgress.h"
 #include "editor/EmployeeList.h"
-#include <QDockWidget>
 #include "editor/MessageBoxPrompt.h"
 #include "editor/PlanCommands.h"
+#include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
 #include "editor/TimeFieldEdit.h"
 #include "plan/PlanDecoder.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAbstractSpinBox>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
 
@@ -69,6 +72,7 @@ private slots:
     void assignsToFilteredSelection();
     void messageBox_data();
     void messageBox();
+    void printsAndExportsChosenMonths();
 };
 
 void TestFrmGrafenta::startsIntoTheEmptyWindow()
@@ -529,6 +533,35 @@ void TestFrmGrafenta::messageBox()
     QCOMPARE(seen, QStringLiteral("Grafenta|Plik <b>A.PLN</b> nieistnieje \na|%1|%2")
                        .arg(int(Qt::PlainText))
                        .arg(buttons == MessageButtons::Ok ? int(QMessageBox::Ok) : int(QMessageBox::Yes)));
+}
+
+
+void TestFrmGrafenta::printsAndExportsChosenMonths()
+{
+    Workstation w;
+    w.Choose(QStringLiteral("Trzy zmiany")); // 06-01-2025 to 30-06-2026: 18 pages
+    PlanOutput* output = w.Window->Output();
+    // Pages 2 to 3 of the print dialog are February and March 2025.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(w.Dir.filePath(QStringLiteral("druk.pdf")));
+    printer.setFromTo(2, 3);
+    QVERIFY(output->PrintTo(printer));
+    QFile pdf(printer.outputFileName());
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLatin1(pdf.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))), 2);
+    // The same months as a table: a heading and one row a day.
+    const QString csv = w.Dir.filePath(QStringLiteral("plan.csv"));
+    QVERIFY(output->ExportTo(csv, MonthSpan{QDate(2025, 2, 1), QDate(2025, 3, 1)}));
+    QFile table(csv);
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
+    QCOMPARE(rows.size(), 1 + 28 + 31);
+    QVERIFY(rows.at(1).startsWith("2025-02-01;") && rows.last().startsWith("2025-03-31;"));
+    // A folder that cannot take the file: a message, and nothing is left behind.
+    QVERIFY(!output->ExportTo(w.Dir.filePath(QStringLiteral("brak/plan.pdf"))));
+    QCOMPARE(w.Ui.Entries().size(), 1);
+    QVERIFY(!QFileInfo::exists(w.Dir.filePath(QStringLiteral("brak"))));
 }
 
 QTEST_MAIN(TestFrmGrafenta)

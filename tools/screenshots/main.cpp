@@ -8,6 +8,7 @@
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
 #include "dialogs/FrmZmianaZakresu.h"
+#include "editor/PlanOutput.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
@@ -118,6 +119,11 @@ int main(int argc, char** argv)
     ok = SaveModal([&] { window.Button("cmdZakres")->click(); }, out, "dialog-range") && ok;
     ok = SaveModal([&] { window.Button("cmdNowy")->click(); }, out, "dialog-new-plan") && ok;
     ok = SaveModal([&] { window.Button("cmdAbout")->click(); }, out, "dialog-about") && ok;
+    Choose(window, QStringLiteral("Trzy zmiany"));
+    ExportMonthsDialog months(ExportMonths(window.Output()->Input()), &window);
+    months.show();
+    ok = Save(&months, out, "dialog-export-months") && ok;
+    months.hide();
     window.Progress()->Bar()->setValue(40);
     window.Progress()->show();
     ok = Save(window.Progress(), out, "dialog-progress") && ok;
