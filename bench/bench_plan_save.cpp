@@ -4,6 +4,7 @@
 // file in one call; and reading the plan back beside reading its bytes in one
 // call. The range argument is the number of days, to show that the cost grows
 // in step with it.
+#include "BenchLibrary.h"
 #include "demo/DemoPlans.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
@@ -24,14 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-const KelbrinLibrary& Library()
-{
-    static KelbrinLibrary lib;
-    if (!lib.IsLoaded() && !lib.Load(QCoreApplication::applicationDirPath()))
-        qFatal("cannot load the suite library: %s", qPrintable(lib.ErrorString()));
-    return lib;
-}
 
 const QString PlanName = QStringLiteral("Największy");
 

@@ -4,6 +4,7 @@
 // A personnel folder holds at most 999 employees (card numbers are three
 // digits), so the 10,000 records are spread over 16 folders of 625 and the
 // 1,000 assignments over 2 folders of 500.
+#include "BenchLibrary.h"
 #include "demo/DemoStaff.h"
 #include "env/Kelbrin.h"
 #include "env/Environment.h"
@@ -29,14 +30,6 @@ constexpr int ReadFolders = 16;
 constexpr int ReadPerFolder = 625;
 constexpr int AssignFolders = 2;
 constexpr int AssignPerFolder = 500;
-
-const KelbrinLibrary& Library()
-{
-    static KelbrinLibrary lib;
-    if (!lib.IsLoaded() && !lib.Load(QCoreApplication::applicationDirPath()))
-        qFatal("cannot load the suite library: %s", qPrintable(lib.ErrorString()));
-    return lib;
-}
 
 // Program folders, each with DANE/PERSONEL filled by the generator.
 struct Folders

@@ -61,26 +61,7 @@ FrmNowyPlan::FrmNowyPlan(ProgramState& state, FrmGrafenta& window, QWidget* pare
     m_noRange->setAccessibleName(m_noRange->text());
 
     auto* frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    auto* fromLabel = new QLabel(QStringLiteral("Obowiązuje od:"), frame);
-    fromLabel->setObjectName(QStringLiteral("Label1"));
-    auto* toLabel = new QLabel(QStringLiteral("do"), frame);
-    toLabel->setObjectName(QStringLiteral("Label2"));
-    m_from->setParent(frame);
-    m_to->setParent(frame);
-    m_from->setObjectName(QStringLiteral("dtpOd"));
-    m_to->setObjectName(QStringLiteral("dtpDo"));
-    SetUpRangePicker(m_from);
-    SetUpRangePicker(m_to);
-    m_from->setAccessibleName(QStringLiteral("Obowiązuje od"));
-    m_to->setAccessibleName(QStringLiteral("Obowiązuje do"));
-    fromLabel->setBuddy(m_from);
-    toLabel->setBuddy(m_to);
-    auto* frameLayout = new QGridLayout(frame);
-    frameLayout->addWidget(fromLabel, 0, 0);
-    frameLayout->addWidget(m_from, 0, 1);
-    frameLayout->addWidget(toLabel, 0, 2);
-    frameLayout->addWidget(m_to, 0, 3);
+    AddRangeRow(frame, m_from, m_to, 0);
     m_range = new RangePickers(m_from, m_to, state.Doc, false, this);
 
     m_ok->setObjectName(QStringLiteral("cmdOK"));

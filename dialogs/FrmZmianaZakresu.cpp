@@ -19,29 +19,11 @@ FrmZmianaZakresu::FrmZmianaZakresu(ProgramState& state, FrmGrafenta& window, QWi
     setWindowTitle(QStringLiteral("Zakres planu pracy"));
     setModal(true);
     auto* frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("Frame1"));
+    QGridLayout* grid = AddRangeRow(frame, m_from, m_to, 1);
+    m_range = new RangePickers(m_from, m_to, state.Doc, false, this);
     auto* caption = new QLabel(QStringLiteral("Od"), frame);
     caption->setObjectName(QStringLiteral("lblOd"));
-    auto* fromLabel = new QLabel(QStringLiteral("Obowiązuje od:"), frame);
-    fromLabel->setObjectName(QStringLiteral("Label1"));
-    auto* toLabel = new QLabel(QStringLiteral("do"), frame);
-    toLabel->setObjectName(QStringLiteral("Label2"));
-    m_from->setObjectName(QStringLiteral("dtpOd"));
-    m_to->setObjectName(QStringLiteral("dtpDo"));
-    SetUpRangePicker(m_from);
-    SetUpRangePicker(m_to);
-    m_from->setAccessibleName(QStringLiteral("Obowiązuje od"));
-    m_to->setAccessibleName(QStringLiteral("Obowiązuje do"));
-    fromLabel->setBuddy(m_from);
-    toLabel->setBuddy(m_to);
-    m_range = new RangePickers(m_from, m_to, state.Doc, false, this);
-
-    auto* grid = new QGridLayout(frame);
     grid->addWidget(caption, 0, 0, 1, 4);
-    grid->addWidget(fromLabel, 1, 0);
-    grid->addWidget(m_from, 1, 1);
-    grid->addWidget(toLabel, 1, 2);
-    grid->addWidget(m_to, 1, 3);
     caption->hide(); // the frame's own caption, kept for the dialog's layout of controls
 
     auto* ok = new QPushButton(QStringLiteral("&Ok"), this);

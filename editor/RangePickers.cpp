@@ -3,6 +3,7 @@
 #include "plan/PlanDocument.h"
 
 #include <QDateEdit>
+#include <QLabel>
 
 void SetUpRangePicker(QDateEdit* picker)
 {
@@ -10,6 +11,29 @@ void SetUpRangePicker(QDateEdit* picker)
     picker->setCalendarPopup(true);
     picker->setMinimumDate(DateOfDay(0));
     picker->setMaximumDate(DateOfDay(MaxPlanDay));
+}
+
+QGridLayout* AddRangeRow(QGroupBox* frame, QDateEdit* from, QDateEdit* to, int row)
+{
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* fromLabel = new QLabel(QStringLiteral("Obowiązuje od:"), frame);
+    fromLabel->setObjectName(QStringLiteral("Label1"));
+    auto* toLabel = new QLabel(QStringLiteral("do"), frame);
+    toLabel->setObjectName(QStringLiteral("Label2"));
+    from->setObjectName(QStringLiteral("dtpOd"));
+    to->setObjectName(QStringLiteral("dtpDo"));
+    SetUpRangePicker(from);
+    SetUpRangePicker(to);
+    from->setAccessibleName(QStringLiteral("Obowiązuje od"));
+    to->setAccessibleName(QStringLiteral("Obowiązuje do"));
+    fromLabel->setBuddy(from);
+    toLabel->setBuddy(to);
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(fromLabel, row, 0);
+    grid->addWidget(from, row, 1);
+    grid->addWidget(toLabel, row, 2);
+    grid->addWidget(to, row, 3);
+    return grid;
 }
 
 RangePickers::RangePickers(QDateEdit* from, QDateEdit* to, PlanDocument& doc, bool toAlwaysEdits, QObject* parent)

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QObject>
 
 class QDateEdit;
@@ -56,3 +58,7 @@ inline const QString RangeDateFormat = QStringLiteral("dd-MM-yyyy");
 // A date picker for a plan's range: "dd-MM-yyyy", a calendar to pick from,
 // and only the days a plan may cover.
 void SetUpRangePicker(QDateEdit* picker);
+
+// The dialogs' range frame: "Obowiązuje od:" dtpOd "do" dtpDo on the given
+// row of the frame's grid, which is returned.
+QGridLayout* AddRangeRow(QGroupBox* frame, QDateEdit* from, QDateEdit* to, int row);

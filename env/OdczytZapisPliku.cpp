@@ -190,6 +190,8 @@ bool SameFile(const struct stat& a, const struct stat& b)
 
 } // namespace
 
+constexpr int BadHandleError = EBADF;
+
 int16_t FileErrorNumber(int nativeError, const QString& path)
 {
     switch (nativeError) {
@@ -228,17 +230,6 @@ int16_t FileErrorNumber(int nativeError, const QString& path)
     default:
         return DeviceIoError;
     }
-}
-
-DataFile::~DataFile()
-{
-    Close();
-}
-
-bool DataFile::Fail(int nativeError)
-{
-    m_error = FileErrorNumber(nativeError, m_path);
-    return false;
 }
 
 bool DataFile::IsOpen() const
@@ -325,27 +316,6 @@ bool DataFile::Seek(qint64 offset)
     return ::lseek(m_fd, off_t(offset), SEEK_SET) == off_t(offset) || Fail(errno);
 }
 
-ReadStatus DataFile::ReadAll(QByteArray& bytes, qint64 limit)
-{
-    bytes.clear();
-    const qint64 size = Size();
-    if (size < 0 || !Seek(0)) return ReadStatus::Failed;
-    if (size > limit) return ReadStatus::TooLarge;
-    // One byte more than the size tells whether the file grew meanwhile.
-    bytes.resize(qsizetype(size) + 1);
-    const qint64 read = Read(bytes.data(), bytes.size());
-    if (read < 0) {
-        bytes.clear();
-        return ReadStatus::Failed;
-    }
-    if (read > size) {
-        bytes.clear();
-        return ReadStatus::TooLarge;
-    }
-    bytes.resize(qsizetype(read));
-    return ReadStatus::Ok;
-}
-
 bool DataFile::RewriteInPlace(QByteArrayView bytes)
 {
     if (m_fd < 0 || m_access != FileAccess::Exclusive) return Fail(EBADF);
@@ -353,18 +323,6 @@ bool DataFile::RewriteInPlace(QByteArrayView bytes)
     if (!WriteAll(m_fd, bytes) || ::ftruncate(m_fd, off_t(bytes.size())) != 0 || ::fsync(m_fd) != 0)
         return Fail(errno);
     return true;
-}
-
-bool DataFile::Replace(QByteArrayView bytes)
-{
-    if (m_fd < 0 || m_access != FileAccess::Exclusive) return Fail(EBADF);
-    FileReplacement replacement;
-    int16_t number = replacement.Write(FolderOf(m_path), {bytes});
-    if (number == 0) number = replacement.Commit(m_path);
-    // No file may be made or renamed in the folder, but the record is ours to write.
-    if (number == PermissionDenied || number == PathFileAccessError) return RewriteInPlace(bytes);
-    m_error = number;
-    return number == 0;
 }
 
 void DataFile::Close()
@@ -424,12 +382,7 @@ int16_t FileReplacement::Commit(const QString& target)
         Discard();
         return FileErrorNumber(error, target);
     }
-    // On another file system: the same contents once more beside the target.
-    FileReplacement beside;
-    int16_t number = beside.Write(FolderOf(target), m_parts);
-    if (number == 0) number = beside.Commit(target);
-    Discard();
-    return number;
+    return CommitBeside(target);
 }
 
 int16_t FileReplacement::CommitNew(const QString& target)
@@ -500,6 +453,8 @@ bool WriteAll(HANDLE handle, QByteArrayView bytes)
 
 } // namespace
 
+constexpr int BadHandleError = int(ERROR_INVALID_HANDLE);
+
 int16_t FileErrorNumber(int nativeError, const QString& path)
 {
     switch (DWORD(nativeError)) {
@@ -534,17 +489,6 @@ int16_t FileErrorNumber(int nativeError, const QString& path)
     default:
         return DeviceIoError;
     }
-}
-
-DataFile::~DataFile()
-{
-    Close();
-}
-
-bool DataFile::Fail(int nativeError)
-{
-    m_error = FileErrorNumber(nativeError, m_path);
-    return false;
 }
 
 bool DataFile::IsOpen() const
@@ -620,22 +564,6 @@ bool DataFile::Seek(qint64 offset)
     return ::SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN) || Fail(int(::GetLastError()));
 }
 
-ReadStatus DataFile::ReadAll(QByteArray& bytes, qint64 limit)
-{
-    bytes.clear();
-    const qint64 size = Size();
-    if (size < 0 || !Seek(0)) return ReadStatus::Failed;
-    if (size > limit) return ReadStatus::TooLarge;
-    bytes.resize(qsizetype(size));
-    const qint64 read = Read(bytes.data(), size);
-    if (read < 0) {
-        bytes.clear();
-        return ReadStatus::Failed;
-    }
-    bytes.resize(qsizetype(read));
-    return ReadStatus::Ok;
-}
-
 bool DataFile::RewriteInPlace(QByteArrayView bytes)
 {
     if (!m_handle || m_access != FileAccess::Exclusive) return Fail(int(ERROR_INVALID_HANDLE));
@@ -643,18 +571,6 @@ bool DataFile::RewriteInPlace(QByteArrayView bytes)
     if (!WriteAll(m_handle, bytes) || !::SetEndOfFile(m_handle) || !::FlushFileBuffers(m_handle))
         return Fail(int(::GetLastError()));
     return true;
-}
-
-bool DataFile::Replace(QByteArrayView bytes)
-{
-    if (!m_handle || m_access != FileAccess::Exclusive) return Fail(int(ERROR_INVALID_HANDLE));
-    FileReplacement replacement;
-    int16_t number = replacement.Write(FolderOf(m_path), {bytes});
-    if (number == 0) number = replacement.Commit(m_path);
-    // No file may be made or renamed in the folder, but the record is ours to write.
-    if (number == PermissionDenied || number == PathFileAccessError) return RewriteInPlace(bytes);
-    m_error = number;
-    return number == 0;
 }
 
 void DataFile::Close()
@@ -711,11 +627,7 @@ int16_t FileReplacement::Commit(const QString& target)
         Discard();
         return FileErrorNumber(int(error), target);
     }
-    FileReplacement beside;
-    int16_t number = beside.Write(FolderOf(target), m_parts);
-    if (number == 0) number = beside.Commit(target);
-    Discard();
-    return number;
+    return CommitBeside(target);
 }
 
 int16_t FileReplacement::CommitNew(const QString& target)
@@ -748,3 +660,60 @@ int16_t DeleteDataFile(const QString& path)
 }
 
 #endif
+
+// What both platforms share.
+
+DataFile::~DataFile()
+{
+    Close();
+}
+
+bool DataFile::Fail(int nativeError)
+{
+    m_error = FileErrorNumber(nativeError, m_path);
+    return false;
+}
+
+ReadStatus DataFile::ReadAll(QByteArray& bytes, qint64 limit)
+{
+    bytes.clear();
+    const qint64 size = Size();
+    if (size < 0 || !Seek(0)) return ReadStatus::Failed;
+    if (size > limit) return ReadStatus::TooLarge;
+    // One byte more than the size tells whether the file grew meanwhile.
+    bytes.resize(qsizetype(size) + 1);
+    const qint64 read = Read(bytes.data(), bytes.size());
+    if (read < 0) {
+        bytes.clear();
+        return ReadStatus::Failed;
+    }
+    if (read > size) {
+        bytes.clear();
+        return ReadStatus::TooLarge;
+    }
+    bytes.resize(qsizetype(read));
+    return ReadStatus::Ok;
+}
+
+bool DataFile::Replace(QByteArrayView bytes)
+{
+    if (!IsOpen() || m_access != FileAccess::Exclusive) return Fail(BadHandleError);
+    FileReplacement replacement;
+    int16_t number = replacement.Write(FolderOf(m_path), {bytes});
+    if (number == 0) number = replacement.Commit(m_path);
+    // No file may be made or renamed in the folder, but the record is ours to write.
+    if (number == PermissionDenied || number == PathFileAccessError) return RewriteInPlace(bytes);
+    m_error = number;
+    return number == 0;
+}
+
+// The temporary lies on another file system than the target: the same
+// contents once more beside the target, and that one renamed.
+int16_t FileReplacement::CommitBeside(const QString& target)
+{
+    FileReplacement beside;
+    int16_t number = beside.Write(FolderOf(target), m_parts);
+    if (number == 0) number = beside.Commit(target);
+    Discard();
+    return number;
+}

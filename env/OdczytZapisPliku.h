@@ -128,6 +128,8 @@ public:
     void Discard();
 
 private:
+    int16_t CommitBeside(const QString& target);
+
     QString m_path;
     QList<QByteArrayView> m_parts;
 };
