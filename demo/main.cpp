@@ -8,15 +8,15 @@
 #include <QDir>
 #include <QTextStream>
 
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QTextStream err(stderr);
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        err << "usage: grafenta-demo PROGRAMDIR\n";
-        return 2;
+    if (args.size() != 2 || args.at(1).startsWith(u'-')) {
+        err << "usage: grafenta-demo PROGRAMDIR\n"
+               "  makes PROGRAMDIR/DANE: sample plans, free days and employees\n";
+        return args.size() == 2 && (args.at(1) == u"--help" || args.at(1) == u"-h") ? 0 : 2;
     }
     KelbrinLibrary lib;
     if (!lib.Load(app.applicationDirPath())) {
