@@ -1,11 +1,8 @@
 #include "TestSupport.h"
 
 #include "env/ErrorMessages.h"
-#include "env/OdczytZapisPliku.h"
 
 #include <QTest>
-
-#include <cerrno>
 
 // The two routines that turn failure codes into messages.
 class TestErrorMessages : public QObject
@@ -82,32 +79,6 @@ private slots:
         QCOMPARE(ui.Texts().join(u'|'), text);
         for (const RecordingPrompt::Entry& entry : ui.Entries())
             QCOMPARE(entry.icon, MessageIcon::Critical);
-    }
-
-    // The system's failures map onto the numbers of the table above; a missing
-    // file is told from a missing folder.
-    void fileErrorNumbers()
-    {
-        TestEnvironment env;
-        const QString file = env.Plan(QStringLiteral("BRAK")),
-                      inMissingFolder = env.PlansDir() + QStringLiteral("/NIE/X");
-        const std::tuple<int, QString, int> cases[] = {{0, file, 0},
-                                                       {ENOENT, file, FileNotFound},
-                                                       {ENOENT, inMissingFolder, PathNotFound},
-                                                       {ENOENT, QString(), BadFileName},
-                                                       {ENOTDIR, file, PathNotFound},
-                                                       {EACCES, file, PermissionDenied},
-                                                       {EWOULDBLOCK, file, PermissionDenied},
-                                                       {EISDIR, file, PathFileAccessError},
-                                                       {EXDEV, file, PathFileAccessError},
-                                                       {ENAMETOOLONG, file, BadFileName},
-                                                       {ENOSPC, file, DiskFull},
-                                                       {EFBIG, file, DiskFull},
-                                                       {ENXIO, file, DeviceUnavailable},
-                                                       {EIO, file, DeviceIoError},
-                                                       {EMFILE, file, DeviceIoError}};
-        for (const auto& [error, path, number] : cases)
-            QVERIFY2(FileErrorNumber(error, path) == number, qPrintable(QString::number(error)));
     }
 };
 

@@ -51,37 +51,6 @@ private slots:
         const ToolRun missing = RunPlntool({u"assign"_s, env.DataDir(), u"<BRAK>"_s, QString::number(absent)});
         QVERIFY(missing.Code == 2 && missing.Err.contains(NumerNaTekst(absent)) && missing.Out.isEmpty());
     }
-
-    void refusals_data()
-    {
-        QTest::addColumn<QStringList>("args"); // DATADIR goes second
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message"); // part of stderr
-        const QString duplicated = u"Niektóre numery kart pracowników są zdublowane. "_s;
-        QTest::newRow("staff: the list does not read") << QStringList{u"staff"_s} << 1 << duplicated;
-        QTest::newRow("assign: unknown plan") << QStringList{u"assign"_s, u"ZMIANA_X"_s, u"1"_s} << 2 << "ZMIANA_X";
-        QTest::newRow("assign: not a card number") << QStringList{u"assign"_s, u"<BRAK>"_s, u"1000"_s} << 2 << "1000";
-        QTest::newRow("assign: the list does not read")
-            << QStringList{u"assign"_s, u"<BRAK>"_s, u"6"_s} << 1 << duplicated;
-    }
-
-    void refusals()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(int, code);
-        QFETCH(QString, message);
-        TestEnvironment env;
-        const Folder files{{u"NOWAK.006"_s, Employee(u"Nowak"_s, u"Jan"_s, 6).Bytes()},
-                           {u"ZAK.005"_s, Employee(u"Żak"_s, u"Ewa"_s, 5).Bytes()},
-                           {u"ZAK.05"_s, Employee(u"Żak"_s, u"Ewa"_s, 5).Bytes()}};
-        QVERIFY(WriteFolder(env.StaffDir(), files));
-        args.insert(1, env.DataDir());
-        const ToolRun run = RunPlntool(args);
-        QCOMPARE(run.Code, code);
-        QVERIFY2(run.Err.contains(message), qPrintable(run.Err));
-        QVERIFY(run.Out.trimmed().isEmpty());
-        QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(u"NOWAK.006"_s)), files.first());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStaffTool)

@@ -15,9 +15,10 @@
 #include <functional>
 #include <memory>
 
-// Lock records of the suite library: one holder at a time across processes;
-// the record of a dead holder of this host is taken over, a live or foreign
-// one never.
+// The suite library through its C interface: file-name stems, the current
+// folder, and lock records: one holder at a time across processes; the
+// record of a dead holder of this host is taken over, a live or foreign one
+// never.
 namespace {
 
 const QString Kind = QStringLiteral("PlnEdit");
@@ -54,7 +55,7 @@ Edit Replacing(const QByteArray& key, const QByteArray& line)
 
 Q_DECLARE_METATYPE(Edit)
 
-class TestLockRecords : public QObject
+class TestKelbrin : public QObject
 {
     Q_OBJECT
 
@@ -65,6 +66,54 @@ class TestLockRecords : public QObject
     }
 
 private slots:
+    void txtToName_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("stem");
+        QTest::newRow("Polish surname") << ToCodePage(QStringLiteral("Źdźbło-Łęcka")) << QByteArray("ZDZBLO-LECKA");
+        // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
+        QByteArray all;
+        for (int byte = 1; byte < 256; ++byte)
+            all.append(char(byte));
+        QTest::newRow("every byte")
+            << all << QByteArray("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
+    }
+
+    void txtToName()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, stem);
+        // Rewritten in place: nothing past the text's own zero changes.
+        QByteArray buffer = text + '\0' + "GUARD";
+        KLNX_TxtToName(buffer.data());
+        QCOMPARE(QByteArray(buffer.constData()), stem);
+        QCOMPARE(buffer.right(6), QByteArray("\0GUARD", 6));
+        QCOMPARE(ToCodePage(TestLibrary().TxtToName(FromCodePage(text))), stem);
+    }
+
+    void setDir_data()
+    {
+        QTest::addColumn<QString>("folder"); // "@" stands for a fresh folder, the current one
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("current"); // under "@"
+        QTest::newRow("backslashes, one at the end") << "@\\DANE\\PLANY\\" << 0 << "DANE/PLANY";
+        QTest::newRow("missing") << "@/BRAK" << 1 << "";
+        QTest::newRow("empty") << "" << 2 << "";
+    }
+
+    void setDir()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, status);
+        QFETCH(QString, current);
+        QTemporaryDir root;
+        const QDir rootDir(QDir(root.path()).canonicalPath());
+        QVERIFY(rootDir.mkpath(QStringLiteral("DANE/PLANY")) && rootDir.mkpath(QStringLiteral("Łódź Kadry")));
+        QVERIFY(WriteFile(rootDir.filePath(QStringLiteral("plik.txt")), "x") && QDir::setCurrent(rootDir.path()));
+        QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(QLatin1Char('@'), rootDir.path())).constData()), status);
+        QCOMPARE(QDir::current().canonicalPath(), rootDir.filePath(current));
+    }
+
     void init()
     {
         m_data = std::make_unique<QTemporaryDir>();
@@ -225,5 +274,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLockRecords)
-#include "tst_LockRecords.moc"
+QTEST_GUILESS_MAIN(TestKelbrin)
+#include "tst_Kelbrin.moc"
