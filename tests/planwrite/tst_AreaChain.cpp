@@ -9,6 +9,20 @@
 
 #include <QTest>
 
+namespace {
+
+// The schedules typed into their fields, slot by slot, separated by ';'.
+ScheduleFields Typed(const QString& schedules)
+{
+    ScheduleFields fields;
+    const QStringList typed = schedules.split(u';');
+    for (int slot = 0; slot < typed.size(); ++slot)
+        TypeSchedule(fields, slot, typed.at(slot));
+    return fields;
+}
+
+} // namespace
+
 class TestAreaChain : public QObject
 {
     Q_OBJECT
@@ -49,10 +63,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(int, slot);
         QFETCH(int, focus);
-        ScheduleFields fields;
-        const QStringList typed = schedules.split(u';');
-        for (int s = 0; s < typed.size(); ++s)
-            QVERIFY(TypeSchedule(fields, s, typed.at(s)));
+        ScheduleFields fields = Typed(schedules);
         QVERIFY(TypeAllowances(fields, QStringLiteral("00:15 01:00 00:45 00:30").split(u' ')));
         // The text as typed, and the value of the last time the parser accepted.
         const int rawSlot = raw.at(0).digitValue(), column = raw.at(2).digitValue();
@@ -119,10 +130,7 @@ private slots:
         QFETCH(QString, areas);
         QFETCH(QString, index);
         QFETCH(int, overlap);
-        ScheduleFields fields;
-        const QStringList typed = shifts.split(u';');
-        for (int slot = 0; slot < typed.size(); ++slot)
-            QVERIFY(TypeSchedule(fields, slot, typed.at(slot)));
+        ScheduleFields fields = Typed(shifts);
         NormujGodziny(fields);
         constexpr int32_t firstDay = 100;
         AreaChainInput input;

@@ -21,8 +21,18 @@ private slots:
     {
         TestEnvironment env;
         QString error;
-        QVERIFY2(WriteDemoEmployees(TestLibrary(), env.StaffDir(), MakeDemoEmployees(20, 99, DemoPlanNames()), &error),
-                 qPrintable(error));
+        const QVector<DemoEmployee> demo = MakeDemoEmployees(20, 99, DemoPlanNames());
+        const auto unused = [&demo](int number) {
+            while (
+                std::any_of(demo.cbegin(), demo.cend(), [number](const DemoEmployee& e) { return e.Number == number; }))
+                ++number;
+            return number;
+        };
+        const int odd = unused(1), absent = unused(odd + 1);
+        QVERIFY2(WriteDemoEmployees(TestLibrary(), env.StaffDir(), demo, &error), qPrintable(error));
+        // A first name with characters that JSON must escape.
+        QVERIFY(WriteFolder(env.StaffDir(),
+                            {{u"ZAK."_s + NumerNaTekst(odd), Employee(u"Żak"_s, u"E\x1F\"\\wa"_s, odd).Bytes()}}));
         for (const QString& name : DemoPlanNames())
             QVERIFY(WriteFile(env.Plan(name), "plan"));
         EmployeeRows rows;
@@ -44,10 +54,7 @@ private slots:
                                         {u"group"_s, row.Group}});
         const ToolRun staff = RunPlntool({u"staff"_s, env.DataDir()});
         QVERIFY(staff.Code == 0 && QJsonDocument::fromJson(staff.Out.toUtf8()).array() == expected);
-        int absent = 1;
-        while (std::any_of(rows.cbegin(), rows.cend(),
-                           [absent](const EmployeeRow& row) { return row.Number.toInt() == absent; }))
-            ++absent;
+        QVERIFY(staff.Out.contains(u"\"E\\u001f\\\"\\\\wa\""_s)); // escaped as JSON demands
         const ToolRun missing = RunPlntool({u"assign"_s, env.DataDir(), u"<BRAK>"_s, QString::number(absent)});
         QVERIFY(missing.Code == 2 && missing.Err.contains(NumerNaTekst(absent)) && missing.Out.isEmpty());
     }
