@@ -86,6 +86,11 @@ PathSetup Pipe()
     return [](const QString& path) { mkfifo(QFile::encodeName(path).constData(), 0600); };
 }
 
+PathSetup Directory()
+{
+    return [](const QString& path) { QDir().mkpath(path); };
+}
+
 PathSetup Nothing()
 {
     return [](const QString&) {};

@@ -45,10 +45,11 @@ bool WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // What a test puts at a path before it runs: a file of the bytes (made
 // size bytes long, the rest zeros that take no room, when size is larger),
-// a named pipe, or nothing.
+// a named pipe, a folder, or nothing.
 using PathSetup = std::function<void(const QString& path)>;
 PathSetup FileOf(const QByteArray& bytes, qint64 size = -1);
 PathSetup Pipe();
+PathSetup Directory();
 PathSetup Nothing();
 
 // The name of a scratch file that a process of this computer which no longer

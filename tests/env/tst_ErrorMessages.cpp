@@ -1,11 +1,14 @@
 #include "TestSupport.h"
 
 #include "env/ErrorMessages.h"
-#include "env/OdczytZapisPliku.h"
 
 #include <QTest>
 
-#include <cerrno>
+#include <functional>
+
+// A call of one of the two routines that turn failure codes into messages.
+using Call = std::function<bool(Prompt&)>;
+Q_DECLARE_METATYPE(Call)
 
 // The two routines that turn failure codes into messages.
 class TestErrorMessages : public QObject
@@ -15,99 +18,55 @@ class TestErrorMessages : public QObject
 private slots:
     void messages_data()
     {
-        QTest::addColumn<bool>("library"); // ShowLibraryError, else ShowFileError
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("extra");
-        QTest::addColumn<bool>("show");
+        QTest::addColumn<Call>("call"); // one of the two routines
         QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("text"); // empty: nothing shown
-
         const QString extra = QStringLiteral("Anulowano odczyt pliku dni wolnych.");
-        const auto fileError = [&extra](int number, const QString& text,
-                                        const QString& file = QStringLiteral("A.PLN")) {
-            QTest::addRow("file error %d", number) << false << number << file << extra << true << true << text;
+        const auto file = [](int number, const QString& extra, bool show = true,
+                             const QString& name = QStringLiteral("A.PLN")) {
+            return Call([=](Prompt& ui) { return ShowFileError(ui, int16_t(number), name, extra, show); });
         };
-        fileError(52, QStringLiteral("Nieprawidłowa nazwa pliku A.PLN\r") + extra);
-        fileError(55, QStringLiteral("Plik A.PLN jest już otwarty. "));
-        fileError(57, QStringLiteral("Błąd urządzenia I/O."));
-        fileError(61, QStringLiteral("Dysk jest pełny \r") + extra);
-        fileError(68, QStringLiteral("Urządzenie niedostępne."));
-        fileError(70, QStringLiteral("Odmowa dostępu. Plik jest zablokowany przez inny program.\r") + extra);
-        fileError(71, QStringLiteral("Dysk niegotowy."));
-        fileError(75, QStringLiteral("Brak dostępu do pliku A.PLN\r") + extra);
-        fileError(76, QStringLiteral("Nie odnaleziono pliku WOLNE.DAT\r") + extra, QStringLiteral("WOLNE.DAT"));
-        QTest::newRow("file error 53, no extra text: an empty second line")
-            << false << 53 << "A.PLN"
-            << "" << true << true << "Plik A.PLN nieistnieje \r";
-        QTest::newRow("file error 70 not shown") << false << 70 << "A.PLN"
-                                                 << "" << false << true << "";
-        QTest::newRow("0 is no file error") << false << 0 << "A.PLN"
-                                            << "" << true << false << "";
-        QTest::newRow("54 is no file error") << false << 54 << "A.PLN"
-                                             << "" << true << false << "";
-
-        const auto status = [](int number, bool show, bool result, const QString& text) {
-            QTest::addRow("library status %d%s", number, show ? "" : ", not shown") << true << number << ""
-                                                                                    << "" << show << result << text;
+        const auto status = [](int number, bool show = true) {
+            return Call([=](Prompt& ui) { return ShowLibraryError(ui, uint8_t(number), show); });
         };
-        status(0, true, false, QString());
-        status(1, true, true, QStringLiteral("Błąd operacji dyskowej."));
-        status(2, true, true, QStringLiteral("Błąd struktury bazy danych."));
-        status(3, true, true, QStringLiteral("Błąd allokacji pamięci."));
-        status(4, true, true, QStringLiteral("Błąd chronologi danych."));
-        status(
-            5, true, true,
-            QStringLiteral("Niepoprawny zakres raportu.\rPlan pracy nie obejmuje ustalonego przedziału raportowania."));
-        status(6, true, true, QStringLiteral("Przekroczona liczba planów pracy."));
-        status(2, false, true, QString());
-        status(63, true, true, QString());
-        status(7, true, true, QStringLiteral("Wystąpił błąd biblioteki numer: 7"));
-        status(200, false, true, QStringLiteral("Wystąpił błąd biblioteki numer: 200"));
+        // clang-format off
+        QTest::newRow("file error 52") << file(52, extra) << true << QStringLiteral("Nieprawidłowa nazwa pliku A.PLN\r") + extra;
+        QTest::newRow("file error 53, no extra text: an empty second line") << file(53, {}) << true << "Plik A.PLN nieistnieje \r";
+        QTest::newRow("file error 55") << file(55, extra) << true << "Plik A.PLN jest już otwarty. ";
+        QTest::newRow("file error 57") << file(57, extra) << true << "Błąd urządzenia I/O.";
+        QTest::newRow("file error 61") << file(61, extra) << true << QStringLiteral("Dysk jest pełny \r") + extra;
+        QTest::newRow("file error 68") << file(68, extra) << true << "Urządzenie niedostępne.";
+        QTest::newRow("file error 70") << file(70, extra) << true << QStringLiteral("Odmowa dostępu. Plik jest zablokowany przez inny program.\r") + extra;
+        QTest::newRow("file error 71") << file(71, extra) << true << "Dysk niegotowy.";
+        QTest::newRow("file error 75") << file(75, extra) << true << QStringLiteral("Brak dostępu do pliku A.PLN\r") + extra;
+        QTest::newRow("file error 76") << file(76, extra, true, QStringLiteral("WOLNE.DAT")) << true << QStringLiteral("Nie odnaleziono pliku WOLNE.DAT\r") + extra;
+        QTest::newRow("file error 70 not shown") << file(70, {}, false) << true << "";
+        QTest::newRow("0 is no file error") << file(0, {}) << false << "";
+        QTest::newRow("54 is no file error") << file(54, {}) << false << "";
+        QTest::newRow("library status 0") << status(0) << false << "";
+        QTest::newRow("library status 1") << status(1) << true << "Błąd operacji dyskowej.";
+        QTest::newRow("library status 2") << status(2) << true << "Błąd struktury bazy danych.";
+        QTest::newRow("library status 3") << status(3) << true << "Błąd allokacji pamięci.";
+        QTest::newRow("library status 4") << status(4) << true << "Błąd chronologi danych.";
+        QTest::newRow("library status 5") << status(5) << true << "Niepoprawny zakres raportu.\rPlan pracy nie obejmuje ustalonego przedziału raportowania.";
+        QTest::newRow("library status 6") << status(6) << true << "Przekroczona liczba planów pracy.";
+        QTest::newRow("library status 2, not shown") << status(2, false) << true << "";
+        QTest::newRow("library status 63") << status(63) << true << "";
+        QTest::newRow("library status 7") << status(7) << true << "Wystąpił błąd biblioteki numer: 7";
+        QTest::newRow("library status 200, not shown") << status(200, false) << true << "Wystąpił błąd biblioteki numer: 200";
+        // clang-format on
     }
 
     void messages()
     {
-        QFETCH(bool, library);
-        QFETCH(int, number);
-        QFETCH(QString, file);
-        QFETCH(QString, extra);
-        QFETCH(bool, show);
+        QFETCH(Call, call);
         QFETCH(bool, result);
         QFETCH(QString, text);
         RecordingPrompt ui;
-        QCOMPARE(library ? ShowLibraryError(ui, uint8_t(number), show)
-                         : ShowFileError(ui, int16_t(number), file, extra, show),
-                 result);
+        QCOMPARE(call(ui), result);
         QCOMPARE(ui.Texts().join(u'|'), text);
         for (const RecordingPrompt::Entry& entry : ui.Entries())
             QCOMPARE(entry.icon, MessageIcon::Critical);
-    }
-
-    // The system's failures map onto the numbers of the table above; a missing
-    // file is told from a missing folder.
-    void fileErrorNumbers()
-    {
-        TestEnvironment env;
-        const QString file = env.Plan(QStringLiteral("BRAK")),
-                      inMissingFolder = env.PlansDir() + QStringLiteral("/NIE/X");
-        const std::tuple<int, QString, int> cases[] = {{0, file, 0},
-                                                       {ENOENT, file, FileNotFound},
-                                                       {ENOENT, inMissingFolder, PathNotFound},
-                                                       {ENOENT, QString(), BadFileName},
-                                                       {ENOTDIR, file, PathNotFound},
-                                                       {EACCES, file, PermissionDenied},
-                                                       {EWOULDBLOCK, file, PermissionDenied},
-                                                       {EISDIR, file, PathFileAccessError},
-                                                       {EXDEV, file, PathFileAccessError},
-                                                       {ENAMETOOLONG, file, BadFileName},
-                                                       {ENOSPC, file, DiskFull},
-                                                       {EFBIG, file, DiskFull},
-                                                       {ENXIO, file, DeviceUnavailable},
-                                                       {EIO, file, DeviceIoError},
-                                                       {EMFILE, file, DeviceIoError}};
-        for (const auto& [error, path, number] : cases)
-            QVERIFY2(FileErrorNumber(error, path) == number, qPrintable(QString::number(error)));
     }
 };
 

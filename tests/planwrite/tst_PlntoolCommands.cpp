@@ -130,8 +130,8 @@ private slots:
             << 1 << "Zapis planu niemożliwy.\nObszar przebywania prywatnego zaczynający się w dniu 31-12-2025 o "
                     "godzinie 23:00 nakłada się na poprzednie obszary.\n" << "";
         QTest::newRow("not JSON") << QByteArray("{\"name\": ") << 2 << "plntool write: %JSON%: unterminated object\n" << "";
-        QTest::newRow("days not matching the range") << Schedule(Day + ", {}", Allowances, "2024-03-01 2024-03-04", "00")
-            << 2 << "plntool write: %JSON%: \"days\" must hold one digit 0..6 per day of the range\n" << "";
+        QTest::newRow("31 April") << Schedule(Day + ", {}", Allowances, "2024-04-30 2024-04-31", "00")
+            << 2 << "plntool write: %JSON%: \"from\" and \"to\" must be dates YYYY-MM-DD\n" << "";
         QTest::newRow("schedule plan without schedules")
             << QByteArray(R"({"name": "Z", "kind": "schedule", "from": "2024-03-01", "to": "2024-03-01", "days": "0"})")
             << 2 << "plntool write: %JSON%: \"schedules\" is missing\n" << "";
@@ -208,15 +208,12 @@ private slots:
             "     2  01-03-2024 12:00  przerwy\n     3  01-03-2024 12:30  pracy\n     4  01-03-2024 16:00  nadgodzin\n"
             "     5  01-03-2024 17:00  przebywania prywatnego\n     6  01-03-2024 17:30  nie rozliczany\n"
             "     7  02-03-2024 00:00  nie rozliczany         first\n")};
-        QTest::newRow("areas: no area section") << InputCase{areas, Content(QByteArray(120, '\0')), 1, QStringLiteral("no area section where the plan block puts it\n")};
         QTest::newRow("check: as written") << InputCase{check, Content(plan), 0, QStringLiteral("P.PLN: 8 areas, rising\n")};
         QTest::newRow("check: two records swapped") // the break before the work it interrupts
             << InputCase{check, Content(Patched(Patched(plan, area + 8, Int32At(plan, area + 12)), area + 12, Int32At(plan, area + 8))), 1, overlap.arg(3).arg(QStringLiteral("12:00"))};
-        QTest::newRow("check: two records in the same minute") << InputCase{check, Content(Patched(plan, area + 8, int32_t(AreaWord(Int32At(plan, area + 4), 3)))), 1, overlap.arg(2).arg(QStringLiteral("08:00"))};
         QTest::newRow("check: half a record at the end") << InputCase{check, Content(plan.chopped(2)), 1, QStringLiteral("P.PLN: bytes after the last whole area record\n")};
         QTest::newRow("check: no records") << InputCase{check, Content(plan.left(area)), 1, QStringLiteral("P.PLN: no area records\n")};
         QTest::newRow("check: section not where the block puts it") << InputCase{check, Content(Patched(plan, 20, 89)), 1, QStringLiteral("P.PLN: no area section where the plan block puts it\n")};
-        QTest::newRow("check: day byte 7") << InputCase{check, Content(dayByte), 1, QStringLiteral("P.PLN: not a readable plan: a day of the day table has no valid slot (at byte 112)\n")};
         // clang-format on
     }
 
@@ -306,12 +303,16 @@ private slots:
             QCOMPARE(FolderEntries(temp.path()), QString());
             QCOMPARE(ListPlans(env.Env), QStringList{QStringLiteral("Zmiany")});
         }
-        const QString foreign = QStringLiteral(".grafenta-0000beef-1-1.tmp");
-        QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(DeadProcessScratchName()), "x"));
+        // The same process number, on another computer.
+        const QString dead = DeadProcessScratchName(),
+                      foreign = QString(dead).replace(10, 8, QStringLiteral("0000beef"));
+        QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(dead), "x"));
         QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(foreign), "x"));
         QCOMPARE(Write(env, variants[0], environment).Code, 0);
-        QCOMPARE(FolderEntries(env.PlansDir()), foreign + QStringLiteral(" Zmiany.PLN"));
-        QCOMPARE(FolderEntries(temp.path()), QString());
+        // (What the killed writes left goes too, unless a running process has
+        // taken over a process number in the meantime: that is not asked here.)
+        const QDir plans(env.PlansDir());
+        QVERIFY(!plans.exists(dead) && plans.exists(foreign) && FolderEntries(temp.path()).isEmpty());
     }
 };
 

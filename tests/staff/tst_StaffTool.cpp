@@ -21,8 +21,18 @@ private slots:
     {
         TestEnvironment env;
         QString error;
-        QVERIFY2(WriteDemoEmployees(TestLibrary(), env.StaffDir(), MakeDemoEmployees(20, 99, DemoPlanNames()), &error),
-                 qPrintable(error));
+        const QVector<DemoEmployee> demo = MakeDemoEmployees(20, 99, DemoPlanNames());
+        const auto unused = [&demo](int number) {
+            while (
+                std::any_of(demo.cbegin(), demo.cend(), [number](const DemoEmployee& e) { return e.Number == number; }))
+                ++number;
+            return number;
+        };
+        const int odd = unused(1), absent = unused(odd + 1);
+        QVERIFY2(WriteDemoEmployees(TestLibrary(), env.StaffDir(), demo, &error), qPrintable(error));
+        // A first name with characters that JSON must escape.
+        QVERIFY(WriteFolder(env.StaffDir(),
+                            {{u"ZAK."_s + NumerNaTekst(odd), Employee(u"Żak"_s, u"E\x1F\"\\wa"_s, odd).Bytes()}}));
         for (const QString& name : DemoPlanNames())
             QVERIFY(WriteFile(env.Plan(name), "plan"));
         EmployeeRows rows;
@@ -44,43 +54,9 @@ private slots:
                                         {u"group"_s, row.Group}});
         const ToolRun staff = RunPlntool({u"staff"_s, env.DataDir()});
         QVERIFY(staff.Code == 0 && QJsonDocument::fromJson(staff.Out.toUtf8()).array() == expected);
-        int absent = 1;
-        while (std::any_of(rows.cbegin(), rows.cend(),
-                           [absent](const EmployeeRow& row) { return row.Number.toInt() == absent; }))
-            ++absent;
+        QVERIFY(staff.Out.contains(u"\"E\\u001f\\\"\\\\wa\""_s)); // escaped as JSON demands
         const ToolRun missing = RunPlntool({u"assign"_s, env.DataDir(), u"<BRAK>"_s, QString::number(absent)});
         QVERIFY(missing.Code == 2 && missing.Err.contains(NumerNaTekst(absent)) && missing.Out.isEmpty());
-    }
-
-    void refusals_data()
-    {
-        QTest::addColumn<QStringList>("args"); // DATADIR goes second
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message"); // part of stderr
-        const QString duplicated = u"Niektóre numery kart pracowników są zdublowane. "_s;
-        QTest::newRow("staff: the list does not read") << QStringList{u"staff"_s} << 1 << duplicated;
-        QTest::newRow("assign: unknown plan") << QStringList{u"assign"_s, u"ZMIANA_X"_s, u"1"_s} << 2 << "ZMIANA_X";
-        QTest::newRow("assign: not a card number") << QStringList{u"assign"_s, u"<BRAK>"_s, u"1000"_s} << 2 << "1000";
-        QTest::newRow("assign: the list does not read")
-            << QStringList{u"assign"_s, u"<BRAK>"_s, u"6"_s} << 1 << duplicated;
-    }
-
-    void refusals()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(int, code);
-        QFETCH(QString, message);
-        TestEnvironment env;
-        const Folder files{{u"NOWAK.006"_s, Employee(u"Nowak"_s, u"Jan"_s, 6).Bytes()},
-                           {u"ZAK.005"_s, Employee(u"Żak"_s, u"Ewa"_s, 5).Bytes()},
-                           {u"ZAK.05"_s, Employee(u"Żak"_s, u"Ewa"_s, 5).Bytes()}};
-        QVERIFY(WriteFolder(env.StaffDir(), files));
-        args.insert(1, env.DataDir());
-        const ToolRun run = RunPlntool(args);
-        QCOMPARE(run.Code, code);
-        QVERIFY2(run.Err.contains(message), qPrintable(run.Err));
-        QVERIFY(run.Out.trimmed().isEmpty());
-        QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(u"NOWAK.006"_s)), files.first());
     }
 };
 

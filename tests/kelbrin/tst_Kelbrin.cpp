@@ -15,9 +15,10 @@
 #include <functional>
 #include <memory>
 
-// Lock records of the suite library: one holder at a time across processes;
-// the record of a dead holder of this host is taken over, a live or foreign
-// one never.
+// The suite library through its C interface: file-name stems, the current
+// folder, and lock records: one holder at a time across processes; the
+// record of a dead holder of this host is taken over, a live or foreign one
+// never.
 namespace {
 
 const QString Kind = QStringLiteral("PlnEdit");
@@ -54,7 +55,7 @@ Edit Replacing(const QByteArray& key, const QByteArray& line)
 
 Q_DECLARE_METATYPE(Edit)
 
-class TestLockRecords : public QObject
+class TestKelbrin : public QObject
 {
     Q_OBJECT
 
@@ -65,6 +66,54 @@ class TestLockRecords : public QObject
     }
 
 private slots:
+    void txtToName_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("stem");
+        QTest::newRow("Polish surname") << ToCodePage(QStringLiteral("Źdźbło-Łęcka")) << QByteArray("ZDZBLO-LECKA");
+        // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
+        QByteArray all;
+        for (int byte = 1; byte < 256; ++byte)
+            all.append(char(byte));
+        QTest::newRow("every byte")
+            << all << QByteArray("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
+    }
+
+    void txtToName()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, stem);
+        // Rewritten in place: nothing past the text's own zero changes.
+        QByteArray buffer = text + '\0' + "GUARD";
+        KLNX_TxtToName(buffer.data());
+        QCOMPARE(QByteArray(buffer.constData()), stem);
+        QCOMPARE(buffer.right(6), QByteArray("\0GUARD", 6));
+        QCOMPARE(ToCodePage(TestLibrary().TxtToName(FromCodePage(text))), stem);
+    }
+
+    void setDir_data()
+    {
+        QTest::addColumn<QString>("folder"); // "@" stands for a fresh folder, the current one
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("current"); // under "@"
+        QTest::newRow("backslashes, one at the end") << "@\\DANE\\PLANY\\" << 0 << "DANE/PLANY";
+        QTest::newRow("missing") << "@/BRAK" << 1 << "";
+        QTest::newRow("empty") << "" << 2 << "";
+    }
+
+    void setDir()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, status);
+        QFETCH(QString, current);
+        QTemporaryDir root;
+        const QDir rootDir(QDir(root.path()).canonicalPath());
+        QVERIFY(rootDir.mkpath(QStringLiteral("DANE/PLANY")) && rootDir.mkpath(QStringLiteral("Łódź Kadry")));
+        QVERIFY(WriteFile(rootDir.filePath(QStringLiteral("plik.txt")), "x") && QDir::setCurrent(rootDir.path()));
+        QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(QLatin1Char('@'), rootDir.path())).constData()), status);
+        QCOMPARE(QDir::current().canonicalPath(), rootDir.filePath(current));
+    }
+
     void init()
     {
         m_data = std::make_unique<QTemporaryDir>();
@@ -180,23 +229,25 @@ private slots:
         QTest::addColumn<QString>("firstObject");
         QTest::addColumn<QString>("secondKind");
         QTest::addColumn<QString>("secondObject");
-        QTest::addColumn<bool>("collide");
+        QTest::addColumn<QByteArray>("told"); // the second asker's buffer of 8 blanks: who holds it, if anybody
         const QString longName(300, QLatin1Char('n'));
-        QTest::newRow("Polish object in other case") << Kind << "żółw ąę.pln" << Kind << "ŻÓŁW ĄĘ.PLN" << true;
+        const QByteArray first("Pierwszy"), nobody(8, ' ');
+        QTest::newRow("Polish object in other case") << Kind << "żółw ąę.pln" << Kind << "ŻÓŁW ĄĘ.PLN" << first;
         QTest::newRow("kind in other case") << Kind << "PLAN1.PLN"
                                             << "PLNEDIT"
-                                            << "PLAN1.PLN" << true;
+                                            << "PLAN1.PLN" << first;
         QTest::newRow("other kind") << Kind << "FreeDays"
                                     << "EditFree"
-                                    << "FreeDays" << false;
-        QTest::newRow("escape cannot be forged") << Kind << "A+B.PLN" << Kind << "A%2BB.PLN" << false;
+                                    << "FreeDays" << nobody;
+        QTest::newRow("escape cannot be forged") << Kind << "A+B.PLN" << Kind << "A%2BB.PLN" << nobody;
         QTest::newRow("kind and object boundary") << "A"
                                                   << "B+C"
                                                   << "A+B"
-                                                  << "C" << false;
-        QTest::newRow("path characters") << Kind << "../PLAN1.PLN" << Kind << "PLAN1.PLN" << false;
-        QTest::newRow("long names in other case") << Kind << longName << Kind << longName.toUpper() << true;
-        QTest::newRow("long names differing at the end") << Kind << longName + u'1' << Kind << longName + u'2' << false;
+                                                  << "C" << nobody;
+        QTest::newRow("path characters") << Kind << "../PLAN1.PLN" << Kind << "PLAN1.PLN" << nobody;
+        QTest::newRow("long names in other case") << Kind << longName << Kind << longName.toUpper() << first;
+        QTest::newRow("long names differing at the end")
+            << Kind << longName + u'1' << Kind << longName + u'2' << nobody;
     }
 
     // One record per kind and object, without regard to letter case, and
@@ -209,14 +260,15 @@ private slots:
         QFETCH(QString, firstObject);
         QFETCH(QString, secondKind);
         QFETCH(QString, secondObject);
-        QFETCH(bool, collide);
+        QFETCH(QByteArray, told);
         QByteArray owner = QByteArray(8, ' ') + '\0' + "GUARD";
         const int32_t first = Ask(firstObject, QStringLiteral("Pierwszy z PC1"), owner, firstKind);
         QVERIFY(first > 0);
         const int32_t second = Ask(secondObject, QStringLiteral("Drugi z PC2"), owner, secondKind);
-        QCOMPARE(second == -1, collide);
-        QCOMPARE(owner, (collide ? QByteArray("Pierwszy") : QByteArray(8, ' ')) + '\0' + "GUARD");
-        QCOMPARE(KLNX_DeleteLock(second), uint8_t(collide ? 1 : 0));
+        QCOMPARE(owner, told + '\0' + "GUARD");
+        QCOMPARE(second == -1, told != QByteArray(8, ' '));
+        // A refused request has no handle to give back.
+        QCOMPARE(KLNX_DeleteLock(second), uint8_t(second == -1));
         QCOMPARE(KLNX_DeleteLock(first), uint8_t(0));
         QCOMPARE(KLNX_DeleteLock(first), uint8_t(1));
         QVERIFY(QDir(QStringLiteral("BLOKADY")).isEmpty());
@@ -225,5 +277,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLockRecords)
-#include "tst_LockRecords.moc"
+QTEST_GUILESS_MAIN(TestKelbrin)
+#include "tst_Kelbrin.moc"
