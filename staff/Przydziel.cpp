@@ -71,6 +71,8 @@ std::optional<QByteArray> RewrittenRecord(const Environment& env, const QString&
     CardEntries entries; // WpisyKart, in file order
     if (!ReadCardEntries(record, stored, entries)) return std::nullopt;
     const QString plan = planText.trimmed();
+    // A name the code page cannot hold would be stored mangled: leave the record as it is.
+    if (!FitsCodePage(plan)) return std::nullopt;
     const QByteArray storedPlan = plan == NoPlanText ? StoredNoPlan : ToCodePage(plan);
     return EncodeEmployeeRecord(stored.HeaderWord, ToCodePage(employee.Surname), ToCodePage(employee.FirstName),
                                 storedPlan, stored.Group, entries);
