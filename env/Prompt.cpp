@@ -17,11 +17,11 @@ QStringList RecordingPrompt::Texts() const
 {
     QStringList texts;
     for (const Entry& entry : m_entries)
-        texts.append(entry.text);
+        texts.append(entry.Text);
     return texts;
 }
 
 QString RecordingPrompt::OnlyText() const
 {
-    return m_entries.size() == 1 ? m_entries.first().text : QString();
+    return m_entries.size() == 1 ? m_entries.first().Text : QString();
 }

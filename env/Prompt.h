@@ -32,10 +32,10 @@ class RecordingPrompt : public Prompt
 public:
     struct Entry
     {
-        MessageIcon icon;
-        QString text;
-        bool question = false;
-        MessageButtons buttons = MessageButtons::Ok;
+        MessageIcon Icon;
+        QString Text;
+        bool Question = false;
+        MessageButtons Buttons = MessageButtons::Ok;
     };
 
     void ShowMessage(MessageIcon icon, const QString& text) override;

@@ -110,10 +110,10 @@ QString PromptLine(const RecordingPrompt::Entry& entry)
 {
     static const QStringList icons{u"Critical"_s, u"Exclamation"_s, u"Question"_s, u"Information"_s};
     static const QStringList buttons{u"Ok"_s, u"YesNo"_s, u"YesNoCancel"_s};
-    QString text = entry.text;
+    QString text = entry.Text;
     text.replace(Cr, QLatin1Char('/'));
-    return entry.question ? u"ask %1 %2 %3"_s.arg(icons.at(int(entry.icon)), buttons.at(int(entry.buttons)), text)
-                          : u"say %1 %2"_s.arg(icons.at(int(entry.icon)), text);
+    return entry.Question ? u"ask %1 %2 %3"_s.arg(icons.at(int(entry.Icon)), buttons.at(int(entry.Buttons)), text)
+                          : u"say %1 %2"_s.arg(icons.at(int(entry.Icon)), text);
 }
 
 QStringList TakePromptLines(RecordingPrompt& ui)

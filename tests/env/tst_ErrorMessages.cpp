@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(call(ui), result);
         QCOMPARE(ui.Texts().join(u'|'), text);
         for (const RecordingPrompt::Entry& entry : ui.Entries())
-            QCOMPARE(entry.icon, MessageIcon::Critical);
+            QCOMPARE(entry.Icon, MessageIcon::Critical);
     }
 };
 

@@ -363,8 +363,8 @@ void TestFrmGrafenta::switchingWithUnsavedChanges()
     w.Ui.ScriptAnswers({answer});
     w.Choose(QStringLiteral("Weekendy"));
     const RecordingPrompt::Entry asked = w.Ui.Entries().first();
-    QVERIFY(asked.question && asked.buttons == MessageButtons::YesNoCancel && asked.icon == MessageIcon::Exclamation);
-    QCOMPARE(asked.text, QStringLiteral("Edytowany plan pracy lub dokonane zmiany nie zostały zapisane do pliku. Czy "
+    QVERIFY(asked.Question && asked.Buttons == MessageButtons::YesNoCancel && asked.Icon == MessageIcon::Exclamation);
+    QCOMPARE(asked.Text, QStringLiteral("Edytowany plan pracy lub dokonane zmiany nie zostały zapisane do pliku. Czy "
                                         "dokonać zapisu planu pracy?"));
     QCOMPARE(w.State.Doc.CurrentPlanName, open);
     QCOMPARE(ReadFile(w.PlanPath(QStringLiteral("Biuro"))) != before, saved);
@@ -394,7 +394,7 @@ void TestFrmGrafenta::deletesAPlan()
     Workstation w;
     w.Choose(QStringLiteral("Weekendy"));
     w.Window->Button("cmdUsun")->click();
-    QCOMPARE(w.Ui.Entries().first().text, QStringLiteral("Czy napewno usunąć plik planu pracy?"));
+    QCOMPARE(w.Ui.Entries().first().Text, QStringLiteral("Czy napewno usunąć plik planu pracy?"));
     QVERIFY(!QFile::exists(w.PlanPath(QStringLiteral("Weekendy"))));
     QCOMPARE(w.Window->PlanBox()->currentText(), QStringLiteral("<BRAK>"));
     QCOMPARE(w.Window->PlanBox()->findText(QStringLiteral("Weekendy")), -1);

@@ -231,7 +231,7 @@ private slots:
         QVERIFY(!c.Read(env.Env, doc, P, &fx));
         QCOMPARE(env.Ui.Texts().join(QLatin1Char('|')), c.Message);
         for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
-            QCOMPARE(entry.icon, MessageIcon::Critical);
+            QCOMPARE(entry.Icon, MessageIcon::Critical);
         QCOMPARE(fx.ShowNoPlanEntry, c.NoPlanEntry);
         QCOMPARE(DaysOf(doc.Plan.Days), c.Days);
         QVERIFY(doc.PlanModified && !doc.SchedulePlanShown && !doc.SchedulesFilled && doc.Plan.Name.isEmpty());

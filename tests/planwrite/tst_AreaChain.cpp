@@ -81,7 +81,7 @@ private slots:
             QStringLiteral("Błędny wpis godzin przerw. Godziny przerw nie występują w obszarze pracy.")};
         QCOMPARE(ui.Texts().join(u'|'), texts[kind]);
         for (const RecordingPrompt::Entry& entry : ui.Entries())
-            QCOMPARE(entry.icon, MessageIcon::Exclamation);
+            QCOMPARE(entry.Icon, MessageIcon::Exclamation);
     }
 
     void expansion_data()

@@ -236,7 +236,7 @@ private slots:
         QVERIFY(fill(env).Ok() && !env.Doc.PlanModified);
         QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), expected);
         QCOMPARE(env.Ui.OnlyText(), SavedMessage);
-        QCOMPARE(env.Ui.Entries().first().icon, MessageIcon::Information);
+        QCOMPARE(env.Ui.Entries().first().Icon, MessageIcon::Information);
         QCOMPARE(FolderEntries(env.PlansDir()) + FolderEntries(env.Env.KatalogTemp), QStringLiteral("Plan.PLN"));
         QVERIFY(fill(env).Ok());
         QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), expected);
@@ -298,7 +298,7 @@ private slots:
         QCOMPARE(result.Status, c.Status);
         QCOMPARE(env.Ui.Texts().join(u'|'), c.Message);
         for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
-            QCOMPARE(entry.icon, c.Icon);
+            QCOMPARE(entry.Icon, c.Icon);
         QCOMPARE(env.Doc.PlanModified, !result.Ok());
         QCOMPARE(result.OverlapDay().value_or(-1), c.OverlapDay);
         QCOMPARE(ReadFile(env.Plan(QStringLiteral("Plan"))), c.File);

@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(env.Ui.Texts(),
                  c.Messages.replaceInStrings(u"%DIR%"_s, QDir::toNativeSeparators(env.StaffDir() + u'/')));
         for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
-            QCOMPARE(entry.icon, MessageIcon::Critical);
+            QCOMPARE(entry.Icon, MessageIcon::Critical);
         QCOMPARE(waited, QList<int>(qMin(c.HeldUntilWait, 5), 1000));
     }
 

@@ -221,8 +221,8 @@ private slots:
         QCOMPARE(bar.join(u' '), c.Bar);
         QStringList asked;
         for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
-            asked << QString::number(int(entry.icon)) + u' ' + entry.text + QString::number(entry.question) +
-                         QString::number(int(entry.buttons));
+            asked << QString::number(int(entry.Icon)) + u' ' + entry.Text + QString::number(entry.Question) +
+                         QString::number(int(entry.Buttons));
         QCOMPARE(asked.join(u'|'), c.Question);
     }
 

@@ -123,7 +123,7 @@ private slots:
         ProgramRun run;
         QVERIFY(!run.Start(folder->path()) && run.State.Env.ProgramEnding);
         QCOMPARE(run.Ui.Texts(), QStringList{message});
-        QCOMPARE(run.Ui.Entries().first().icon, MessageIcon::Critical);
+        QCOMPARE(run.Ui.Entries().first().Icon, MessageIcon::Critical);
         QCOMPARE(Entries(folder->path()), before);
     }
 
@@ -150,7 +150,7 @@ private slots:
         QVERIFY(!second.Start(folder->path() + QStringLiteral("/./")));
         QVERIFY(second.State.Env.ProgramEnding);
         QCOMPARE(second.Ui.Texts(), QStringList{QStringLiteral("Program Grafenta jest już uruchomiony.")});
-        QCOMPARE(second.Ui.Entries().first().icon, MessageIcon::Critical);
+        QCOMPARE(second.Ui.Entries().first().Icon, MessageIcon::Critical);
         QVERIFY(!second.Library.IsLoaded()); // it ended before it touched the library or the folder
         QCOMPARE(Entries(folder->path()), before);
         // Nor does a lock file left behind that names a running program while
