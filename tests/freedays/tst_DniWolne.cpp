@@ -40,7 +40,7 @@ namespace {
 
 // One record of WOLNE.DAT: the description given in UTF-8, converted to
 // windows-1250, padded with spaces to 80 bytes and scrambled byte by byte here.
-QByteArray record(int32_t date, const char* description, uint8_t recurring)
+QByteArray Record(int32_t date, const char* description, uint8_t recurring)
 {
     QByteArray bytes;
     AppendInt32(bytes, date);
@@ -53,7 +53,7 @@ QByteArray record(int32_t date, const char* description, uint8_t recurring)
     return bytes + QByteArray(7, '\x11'); // unused bytes, whatever they hold
 }
 
-int32_t minuteOf(int year, int month, int day)
+int32_t MinuteOf(int year, int month, int day)
 {
     return TestLibrary().DateToLong(year, uint8_t(month), uint8_t(day));
 }
@@ -67,12 +67,12 @@ void TestDniWolne::decode_data()
     QTest::addColumn<int>("badRecord");
     QTest::addColumn<int>("ignoredTail");
     // clang-format off
-    QTest::newRow("inner spaces kept") << record(10, "Święto  Pracy 1 V", 0) << "Święto  Pracy 1 V" << -1 << 0;
-    QTest::newRow("padding on both sides trimmed") << record(10, "   Dzień   ", 0) << "Dzień" << -1 << 0;
-    QTest::newRow("blank description") << record(5, "Nowy Rok", 1) + record(10, "", 0) << "Nowy Rok" << 1 << 0;
+    QTest::newRow("inner spaces kept") << Record(10, "Święto  Pracy 1 V", 0) << "Święto  Pracy 1 V" << -1 << 0;
+    QTest::newRow("padding on both sides trimmed") << Record(10, "   Dzień   ", 0) << "Dzień" << -1 << 0;
+    QTest::newRow("blank description") << Record(5, "Nowy Rok", 1) + Record(10, "", 0) << "Nowy Rok" << 1 << 0;
     QTest::newRow("date 0, then stops at the first bad record")
-        << record(0, "A", 0) + record(-1440, "B", 0) + record(2, "C", 0) << "A" << 1 << 0;
-    QTest::newRow("partial last record ignored") << record(1, "A", 0) + record(2, "B", 0).left(50) << "A" << -1 << 50;
+        << Record(0, "A", 0) + Record(-1440, "B", 0) + Record(2, "C", 0) << "A" << 1 << 0;
+    QTest::newRow("partial last record ignored") << Record(1, "A", 0) + Record(2, "B", 0).left(50) << "A" << -1 << 50;
     // clang-format on
 }
 
@@ -98,7 +98,7 @@ void TestDniWolne::reading_data()
     const QString locked = QStringLiteral("Zapis danych niemożliwy.") + Cr +
                            QStringLiteral("Dostęp do danych zablokowany przez: jan z stanowisko3.") + Cr +
                            QStringLiteral("Poczekaj aż zostanie zwolniony i spróbuj ponownie.");
-    const QByteArray two = record(0, "A", 1) + record(1440, "B", 0);
+    const QByteArray two = Record(0, "A", 1) + Record(1440, "B", 0);
     const auto file = [](const char* name, const PathSetup& put, const char* user = "tester") {
         return [=](TestEnvironment& env) {
             env.Env.UserName = QString::fromLatin1(user);
@@ -115,7 +115,7 @@ void TestDniWolne::reading_data()
     QTest::newRow("no file") << ReadingCase{file("WOLNE.TXT", FileOf(two)), {}, 0, false, false, false};
     QTest::newRow("a folder of that name") << ReadingCase{file("WOLNE.DAT", Directory()), {}, 0, false, false, false};
     QTest::newRow("two records, file name in small letters") << ReadingCase{file("wolne.dat", FileOf(two)), {}, 2, true, false, true};
-    QTest::newRow("blank description: the records before it stay") << ReadingCase{file("WOLNE.DAT", FileOf(record(0, "A", 0) + record(10, "   ", 0))), bad, 1, false, false, true};
+    QTest::newRow("blank description: the records before it stay") << ReadingCase{file("WOLNE.DAT", FileOf(Record(0, "A", 0) + Record(10, "   ", 0))), bad, 1, false, false, true};
     QTest::newRow("too large to be the suite's") << ReadingCase{file("WOLNE.DAT", FileOf(two, FreeDaysReadLimit + 1)),
         QStringLiteral("Błąd urządzenia I/O."), 0, false, false, true};
     QTest::newRow("lock held elsewhere") << ReadingCase{lockedElsewhere, locked, 0, false, true, true};
@@ -147,10 +147,10 @@ void TestDniWolne::matching_data()
     TestEnvironment demo;
     WriteDemoFreeDays(TestLibrary(), demo.DataDir(), nullptr);
     const QByteArray demoDays = ReadFile(QDir(demo.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")));
-    const QByteArray mayDay2007 = record(minuteOf(2007, 5, 1), "1 maja", 0);
-    const QByteArray mayDayEveryYear = record(minuteOf(2007, 5, 1), "1 maja", 1);
+    const QByteArray mayDay2007 = Record(MinuteOf(2007, 5, 1), "1 maja", 0);
+    const QByteArray mayDayEveryYear = Record(MinuteOf(2007, 5, 1), "1 maja", 1);
     // Stored with a time of day, which the reading drops.
-    const QByteArray leapDay = record(minuteOf(2004, 2, 29) + 600, "29 lutego", 1);
+    const QByteArray leapDay = Record(MinuteOf(2004, 2, 29) + 600, "29 lutego", 1);
     // clang-format off
     QTest::newRow("one-time 1 May 2007 in 2007") << mayDay2007 << 2007 << "05-01";
     QTest::newRow("recurring 1 May in 2008") << mayDayEveryYear << 2008 << "05-01";
@@ -173,7 +173,7 @@ void TestDniWolne::matching()
     WczytajDniWolne(env.Env, env.State.FreeDays);
     QVERIFY(env.State.FreeDays.FreeDaysLoaded);
     QStringList found;
-    for (int32_t day = minuteOf(year, 1, 1) / 1440; day <= minuteOf(year, 12, 31) / 1440; ++day) {
+    for (int32_t day = MinuteOf(year, 1, 1) / 1440; day <= MinuteOf(year, 12, 31) / 1440; ++day) {
         const KlnxDate date = TestLibrary().LongToDate(day * 1440);
         if (IsFreeDayNumber(env.State.FreeDays.Days, day))
             found.append(QStringLiteral("%1-%2")

@@ -167,14 +167,14 @@ private slots:
         const QByteArray running = "pid=" + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
         const Edit none = [](QByteArray record) { return record; };
         const Edit otherHost = Replacing("host", "host=gdzie-indziej\n");
-        const Edit unfinished = [](QByteArray record) { return record.replace("END\n", ""); };
-        const Edit reused = [=](QByteArray record) {
+        const Edit unfinished = [](const QByteArray& record) { return QByteArray(record).replace("END\n", ""); };
+        const Edit reused = [=](const QByteArray& record) {
             return Replacing("start", "start=1\n")(Replacing("pid", running)(record));
         };
-        const Edit startUnknown = [=](QByteArray record) {
+        const Edit startUnknown = [=](const QByteArray& record) {
             return Replacing("start", "")(Replacing("pid", running)(record));
         };
-        const Edit foreignUnfinished = [=](QByteArray record) { return otherHost(unfinished(record)); };
+        const Edit foreignUnfinished = [=](const QByteArray& record) { return otherHost(unfinished(record)); };
         // What the caller's buffer of dots holds afterwards.
         const QByteArray nobody(40, '.'), named = dead.mid(7).leftJustified(40, ' ');
         QTest::newRow("holder killed") << true << none << 0 << tester << nobody;

@@ -132,7 +132,7 @@ private slots:
         QFETCH(int, overlap);
         ScheduleFields fields = Typed(shifts);
         NormujGodziny(fields);
-        constexpr int32_t firstDay = 100;
+        constexpr int32_t FirstDay = 100;
         AreaChainInput input;
         for (int slot = 0; slot < 2; ++slot) {
             const auto& row = fields.Slots[slot];
@@ -142,14 +142,14 @@ private slots:
         input.EarlierEntry = minutes.at(0).toInt();
         input.MaxOvertime = minutes.at(1).toInt();
         input.LaterExit = minutes.at(2).toInt();
-        input.FirstDay = firstDay;
-        input.LastDay = firstDay + int32_t(days.size()) - 1;
+        input.FirstDay = FirstDay;
+        input.LastDay = FirstDay + int32_t(days.size()) - 1;
         for (const QChar c : days)
             input.Slots.append(c.digitValue());
 
         const AreaChain chain = ExpandSchedulePlan(input);
-        QCOMPARE(chain.Areas, AreaWords(areas, firstDay));
-        QCOMPARE(chain.DayIndex, AreaWords(index, firstDay));
+        QCOMPARE(chain.Areas, AreaWords(areas, FirstDay));
+        QCOMPARE(chain.DayIndex, AreaWords(index, FirstDay));
         QCOMPARE(chain.EndWord(), chain.Areas.back() & 0x3ffffff);
         QCOMPARE(int(FindAreaOverlap(chain.Areas).value_or(AreaOverlap{-1}).Index), overlap);
     }

@@ -12,6 +12,7 @@
 #include <QPair>
 
 #include <optional>
+#include <utility>
 
 using Entry = QPair<int32_t, int16_t>; // key, card number
 
@@ -47,8 +48,8 @@ struct RecordBytes
     RecordBytes With(QList<Entry> entries, QByteArray tail = {}, std::optional<int32_t> dataStart = {}) const
     {
         RecordBytes record = *this;
-        record.Entries = entries;
-        record.Tail = tail;
+        record.Entries = std::move(entries);
+        record.Tail = std::move(tail);
         record.DataStart = dataStart;
         return record;
     }
@@ -58,7 +59,7 @@ struct RecordBytes
 inline RecordBytes Employee(const QString& surname, const QString& firstName, int number,
                             const QString& plan = u"****"_s, std::optional<QString> group = {})
 {
-    return {surname, firstName, plan, group, {{7'000'000 + number, int16_t(number)}}, 0x1234, {}, {}};
+    return {surname, firstName, plan, std::move(group), {{7'000'000 + number, int16_t(number)}}, 0x1234, {}, {}};
 }
 
 // A personnel folder: file name -> contents.

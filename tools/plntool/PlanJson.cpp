@@ -41,36 +41,36 @@ std::optional<int32_t> DayOf(const KelbrinLibrary& lib, const QString& text)
 
 struct Fields
 {
-    const QJsonObject& object;
-    QString* error;
-    bool ok = true;
+    const QJsonObject& Object;
+    QString* Error;
+    bool Ok = true;
 
     void Fail(const QString& why)
     {
-        if (ok && error)
-            *error = why;
-        ok = false;
+        if (Ok && Error)
+            *Error = why;
+        Ok = false;
     }
-    bool Has(const char* key) const { return object.contains(QLatin1String(key)); }
+    bool Has(const char* key) const { return Object.contains(QLatin1String(key)); }
     // A key that must be there: its absence is named.
     QJsonValue Required(const char* key)
     {
         if (!Has(key)) Fail(QStringLiteral("\"%1\" is missing").arg(QLatin1String(key)));
-        return object.value(QLatin1String(key));
+        return Object.value(QLatin1String(key));
     }
     QString Text(const char* key, bool required = true)
     {
         if (!required && !Has(key))
             return {};
         const QJsonValue value = Required(key);
-        if (ok && !value.isString())
+        if (Ok && !value.isString())
             Fail(QStringLiteral("\"%1\" must be a text").arg(QLatin1String(key)));
         return value.toString();
     }
     QJsonArray Array(const char* key, int size)
     {
         const QJsonValue value = Required(key);
-        if (ok && (!value.isArray() || value.toArray().size() != size))
+        if (Ok && (!value.isArray() || value.toArray().size() != size))
             Fail(QStringLiteral("\"%1\" must be an array of %2").arg(QLatin1String(key)).arg(size));
         return value.toArray();
     }
@@ -133,9 +133,9 @@ std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray
     Fields in{object, error};
     PlanText plan;
     plan.Name = in.Text("name").trimmed();
-    if (in.ok && plan.Name.isEmpty())
+    if (in.Ok && plan.Name.isEmpty())
         in.Fail(QStringLiteral("\"name\" is empty"));
-    else if (in.ok && !IsStorablePlanName(plan.Name))
+    else if (in.Ok && !IsStorablePlanName(plan.Name))
         in.Fail(QStringLiteral("\"name\" cannot name a plan file: at most %1 characters of windows-1250, no control "
                                "characters, none of / \\ : * ? \" < > | and no device name such as CON or NUL")
                     .arg(MaxPlanNameLength));
@@ -158,24 +158,24 @@ std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray
     }
     // A weekly plan has no schedules or allowances; it may leave them out.
     const bool weekly = plan.Kind == PlanKind::WeeklyPlan;
-    if (in.ok && !(weekly && !in.Has("schedules"))) {
+    if (in.Ok && !(weekly && !in.Has("schedules"))) {
         const QJsonArray schedules = in.Array("schedules", SlotCount);
-        for (int slot = 0; in.ok && slot < SlotCount; ++slot) {
+        for (int slot = 0; in.Ok && slot < SlotCount; ++slot) {
             if (!schedules.at(slot).isObject()) {
                 in.Fail(QStringLiteral("\"schedules\" must hold objects"));
                 break;
             }
             const QJsonObject row = schedules.at(slot).toObject();
-            Fields rowIn{row, in.ok ? error : nullptr};
+            Fields rowIn{row, in.Ok ? error : nullptr};
             for (int column = 0; column < 4; ++column)
                 plan.Schedules[slot][column] = rowIn.Text(ScheduleKeys[column], false);
-            if (!rowIn.ok)
-                in.ok = false; // the row has given the reason
+            if (!rowIn.Ok)
+                in.Ok = false; // the row has given the reason
         }
     }
-    if (in.ok && !(weekly && !in.Has("tolerances"))) {
+    if (in.Ok && !(weekly && !in.Has("tolerances"))) {
         const QJsonArray tolerances = in.Array("tolerances", 4);
-        for (int i = 0; in.ok && i < 4; ++i) {
+        for (int i = 0; in.Ok && i < 4; ++i) {
             if (!tolerances.at(i).isString())
                 in.Fail(QStringLiteral("\"tolerances\" must hold texts"));
             plan.Tolerances[i] = tolerances.at(i).toString();
@@ -184,11 +184,11 @@ std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray
     if (plan.Kind == PlanKind::SchedulePlan) {
         plan.Days = in.Text("days");
         static const QRegularExpression digits(QStringLiteral("^[0-6]*$"));
-        if (in.ok && (!digits.match(plan.Days).hasMatch() || plan.Days.size() != plan.LastDay - plan.FirstDay + 1))
+        if (in.Ok && (!digits.match(plan.Days).hasMatch() || plan.Days.size() != plan.LastDay - plan.FirstDay + 1))
             in.Fail(QStringLiteral("\"days\" must hold one digit 0..6 per day of the range"));
     } else {
         const QJsonArray weekdays = in.Array("weekdays", 7);
-        for (int i = 0; in.ok && i < 7; ++i) {
+        for (int i = 0; in.Ok && i < 7; ++i) {
             const int value = weekdays.at(i).toInt(-1);
             if (!weekdays.at(i).isDouble() || value < 0 || value > 255)
                 in.Fail(QStringLiteral("\"weekdays\" must hold 7 numbers 0..255"));
@@ -201,7 +201,7 @@ std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray
     if (!includeFreeDays.isUndefined() && !includeFreeDays.isBool())
         in.Fail(QStringLiteral("\"includeFreeDays\" must be true or false"));
     plan.IncludeFreeDays = includeFreeDays.toBool(false);
-    if (!in.ok)
+    if (!in.Ok)
         return std::nullopt;
     return plan;
 }

@@ -13,10 +13,10 @@ namespace {
 
 struct CommandInfo
 {
-    QString arguments;
-    QString summary;
-    CommandFunction function;
-    PaintsFunction paints;
+    QString Arguments;
+    QString Summary;
+    CommandFunction Function;
+    PaintsFunction Paints;
 };
 
 std::map<QString, CommandInfo>& Commands()
@@ -29,7 +29,7 @@ void Usage(QTextStream& err)
 {
     err << "usage: plntool COMMAND ARGUMENTS...\n\ncommands:\n";
     for (const auto& [name, info] : Commands())
-        err << "  plntool " << name << ' ' << info.arguments << "\n      " << info.summary << '\n';
+        err << "  plntool " << name << ' ' << info.Arguments << "\n      " << info.Summary << '\n';
     err.flush();
 }
 
@@ -105,7 +105,7 @@ std::unique_ptr<QCoreApplication> ApplicationFor(int& argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
     const auto command = args.isEmpty() ? Commands().end() : Commands().find(args.first());
-    if (command != Commands().end() && command->second.paints && command->second.paints(args.mid(1))) {
+    if (command != Commands().end() && command->second.Paints && command->second.Paints(args.mid(1))) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         return std::make_unique<QGuiApplication>(argc, argv);
     }
@@ -133,7 +133,7 @@ int main(int argc, char** argv)
     }
     ConsolePrompt ui(err);
     PlntoolContext context{lib, ui, out, err, app.applicationDirPath()};
-    const int code = command.function(context, args);
+    const int code = command.Function(context, args);
     out.flush();
     err.flush();
     return code;
