@@ -14,8 +14,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -57,7 +57,8 @@ std::unique_ptr<Folder> FolderWithPlan(int days)
     plan.Days.Reset(plan.FirstDay, plan.LastDay);
     for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day)
         plan.Days.Set(day, all.At(day));
-    if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok()) qFatal("the benchmark plan does not save");
+    if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok())
+        qFatal("the benchmark plan does not save");
     return folder;
 }
 
@@ -78,7 +79,8 @@ void SavePlan(benchmark::State& run)
         run.PauseTiming();
         FlushToDisk(folder->PlanPath());
         run.ResumeTiming();
-        if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok()) run.SkipWithError("save failed");
+        if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok())
+            run.SkipWithError("save failed");
     }
     run.SetBytesProcessed(run.iterations() * size);
     run.counters["file_bytes"] = double(size);

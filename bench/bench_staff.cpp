@@ -6,8 +6,8 @@
 // 1,000 assignments over 2 folders of 500.
 #include "BenchLibrary.h"
 #include "demo/DemoStaff.h"
-#include "env/Kelbrin.h"
 #include "env/Environment.h"
+#include "env/Kelbrin.h"
 #include "env/Prompt.h"
 #include "staff/ObslugaListy.h"
 #include "staff/Przydziel.h"

@@ -52,7 +52,8 @@ std::unique_ptr<QTemporaryDir> ProgramFolder(int employees)
     state.Env.ProgramDir = state.Env.DataRootDir = dir->path();
     state.Env.KatalogTemp = dir->filePath(QStringLiteral("DANE/PLANY"));
     FillLargestSchedulePlan(state.Doc, 0);
-    if (!ZapiszPlanHarmonogramow(state.Env, state.Doc, LargestName, false).Ok()) qFatal("the largest plan does not save");
+    if (!ZapiszPlanHarmonogramow(state.Env, state.Doc, LargestName, false).Ok())
+        qFatal("the largest plan does not save");
     return dir;
 }
 
@@ -66,10 +67,7 @@ struct Window
         QApplication::processEvents();
     }
     ~Window() { QDir::setCurrent(QDir::tempPath()); }
-    void Open(const QString& plan)
-    {
-        Frame->PlanBox()->setCurrentIndex(Frame->PlanBox()->findText(plan));
-    }
+    void Open(const QString& plan) { Frame->PlanBox()->setCurrentIndex(Frame->PlanBox()->findText(plan)); }
     KelbrinLibrary Lib;
     RecordingPrompt Ui;
     ProgramState State{Lib, Ui};
@@ -138,7 +136,8 @@ void SortAndFilter(benchmark::State& run)
     EmployeeRows rows;
     for (const DemoEmployee& employee : MakeDemoEmployees(999, 3, DemoPlanNames())) {
         for (int copy = 0; copy < 11 && rows.size() < 10000; ++copy)
-            rows.append({NumerNaTekst(employee.Number), employee.Surname, employee.FirstName, employee.Plan, employee.Group});
+            rows.append(
+                {NumerNaTekst(employee.Number), employee.Surname, employee.FirstName, employee.Plan, employee.Group});
     }
     list.Model()->SetRows(rows);
     int column = 0;
@@ -160,7 +159,8 @@ BENCHMARK(SortAndFilter)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -69,7 +69,6 @@ enum class ComplianceRule : uint8_t {
     PeriodNorm, // "wymiar": planned time differs from the settlement period's norm
 };
 
-
 // The rule's id as the findings and plntool name it ("doba", "przerwa", ...).
 QString RuleId(ComplianceRule rule);
 

@@ -25,7 +25,8 @@ QLabel* LinkLabel(const char* name, const QString& text, const QUrl& url, QWidge
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     label->setOpenExternalLinks(false);
     label->setAccessibleName(text);
-    QObject::connect(label, &QLabel::linkActivated, label, [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    QObject::connect(label, &QLabel::linkActivated, label,
+                     [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
     return label;
 }
 
@@ -52,7 +53,8 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
     image->setObjectName(QStringLiteral("Image1"));
     image->setPixmap(EmblemPixmap(72, devicePixelRatioF()));
     image->setAccessibleName(QStringLiteral("Znak programu Grafenta"));
-    auto* title = new QLabel(ProgramVersionText(GRAFENTA_VERSION_MAJOR, GRAFENTA_VERSION_MINOR, GRAFENTA_VERSION_PATCH), frame);
+    auto* title =
+        new QLabel(ProgramVersionText(GRAFENTA_VERSION_MAJOR, GRAFENTA_VERSION_MINOR, GRAFENTA_VERSION_PATCH), frame);
     title->setObjectName(QStringLiteral("lblTitle"));
     QFont bold = title->font();
     bold.setBold(true);
@@ -72,8 +74,9 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent)
     QLabel* email = LinkLabel("labEmail", EmailAddress, QUrl(QStringLiteral("mailto:") + EmailAddress), frame);
     QLabel* web = LinkLabel("labWWW", WebAddress, QUrl(WebAddress), frame);
     auto* disclaimer = new QLabel(
-        QStringLiteral("Program jest chroniony prawem autorskim. Kopiowanie, rozpowszechnianie lub udostępnianie go "
-                       "bez zgody twórców jest zabronione i podlega odpowiedzialności przewidzianej w przepisach prawa."),
+        QStringLiteral(
+            "Program jest chroniony prawem autorskim. Kopiowanie, rozpowszechnianie lub udostępnianie go "
+            "bez zgody twórców jest zabronione i podlega odpowiedzialności przewidzianej w przepisach prawa."),
         frame);
     disclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     disclaimer->setWordWrap(true);

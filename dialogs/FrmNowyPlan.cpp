@@ -41,9 +41,9 @@ bool Enabled(QWidget* widget)
 FrmNowyPlan::FrmNowyPlan(ProgramState& state, FrmGrafenta& window, QWidget* parent)
     : QDialog(parent), m_state(state), m_window(window), m_name(new QLineEdit(this)),
       m_copy(new QCheckBox(QStringLiteral("&Utwórz z istniejącego"), this)), m_plans(new QComboBox(this)),
-      m_noRange(new QCheckBox(QStringLiteral("Bez planu pracy"), this)), m_from(new QDateEdit(QDate::currentDate(), this)),
-      m_to(new QDateEdit(QDate::currentDate(), this)), m_ok(new QPushButton(QStringLiteral("&Ok"), this)),
-      m_cancel(new QPushButton(QStringLiteral("&Anuluj"), this))
+      m_noRange(new QCheckBox(QStringLiteral("Bez planu pracy"), this)),
+      m_from(new QDateEdit(QDate::currentDate(), this)), m_to(new QDateEdit(QDate::currentDate(), this)),
+      m_ok(new QPushButton(QStringLiteral("&Ok"), this)), m_cancel(new QPushButton(QStringLiteral("&Anuluj"), this))
 {
     setObjectName(QStringLiteral("frmNowyPlan"));
     setWindowTitle(QStringLiteral("Nowy plan"));
@@ -98,7 +98,8 @@ void FrmNowyPlan::ShowRange(int32_t firstDay, int32_t lastDay)
 void FrmNowyPlan::ShowPlanBackground(bool white)
 {
     QPalette palette = m_plans->palette();
-    palette.setColor(QPalette::Base, white ? QColor(255, 255, 255) : QColor(QRgb(m_state.Env.ColourTable[FreeDaySlot])));
+    palette.setColor(QPalette::Base,
+                     white ? QColor(255, 255, 255) : QColor(QRgb(m_state.Env.ColourTable[FreeDaySlot])));
     palette.setColor(QPalette::Button, palette.color(QPalette::Base));
     m_plans->setPalette(palette);
 }
@@ -160,12 +161,18 @@ bool FrmNowyPlan::eventFilter(QObject* watched, QEvent* event)
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return QDialog::eventFilter(watched, event);
     // Enter moves the focus on to the next control that can take it.
     QList<QWidget*> order;
-    if (watched == m_name) order = {m_copy, m_plans, m_noRange};
-    else if (watched == m_copy) order = {m_plans, m_noRange};
-    else if (watched == m_plans) order = {m_noRange, m_from, m_ok};
-    else if (watched == m_noRange) order = {m_from, m_ok};
-    else if (watched == m_from) order = {m_to};
-    else if (watched == m_to) order = {m_ok};
+    if (watched == m_name)
+        order = {m_copy, m_plans, m_noRange};
+    else if (watched == m_copy)
+        order = {m_plans, m_noRange};
+    else if (watched == m_plans)
+        order = {m_noRange, m_from, m_ok};
+    else if (watched == m_noRange)
+        order = {m_from, m_ok};
+    else if (watched == m_from)
+        order = {m_to};
+    else if (watched == m_to)
+        order = {m_ok};
     for (QWidget* next : std::as_const(order)) {
         if (Enabled(next)) {
             next->setFocus(Qt::TabFocusReason);
@@ -312,8 +319,7 @@ bool FrmNowyPlan::MakeWeeklyPlan(const QString& name, bool copying, const QStrin
             field->Leave();
         }
         if (!ZapiszPlanTygodniowy(env, doc, m_state.FreeDays, name, false, true).Ok())
-            return Refuse(int(MessageIcon::Critical),
-                          QStringLiteral("Nie powiodło się utworzenie pliku planu pracy."));
+            return Refuse(int(MessageIcon::Critical), QStringLiteral("Nie powiodło się utworzenie pliku planu pracy."));
         doc.Plan.WeekdayKinds.fill(FreeWeekday); // as the uniform week stores them
         m_window.UstawTypPlanu(0);
         m_window.CzyscDniPlanu();

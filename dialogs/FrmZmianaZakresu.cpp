@@ -59,8 +59,8 @@ void FrmZmianaZakresu::cmdOK_Click()
     const PlanRangeState before = PlanRangeState::Of(doc);
     PlanDocument changed = doc;
     ZmienZakresDni(changed, m_range->FirstDay(), m_range->LastDay());
-    m_window.Undo()->push(new RangeChangeCommand(doc, [this] { m_window.ShowPlanRange(); }, before,
-                                                 PlanRangeState::Of(changed)));
+    m_window.Undo()->push(new RangeChangeCommand(
+        doc, [this] { m_window.ShowPlanRange(); }, before, PlanRangeState::Of(changed)));
     accept();
 }
 

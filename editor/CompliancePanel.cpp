@@ -94,7 +94,8 @@ void CompliancePanel::PlanOpened(const QString& name)
     const QSettings settings;
     m_loading = true;
     m_system->setCurrentIndex(settings.value(SettingsKey(name) + QStringLiteral("/system"), 0).toInt() == 1 ? 1 : 0);
-    m_period->setCurrentIndex(qBound(0, settings.value(SettingsKey(name) + QStringLiteral("/okres"), 1).toInt() - 1, 3));
+    m_period->setCurrentIndex(
+        qBound(0, settings.value(SettingsKey(name) + QStringLiteral("/okres"), 1).toInt() - 1, 3));
     m_loading = false;
     setEnabled(true);
     CheckNow();
@@ -128,9 +129,9 @@ void CompliancePanel::CheckNow()
     m_delay->stop();
     if (!m_open) return;
     const WorkPlan plan = EditedPlan(m_doc);
-    const QMap<int32_t, QString> freeDays =
-        m_freeDays.FreeDaysLoaded ? FreeDaysBetween(m_freeDays.Days, plan.FirstDay, plan.LastDay)
-                                  : QMap<int32_t, QString>();
+    const QMap<int32_t, QString> freeDays = m_freeDays.FreeDaysLoaded
+                                                ? FreeDaysBetween(m_freeDays.Days, plan.FirstDay, plan.LastDay)
+                                                : QMap<int32_t, QString>();
     ComplianceOptions options;
     options.System = m_system->currentIndex() == 1 ? WorkingTimeSystem::Equivalent : WorkingTimeSystem::Basic;
     options.PeriodMonths = m_period->currentIndex() + 1;
@@ -147,10 +148,9 @@ void CompliancePanel::ShowReport()
     for (const ComplianceFinding& finding : std::as_const(m_report.Findings)) {
         const bool error = finding.Severity == FindingSeverity::Error;
         errors += error;
-        auto* item = new QTreeWidgetItem({DateText(finding.Day),
-                                          (error ? QStringLiteral("błąd: ") : QStringLiteral("uwaga: ")) +
-                                              RuleId(finding.Rule),
-                                          finding.Message});
+        auto* item = new QTreeWidgetItem(
+            {DateText(finding.Day),
+             (error ? QStringLiteral("błąd: ") : QStringLiteral("uwaga: ")) + RuleId(finding.Rule), finding.Message});
         item->setData(0, Qt::UserRole, finding.Day);
         item->setForeground(1, error ? QColor(176, 0, 0) : QColor(150, 90, 0));
         item->setToolTip(2, finding.Message);
@@ -165,9 +165,10 @@ void CompliancePanel::ShowReport()
     m_findings->resizeColumnToContents(0);
     m_findings->resizeColumnToContents(1);
     const int warnings = int(m_report.Findings.size()) - errors;
-    m_summary->setText(!m_open    ? QStringLiteral("Brak otwartego planu.")
-                       : errors + warnings == 0 ? QStringLiteral("Plan zgodny z Kodeksem pracy.")
-                                                : QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(errors).arg(warnings));
+    m_summary->setText(!m_open ? QStringLiteral("Brak otwartego planu.")
+                       : errors + warnings == 0
+                           ? QStringLiteral("Plan zgodny z Kodeksem pracy.")
+                           : QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(errors).arg(warnings));
     m_summary->setAccessibleName(m_summary->text());
     m_calendar.SetDayMarks(marks);
 
@@ -180,10 +181,15 @@ void CompliancePanel::ShowReport()
         if (period.NormMinutes) {
             // Colour and a sign both tell how the plan stands against the norm.
             const int64_t difference = period.PlannedMinutes - *period.NormMinutes;
-            colour = difference > 0 ? QColor(255, 190, 190) : difference < 0 ? QColor(255, 230, 170) : QColor(200, 240, 200);
-            planned += difference > 0 ? QStringLiteral(" ▲") : difference < 0 ? QStringLiteral(" ▼") : QStringLiteral(" ✓");
+            colour = difference > 0   ? QColor(255, 190, 190)
+                     : difference < 0 ? QColor(255, 230, 170)
+                                      : QColor(200, 240, 200);
+            planned += difference > 0   ? QStringLiteral(" ▲")
+                       : difference < 0 ? QStringLiteral(" ▼")
+                                        : QStringLiteral(" ✓");
         }
-        const QStringList cells{DateText(period.FirstDay) + QStringLiteral(" – ") + DateText(period.LastDay), norm, planned};
+        const QStringList cells{DateText(period.FirstDay) + QStringLiteral(" – ") + DateText(period.LastDay), norm,
+                                planned};
         for (int column = 0; column < 3; ++column) {
             auto* cell = new QTableWidgetItem(cells.at(column));
             if (column > 0) cell->setBackground(colour);

@@ -3,9 +3,9 @@
 #include "dialogs/Artwork.h"
 #include "dialogs/FrmAbout.h"
 #include "dialogs/FrmNowyPlan.h"
-#include "dialogs/FrmZmianaZakresu.h"
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
+#include "dialogs/FrmZmianaZakresu.h"
 #include "editor/CompliancePanel.h"
 #include "editor/EmployeeList.h"
 #include "editor/MonthCalendar.h"
@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +31,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
-#include <QDockWidget>
 #include <QToolBar>
 
 namespace {
@@ -76,7 +76,8 @@ void FrmGrafenta::BuildControls()
     m_layout = new TwipsLayout(central, DesignSize);
     Environment& env = m_state.Env;
 
-    QLabel* planLabel = AddLabel(m_layout, central, "planLabel", QStringLiteral("Plan pracy:"), QRect(120, 165, 960, 225));
+    QLabel* planLabel =
+        AddLabel(m_layout, central, "planLabel", QStringLiteral("Plan pracy:"), QRect(120, 165, 960, 225));
     m_plans = new QComboBox(central);
     m_plans->setObjectName(QStringLiteral("cboPlany"));
     m_plans->setAccessibleName(QStringLiteral("Plan pracy"));
@@ -224,8 +225,8 @@ void FrmGrafenta::FieldEdited(int id, const TimeField& before, const TimeField& 
         m_compliance->PlanChanged();
         return;
     }
-    m_undo.push(new FieldEditCommand(m_state.Doc, [this](int field) { ShowField(field); }, id, before, after,
-                                     marksModified));
+    m_undo.push(new FieldEditCommand(
+        m_state.Doc, [this](int field) { ShowField(field); }, id, before, after, marksModified));
 }
 
 void FrmGrafenta::ShowField(int id)
@@ -286,8 +287,8 @@ void FrmGrafenta::UstawTypPlanu(uint8_t kind)
 
 void FrmGrafenta::CzyscDniPlanu()
 {
-    m_calendar->ShowWeekdayKinds({FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday,
-                                  FreeWeekday});
+    m_calendar->ShowWeekdayKinds(
+        {FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday, FreeWeekday});
 }
 
 void FrmGrafenta::ShowRangeLabels()

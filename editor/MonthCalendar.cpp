@@ -30,8 +30,7 @@ const QLocale Polish(QLocale::Polish, QLocale::Poland);
 
 } // namespace
 
-MonthCalendar::MonthCalendar(const Environment& env, PlanDocument& doc, const SuiteFreeDays& freeDays,
-                             QWidget* parent)
+MonthCalendar::MonthCalendar(const Environment& env, PlanDocument& doc, const SuiteFreeDays& freeDays, QWidget* parent)
     : QWidget(parent), m_env(env), m_doc(doc), m_freeDays(freeDays)
 {
     BuildControls();
@@ -491,7 +490,8 @@ void MonthCalendar::Describe()
             QStringList words{date.toString(Qt::ISODate)};
             if (!weekly && m_doc.Plan.Days.Contains(*day)) {
                 const int slot = m_doc.Plan.Days.At(*day);
-                words << (slot == FreeDaySlot ? QStringLiteral("dzień wolny") : QStringLiteral("harmonogram %1").arg(slot));
+                words << (slot == FreeDaySlot ? QStringLiteral("dzień wolny")
+                                              : QStringLiteral("harmonogram %1").arg(slot));
                 if (slot != FreeDaySlot) corner = QString::number(slot);
             } else if (!weekly) {
                 words << QStringLiteral("poza zakresem planu");

@@ -33,10 +33,9 @@ PlanCommands::PlanCommands(ProgramState& state, FrmGrafenta& window)
 PlanSaveResult PlanCommands::SavePlan(const QString& name, bool showMessages)
 {
     ProgramState& s = m_state;
-    const PlanSaveResult result =
-        s.Doc.ProbedKind == ProbeWeeklyPlan
-            ? ZapiszPlanTygodniowy(s.Env, s.Doc, s.FreeDays, name, showMessages, false)
-            : ZapiszPlanHarmonogramow(s.Env, s.Doc, name, showMessages);
+    const PlanSaveResult result = s.Doc.ProbedKind == ProbeWeeklyPlan
+                                      ? ZapiszPlanTygodniowy(s.Env, s.Doc, s.FreeDays, name, showMessages, false)
+                                      : ZapiszPlanHarmonogramow(s.Env, s.Doc, name, showMessages);
     AfterSave(result);
     return result;
 }
@@ -109,8 +108,8 @@ void PlanCommands::OpenPlan(const QString& name)
     m_window.ApplyReadEffects(effects);
     if (!read) {
         if (doc.PlanLockState != -1) {
-            env.Ui.ShowMessage(MessageIcon::Critical,
-                               QStringLiteral("Plik planu pracy jest uszkodzony.") + Cr + QStringLiteral("Odczyt niemożliwy."));
+            env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Plik planu pracy jest uszkodzony.") + Cr +
+                                                          QStringLiteral("Odczyt niemożliwy."));
             m_window.Button("cmdUsun")->setEnabled(true);
         } else {
             m_window.Button("cmdUsun")->setEnabled(false);

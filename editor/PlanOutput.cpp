@@ -12,15 +12,15 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QLocale>
-#include <QPushButton>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
+#include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
 

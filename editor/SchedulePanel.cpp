@@ -78,8 +78,10 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
                          ColumnWords[size_t(column)] + QStringLiteral(" – harmonogram %1").arg(slot));
             field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(ColumnNames[size_t(column)])).arg(slot));
             // The free-day slot's fields exist but are never shown.
-            if (slot == FreeDaySlot) field->setVisible(false);
-            else m_scheduleOnly << field;
+            if (slot == FreeDaySlot)
+                field->setVisible(false);
+            else
+                m_scheduleOnly << field;
         }
     }
     for (int slot = 0; slot < SlotCount; ++slot) {
@@ -105,7 +107,8 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
         m_weekdayToggles[size_t(i)] = toggle;
         m_weeklyOnly << toggle;
     }
-    QLabel* freeLabel = AddLabel(layout, "lblDzienWolnyNONE", QString::fromUtf8(weekdayNames[0]), Row(855, 3390, 2400, 225));
+    QLabel* freeLabel =
+        AddLabel(layout, "lblDzienWolnyNONE", QString::fromUtf8(weekdayNames[0]), Row(855, 3390, 2400, 225));
     QLabel* workLabel =
         AddLabel(layout, "lblDzienPracujacyNONE", QString::fromUtf8(weekdayNames[1]), Row(855, 3735, 2400, 225));
     QLabel* normLabel = AddLabel(layout, "lblNormaDzienna", QStringLiteral("Norma dzienna"), Row(120, 4110, 1600, 225));
@@ -263,7 +266,8 @@ AllowancePanel::AllowancePanel(const Environment& env, PlanDocument& doc, QWidge
     };
     const Allowance allowances[4] = {
         {"lblWczesniejszeWyjscia", "Wcześniejsze wejście", QRect(0, 30, 2040, 285), QRect(2100, 30, 555, 285)},
-        {"lblMaksymalnyCzasNadgodzin", "Maksymalny czas nadgodzin", QRect(2760, 345, 2040, 285), QRect(4860, 345, 555, 285)},
+        {"lblMaksymalnyCzasNadgodzin", "Maksymalny czas nadgodzin", QRect(2760, 345, 2040, 285),
+         QRect(4860, 345, 555, 285)},
         {"lblMaksymalnyCzasPrzerw", "Maksymalny czas przerw", QRect(2760, 30, 2040, 285), QRect(4860, 30, 555, 285)},
         {"lblPozniejszeWyjascia", "Późniejsze wyjście", QRect(0, 345, 2040, 285), QRect(2100, 345, 555, 285)},
     };

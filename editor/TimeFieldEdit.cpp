@@ -45,9 +45,12 @@ void TimeFieldEdit::keyPressEvent(QKeyEvent* event)
         // Characters other than 0..9 and the colon never reach the field;
         // moving and deleting keys carry no character and still work.
         const QString typed = event->text();
-        const auto timeCharacter = [](QChar c) { return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == u':'; };
+        const auto timeCharacter = [](QChar c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == u':';
+        };
         const bool carriesText = !typed.isEmpty() && typed.at(0).isPrint();
-        if (carriesText && event->key() != Qt::Key_Backspace && !std::all_of(typed.cbegin(), typed.cend(), timeCharacter))
+        if (carriesText && event->key() != Qt::Key_Backspace &&
+            !std::all_of(typed.cbegin(), typed.cend(), timeCharacter))
             return;
     }
     QLineEdit::keyPressEvent(event);

@@ -2,7 +2,6 @@
 
 #include "env/Prompt.h"
 
-
 bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, const QString& extraText, bool show)
 {
     QString text;
@@ -40,8 +39,7 @@ bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, cons
     default:
         return false;
     }
-    if (show)
-        prompt.ShowMessage(MessageIcon::Critical, text);
+    if (show) prompt.ShowMessage(MessageIcon::Critical, text);
     return true;
 }
 
@@ -77,7 +75,6 @@ bool ShowLibraryError(Prompt& prompt, uint8_t status, bool show)
                            QStringLiteral("Wystąpił błąd biblioteki numer: ") + QString::number(status));
         return true;
     }
-    if (show)
-        prompt.ShowMessage(MessageIcon::Critical, text);
+    if (show) prompt.ShowMessage(MessageIcon::Critical, text);
     return true;
 }

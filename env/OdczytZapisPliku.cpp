@@ -51,7 +51,8 @@ QString NewTemporaryName()
 
 const QRegularExpression& TemporaryPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\.grafenta-([0-9a-f]{8})-([0-9]{1,10})-[0-9a-f]{1,8}\\.tmp$"));
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.grafenta-([0-9a-f]{8})-([0-9]{1,10})-[0-9a-f]{1,8}\\.tmp$"));
     return pattern;
 }
 
@@ -79,8 +80,7 @@ void RemoveStaleTemporaries(const QString& folder)
         const QRegularExpressionMatch match = TemporaryPattern().match(entry.fileName());
         if (!match.hasMatch()) continue;
         const bool ours = match.captured(1) == HostTag();
-        const bool stale = ours ? !ProcessRuns(match.captured(2).toLongLong())
-                                : entry.lastModified().toUTC() < dayAgo;
+        const bool stale = ours ? !ProcessRuns(match.captured(2).toLongLong()) : entry.lastModified().toUTC() < dayAgo;
         if (stale) QFile::remove(entry.absoluteFilePath());
     }
 }
@@ -249,8 +249,8 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
     }
     const QByteArray native = Native(path);
     // Non-blocking, so that a pipe opens at once and is then turned away.
-    const int fd = OpenRetryingInterrupts(native, (access == FileAccess::Exclusive ? O_RDWR : O_RDONLY) | O_NOCTTY |
-                                                      O_NONBLOCK);
+    const int fd =
+        OpenRetryingInterrupts(native, (access == FileAccess::Exclusive ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         Fail(errno);
         return OpenStatus::Failed;
@@ -320,8 +320,7 @@ bool DataFile::RewriteInPlace(QByteArrayView bytes)
 {
     if (m_fd < 0 || m_access != FileAccess::Exclusive) return Fail(EBADF);
     if (!Seek(0)) return false;
-    if (!WriteAll(m_fd, bytes) || ::ftruncate(m_fd, off_t(bytes.size())) != 0 || ::fsync(m_fd) != 0)
-        return Fail(errno);
+    if (!WriteAll(m_fd, bytes) || ::ftruncate(m_fd, off_t(bytes.size())) != 0 || ::fsync(m_fd) != 0) return Fail(errno);
     return true;
 }
 
@@ -590,8 +589,8 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     DWORD error = 0;
     for (int attempt = 0; handle == INVALID_HANDLE_VALUE && attempt < 8; ++attempt) {
         path = QDir(folder).filePath(NewTemporaryName());
-        handle = ::CreateFileW(Native(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN,
-                               nullptr);
+        handle =
+            ::CreateFileW(Native(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         error = ::GetLastError();
         if (handle == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS) break;
     }
@@ -615,9 +614,9 @@ int16_t FileReplacement::Commit(const QString& target)
     const std::wstring from = Native(m_path);
     const std::wstring to = Native(target);
     const DWORD attributes = ::GetFileAttributesW(to.c_str());
-    ::SetFileAttributesW(from.c_str(),
-                         attributes == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_NORMAL
-                                                               : attributes & ~DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    ::SetFileAttributesW(from.c_str(), attributes == INVALID_FILE_ATTRIBUTES
+                                           ? FILE_ATTRIBUTE_NORMAL
+                                           : attributes & ~DWORD(FILE_ATTRIBUTE_DIRECTORY));
     if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         m_path.clear();
         return 0;

@@ -174,8 +174,8 @@ bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
     if (!QFileInfo(env.KatalogTemp).isDir() && !QDir(env.ProgramDir).mkdir(QStringLiteral("TEMP"))) {
         // A folder that cannot be made (no rights, or a file of that name in the
         // way) is an access error on the path.
-        if (ShowFileError(env.Ui, PathFileAccessError, QString(),
-                          QStringLiteral("Utworzenie katalogu TEMP niemożliwe"), true))
+        if (ShowFileError(env.Ui, PathFileAccessError, QString(), QStringLiteral("Utworzenie katalogu TEMP niemożliwe"),
+                          true))
             return End(state);
     }
     return true;

@@ -281,8 +281,7 @@ private:
         SetFont(6.5);
         QString tag;
         if (m_plan.Kind == PlanKind::SchedulePlan)
-            tag = day.Slot == FreeDaySlot ? QStringLiteral("wolne")
-                                          : QStringLiteral("harm. %1").arg(day.Slot);
+            tag = day.Slot == FreeDaySlot ? QStringLiteral("wolne") : QStringLiteral("harm. %1").arg(day.Slot);
         Text(QRectF(inner.left(), inner.top() + 0.5, inner.width(), 4), Qt::AlignRight | Qt::AlignTop, tag);
         if (!day.Work) return;
 

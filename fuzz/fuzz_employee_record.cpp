@@ -4,8 +4,8 @@
 // bytes (default "NOWAK.012"), then the record's bytes. Every record must be
 // judged without a crash or a read past its end; a record that may be
 // rewritten must come out well formed, with its entries and group kept.
-#include "env/Kelbrin.h"
 #include "env/Environment.h"
+#include "env/Kelbrin.h"
 #include "env/Prompt.h"
 #include "staff/EmployeeRecord.h"
 #include "staff/ObslugaListy.h"

@@ -4,7 +4,6 @@
 #include "env/Prompt.h"
 #include "plan/TimeText.h"
 
-
 using namespace PlanLayout;
 
 namespace {

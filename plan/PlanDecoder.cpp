@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-
 namespace {
 
 // The checks of a decoding: a part that the file does not hold marks the

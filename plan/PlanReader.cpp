@@ -196,8 +196,7 @@ bool ReadWeeklyPlan(const Environment& env, PlanDocument& doc, const QString& na
     return ReadWeekly(env, doc, name, EffectsOrScratch(effects, scratch), PlanFormat::Current);
 }
 
-bool ReadLegacySchedulePlan(const Environment& env, PlanDocument& doc, const QString& name,
-                            PlanWindowEffects* effects)
+bool ReadLegacySchedulePlan(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)
 {
     PlanWindowEffects scratch;
     return ReadSchedule(env, doc, name, EffectsOrScratch(effects, scratch), PlanFormat::Legacy);

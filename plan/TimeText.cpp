@@ -11,11 +11,9 @@ QString TwoDigits(int value)
 
 bool IsWholeNumber(QStringView text)
 {
-    if (text.isEmpty())
-        return false;
+    if (text.isEmpty()) return false;
     for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
     }
     return true;
 }
@@ -24,8 +22,7 @@ bool IsWholeNumber(QStringView text)
 
 int32_t GodzinaNaMinuty(const QString& text)
 {
-    if (text.trimmed().isEmpty())
-        return -1;
+    if (text.trimmed().isEmpty()) return -1;
     const int hour = text.mid(0, 2).trimmed().toInt();
     const int minute = text.mid(3, 2).trimmed().toInt();
     return hour * 60 + minute;
@@ -62,20 +59,15 @@ TimeFieldParse ParseTimeField(const QString& text, bool minimumOneMinute)
 {
     TimeFieldParse parse;
     const QString t = text.trimmed();
-    if (t.isEmpty())
-        return parse;
+    if (t.isEmpty()) return parse;
     parse.Result = TimeFieldParse::FormatError;
-    if (t.size() <= 2 || t.startsWith(QLatin1Char(':')))
-        return parse;
+    if (t.size() <= 2 || t.startsWith(QLatin1Char(':'))) return parse;
     const qsizetype colon = t.indexOf(QLatin1Char(':'));
-    if (colon < 0 || colon > 2)
-        return parse;
+    if (colon < 0 || colon > 2) return parse;
     const QStringView hours = QStringView(t).left(colon);
     const QStringView minutes = QStringView(t).mid(colon + 1);
-    if (minutes.isEmpty() || minutes.size() > 2 || minutes.contains(QLatin1Char(':')))
-        return parse;
-    if (!IsWholeNumber(hours) || !IsWholeNumber(minutes))
-        return parse;
+    if (minutes.isEmpty() || minutes.size() > 2 || minutes.contains(QLatin1Char(':'))) return parse;
+    if (!IsWholeNumber(hours) || !IsWholeNumber(minutes)) return parse;
     int hh = hours.toInt();
     int mm = minutes.toInt();
     if (hh >= 24) {
@@ -86,8 +78,7 @@ TimeFieldParse ParseTimeField(const QString& text, bool minimumOneMinute)
         parse.Result = TimeFieldParse::MinutesError;
         return parse;
     }
-    if (minimumOneMinute && hh == 0 && mm == 0)
-        mm = 1;
+    if (minimumOneMinute && hh == 0 && mm == 0) mm = 1;
     parse.Result = TimeFieldParse::Accepted;
     parse.Text = TwoDigits(hh) + QLatin1Char(':') + TwoDigits(mm);
     parse.Value = hh * 60 + mm;

@@ -97,7 +97,7 @@ struct WorkPlan
     std::array<DaySchedule, SlotCount> Schedules{};
     std::array<int16_t, 4> Tolerances{EmptyTime, EmptyTime, EmptyTime, EmptyTime};
     // Sunday first; FreeWeekday or WorkingWeekday (weekly plans).
-    std::array<uint8_t, 7> WeekdayKinds{FreeWeekday, WorkingWeekday, WorkingWeekday, WorkingWeekday,
+    std::array<uint8_t, 7> WeekdayKinds{FreeWeekday,    WorkingWeekday, WorkingWeekday, WorkingWeekday,
                                         WorkingWeekday, WorkingWeekday, FreeWeekday};
     int32_t DailyNorm = 0; // minutes (weekly plans)
     int32_t DayStart = 0;  // minutes (weekly plans)

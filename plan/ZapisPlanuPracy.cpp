@@ -65,8 +65,7 @@ struct PlanFile
 
 // The area section up to its records: its length, the first minute, the day
 // index and the end word. Header word 0 receives the offset of the first record.
-void AppendAreaSectionHead(ByteWriter& out, const WorkPlan& plan, const QVector<uint32_t>& dayIndex,
-                           uint32_t endWord)
+void AppendAreaSectionHead(ByteWriter& out, const WorkPlan& plan, const QVector<uint32_t>& dayIndex, uint32_t endWord)
 {
     out.Int32((plan.LastDay - plan.FirstDay) * 4 + 12);
     out.Int32(plan.FirstDay * MinutesPerDay);
@@ -244,7 +243,7 @@ PlanSaveResult Saved(const Environment& env, PlanDocument& doc, bool show)
 bool IsDeviceName(const QString& name)
 {
     const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
-    static const QStringList devices{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+    static const QStringList devices{QStringLiteral("CON"), QStringLiteral("PRN"),    QStringLiteral("AUX"),
                                      QStringLiteral("NUL"), QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
     if (devices.contains(base)) return true;
     return base.size() == 4 && (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&

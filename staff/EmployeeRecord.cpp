@@ -3,7 +3,6 @@
 #include "env/CodePage.h"
 #include "env/LittleEndian.h"
 
-
 #include <algorithm>
 #include <cstring>
 

@@ -3,8 +3,8 @@
 #include "editor/MonthCalendar.h"
 #include "editor/TimeFieldEdit.h"
 
-PaintDaysCommand::PaintDaysCommand(PlanDocument& doc, MonthCalendar& calendar, int stroke,
-                                   const QVector<int32_t>& days, int slot)
+PaintDaysCommand::PaintDaysCommand(PlanDocument& doc, MonthCalendar& calendar, int stroke, const QVector<int32_t>& days,
+                                   int slot)
     : m_doc(doc), m_calendar(calendar), m_stroke(stroke), m_slot(slot)
 {
     setText(QStringLiteral("Malowanie dni"));

@@ -6,8 +6,7 @@ namespace kelbrin {
 static int64_t FloorDiv(int64_t a, int64_t b)
 {
     int64_t q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0)))
-        --q;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
     return q;
 }
 
@@ -60,14 +59,9 @@ extern "C" KELBRIN_API void KLNX_LongToDate(int32_t count, int32_t* year, uint8_
     const int64_t minuteOfDay = int64_t(count) - days * 1440;
     int64_t y = 0, m = 0, d = 0;
     kelbrin::CivilFromDays(days, y, m, d);
-    if (year)
-        *year = static_cast<int32_t>(y);
-    if (month)
-        *month = static_cast<uint8_t>(m);
-    if (day)
-        *day = static_cast<uint8_t>(d);
-    if (hour)
-        *hour = static_cast<uint8_t>(minuteOfDay / 60);
-    if (minute)
-        *minute = static_cast<uint8_t>(minuteOfDay % 60);
+    if (year) *year = static_cast<int32_t>(y);
+    if (month) *month = static_cast<uint8_t>(m);
+    if (day) *day = static_cast<uint8_t>(d);
+    if (hour) *hour = static_cast<uint8_t>(minuteOfDay / 60);
+    if (minute) *minute = static_cast<uint8_t>(minuteOfDay % 60);
 }

@@ -438,7 +438,8 @@ private slots:
                               QLatin1String(env.Doc.Plan.Kind == PlanKind::WeeklyPlan ? "weekly" : "schedule"));
         }
         opened.sort();
-        QCOMPARE(opened.join(u'|'), QStringLiteral("Biuro schedule|Biuro zgodne schedule|Grafik z błędami schedule|STARY_TYGODNIOWY legacy weekly|STARY_ZMIANOWY "
+        QCOMPARE(opened.join(u'|'), QStringLiteral("Biuro schedule|Biuro zgodne schedule|Grafik z błędami "
+                                                   "schedule|STARY_TYGODNIOWY legacy weekly|STARY_ZMIANOWY "
                                                    "legacy schedule|Sześć dni weekly|Trzy zmiany schedule|Tydzień "
                                                    "pracy weekly|Weekendy schedule"));
         QVERIFY(env.Ui.Entries().isEmpty());

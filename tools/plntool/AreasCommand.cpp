@@ -7,7 +7,6 @@
 #include "plan/AreaChain.h"
 #include "plan/TimeText.h"
 
-
 namespace {
 
 QString KindName(uint8_t kind)
@@ -28,8 +27,7 @@ int Areas(PlntoolContext& context, const QStringList& args)
         return ExitUsage;
     }
     const auto bytes = ReadInputFile(context, "areas", args.first());
-    if (!bytes)
-        return ExitUsage;
+    if (!bytes) return ExitUsage;
     const auto section = DecodeAreaSection(*bytes);
     if (!section) {
         context.Err << "plntool areas: " << args.first() << ": no area section where the plan block puts it\n";

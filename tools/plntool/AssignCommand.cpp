@@ -84,8 +84,8 @@ int Assign(PlntoolContext& context, const QStringList& args)
 }
 
 const Registration Registered{"assign", "DATADIR PLAN NUMBER...",
-                                "assign PLAN (a plan of DATADIR/PLANY or <BRAK>) to the employees with these card "
-                                "numbers; one result line per employee",
-                                Assign};
+                              "assign PLAN (a plan of DATADIR/PLANY or <BRAK>) to the employees with these card "
+                              "numbers; one result line per employee",
+                              Assign};
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "plan/AreaChain.h"
 #include "plan/PlanDecoder.h"
 
-
 namespace {
 
 int Check(PlntoolContext& context, const QStringList& args)
@@ -17,8 +16,7 @@ int Check(PlntoolContext& context, const QStringList& args)
         return ExitUsage;
     }
     const auto file = ReadInputFile(context, "check", args.first());
-    if (!file)
-        return ExitRefused;
+    if (!file) return ExitRefused;
     const QByteArray& bytes = *file;
     const QString prefix = QStringLiteral("plntool check: ") + args.first() + QStringLiteral(": ");
     const DecodedPlan plan = DecodePlan(bytes);
@@ -50,7 +48,7 @@ int Check(PlntoolContext& context, const QStringList& args)
     return ExitOk;
 }
 
-const Registration Registered{"check", "FILE.PLN",
-                                "exit 0 for a readable plan whose areas follow one another, else 1", Check};
+const Registration Registered{"check", "FILE.PLN", "exit 0 for a readable plan whose areas follow one another, else 1",
+                              Check};
 
 } // namespace

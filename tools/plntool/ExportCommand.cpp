@@ -143,7 +143,8 @@ bool WriteAtomically(PlntoolContext& context, const QString& path, const std::fu
 {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && write(file) && file.commit()) return true;
-    const QString why = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the output could not be made");
+    const QString why =
+        file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the output could not be made");
     file.cancelWriting();
     context.Err << "plntool export: " << path << ": " << why << '\n';
     return false;

@@ -25,13 +25,11 @@ std::optional<int32_t> DayOf(const KelbrinLibrary& lib, const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
     const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
+    if (!match.hasMatch()) return std::nullopt;
     const int year = match.captured(1).toInt();
     const int month = match.captured(2).toInt();
     const int day = match.captured(3).toInt();
-    if (month < 1 || month > 12 || day < 1 || day > 31)
-        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
     const int32_t count = lib.DateToLong(year, uint8_t(month), uint8_t(day), 0, 0);
     const KlnxDate back = lib.LongToDate(count);
     if (back.Month != month || back.Day != day) // 31 April and the like
@@ -47,8 +45,7 @@ struct Fields
 
     void Fail(const QString& why)
     {
-        if (Ok && Error)
-            *Error = why;
+        if (Ok && Error) *Error = why;
         Ok = false;
     }
     bool Has(const char* key) const { return Object.contains(QLatin1String(key)); }
@@ -60,11 +57,9 @@ struct Fields
     }
     QString Text(const char* key, bool required = true)
     {
-        if (!required && !Has(key))
-            return {};
+        if (!required && !Has(key)) return {};
         const QJsonValue value = Required(key);
-        if (Ok && !value.isString())
-            Fail(QStringLiteral("\"%1\" must be a text").arg(QLatin1String(key)));
+        if (Ok && !value.isString()) Fail(QStringLiteral("\"%1\" must be a text").arg(QLatin1String(key)));
         return value.toString();
     }
     QJsonArray Array(const char* key, int size)
@@ -117,8 +112,7 @@ QByteArray PlanToJson(const KelbrinLibrary& lib, const PlanText& plan)
 std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray& json, QString* error)
 {
     if (json.size() > MaxPlanJsonSize) {
-        if (error)
-            *error = QStringLiteral("larger than any plan's description (%1 bytes)").arg(json.size());
+        if (error) *error = QStringLiteral("larger than any plan's description (%1 bytes)").arg(json.size());
         return std::nullopt;
     }
     QJsonParseError parseError;
@@ -169,15 +163,13 @@ std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray
             Fields rowIn{row, in.Ok ? error : nullptr};
             for (int column = 0; column < 4; ++column)
                 plan.Schedules[slot][column] = rowIn.Text(ScheduleKeys[column], false);
-            if (!rowIn.Ok)
-                in.Ok = false; // the row has given the reason
+            if (!rowIn.Ok) in.Ok = false; // the row has given the reason
         }
     }
     if (in.Ok && !(weekly && !in.Has("tolerances"))) {
         const QJsonArray tolerances = in.Array("tolerances", 4);
         for (int i = 0; in.Ok && i < 4; ++i) {
-            if (!tolerances.at(i).isString())
-                in.Fail(QStringLiteral("\"tolerances\" must hold texts"));
+            if (!tolerances.at(i).isString()) in.Fail(QStringLiteral("\"tolerances\" must hold texts"));
             plan.Tolerances[i] = tolerances.at(i).toString();
         }
     }
@@ -201,7 +193,6 @@ std::optional<PlanText> PlanFromJson(const KelbrinLibrary& lib, const QByteArray
     if (!includeFreeDays.isUndefined() && !includeFreeDays.isBool())
         in.Fail(QStringLiteral("\"includeFreeDays\" must be true or false"));
     plan.IncludeFreeDays = includeFreeDays.toBool(false);
-    if (!in.Ok)
-        return std::nullopt;
+    if (!in.Ok) return std::nullopt;
     return plan;
 }

@@ -31,7 +31,7 @@ struct PlanText
     int32_t LastDay = 0;
     std::array<std::array<QString, 4>, SlotCount> Schedules{}; // entry, exit, breakFrom, breakTo
     std::array<QString, 4> Tolerances{};
-    QString Days;                            // schedule plans
+    QString Days;                                     // schedule plans
     std::array<int, 7> Weekdays{1, 2, 2, 2, 2, 2, 1}; // weekly plans
     QString DailyNorm;
     QString DayStart;

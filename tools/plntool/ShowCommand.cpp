@@ -85,7 +85,6 @@ int Show(PlntoolContext& context, const QStringList& args)
     return ExitOk;
 }
 
-const Registration Registered{"show", "FILE.PLN", "print a plan (either layout) as JSON, as the editor shows it",
-                                Show};
+const Registration Registered{"show", "FILE.PLN", "print a plan (either layout) as JSON, as the editor shows it", Show};
 
 } // namespace

@@ -59,8 +59,8 @@ int Staff(PlntoolContext& context, const QStringList& args)
 }
 
 const Registration Registered{"staff", "DATADIR",
-                                "list the employees of DATADIR/PERSONEL as JSON "
-                                "({number, surname, firstName, plan, group} per row)",
-                                Staff};
+                              "list the employees of DATADIR/PERSONEL as JSON "
+                              "({number, surname, firstName, plan, group} per row)",
+                              Staff};
 
 } // namespace

@@ -41,8 +41,7 @@ bool TypeFields(const Environment& env, ScheduleFields& fields, const PlanText& 
         }
     }
     for (int i = 0; i < 4; ++i) {
-        if (!TypeInto(env, fields.Pozostale[i], text.Tolerances[i], i == EarlierEntry || i == LaterExit))
-            return false;
+        if (!TypeInto(env, fields.Pozostale[i], text.Tolerances[i], i == EarlierEntry || i == LaterExit)) return false;
     }
     return TypeInto(env, fields.Norma, text.DailyNorm) && TypeInto(env, fields.StartDnia, text.DayStart);
 }
@@ -124,8 +123,8 @@ int Write(PlntoolContext& context, const QStringList& args)
 }
 
 const Registration Registered{"write", "PLAN.json DATADIR",
-                                "save the plan of PLAN.json (plntool show's form) as DATADIR/PLANY/<name>.PLN, as the "
-                                "editor's save button does",
-                                Write};
+                              "save the plan of PLAN.json (plntool show's form) as DATADIR/PLANY/<name>.PLN, as the "
+                              "editor's save button does",
+                              Write};
 
 } // namespace

@@ -80,8 +80,7 @@ QString FileErrorText(int16_t number)
     }
 }
 
-std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path,
-                                        qint64 limit)
+std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path, qint64 limit)
 {
     QByteArray bytes;
     int16_t error = 0;

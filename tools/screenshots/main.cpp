@@ -3,20 +3,20 @@
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
 // overlap, and the employee list filtered.
 #include "demo/DemoData.h"
-#include <QProgressBar>
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
 #include "dialogs/FrmZmianaZakresu.h"
-#include "editor/PlanOutput.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
+#include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
 #include "editor/TimeFieldEdit.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include <QProgressBar>
 
 #include <QApplication>
 #include <QComboBox>
