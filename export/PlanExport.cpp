@@ -125,14 +125,7 @@ WorkPlan PlanOfDecoded(const DecodedPlan& decoded, const QString& name, int32_t 
     }
     plan.FirstDay = firstDay;
     plan.LastDay = lastDay;
-    const qsizetype stored = std::min<qsizetype>(decoded.DayBytes.size(), 7);
-    for (qsizetype weekday = 0; weekday < stored; ++weekday) {
-        const auto kind = static_cast<uint8_t>(decoded.DayBytes.at(weekday));
-        if (decoded.Format == PlanFormat::Legacy)
-            plan.WeekdayKinds[weekday] = kind == LegacyLayout::FreeWeekdayByte ? FreeWeekday : WorkingWeekday;
-        else
-            plan.WeekdayKinds[weekday] = kind == WorkingWeekday ? WorkingWeekday : FreeWeekday;
-    }
+    plan.WeekdayKinds = WeekdayKindsOf(decoded, plan.WeekdayKinds);
     plan.DailyNorm = decoded.DailyNorm();
     plan.DayStart = decoded.DayStart;
     plan.IncludeFreeDays = decoded.IncludeFreeDays();

@@ -221,3 +221,16 @@ DecodedPlan DecodePlan(QByteArrayView file)
     const PlanProbe probe = ProbePlanBytes(file);
     return DecodePlanAs(file, file.size(), probe.Format, probe.Kind);
 }
+
+std::array<uint8_t, 7> WeekdayKindsOf(const DecodedPlan& plan, std::array<uint8_t, 7> before)
+{
+    const qsizetype count = qMin<qsizetype>(plan.DayBytes.size(), 7);
+    for (qsizetype day = 0; day < count; ++day) {
+        const auto stored = static_cast<uint8_t>(plan.DayBytes.at(day));
+        if (plan.Format == PlanFormat::Legacy)
+            before[day] = stored == LegacyLayout::FreeWeekdayByte ? FreeWeekday : WorkingWeekday;
+        else
+            before[day] = stored;
+    }
+    return before;
+}

@@ -104,3 +104,9 @@ DecodedPlan DecodePlanAs(QByteArrayView bytes, qint64 fileSize, PlanFormat forma
 
 // The probe followed by DecodePlanAs on a whole file.
 DecodedPlan DecodePlan(QByteArrayView file);
+
+// The weekday kinds a weekly reader gives the month grid, Sunday first: the
+// stored bytes of the current layout as they are; in the legacy layout 4
+// becomes a free day (1) and every other value a working day (2). Weekdays
+// whose byte the file did not hold keep their kind from before.
+std::array<uint8_t, 7> WeekdayKindsOf(const DecodedPlan& plan, std::array<uint8_t, 7> before);

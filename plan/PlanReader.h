@@ -90,9 +90,3 @@ void ShowScheduleTimes(const KelbrinLibrary& lib, const DecodedPlan& plan, Sched
 
 // txtNorma and txtStartDnia as a weekly reader fills them.
 void ShowWeeklyTimes(const KelbrinLibrary& lib, const DecodedPlan& plan, ScheduleFields& fields);
-
-// The weekday kinds a weekly reader gives the month grid, Sunday first: the
-// stored bytes of the current layout as they are; in the legacy layout 4
-// becomes a free day (1) and every other value a working day (2). Weekdays
-// whose byte the file did not hold keep their kind from before.
-std::array<uint8_t, 7> WeekdayKindsOf(const DecodedPlan& plan, std::array<uint8_t, 7> before);

@@ -96,14 +96,7 @@ std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
         plan.Days.Fill(decoded.DayBytes);
         return plan;
     }
-    // The old layout marks a free weekday with 4 and any other value works.
-    for (size_t weekday = 0; weekday < plan.WeekdayKinds.size(); ++weekday) {
-        const auto stored = uint8_t(decoded.DayBytes.at(qsizetype(weekday)));
-        if (decoded.Format == PlanFormat::Legacy)
-            plan.WeekdayKinds[weekday] = stored == LegacyLayout::FreeWeekdayByte ? FreeWeekday : WorkingWeekday;
-        else
-            plan.WeekdayKinds[weekday] = stored;
-    }
+    plan.WeekdayKinds = WeekdayKindsOf(decoded, plan.WeekdayKinds);
     plan.DailyNorm = decoded.DailyNorm();
     plan.DayStart = decoded.DayStart;
     plan.IncludeFreeDays = decoded.IncludeFreeDays();
