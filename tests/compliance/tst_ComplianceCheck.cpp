@@ -1,91 +1,85 @@
-// The labour-code check on hand-checked plans: shifts, rests, Sundays, free
-// days and the norms of settlement periods.
-#include "compliance/ComplianceCheck.h"
+// The labour-code check on hand-checked plans, run as plntool lint on plan
+// files beside the demo free days: shifts, rests, Sundays, free days and the
+// norms of settlement periods, the JSON and the exit codes.
+#include "PlanFiles.h"
 
+#include "demo/DemoData.h"
+#include "freedays/DniWolne.h"
+#include "plan/TimeText.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTime>
 
 namespace {
 
-// A plan from First: Days holds one slot digit a day, or a week of them
-// (Sunday first) repeated up to Last; Times the slots' "hh:mm-hh:mm
-// hh:mm-hh:mm" (work, then the break) separated by '|'. Expected lists the
-// findings, "YYYY-MM-DD rule severity" joined by "; ", and Message is part of
-// their messages.
+int32_t DayOf(const char* iso)
+{
+    return int32_t(QDate(2000, 1, 1).daysTo(QDate::fromString(QString::fromLatin1(iso), Qt::ISODate)));
+}
+
+// A schedule plan from first: days holds one slot digit a day, or a week of
+// them (Sunday first) repeated up to last; times the slots' "hh:mm-hh:mm
+// hh:mm-hh:mm" (work, then the break) separated by '|'.
+QByteArray Schedule(const char* first, const char* last, const QByteArray& days, const char* times)
+{
+    const int32_t firstDay = DayOf(first);
+    const int32_t lastDay = *last ? DayOf(last) : firstDay + int32_t(days.size()) - 1;
+    QByteArray table;
+    for (int32_t day = firstDay; day <= lastDay; ++day)
+        table += days.at(*last ? WeekdayOf(day) : day - firstDay);
+    PlanFile plan = SchedulePlanFile(firstDay, lastDay, table);
+    const QStringList schedules = QString::fromLatin1(times).split(u'|');
+    for (qsizetype slot = 0; slot < schedules.size(); ++slot) {
+        const QStringList clocks = schedules.at(slot).split(QRegularExpression(u"[ -]"_s));
+        const auto time = [&](int i) { return int16_t(GodzinaNaMinuty(clocks.value(i))); };
+        plan.Slots.at(size_t(slot)) = {time(0), time(1), time(2), time(3)};
+    }
+    return plan.Build();
+}
+
+// A weekly plan, 8 hours from 08:00 (from 00:00 in the old layout, which has
+// no start of the day) on the working days of the week (Sunday first; Monday
+// to Friday unless given), that takes the free days into account or not.
+QByteArray Weekly(const char* first, const char* last, bool includeFreeDays,
+                  const std::array<uint8_t, 7>& weekdays = {1, 2, 2, 2, 2, 2, 1}, bool legacy = false)
+{
+    PlanFile plan = WeeklyPlanFile(DayOf(first), DayOf(last), weekdays, legacy);
+    plan.Header[4] = 8 * 60 - MinutesPerDay;
+    plan.DayStart = 8 * 60;
+    plan.Flags = includeFreeDays ? 2 : 0;
+    return plan.Build();
+}
+
+// The plan, the options after its path (%1 is the folder of the demo free
+// days and of the files EMPTY and BAD), the exit code, the findings ("date
+// rule severity" joined by "; ") and part of their messages.
 struct Case
 {
-    const char *First, *Last, *Days, *Times;
-    WorkingTimeSystem System;
-    const char *Expected, *Message = "";
-    int Months = 1; // of a settlement period
-    // A weekly plan instead, Monday to Friday, 8 hours from 08:00, that
-    // takes the free days into account (1) or not (2).
-    int Weekly = 0;
+    QByteArray Plan;
+    const char* Args;
+    int Code;
+    const char* Findings;
+    const char* Message = "";
 };
 
 const char* const Shifts = "08:00-16:00 12:00-12:30|07:00-19:00 12:00-12:15|22:00-06:00 02:00-02:30";
 const char* const Nights = "16:00-00:00 20:00-20:15||22:00-06:00 02:00-02:30";
-const WorkingTimeSystem Basic = WorkingTimeSystem::Basic, Equivalent = WorkingTimeSystem::Equivalent;
 
-QString text(const char* utf8)
+// The values of the keys (separated by blanks) of each item.
+QString Joined(const QJsonValue& items, const char* keys)
 {
-    return QString::fromUtf8(utf8);
-}
-
-int32_t dayOf(const char* iso)
-{
-    return int32_t(QDate(2000, 1, 1).daysTo(QDate::fromString(text(iso), Qt::ISODate)));
-}
-
-WorkPlan planOf(const Case& row)
-{
-    WorkPlan plan;
-    plan.Kind = row.Weekly ? PlanKind::WeeklyPlan : PlanKind::SchedulePlan;
-    plan.DailyNorm = plan.DayStart = 8 * 60;
-    plan.IncludeFreeDays = row.Weekly == 1;
-    plan.FirstDay = dayOf(row.First);
-    const QString days = text(row.Days);
-    plan.LastDay = *row.Last ? dayOf(row.Last) : plan.FirstDay + int32_t(days.size()) - 1;
-    plan.Days.Reset(plan.FirstDay, plan.LastDay);
-    for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day)
-        plan.Days.Set(day, days.at(*row.Last ? WeekdayOf(day) : day - plan.FirstDay).digitValue());
-    const QStringList rows = text(row.Times).split(QLatin1Char('|'));
-    for (int slot = 0; slot < rows.size(); ++slot) {
-        const QStringList clocks = rows.at(slot).split(QRegularExpression(QStringLiteral("[ -]")));
-        const auto time = [&](int i) {
-            const QTime clock = QTime::fromString(clocks.value(i), QStringLiteral("hh:mm"));
-            return clock.isValid() ? int16_t(clock.hour() * 60 + clock.minute()) : EmptyTime;
-        };
-        plan.Schedules[size_t(slot)] = {time(0), time(1), time(2), time(3)};
+    QStringList out;
+    for (const auto& item : items.toArray()) {
+        QStringList fields;
+        for (const QString& key : QString::fromLatin1(keys).split(QLatin1Char(' ')))
+            fields << (item[key].isNull() ? u"null"_s : item[key].toVariant().toString());
+        out << fields.join(QLatin1Char(' '));
     }
-    return plan;
-}
-
-// Poland's free days of 2025, Sundays among them.
-QMap<int32_t, QString> freeDays2025()
-{
-    QMap<int32_t, QString> days;
-    for (const char* iso :
-         {"2025-01-01", "2025-01-06", "2025-04-20", "2025-05-01", "2025-05-03", "2025-06-08", "2025-06-19",
-          "2025-08-15", "2025-11-01", "2025-11-11", "2025-12-24", "2025-12-25", "2025-12-26"})
-        days.insert(dayOf(iso), QStringLiteral("Święto"));
-    days.insert(dayOf("2025-04-21"), QStringLiteral("Poniedziałek Wielkanocny"));
-    return days;
-}
-
-void compare(const ComplianceReport& report, const Case& row)
-{
-    QStringList findings, messages;
-    for (const ComplianceFinding& finding : report.Findings) {
-        findings << DateOfDay(finding.Day).toString(Qt::ISODate) + QLatin1Char(' ') + RuleId(finding.Rule) +
-                        (finding.Severity == FindingSeverity::Error ? QStringLiteral(" error")
-                                                                    : QStringLiteral(" warning"));
-        messages << finding.Message;
-    }
-    QCOMPARE(findings.join(QStringLiteral("; ")), text(row.Expected));
-    QVERIFY2(messages.join(QLatin1Char('\n')).contains(text(row.Message)),
-             qPrintable(messages.join(QLatin1Char('\n'))));
+    return out.join(u"; "_s);
 }
 
 } // namespace
@@ -96,67 +90,122 @@ class TestComplianceCheck : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_root;
+
+    QString Path(const char* name) const { return QDir(m_root.path()).filePath(QString::fromLatin1(name)); }
+
+    // plntool lint on the plan, saved as P.PLN: the exit code and the JSON.
+    std::pair<int, QJsonObject> Lint(const QByteArray& plan, const QString& options) const
+    {
+        if (!WriteFile(Path("P.PLN"), plan)) return {-1, {}};
+        const ToolRun run = RunPlntool(
+            (u"lint %1/P.PLN "_s + options).arg(m_root.path()).split(QLatin1Char(' '), Qt::SkipEmptyParts), 20000);
+        return {run.Code, QJsonDocument::fromJson(run.Out.toUtf8()).object()};
+    }
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(QDir().mkpath(Path("PLANY")));
+        QVERIFY(WriteDemoFreeDays(TestLibrary(), m_root.path(), nullptr));
+        // The suite's file systems ignore letter case; so does the lookup beside the plan.
+        QVERIFY(QDir().rename(Path("PLANY/WOLNE.DAT"), Path("Wolne.dat")));
+        // A free day before 2000.
+        QVERIFY(WriteFile(Path("BAD"), PlanFile::Word(-MinutesPerDay) + QByteArray(FreeDayRecordSize - 4, 'A')));
+        QVERIFY(WriteFile(Path("EMPTY"), {}));
+    }
+
     void check_data()
     {
         // clang-format off
         QTest::addColumn<Case>("row");
         const char* late = "14:00-22:00 18:00-18:15|06:00-14:00 10:00-10:15";
-        QTest::newRow("afternoon, then morning") << Case{"2025-01-13", "", "01", late, Basic,
+        QTest::newRow("afternoon, then morning") << Case{Schedule("2025-01-13", "", "01", late), "", 3,
             "2025-01-14 doba error; 2025-01-14 odpoczynek-dobowy error",
             "16 h po początku poprzedniej (13-01-2025 14:00)"};
-        QTest::newRow("11 h of rest, 19 h apart") << Case{"2025-01-13", "", "01",
-            "14:00-22:00 18:00-18:15|09:00-17:00 12:00-12:15", Basic, "2025-01-14 doba error"};
-        QTest::newRow("12 h, basic") << Case{"2025-01-13", "", "1", Shifts, Basic, "2025-01-13 norma-dobowa error",
-            "(12 h) przekracza normę dobową 8 h w systemie podstawowym"};
-        QTest::newRow("12 h, equivalent") << Case{"2025-01-13", "", "1", Shifts, Equivalent, ""};
-        QTest::newRow("13 h, equivalent") << Case{"2025-01-13", "", "0", "07:00-20:00 12:00-12:15", Equivalent,
-            "2025-01-13 norma-dobowa error", "12 h w systemie równoważnym"};
-        QTest::newRow("7 h without break") << Case{"2025-01-13", "", "0", "08:00-15:00", Basic,
-            "2025-01-13 przerwa error", "ma 7 h czasu pracy"};
-        QTest::newRow("equal break times") << Case{"2025-01-13", "", "0", "08:00-15:00 12:00-12:00", Basic,
+        QTest::newRow("11 h of rest, 19 h apart") << Case{Schedule("2025-01-13", "", "01",
+            "14:00-22:00 18:00-18:15|09:00-17:00 12:00-12:15"), "", 3, "2025-01-14 doba error"};
+        QTest::newRow("12 h, basic") << Case{Schedule("2025-01-13", "", "1", Shifts), "", 3,
+            "2025-01-13 norma-dobowa error", "(12 h) przekracza normę dobową 8 h w systemie podstawowym"};
+        QTest::newRow("12 h, equivalent")
+            << Case{Schedule("2025-01-13", "", "1", Shifts), "--system rownowazny", 0, ""};
+        QTest::newRow("13 h, equivalent") << Case{Schedule("2025-01-13", "", "0", "07:00-20:00 12:00-12:15"),
+            "--system rownowazny", 3, "2025-01-13 norma-dobowa error", "12 h w systemie równoważnym"};
+        QTest::newRow("7 h, a break without its end") << Case{Schedule("2025-01-13", "", "0", "08:00-15:00 12:00-"),
+            "", 3, "2025-01-13 przerwa error", "ma 7 h czasu pracy"};
+        QTest::newRow("equal break times") << Case{Schedule("2025-01-13", "", "0", "08:00-15:00 12:00-12:00"), "", 3,
             "2025-01-13 przerwa error"};
-        QTest::newRow("week of nights leaves 34 h") << Case{"2025-10-01", "", "2222240", Nights, Basic,
+        QTest::newRow("week of nights leaves 34 h") << Case{Schedule("2025-10-01", "", "2222240", Nights), "", 3,
             "2025-10-01 odpoczynek-tygodniowy error", "trwa 34 h, należy się co najmniej 35 h"};
-        QTest::newRow("week of nights leaves 35 h") << Case{"2025-10-01", "", "2222240",
-            "17:00-01:00 20:00-20:15||22:00-06:00 02:00-02:30", Basic, ""};
-        QTest::newRow("last month's night cuts the week") << Case{"2025-09-30", "", "24000000", Nights, Basic,
-            "2025-10-01 odpoczynek-tygodniowy error"};
-        QTest::newRow("five Sundays") << Case{"2025-01-05", "2025-02-02", "0444444", Shifts, Basic,
+        QTest::newRow("week of nights leaves 35 h") << Case{Schedule("2025-10-01", "", "2222240",
+            "17:00-01:00 20:00-20:15||22:00-06:00 02:00-02:30"), "", 0, ""};
+        QTest::newRow("last month's night cuts the week") << Case{Schedule("2025-09-30", "", "24000000", Nights), "",
+            3, "2025-10-01 odpoczynek-tygodniowy error"};
+        QTest::newRow("five Sundays") << Case{Schedule("2025-01-05", "2025-02-02", "0444444", Shifts), "", 3,
             "2025-01-26 niedziela error; 2025-02-02 niedziela error", "5. niedziela z rzędu z pracą (od 05-01-2025)"};
         QTest::newRow("free fourth Sunday")
-            << Case{"2025-01-05", "", "04444440444444044444444444440", Shifts, Basic, ""};
-        QTest::newRow("Easter Monday") << Case{"2025-04-21", "", "0", Shifts, Basic, "2025-04-21 swieto warning",
-            "Praca w dniu wolnym: Poniedziałek Wielkanocny."};
+            << Case{Schedule("2025-01-05", "", "04444440444444044444444444440", Shifts), "", 0, ""};
+        QTest::newRow("Easter Monday") << Case{Schedule("2025-04-21", "", "0", Shifts), "", 0,
+            "2025-04-21 swieto warning", "Praca w dniu wolnym: Poniedziałek Wielkanocny."};
+        QTest::newRow("Easter Monday, no free days") << Case{Schedule("2025-04-21", "", "0", Shifts),
+            "--wolne %1/EMPTY", 0, ""};
         // The norm of whole periods against the working time of the shifts that start in them.
-        QTest::newRow("January 2025") << Case{"2025-01-01", "2025-01-31", "4444444", Shifts, Basic,
-            "2025-01-01 wymiar warning",
-            "Zaplanowano 0 h, a wymiar czasu pracy okresu rozliczeniowego 01-01-2025 – 31-01-2025 wynosi 168 h: "
-            "o 168 h za mało."};
-        QTest::newRow("office, November 2025") << Case{"2025-11-01", "2025-11-30", "4000004", Shifts, Basic,
+        QTest::newRow("office, November 2025") << Case{Schedule("2025-11-01", "2025-11-30", "4000004", Shifts), "", 3,
             "2025-11-01 wymiar error; 2025-11-11 swieto warning",
             "Zaplanowano 155 h, a wymiar czasu pracy okresu rozliczeniowego 01-11-2025 – 30-11-2025 wynosi 144 h"};
-        QTest::newRow("Friday nights count where they start") << Case{"2025-01-31", "2025-02-28", "4444424", Shifts,
-            Basic, "2025-02-01 wymiar warning",
-            "Zaplanowano 31 h, a wymiar czasu pracy okresu rozliczeniowego 01-02-2025"};
-        QTest::newRow("four months, from February") << Case{"2025-02-01", "2025-12-31", "4444444", Shifts, Basic,
-            "2025-05-01 wymiar warning; 2025-09-01 wymiar warning", "01-05-2025 – 31-08-2025 wynosi 664 h", 4};
+        QTest::newRow("Friday nights count where they start") << Case{Schedule("2025-01-31", "2025-02-28",
+            "4444424", Shifts), "", 0, "2025-02-01 wymiar warning", "Zaplanowano 31 h, a wymiar czasu pracy okresu "
+            "rozliczeniowego 01-02-2025 – 28-02-2025 wynosi 160 h: o 129 h za mało."};
+        QTest::newRow("four months, from February") << Case{Schedule("2025-02-01", "2025-12-31", "4444444", Shifts),
+            "--okres 4", 0, "2025-05-01 wymiar warning; 2025-09-01 wymiar warning",
+            "01-05-2025 – 31-08-2025 wynosi 664 h"};
         // Weekly plans, with free days Monday to Saturday that lower the norm but not the planned time.
-        QTest::newRow("weekly, January") << Case{"2025-01-01", "2025-01-31", "4444444", "", Basic, "", "", 1, 1};
-        QTest::newRow("weekly, November") << Case{"2025-11-01", "2025-11-30", "4444444", "", Basic,
-            "2025-11-01 wymiar error", "Zaplanowano 152 h, a wymiar czasu pracy okresu rozliczeniowego 01-11-2025 – "
-            "30-11-2025 wynosi 144 h: o 8 h za dużo.", 1, 1};
-        QTest::newRow("weekly, June: weeks from Sunday") << Case{"2025-06-01", "2025-06-30", "4444444", "", Basic,
+        QTest::newRow("old weekly, November") << Case{Weekly("2025-11-01", "2025-11-30", true, {4, 0, 0, 0, 0, 0, 4},
+            true), "", 3, "2025-11-01 wymiar error", "Zaplanowano 152 h, a wymiar czasu pracy okresu rozliczeniowego "
+            "01-11-2025 – 30-11-2025 wynosi 144 h: o 8 h za dużo."};
+        QTest::newRow("weekly, June: weeks from Sunday") << Case{Weekly("2025-06-01", "2025-06-30", true), "", 3,
             "2025-06-01 odpoczynek-tygodniowy error; 2025-06-08 odpoczynek-tygodniowy error; "
-            "2025-06-22 odpoczynek-tygodniowy error", "trwa 32 h", 1, 1};
-        QTest::newRow("weekly, January, free days ignored") << Case{"2025-01-01", "2025-01-31", "4444444", "", Basic,
-            "2025-01-01 swieto warning; 2025-01-01 wymiar error; 2025-01-06 swieto warning", "o 16 h za dużo", 1, 2};
+            "2025-06-22 odpoczynek-tygodniowy error", "trwa 32 h"};
+        QTest::newRow("weekly, January, free days ignored") << Case{Weekly("2025-01-01", "2025-01-31", false), "", 3,
+            "2025-01-01 swieto warning; 2025-01-01 wymiar error; 2025-01-06 swieto warning", "o 16 h za dużo"};
+        // Refused: the plan (1), the free days or the options (2).
+        QTest::newRow("damaged plan") << Case{"no plan", "", 1, ""};
+        QTest::newRow("damaged free days") << Case{Schedule("2025-04-21", "", "0", Shifts), "--wolne %1/BAD", 2, ""};
+        QTest::newRow("five months") << Case{Schedule("2025-04-21", "", "0", Shifts), "--okres 5", 2, ""};
         // clang-format on
     }
+
     void check()
     {
         QFETCH(Case, row);
-        compare(CheckCompliance(planOf(row), freeDays2025(), {row.System, row.Months}), row);
+        const auto [code, json] = Lint(row.Plan, QString::fromLatin1(row.Args));
+        QCOMPARE(code, row.Code);
+        QCOMPARE(Joined(json[u"findings"_s], "date rule severity"), QString::fromUtf8(row.Findings));
+        const QString messages = Joined(json[u"findings"_s], "message");
+        QVERIFY2(messages.contains(QString::fromUtf8(row.Message)), qPrintable(messages));
+    }
+
+    // The options and each period's "from to norm planned" (no norm for a period the plan covers in part).
+    void periods_data()
+    {
+        QTest::addColumn<QByteArray>("plan");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("periods");
+        QTest::newRow("part of a quarter")
+            << Schedule("2025-01-13", "", "00000", Shifts) << u"--okres 3 --system rownowazny"_s
+            << u"rownowazny 3; 2025-01-01 2025-03-31 null 2325"_s;
+        QTest::newRow("weekly, November") << Weekly("2025-11-01", "2025-11-30", true) << QString()
+                                          << u"podstawowy 1; 2025-11-01 2025-11-30 8640 9120"_s;
+    }
+
+    void periods()
+    {
+        QFETCH(QByteArray, plan);
+        QFETCH(QString, options);
+        const QJsonObject json = Lint(plan, options).second;
+        QTEST(u"%1 %2; "_s.arg(json[u"system"_s].toString()).arg(json[u"periodMonths"_s].toInt()) +
+                  Joined(json[u"periods"_s], "from to normMinutes plannedMinutes"),
+              "periods");
     }
 };
 
