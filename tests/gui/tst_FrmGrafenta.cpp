@@ -127,10 +127,11 @@ private slots:
                "czy został zdefiniowany czas wejścia, wyjścia i opcjonalnie godzina występowania przerwy."_s;
         QTest::newRow("an entry window before 2000")
             << 0 << u"Poczatek okresu wejść wypda przed 01-01-2000./Zapis planu pracy niemżliwy."_s;
+        QTest::newRow("the free day needs no times") << 4 << QString();
     }
 
     // A plan from 1 January 2000 whose earlier entry reaches into 1999: its
-    // first day clicked, nothing changes.
+    // first day, free, clicked; a refusal changes nothing.
     void paintingRefused()
     {
         QFETCH(int, slot);
@@ -144,7 +145,8 @@ private slots:
         w.Window->Panel()->tglKolor_Click(slot);
         Paint({w.CellOfDay(1)});
         QTEST(Texts(w.Ui), "message");
-        QVERIFY(doc.Plan.Days == before && !doc.PlanModified);
+        QVERIFY(doc.Plan.Days == before);
+        QCOMPARE(doc.PlanModified, Texts(w.Ui).isEmpty());
     }
 
     void editedThenSavedOrLeft_data()
@@ -300,7 +302,7 @@ private slots:
         QCOMPARE(Texts(w.Ui), QString());
         QVERIFY(list->height() > scheduleHeight);
         QVERIFY(!w.Calendar()->Title()->isVisible() && !w.Window->Button("cmdZakres")->isVisible());
-        QVERIFY(!w.Find<QWidget>(u"tglKolor_0"_s)->isVisible());
+        QVERIFY(!w.Find<QWidget>(u"tglKolor_0"_s)->isVisible() && w.Find<QWidget>(u"txtNorma"_s)->isVisible());
         QVERIFY(w.Find<QCheckBox>(u"chkDniWolne"_s)->isChecked());
         QCOMPARE(w.Window->Field(FieldIds::Norm)->text(), u"08:00"_s);
         QCOMPARE(w.Calendar()->Cell(0)->Tag() + w.Calendar()->Cell(1)->Tag(), u"12"_s); // Monday works
