@@ -10,28 +10,42 @@
 #include "editor/DayCell.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
+#include "editor/TimeFieldEdit.h"
 #include "env/Locks.h"
-#include "env/ProgramState.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QTemporaryDir>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
 
-// A drag with the left button from one cell over others.
-inline void Drag(const QList<DayCell*>& cells)
+// The left button pressed on the first cell, dragged over the others and let
+// go on the last: one cell is a click.
+inline void Paint(const QList<DayCell*>& cells)
 {
     QTest::mousePress(cells.first(), Qt::LeftButton);
-    for (DayCell* over : cells.mid(1)) {
-        const QPoint global = over->mapToGlobal(over->rect().center());
-        QMouseEvent move(QEvent::MouseMove, cells.first()->mapFromGlobal(global), global, Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(cells.first(), &move);
-    }
+    for (DayCell* over : cells.mid(1))
+        QTest::mouseMove(cells.first(), cells.first()->mapFromGlobal(over->mapToGlobal(over->rect().center())));
     QTest::mouseRelease(cells.last(), Qt::LeftButton);
+}
+
+// Typed into a time field and left with Tab, as the user does.
+inline void Type(TimeFieldEdit* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Tab);
+    QApplication::processEvents(); // a refused text takes the focus back later
+}
+
+inline int32_t DayNumber(int year, int month, int day)
+{
+    return int32_t(DateOfDay(0).daysTo(QDate(year, month, day)));
 }
 
 struct Workstation
@@ -57,21 +71,18 @@ struct Workstation
         QDir::setCurrent(QDir::tempPath());
     }
 
-    QString PlansDir() const { return State.Env.PlansDir(); }
-    QString PlanPath(const QString& name) const { return QDir(PlansDir()).filePath(name + QStringLiteral(".PLN")); }
+    QString PlanPath(const QString& name) const { return QDir(State.Env.PlansDir()).filePath(name + u".PLN"_s); }
     template <typename T> T* Find(const QString& name) const { return Window->findChild<T*>(name); }
     MonthCalendar* Calendar() const { return Window->Calendar(); }
 
     // Picks a plan in the plan box, as the user does.
     void Choose(const QString& plan)
     {
-        QComboBox* box = Window->PlanBox();
-        box->setCurrentIndex(box->findText(plan));
+        Window->PlanBox()->setCurrentIndex(Window->PlanBox()->findText(plan));
         QApplication::processEvents();
     }
     // The cell of a day of the displayed month.
     DayCell* CellOfDay(int dayOfMonth) const { return Calendar()->Cell(Calendar()->CellOfDay(dayOfMonth)); }
-    int32_t DayNumber(int year, int month, int day) const { return int32_t(DateOfDay(0).daysTo(QDate(year, month, day))); }
 
     QTemporaryDir Dir;
     KelbrinLibrary Library;

@@ -1,27 +1,21 @@
-// The main window as a planner meets it: start-up on the demo data, plans
-// opened and switched, the month calendar, painting with clicks and drags,
-// undo, the time fields, saving, deleting, leaving, the weekly arrangement,
-// and assigning a plan to the employees of a filtered list.
+// The main window as a planner meets it, beyond the road of one plan: the
+// empty window, the month calendar, painting refused, a time field edited and
+// then saved or the program left, plans switched, damaged, locked and
+// deleted, the weekly arrangement, the message box, and printing and
+// exporting chosen months.
 #include "GuiFixture.h"
 #include "HolderProcess.h"
 
-#include "dialogs/FrmProgress.h"
 #include "editor/EmployeeList.h"
 #include "editor/MessageBoxPrompt.h"
 #include "editor/PlanCommands.h"
 #include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
-#include "editor/TimeFieldEdit.h"
-#include "plan/PlanDecoder.h"
 
-#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QDockWidget>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
@@ -39,11 +33,14 @@ QString Texts(const RecordingPrompt& ui)
 QString EnabledDays(const MonthCalendar* calendar)
 {
     QStringList days;
-    for (int i = 0; i < MonthCalendar::CellCount; ++i) {
+    for (int i = 0; i < MonthCalendar::CellCount; ++i)
         if (calendar->Cell(i)->isEnabled()) days << calendar->Cell(i)->text();
-    }
-    return days.isEmpty() ? QString() : days.first() + QStringLiteral("..") + days.last();
+    return days.isEmpty() ? QString() : days.first() + u".."_s + days.last();
 }
+
+const QString SaveQuestion =
+    u"Edytowany plan pracy lub dokonane zmiany nie zostały zapisane do pliku. Czy dokonać zapisu planu pracy?"_s;
+const QString Saved = u"Plan pracy został poprawnie zapisany do pliku."_s;
 
 } // namespace
 
@@ -52,517 +49,331 @@ class TestFrmGrafenta : public QObject
     Q_OBJECT
 
 private slots:
-    void startsIntoTheEmptyWindow();
-    void opensPlans_data();
-    void opensPlans();
-    void monthNavigation();
-    void paintsDragsAndUndoes();
-    void paintingRefused_data();
-    void paintingRefused();
-    void timeFields_data();
-    void timeFields();
-    void overlapBlinks();
-    void switchingWithUnsavedChanges_data();
-    void switchingWithUnsavedChanges();
-    void damagedAndLockedPlans();
-    void deletesAPlan();
-    void leaving_data();
-    void leaving();
-    void weeklyArrangementAndBack();
-    void assignsToFilteredSelection();
-    void messageBox_data();
-    void messageBox();
-    void printsAndExportsChosenMonths();
-};
-
-void TestFrmGrafenta::startsIntoTheEmptyWindow()
-{
-    Workstation w;
-    QVERIFY(w.Started);
-    QVERIFY(w.Ui.Entries().isEmpty());
-    QCOMPARE(w.Window->windowTitle(), MessageTitle);
-    QCOMPARE(w.Window->PlanBox()->currentText(), QStringLiteral("<BRAK>"));
-    QCOMPARE(w.Calendar()->Title()->text(), QStringLiteral("-------------------"));
-    QCOMPARE(w.Find<QLabel>(QStringLiteral("lblOd1"))->text(), QStringLiteral("---------"));
-    QCOMPARE(EnabledDays(w.Calendar()), QString());
-    QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdUsun")->isEnabled());
-    QVERIFY(!w.Find<QWidget>(QStringLiteral("txtOd_0"))->isEnabled());
-    QCOMPARE(w.Window->Employees()->Model()->rowCount(), 40);
-    QVERIFY(!w.Window->Employees()->Message()->isVisible());
-    QCOMPARE(w.State.Env.ColourTable[FreeDaySlot], w.Window->BackgroundColour());
-    // Every control a user reaches has the description's name and a name a screen reader reads.
-    QList<QWidget*> controls = w.Window->centralWidget()->findChildren<QWidget*>();
-    controls += w.Window->ComplianceDock()->widget()->findChildren<QWidget*>();
-    for (QWidget* control : std::as_const(controls)) {
-        const bool kind = qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
-                          qobject_cast<QComboBox*>(control) || qobject_cast<QTableView*>(control) ||
-                          qobject_cast<QAbstractSpinBox*>(control);
-        // Qt's own parts of a control (a spin box's line, a view's corner) and the day cells, named by their day.
-        if (!kind || qobject_cast<DayCell*>(control) || qobject_cast<QAbstractItemView*>(control->parentWidget()) ||
-            qobject_cast<QLineEdit*>(control->parentWidget()) ||
-            control->objectName().startsWith(QLatin1String("qt_")) ||
-            control->objectName().startsWith(QLatin1String("_q_")))
-            continue;
-        QVERIFY2(!control->objectName().isEmpty(), control->metaObject()->className());
-        QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+    void startsIntoTheEmptyWindow()
+    {
+        Workstation w;
+        QCOMPARE(w.Window->PlanBox()->currentText(), u"<BRAK>"_s);
+        QCOMPARE(w.Calendar()->Title()->text(), u"-------------------"_s);
+        QCOMPARE(w.Find<QLabel>(u"lblOd1"_s)->text(), u"---------"_s);
+        QCOMPARE(EnabledDays(w.Calendar()), QString());
+        QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdUsun")->isEnabled());
+        QVERIFY(!w.Find<QWidget>(u"txtOd_0"_s)->isEnabled());
+        QVERIFY(!w.Window->Employees()->Message()->isVisible());
+        QCOMPARE(w.State.Env.ColourTable[FreeDaySlot], w.Window->BackgroundColour());
+        // Every control the Tab key reaches has the description's name and a
+        // name a screen reader reads; left out are the day cells, named by
+        // their day, and Qt's own parts of a control.
+        QList<QWidget*> controls = w.Window->centralWidget()->findChildren<QWidget*>();
+        controls += w.Window->ComplianceDock()->widget()->findChildren<QWidget*>();
+        for (QWidget* control : std::as_const(controls)) {
+            if (!(control->focusPolicy() & Qt::TabFocus) || qobject_cast<DayCell*>(control) ||
+                control->objectName().startsWith(u"qt_"_s))
+                continue;
+            QVERIFY2(!control->objectName().isEmpty(), control->metaObject()->className());
+            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
+        }
     }
-}
 
-void TestFrmGrafenta::opensPlans_data()
-{
-    QTest::addColumn<QString>("plan");
-    QTest::addColumn<QString>("range");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("enabled");
-    QTest::addColumn<bool>("weekly");
-    QTest::newRow("schedule plan") << "Biuro" << "01-01-2024 31-12-2026" << "STYCZEŃ 2024" << "1..31" << false;
-    QTest::newRow("legacy schedule plan") << "STARY_ZMIANOWY" << "" << "" << "" << false;
-    QTest::newRow("weekly plan") << "Tydzień pracy" << "" << "" << "..." << true;
-}
-
-void TestFrmGrafenta::opensPlans()
-{
-    QFETCH(QString, plan);
-    QFETCH(QString, range);
-    QFETCH(QString, title);
-    QFETCH(QString, enabled);
-    QFETCH(bool, weekly);
-    Workstation w;
-    w.Choose(plan);
-    QCOMPARE(Texts(w.Ui), QString());
-    QCOMPARE(w.State.Doc.CurrentPlanName, plan);
-    QVERIFY(w.State.Doc.PlanLockHandle > 0 && !w.State.Doc.PlanModified);
-    QVERIFY(w.Window->Button("cmdZapisz")->isEnabled() && w.Window->Button("cmdPrzydziel")->isEnabled());
-    QCOMPARE(w.Find<QWidget>(QStringLiteral("txtNorma"))->isVisible(), weekly);
-    QCOMPARE(w.Find<QWidget>(QStringLiteral("tglKolor_0"))->isVisible(), !weekly);
-    if (weekly) {
-        QCOMPARE(w.Window->Field(FieldIds::Norm)->text(), QStringLiteral("08:00"));
-        QCOMPARE(w.Calendar()->Cell(1)->Tag(), QStringLiteral("2")); // Monday works
-        QCOMPARE(w.Calendar()->Cell(0)->Tag(), QStringLiteral("1"));
-        return;
+    // Biuro opens at its first month with New Year's Day marked; moved to run
+    // from the 15th of a month to the 10th of the next, it has partial months,
+    // arrows disabled at the ends and page keys on the cells.
+    void opensAPlanAndMovesThroughMonths()
+    {
+        Workstation w;
+        w.Choose(u"Biuro"_s);
+        QCOMPARE(w.Find<QLabel>(u"lblOd1"_s)->text() + u' ' + w.Find<QLabel>(u"lbldo1"_s)->text(),
+                 u"01-01-2024 31-12-2026"_s);
+        QCOMPARE(EnabledDays(w.Calendar()), u"1..31"_s);
+        QCOMPARE(w.Window->Field(FieldIds::Of(0, EntryColumn))->text(), u"08:00"_s);
+        // New Year's Day: struck through in 16 pt, the holiday's name as tooltip and in words.
+        DayCell* newYear = w.CellOfDay(1);
+        QVERIFY(newYear->IsStruckThrough() && newYear->PointSize() == 16);
+        QCOMPARE(newYear->toolTip(), u"Nowy Rok"_s);
+        QCOMPARE(newYear->accessibleDescription(), u"2024-01-01, harmonogram 0, święto: Nowy Rok"_s);
+        QCOMPARE(w.CellOfDay(7)->accessibleDescription(), u"2024-01-07, dzień wolny"_s);
+        QPushButton* back = w.Calendar()->MonthButton(0);
+        QPushButton* next = w.Calendar()->MonthButton(1);
+        QVERIFY(!back->isEnabled() && next->isEnabled());
+        ZmienZakresDni(w.State.Doc, DayNumber(2025, 2, 15), DayNumber(2025, 3, 10));
+        w.Window->ShowPlanRange();
+        QCOMPARE(w.Calendar()->Title()->text(), u"LUTY 2025"_s);
+        QCOMPARE(EnabledDays(w.Calendar()), u"15..28"_s);
+        QVERIFY(!back->isEnabled() && next->isEnabled());
+        QTest::keyClick(w.CellOfDay(20), Qt::Key_PageDown);
+        QCOMPARE(w.Calendar()->Title()->text(), u"MARZEC 2025"_s);
+        QCOMPARE(EnabledDays(w.Calendar()), u"1..10"_s);
+        QVERIFY(back->isEnabled() && !next->isEnabled());
+        QTest::keyClick(w.CellOfDay(5), Qt::Key_PageDown); // no month further
+        QCOMPARE(w.Calendar()->Title()->text(), u"MARZEC 2025"_s);
+        back->click();
+        QCOMPARE(w.Calendar()->Title()->text(), u"LUTY 2025"_s);
+        // A one-month plan: both arrows off.
+        ZmienZakresDni(w.State.Doc, DayNumber(2025, 2, 1), DayNumber(2025, 2, 28));
+        w.Window->ShowPlanRange();
+        QVERIFY(!back->isEnabled() && !next->isEnabled());
+        // Arrow keys move among the enabled cells.
+        w.CellOfDay(3)->setFocus();
+        QTest::keyClick(w.CellOfDay(3), Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.CellOfDay(10)));
     }
-    if (range.isEmpty()) return;
-    QCOMPARE(w.Find<QLabel>(QStringLiteral("lblOd1"))->text() + u' ' + w.Find<QLabel>(QStringLiteral("lbldo1"))->text(),
-             range);
-    QCOMPARE(w.Calendar()->Title()->text(), title);
-    QCOMPARE(EnabledDays(w.Calendar()), enabled);
-    QCOMPARE(w.Window->Field(FieldIds::Of(0, EntryColumn))->text(), QStringLiteral("08:00"));
-    // New Year's Day: struck through in 16 pt, the holiday's name as tooltip and in words.
-    DayCell* newYear = w.CellOfDay(1);
-    QVERIFY(newYear->IsStruckThrough() && newYear->PointSize() == 16);
-    QCOMPARE(newYear->toolTip(), QStringLiteral("Nowy Rok"));
-    QCOMPARE(newYear->accessibleDescription(), QStringLiteral("2024-01-01, harmonogram 0, święto: Nowy Rok"));
-    QCOMPARE(w.CellOfDay(7)->accessibleDescription(), QStringLiteral("2024-01-07, dzień wolny"));
-}
 
-// A plan from the 15th of a month to the 10th of the next: partial months,
-// arrows disabled at the ends, page keys on the cells.
-void TestFrmGrafenta::monthNavigation()
-{
-    Workstation w;
-    w.Choose(QStringLiteral("Biuro"));
-    QPushButton* back = w.Calendar()->MonthButton(0);
-    QPushButton* next = w.Calendar()->MonthButton(1);
-    QVERIFY(!back->isEnabled() && next->isEnabled());
-    PlanDocument& doc = w.State.Doc;
-    doc.Plan.FirstDay = w.DayNumber(2025, 2, 15);
-    doc.Plan.LastDay = w.DayNumber(2025, 3, 10);
-    ZmienZakresDni(doc, doc.Plan.FirstDay, doc.Plan.LastDay);
-    w.Window->ShowPlanRange();
-    QCOMPARE(w.Calendar()->Title()->text(), QStringLiteral("LUTY 2025"));
-    QCOMPARE(EnabledDays(w.Calendar()), QStringLiteral("15..28"));
-    QVERIFY(!back->isEnabled() && next->isEnabled());
-    QTest::keyClick(w.CellOfDay(20), Qt::Key_PageDown);
-    QCOMPARE(w.Calendar()->Title()->text(), QStringLiteral("MARZEC 2025"));
-    QCOMPARE(EnabledDays(w.Calendar()), QStringLiteral("1..10"));
-    QVERIFY(back->isEnabled() && !next->isEnabled());
-    w.Calendar()->cmdMiesiac_Click(1); // the guard refuses too
-    QCOMPARE(w.Calendar()->Title()->text(), QStringLiteral("MARZEC 2025"));
-    w.Calendar()->cmdMiesiac_Click(255);
-    QCOMPARE(w.Calendar()->Title()->text(), QStringLiteral("MARZEC 2025"));
-    back->click();
-    QCOMPARE(w.Calendar()->Title()->text(), QStringLiteral("LUTY 2025"));
-    // A one-month plan: both arrows off.
-    ZmienZakresDni(doc, w.DayNumber(2025, 2, 1), w.DayNumber(2025, 2, 28));
-    w.Window->ShowPlanRange();
-    QVERIFY(!back->isEnabled() && !next->isEnabled());
-    // Arrow keys move among the enabled cells.
-    w.CellOfDay(3)->setFocus();
-    QTest::keyClick(w.CellOfDay(3), Qt::Key_Down);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.CellOfDay(10)));
-}
+    void paintingRefused_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a schedule without times")
+            << 2
+            << u"Przypisanie wybranego harmonogrmu na dzień jest niemożliwe. Harmonogram jest niepełny, sprawdź "
+               "czy został zdefiniowany czas wejścia, wyjścia i opcjonalnie godzina występowania przerwy."_s;
+        QTest::newRow("an entry window before 2000")
+            << 0 << u"Poczatek okresu wejść wypda przed 01-01-2000./Zapis planu pracy niemżliwy."_s;
+        QTest::newRow("the free day needs no times") << 4 << QString();
+    }
 
-void TestFrmGrafenta::paintsDragsAndUndoes()
-{
-    Workstation w;
-    w.Choose(QStringLiteral("Biuro"));
-    PlanDocument& doc = w.State.Doc;
-    QTest::mouseClick(w.Find<QPushButton>(QStringLiteral("tglKolor_1")), Qt::LeftButton);
-    QVERIFY(w.Find<QPushButton>(QStringLiteral("tglKolor_1"))->isChecked());
-    QTest::mousePress(w.CellOfDay(3), Qt::LeftButton);
-    QTest::mouseRelease(w.CellOfDay(3), Qt::LeftButton);
-    Drag({w.CellOfDay(8), w.CellOfDay(9), w.CellOfDay(10)});
-    const auto daySlots = [&] {
-        QString text;
-        for (int day = 2; day <= 11; ++day)
-            text += QString::number(doc.Plan.Days.At(w.DayNumber(2024, 1, day)));
-        return text;
-    };
-    QCOMPARE(daySlots(), QStringLiteral("0100441110"));
-    QCOMPARE(w.CellOfDay(9)->Tag(), QStringLiteral("1"));
-    QCOMPARE(w.CellOfDay(9)->Colour(), QColor(QRgb(w.State.Env.ColourTable[1])));
-    QVERIFY(doc.PlanModified);
-    w.Window->Undo()->undo(); // the whole drag
-    QCOMPARE(daySlots(), QStringLiteral("0100440000"));
-    QVERIFY(doc.PlanModified);
-    w.Window->Undo()->undo(); // back to the plan as opened
-    QVERIFY(!doc.PlanModified);
-    QTest::keyClick(w.Window.get(), Qt::Key_Y, Qt::ControlModifier);
-    QTest::keyClick(w.Window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(daySlots(), QStringLiteral("0100441110"));
-    // Saved, the file holds the painted days.
-    w.Window->Button("cmdZapisz")->click();
-    QCOMPARE(Texts(w.Ui), QStringLiteral("Plan pracy został poprawnie zapisany do pliku."));
-    QVERIFY(!doc.PlanModified && !w.Window->Undo()->canUndo());
-    const DecodedPlan saved = DecodePlan(ReadFile(w.PlanPath(QStringLiteral("Biuro"))));
-    QVERIFY(saved.Ok());
-    QCOMPARE(saved.DayBytes.mid(w.DayNumber(2024, 1, 8) - saved.FirstDay, 3), QByteArray("\1\1\1", 3));
-}
-
-void TestFrmGrafenta::paintingRefused_data()
-{
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<bool>("january2000"); // a plan from 1 January 2000, its first day clicked
-    QTest::addColumn<QString>("message");
-    QTest::newRow("a schedule without times") << 2 << false
-        << "Przypisanie wybranego harmonogrmu na dzień jest niemożliwe. Harmonogram jest niepełny, sprawdź czy został "
-           "zdefiniowany czas wejścia, wyjścia i opcjonalnie godzina występowania przerwy.";
-    QTest::newRow("an entry window before 2000") << 0 << true
-        << "Poczatek okresu wejść wypda przed 01-01-2000./Zapis planu pracy niemżliwy.";
-    QTest::newRow("the free day needs no times") << 4 << true << "";
-}
-
-void TestFrmGrafenta::paintingRefused()
-{
-    QFETCH(int, slot);
-    QFETCH(bool, january2000);
-    QFETCH(QString, message);
-    Workstation w;
-    w.Choose(QStringLiteral("Biuro"));
-    PlanDocument& doc = w.State.Doc;
-    if (january2000) {
+    // A plan from 1 January 2000 whose earlier entry reaches into 1999: its
+    // first day, free, clicked; a refusal changes nothing.
+    void paintingRefused()
+    {
+        QFETCH(int, slot);
+        Workstation w;
+        w.Choose(u"Biuro"_s);
+        PlanDocument& doc = w.State.Doc;
         ZmienZakresDni(doc, 0, 30);
         w.Window->ShowPlanRange();
-        doc.Fields.Slots[0][EntryColumn] = {QStringLiteral("00:10"), 10}; // 15 minutes earlier entry reach into 1999
+        doc.Fields.Slots[0][EntryColumn] = {u"00:10"_s, 10}; // 15 minutes earlier entry reach into 1999
+        const DayTable before = doc.Plan.Days;
+        w.Window->Panel()->tglKolor_Click(slot);
+        Paint({w.CellOfDay(1)});
+        QTEST(Texts(w.Ui), "message");
+        QVERIFY(doc.Plan.Days == before);
+        QCOMPARE(doc.PlanModified, Texts(w.Ui).isEmpty());
     }
-    w.Window->Panel()->tglKolor_Click(slot);
-    const int32_t day = january2000 ? 0 : w.DayNumber(2024, 1, 1);
-    const int before = doc.Plan.Days.At(day);
-    QTest::mousePress(w.CellOfDay(1), Qt::LeftButton);
-    QTest::mouseRelease(w.CellOfDay(1), Qt::LeftButton);
-    QCOMPARE(Texts(w.Ui), message);
-    QCOMPARE(doc.Plan.Days.At(day), message.isEmpty() ? slot : before);
-    QCOMPARE(doc.PlanModified, message.isEmpty());
-}
 
-void TestFrmGrafenta::timeFields_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("message");
-    const QString hours = QStringLiteral("Niepoprawnie wprowadzona godzina. Zakres godzin od 00 do 23.");
-    QTest::newRow("short form") << "txtPrzeOd_1" << "7:5" << "07:05" << "";
-    QTest::newRow("hours") << "txtPrzeOd_1" << "24:00" << "24:00" << hours;
-    QTest::newRow("minutes") << "txtPozostale_1" << "12:60" << "12:60"
-                             << "Niepoprawnie wprowadzone minuty. Zakres minut od 00 do 59.";
-    QTest::newRow("format") << "txtPrzeDo_1" << "ab:cd" << "ab:cd"
-                            << "Niepoprawnie wprowadzona godzina. Format godziny gg:mm";
-    QTest::newRow("letters never reach work fields") << "txtOd_1" << "a1b2:c3d0" << "12:30" << "";
-    QTest::newRow("zero earlier entry is a minute") << "txtPozostale_0" << "0:0" << "00:01" << "";
-    QTest::newRow("cleared") << "txtPrzeOd_0" << "" << "" << "Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym.";
-}
+    void editedThenSavedOrLeft_data()
+    {
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("kept");     // the field's time in the plan
+        QTest::addColumn<QString>("messages"); // on leaving the field, then after the button
+        QTest::addColumn<bool>("focused");     // the field has the focus again
+        QTest::addColumn<bool>("closed");
+        const QString leave = u"Czy zakończyć program?"_s;
+        const QString asked = leave + u'|' + SaveQuestion;
+        const QList<Answer> yes{Answer::Yes, Answer::Yes};
+        // Saved: a refused text stays shown, the plan keeps its time and the field the focus.
+        QTest::newRow("refused") << u"Biuro"_s << u"txtPrzeOd_1"_s << u"24:00"_s << u"cmdZapisz"_s << yes << u"24:00"_s
+                                 << u"11:00"_s
+                                 << u"Niepoprawnie wprowadzona godzina. Zakres godzin od 00 do 23.|"_s + Saved << true
+                                 << false;
+        QTest::newRow("letters never reach work fields")
+            << u"Biuro"_s << u"txtOd_1"_s << u"a0b6:c3d0"_s << u"cmdZapisz"_s << yes << u"06:30"_s << u"06:30"_s
+            << Saved << false << false;
+        QTest::newRow("zero earlier entry is a minute")
+            << u"Biuro"_s << u"txtPozostale_0"_s << u"0:0"_s << u"cmdZapisz"_s << yes << u"00:01"_s << u"00:01"_s
+            << Saved << false << false;
+        // No error while typing; the save finds the break's one end and goes back to it.
+        QTest::newRow("cleared") << u"Biuro"_s << u"txtPrzeOd_0"_s << u""_s << u"cmdZapisz"_s << yes << u""_s << u""_s
+                                 << u"Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym."_s << true
+                                 << false;
+        // Left: staying keeps the plan's lock; 20:00 makes the schedule plan's save fail.
+        QTest::newRow("No stays") << u"Biuro"_s << u"txtPozostale_0"_s << u"00:20"_s << u"cmdWyjdz"_s
+                                  << QList<Answer>{Answer::No} << u"00:20"_s << u"00:20"_s << leave << false << false;
+        QTest::newRow("unsaved, Cancel stays")
+            << u"Biuro"_s << u"txtPozostale_0"_s << u"00:20"_s << u"cmdWyjdz"_s
+            << QList<Answer>{Answer::Yes, Answer::Cancel} << u"00:20"_s << u"00:20"_s << asked << false << false;
+        QTest::newRow("unsaved, the save fails")
+            << u"Trzy zmiany"_s << u"txtPozostale_0"_s << u"20:00"_s << u"cmdWyjdz"_s << yes << u"20:00"_s << u"20:00"_s
+            << asked + u"|Nieudana próba zapisu pliku planu pracy."_s << false << false;
+        QTest::newRow("unsaved, saved and left") << u"Biuro"_s << u"txtPozostale_0"_s << u"00:20"_s << u"cmdWyjdz"_s
+                                                 << yes << u"00:20"_s << u"00:20"_s << asked << false << true;
+        QTest::newRow("weekly, left whatever the save")
+            << u"Tydzień pracy"_s << u"txtNorma"_s << u"00:20"_s << u"cmdWyjdz"_s << yes << u"00:20"_s << u"00:20"_s
+            << asked + u'|' + Saved << false << true;
+    }
 
-// Typed into a field and left with Tab: normalised, or refused with the focus back.
-void TestFrmGrafenta::timeFields()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    QFETCH(QString, message);
-    Workstation w;
-    w.Choose(QStringLiteral("Biuro"));
-    auto* edit = w.Find<TimeFieldEdit>(field);
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, typed);
-    QTest::keyClick(edit, Qt::Key_Tab);
-    QApplication::processEvents();
-    QCOMPARE(edit->text(), shown);
-    if (field == QLatin1String("txtPrzeOd_0")) {
-        // A cleared field is no error and leaves the plan unmodified; the save finds the break's one end.
-        QVERIFY(Texts(w.Ui).isEmpty() && !w.State.Doc.PlanModified);
+    // Typed into a field and left with Tab, then the plan saved or the program left.
+    void editedThenSavedOrLeft()
+    {
+        QFETCH(QString, plan);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        QFETCH(QList<Answer>, answers);
+        Workstation w;
+        w.Choose(plan);
+        auto* edit = w.Find<TimeFieldEdit>(field);
+        Type(edit, typed);
+        QTEST(edit->text(), "shown");
+        QTEST(FieldById(w.State.Doc.Fields, edit->Id()).Text, "kept");
+        w.Ui.ScriptAnswers(answers);
+        w.Find<QPushButton>(button)->click();
+        QTEST(Texts(w.Ui), "messages");
+        QTEST(QApplication::focusWidget() == edit, "focused");
+        // Leaving hides the window and releases both locks.
+        QTEST(!w.Window->isVisible(), "closed");
+        QTEST(w.State.Doc.PlanLockHandle == -1, "closed");
+        QCOMPARE(w.State.FreeDays.FreeDaysLockHandle, -1);
+    }
+
+    void overlapBlinks()
+    {
+        Workstation w;
+        w.Choose(u"Trzy zmiany"_s);
+        Type(w.Window->Field(FieldIds::Allowance(0)), u"20:00"_s);
         w.Window->Button("cmdZapisz")->click();
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
-    } else {
-        // A refused text stays as typed and changes nothing in the plan.
-        QCOMPARE(QApplication::focusWidget() == edit, !message.isEmpty());
-        QCOMPARE(FieldById(w.State.Doc.Fields, edit->Id()).Text == shown, message.isEmpty());
+        QCOMPARE(Texts(w.Ui), u"Zapis planu niemożliwy./Obszar przebywania prywatnego zaczynający się w dniu "
+                              "06-01-2025 o godzinie 18:00 nakłada się na poprzednie obszary."_s);
+        MonthCalendar* calendar = w.Calendar();
+        QVERIFY(calendar->IsBlinking());
+        QCOMPARE(calendar->Title()->text(), u"STYCZEŃ 2025"_s);
+        // Painting the day in another schedule's colour stops the blink; the colour stays.
+        w.Window->Panel()->tglKolor_Click(0);
+        Paint({w.CellOfDay(6)});
+        QVERIFY(!calendar->IsBlinking());
+        QCOMPARE(w.CellOfDay(6)->Colour(), QColor(QRgb(w.State.Env.ColourTable[0])));
     }
-    QCOMPARE(Texts(w.Ui), message);
-}
 
-void TestFrmGrafenta::overlapBlinks()
-{
-    Workstation w;
-    w.Choose(QStringLiteral("Trzy zmiany"));
-    TimeFieldEdit* earlierEntry = w.Window->Field(FieldIds::Allowance(0));
-    earlierEntry->setText(QStringLiteral("20:00"));
-    QVERIFY(earlierEntry->Leave());
-    w.Window->Button("cmdZapisz")->click();
-    QCOMPARE(Texts(w.Ui), QStringLiteral("Zapis planu niemożliwy./Obszar przebywania prywatnego zaczynający się w "
-                                         "dniu 06-01-2025 o godzinie 18:00 nakłada się na poprzednie obszary."));
-    MonthCalendar* calendar = w.Calendar();
-    QVERIFY(calendar->IsBlinking());
-    QCOMPARE(calendar->Title()->text(), QStringLiteral("STYCZEŃ 2025"));
-    DayCell* day = w.CellOfDay(6);
-    const QColor painted = day->Colour();
-    QTest::qWait(700);
-    QVERIFY(day->Colour() == QColor(MonthCalendar::BlinkOffColour) || day->Colour() == painted);
-    // Painting the day in another schedule's colour stops the blink; the colour stays.
-    w.Window->Panel()->tglKolor_Click(0);
-    QTest::mousePress(day, Qt::LeftButton);
-    QTest::mouseRelease(day, Qt::LeftButton);
-    QVERIFY(!calendar->IsBlinking());
-    QCOMPARE(day->Colour(), QColor(QRgb(w.State.Env.ColourTable[0])));
-}
-
-void TestFrmGrafenta::switchingWithUnsavedChanges_data()
-{
-    QTest::addColumn<Answer>("answer");
-    QTest::addColumn<QString>("open"); // the plan open afterwards
-    QTest::addColumn<bool>("saved");
-    QTest::newRow("Yes") << Answer::Yes << "Weekendy" << true;
-    QTest::newRow("No") << Answer::No << "Weekendy" << false;
-    QTest::newRow("Cancel") << Answer::Cancel << "Biuro" << false;
-}
-
-void TestFrmGrafenta::switchingWithUnsavedChanges()
-{
-    QFETCH(Answer, answer);
-    QFETCH(QString, open);
-    QFETCH(bool, saved);
-    Workstation w;
-    w.Choose(QStringLiteral("Biuro"));
-    const QByteArray before = ReadFile(w.PlanPath(QStringLiteral("Biuro")));
-    const int32_t lock = w.State.Doc.PlanLockHandle;
-    w.Window->Panel()->tglKolor_Click(1);
-    QTest::mousePress(w.CellOfDay(3), Qt::LeftButton);
-    QTest::mouseRelease(w.CellOfDay(3), Qt::LeftButton);
-    w.Ui.ScriptAnswers({answer});
-    w.Choose(QStringLiteral("Weekendy"));
-    const RecordingPrompt::Entry asked = w.Ui.Entries().first();
-    QVERIFY(asked.Question && asked.Buttons == MessageButtons::YesNoCancel && asked.Icon == MessageIcon::Exclamation);
-    QCOMPARE(asked.Text, QStringLiteral("Edytowany plan pracy lub dokonane zmiany nie zostały zapisane do pliku. Czy "
-                                        "dokonać zapisu planu pracy?"));
-    QCOMPARE(w.State.Doc.CurrentPlanName, open);
-    QCOMPARE(ReadFile(w.PlanPath(QStringLiteral("Biuro"))) != before, saved);
-    QCOMPARE(w.Window->PlanBox()->currentText(), QStringLiteral("Weekendy"));
-    QCOMPARE(w.State.Doc.PlanLockHandle == lock, answer == Answer::Cancel);
-}
-
-void TestFrmGrafenta::damagedAndLockedPlans()
-{
-    Workstation w;
-    w.Choose(QStringLiteral("USZKODZONY"));
-    QCOMPARE(Texts(w.Ui), QStringLiteral("Plik planu pracy jest uszkodzony./Odczyt niemożliwy."));
-    QVERIFY(w.Window->Button("cmdUsun")->isEnabled() && !w.Window->Button("cmdPrzydziel")->isEnabled());
-    QCOMPARE(w.Calendar()->Title()->text(), QString());
-    w.Ui.Clear();
-    HolderProcess other({QStringLiteral("lock"), w.State.Env.DataDir(), QStringLiteral("PlnEdit"),
-                         QStringLiteral("Weekendy.PLN"), QStringLiteral("Anna z PC2")});
-    QVERIFY(other.Take() && other.Holds());
-    w.Choose(QStringLiteral("Weekendy"));
-    QCOMPARE(Texts(w.Ui), QStringLiteral("Plan pracy: Weekendy jest zablokowana przez: Anna z PC2./Edycja planu pracy "
-                                         "niemożliwa."));
-    QVERIFY(!w.Window->Button("cmdUsun")->isEnabled() && !w.Window->Button("cmdZapisz")->isEnabled());
-}
-
-void TestFrmGrafenta::deletesAPlan()
-{
-    Workstation w;
-    w.Choose(QStringLiteral("Weekendy"));
-    w.Window->Button("cmdUsun")->click();
-    QCOMPARE(w.Ui.Entries().first().Text, QStringLiteral("Czy napewno usunąć plik planu pracy?"));
-    QVERIFY(!QFile::exists(w.PlanPath(QStringLiteral("Weekendy"))));
-    QCOMPARE(w.Window->PlanBox()->currentText(), QStringLiteral("<BRAK>"));
-    QCOMPARE(w.Window->PlanBox()->findText(QStringLiteral("Weekendy")), -1);
-    QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdUsun")->isEnabled());
-    QCOMPARE(w.State.Doc.PlanLockHandle, -1);
-    QCOMPARE(w.State.Doc.CurrentPlanName, QStringLiteral("<BRAK>"));
-}
-
-void TestFrmGrafenta::leaving_data()
-{
-    QTest::addColumn<QString>("plan");
-    QTest::addColumn<bool>("overlap"); // the edit makes the schedule plan's save fail
-    QTest::addColumn<QList<Answer>>("answers");
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<QString>("messages");
-    const QString leave = QStringLiteral("Czy zakończyć program?");
-    const QString save = QStringLiteral("Edytowany plan pracy lub dokonane zmiany nie zostały zapisane do pliku. Czy "
-                                        "dokonać zapisu planu pracy?");
-    QTest::newRow("No stays") << "Biuro" << false << QList<Answer>{Answer::No} << false << leave;
-    QTest::newRow("unsaved, Cancel stays") << "Biuro" << false << QList<Answer>{Answer::Yes, Answer::Cancel} << false
-                                          << leave + u'|' + save;
-    QTest::newRow("unsaved, the save fails") << "Trzy zmiany" << true << QList<Answer>{Answer::Yes, Answer::Yes}
-                                             << false << leave + u'|' + save + QStringLiteral("|Nieudana próba zapisu pliku planu pracy.");
-    QTest::newRow("unsaved, saved and left") << "Biuro" << false << QList<Answer>{Answer::Yes, Answer::Yes} << true
-                                             << leave + u'|' + save;
-    QTest::newRow("weekly, left whatever the save") << "Tydzień pracy" << false
-                                                    << QList<Answer>{Answer::Yes, Answer::Yes} << true
-                                                    << leave + u'|' + save + QStringLiteral("|Plan pracy został poprawnie zapisany do pliku.");
-}
-
-void TestFrmGrafenta::leaving()
-{
-    QFETCH(QString, plan);
-    QFETCH(bool, overlap);
-    QFETCH(QList<Answer>, answers);
-    QFETCH(bool, closed);
-    QFETCH(QString, messages);
-    Workstation w;
-    w.Choose(plan);
-    TimeFieldEdit* field = w.Window->Field(plan.startsWith(QLatin1String("Tydzie")) ? FieldIds::Norm : FieldIds::Allowance(0));
-    field->setText(QLatin1String(overlap ? "20:00" : "00:20"));
-    QVERIFY(field->Leave());
-    w.Ui.ScriptAnswers(answers);
-    w.Window->close();
-    QCOMPARE(Texts(w.Ui), messages);
-    QCOMPARE(w.Window->isVisible(), !closed);
-    // Leaving releases both locks; staying keeps the plan's.
-    QCOMPARE(w.State.Doc.PlanLockHandle == -1, closed);
-    QCOMPARE(w.State.FreeDays.FreeDaysLockHandle, -1);
-}
-
-void TestFrmGrafenta::weeklyArrangementAndBack()
-{
-    Workstation w;
-    QWidget* list = w.Window->Employees()->View();
-    const int scheduleHeight = list->height();
-    w.Choose(QStringLiteral("Tydzień pracy"));
-    QVERIFY(list->height() > scheduleHeight);
-    QVERIFY(!w.Calendar()->Title()->isVisible() && !w.Window->Button("cmdZakres")->isVisible());
-    QVERIFY(w.Find<QCheckBox>(QStringLiteral("chkDniWolne"))->isChecked());
-    // A click marks its whole weekday column with the pressed toggle's kind.
-    w.Window->Panel()->tglKolorNONE_Click(1);
-    QTest::mousePress(w.Calendar()->Cell(35), Qt::LeftButton);
-    QTest::mouseRelease(w.Calendar()->Cell(35), Qt::LeftButton);
-    QCOMPARE(w.State.Doc.Plan.WeekdayKinds[0], WorkingWeekday);
-    for (int cell : {0, 7, 35})
-        QCOMPARE(w.Calendar()->Cell(cell)->Tag(), QStringLiteral("2"));
-    QVERIFY(w.State.Doc.PlanModified);
-    w.Ui.ScriptAnswers({Answer::No});
-    w.Choose(QStringLiteral("Biuro"));
-    QCOMPARE(list->height(), scheduleHeight);
-    QVERIFY(w.Calendar()->Title()->isVisible() && w.Find<QWidget>(QStringLiteral("txtOd_0"))->isVisible());
-    QVERIFY(!w.Find<QWidget>(QStringLiteral("txtNorma"))->isVisible());
-}
-
-void TestFrmGrafenta::assignsToFilteredSelection()
-{
-    Workstation w;
-    w.Choose(QStringLiteral("Weekendy"));
-    EmployeeList* list = w.Window->Employees();
-    QTest::keyClicks(list->Search(), QStringLiteral("kowal"));
-    const int shown = list->Filter()->rowCount();
-    QVERIFY(shown > 1 && shown < 40);
-    list->View()->selectAll();
-    w.Window->Button("cmdPrzydziel")->click();
-    QCOMPARE(Texts(w.Ui), QString());
-    // The rows shown got the plan; the list and a fresh read of the folder agree.
-    EmployeeRows read;
-    QVERIFY(WczytajPracownikow(w.State.Env, read, StaffHooks{}));
-    int assigned = 0;
-    for (int row = 0; row < read.size(); ++row) {
-        const bool matches = read[row].Surname.contains(QStringLiteral("kowal"), Qt::CaseInsensitive);
-        QCOMPARE(list->Model()->Rows()[row].Plan, read[row].Plan);
-        if (matches) QCOMPARE(read[row].Plan, QStringLiteral("Weekendy"));
-        assigned += matches;
+    void switchingWithUnsavedChanges_data()
+    {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<QString>("open"); // the plan open afterwards
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Yes") << Answer::Yes << u"Weekendy"_s << true;
+        QTest::newRow("No") << Answer::No << u"Weekendy"_s << false;
+        QTest::newRow("Cancel") << Answer::Cancel << u"Biuro"_s << false;
     }
-    QCOMPARE(assigned, shown);
-    QVERIFY(w.Window->isEnabled() && !w.Window->Progress()->isVisible());
-}
 
-void TestFrmGrafenta::messageBox_data()
-{
-    QTest::addColumn<MessageButtons>("buttons");
-    QTest::addColumn<int>("press"); // a QMessageBox::StandardButton, 0 for the Escape key
-    QTest::addColumn<Answer>("answer");
-    QTest::newRow("Yes") << MessageButtons::YesNo << int(QMessageBox::Yes) << Answer::Yes;
-    QTest::newRow("Escape on Yes/No is No") << MessageButtons::YesNo << 0 << Answer::No;
-    QTest::newRow("Escape on three is Cancel") << MessageButtons::YesNoCancel << 0 << Answer::Cancel;
-    QTest::newRow("Ok") << MessageButtons::Ok << int(QMessageBox::Ok) << Answer::Ok;
-}
+    void switchingWithUnsavedChanges()
+    {
+        QFETCH(Answer, answer);
+        Workstation w;
+        w.Choose(u"Biuro"_s);
+        const QByteArray before = ReadFile(w.PlanPath(u"Biuro"_s));
+        const int32_t lock = w.State.Doc.PlanLockHandle;
+        w.Window->Panel()->tglKolor_Click(1);
+        Paint({w.CellOfDay(3)});
+        w.Ui.ScriptAnswers({answer});
+        w.Choose(u"Weekendy"_s);
+        QCOMPARE(PromptLine(w.Ui.Entries().first()), u"ask Exclamation YesNoCancel "_s + SaveQuestion);
+        QTEST(w.State.Doc.CurrentPlanName, "open");
+        QTEST(ReadFile(w.PlanPath(u"Biuro"_s)) != before, "saved");
+        QCOMPARE(w.Window->PlanBox()->currentText(), u"Weekendy"_s);
+        QCOMPARE(w.State.Doc.PlanLockHandle == lock, answer == Answer::Cancel);
+    }
 
-// The box carries the program's title and the buttons asked for, the first
-// as the default; its text is plain, with a line break for every Cr.
-void TestFrmGrafenta::messageBox()
-{
-    QFETCH(MessageButtons, buttons);
-    QFETCH(int, press);
-    QFETCH(Answer, answer);
-    QString seen;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        seen = QStringLiteral("%1|%2|%3|%4").arg(box->windowTitle(), box->text()).arg(box->textFormat()).arg(
-            box->standardButton(box->defaultButton()));
-        if (press == 0)
-            QTest::keyClick(box, Qt::Key_Escape);
-        else
-            box->button(QMessageBox::StandardButton(press))->click();
-    });
-    MessageBoxPrompt prompt;
-    const QString text = QStringLiteral("Plik <b>A.PLN</b> nieistnieje ") + Cr + QStringLiteral("a");
-    if (buttons == MessageButtons::Ok)
-        prompt.ShowMessage(MessageIcon::Critical, text);
-    else
-        QCOMPARE(prompt.Ask(MessageIcon::Question, text, buttons), answer);
-    QCOMPARE(seen, QStringLiteral("Grafenta|Plik <b>A.PLN</b> nieistnieje \na|%1|%2")
-                       .arg(int(Qt::PlainText))
-                       .arg(buttons == MessageButtons::Ok ? int(QMessageBox::Ok) : int(QMessageBox::Yes)));
-}
+    // A damaged plan and one another station holds are refused; a plan deleted
+    // goes from the folder and the plan box, with its lock.
+    void damagedLockedAndDeletedPlans()
+    {
+        Workstation w;
+        w.Choose(u"USZKODZONY"_s);
+        QCOMPARE(Texts(w.Ui), u"Plik planu pracy jest uszkodzony./Odczyt niemożliwy."_s);
+        QVERIFY(w.Window->Button("cmdUsun")->isEnabled() && !w.Window->Button("cmdPrzydziel")->isEnabled());
+        QCOMPARE(w.Calendar()->Title()->text(), QString());
+        w.Ui.Clear();
+        HolderProcess other({u"lock"_s, w.State.Env.DataDir(), u"PlnEdit"_s, u"Weekendy.PLN"_s, u"Anna z PC2"_s});
+        QVERIFY(other.Take() && other.Holds());
+        w.Choose(u"Weekendy"_s);
+        QCOMPARE(Texts(w.Ui), u"Plan pracy: Weekendy jest zablokowana przez: Anna z PC2./Edycja planu pracy "
+                              "niemożliwa."_s);
+        QVERIFY(!w.Window->Button("cmdUsun")->isEnabled() && !w.Window->Button("cmdZapisz")->isEnabled());
+        w.Ui.Clear();
+        w.Choose(u"Biuro"_s);
+        w.Window->Button("cmdUsun")->click();
+        QCOMPARE(Texts(w.Ui), u"Czy napewno usunąć plik planu pracy?"_s);
+        QVERIFY(!QFile::exists(w.PlanPath(u"Biuro"_s)));
+        QCOMPARE(w.Window->PlanBox()->currentText(), u"<BRAK>"_s);
+        QCOMPARE(w.Window->PlanBox()->findText(u"Biuro"_s), -1);
+        QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdUsun")->isEnabled());
+        QCOMPARE(w.State.Doc.PlanLockHandle, -1);
+        QCOMPARE(w.State.Doc.CurrentPlanName, u"<BRAK>"_s);
+    }
 
+    void weeklyArrangementAndBack()
+    {
+        Workstation w;
+        QWidget* list = w.Window->Employees()->View();
+        const int scheduleHeight = list->height();
+        w.Choose(u"Tydzień pracy"_s);
+        QCOMPARE(Texts(w.Ui), QString());
+        QVERIFY(list->height() > scheduleHeight);
+        QVERIFY(!w.Calendar()->Title()->isVisible() && !w.Window->Button("cmdZakres")->isVisible());
+        QVERIFY(!w.Find<QWidget>(u"tglKolor_0"_s)->isVisible() && w.Find<QWidget>(u"txtNorma"_s)->isVisible());
+        QVERIFY(w.Find<QCheckBox>(u"chkDniWolne"_s)->isChecked());
+        QCOMPARE(w.Window->Field(FieldIds::Norm)->text(), u"08:00"_s);
+        QCOMPARE(w.Calendar()->Cell(0)->Tag() + w.Calendar()->Cell(1)->Tag(), u"12"_s); // Monday works
+        // A click marks its whole weekday column with the pressed toggle's kind.
+        w.Window->Panel()->tglKolorNONE_Click(1);
+        Paint({w.Calendar()->Cell(35)});
+        QCOMPARE(w.State.Doc.Plan.WeekdayKinds[0], WorkingWeekday);
+        for (int cell : {0, 7, 35})
+            QCOMPARE(w.Calendar()->Cell(cell)->Tag(), u"2"_s);
+        QVERIFY(w.State.Doc.PlanModified);
+        w.Ui.ScriptAnswers({Answer::No});
+        w.Choose(u"Biuro"_s);
+        QCOMPARE(list->height(), scheduleHeight);
+        QVERIFY(w.Calendar()->Title()->isVisible() && w.Find<QWidget>(u"tglKolor_0"_s)->isVisible());
+        QVERIFY(!w.Find<QWidget>(u"txtNorma"_s)->isVisible());
+    }
 
-void TestFrmGrafenta::printsAndExportsChosenMonths()
-{
-    Workstation w;
-    w.Choose(QStringLiteral("Trzy zmiany")); // 06-01-2025 to 30-06-2026: 18 pages
-    PlanOutput* output = w.Window->Output();
-    // Pages 2 to 3 of the print dialog are February and March 2025.
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(w.Dir.filePath(QStringLiteral("druk.pdf")));
-    printer.setFromTo(2, 3);
-    QVERIFY(output->PrintTo(printer));
-    QFile pdf(printer.outputFileName());
-    QVERIFY(pdf.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLatin1(pdf.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))), 2);
-    // The same months as a table: a heading and one row a day.
-    const QString csv = w.Dir.filePath(QStringLiteral("plan.csv"));
-    QVERIFY(output->ExportTo(csv, MonthSpan{QDate(2025, 2, 1), QDate(2025, 3, 1)}));
-    QFile table(csv);
-    QVERIFY(table.open(QIODevice::ReadOnly));
-    const QList<QByteArray> rows = table.readAll().trimmed().split('\n');
-    QCOMPARE(rows.size(), 1 + 28 + 31);
-    QVERIFY(rows.at(1).startsWith("2025-02-01;") && rows.last().startsWith("2025-03-31;"));
-    // A folder that cannot take the file: a message, and nothing is left behind.
-    QVERIFY(!output->ExportTo(w.Dir.filePath(QStringLiteral("brak/plan.pdf"))));
-    QCOMPARE(w.Ui.Entries().size(), 1);
-    QVERIFY(!QFileInfo::exists(w.Dir.filePath(QStringLiteral("brak"))));
-}
+    void messageBox_data()
+    {
+        QTest::addColumn<MessageButtons>("buttons");
+        QTest::addColumn<int>("key"); // Return presses the default button, the first
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("Yes") << MessageButtons::YesNo << int(Qt::Key_Return) << Answer::Yes;
+        QTest::newRow("Escape on Yes/No is No") << MessageButtons::YesNo << int(Qt::Key_Escape) << Answer::No;
+        QTest::newRow("Ok") << MessageButtons::Ok << int(Qt::Key_Return) << Answer::Ok;
+        QTest::newRow("Escape on three is Cancel")
+            << MessageButtons::YesNoCancel << int(Qt::Key_Escape) << Answer::Cancel;
+    }
+
+    // The box carries the program's title; its text is plain, with a line break for every Cr.
+    void messageBox()
+    {
+        QFETCH(MessageButtons, buttons);
+        QFETCH(int, key);
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            seen = u"%1|%2|%3"_s.arg(box->windowTitle(), box->text()).arg(box->textFormat());
+            QTest::keyClick(box, Qt::Key(key));
+        });
+        MessageBoxPrompt prompt;
+        QTEST(prompt.Ask(MessageIcon::Question, u"Plik <b>A.PLN</b> nieistnieje "_s + Cr + u'a', buttons), "answer");
+        QCOMPARE(seen, u"Grafenta|Plik <b>A.PLN</b> nieistnieje \na|%1"_s.arg(int(Qt::PlainText)));
+    }
+
+    void printsAndExportsChosenMonths()
+    {
+        Workstation w;
+        w.Choose(u"Trzy zmiany"_s); // 06-01-2025 to 30-06-2026: 18 pages
+        PlanOutput* output = w.Window->Output();
+        // Pages 2 to 3 of the print dialog are February and March 2025.
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(w.Dir.filePath(u"druk.pdf"_s));
+        printer.setFromTo(2, 3);
+        QVERIFY(output->PrintTo(printer));
+        const QString pdf = QString::fromLatin1(ReadFile(printer.outputFileName()));
+        QCOMPARE(pdf.count(QRegularExpression(u"/Type\\s*/Page\\b"_s)), 2);
+        // The same months as a table: a heading and one row a day.
+        const QString csv = w.Dir.filePath(u"plan.csv"_s);
+        QVERIFY(output->ExportTo(csv, MonthSpan{QDate(2025, 2, 1), QDate(2025, 3, 1)}));
+        const QList<QByteArray> rows = ReadFile(csv).trimmed().split('\n');
+        QCOMPARE(rows.size(), 1 + 28 + 31);
+        QVERIFY(rows.at(1).startsWith("2025-02-01;") && rows.last().startsWith("2025-03-31;"));
+        // A folder that cannot take the file: a message, and nothing is left behind.
+        QVERIFY(!output->ExportTo(w.Dir.filePath(u"brak/plan.pdf"_s)));
+        QCOMPARE(w.Ui.Entries().size(), 1);
+        QVERIFY(!QFileInfo::exists(w.Dir.filePath(u"brak"_s)));
+    }
+};
 
 QTEST_MAIN(TestFrmGrafenta)
 #include "tst_FrmGrafenta.moc"
