@@ -354,6 +354,12 @@ void FrmGrafenta::ShowNoPlanEntry()
     m_plans->setCurrentIndex(m_plans->count() - 1);
 }
 
+void FrmGrafenta::ShowPlanEntry(const QString& name)
+{
+    const QSignalBlocker quiet(m_plans);
+    m_plans->setCurrentIndex(m_plans->findText(name));
+}
+
 void FrmGrafenta::ShowOverlap(int32_t day)
 {
     m_calendar->SetDisplayedMonth(DateOfDay(day));

@@ -82,6 +82,8 @@ public:
     void ApplyReadEffects(const PlanWindowEffects& effects);
     // The plan box shows its last entry ("<BRAK>") without choosing it.
     void ShowNoPlanEntry();
+    // Shows name in cboPlany without running the plan choice.
+    void ShowPlanEntry(const QString& name);
     // After the writer found overlapping areas: the day's month shown, the day focused and blinking.
     void ShowOverlap(int32_t day);
     // Puts the focus into a time field.

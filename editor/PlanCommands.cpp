@@ -84,8 +84,12 @@ void PlanCommands::cboPlany_Change(const QString& name)
         SuppressPlanSelection = true;
     } else if (doc.CurrentPlanName != NoPlanText && doc.PlanModified) {
         const Answer answer = env.Ui.Ask(MessageIcon::Exclamation, UnsavedQuestion, MessageButtons::YesNoCancel);
-        if (answer == Answer::Cancel) return;
-        if (answer == Answer::Yes && !SavePlan(doc.CurrentPlanName, true).Ok()) return;
+        // The plan stays open, and so does its name in the box: the save
+        // command and the assignment take the box's text as the plan's name.
+        if (answer == Answer::Cancel || (answer == Answer::Yes && !SavePlan(doc.CurrentPlanName, true).Ok())) {
+            m_window.ShowPlanEntry(doc.CurrentPlanName);
+            return;
+        }
     }
     ReleaseLock(env, doc.PlanLockHandle);
     OpenPlan(name);
