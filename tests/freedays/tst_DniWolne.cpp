@@ -94,10 +94,10 @@ void TestDniWolne::decode()
 void TestDniWolne::reading_data()
 {
     QTest::addColumn<ReadingCase>("c");
-    const QString bad = QStringLiteral("Błędny plik. Odczyt danych dni wolnych anulowany.");
-    const QString locked = QStringLiteral("Zapis danych niemożliwy.") + Cr +
-                           QStringLiteral("Dostęp do danych zablokowany przez: jan z stanowisko3.") + Cr +
-                           QStringLiteral("Poczekaj aż zostanie zwolniony i spróbuj ponownie.");
+    const QString bad = u"Błędny plik. Odczyt danych dni wolnych anulowany."_s;
+    const QString locked = u"Zapis danych niemożliwy."_s + Cr +
+                           u"Dostęp do danych zablokowany przez: jan z stanowisko3."_s + Cr +
+                           u"Poczekaj aż zostanie zwolniony i spróbuj ponownie."_s;
     const QByteArray two = Record(0, "A", 1) + Record(1440, "B", 0);
     const auto file = [](const char* name, const PathSetup& put, const char* user = "tester") {
         return [=](TestEnvironment& env) {
@@ -107,9 +107,8 @@ void TestDniWolne::reading_data()
         };
     };
     const auto lockedElsewhere = [two](TestEnvironment& env) {
-        WriteFile(QDir(env.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")), two);
-        return HeldElsewhere(env.DataDir(), QStringLiteral("EditFree"), QStringLiteral("FreeDays"),
-                             QStringLiteral("jan z stanowisko3"));
+        WriteFile(QDir(env.PlansDir()).filePath(u"WOLNE.DAT"_s), two);
+        return HeldElsewhere(env.DataDir(), u"EditFree"_s, u"FreeDays"_s, u"jan z stanowisko3"_s);
     };
     // clang-format off
     QTest::newRow("no file") << ReadingCase{file("WOLNE.TXT", FileOf(two)), {}, 0, false, false, false};
@@ -117,7 +116,7 @@ void TestDniWolne::reading_data()
     QTest::newRow("two records, file name in small letters") << ReadingCase{file("wolne.dat", FileOf(two)), {}, 2, true, false, true};
     QTest::newRow("blank description: the records before it stay") << ReadingCase{file("WOLNE.DAT", FileOf(Record(0, "A", 0) + Record(10, "   ", 0))), bad, 1, false, false, true};
     QTest::newRow("too large to be the suite's") << ReadingCase{file("WOLNE.DAT", FileOf(two, FreeDaysReadLimit + 1)),
-        QStringLiteral("Błąd urządzenia I/O."), 0, false, false, true};
+        u"Błąd urządzenia I/O."_s, 0, false, false, true};
     QTest::newRow("lock held elsewhere") << ReadingCase{lockedElsewhere, locked, 0, false, true, true};
     QTest::newRow("no user name") << ReadingCase{file("WOLNE.DAT", FileOf(two), "  "), {}, 0, false, true, false};
     // clang-format on
@@ -135,7 +134,7 @@ void TestDniWolne::reading()
     QCOMPARE(env.Env.ProgramEnding, c.Ending);
     QCOMPARE(env.State.FreeDays.Days.Count(), c.Count);
     QCOMPARE(env.State.FreeDays.FreeDaysLockHandle, -1);
-    QCOMPARE(QDir(env.DataDir()).exists(QStringLiteral("BLOKADY")), c.LockAsked);
+    QCOMPARE(QDir(env.DataDir()).exists(u"BLOKADY"_s), c.LockAsked);
 }
 
 void TestDniWolne::matching_data()
@@ -146,7 +145,7 @@ void TestDniWolne::matching_data()
 
     TestEnvironment demo;
     WriteDemoFreeDays(TestLibrary(), demo.DataDir(), nullptr);
-    const QByteArray demoDays = ReadFile(QDir(demo.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")));
+    const QByteArray demoDays = ReadFile(QDir(demo.PlansDir()).filePath(u"WOLNE.DAT"_s));
     const QByteArray mayDay2007 = Record(MinuteOf(2007, 5, 1), "1 maja", 0);
     const QByteArray mayDayEveryYear = Record(MinuteOf(2007, 5, 1), "1 maja", 1);
     // Stored with a time of day, which the reading drops.
@@ -169,16 +168,14 @@ void TestDniWolne::matching()
     QFETCH(int, year);
     QFETCH(QString, dates);
     TestEnvironment env;
-    QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")), file));
+    QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(u"WOLNE.DAT"_s), file));
     WczytajDniWolne(env.Env, env.State.FreeDays);
     QVERIFY(env.State.FreeDays.FreeDaysLoaded);
     QStringList found;
     for (int32_t day = MinuteOf(year, 1, 1) / 1440; day <= MinuteOf(year, 12, 31) / 1440; ++day) {
         const KlnxDate date = TestLibrary().LongToDate(day * 1440);
         if (IsFreeDayNumber(env.State.FreeDays.Days, day))
-            found.append(QStringLiteral("%1-%2")
-                             .arg(date.Month, 2, 10, QLatin1Char('0'))
-                             .arg(date.Day, 2, 10, QLatin1Char('0')));
+            found.append(u"%1-%2"_s.arg(date.Month, 2, 10, QChar(u'0')).arg(date.Day, 2, 10, QChar(u'0')));
     }
     QCOMPARE(found.join(u' '), dates);
 }

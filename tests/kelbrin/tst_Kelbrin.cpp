@@ -21,7 +21,7 @@
 // never.
 namespace {
 
-const QString Kind = QStringLiteral("PlnEdit");
+const QString Kind = u"PlnEdit"_s;
 
 // Asks in this process, with the caller's owner buffer.
 int32_t Ask(const QString& object, const QString& holder, QByteArray& owner, const QString& kind = Kind)
@@ -34,7 +34,7 @@ int32_t Ask(const QString& object, const QString& holder, QByteArray& owner, con
 // The only record in the lock folder of the current directory.
 QString OnlyRecord()
 {
-    return QDir(QStringLiteral("BLOKADY")).entryInfoList(QDir::Files).value(0).absoluteFilePath();
+    return QDir(u"BLOKADY"_s).entryInfoList(QDir::Files).value(0).absoluteFilePath();
 }
 
 QByteArray LineOf(const QByteArray& record, const QByteArray& key)
@@ -62,7 +62,7 @@ class TestKelbrin : public QObject
     std::unique_ptr<QTemporaryDir> m_data; // the current directory of each test
     QStringList Asking(const QString& object, const QString& holder) const
     {
-        return {QStringLiteral("lock"), m_data->path(), Kind, object, holder};
+        return {u"lock"_s, m_data->path(), Kind, object, holder};
     }
 
 private slots:
@@ -70,7 +70,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("stem");
-        QTest::newRow("Polish surname") << ToCodePage(QStringLiteral("Źdźbło-Łęcka")) << QByteArray("ZDZBLO-LECKA");
+        QTest::newRow("Polish surname") << ToCodePage(u"Źdźbło-Łęcka"_s) << QByteArray("ZDZBLO-LECKA");
         // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
         QByteArray all;
         for (int byte = 1; byte < 256; ++byte)
@@ -108,9 +108,9 @@ private slots:
         QFETCH(QString, current);
         QTemporaryDir root;
         const QDir rootDir(QDir(root.path()).canonicalPath());
-        QVERIFY(rootDir.mkpath(QStringLiteral("DANE/PLANY")) && rootDir.mkpath(QStringLiteral("Łódź Kadry")));
-        QVERIFY(WriteFile(rootDir.filePath(QStringLiteral("plik.txt")), "x") && QDir::setCurrent(rootDir.path()));
-        QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(QLatin1Char('@'), rootDir.path())).constData()), status);
+        QVERIFY(rootDir.mkpath(u"DANE/PLANY"_s) && rootDir.mkpath(u"Łódź Kadry"_s));
+        QVERIFY(WriteFile(rootDir.filePath(u"plik.txt"_s), "x") && QDir::setCurrent(rootDir.path()));
+        QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(u'@', rootDir.path())).constData()), status);
         QCOMPARE(QDir::current().canonicalPath(), rootDir.filePath(current));
     }
 
@@ -130,9 +130,9 @@ private slots:
     // there, missing, or holding the record of a killed holder.
     void contention()
     {
-        const QString object = QStringLiteral("WSPÓLNY.PLN");
-        const QStringList holders{QStringLiteral("Łucja z STACJA-1"), QStringLiteral("Żaneta z STACJA-2")};
-        HolderProcess dead(Asking(object, QStringLiteral("Zmarły z STACJA-0")));
+        const QString object = u"WSPÓLNY.PLN"_s;
+        const QStringList holders{u"Łucja z STACJA-1"_s, u"Żaneta z STACJA-2"_s};
+        HolderProcess dead(Asking(object, u"Zmarły z STACJA-0"_s));
         QVERIFY(dead.Take() && dead.Holds());
         dead.Kill();
         const QString stalePath = OnlyRecord();
@@ -140,18 +140,18 @@ private slots:
         QVERIFY(!staleRecord.isEmpty());
 
         for (int round = 0; round < 100; ++round) {
-            if (round % 3 == 1) QVERIFY(QDir(QStringLiteral("BLOKADY")).removeRecursively());
-            if (round % 3 == 2) QVERIFY(QDir().mkpath(QStringLiteral("BLOKADY")) && WriteFile(stalePath, staleRecord));
+            if (round % 3 == 1) QVERIFY(QDir(u"BLOKADY"_s).removeRecursively());
+            if (round % 3 == 2) QVERIFY(QDir().mkpath(u"BLOKADY"_s) && WriteFile(stalePath, staleRecord));
             {
                 HolderProcess a(Asking(object, holders[0])), b(Asking(object, holders[1]));
                 QVERIFY(a.Start() && b.Start());
                 (round % 2 ? a : b).Go();
                 (round % 2 ? b : a).Go();
                 QVERIFY(a.WaitForAnswer() && b.WaitForAnswer());
-                QVERIFY2(a.Holds() != b.Holds(), qPrintable(QStringLiteral("round %1").arg(round)));
+                QVERIFY2(a.Holds() != b.Holds(), qPrintable(u"round %1"_s.arg(round)));
                 QCOMPARE((a.Holds() ? b : a).Owner(), holders[a.Holds() ? 0 : 1]);
             } // both let go
-            QVERIFY(QDir(QStringLiteral("BLOKADY")).isEmpty());
+            QVERIFY(QDir(u"BLOKADY"_s).isEmpty());
         }
     }
 
@@ -162,8 +162,7 @@ private slots:
         QTest::addColumn<int>("age");           // seconds since the record was last written
         QTest::addColumn<QByteArray>("holder"); // the record's holder afterwards
         QTest::addColumn<QByteArray>("owner");  // the caller's owner buffer afterwards
-        const QByteArray dead = ToCodePage(QStringLiteral("holder=Zbigniew Źrebiec z STACJA-9")),
-                         tester = "holder=Tester z TU";
+        const QByteArray dead = ToCodePage(u"holder=Zbigniew Źrebiec z STACJA-9"_s), tester = "holder=Tester z TU";
         const QByteArray running = "pid=" + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
         const Edit none = [](QByteArray record) { return record; };
         const Edit otherHost = Replacing("host", "host=gdzie-indziej\n");
@@ -196,12 +195,12 @@ private slots:
         QFETCH(int, age);
         QFETCH(QByteArray, holder);
         QFETCH(QByteArray, owner);
-        HolderProcess dead(Asking(QStringLiteral("STARY.PLN"), QStringLiteral("Zbigniew Źrebiec z STACJA-9")));
+        HolderProcess dead(Asking(u"STARY.PLN"_s, u"Zbigniew Źrebiec z STACJA-9"_s));
         QVERIFY(dead.Take() && dead.Holds());
         dead.Kill(reap);
         // Gone, or a zombie.
         const auto state = [&dead] {
-            const QByteArray stat = ReadFile(QStringLiteral("/proc/%1/stat").arg(dead.Pid()));
+            const QByteArray stat = ReadFile(u"/proc/%1/stat"_s.arg(dead.Pid()));
             return stat.mid(stat.lastIndexOf(')') + 2, 1);
         };
         QElapsedTimer clock;
@@ -216,7 +215,7 @@ private slots:
                 file.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
         file.close();
         QByteArray buffer(40, '.');
-        const int32_t handle = Ask(QStringLiteral("stary.pln"), QStringLiteral("Tester z TU"), buffer);
+        const int32_t handle = Ask(u"stary.pln"_s, u"Tester z TU"_s, buffer);
         QCOMPARE(buffer, owner);
         QCOMPARE(LineOf(ReadFile(path), "holder"), holder);
         QCOMPARE(KLNX_DeleteLock(handle), uint8_t(handle == -1)); // a refusal has no handle to give back
@@ -230,7 +229,7 @@ private slots:
         QTest::addColumn<QString>("secondKind");
         QTest::addColumn<QString>("secondObject");
         QTest::addColumn<QByteArray>("told"); // the second asker's buffer of 8 blanks: who holds it, if anybody
-        const QString longName(300, QLatin1Char('n'));
+        const QString longName(300, u'n');
         const QByteArray first("Pierwszy"), nobody(8, ' ');
         QTest::newRow("Polish object in other case") << Kind << "żółw ąę.pln" << Kind << "ŻÓŁW ĄĘ.PLN" << first;
         QTest::newRow("kind in other case") << Kind << "PLAN1.PLN"
@@ -262,18 +261,17 @@ private slots:
         QFETCH(QString, secondObject);
         QFETCH(QByteArray, told);
         QByteArray owner = QByteArray(8, ' ') + '\0' + "GUARD";
-        const int32_t first = Ask(firstObject, QStringLiteral("Pierwszy z PC1"), owner, firstKind);
+        const int32_t first = Ask(firstObject, u"Pierwszy z PC1"_s, owner, firstKind);
         QVERIFY(first > 0);
-        const int32_t second = Ask(secondObject, QStringLiteral("Drugi z PC2"), owner, secondKind);
+        const int32_t second = Ask(secondObject, u"Drugi z PC2"_s, owner, secondKind);
         QCOMPARE(owner, told + '\0' + "GUARD");
         QCOMPARE(second == -1, told != QByteArray(8, ' '));
         // A refused request has no handle to give back.
         QCOMPARE(KLNX_DeleteLock(second), uint8_t(second == -1));
         QCOMPARE(KLNX_DeleteLock(first), uint8_t(0));
         QCOMPARE(KLNX_DeleteLock(first), uint8_t(1));
-        QVERIFY(QDir(QStringLiteral("BLOKADY")).isEmpty());
-        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("BLOKADY")});
+        QVERIFY(QDir(u"BLOKADY"_s).isEmpty());
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"BLOKADY"_s});
     }
 };
 

@@ -42,12 +42,12 @@ Q_DECLARE_METATYPE(RefusalCase)
 
 namespace {
 
-const QString P = QStringLiteral("P");
+const QString P = u"P"_s;
 
 // A day table as "FIRSTDAY:slots".
 QString DaysOf(const DayTable& table)
 {
-    QString text = QString::number(table.FirstDay()) + QLatin1Char(':');
+    QString text = QString::number(table.FirstDay()) + u':';
     for (int32_t slot : table.Slots())
         text += QString::number(slot);
     return text;
@@ -61,11 +61,11 @@ template <typename Fields> QString Texts(const Fields& fields)
     for (const TimeField& field : fields)
         list.append(field.Value == (field.Text.isEmpty() ? -1 : GodzinaNaMinuty(field.Text)) ? field.Text
                                                                                              : field.Text + u'?');
-    return list.join(QLatin1Char('|'));
+    return list.join(u'|');
 }
 
 // Puts what stands where the plan's file belongs (or a file of another name) for a user.
-Setup At(const QString& name, const PathSetup& put, const QString& user = QStringLiteral("tester"))
+Setup At(const QString& name, const PathSetup& put, const QString& user = u"tester"_s)
 {
     return [=](TestEnvironment& env) {
         env.Env.UserName = user;
@@ -159,27 +159,25 @@ private slots:
         QVERIFY(ListPlans(env.Env).isEmpty());
         for (const char* file : {"A.PLN", "b.pln", "Zmiana C.Pln", "notes.txt", "D.PLNX", "WOLNE.DAT", "PLN", ".PLN"})
             QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(QString::fromLatin1(file)), QByteArray(120, '\0')));
-        QVERIFY(QDir(env.PlansDir()).mkdir(QStringLiteral("X.PLN")));
+        QVERIFY(QDir(env.PlansDir()).mkdir(u"X.PLN"_s));
         QStringList names = ListPlans(env.Env);
         names.sort();
-        QCOMPARE(names, (QStringList{QStringLiteral("A"), QStringLiteral("Zmiana C"), QStringLiteral("b")}));
+        QCOMPARE(names, (QStringList{u"A"_s, u"Zmiana C"_s, u"b"_s}));
         QVERIFY(env.Ui.Entries().isEmpty() && !env.Env.ProgramEnding);
         QVERIFY(QDir(env.PlansDir()).removeRecursively());
         QVERIFY(ListPlans(env.Env).isEmpty() && env.Env.ProgramEnding);
-        QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Brak dostepu do plików planu pracy."));
+        QCOMPARE(env.Ui.OnlyText(), u"Brak dostepu do plików planu pracy."_s);
     }
 
     void refusals_data()
     {
         QTest::addColumn<RefusalCase>("c");
-        const QString plan = QStringLiteral("P.PLN"), other = QStringLiteral("Q.PLN"),
-                      untouched = QStringLiteral("0:333");
-        const QString structure = QStringLiteral("Błąd struktury bazy danych."),
-                      disk = QStringLiteral("Błąd operacji dyskowej.");
-        const QString badPath = QStringLiteral("Nieprawidłowa ścieżka dostępu do planu pracy.");
-        const QString locked = QStringLiteral("Plan pracy: P jest zablokowana przez: jan z stanowisko3.") + Cr +
-                               QStringLiteral("Edycja planu pracy niemożliwa.");
-        const QString noProbe = QStringLiteral("|Nie udana próba odczytu typu planu pracy");
+        const QString plan = u"P.PLN"_s, other = u"Q.PLN"_s, untouched = u"0:333"_s;
+        const QString structure = u"Błąd struktury bazy danych."_s, disk = u"Błąd operacji dyskowej."_s;
+        const QString badPath = u"Nieprawidłowa ścieżka dostępu do planu pracy."_s;
+        const QString locked =
+            u"Plan pracy: P jest zablokowana przez: jan z stanowisko3."_s + Cr + u"Edycja planu pracy niemożliwa."_s;
+        const QString noProbe = u"|Nie udana próba odczytu typu planu pracy"_s;
         const QByteArray good = SchedulePlanFile(0, 2, "012").Build();
         PlanFile badRange = WeeklyPlanFile(0, 30, {1, 2, 2, 2, 2, 2, 1});
         badRange.LastDay = 18501; // the block's range is checked although a weekly plan does not use it
@@ -195,14 +193,13 @@ private slots:
         const Setup pipe = At(plan, Pipe(), {});
         const Setup lockedElsewhere = [good](TestEnvironment& env) {
             WriteFile(env.Plan(P), good);
-            return HeldElsewhere(env.DataDir(), QStringLiteral("PlnEdit"), QStringLiteral("p.pln"),
-                                 QStringLiteral("jan z stanowisko3"));
+            return HeldElsewhere(env.DataDir(), u"PlnEdit"_s, u"p.pln"_s, u"jan z stanowisko3"_s);
         };
         // clang-format off
         QTest::newRow("probe: no plans folder") << RefusalCase{ProbeAndReadPlan, noFolder, badPath + noProbe, true, "0", false, untouched};
         QTest::newRow("schedule: no plans folder") << RefusalCase{ReadSchedulePlan, noFolder, badPath, true, "held", true, untouched};
-        QTest::newRow("probe: no file") << RefusalCase{ProbeAndReadPlan, At(other, FileOf(good)), QStringLiteral("Plik P nieistnieje ") + Cr + noProbe, true, "0", false, untouched};
-        QTest::newRow("probe: a pipe") << RefusalCase{ProbeAndReadPlan, pipe, QStringLiteral("Urządzenie niedostępne.") + noProbe, true, "0", false, untouched};
+        QTest::newRow("probe: no file") << RefusalCase{ProbeAndReadPlan, At(other, FileOf(good)), u"Plik P nieistnieje "_s + Cr + noProbe, true, "0", false, untouched};
+        QTest::newRow("probe: a pipe") << RefusalCase{ProbeAndReadPlan, pipe, u"Urządzenie niedostępne."_s + noProbe, true, "0", false, untouched};
         QTest::newRow("probe: legacy plan read as mark 84") << RefusalCase{ProbeAndReadPlan, At(plan, FileOf(at0124.Build())), structure, false, "held", true, untouched};
         QTest::newRow("schedule: locked") << RefusalCase{ReadSchedulePlan, lockedElsewhere, locked, false, "-1", true, untouched};
         QTest::newRow("legacy weekly: locked") << RefusalCase{ReadLegacyWeeklyPlan, lockedElsewhere, locked, false, "-1", true, untouched};
@@ -212,10 +209,10 @@ private slots:
         // Missing and damaged files are refused without a word; the day table
         // of a schedule plan stays filled up to the bad day.
         QTest::newRow("a folder of the plan's name") << RefusalCase{ReadSchedulePlan, At(plan, Directory()), {}, false, "held", true, untouched};
-        QTest::newRow("day byte 9") << RefusalCase{ReadSchedulePlan, At(plan, FileOf(SchedulePlanFile(100, 105, "512906").Build())), {}, false, "held", true, QStringLiteral("100:512000")};
+        QTest::newRow("day byte 9") << RefusalCase{ReadSchedulePlan, At(plan, FileOf(SchedulePlanFile(100, 105, "512906").Build())), {}, false, "held", true, u"100:512000"_s};
         QTest::newRow("weekly block range damaged") << RefusalCase{ReadWeeklyPlan, At(plan, FileOf(badRange.Build())), {}, false, "held", true, untouched};
         // Without a user name no lock is asked for, so none is refused: the plan is just damaged.
-        QTest::newRow("no user name, damaged") << RefusalCase{ReadSchedulePlan, At(plan, FileOf(SchedulePlanFile(0, 0, "7").Build()), {}), {}, false, "0", true, QStringLiteral("0:0")};
+        QTest::newRow("no user name, damaged") << RefusalCase{ReadSchedulePlan, At(plan, FileOf(SchedulePlanFile(0, 0, "7").Build()), {}), {}, false, "0", true, u"0:0"_s};
         // clang-format on
     }
 
@@ -229,14 +226,14 @@ private slots:
         doc.Plan.Days.Reset(0, 2, 3);
         PlanWindowEffects fx;
         QVERIFY(!c.Read(env.Env, doc, P, &fx));
-        QCOMPARE(env.Ui.Texts().join(QLatin1Char('|')), c.Message);
+        QCOMPARE(env.Ui.Texts().join(u'|'), c.Message);
         for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
             QCOMPARE(entry.Icon, MessageIcon::Critical);
         QCOMPARE(fx.ShowNoPlanEntry, c.NoPlanEntry);
         QCOMPARE(DaysOf(doc.Plan.Days), c.Days);
         QVERIFY(doc.PlanModified && !doc.SchedulePlanShown && !doc.SchedulesFilled && doc.Plan.Name.isEmpty());
         // A reader takes the lock first and keeps it when it fails later.
-        QCOMPARE(doc.PlanLockHandle > 0 && doc.PlanLockState == doc.PlanLockHandle ? QStringLiteral("held")
+        QCOMPARE(doc.PlanLockHandle > 0 && doc.PlanLockState == doc.PlanLockHandle ? u"held"_s
                                                                                    : QString::number(doc.PlanLockState),
                  QLatin1String(c.Lock));
         QCOMPARE(fx.CommandButtonsDisabled, c.ButtonsDisabled);
@@ -286,8 +283,8 @@ private slots:
         PlanDocument& doc = env.Doc;
         const QString name = fileName.chopped(4);
         doc.PlanModified = true;
-        doc.Fields.Slots[5][EntryColumn] = {QStringLiteral("08:08"), 488};
-        doc.Fields.StartDnia = {QStringLiteral("06:00"), 360};
+        doc.Fields.Slots[5][EntryColumn] = {u"08:08"_s, 488};
+        doc.Fields.StartDnia = {u"06:00"_s, 360};
         QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(fileName), file));
         PlanWindowEffects fx;
         QVERIFY(ProbeAndReadPlan(env.Env, doc, name, &fx) && doc.PlanReadOk && env.Ui.Entries().isEmpty());
@@ -299,7 +296,7 @@ private slots:
             kinds.append(QString::number(kind));
         const QStringList parts{QString::number(int(doc.Plan.Kind)),
                                 QLatin1String(doc.IsCurrentFormat ? "current" : "legacy"),
-                                QStringLiteral("%1..%2").arg(doc.Plan.FirstDay).arg(doc.Plan.LastDay),
+                                u"%1..%2"_s.arg(doc.Plan.FirstDay).arg(doc.Plan.LastDay),
                                 QLatin1String(fx.MonthRedrawn ? "month" : "weekdays"),
                                 DaysOf(doc.Plan.Days),
                                 Texts(doc.Fields.Slots[1]),

@@ -64,7 +64,7 @@ private slots:
         QFETCH(int, slot);
         QFETCH(int, focus);
         ScheduleFields fields = Typed(schedules);
-        QVERIFY(TypeAllowances(fields, QStringLiteral("00:15 01:00 00:45 00:30").split(u' ')));
+        QVERIFY(TypeAllowances(fields, u"00:15 01:00 00:45 00:30"_s.split(u' ')));
         // The text as typed, and the value of the last time the parser accepted.
         const int rawSlot = raw.at(0).digitValue(), column = raw.at(2).digitValue();
         TimeField& field = column == 4 ? fields.Pozostale[rawSlot] : fields.Slots[rawSlot][column];
@@ -75,10 +75,9 @@ private slots:
         const ScheduleFault fault = SprawdzHarmonogramy(ui, fields);
         QCOMPARE(fault, (ScheduleFault{kind, slot, ScheduleColumn(focus)}));
         QVERIFY(FindScheduleFault(fields) == fault);
-        static const QString texts[] = {
-            QString(), QStringLiteral("Sprawdź poprawność wpisu w polu."),
-            QStringLiteral("Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym."),
-            QStringLiteral("Błędny wpis godzin przerw. Godziny przerw nie występują w obszarze pracy.")};
+        static const QString texts[] = {QString(), u"Sprawdź poprawność wpisu w polu."_s,
+                                        u"Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym."_s,
+                                        u"Błędny wpis godzin przerw. Godziny przerw nie występują w obszarze pracy."_s};
         QCOMPARE(ui.Texts().join(u'|'), texts[kind]);
         for (const RecordingPrompt::Entry& entry : ui.Entries())
             QCOMPARE(entry.Icon, MessageIcon::Exclamation);

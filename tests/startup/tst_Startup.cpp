@@ -36,13 +36,13 @@ struct ProgramRun
 
 // A program folder holding the suite library ("suite"), the library of
 // interface level 3 ("wrong") or none ("none").
-std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = QStringLiteral("suite"))
+std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = u"suite"_s)
 {
     auto folder = std::make_unique<QTemporaryDir>();
     const QDir bin(QCoreApplication::applicationDirPath());
     const QString name = KelbrinLibrary::FileName();
-    const QString source = bin.filePath(library == QLatin1String("wrong") ? QStringLiteral("wronglib/") + name : name);
-    if (library != QLatin1String("none") && !QFile::copy(source, folder->filePath(name)))
+    const QString source = bin.filePath(library == "wrong"_L1 ? u"wronglib/"_s + name : name);
+    if (library != "none"_L1 && !QFile::copy(source, folder->filePath(name)))
         qFatal("cannot copy %s", qPrintable(source));
     return folder;
 }
@@ -77,20 +77,18 @@ private slots:
         const auto folder = ProgramFolder();
         const QString programDir = QDir::cleanPath(folder->path());
         QTemporaryDir data;
-        const QString dataDir = QDir::cleanPath(data.filePath(QStringLiteral("DANE")));
-        QVERIFY(QDir().mkpath(dataDir + QStringLiteral("/PLANY")) &&
-                WriteDemoFreeDays(TestLibrary(), dataDir, nullptr));
-        QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
-                          "[SCIEZKA] " + QFile::encodeName(data.path()) + "/\r\n"));
+        const QString dataDir = QDir::cleanPath(data.filePath(u"DANE"_s));
+        QVERIFY(QDir().mkpath(dataDir + u"/PLANY"_s) && WriteDemoFreeDays(TestLibrary(), dataDir, nullptr));
+        QVERIFY(WriteFile(folder->filePath(u"sciezka.ini"_s), "[SCIEZKA] " + QFile::encodeName(data.path()) + "/\r\n"));
         ProgramRun run;
         run.State.Doc.PlanLockHandle = 7;
         run.State.Doc.SchedulesFilled = true;
-        run.State.Doc.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
+        run.State.Doc.Fields.Slots[2][EntryColumn] = {u"07:30"_s, -1};
         QVERIFY(run.Start(programDir) && !run.State.Env.ProgramEnding && run.Ui.Entries().isEmpty());
         const Environment& env = run.State.Env;
         QCOMPARE(QDir::cleanPath(env.DataDir()), dataDir);
-        QCOMPARE(QDir::cleanPath(env.KatalogTemp), programDir + QStringLiteral("/TEMP"));
-        QVERIFY(QFileInfo(env.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
+        QCOMPARE(QDir::cleanPath(env.KatalogTemp), programDir + u"/TEMP"_s);
+        QVERIFY(QFileInfo(env.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(u"TEMP"_s)));
         QVERIFY(run.State.FreeDays.FreeDaysLoaded && run.State.FreeDays.Days.Count() > 0);
         QCOMPARE(run.State.FreeDays.FreeDaysLockHandle, -1);
         QCOMPARE(run.State.Doc.PlanLockHandle, -1);
@@ -118,7 +116,7 @@ private slots:
         QFETCH(PathSetup, temp);
         QFETCH(QString, message);
         const auto folder = ProgramFolder(library);
-        temp(folder->filePath(QStringLiteral("TEMP")));
+        temp(folder->filePath(u"TEMP"_s));
         const QStringList before = Entries(folder->path());
         ProgramRun run;
         QVERIFY(!run.Start(folder->path()) && run.State.Env.ProgramEnding);
@@ -130,10 +128,10 @@ private slots:
     void programFolderGone()
     {
         TestEnvironment env;
-        env.Env.ProgramDir = env.Root.filePath(QStringLiteral("gone"));
+        env.Env.ProgramDir = env.Root.filePath(u"gone"_s);
         QVERIFY(!Inicjalizacja(env.State, {}));
         QVERIFY(env.Env.ProgramEnding);
-        QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
+        QCOMPARE(env.Ui.OnlyText(), u"Ustawienie ścieżki aplikacji nie powiodlo się."_s);
     }
 
     // A copy running in another process keeps this one out of its folder,
@@ -144,12 +142,12 @@ private slots:
     {
         const auto folder = ProgramFolder(), otherFolder = ProgramFolder();
         const QStringList before = Entries(folder->path());
-        HolderProcess running({QStringLiteral("instance"), folder->path()});
+        HolderProcess running({u"instance"_s, folder->path()});
         QVERIFY(running.Take() && running.Holds());
         ProgramRun second;
-        QVERIFY(!second.Start(folder->path() + QStringLiteral("/./")));
+        QVERIFY(!second.Start(folder->path() + u"/./"_s));
         QVERIFY(second.State.Env.ProgramEnding);
-        QCOMPARE(second.Ui.Texts(), QStringList{QStringLiteral("Program Grafenta jest już uruchomiony.")});
+        QCOMPARE(second.Ui.Texts(), QStringList{u"Program Grafenta jest już uruchomiony."_s});
         QCOMPARE(second.Ui.Entries().first().Icon, MessageIcon::Critical);
         QVERIFY(!second.Library.IsLoaded()); // it ended before it touched the library or the folder
         QCOMPARE(Entries(folder->path()), before);
@@ -170,7 +168,7 @@ private slots:
         ProgramRun third;
         QVERIFY(third.Start(folder->path()));
         QVERIFY(third.Instance.IsHeld());
-        HolderProcess refused({QStringLiteral("instance"), folder->path()});
+        HolderProcess refused({u"instance"_s, folder->path()});
         QVERIFY(refused.Take());
         QVERIFY(!refused.Holds());
     }
@@ -197,7 +195,7 @@ private slots:
         }
         steps.ReadPackageName = [&calls] {
             calls << StepCount;
-            return QStringLiteral("Pakiet testowy");
+            return u"Pakiet testowy"_s;
         };
         for (int step = 0; step <= ending; ++step)
             expected << step;
@@ -208,7 +206,7 @@ private slots:
         QCOMPARE(calls, expected);
         QCOMPARE(started, ending == StepCount);
         QCOMPARE(run.State.Env.ProgramEnding, !started);
-        QCOMPARE(run.State.Env.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
+        QCOMPARE(run.State.Env.PakietNazwa, started ? u"Pakiet testowy"_s : QString());
     }
 
     void parse_data()
@@ -275,7 +273,7 @@ private slots:
         env.Env.ProgramDir = env.Env.DataRootDir = programDir;
         put(QDir(programDir).filePath(name));
         CzytajSciezke(env.Env);
-        QCOMPARE(env.Env.DataRootDir, QDir::cleanPath(root.replace(QLatin1Char('@'), programDir)));
+        QCOMPARE(env.Env.DataRootDir, QDir::cleanPath(root.replace(u'@', programDir)));
         QVERIFY(env.Ui.Entries().isEmpty());
     }
 
@@ -287,10 +285,10 @@ private slots:
         const auto stored = [](const QVariant& value) {
             QTemporaryDir dir;
             {
-                QSettings writer(dir.filePath(QStringLiteral("P.ini")), QSettings::IniFormat);
-                writer.setValue(QStringLiteral("Pakiet"), value);
+                QSettings writer(dir.filePath(u"P.ini"_s), QSettings::IniFormat);
+                writer.setValue(u"Pakiet"_s, value);
             }
-            return ReadFile(dir.filePath(QStringLiteral("P.ini")));
+            return ReadFile(dir.filePath(u"P.ini"_s));
         };
         QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n")
                                << "Wersja sieciowa dla łączności";
@@ -299,8 +297,7 @@ private slots:
         QTest::newRow("blank") << QByteArray("[General]\nPakiet=\"   \"\n") << "";
         QTest::newRow("253 bytes") << stored(QString(253, u'ą')) << QString(253, u'ą');
         QTest::newRow("254 bytes") << stored(QString(254, u'ą')) << "";
-        QTest::newRow("cut at a zero character")
-            << stored(QStringLiteral("Morvane") + QChar(0) + QStringLiteral("KZT")) << "Morvane";
+        QTest::newRow("cut at a zero character") << stored(u"Morvane"_s + QChar(0) + u"KZT"_s) << "Morvane";
     }
 
     void packageName()
@@ -308,7 +305,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, name);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Morvane KZT.ini"));
+        const QString path = dir.filePath(u"Morvane KZT.ini"_s);
         QVERIFY(WriteFile(path, file));
         QCOMPARE(CzytajPakiet(QSettings(path, QSettings::IniFormat)), name);
     }
