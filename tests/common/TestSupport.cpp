@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "HolderProcess.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -94,6 +96,23 @@ PathSetup Directory()
 PathSetup Nothing()
 {
     return [](const QString&) {};
+}
+
+Prepare InPlans(const QString& name, const PathSetup& put, const QString& user)
+{
+    return [=](TestEnvironment& env) {
+        env.Env.UserName = user;
+        put(QDir(env.PlansDir()).filePath(name));
+        return std::shared_ptr<void>();
+    };
+}
+
+Prepare LockedElsewhere(const QString& name, const QByteArray& bytes, const QString& kind, const QString& object)
+{
+    return [=](TestEnvironment& env) -> std::shared_ptr<void> {
+        WriteFile(QDir(env.PlansDir()).filePath(name), bytes);
+        return HeldElsewhere(env.DataDir(), kind, object, u"jan z stanowisko3"_s);
+    };
 }
 
 QString DeadProcessScratchName()
