@@ -66,23 +66,13 @@ class TestKelbrin : public QObject
     }
 
 private slots:
-    void txtToName_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("stem");
-        QTest::newRow("Polish surname") << ToCodePage(u"Źdźbło-Łęcka"_s) << QByteArray("ZDZBLO-LECKA");
-        // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
-        QByteArray all;
-        for (int byte = 1; byte < 256; ++byte)
-            all.append(char(byte));
-        QTest::newRow("every byte")
-            << all << QByteArray("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
-    }
-
+    // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
     void txtToName()
     {
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, stem);
+        QByteArray text;
+        for (int byte = 1; byte < 256; ++byte)
+            text.append(char(byte));
+        const QByteArray stem("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
         // Rewritten in place: nothing past the text's own zero changes.
         QByteArray buffer = text + '\0' + "GUARD";
         KLNX_TxtToName(buffer.data());
@@ -231,22 +221,16 @@ private slots:
         QTest::addColumn<QByteArray>("told"); // the second asker's buffer of 8 blanks: who holds it, if anybody
         const QString longName(300, u'n');
         const QByteArray first("Pierwszy"), nobody(8, ' ');
+        // clang-format off
         QTest::newRow("Polish object in other case") << Kind << "żółw ąę.pln" << Kind << "ŻÓŁW ĄĘ.PLN" << first;
-        QTest::newRow("kind in other case") << Kind << "PLAN1.PLN"
-                                            << "PLNEDIT"
-                                            << "PLAN1.PLN" << first;
-        QTest::newRow("other kind") << Kind << "FreeDays"
-                                    << "EditFree"
-                                    << "FreeDays" << nobody;
+        QTest::newRow("kind in other case") << Kind << "PLAN1.PLN" << "PLNEDIT" << "PLAN1.PLN" << first;
+        QTest::newRow("other kind") << Kind << "FreeDays" << "EditFree" << "FreeDays" << nobody;
         QTest::newRow("escape cannot be forged") << Kind << "A+B.PLN" << Kind << "A%2BB.PLN" << nobody;
-        QTest::newRow("kind and object boundary") << "A"
-                                                  << "B+C"
-                                                  << "A+B"
-                                                  << "C" << nobody;
+        QTest::newRow("kind and object boundary") << "A" << "B+C" << "A+B" << "C" << nobody;
         QTest::newRow("path characters") << Kind << "../PLAN1.PLN" << Kind << "PLAN1.PLN" << nobody;
         QTest::newRow("long names in other case") << Kind << longName << Kind << longName.toUpper() << first;
-        QTest::newRow("long names differing at the end")
-            << Kind << longName + u'1' << Kind << longName + u'2' << nobody;
+        QTest::newRow("long names differing at the end") << Kind << longName + u'1' << Kind << longName + u'2' << nobody;
+        // clang-format on
     }
 
     // One record per kind and object, without regard to letter case, and

@@ -74,20 +74,19 @@ private slots:
     void nameFromBuffer_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("size");
         QTest::addColumn<QString>("result");
-        QTest::newRow("blanks go, tab and line break stay") << " \tjan\r  " << 256 << "\tjan\r";
-        QTest::newRow("256 bytes in 256") << QString(256, u'u') << 256 << "";
+        QTest::newRow("blanks go, tab and line break stay") << " \tjan\r  "
+                                                            << "\tjan\r";
+        QTest::newRow("256 bytes in 256") << QString(256, u'u') << "";
         // One byte each in the code page, two in UTF-8.
-        QTest::newRow("Polish letters") << QString(200, u'ł') << 256 << QString(200, u'ł');
+        QTest::newRow("Polish letters") << QString(200, u'ł') << QString(200, u'ł');
     }
 
     void nameFromBuffer()
     {
         QFETCH(QString, name);
-        QFETCH(int, size);
         QFETCH(QString, result);
-        QCOMPARE(NameFromBuffer(name, size), result);
+        QCOMPARE(NameFromBuffer(name, 256), result); // a buffer of 256 bytes
     }
 };
 

@@ -47,11 +47,6 @@ std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = u"suite"_s
     return folder;
 }
 
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-}
-
 // The steps of the window and the readers, in their order.
 std::function<void(ProgramState&)> StartupSteps::*const LaterSteps[]{
     &StartupSteps::PrepareEmptyWindow, &StartupSteps::ShowSplash, &StartupSteps::ReadFreeDays,
@@ -102,11 +97,11 @@ private slots:
         QTest::addColumn<QString>("library");
         QTest::addColumn<PathSetup>("temp"); // what stands where TEMP belongs
         QTest::addColumn<QString>("message");
-        QTest::newRow("library of interface level 3")
-            << "wrong" << Nothing() << "Nieprawidłowa wersja biblioteki kelbrin.dll";
+        // clang-format off
+        QTest::newRow("library of interface level 3") << "wrong" << Nothing() << "Nieprawidłowa wersja biblioteki kelbrin.dll";
         QTest::newRow("no library") << "none" << Nothing() << "Nie odnaleziono biblioteki Kelbrin.dll.";
-        QTest::newRow("TEMP cannot be made")
-            << "suite" << FileOf("not a folder") << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+        QTest::newRow("TEMP cannot be made") << "suite" << FileOf("not a folder") << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+        // clang-format on
     }
 
     // The program ends at once, after its message, and leaves the program folder as it was.
@@ -117,20 +112,19 @@ private slots:
         QFETCH(QString, message);
         const auto folder = ProgramFolder(library);
         temp(folder->filePath(u"TEMP"_s));
-        const QStringList before = Entries(folder->path());
+        const QString before = FolderEntries(folder->path());
         ProgramRun run;
         QVERIFY(!run.Start(folder->path()) && run.State.Env.ProgramEnding);
         QCOMPARE(run.Ui.Texts(), QStringList{message});
         QCOMPARE(run.Ui.Entries().first().Icon, MessageIcon::Critical);
-        QCOMPARE(Entries(folder->path()), before);
+        QCOMPARE(FolderEntries(folder->path()), before);
     }
 
     void programFolderGone()
     {
         TestEnvironment env;
         env.Env.ProgramDir = env.Root.filePath(u"gone"_s);
-        QVERIFY(!Inicjalizacja(env.State, {}));
-        QVERIFY(env.Env.ProgramEnding);
+        QVERIFY(!Inicjalizacja(env.State, {}) && env.Env.ProgramEnding);
         QCOMPARE(env.Ui.OnlyText(), u"Ustawienie ścieżki aplikacji nie powiodlo się."_s);
     }
 
@@ -141,7 +135,7 @@ private slots:
     void secondInstance()
     {
         const auto folder = ProgramFolder(), otherFolder = ProgramFolder();
-        const QStringList before = Entries(folder->path());
+        const QString before = FolderEntries(folder->path());
         HolderProcess running({u"instance"_s, folder->path()});
         QVERIFY(running.Take() && running.Holds());
         ProgramRun second;
@@ -150,7 +144,7 @@ private slots:
         QCOMPARE(second.Ui.Texts(), QStringList{u"Program Grafenta jest już uruchomiony."_s});
         QCOMPARE(second.Ui.Entries().first().Icon, MessageIcon::Critical);
         QVERIFY(!second.Library.IsLoaded()); // it ended before it touched the library or the folder
-        QCOMPARE(Entries(folder->path()), before);
+        QCOMPARE(FolderEntries(folder->path()), before);
         // Nor does a lock file left behind that names a running program while
         // no process holds the file itself.
         const QString lockPath = InstanceLock::LockFilePath(otherFolder->path());
@@ -166,11 +160,9 @@ private slots:
 
         running.Kill();
         ProgramRun third;
-        QVERIFY(third.Start(folder->path()));
-        QVERIFY(third.Instance.IsHeld());
+        QVERIFY(third.Start(folder->path()) && third.Instance.IsHeld());
         HolderProcess refused({u"instance"_s, folder->path()});
-        QVERIFY(refused.Take());
-        QVERIFY(!refused.Holds());
+        QVERIFY(refused.Take() && !refused.Holds());
     }
 
     void laterSteps_data()
@@ -215,28 +207,22 @@ private slots:
         QTest::addColumn<std::optional<QString>>("root");
         const std::optional<QString> none;
         const auto path = [](const char* text) { return std::optional<QString>(QString::fromUtf8(text)); };
-        QTest::newRow("equals sign, one trailing backslash goes")
-            << QByteArray("[SCIEZKA]=D:\\KZT\\\\\r\n") << path("D:\\KZT\\");
-        QTest::newRow("the root stays") << QByteArray("[SCIEZKA] \\") << path("\\");
-        QTest::newRow("a path right after the name loses its first character")
-            << QByteArray("[SCIEZKA]D:\\KZT") << path(":\\KZT");
-        QTest::newRow("line and value trimmed") << QByteArray(" \t[SCIEZKA]=   D:\\KZT  \t") << path("D:\\KZT");
-        QTest::newRow("name in other case") << QByteArray("[Sciezka] D:\\KZT") << none;
-        QTest::newRow("nothing after the name") << QByteArray("[SCIEZKA]\n") << none;
-        QTest::newRow("last one wins, an empty one undoes nothing")
-            << QByteArray("[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\n[SCIEZKA]=\n") << path("D:\\B");
-        QTest::newRow("LF CR, CR and CR LF end lines")
-            << QByteArray("[X]\n\r[SCIEZKA] D:\\A\r[SCIEZKA] D:\\B\r\n") << path("D:\\B");
-        QTest::newRow("windows-1250 letters") << QByteArray("[SCIEZKA] D:\\\xa3\xf3"
-                                                            "d\x9f\\")
-                                              << path("D:\\Łódź");
         const char zeros[] = "\0\0[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\0C\n";
-        QTest::newRow("a zero byte ends the text of a line") << QByteArray(zeros, sizeof zeros - 1) << path("D:\\B");
         QByteArray garbage;
         for (int i = 0; i < 4096; ++i)
             garbage.append(char(i * 7 % 256));
-        QTest::newRow("garbage and a 1 MB line, then a path without a line end")
-            << garbage + QByteArray(1 << 20, 'x') + "\n[SCIEZKA] D:\\A" << path("D:\\A");
+        // clang-format off
+        QTest::newRow("equals sign, one trailing backslash goes") << QByteArray("[SCIEZKA]=D:\\KZT\\\\\r\n") << path("D:\\KZT\\");
+        QTest::newRow("the root stays") << QByteArray("[SCIEZKA] \\") << path("\\");
+        QTest::newRow("a path right after the name loses its first character") << QByteArray("[SCIEZKA]D:\\KZT") << path(":\\KZT");
+        QTest::newRow("line and value trimmed") << QByteArray(" \t[SCIEZKA]=   D:\\KZT  \t") << path("D:\\KZT");
+        QTest::newRow("name in other case") << QByteArray("[Sciezka] D:\\KZT") << none;
+        QTest::newRow("last one wins, an empty one undoes nothing") << QByteArray("[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\n[SCIEZKA]=\n") << path("D:\\B");
+        QTest::newRow("LF CR, CR and CR LF end lines") << QByteArray("[X]\n\r[SCIEZKA] D:\\A\r[SCIEZKA] D:\\B\r\n") << path("D:\\B");
+        QTest::newRow("windows-1250 letters") << QByteArray("[SCIEZKA] D:\\\xa3\xf3" "d\x9f\\") << path("D:\\Łódź");
+        QTest::newRow("a zero byte ends the text of a line") << QByteArray(zeros, sizeof zeros - 1) << path("D:\\B");
+        QTest::newRow("garbage and a 1 MB line, then a path without a line end") << garbage + QByteArray(1 << 20, 'x') + "\n[SCIEZKA] D:\\A" << path("D:\\A");
+        // clang-format on
     }
 
     void parse()
@@ -251,16 +237,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<PathSetup>("put"); // what stands there
         QTest::addColumn<QString>("root");  // "@" stands for the program folder
-        QTest::newRow("name in capitals, absolute path")
-            << "SCIEZKA.INI" << FileOf("[SCIEZKA] /srv/kzt/\r\n") << "/srv/kzt";
-        QTest::newRow("relative path with backslashes")
-            << "sciezka.ini" << FileOf("[SCIEZKA]=..\\wspolne\\dane\\") << "@/../wspolne/dane";
-        QTest::newRow("a pipe") << "sciezka.ini" << Pipe() << "@"; // reading it would wait
         // Only so much is read: the line that the limit cuts does not count.
         const QByteArray first("[SCIEZKA] /first\n"), last("[SCIEZKA] /second/path/across/the/limit\n");
         const QByteArray filler(SciezkaIniReadLimit - 20 - first.size() - 1, 'x');
-        QTest::newRow("line cut by the read limit")
-            << "sciezka.ini" << FileOf(first + filler + '\n' + last) << "/first";
+        // clang-format off
+        QTest::newRow("name in capitals, absolute path") << "SCIEZKA.INI" << FileOf("[SCIEZKA] /srv/kzt/\r\n") << "/srv/kzt";
+        QTest::newRow("relative path with backslashes") << "sciezka.ini" << FileOf("[SCIEZKA]=..\\wspolne\\dane\\") << "@/../wspolne/dane";
+        QTest::newRow("a pipe") << "sciezka.ini" << Pipe() << "@"; // reading it would wait
+        QTest::newRow("line cut by the read limit") << "sciezka.ini" << FileOf(first + filler + '\n' + last) << "/first";
+        // clang-format on
     }
 
     void readFile()
@@ -290,10 +275,10 @@ private slots:
             }
             return ReadFile(dir.filePath(u"P.ini"_s));
         };
-        QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n")
-                               << "Wersja sieciowa dla łączności";
-        QTest::newRow("unquoted, with a comma")
-            << QByteArray("[General]\nPakiet=Morvane KZT, sieć\n") << "Morvane KZT, sieć";
+        // clang-format off
+        QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n") << "Wersja sieciowa dla łączności";
+        QTest::newRow("unquoted, with a comma") << QByteArray("[General]\nPakiet=Morvane KZT, sieć\n") << "Morvane KZT, sieć";
+        // clang-format on
         QTest::newRow("blank") << QByteArray("[General]\nPakiet=\"   \"\n") << "";
         QTest::newRow("253 bytes") << stored(QString(253, u'ą')) << QString(253, u'ą');
         QTest::newRow("254 bytes") << stored(QString(254, u'ą')) << "";
