@@ -200,12 +200,9 @@ private slots:
         lastDay.Index = AreaWords(u"0 06:59"_s, MaxPlanDay);
         lastDay.EndWord = MaxPlanDay * 1440 + 910;
         // clang-format off
-        QTest::newRow("schedule: day, free day, night") << Fill([march](TestEnvironment& env) {
-            TypeSchedule(env.Doc.Fields, 0, u"08:00-16:00 12:00-12:30"_s);
-            TypeSchedule(env.Doc.Fields, 1, u"22:00-06:00"_s);
-            TypeAllowances(env.Doc.Fields, u"00:15 01:00 00:45 00:30"_s.split(u' '));
-            SetDays(env.Doc.Plan, march, u"041"_s);
-            return ZapiszPlanHarmonogramow(env.Env, env.Doc, u"  Plan "_s, true);
+        QTest::newRow("schedule: day, free day, night") << Fill([](TestEnvironment& env) {
+            FillPlan(env.Doc, false, false);
+            return Save(env, u"  Plan "_s, true);
         }) << dayAndNight.Build();
         QTest::newRow("schedule: the last day of all") << Fill([](TestEnvironment& env) {
             TypeSchedule(env.Doc.Fields, 6, u"07:00-15:00"_s);
@@ -270,9 +267,7 @@ private slots:
         // clang-format off
         QTest::newRow("one-ended break, messages off") << SaveCase{false, false, oneEndedBreak, plan, false, SaveStatus::ScheduleRefused, breakMessage, MessageIcon::Exclamation, old, -1};
         QTest::newRow("overlap") << SaveCase{false, true, nothing, plan, true, SaveStatus::Overlap, overlapMessage, critical, old, overlapDay};
-        QTest::newRow("overlap, messages off") << SaveCase{false, true, nothing, plan, false, SaveStatus::Overlap, {}, critical, old, overlapDay};
         QTest::newRow("no TEMP folder") << SaveCase{false, false, noTemp, plan, true, path, pathMessage, critical, old, -1};
-        QTest::newRow("no plans folder") << SaveCase{false, false, noPlans, plan, true, path, pathMessage, critical, {}, -1};
         QTest::newRow("plan file is a folder") << SaveCase{false, false, targetFolder, plan, true, path, pathMessage, critical, {}, -1};
         QTest::newRow("device name") << SaveCase{false, false, nothing, u"con"_s, true, file, badName + u"con.PLN"_s + Cr, critical, old, -1};
         QTest::newRow("name in other case, blanks around it") << SaveCase{false, false, nothing, u" PLAN "_s, true, saved, SavedMessage, info, schedulePlan, -1};
@@ -317,7 +312,6 @@ private slots:
         QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false;
         QTest::newRow("control character") << "Plan\t1" << false;
         QTest::newRow("backslash") << "A\\B" << false;
-        QTest::newRow("NUL in small letters") << "nul" << false;
         QTest::newRow("device name with an extension") << "COM1.txt" << false;
         QTest::newRow("COM10 is no device") << "COM10" << true;
     }
