@@ -116,14 +116,14 @@ inline QByteArray Patched(QByteArray bytes, qsizetype offset, int32_t value, qsi
 inline QVector<uint32_t> AreaWords(const QString& text, int32_t firstDay)
 {
     QVector<uint32_t> words;
-    for (const QString& item : text.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
-        const QStringList parts = item.split(QLatin1Char(' '));
+    for (const QString& item : text.split(u", "_s, Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(u' ');
         const int32_t minute =
             (firstDay + parts.at(0).toInt()) * 1440 + parts.at(1).left(2).toInt() * 60 + parts.at(1).mid(3).toInt();
         const QString kind = parts.value(2);
         const uint32_t flags = (kind.contains(u'*') ? 0x20000000u : 0u) | (kind.contains(u'+') ? 0x40000000u : 0u);
         words.append(kind.isEmpty() ? uint32_t(minute)
-                                    : AreaWord(minute, uint8_t(QStringLiteral("NPWBO").indexOf(kind.at(0))), flags));
+                                    : AreaWord(minute, uint8_t(u"NPWBO"_s.indexOf(kind.at(0))), flags));
     }
     return words;
 }

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "HolderProcess.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -24,19 +26,19 @@ const KelbrinLibrary& TestLibrary()
 TestEnvironment::TestEnvironment() : State(TestLibrary(), Ui)
 {
     const QDir root(Root.path());
-    root.mkpath(QStringLiteral("DANE/PLANY"));
-    root.mkpath(QStringLiteral("DANE/PERSONEL"));
-    root.mkpath(QStringLiteral("TEMP"));
+    root.mkpath(u"DANE/PLANY"_s);
+    root.mkpath(u"DANE/PERSONEL"_s);
+    root.mkpath(u"TEMP"_s);
     Env.ProgramDir = Root.path();
     Env.DataRootDir = Root.path();
-    Env.KatalogTemp = root.filePath(QStringLiteral("TEMP"));
-    Env.UserName = QStringLiteral("tester");
-    Env.ComputerName = QStringLiteral("pc1");
+    Env.KatalogTemp = root.filePath(u"TEMP"_s);
+    Env.UserName = u"tester"_s;
+    Env.ComputerName = u"pc1"_s;
 }
 
 QString TestEnvironment::Plan(const QString& name) const
 {
-    return QDir(PlansDir()).filePath(name + QStringLiteral(".PLN"));
+    return QDir(PlansDir()).filePath(name + u".PLN"_s);
 }
 
 void AppendInt32(QByteArray& bytes, int32_t value)
@@ -96,14 +98,31 @@ PathSetup Nothing()
     return [](const QString&) {};
 }
 
+Prepare InPlans(const QString& name, const PathSetup& put, const QString& user)
+{
+    return [=](TestEnvironment& env) {
+        env.Env.UserName = user;
+        put(QDir(env.PlansDir()).filePath(name));
+        return std::shared_ptr<void>();
+    };
+}
+
+Prepare LockedElsewhere(const QString& name, const QByteArray& bytes, const QString& kind, const QString& object)
+{
+    return [=](TestEnvironment& env) -> std::shared_ptr<void> {
+        WriteFile(QDir(env.PlansDir()).filePath(name), bytes);
+        return HeldElsewhere(env.DataDir(), kind, object, u"jan z stanowisko3"_s);
+    };
+}
+
 QString DeadProcessScratchName()
 {
     QProcess dead;
-    dead.start(QStringLiteral("true"));
+    dead.start(u"true"_s);
     const qint64 pid = dead.waitForStarted() ? dead.processId() : 0;
     dead.waitForFinished();
     const QByteArray host = QCryptographicHash::hash(QSysInfo::machineHostName().toUtf8(), QCryptographicHash::Sha1);
-    return QStringLiteral(".grafenta-%1-%2-1.tmp").arg(QString::fromLatin1(host.toHex().left(8))).arg(pid);
+    return u".grafenta-%1-%2-1.tmp"_s.arg(QString::fromLatin1(host.toHex().left(8))).arg(pid);
 }
 
 QString PromptLine(const RecordingPrompt::Entry& entry)
@@ -111,7 +130,7 @@ QString PromptLine(const RecordingPrompt::Entry& entry)
     static const QStringList icons{u"Critical"_s, u"Exclamation"_s, u"Question"_s, u"Information"_s};
     static const QStringList buttons{u"Ok"_s, u"YesNo"_s, u"YesNoCancel"_s};
     QString text = entry.Text;
-    text.replace(Cr, QLatin1Char('/'));
+    text.replace(Cr, u'/');
     return entry.Question ? u"ask %1 %2 %3"_s.arg(icons.at(int(entry.Icon)), buttons.at(int(entry.Buttons)), text)
                           : u"say %1 %2"_s.arg(icons.at(int(entry.Icon)), text);
 }
@@ -136,7 +155,7 @@ ToolRun RunPlntool(const QStringList& args, int timeoutMs, const QProcessEnviron
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("plntool")), args);
+    process.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s), args);
     ToolRun run;
     run.Finished = process.waitForFinished(timeoutMs);
     if (!run.Finished) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -51,6 +52,15 @@ PathSetup FileOf(const QByteArray& bytes, qint64 size = -1);
 PathSetup Pipe();
 PathSetup Directory();
 PathSetup Nothing();
+
+// What a test prepares in its folders before it runs; what it returns is
+// kept until the test is over.
+using Prepare = std::function<std::shared_ptr<void>(TestEnvironment& env)>;
+// NAME in the plans folder, as put makes it, for the user given.
+Prepare InPlans(const QString& name, const PathSetup& put, const QString& user = u"tester"_s);
+// NAME in the plans folder holding bytes, while another process holds the
+// suite lock KIND OBJECT as "jan z stanowisko3".
+Prepare LockedElsewhere(const QString& name, const QByteArray& bytes, const QString& kind, const QString& object);
 
 // The name of a scratch file that a process of this computer which no longer
 // runs left behind.

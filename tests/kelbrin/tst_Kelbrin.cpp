@@ -21,7 +21,7 @@
 // never.
 namespace {
 
-const QString Kind = QStringLiteral("PlnEdit");
+const QString Kind = u"PlnEdit"_s;
 
 // Asks in this process, with the caller's owner buffer.
 int32_t Ask(const QString& object, const QString& holder, QByteArray& owner, const QString& kind = Kind)
@@ -34,7 +34,7 @@ int32_t Ask(const QString& object, const QString& holder, QByteArray& owner, con
 // The only record in the lock folder of the current directory.
 QString OnlyRecord()
 {
-    return QDir(QStringLiteral("BLOKADY")).entryInfoList(QDir::Files).value(0).absoluteFilePath();
+    return QDir(u"BLOKADY"_s).entryInfoList(QDir::Files).value(0).absoluteFilePath();
 }
 
 QByteArray LineOf(const QByteArray& record, const QByteArray& key)
@@ -62,27 +62,17 @@ class TestKelbrin : public QObject
     std::unique_ptr<QTemporaryDir> m_data; // the current directory of each test
     QStringList Asking(const QString& object, const QString& holder) const
     {
-        return {QStringLiteral("lock"), m_data->path(), Kind, object, holder};
+        return {u"lock"_s, m_data->path(), Kind, object, holder};
     }
 
 private slots:
-    void txtToName_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QByteArray>("stem");
-        QTest::newRow("Polish surname") << ToCodePage(QStringLiteral("Źdźbło-Łęcka")) << QByteArray("ZDZBLO-LECKA");
-        // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
-        QByteArray all;
-        for (int byte = 1; byte < 256; ++byte)
-            all.append(char(byte));
-        QTest::newRow("every byte")
-            << all << QByteArray("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
-    }
-
+    // Every byte once, in order: capitals, Polish letters as ASCII, the rest dropped.
     void txtToName()
     {
-        QFETCH(QByteArray, text);
-        QFETCH(QByteArray, stem);
+        QByteArray text;
+        for (int byte = 1; byte < 256; ++byte)
+            text.append(char(byte));
+        const QByteArray stem("-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_ABCDEFGHIJKLMNOPQRSTUVWXYZSZSZLAZLAZCENOCENO");
         // Rewritten in place: nothing past the text's own zero changes.
         QByteArray buffer = text + '\0' + "GUARD";
         KLNX_TxtToName(buffer.data());
@@ -108,9 +98,9 @@ private slots:
         QFETCH(QString, current);
         QTemporaryDir root;
         const QDir rootDir(QDir(root.path()).canonicalPath());
-        QVERIFY(rootDir.mkpath(QStringLiteral("DANE/PLANY")) && rootDir.mkpath(QStringLiteral("Łódź Kadry")));
-        QVERIFY(WriteFile(rootDir.filePath(QStringLiteral("plik.txt")), "x") && QDir::setCurrent(rootDir.path()));
-        QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(QLatin1Char('@'), rootDir.path())).constData()), status);
+        QVERIFY(rootDir.mkpath(u"DANE/PLANY"_s) && rootDir.mkpath(u"Łódź Kadry"_s));
+        QVERIFY(WriteFile(rootDir.filePath(u"plik.txt"_s), "x") && QDir::setCurrent(rootDir.path()));
+        QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(u'@', rootDir.path())).constData()), status);
         QCOMPARE(QDir::current().canonicalPath(), rootDir.filePath(current));
     }
 
@@ -130,9 +120,9 @@ private slots:
     // there, missing, or holding the record of a killed holder.
     void contention()
     {
-        const QString object = QStringLiteral("WSPÓLNY.PLN");
-        const QStringList holders{QStringLiteral("Łucja z STACJA-1"), QStringLiteral("Żaneta z STACJA-2")};
-        HolderProcess dead(Asking(object, QStringLiteral("Zmarły z STACJA-0")));
+        const QString object = u"WSPÓLNY.PLN"_s;
+        const QStringList holders{u"Łucja z STACJA-1"_s, u"Żaneta z STACJA-2"_s};
+        HolderProcess dead(Asking(object, u"Zmarły z STACJA-0"_s));
         QVERIFY(dead.Take() && dead.Holds());
         dead.Kill();
         const QString stalePath = OnlyRecord();
@@ -140,18 +130,18 @@ private slots:
         QVERIFY(!staleRecord.isEmpty());
 
         for (int round = 0; round < 100; ++round) {
-            if (round % 3 == 1) QVERIFY(QDir(QStringLiteral("BLOKADY")).removeRecursively());
-            if (round % 3 == 2) QVERIFY(QDir().mkpath(QStringLiteral("BLOKADY")) && WriteFile(stalePath, staleRecord));
+            if (round % 3 == 1) QVERIFY(QDir(u"BLOKADY"_s).removeRecursively());
+            if (round % 3 == 2) QVERIFY(QDir().mkpath(u"BLOKADY"_s) && WriteFile(stalePath, staleRecord));
             {
                 HolderProcess a(Asking(object, holders[0])), b(Asking(object, holders[1]));
                 QVERIFY(a.Start() && b.Start());
                 (round % 2 ? a : b).Go();
                 (round % 2 ? b : a).Go();
                 QVERIFY(a.WaitForAnswer() && b.WaitForAnswer());
-                QVERIFY2(a.Holds() != b.Holds(), qPrintable(QStringLiteral("round %1").arg(round)));
+                QVERIFY2(a.Holds() != b.Holds(), qPrintable(u"round %1"_s.arg(round)));
                 QCOMPARE((a.Holds() ? b : a).Owner(), holders[a.Holds() ? 0 : 1]);
             } // both let go
-            QVERIFY(QDir(QStringLiteral("BLOKADY")).isEmpty());
+            QVERIFY(QDir(u"BLOKADY"_s).isEmpty());
         }
     }
 
@@ -162,8 +152,7 @@ private slots:
         QTest::addColumn<int>("age");           // seconds since the record was last written
         QTest::addColumn<QByteArray>("holder"); // the record's holder afterwards
         QTest::addColumn<QByteArray>("owner");  // the caller's owner buffer afterwards
-        const QByteArray dead = ToCodePage(QStringLiteral("holder=Zbigniew Źrebiec z STACJA-9")),
-                         tester = "holder=Tester z TU";
+        const QByteArray dead = ToCodePage(u"holder=Zbigniew Źrebiec z STACJA-9"_s), tester = "holder=Tester z TU";
         const QByteArray running = "pid=" + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
         const Edit none = [](QByteArray record) { return record; };
         const Edit otherHost = Replacing("host", "host=gdzie-indziej\n");
@@ -196,12 +185,12 @@ private slots:
         QFETCH(int, age);
         QFETCH(QByteArray, holder);
         QFETCH(QByteArray, owner);
-        HolderProcess dead(Asking(QStringLiteral("STARY.PLN"), QStringLiteral("Zbigniew Źrebiec z STACJA-9")));
+        HolderProcess dead(Asking(u"STARY.PLN"_s, u"Zbigniew Źrebiec z STACJA-9"_s));
         QVERIFY(dead.Take() && dead.Holds());
         dead.Kill(reap);
         // Gone, or a zombie.
         const auto state = [&dead] {
-            const QByteArray stat = ReadFile(QStringLiteral("/proc/%1/stat").arg(dead.Pid()));
+            const QByteArray stat = ReadFile(u"/proc/%1/stat"_s.arg(dead.Pid()));
             return stat.mid(stat.lastIndexOf(')') + 2, 1);
         };
         QElapsedTimer clock;
@@ -216,7 +205,7 @@ private slots:
                 file.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
         file.close();
         QByteArray buffer(40, '.');
-        const int32_t handle = Ask(QStringLiteral("stary.pln"), QStringLiteral("Tester z TU"), buffer);
+        const int32_t handle = Ask(u"stary.pln"_s, u"Tester z TU"_s, buffer);
         QCOMPARE(buffer, owner);
         QCOMPARE(LineOf(ReadFile(path), "holder"), holder);
         QCOMPARE(KLNX_DeleteLock(handle), uint8_t(handle == -1)); // a refusal has no handle to give back
@@ -230,24 +219,18 @@ private slots:
         QTest::addColumn<QString>("secondKind");
         QTest::addColumn<QString>("secondObject");
         QTest::addColumn<QByteArray>("told"); // the second asker's buffer of 8 blanks: who holds it, if anybody
-        const QString longName(300, QLatin1Char('n'));
+        const QString longName(300, u'n');
         const QByteArray first("Pierwszy"), nobody(8, ' ');
+        // clang-format off
         QTest::newRow("Polish object in other case") << Kind << "żółw ąę.pln" << Kind << "ŻÓŁW ĄĘ.PLN" << first;
-        QTest::newRow("kind in other case") << Kind << "PLAN1.PLN"
-                                            << "PLNEDIT"
-                                            << "PLAN1.PLN" << first;
-        QTest::newRow("other kind") << Kind << "FreeDays"
-                                    << "EditFree"
-                                    << "FreeDays" << nobody;
+        QTest::newRow("kind in other case") << Kind << "PLAN1.PLN" << "PLNEDIT" << "PLAN1.PLN" << first;
+        QTest::newRow("other kind") << Kind << "FreeDays" << "EditFree" << "FreeDays" << nobody;
         QTest::newRow("escape cannot be forged") << Kind << "A+B.PLN" << Kind << "A%2BB.PLN" << nobody;
-        QTest::newRow("kind and object boundary") << "A"
-                                                  << "B+C"
-                                                  << "A+B"
-                                                  << "C" << nobody;
+        QTest::newRow("kind and object boundary") << "A" << "B+C" << "A+B" << "C" << nobody;
         QTest::newRow("path characters") << Kind << "../PLAN1.PLN" << Kind << "PLAN1.PLN" << nobody;
         QTest::newRow("long names in other case") << Kind << longName << Kind << longName.toUpper() << first;
-        QTest::newRow("long names differing at the end")
-            << Kind << longName + u'1' << Kind << longName + u'2' << nobody;
+        QTest::newRow("long names differing at the end") << Kind << longName + u'1' << Kind << longName + u'2' << nobody;
+        // clang-format on
     }
 
     // One record per kind and object, without regard to letter case, and
@@ -262,18 +245,17 @@ private slots:
         QFETCH(QString, secondObject);
         QFETCH(QByteArray, told);
         QByteArray owner = QByteArray(8, ' ') + '\0' + "GUARD";
-        const int32_t first = Ask(firstObject, QStringLiteral("Pierwszy z PC1"), owner, firstKind);
+        const int32_t first = Ask(firstObject, u"Pierwszy z PC1"_s, owner, firstKind);
         QVERIFY(first > 0);
-        const int32_t second = Ask(secondObject, QStringLiteral("Drugi z PC2"), owner, secondKind);
+        const int32_t second = Ask(secondObject, u"Drugi z PC2"_s, owner, secondKind);
         QCOMPARE(owner, told + '\0' + "GUARD");
         QCOMPARE(second == -1, told != QByteArray(8, ' '));
         // A refused request has no handle to give back.
         QCOMPARE(KLNX_DeleteLock(second), uint8_t(second == -1));
         QCOMPARE(KLNX_DeleteLock(first), uint8_t(0));
         QCOMPARE(KLNX_DeleteLock(first), uint8_t(1));
-        QVERIFY(QDir(QStringLiteral("BLOKADY")).isEmpty());
-        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("BLOKADY")});
+        QVERIFY(QDir(u"BLOKADY"_s).isEmpty());
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"BLOKADY"_s});
     }
 };
 

@@ -1,7 +1,6 @@
 // Reading plans: the decoding and kind probe of both file layouts with every
 // damage rule, and the readers with the fields they fill, their locks,
 // messages and silent refusals.
-#include "HolderProcess.h"
 #include "PlanFiles.h"
 
 #include "plan/PlanReader.h"
@@ -10,9 +9,7 @@
 #include <QDir>
 #include <QTest>
 
-#include <functional>
 #include <memory>
-#include <sys/stat.h>
 
 struct DecodeCase
 {
@@ -25,13 +22,11 @@ struct DecodeCase
 Q_DECLARE_METATYPE(DecodeCase)
 
 using Reader = bool (*)(const Environment&, PlanDocument&, const QString&, PlanWindowEffects*);
-// Prepares the plans folder; what it returns is kept until the read is over.
-using Setup = std::function<std::shared_ptr<void>(TestEnvironment&)>;
 
 struct RefusalCase
 {
     Reader Read;
-    Setup Prepare;
+    Prepare Setup;    // the plans folder
     QString Message;  // the texts shown, joined by '|'; empty: refused silently
     bool NoPlanEntry; // cboPlany back at "<BRAK>"
     const char* Lock; // "held", or PlanLockState when no lock is held
@@ -42,12 +37,10 @@ Q_DECLARE_METATYPE(RefusalCase)
 
 namespace {
 
-const QString P = QStringLiteral("P");
-
 // A day table as "FIRSTDAY:slots".
 QString DaysOf(const DayTable& table)
 {
-    QString text = QString::number(table.FirstDay()) + QLatin1Char(':');
+    QString text = QString::number(table.FirstDay()) + u':';
     for (int32_t slot : table.Slots())
         text += QString::number(slot);
     return text;
@@ -61,17 +54,7 @@ template <typename Fields> QString Texts(const Fields& fields)
     for (const TimeField& field : fields)
         list.append(field.Value == (field.Text.isEmpty() ? -1 : GodzinaNaMinuty(field.Text)) ? field.Text
                                                                                              : field.Text + u'?');
-    return list.join(QLatin1Char('|'));
-}
-
-// Puts what stands where the plan's file belongs (or a file of another name) for a user.
-Setup At(const QString& name, const PathSetup& put, const QString& user = QStringLiteral("tester"))
-{
-    return [=](TestEnvironment& env) {
-        env.Env.UserName = user;
-        put(QDir(env.PlansDir()).filePath(name));
-        return std::shared_ptr<void>();
-    };
+    return list.join(u'|');
 }
 
 } // namespace
@@ -92,20 +75,16 @@ private slots:
         PlanFile weekly = WeeklyPlanFile(0, 30, {0, 1, 2, 3, 9, 7, 2});
         weekly.Flags = 0x02; // free days taken into account; the kind bit is clear
         const QByteArray legacyWeekly = WeeklyPlanFile(0, 1, {4, 2, 2, 2, 2, 2, 4}, true).Build();
-        const auto plan = [](int32_t first, int32_t last, const QByteArray& days, bool legacy = false) {
-            return SchedulePlanFile(first, last, days, legacy).Build();
-        };
         // clang-format off
-        QTest::newRow("mark -88: start word") << DecodeCase{full, false, false, ok, -1, 112, "0123456"};
-        for (int32_t mark : {88, 84, -84}) {
+        for (int32_t mark : {-88, 88, 84, -84}) { // with the start-of-day word, or without
             week.Mark = mark;
-            QTest::addRow("mark %d", mark) << DecodeCase{week.Build(), false, false, ok, -1, mark == 88 ? 112 : 108, "0123456"};
+            QTest::addRow("mark %d", mark) << DecodeCase{week.Build(), false, false, ok, -1, qAbs(mark) == 88 ? 112 : 108, "0123456"};
         }
-        QTest::newRow("last day 18500") << DecodeCase{plan(18499, 18500, "01"), false, false, ok, -1, 112, "01"};
-        QTest::newRow("last day 18501") << DecodeCase{plan(18500, 18501, "01"), false, false, PlanDamage::LastDayTooLate, 104, 0, ""};
-        QTest::newRow("first day -1") << DecodeCase{plan(-1, 1, "012"), false, false, PlanDamage::FirstDayNegative, 100, 0, ""};
-        QTest::newRow("last day before first") << DecodeCase{plan(10, 9, ""), false, false, PlanDamage::LastDayBeforeFirst, 104, 0, ""};
-        QTest::newRow("day byte 7 stops the table") << DecodeCase{plan(10, 13, "0173"), false, false, PlanDamage::BadDayByte, 114, 112, "01"};
+        QTest::newRow("last day 18500") << DecodeCase{SchedulePlanFile(18499, 18500, "01").Build(), false, false, ok, -1, 112, "01"};
+        QTest::newRow("last day 18501") << DecodeCase{SchedulePlanFile(18500, 18501, "01").Build(), false, false, PlanDamage::LastDayTooLate, 104, 0, ""};
+        QTest::newRow("first day -1") << DecodeCase{SchedulePlanFile(-1, 1, "012").Build(), false, false, PlanDamage::FirstDayNegative, 100, 0, ""};
+        QTest::newRow("last day before first") << DecodeCase{SchedulePlanFile(10, 9, "").Build(), false, false, PlanDamage::LastDayBeforeFirst, 104, 0, ""};
+        QTest::newRow("day byte 7 stops the table") << DecodeCase{SchedulePlanFile(10, 13, "0173").Build(), false, false, PlanDamage::BadDayByte, 114, 112, "01"};
         QTest::newRow("header word 0 = file length") << DecodeCase{Patched(full, 0, int32_t(full.size())), false, false, ok, -1, 112, "0123456"};
         QTest::newRow("header word 0 beyond the file") << DecodeCase{Patched(full, 0, int32_t(full.size() + 1)), false, false, PlanDamage::AreaOffsetBeyondEnd, 0, 0, ""};
         QTest::newRow("103 bytes") << DecodeCase{full.left(103), false, false, shortFile, 0, 0, ""};
@@ -116,7 +95,7 @@ private slots:
         QTest::newRow("ending before the flags") << DecodeCase{full.left(60), false, true, shortFile, 0, 0, ""};
         QTest::newRow("legacy weekly of 104 bytes") << DecodeCase{legacyWeekly.left(104), true, true, ok, -1, 74, "4222224"};
         QTest::newRow("legacy weekly of 103 bytes") << DecodeCase{legacyWeekly.left(103), true, true, shortFile, 0, 0, ""};
-        QTest::newRow("legacy day byte 4") << DecodeCase{plan(100, 103, "0144", true), true, false, ok, -1, 74, "0144"};
+        QTest::newRow("legacy day byte 4") << DecodeCase{SchedulePlanFile(100, 103, "0144", true).Build(), true, false, ok, -1, 74, "0144"};
         // clang-format on
         // A legacy record keeps the entry times of slots 0 and 1 where the mark lies.
         // Its kind is its flags byte, whatever the byte before holds.
@@ -159,27 +138,25 @@ private slots:
         QVERIFY(ListPlans(env.Env).isEmpty());
         for (const char* file : {"A.PLN", "b.pln", "Zmiana C.Pln", "notes.txt", "D.PLNX", "WOLNE.DAT", "PLN", ".PLN"})
             QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(QString::fromLatin1(file)), QByteArray(120, '\0')));
-        QVERIFY(QDir(env.PlansDir()).mkdir(QStringLiteral("X.PLN")));
+        QVERIFY(QDir(env.PlansDir()).mkdir(u"X.PLN"_s));
         QStringList names = ListPlans(env.Env);
         names.sort();
-        QCOMPARE(names, (QStringList{QStringLiteral("A"), QStringLiteral("Zmiana C"), QStringLiteral("b")}));
+        QCOMPARE(names, (QStringList{u"A"_s, u"Zmiana C"_s, u"b"_s}));
         QVERIFY(env.Ui.Entries().isEmpty() && !env.Env.ProgramEnding);
         QVERIFY(QDir(env.PlansDir()).removeRecursively());
         QVERIFY(ListPlans(env.Env).isEmpty() && env.Env.ProgramEnding);
-        QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Brak dostepu do plików planu pracy."));
+        QCOMPARE(env.Ui.OnlyText(), u"Brak dostepu do plików planu pracy."_s);
     }
 
     void refusals_data()
     {
         QTest::addColumn<RefusalCase>("c");
-        const QString plan = QStringLiteral("P.PLN"), other = QStringLiteral("Q.PLN"),
-                      untouched = QStringLiteral("0:333");
-        const QString structure = QStringLiteral("Błąd struktury bazy danych."),
-                      disk = QStringLiteral("Błąd operacji dyskowej.");
-        const QString badPath = QStringLiteral("Nieprawidłowa ścieżka dostępu do planu pracy.");
-        const QString locked = QStringLiteral("Plan pracy: P jest zablokowana przez: jan z stanowisko3.") + Cr +
-                               QStringLiteral("Edycja planu pracy niemożliwa.");
-        const QString noProbe = QStringLiteral("|Nie udana próba odczytu typu planu pracy");
+        const QString plan = u"P.PLN"_s, other = u"Q.PLN"_s, untouched = u"0:333"_s;
+        const QString structure = u"Błąd struktury bazy danych."_s, disk = u"Błąd operacji dyskowej."_s;
+        const QString badPath = u"Nieprawidłowa ścieżka dostępu do planu pracy."_s;
+        const QString locked =
+            u"Plan pracy: P jest zablokowana przez: jan z stanowisko3."_s + Cr + u"Edycja planu pracy niemożliwa."_s;
+        const QString noProbe = u"|Nie udana próba odczytu typu planu pracy"_s;
         const QByteArray good = SchedulePlanFile(0, 2, "012").Build();
         PlanFile badRange = WeeklyPlanFile(0, 30, {1, 2, 2, 2, 2, 2, 1});
         badRange.LastDay = 18501; // the block's range is checked although a weekly plan does not use it
@@ -187,35 +164,31 @@ private slots:
         PlanFile at0124 = SchedulePlanFile(0, 2, "012", true);
         at0124.Slots[0].Entry = 84; // 01:24
         at0124.Slots[1].Entry = 0;  // 00:00
-        const Setup noFolder = [](TestEnvironment& env) {
+        const Prepare noFolder = [](TestEnvironment& env) {
             QDir(env.PlansDir()).removeRecursively();
             return std::shared_ptr<void>();
         };
         // A pipe, which a reader that opened it would wait on; no user name, so no lock either.
-        const Setup pipe = At(plan, Pipe(), {});
-        const Setup lockedElsewhere = [good](TestEnvironment& env) {
-            WriteFile(env.Plan(P), good);
-            return HeldElsewhere(env.DataDir(), QStringLiteral("PlnEdit"), QStringLiteral("p.pln"),
-                                 QStringLiteral("jan z stanowisko3"));
-        };
+        const Prepare pipe = InPlans(plan, Pipe(), {});
+        const Prepare lockedElsewhere = LockedElsewhere(plan, good, u"PlnEdit"_s, u"p.pln"_s);
         // clang-format off
         QTest::newRow("probe: no plans folder") << RefusalCase{ProbeAndReadPlan, noFolder, badPath + noProbe, true, "0", false, untouched};
         QTest::newRow("schedule: no plans folder") << RefusalCase{ReadSchedulePlan, noFolder, badPath, true, "held", true, untouched};
-        QTest::newRow("probe: no file") << RefusalCase{ProbeAndReadPlan, At(other, FileOf(good)), QStringLiteral("Plik P nieistnieje ") + Cr + noProbe, true, "0", false, untouched};
-        QTest::newRow("probe: a pipe") << RefusalCase{ProbeAndReadPlan, pipe, QStringLiteral("Urządzenie niedostępne.") + noProbe, true, "0", false, untouched};
-        QTest::newRow("probe: legacy plan read as mark 84") << RefusalCase{ProbeAndReadPlan, At(plan, FileOf(at0124.Build())), structure, false, "held", true, untouched};
+        QTest::newRow("probe: no file") << RefusalCase{ProbeAndReadPlan, InPlans(other, FileOf(good)), u"Plik P nieistnieje "_s + Cr + noProbe, true, "0", false, untouched};
+        QTest::newRow("probe: a pipe") << RefusalCase{ProbeAndReadPlan, pipe, u"Urządzenie niedostępne."_s + noProbe, true, "0", false, untouched};
+        QTest::newRow("probe: legacy plan read as mark 84") << RefusalCase{ProbeAndReadPlan, InPlans(plan, FileOf(at0124.Build())), structure, false, "held", true, untouched};
         QTest::newRow("schedule: locked") << RefusalCase{ReadSchedulePlan, lockedElsewhere, locked, false, "-1", true, untouched};
         QTest::newRow("legacy weekly: locked") << RefusalCase{ReadLegacyWeeklyPlan, lockedElsewhere, locked, false, "-1", true, untouched};
         // The weekly readers meet a missing file or a pipe in the range service.
-        QTest::newRow("legacy weekly: no file") << RefusalCase{ReadLegacyWeeklyPlan, At(other, FileOf(good)), disk, false, "held", true, untouched};
+        QTest::newRow("legacy weekly: no file") << RefusalCase{ReadLegacyWeeklyPlan, InPlans(other, FileOf(good)), disk, false, "held", true, untouched};
         QTest::newRow("weekly: a pipe") << RefusalCase{ReadWeeklyPlan, pipe, disk, false, "0", true, untouched};
         // Missing and damaged files are refused without a word; the day table
         // of a schedule plan stays filled up to the bad day.
-        QTest::newRow("a folder of the plan's name") << RefusalCase{ReadSchedulePlan, At(plan, Directory()), {}, false, "held", true, untouched};
-        QTest::newRow("day byte 9") << RefusalCase{ReadSchedulePlan, At(plan, FileOf(SchedulePlanFile(100, 105, "512906").Build())), {}, false, "held", true, QStringLiteral("100:512000")};
-        QTest::newRow("weekly block range damaged") << RefusalCase{ReadWeeklyPlan, At(plan, FileOf(badRange.Build())), {}, false, "held", true, untouched};
+        QTest::newRow("a folder of the plan's name") << RefusalCase{ReadSchedulePlan, InPlans(plan, Directory()), {}, false, "held", true, untouched};
+        QTest::newRow("day byte 9") << RefusalCase{ReadSchedulePlan, InPlans(plan, FileOf(SchedulePlanFile(100, 105, "512906").Build())), {}, false, "held", true, u"100:512000"_s};
+        QTest::newRow("weekly block range damaged") << RefusalCase{ReadWeeklyPlan, InPlans(plan, FileOf(badRange.Build())), {}, false, "held", true, untouched};
         // Without a user name no lock is asked for, so none is refused: the plan is just damaged.
-        QTest::newRow("no user name, damaged") << RefusalCase{ReadSchedulePlan, At(plan, FileOf(SchedulePlanFile(0, 0, "7").Build()), {}), {}, false, "0", true, QStringLiteral("0:0")};
+        QTest::newRow("no user name, damaged") << RefusalCase{ReadSchedulePlan, InPlans(plan, FileOf(SchedulePlanFile(0, 0, "7").Build()), {}), {}, false, "0", true, u"0:0"_s};
         // clang-format on
     }
 
@@ -224,19 +197,19 @@ private slots:
         QFETCH(RefusalCase, c);
         TestEnvironment env;
         PlanDocument& doc = env.Doc;
-        const std::shared_ptr<void> keep = c.Prepare(env);
+        const std::shared_ptr<void> keep = c.Setup(env);
         doc.PlanModified = true;
         doc.Plan.Days.Reset(0, 2, 3);
         PlanWindowEffects fx;
-        QVERIFY(!c.Read(env.Env, doc, P, &fx));
-        QCOMPARE(env.Ui.Texts().join(QLatin1Char('|')), c.Message);
+        QVERIFY(!c.Read(env.Env, doc, u"P"_s, &fx));
+        QCOMPARE(env.Ui.Texts().join(u'|'), c.Message);
         for (const RecordingPrompt::Entry& entry : env.Ui.Entries())
             QCOMPARE(entry.Icon, MessageIcon::Critical);
         QCOMPARE(fx.ShowNoPlanEntry, c.NoPlanEntry);
         QCOMPARE(DaysOf(doc.Plan.Days), c.Days);
         QVERIFY(doc.PlanModified && !doc.SchedulePlanShown && !doc.SchedulesFilled && doc.Plan.Name.isEmpty());
         // A reader takes the lock first and keeps it when it fails later.
-        QCOMPARE(doc.PlanLockHandle > 0 && doc.PlanLockState == doc.PlanLockHandle ? QStringLiteral("held")
+        QCOMPARE(doc.PlanLockHandle > 0 && doc.PlanLockState == doc.PlanLockHandle ? u"held"_s
                                                                                    : QString::number(doc.PlanLockState),
                  QLatin1String(c.Lock));
         QCOMPARE(fx.CommandButtonsDisabled, c.ButtonsDisabled);
@@ -286,8 +259,8 @@ private slots:
         PlanDocument& doc = env.Doc;
         const QString name = fileName.chopped(4);
         doc.PlanModified = true;
-        doc.Fields.Slots[5][EntryColumn] = {QStringLiteral("08:08"), 488};
-        doc.Fields.StartDnia = {QStringLiteral("06:00"), 360};
+        doc.Fields.Slots[5][EntryColumn] = {u"08:08"_s, 488};
+        doc.Fields.StartDnia = {u"06:00"_s, 360};
         QVERIFY(WriteFile(QDir(env.PlansDir()).filePath(fileName), file));
         PlanWindowEffects fx;
         QVERIFY(ProbeAndReadPlan(env.Env, doc, name, &fx) && doc.PlanReadOk && env.Ui.Entries().isEmpty());
@@ -299,7 +272,7 @@ private slots:
             kinds.append(QString::number(kind));
         const QStringList parts{QString::number(int(doc.Plan.Kind)),
                                 QLatin1String(doc.IsCurrentFormat ? "current" : "legacy"),
-                                QStringLiteral("%1..%2").arg(doc.Plan.FirstDay).arg(doc.Plan.LastDay),
+                                u"%1..%2"_s.arg(doc.Plan.FirstDay).arg(doc.Plan.LastDay),
                                 QLatin1String(fx.MonthRedrawn ? "month" : "weekdays"),
                                 DaysOf(doc.Plan.Days),
                                 Texts(doc.Fields.Slots[1]),

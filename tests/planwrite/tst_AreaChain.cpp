@@ -42,17 +42,16 @@ private slots:
                                             "08:00-16:00 12:00-12:30;");
         const int entry = EntryColumn, breakFrom = BreakFromColumn;
         // clang-format off
-    QTest::newRow("good schedules") << good << "4.0=" << 0 << -1 << entry;
-    QTest::newRow("four-character exit") << good << "2.1=8:00" << 1 << 2 << entry;
-    QTest::newRow("four-character allowance") << good << "3.4=0:30" << 1 << 3 << entry;
-    QTest::newRow("last slot checked") << good << "6.0=1234567" << 1 << 6 << entry;
-    QTest::newRow("texts before breaks") << "08:00-16:00 12:00-12:30;08:00-16:00 12:00-" << "6.2=7:00" << 1 << 6 << entry;
-    QTest::newRow("break start without end") << good << "3.3=" << 2 << 3 << breakFrom;
-    QTest::newRow("break after work") << "08:00-16:00 12:00-12:30;08:00-16:00 17:00-17:30" << "4.0=" << 3 << 1 << breakFrom;
-    QTest::newRow("break of no length") << "08:00-16:00 12:00-12:00" << "4.0=" << 3 << 0 << breakFrom;
-    QTest::newRow("break past the exit") << "08:00-16:00 15:00-16:01" << "4.0=" << 3 << 0 << breakFrom;
-    QTest::newRow("break from entry to exit") << "08:00-16:00 08:00-16:00" << "4.0=" << 0 << -1 << entry;
-    QTest::newRow("night break past the exit") << ";;;;;22:00-06:00 06:30-07:00" << "4.0=" << 3 << 5 << breakFrom;
+        QTest::newRow("good schedules") << good << "4.0=" << 0 << -1 << entry;
+        QTest::newRow("four-character allowance") << good << "3.4=0:30" << 1 << 3 << entry;
+        QTest::newRow("last slot checked") << good << "6.0=1234567" << 1 << 6 << entry;
+        QTest::newRow("texts before breaks") << "08:00-16:00 12:00-12:30;08:00-16:00 12:00-" << "6.2=7:00" << 1 << 6 << entry;
+        QTest::newRow("break start without end") << good << "3.3=" << 2 << 3 << breakFrom;
+        QTest::newRow("break after work") << "08:00-16:00 12:00-12:30;08:00-16:00 17:00-17:30" << "4.0=" << 3 << 1 << breakFrom;
+        QTest::newRow("break of no length") << "08:00-16:00 12:00-12:00" << "4.0=" << 3 << 0 << breakFrom;
+        QTest::newRow("break past the exit") << "08:00-16:00 15:00-16:01" << "4.0=" << 3 << 0 << breakFrom;
+        QTest::newRow("break from entry to exit") << "08:00-16:00 08:00-16:00" << "4.0=" << 0 << -1 << entry;
+        QTest::newRow("night break past the exit") << ";;;;;22:00-06:00 06:30-07:00" << "4.0=" << 3 << 5 << breakFrom;
         // clang-format on
     }
 
@@ -64,7 +63,7 @@ private slots:
         QFETCH(int, slot);
         QFETCH(int, focus);
         ScheduleFields fields = Typed(schedules);
-        QVERIFY(TypeAllowances(fields, QStringLiteral("00:15 01:00 00:45 00:30").split(u' ')));
+        QVERIFY(TypeAllowances(fields, u"00:15 01:00 00:45 00:30"_s.split(u' ')));
         // The text as typed, and the value of the last time the parser accepted.
         const int rawSlot = raw.at(0).digitValue(), column = raw.at(2).digitValue();
         TimeField& field = column == 4 ? fields.Pozostale[rawSlot] : fields.Slots[rawSlot][column];
@@ -75,10 +74,9 @@ private slots:
         const ScheduleFault fault = SprawdzHarmonogramy(ui, fields);
         QCOMPARE(fault, (ScheduleFault{kind, slot, ScheduleColumn(focus)}));
         QVERIFY(FindScheduleFault(fields) == fault);
-        static const QString texts[] = {
-            QString(), QStringLiteral("Sprawdź poprawność wpisu w polu."),
-            QStringLiteral("Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym."),
-            QStringLiteral("Błędny wpis godzin przerw. Godziny przerw nie występują w obszarze pracy.")};
+        static const QString texts[] = {QString(), u"Sprawdź poprawność wpisu w polu."_s,
+                                        u"Błędny wpis godzin przerw. Proszę uzupełnić wpis w polu tekstowym."_s,
+                                        u"Błędny wpis godzin przerw. Godziny przerw nie występują w obszarze pracy."_s};
         QCOMPARE(ui.Texts().join(u'|'), texts[kind]);
         for (const RecordingPrompt::Entry& entry : ui.Entries())
             QCOMPARE(entry.Icon, MessageIcon::Exclamation);
@@ -93,32 +91,29 @@ private slots:
         QTest::addColumn<QString>("index");
         QTest::addColumn<int>("overlap"); // index of the first overlapping record, -1 none
         // clang-format off
-    QTest::newRow("night shift, break after midnight") << "22:00-06:00 02:00-02:30" << "30 60 15" << "00"
-        << "0 21:30 P*, 0 22:00 W+, 1 02:00 B, 1 02:30 W, 1 06:00 O, 1 07:00 P, 1 07:15 N, "
-           "1 21:30 P*, 1 22:00 W+, 2 02:00 B, 2 02:30 W, 2 06:00 O, 2 07:00 P, 2 07:15 N*" << "0 21:30, 1 21:30" << -1;
-    QTest::newRow("entry equal to exit: a day-long shift") << "08:00-08:00" << "0 0 0" << "0" << "0 08:00 W*, 1 08:00 N*" << "0 08:00" << -1;
-    QTest::newRow("break ending at a midnight exit") << "16:00-00:00 23:00-00:00" << "0 0 0" << "0"
-        << "0 16:00 W*, 0 23:00 B, 1 00:00 W, 1 00:00 N*" << "0 16:00" << 3;
-    QTest::newRow("free day after a closing entry at its midnight") << "16:00-23:00" << "0 60 0" << "04"
-        << "0 16:00 W*, 0 23:00 O, 1 00:00 N, 1 00:01 N*" << "0 16:00, 1 00:01" << -1;
-    QTest::newRow("day, free and night slots") << "08:00-16:00 12:00-12:30;22:00-06:00 02:00-02:30" << "30 60 15" << "0410"
-        << "0 07:30 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 O, 0 17:00 P, 0 17:15 N, 1 00:00 N*, "
-           "2 21:30 P*, 2 22:00 W+, 3 02:00 B, 3 02:30 W, 3 06:00 O, 3 07:00 P, 3 07:15 N, "
-           "3 07:30 P*, 3 08:00 W+, 3 12:00 B, 3 12:30 W, 3 16:00 O, 3 17:00 P, 3 17:15 N*"
-        << "0 07:30, 1 00:00, 2 21:30, 3 07:30" << -1;
-    QTest::newRow("earlier entry replaces the previous closing entry") << "14:00-22:00;06:00-14:00" << "300 120 60" << "01"
-        << "0 09:00 P*, 0 14:00 W+, 0 22:00 O, 1 00:00 P, 1 01:00 P*, 1 06:00 W+, 1 14:00 O, 1 16:00 P, 1 17:00 N*"
-        << "0 09:00, 1 01:00" << -1;
-    QTest::newRow("earlier entry reaching into the previous day's overtime") << "14:00-22:00;04:00-12:00" << "300 120 60" << "01"
-        << "0 09:00 P*, 0 14:00 W+, 0 22:00 O, 1 00:00 P, 0 23:00 P*, 1 04:00 W+, 1 12:00 O, 1 14:00 P, 1 15:00 N*"
-        << "0 09:00, 0 23:00" << 4;
-    QTest::newRow("zero overtime and later exit") << "08:00-16:00 12:00-12:30" << "15 0 0" << "0"
-        << "0 07:45 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 N*" << "0 07:45" << -1;
-    // An empty allowance counts as -1 minute in the sums.
-    QTest::newRow("empty allowances") << "08:00-16:00 12:00-12:30" << "-1 -1 -1" << "0"
-        << "0 08:00 W*, 0 12:00 B, 0 12:30 W, 0 15:58 N*" << "0 08:00" << -1;
-    QTest::newRow("break over the whole shift") << "08:00-16:00 08:00-16:00" << "0 0 0" << "0"
-        << "0 08:00 W*, 0 08:00 B, 0 16:00 W, 0 16:00 N*" << "0 08:00" << 1;
+        QTest::newRow("entry equal to exit: a day-long shift") << "08:00-08:00" << "0 0 0" << "0" << "0 08:00 W*, 1 08:00 N*" << "0 08:00" << -1;
+        QTest::newRow("break ending at a midnight exit") << "16:00-00:00 23:00-00:00" << "0 0 0" << "0"
+            << "0 16:00 W*, 0 23:00 B, 1 00:00 W, 1 00:00 N*" << "0 16:00" << 3;
+        QTest::newRow("free day after a closing entry at its midnight") << "16:00-23:00" << "0 60 0" << "04"
+            << "0 16:00 W*, 0 23:00 O, 1 00:00 N, 1 00:01 N*" << "0 16:00, 1 00:01" << -1;
+        QTest::newRow("day, free and night slots") << "08:00-16:00 12:00-12:30;22:00-06:00 02:00-02:30" << "30 60 15" << "0410"
+            << "0 07:30 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 O, 0 17:00 P, 0 17:15 N, 1 00:00 N*, "
+               "2 21:30 P*, 2 22:00 W+, 3 02:00 B, 3 02:30 W, 3 06:00 O, 3 07:00 P, 3 07:15 N, "
+               "3 07:30 P*, 3 08:00 W+, 3 12:00 B, 3 12:30 W, 3 16:00 O, 3 17:00 P, 3 17:15 N*"
+            << "0 07:30, 1 00:00, 2 21:30, 3 07:30" << -1;
+        QTest::newRow("earlier entry replaces the previous closing entry") << "14:00-22:00;06:00-14:00" << "300 120 60" << "01"
+            << "0 09:00 P*, 0 14:00 W+, 0 22:00 O, 1 00:00 P, 1 01:00 P*, 1 06:00 W+, 1 14:00 O, 1 16:00 P, 1 17:00 N*"
+            << "0 09:00, 1 01:00" << -1;
+        QTest::newRow("earlier entry reaching into the previous day's overtime") << "14:00-22:00;04:00-12:00" << "300 120 60" << "01"
+            << "0 09:00 P*, 0 14:00 W+, 0 22:00 O, 1 00:00 P, 0 23:00 P*, 1 04:00 W+, 1 12:00 O, 1 14:00 P, 1 15:00 N*"
+            << "0 09:00, 0 23:00" << 4;
+        QTest::newRow("zero overtime and later exit") << "08:00-16:00 12:00-12:30" << "15 0 0" << "0"
+            << "0 07:45 P*, 0 08:00 W+, 0 12:00 B, 0 12:30 W, 0 16:00 N*" << "0 07:45" << -1;
+        // An empty allowance counts as -1 minute in the sums.
+        QTest::newRow("empty allowances") << "08:00-16:00 12:00-12:30" << "-1 -1 -1" << "0"
+            << "0 08:00 W*, 0 12:00 B, 0 12:30 W, 0 15:58 N*" << "0 08:00" << -1;
+        QTest::newRow("break over the whole shift") << "08:00-16:00 08:00-16:00" << "0 0 0" << "0"
+            << "0 08:00 W*, 0 08:00 B, 0 16:00 W, 0 16:00 N*" << "0 08:00" << 1;
         // clang-format on
     }
 
@@ -164,11 +159,9 @@ private slots:
         PlanFile noStartWord = SchedulePlanFile(10, 11, "04");
         noStartWord.Mark = 84;
         // clang-format off
-    QTest::newRow("no start-of-day word") << noStartWord.Build() << 10 << 2;
-    QTest::newRow("legacy schedule plan") << SchedulePlanFile(30, 32, "040", true).Build() << 30 << 3;
-    QTest::newRow("legacy weekly plan") << WeeklyPlanFile(7, 9, {1, 2, 2, 2, 2, 2, 1}, true).Build() << 7 << 3;
-    QTest::newRow("header word 0 off by four") << Patched(plan, 0, Int32At(plan, 0) + 4) << 0 << 0;
-    QTest::newRow("section length not whole words") << Patched(plan, 114, 18) << 0 << 0;
+        QTest::newRow("no start-of-day word") << noStartWord.Build() << 10 << 2;
+        QTest::newRow("legacy weekly plan") << WeeklyPlanFile(7, 9, {1, 2, 2, 2, 2, 2, 1}, true).Build() << 7 << 3;
+        QTest::newRow("header word 0 off by four") << Patched(plan, 0, Int32At(plan, 0) + 4) << 0 << 0;
         // clang-format on
     }
 

@@ -78,6 +78,6 @@ inline Folder Nowaks(int count)
 {
     Folder files;
     for (int number = 1; number <= count; ++number)
-        files[u"NOWAK.%1"_s.arg(number, 3, 10, QLatin1Char('0'))] = Employee(u"Nowak"_s, u"Jan"_s, number).Bytes();
+        files[u"NOWAK.%1"_s.arg(number, 3, 10, QChar(u'0'))] = Employee(u"Nowak"_s, u"Jan"_s, number).Bytes();
     return files;
 }

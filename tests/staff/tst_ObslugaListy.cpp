@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(env.Env.ProgramEnding, c.Ending);
         QStringList rows;
         for (const EmployeeRow& row : read)
-            rows << QStringList{row.Number, row.Surname, row.FirstName, row.Plan, row.Group}.join(QLatin1Char('|'));
+            rows << QStringList{row.Number, row.Surname, row.FirstName, row.Plan, row.Group}.join(u'|');
         QCOMPARE(rows, c.Rows);
         QCOMPARE(env.Ui.Texts(),
                  c.Messages.replaceInStrings(u"%DIR%"_s, QDir::toNativeSeparators(env.StaffDir() + u'/')));

@@ -36,20 +36,15 @@ struct ProgramRun
 
 // A program folder holding the suite library ("suite"), the library of
 // interface level 3 ("wrong") or none ("none").
-std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = QStringLiteral("suite"))
+std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = u"suite"_s)
 {
     auto folder = std::make_unique<QTemporaryDir>();
     const QDir bin(QCoreApplication::applicationDirPath());
     const QString name = KelbrinLibrary::FileName();
-    const QString source = bin.filePath(library == QLatin1String("wrong") ? QStringLiteral("wronglib/") + name : name);
-    if (library != QLatin1String("none") && !QFile::copy(source, folder->filePath(name)))
+    const QString source = bin.filePath(library == "wrong"_L1 ? u"wronglib/"_s + name : name);
+    if (library != "none"_L1 && !QFile::copy(source, folder->filePath(name)))
         qFatal("cannot copy %s", qPrintable(source));
     return folder;
-}
-
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
 // The steps of the window and the readers, in their order.
@@ -77,20 +72,18 @@ private slots:
         const auto folder = ProgramFolder();
         const QString programDir = QDir::cleanPath(folder->path());
         QTemporaryDir data;
-        const QString dataDir = QDir::cleanPath(data.filePath(QStringLiteral("DANE")));
-        QVERIFY(QDir().mkpath(dataDir + QStringLiteral("/PLANY")) &&
-                WriteDemoFreeDays(TestLibrary(), dataDir, nullptr));
-        QVERIFY(WriteFile(folder->filePath(QStringLiteral("sciezka.ini")),
-                          "[SCIEZKA] " + QFile::encodeName(data.path()) + "/\r\n"));
+        const QString dataDir = QDir::cleanPath(data.filePath(u"DANE"_s));
+        QVERIFY(QDir().mkpath(dataDir + u"/PLANY"_s) && WriteDemoFreeDays(TestLibrary(), dataDir, nullptr));
+        QVERIFY(WriteFile(folder->filePath(u"sciezka.ini"_s), "[SCIEZKA] " + QFile::encodeName(data.path()) + "/\r\n"));
         ProgramRun run;
         run.State.Doc.PlanLockHandle = 7;
         run.State.Doc.SchedulesFilled = true;
-        run.State.Doc.Fields.Slots[2][EntryColumn] = {QStringLiteral("07:30"), -1};
+        run.State.Doc.Fields.Slots[2][EntryColumn] = {u"07:30"_s, -1};
         QVERIFY(run.Start(programDir) && !run.State.Env.ProgramEnding && run.Ui.Entries().isEmpty());
         const Environment& env = run.State.Env;
         QCOMPARE(QDir::cleanPath(env.DataDir()), dataDir);
-        QCOMPARE(QDir::cleanPath(env.KatalogTemp), programDir + QStringLiteral("/TEMP"));
-        QVERIFY(QFileInfo(env.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(QStringLiteral("TEMP"))));
+        QCOMPARE(QDir::cleanPath(env.KatalogTemp), programDir + u"/TEMP"_s);
+        QVERIFY(QFileInfo(env.KatalogTemp).isDir() && !QFileInfo::exists(data.filePath(u"TEMP"_s)));
         QVERIFY(run.State.FreeDays.FreeDaysLoaded && run.State.FreeDays.Days.Count() > 0);
         QCOMPARE(run.State.FreeDays.FreeDaysLockHandle, -1);
         QCOMPARE(run.State.Doc.PlanLockHandle, -1);
@@ -104,11 +97,11 @@ private slots:
         QTest::addColumn<QString>("library");
         QTest::addColumn<PathSetup>("temp"); // what stands where TEMP belongs
         QTest::addColumn<QString>("message");
-        QTest::newRow("library of interface level 3")
-            << "wrong" << Nothing() << "Nieprawidłowa wersja biblioteki kelbrin.dll";
+        // clang-format off
+        QTest::newRow("library of interface level 3") << "wrong" << Nothing() << "Nieprawidłowa wersja biblioteki kelbrin.dll";
         QTest::newRow("no library") << "none" << Nothing() << "Nie odnaleziono biblioteki Kelbrin.dll.";
-        QTest::newRow("TEMP cannot be made")
-            << "suite" << FileOf("not a folder") << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+        QTest::newRow("TEMP cannot be made") << "suite" << FileOf("not a folder") << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+        // clang-format on
     }
 
     // The program ends at once, after its message, and leaves the program folder as it was.
@@ -118,22 +111,21 @@ private slots:
         QFETCH(PathSetup, temp);
         QFETCH(QString, message);
         const auto folder = ProgramFolder(library);
-        temp(folder->filePath(QStringLiteral("TEMP")));
-        const QStringList before = Entries(folder->path());
+        temp(folder->filePath(u"TEMP"_s));
+        const QString before = FolderEntries(folder->path());
         ProgramRun run;
         QVERIFY(!run.Start(folder->path()) && run.State.Env.ProgramEnding);
         QCOMPARE(run.Ui.Texts(), QStringList{message});
         QCOMPARE(run.Ui.Entries().first().Icon, MessageIcon::Critical);
-        QCOMPARE(Entries(folder->path()), before);
+        QCOMPARE(FolderEntries(folder->path()), before);
     }
 
     void programFolderGone()
     {
         TestEnvironment env;
-        env.Env.ProgramDir = env.Root.filePath(QStringLiteral("gone"));
-        QVERIFY(!Inicjalizacja(env.State, {}));
-        QVERIFY(env.Env.ProgramEnding);
-        QCOMPARE(env.Ui.OnlyText(), QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
+        env.Env.ProgramDir = env.Root.filePath(u"gone"_s);
+        QVERIFY(!Inicjalizacja(env.State, {}) && env.Env.ProgramEnding);
+        QCOMPARE(env.Ui.OnlyText(), u"Ustawienie ścieżki aplikacji nie powiodlo się."_s);
     }
 
     // A copy running in another process keeps this one out of its folder,
@@ -143,16 +135,16 @@ private slots:
     void secondInstance()
     {
         const auto folder = ProgramFolder(), otherFolder = ProgramFolder();
-        const QStringList before = Entries(folder->path());
-        HolderProcess running({QStringLiteral("instance"), folder->path()});
+        const QString before = FolderEntries(folder->path());
+        HolderProcess running({u"instance"_s, folder->path()});
         QVERIFY(running.Take() && running.Holds());
         ProgramRun second;
-        QVERIFY(!second.Start(folder->path() + QStringLiteral("/./")));
+        QVERIFY(!second.Start(folder->path() + u"/./"_s));
         QVERIFY(second.State.Env.ProgramEnding);
-        QCOMPARE(second.Ui.Texts(), QStringList{QStringLiteral("Program Grafenta jest już uruchomiony.")});
+        QCOMPARE(second.Ui.Texts(), QStringList{u"Program Grafenta jest już uruchomiony."_s});
         QCOMPARE(second.Ui.Entries().first().Icon, MessageIcon::Critical);
         QVERIFY(!second.Library.IsLoaded()); // it ended before it touched the library or the folder
-        QCOMPARE(Entries(folder->path()), before);
+        QCOMPARE(FolderEntries(folder->path()), before);
         // Nor does a lock file left behind that names a running program while
         // no process holds the file itself.
         const QString lockPath = InstanceLock::LockFilePath(otherFolder->path());
@@ -168,11 +160,9 @@ private slots:
 
         running.Kill();
         ProgramRun third;
-        QVERIFY(third.Start(folder->path()));
-        QVERIFY(third.Instance.IsHeld());
-        HolderProcess refused({QStringLiteral("instance"), folder->path()});
-        QVERIFY(refused.Take());
-        QVERIFY(!refused.Holds());
+        QVERIFY(third.Start(folder->path()) && third.Instance.IsHeld());
+        HolderProcess refused({u"instance"_s, folder->path()});
+        QVERIFY(refused.Take() && !refused.Holds());
     }
 
     void laterSteps_data()
@@ -197,7 +187,7 @@ private slots:
         }
         steps.ReadPackageName = [&calls] {
             calls << StepCount;
-            return QStringLiteral("Pakiet testowy");
+            return u"Pakiet testowy"_s;
         };
         for (int step = 0; step <= ending; ++step)
             expected << step;
@@ -208,7 +198,7 @@ private slots:
         QCOMPARE(calls, expected);
         QCOMPARE(started, ending == StepCount);
         QCOMPARE(run.State.Env.ProgramEnding, !started);
-        QCOMPARE(run.State.Env.PakietNazwa, started ? QStringLiteral("Pakiet testowy") : QString());
+        QCOMPARE(run.State.Env.PakietNazwa, started ? u"Pakiet testowy"_s : QString());
     }
 
     void parse_data()
@@ -217,28 +207,22 @@ private slots:
         QTest::addColumn<std::optional<QString>>("root");
         const std::optional<QString> none;
         const auto path = [](const char* text) { return std::optional<QString>(QString::fromUtf8(text)); };
-        QTest::newRow("equals sign, one trailing backslash goes")
-            << QByteArray("[SCIEZKA]=D:\\KZT\\\\\r\n") << path("D:\\KZT\\");
-        QTest::newRow("the root stays") << QByteArray("[SCIEZKA] \\") << path("\\");
-        QTest::newRow("a path right after the name loses its first character")
-            << QByteArray("[SCIEZKA]D:\\KZT") << path(":\\KZT");
-        QTest::newRow("line and value trimmed") << QByteArray(" \t[SCIEZKA]=   D:\\KZT  \t") << path("D:\\KZT");
-        QTest::newRow("name in other case") << QByteArray("[Sciezka] D:\\KZT") << none;
-        QTest::newRow("nothing after the name") << QByteArray("[SCIEZKA]\n") << none;
-        QTest::newRow("last one wins, an empty one undoes nothing")
-            << QByteArray("[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\n[SCIEZKA]=\n") << path("D:\\B");
-        QTest::newRow("LF CR, CR and CR LF end lines")
-            << QByteArray("[X]\n\r[SCIEZKA] D:\\A\r[SCIEZKA] D:\\B\r\n") << path("D:\\B");
-        QTest::newRow("windows-1250 letters") << QByteArray("[SCIEZKA] D:\\\xa3\xf3"
-                                                            "d\x9f\\")
-                                              << path("D:\\Łódź");
         const char zeros[] = "\0\0[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\0C\n";
-        QTest::newRow("a zero byte ends the text of a line") << QByteArray(zeros, sizeof zeros - 1) << path("D:\\B");
         QByteArray garbage;
         for (int i = 0; i < 4096; ++i)
             garbage.append(char(i * 7 % 256));
-        QTest::newRow("garbage and a 1 MB line, then a path without a line end")
-            << garbage + QByteArray(1 << 20, 'x') + "\n[SCIEZKA] D:\\A" << path("D:\\A");
+        // clang-format off
+        QTest::newRow("equals sign, one trailing backslash goes") << QByteArray("[SCIEZKA]=D:\\KZT\\\\\r\n") << path("D:\\KZT\\");
+        QTest::newRow("the root stays") << QByteArray("[SCIEZKA] \\") << path("\\");
+        QTest::newRow("a path right after the name loses its first character") << QByteArray("[SCIEZKA]D:\\KZT") << path(":\\KZT");
+        QTest::newRow("line and value trimmed") << QByteArray(" \t[SCIEZKA]=   D:\\KZT  \t") << path("D:\\KZT");
+        QTest::newRow("name in other case") << QByteArray("[Sciezka] D:\\KZT") << none;
+        QTest::newRow("last one wins, an empty one undoes nothing") << QByteArray("[SCIEZKA] D:\\A\n[SCIEZKA] D:\\B\n[SCIEZKA]=\n") << path("D:\\B");
+        QTest::newRow("LF CR, CR and CR LF end lines") << QByteArray("[X]\n\r[SCIEZKA] D:\\A\r[SCIEZKA] D:\\B\r\n") << path("D:\\B");
+        QTest::newRow("windows-1250 letters") << QByteArray("[SCIEZKA] D:\\\xa3\xf3" "d\x9f\\") << path("D:\\Łódź");
+        QTest::newRow("a zero byte ends the text of a line") << QByteArray(zeros, sizeof zeros - 1) << path("D:\\B");
+        QTest::newRow("garbage and a 1 MB line, then a path without a line end") << garbage + QByteArray(1 << 20, 'x') + "\n[SCIEZKA] D:\\A" << path("D:\\A");
+        // clang-format on
     }
 
     void parse()
@@ -253,16 +237,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<PathSetup>("put"); // what stands there
         QTest::addColumn<QString>("root");  // "@" stands for the program folder
-        QTest::newRow("name in capitals, absolute path")
-            << "SCIEZKA.INI" << FileOf("[SCIEZKA] /srv/kzt/\r\n") << "/srv/kzt";
-        QTest::newRow("relative path with backslashes")
-            << "sciezka.ini" << FileOf("[SCIEZKA]=..\\wspolne\\dane\\") << "@/../wspolne/dane";
-        QTest::newRow("a pipe") << "sciezka.ini" << Pipe() << "@"; // reading it would wait
         // Only so much is read: the line that the limit cuts does not count.
         const QByteArray first("[SCIEZKA] /first\n"), last("[SCIEZKA] /second/path/across/the/limit\n");
         const QByteArray filler(SciezkaIniReadLimit - 20 - first.size() - 1, 'x');
-        QTest::newRow("line cut by the read limit")
-            << "sciezka.ini" << FileOf(first + filler + '\n' + last) << "/first";
+        // clang-format off
+        QTest::newRow("name in capitals, absolute path") << "SCIEZKA.INI" << FileOf("[SCIEZKA] /srv/kzt/\r\n") << "/srv/kzt";
+        QTest::newRow("relative path with backslashes") << "sciezka.ini" << FileOf("[SCIEZKA]=..\\wspolne\\dane\\") << "@/../wspolne/dane";
+        QTest::newRow("a pipe") << "sciezka.ini" << Pipe() << "@"; // reading it would wait
+        QTest::newRow("line cut by the read limit") << "sciezka.ini" << FileOf(first + filler + '\n' + last) << "/first";
+        // clang-format on
     }
 
     void readFile()
@@ -275,7 +258,7 @@ private slots:
         env.Env.ProgramDir = env.Env.DataRootDir = programDir;
         put(QDir(programDir).filePath(name));
         CzytajSciezke(env.Env);
-        QCOMPARE(env.Env.DataRootDir, QDir::cleanPath(root.replace(QLatin1Char('@'), programDir)));
+        QCOMPARE(env.Env.DataRootDir, QDir::cleanPath(root.replace(u'@', programDir)));
         QVERIFY(env.Ui.Entries().isEmpty());
     }
 
@@ -287,20 +270,19 @@ private slots:
         const auto stored = [](const QVariant& value) {
             QTemporaryDir dir;
             {
-                QSettings writer(dir.filePath(QStringLiteral("P.ini")), QSettings::IniFormat);
-                writer.setValue(QStringLiteral("Pakiet"), value);
+                QSettings writer(dir.filePath(u"P.ini"_s), QSettings::IniFormat);
+                writer.setValue(u"Pakiet"_s, value);
             }
-            return ReadFile(dir.filePath(QStringLiteral("P.ini")));
+            return ReadFile(dir.filePath(u"P.ini"_s));
         };
-        QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n")
-                               << "Wersja sieciowa dla łączności";
-        QTest::newRow("unquoted, with a comma")
-            << QByteArray("[General]\nPakiet=Morvane KZT, sieć\n") << "Morvane KZT, sieć";
+        // clang-format off
+        QTest::newRow("value") << QByteArray("[General]\nPakiet=Wersja sieciowa dla łączności\n") << "Wersja sieciowa dla łączności";
+        QTest::newRow("unquoted, with a comma") << QByteArray("[General]\nPakiet=Morvane KZT, sieć\n") << "Morvane KZT, sieć";
+        // clang-format on
         QTest::newRow("blank") << QByteArray("[General]\nPakiet=\"   \"\n") << "";
         QTest::newRow("253 bytes") << stored(QString(253, u'ą')) << QString(253, u'ą');
         QTest::newRow("254 bytes") << stored(QString(254, u'ą')) << "";
-        QTest::newRow("cut at a zero character")
-            << stored(QStringLiteral("Morvane") + QChar(0) + QStringLiteral("KZT")) << "Morvane";
+        QTest::newRow("cut at a zero character") << stored(u"Morvane"_s + QChar(0) + u"KZT"_s) << "Morvane";
     }
 
     void packageName()
@@ -308,7 +290,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, name);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Morvane KZT.ini"));
+        const QString path = dir.filePath(u"Morvane KZT.ini"_s);
         QVERIFY(WriteFile(path, file));
         QCOMPARE(CzytajPakiet(QSettings(path, QSettings::IniFormat)), name);
     }
