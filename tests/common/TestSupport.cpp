@@ -151,11 +151,13 @@ QString FolderEntries(const QString& folder)
         .join(u' ');
 }
 
-ToolRun RunPlntool(const QStringList& args, int timeoutMs, const QProcessEnvironment& environment)
+ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder, int timeoutMs,
+                   const QProcessEnvironment& environment)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s), args);
+    process.setWorkingDirectory(folder);
+    process.start(program, args);
     ToolRun run;
     run.Finished = process.waitForFinished(timeoutMs);
     if (!run.Finished) {
@@ -167,4 +169,10 @@ ToolRun RunPlntool(const QStringList& args, int timeoutMs, const QProcessEnviron
     run.Out = QString::fromUtf8(process.readAllStandardOutput());
     run.Err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+ToolRun RunPlntool(const QStringList& args, int timeoutMs, const QProcessEnvironment& environment)
+{
+    return RunProgram(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s), args, {}, timeoutMs,
+                      environment);
 }

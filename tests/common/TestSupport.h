@@ -75,12 +75,15 @@ QStringList TakePromptLines(RecordingPrompt& ui);
 // Every entry of a folder, hidden ones too, by name, separated by blanks.
 QString FolderEntries(const QString& folder);
 
-// A run of the built plntool, ended by force after timeoutMs.
+// A run of a program, in folder when one is given, ended by force after timeoutMs.
 struct ToolRun
 {
     bool Finished = false; // on its own, before the timeout
     int Code = -1;
     QString Out, Err;
 };
+ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder = {}, int timeoutMs = 60000,
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+// The same for the built plntool.
 ToolRun RunPlntool(const QStringList& args, int timeoutMs = 60000,
                    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());

@@ -9,27 +9,10 @@
 
 #include <QDate>
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int Code = -1;
-    QString Out, Err;
-};
-
-Run RunProgram(const QString& program, const QStringList& args, const QString& folder)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, args);
-    const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
-    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 // Texts of the tables, with their Polish letters.
 QStringList Texts(std::initializer_list<const char*> items)
@@ -63,7 +46,7 @@ class TestExport : public QObject
     QTemporaryDir m_root;
     QString m_plans; // PLANY: the plans, wolne.dat and the outputs
 
-    Run Plntool(const QStringList& args) const
+    ToolRun Plntool(const QStringList& args) const
     {
         return RunProgram(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s),
                           QStringList{u"export"_s} + args, m_plans);
@@ -71,8 +54,8 @@ class TestExport : public QObject
     // The lines the reader prints for an exported file.
     QStringList Read(const char* format, const QString& file) const
     {
-        const Run reader = RunProgram(QStringLiteral(PYTHON3),
-                                      {QStringLiteral(READER_SCRIPT), QString::fromLatin1(format), file}, m_plans);
+        const ToolRun reader = RunProgram(QStringLiteral(PYTHON3),
+                                          {QStringLiteral(READER_SCRIPT), QString::fromLatin1(format), file}, m_plans);
         return reader.Code == 0 ? reader.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts) : QStringList{reader.Err};
     }
     QString PdfText(const QString& file) const
@@ -268,7 +251,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
-        const Run refused = Plntool(args);
+        const ToolRun refused = Plntool(args);
         QTEST(refused.Code, "code");
         QVERIFY2(refused.Err.contains(message), qPrintable(refused.Err));
         QVERIFY(!QFile::exists(QDir(m_plans).filePath(u"x.csv"_s)));
