@@ -241,8 +241,6 @@ private slots:
             << Texts({"Tydzień.PLN", "--csv", "x.csv", "--from", "2025-3"}) << 2 << u"YYYY-MM"_s;
         QTest::newRow("months outside the plan")
             << Texts({"Tydzień.PLN", "--csv", "x.csv", "--from", "2026-02"}) << 2 << u"outside the months"_s;
-        QTest::newRow("missing plan") << Texts({"Brak.PLN", "--csv", "x.csv"}) << 1 << u"no such file"_s;
-        QTest::newRow("folder for a plan") << Texts({".", "--csv", "x.csv"}) << 1 << u"not a regular file"_s;
         QTest::newRow("damaged plan") << Texts({"wolne.dat", "--csv", "x.csv"}) << 1 << u"not a readable plan"_s;
         QTest::newRow("unwritable output") << Texts({"Tydzień.PLN", "--csv", "brak/x.csv"}) << 2 << u"brak/x.csv"_s;
     }

@@ -93,8 +93,6 @@ private slots:
             << copy << u"Trzy zmiany"_s << false << u"schedule current 2025-01-06 2026-06-30 1111"_s;
         QTest::newRow("copy of a legacy schedule plan")
             << copy << u"STARY_ZMIANOWY"_s << false << u"schedule legacy 2005-01-03 2005-12-31 0000"_s;
-        QTest::newRow("copy of a legacy weekly plan")
-            << copy << u"STARY_TYGODNIOWY"_s << false << u"weekly legacy 2005-01-03 2005-12-31 08:00"_s;
     }
 
     void newPlanMade()
