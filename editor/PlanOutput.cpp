@@ -117,13 +117,21 @@ PlanExportInput PlanOutput::Input(std::optional<MonthSpan> months) const
     return input;
 }
 
+QVector<QDate> PlanOutput::PlanMonths() const
+{
+    PlanExportInput range;
+    range.Plan.FirstDay = m_doc.Plan.FirstDay;
+    range.Plan.LastDay = m_doc.Plan.LastDay;
+    return ExportMonths(range);
+}
+
 bool PlanOutput::PrintTo(QPrinter& printer)
 {
     printer.setPageLayout(PlanPageLayout());
     printer.setDocName(QStringLiteral("Plan pracy %1").arg(m_doc.CurrentPlanName));
     std::optional<MonthSpan> span;
     if (printer.fromPage() > 0) {
-        const QVector<QDate> months = ExportMonths(Input());
+        const QVector<QDate> months = PlanMonths();
         const int first = std::clamp(printer.fromPage(), 1, int(months.size()));
         const int last = std::clamp(printer.toPage(), first, int(months.size()));
         span = MonthSpan{months.at(first - 1), months.at(last - 1)};
@@ -142,7 +150,7 @@ void PlanOutput::Print()
     QPrintDialog dialog(&printer, m_window);
     dialog.setWindowTitle(QStringLiteral("Drukuj plan pracy"));
     // One page a month: the page range chooses the months.
-    dialog.setMinMax(1, int(ExportMonths(Input()).size()));
+    dialog.setMinMax(1, int(PlanMonths().size()));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
     if (dialog.exec() != QDialog::Accepted) return;
     if (!PrintTo(printer))
@@ -152,7 +160,7 @@ void PlanOutput::Print()
 void PlanOutput::Export()
 {
     std::optional<MonthSpan> months;
-    const QVector<QDate> all = ExportMonths(Input());
+    const QVector<QDate> all = PlanMonths();
     if (all.size() > 1) {
         ExportMonthsDialog dialog(all, m_window);
         if (dialog.exec() != QDialog::Accepted) return;

@@ -59,6 +59,10 @@ public:
     bool ExportTo(const QString& path, std::optional<MonthSpan> months = {});
 
 private:
+    // The first days of the plan's months, one page each; the range alone
+    // decides them, so no export input is built for it.
+    QVector<QDate> PlanMonths() const;
+
     const Environment& m_env;
     const PlanDocument& m_doc;
     const SuiteFreeDays& m_freeDays;
