@@ -14,17 +14,17 @@
 #include <algorithm>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#    include <windows.h>
 
-#include <cstring>
-#include <vector>
+#    include <cstring>
+#    include <vector>
 #else
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#    include <cerrno>
+#    include <csignal>
+#    include <fcntl.h>
+#    include <sys/file.h>
+#    include <sys/stat.h>
+#    include <unistd.h>
 #endif
 
 namespace {

@@ -16,11 +16,11 @@
 #include <QLockFile>
 
 #ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#    include <cerrno>
+#    include <fcntl.h>
+#    include <sys/file.h>
+#    include <sys/stat.h>
+#    include <unistd.h>
 #endif
 
 namespace {

@@ -6,13 +6,13 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#    include <windows.h>
 #else
-#include <pwd.h>
-#include <sys/types.h>
-#include <unistd.h>
+#    include <pwd.h>
+#    include <sys/types.h>
+#    include <unistd.h>
 
-#include <vector>
+#    include <vector>
 #endif
 
 namespace {

@@ -18,13 +18,13 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#if defined(KELBRIN_BUILDING)
-#define KELBRIN_API __declspec(dllexport)
+#    if defined(KELBRIN_BUILDING)
+#        define KELBRIN_API __declspec(dllexport)
+#    else
+#        define KELBRIN_API __declspec(dllimport)
+#    endif
 #else
-#define KELBRIN_API __declspec(dllimport)
-#endif
-#else
-#define KELBRIN_API __attribute__((visibility("default")))
+#    define KELBRIN_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus

@@ -6,7 +6,7 @@
 
 // The library's version; a build may give another minor number.
 #ifndef KELBRIN_VERSION_MINOR
-#define KELBRIN_VERSION_MINOR 0
+#    define KELBRIN_VERSION_MINOR 0
 #endif
 
 extern "C" KELBRIN_API uint8_t KLNX_GetVersion(uint8_t* major, uint8_t* minor, int32_t* level)

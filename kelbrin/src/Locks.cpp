@@ -15,13 +15,13 @@
 #include <QThread>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#    include <windows.h>
 #else
-#include <cerrno>
-#include <csignal>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
+#    include <cerrno>
+#    include <csignal>
+#    include <sys/stat.h>
+#    include <sys/types.h>
+#    include <unistd.h>
 #endif
 
 // A lock is a small text file in the folder BLOKADY of the current directory,
@@ -326,9 +326,9 @@ bool WriteNewFile(const QString& path, const QByteArray& content)
 #ifndef Q_OS_WIN
 bool LinksMissing(int error)
 {
-#if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
+#    if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
     if (error == EOPNOTSUPP) return true;
-#endif
+#    endif
     return error == EPERM || error == ENOTSUP || error == ENOSYS;
 }
 #endif
