@@ -310,8 +310,8 @@ bool FrmNowyPlan::MakeWeeklyPlan(const QString& name, bool copying, const QStrin
         m_window.ApplyReadEffects(effects);
         m_window.UstawTypPlanu(0);
     } else {
-        doc.Plan.FirstDay = int32_t(DateOfDay(0).daysTo(QDate(2001, 1, 1)));
-        doc.Plan.LastDay = int32_t(DateOfDay(0).daysTo(QDate(2002, 1, 1)));
+        doc.Plan.FirstDay = DayOfDate(QDate(2001, 1, 1));
+        doc.Plan.LastDay = DayOfDate(QDate(2002, 1, 1));
         m_window.Panel()->ShowRange(QDate(2001, 1, 1), QDate(2002, 1, 1));
         for (const auto& [id, text] : {std::pair{FieldIds::Norm, "08:00"}, std::pair{FieldIds::DayStart, "00:00"}}) {
             TimeFieldEdit* field = m_window.Field(id);

@@ -174,9 +174,8 @@ void FrmGrafenta::Connect()
     connect(m_panel, &SchedulePanel::FieldEdited, this, &FrmGrafenta::FieldEdited);
     connect(m_allowances, &AllowancePanel::FieldEdited, this, &FrmGrafenta::FieldEdited);
     connect(m_panel, &SchedulePanel::RangeChanged, this, [this](QDate from, QDate to) {
-        const QDate epoch(2000, 1, 1);
-        m_state.Doc.Plan.FirstDay = int32_t(epoch.daysTo(from));
-        m_state.Doc.Plan.LastDay = int32_t(epoch.daysTo(to));
+        m_state.Doc.Plan.FirstDay = DayOfDate(from);
+        m_state.Doc.Plan.LastDay = DayOfDate(to);
         m_state.Doc.PlanModified = true;
         m_compliance->PlanChanged();
     });

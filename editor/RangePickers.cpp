@@ -56,12 +56,12 @@ QDate RangePickers::To() const
 
 int32_t RangePickers::FirstDay() const
 {
-    return int32_t(DateOfDay(0).daysTo(From()));
+    return DayOfDate(From());
 }
 
 int32_t RangePickers::LastDay() const
 {
-    return int32_t(DateOfDay(0).daysTo(To()));
+    return DayOfDate(To());
 }
 
 void RangePickers::Show(QDate from, QDate to)

@@ -8,8 +8,6 @@
 
 namespace {
 
-const QDate Epoch(2000, 1, 1);
-
 QString TwoDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
@@ -26,11 +24,6 @@ QDate FirstOfMonth(const QDate& date)
 }
 
 } // namespace
-
-int32_t DayOfDate(const QDate& date)
-{
-    return int32_t(Epoch.daysTo(date));
-}
 
 DaySpan ExportDays(const PlanExportInput& input)
 {

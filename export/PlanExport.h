@@ -49,8 +49,6 @@ struct PlanExportInput
     QDateTime Now;
 };
 
-int32_t DayOfDate(const QDate& date);
-
 // The days to export: the plan's range cut to the chosen months. Empty
 // (first > last) when the months miss the range.
 struct DaySpan

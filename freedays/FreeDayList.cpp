@@ -1,25 +1,18 @@
 #include "freedays/FreeDayList.h"
 
 #include "freedays/DniWolne.h"
+#include "plan/WorkPlan.h"
 
 #include <QDate>
 
 namespace {
-
-const QDate Epoch(2000, 1, 1);
-constexpr int32_t MinutesPerDay = 1440;
-
-int32_t DayOf(const QDate& date)
-{
-    return int32_t(Epoch.daysTo(date));
-}
 
 // The entry index that makes the date free, or -1.
 int FreeEntry(const FreeDayList& days, const QDate& date)
 {
     const QDate in2000(2000, date.month(), date.day());
     if (!in2000.isValid()) return -1;
-    const int32_t minutes = DayOf(in2000) * MinutesPerDay;
+    const int32_t minutes = DayOfDate(in2000) * MinutesPerDay;
     for (int i = 0; i < days.Count(); ++i) {
         if (days.Dates.at(i) == minutes && (days.Recurring.at(i) != 0 || days.Years.at(i) + 2000 == date.year()))
             return i;
@@ -33,8 +26,8 @@ FreeDayList FreeDayListOf(const QVector<FreeDayRecord>& records)
 {
     FreeDayList list;
     for (const FreeDayRecord& record : records) {
-        const QDate date = Epoch.addDays(record.Date / MinutesPerDay);
-        list.Dates.append(DayOf(QDate(2000, date.month(), date.day())) * MinutesPerDay);
+        const QDate date = DateOfDay(record.Date / MinutesPerDay);
+        list.Dates.append(DayOfDate(QDate(2000, date.month(), date.day())) * MinutesPerDay);
         list.Years.append(date.year() - 2000);
         list.Recurring.append(record.Recurring);
         list.Names.append(record.Name);
@@ -44,7 +37,7 @@ FreeDayList FreeDayListOf(const QVector<FreeDayRecord>& records)
 
 bool IsFreeDayNumber(const FreeDayList& days, int32_t dayNumber)
 {
-    return days.Count() > 0 && FreeEntry(days, Epoch.addDays(dayNumber)) >= 0;
+    return days.Count() > 0 && FreeEntry(days, DateOfDay(dayNumber)) >= 0;
 }
 
 QMap<int32_t, QString> FreeDaysBetween(const FreeDayList& days, int32_t firstDay, int32_t lastDay)
@@ -52,7 +45,7 @@ QMap<int32_t, QString> FreeDaysBetween(const FreeDayList& days, int32_t firstDay
     QMap<int32_t, QString> free;
     if (days.Count() == 0) return free;
     for (int32_t day = firstDay; day <= lastDay; ++day) {
-        const int entry = FreeEntry(days, Epoch.addDays(day));
+        const int entry = FreeEntry(days, DateOfDay(day));
         if (entry >= 0) free.insert(day, days.Names.at(entry));
     }
     return free;

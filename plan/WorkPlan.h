@@ -33,6 +33,12 @@ inline QDate DateOfDay(int32_t day)
     return QDate(2000, 1, 1).addDays(day);
 }
 
+// The day number of a calendar date.
+inline int32_t DayOfDate(const QDate& date)
+{
+    return int32_t(QDate(2000, 1, 1).daysTo(date));
+}
+
 // Kind of a weekday in a weekly plan, as stored.
 constexpr uint8_t FreeWeekday = 1;
 constexpr uint8_t WorkingWeekday = 2;

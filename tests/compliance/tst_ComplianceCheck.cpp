@@ -18,7 +18,7 @@ namespace {
 
 int32_t DayOf(const char* iso)
 {
-    return int32_t(QDate(2000, 1, 1).daysTo(QDate::fromString(QString::fromLatin1(iso), Qt::ISODate)));
+    return DayOfDate(QDate::fromString(QString::fromLatin1(iso), Qt::ISODate));
 }
 
 // A schedule plan from first: days holds one slot digit a day, or a week of

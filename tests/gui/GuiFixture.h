@@ -45,7 +45,7 @@ inline void Type(TimeFieldEdit* field, const QString& text)
 
 inline int32_t DayNumber(int year, int month, int day)
 {
-    return int32_t(DateOfDay(0).daysTo(QDate(year, month, day)));
+    return DayOfDate(QDate(year, month, day));
 }
 
 struct Workstation
