@@ -14,6 +14,7 @@
 
 #include "demo/DemoData.h"
 #include "env/OdczytZapisPliku.h"
+#include "env/RecordLocks.h"
 #include "env/UserIdentity.h"
 #include "staff/EmployeeRecord.h"
 
@@ -24,7 +25,13 @@
 #include <QTest>
 #include <QThread>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
 #include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -113,7 +120,107 @@ private:
     QProcess m_process;
 };
 
+// What the shared folder gives two workstations: a probe acts on it as one
+// reaches it (first) and as the other does (second), and says what came of it.
+using Probe = std::function<QString(const QDir& first, const QDir& second)>;
+
+int CreateNew(const QString& path)
+{
+    return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+
+int OpenToWrite(const QString& path)
+{
+    return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+}
+
+QString ExclusiveCreation(const QDir& first, const QDir& second)
+{
+    const int made = CreateNew(first.filePath(u"X"_s));
+    const int again = CreateNew(second.filePath(u"X"_s));
+    const bool refused = again < 0 && errno == EEXIST;
+    for (const int fd : {made, again})
+        if (fd >= 0) ::close(fd);
+    return made < 0 ? u"failed"_s : refused ? u"refused"_s : u"made twice"_s;
+}
+
+QString LinkOverName(const QDir& first, const QDir& second)
+{
+    if (!WriteFile(first.filePath(u"X"_s), "first") || !WriteFile(second.filePath(u"T"_s), "second"))
+        return u"failed"_s;
+    const bool linked = ::link(QFile::encodeName(second.filePath(u"T"_s)).constData(),
+                               QFile::encodeName(second.filePath(u"X"_s)).constData()) == 0;
+    return linked ? u"linked"_s : errno == EEXIST ? u"refused"_s : u"failed"_s;
+}
+
+// A file that the second wrote and looked at, replaced through the first
+// and read by the second at once: all of the new contents, or as many bytes
+// as the second read.
+QString ReadAfterReplacement(const QDir& first, const QDir& second)
+{
+    const QByteArray longer = "replaced by a longer text";
+    const QByteArray path = QFile::encodeName(second.filePath(u"R"_s));
+    struct stat status;
+    QByteArray read;
+    DataFile reader;
+    if (ReplaceFile(second.filePath(u"R"_s), "short") != 0 || ::stat(path.constData(), &status) != 0 ||
+        ReplaceFile(first.filePath(u"R"_s), longer) != 0 ||
+        reader.Open(second.filePath(u"R"_s), FileAccess::Read) != OpenStatus::Opened ||
+        reader.ReadAll(read, 100) != ReadStatus::Ok)
+        return u"failed"_s;
+    return read == longer ? u"whole"_s : u"%1 bytes"_s.arg(read.size());
+}
+
+// Two opens of one file, each locked by lock: the second kept out or let in.
+QString SecondLock(const QDir& first, const QDir& second, const std::function<int(int fd)>& lock)
+{
+    if (!WriteFile(first.filePath(u"R"_s), "record")) return u"failed"_s;
+    const int one = OpenToWrite(first.filePath(u"R"_s));
+    const int other = OpenToWrite(second.filePath(u"R"_s));
+    const int firstLocked = lock(one);
+    const int secondLocked = lock(other);
+    ::close(one);
+    ::close(other);
+    return firstLocked != 0 ? u"failed"_s : secondLocked == 0 ? u"let in"_s : u"kept out"_s;
+}
+
+QString ByteRangeLocks(const QDir& first, const QDir& second)
+{
+    return SecondLock(first, second, [](int fd) { return LockWholeFile(fd, true) == LockResult::Locked ? 0 : -1; });
+}
+
+QString Flocks(const QDir& first, const QDir& second)
+{
+    return SecondLock(first, second, [](int fd) { return ::flock(fd, LOCK_EX | LOCK_NB); });
+}
+
+QString Rewrites(const QDir& first, const QDir& second)
+{
+    DataFile one;
+    DataFile other;
+    if (!WriteFile(first.filePath(u"R"_s), "record") ||
+        one.Open(first.filePath(u"R"_s), FileAccess::Exclusive) != OpenStatus::Opened)
+        return u"failed"_s;
+    const OpenStatus status = other.Open(second.filePath(u"R"_s), FileAccess::Exclusive);
+    return status == OpenStatus::Busy ? u"kept out"_s : status == OpenStatus::Opened ? u"let in"_s : u"failed"_s;
+}
+
+// The second waits for a lock record of the first, which then lets go.
+QString LockRecordLetGo(const QDir& first, const QDir& second)
+{
+    LockRecord one;
+    LockRecord other;
+    const QString path = u"R"_s;
+    if (one.Take(first.filePath(path)) != LockRecord::Status::Taken ||
+        other.Take(second.filePath(path)) != LockRecord::Status::Busy)
+        return u"failed"_s;
+    one.Release();
+    return other.Take(second.filePath(path)) == LockRecord::Status::Taken ? u"taken at once"_s : u"still busy"_s;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Probe)
 
 class TestTwoStations : public QObject
 {
@@ -308,6 +415,33 @@ private slots:
         QCOMPARE(strays(), QStringList());
         QCOMPARE(FolderEntries(temp.path()), QString());
         QCOMPARE(Records(), QString());
+    }
+
+    // What the shared folder gives the two workstations. On a share the
+    // byte-range locks of one mount do not reach the other, and a rewrite
+    // holds a lock record there instead.
+    void whatTheFolderCarries_data()
+    {
+        QTest::addColumn<Probe>("probe");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<QString>("share");
+        QTest::newRow("exclusive creation") << Probe(ExclusiveCreation) << u"refused"_s << u"refused"_s;
+        QTest::newRow("a hard link onto a name taken") << Probe(LinkOverName) << u"refused"_s << u"refused"_s;
+        QTest::newRow("a replacement read at once") << Probe(ReadAfterReplacement) << u"whole"_s << u"whole"_s;
+        QTest::newRow("byte-range locks") << Probe(ByteRangeLocks) << u"kept out"_s << u"let in"_s;
+        QTest::newRow("flock") << Probe(Flocks) << u"kept out"_s << u"let in"_s;
+        QTest::newRow("two rewrites of a record") << Probe(Rewrites) << u"kept out"_s << u"kept out"_s;
+        QTest::newRow("a lock record let go") << Probe(LockRecordLetGo) << u"taken at once"_s << u"taken at once"_s;
+    }
+
+    void whatTheFolderCarries()
+    {
+        QFETCH(Probe, probe);
+        QFETCH(QString, local);
+        QFETCH(QString, share);
+        QVERIFY(QDir(SharedFolder(u"A"_s)).mkpath(u"probe"_s));
+        const auto reach = [this](const QString& name) { return QDir(SharedFolder(name) + u"/probe"_s); };
+        QCOMPARE(probe(reach(u"A"_s), reach(u"B"_s)), m_share ? share : local);
     }
 
     // An employee's record that the other workstation holds for a rewrite
