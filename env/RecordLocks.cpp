@@ -20,6 +20,8 @@
 #    include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
+#    include <linux/magic.h>
+#    include <sys/statfs.h>
 #    include <sys/sysmacros.h>
 #endif
 
@@ -104,6 +106,20 @@ LockReach ReachOf(const MountedFileSystem& fileSystem)
 LockReach LockReachOf(const QString& path)
 {
 #ifdef Q_OS_LINUX
+    // The commonest local disks are told without reading the mount table.
+    struct statfs disk;
+    if (::statfs(QFile::encodeName(path).constData(), &disk) == 0) {
+        switch (disk.f_type) {
+        case EXT4_SUPER_MAGIC: // ext2 and ext3 too
+        case XFS_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case TMPFS_MAGIC:
+        case OVERLAYFS_SUPER_MAGIC:
+            return LockReach::AllWorkstations;
+        default:
+            break;
+        }
+    }
     const std::optional<MountedFileSystem> fileSystem = FileSystemOf(path);
     return fileSystem ? ReachOf(*fileSystem) : LockReach::NotKnown;
 #else
