@@ -29,35 +29,37 @@ namespace {
 
 // File systems of one computer's disks (and memory): a lock is seen by
 // every process, there being no other computer to see it.
-const QStringList& LocalTypes()
+bool IsLocalDisk(const QString& type)
 {
-    static const QStringList types{
-        QStringLiteral("ext2"),  QStringLiteral("ext3"),  QStringLiteral("ext4"),    QStringLiteral("xfs"),     QStringLiteral("btrfs"),  QStringLiteral("tmpfs"), QStringLiteral("ramfs"),
-        QStringLiteral("overlay"), QStringLiteral("zfs"), QStringLiteral("f2fs"),    QStringLiteral("jfs"),     QStringLiteral("reiserfs"), QStringLiteral("bcachefs"), QStringLiteral("nilfs2"),
-        QStringLiteral("vfat"),  QStringLiteral("msdos"), QStringLiteral("exfat"),   QStringLiteral("ntfs"),    QStringLiteral("ntfs3"),  QStringLiteral("fuseblk"), QStringLiteral("hfsplus"),
-        QStringLiteral("udf"),   QStringLiteral("iso9660"), QStringLiteral("squashfs"), QStringLiteral("erofs")};
-    return types;
+    static const QStringList types =
+        QStringLiteral("ext2 ext3 ext4 xfs btrfs tmpfs ramfs overlay zfs f2fs jfs reiserfs bcachefs nilfs2 vfat msdos "
+                       "exfat ntfs ntfs3 fuseblk hfsplus udf iso9660 squashfs erofs")
+            .split(QLatin1Char(' '));
+    return types.contains(type);
 }
 
-// The mount option that keeps a network file system's locks on this
+bool IsNfs(const QString& type)
+{
+    return type == QLatin1String("nfs") || type == QLatin1String("nfs4");
+}
+
+bool IsSmb(const QString& type)
+{
+    return type == QLatin1String("cifs") || type == QLatin1String("smb3") || type == QLatin1String("smb2");
+}
+
+// The mount option that keeps the locks of an NFS or SMB mount on this
 // computer, if it has one.
 QString LocalLockOption(const MountedFileSystem& fileSystem)
 {
-    static const QStringList nfs{QStringLiteral("local_lock=posix"), QStringLiteral("local_lock=all"), QStringLiteral("nolock")};
+    static const QStringList nfs{QStringLiteral("local_lock=posix"), QStringLiteral("local_lock=all"),
+                                 QStringLiteral("nolock")};
     static const QStringList smb{QStringLiteral("nobrl"), QStringLiteral("nolock")};
-    const QString& type = fileSystem.Type;
-    const QStringList& options = type == QLatin1String("nfs") || type == QLatin1String("nfs4")                       ? nfs
-                                 : type == QLatin1String("cifs") || type == QLatin1String("smb3") || type == QLatin1String("smb2") ? smb
-                                                                                              : QStringList();
+    const QStringList& options = IsNfs(fileSystem.Type) ? nfs : smb;
     for (const QString& option : options) {
         if (fileSystem.Options.contains(option)) return option;
     }
     return {};
-}
-
-bool IsNetworkShare(const QString& type)
-{
-    return type == QLatin1String("nfs") || type == QLatin1String("nfs4") || type == QLatin1String("cifs") || type == QLatin1String("smb3") || type == QLatin1String("smb2");
 }
 
 } // namespace
@@ -73,7 +75,8 @@ std::optional<MountedFileSystem> MountOfDevice(QByteArrayView mountInfo, quint32
         if (dash < 0 || dash + 3 >= fields.size()) continue;
         MountedFileSystem fileSystem;
         fileSystem.Type = QString::fromUtf8(fields.at(dash + 1));
-        fileSystem.Options = QString::fromUtf8(fields.at(5) + ',' + fields.at(dash + 3)).split(u',', Qt::SkipEmptyParts);
+        fileSystem.Options =
+            QString::fromUtf8(fields.at(5) + ',' + fields.at(dash + 3)).split(u',', Qt::SkipEmptyParts);
         return fileSystem;
     }
     return std::nullopt;
@@ -97,10 +100,10 @@ std::optional<MountedFileSystem> FileSystemOf(const QString& path)
 
 LockReach ReachOf(const MountedFileSystem& fileSystem)
 {
-    if (IsNetworkShare(fileSystem.Type))
+    if (IsNfs(fileSystem.Type) || IsSmb(fileSystem.Type))
         return LocalLockOption(fileSystem).isEmpty() ? LockReach::AllWorkstations : LockReach::ThisMount;
     if (fileSystem.Type == QLatin1String("fuse.sshfs")) return LockReach::ThisMount;
-    return LocalTypes().contains(fileSystem.Type) ? LockReach::AllWorkstations : LockReach::NotKnown;
+    return IsLocalDisk(fileSystem.Type) ? LockReach::AllWorkstations : LockReach::NotKnown;
 }
 
 LockReach LockReachOf(const QString& path)
@@ -131,7 +134,7 @@ LockReach LockReachOf(const QString& path)
 QString ShownFileSystem(const MountedFileSystem& fileSystem)
 {
     const QString name = fileSystem.Type.startsWith(QLatin1String("fuse.")) ? fileSystem.Type.mid(5) : fileSystem.Type;
-    const QString option = LocalLockOption(fileSystem);
+    const QString option = IsNfs(fileSystem.Type) || IsSmb(fileSystem.Type) ? LocalLockOption(fileSystem) : QString();
     return option.isEmpty() ? name : name + QStringLiteral(" (") + option + QLatin1Char(')');
 }
 
@@ -270,8 +273,8 @@ LockRecord::Status LockRecord::Take(const QString& recordPath)
     const quint64 random[2] = {QRandomGenerator::system()->generate64(), QRandomGenerator::system()->generate64()};
     const QByteArray token = QByteArray(reinterpret_cast<const char*>(random), sizeof random).toHex();
     const QByteArray content = "GRAFENTA RECORD LOCK\nhost=" + HostName() +
-                               "\npid=" + QByteArray::number(QCoreApplication::applicationPid()) +
-                               "\ntoken=" + token + '\n';
+                               "\npid=" + QByteArray::number(QCoreApplication::applicationPid()) + "\ntoken=" + token +
+                               '\n';
     // A few rounds: a record may go, or be found abandoned, between our looks.
     for (int round = 0; round < 3; ++round) {
         FileReplacement record;

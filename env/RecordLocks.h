@@ -84,9 +84,9 @@ QString LocksStayLocalMessage(const MountedFileSystem& fileSystem);
 
 enum class LockResult {
     Locked,
-    Busy,     // another open holds a lock in the way
-    NoLocks,  // the file system takes no byte-range locks at all
-    Failed,   // errno tells
+    Busy,    // another open holds a lock in the way
+    NoLocks, // the file system takes no byte-range locks at all
+    Failed,  // errno tells
 };
 
 // Takes a byte-range lock of the whole open file fd, shared or exclusive,
@@ -128,8 +128,8 @@ private:
 
     qint64 m_abandonedAfterMs;
     QString m_path;
-    QByteArray m_token;  // ours, while taken
-    QByteArray m_seen;   // the holder's record at the last busy Take
+    QByteArray m_token; // ours, while taken
+    QByteArray m_seen;  // the holder's record at the last busy Take
     QElapsedTimer m_seenFor;
     int16_t m_error = 0;
 };

@@ -451,7 +451,7 @@ private slots:
         Station anna(ProgramDir(u"A"_s), u"anna"_s);
         QCOMPARE(anna.Run({u"choose Biuro"_s}), QStringList());
         const QMap<QString, QByteArray> records = StaffRecords();
-        const QString name = records.firstKey();
+        const QString& name = records.firstKey();
         const QString path = QDir(StaffDir()).filePath(name);
         HolderProcess other({u"record"_s, QDir(SharedFolder(u"B"_s)).filePath(u"DANE/PERSONEL/"_s + name)});
         QVERIFY(other.Take() && other.Holds());

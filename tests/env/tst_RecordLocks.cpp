@@ -105,9 +105,11 @@ private slots:
             << QByteArray("7 1 0:0 / /mnt rw shared:5 master:3 propagate_from:2 - nfs4 srv:/ rw,local_lock=none\n")
             << 0u << 0u << u"nfs4 rw rw local_lock=none"_s;
         QTest::newRow("first of two lines (a bind mount)")
-            << share + "121 29 0:52 /PLANY /mnt/plany ro - fuse.other x rw\n" << 0u << 52u << sshfs;
+            << share + "121 29 0:52 /PLANY /mnt/plany ro - fuse.other x rw\n"
+            << 0u << 52u << sshfs;
         QTest::newRow("a broken line before the good one")
-            << QByteArray("120 29 0:52 / /srv/dane rw - fuse.sshfs\n118 29 0:52 / /x rw\n") + share << 0u << 52u << sshfs;
+            << QByteArray("120 29 0:52 / /srv/dane rw - fuse.sshfs\n118 29 0:52 / /x rw\n") + share << 0u << 52u
+            << sshfs;
         QTest::newRow("numbers that only start alike") << share << 0u << 5u << u"-"_s;
         QTest::newRow("not in the table") << root << 0u << 52u << u"-"_s;
         QTest::newRow("no table") << QByteArray() << 0u << 52u << u"-"_s;
@@ -138,10 +140,10 @@ private slots:
         QTest::newRow("local disk through FUSE") << u"fuseblk"_s << u"rw"_s << all << u"fuseblk"_s;
         QTest::newRow("NFS") << u"nfs4"_s << u"rw,vers=4.2,local_lock=none"_s << all << u"nfs4"_s;
         QTest::newRow("NFS, flock local") << u"nfs"_s << u"rw,local_lock=flock"_s << all << u"nfs"_s;
-        QTest::newRow("NFS, byte-range locks local") << u"nfs4"_s << u"rw,local_lock=posix"_s << mount
-                                                     << u"nfs4 (local_lock=posix)"_s;
-        QTest::newRow("NFS, all locks local") << u"nfs"_s << u"rw,local_lock=all"_s << mount
-                                              << u"nfs (local_lock=all)"_s;
+        QTest::newRow("NFS, byte-range locks local")
+            << u"nfs4"_s << u"rw,local_lock=posix"_s << mount << u"nfs4 (local_lock=posix)"_s;
+        QTest::newRow("NFS, all locks local")
+            << u"nfs"_s << u"rw,local_lock=all"_s << mount << u"nfs (local_lock=all)"_s;
         QTest::newRow("NFS without a lock service") << u"nfs"_s << u"rw,nolock"_s << mount << u"nfs (nolock)"_s;
         QTest::newRow("SMB") << u"cifs"_s << u"rw,vers=3.1.1"_s << all << u"cifs"_s;
         QTest::newRow("SMB without byte-range locks") << u"cifs"_s << u"rw,nobrl"_s << mount << u"cifs (nobrl)"_s;
@@ -266,7 +268,8 @@ private slots:
             << OpenCase{all, FileAccess::Exclusive, elsewhere, OpenStatus::Opened, false};
         QTest::newRow("locks stay in the mount")
             << OpenCase{mount, FileAccess::Exclusive, none, OpenStatus::Opened, true};
-        QTest::newRow("not known") << OpenCase{LockReach::NotKnown, FileAccess::Exclusive, none, OpenStatus::Opened, true};
+        QTest::newRow("not known") << OpenCase{LockReach::NotKnown, FileAccess::Exclusive, none, OpenStatus::Opened,
+                                               true};
         QTest::newRow("held elsewhere, locks stay in the mount")
             << OpenCase{mount, FileAccess::Exclusive, elsewhere, OpenStatus::Busy, false};
         QTest::newRow("a reader") << OpenCase{mount, FileAccess::ReadDenyWriters, elsewhere, OpenStatus::Opened, false};
