@@ -135,8 +135,6 @@ private slots:
         QTest::addColumn<QString>("shown");
         const auto all = LockReach::AllWorkstations, mount = LockReach::ThisMount, unknown = LockReach::NotKnown;
         QTest::newRow("local disk") << u"ext4"_s << u"rw,relatime"_s << all << u"ext4"_s;
-        QTest::newRow("container") << u"overlay"_s << u"rw"_s << all << u"overlay"_s;
-        QTest::newRow("memory") << u"tmpfs"_s << u"rw"_s << all << u"tmpfs"_s;
         QTest::newRow("local disk through FUSE") << u"fuseblk"_s << u"rw"_s << all << u"fuseblk"_s;
         QTest::newRow("NFS") << u"nfs4"_s << u"rw,vers=4.2,local_lock=none"_s << all << u"nfs4"_s;
         QTest::newRow("NFS, flock local") << u"nfs"_s << u"rw,local_lock=flock"_s << all << u"nfs"_s;
