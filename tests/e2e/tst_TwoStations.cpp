@@ -29,7 +29,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <optional>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,38 +170,20 @@ QString ReadAfterReplacement(const QDir& first, const QDir& second)
     return read == longer ? u"whole"_s : u"%1 bytes"_s.arg(read.size());
 }
 
-// Two opens of one file, each locked by lock: the second kept out or let in.
-QString SecondLock(const QDir& first, const QDir& second, const std::function<int(int fd)>& lock)
+// A byte-range lock of a file taken through the first: a lock through the
+// second kept out, or let in.
+QString SecondLock(const QDir& first, const QDir& second)
 {
     if (!WriteFile(first.filePath(u"R"_s), "record")) return u"failed"_s;
     const int one = OpenToWrite(first.filePath(u"R"_s));
     const int other = OpenToWrite(second.filePath(u"R"_s));
-    const int firstLocked = lock(one);
-    const int secondLocked = lock(other);
+    const LockResult firstLocked = LockWholeFile(one, true);
+    const LockResult secondLocked = LockWholeFile(other, true);
     ::close(one);
     ::close(other);
-    return firstLocked != 0 ? u"failed"_s : secondLocked == 0 ? u"let in"_s : u"kept out"_s;
-}
-
-QString ByteRangeLocks(const QDir& first, const QDir& second)
-{
-    return SecondLock(first, second, [](int fd) { return LockWholeFile(fd, true) == LockResult::Locked ? 0 : -1; });
-}
-
-QString Flocks(const QDir& first, const QDir& second)
-{
-    return SecondLock(first, second, [](int fd) { return ::flock(fd, LOCK_EX | LOCK_NB); });
-}
-
-QString Rewrites(const QDir& first, const QDir& second)
-{
-    DataFile one;
-    DataFile other;
-    if (!WriteFile(first.filePath(u"R"_s), "record") ||
-        one.Open(first.filePath(u"R"_s), FileAccess::Exclusive) != OpenStatus::Opened)
-        return u"failed"_s;
-    const OpenStatus status = other.Open(second.filePath(u"R"_s), FileAccess::Exclusive);
-    return status == OpenStatus::Busy ? u"kept out"_s : status == OpenStatus::Opened ? u"let in"_s : u"failed"_s;
+    return firstLocked != LockResult::Locked    ? u"failed"_s
+           : secondLocked == LockResult::Locked ? u"let in"_s
+                                                : u"kept out"_s;
 }
 
 // The second waits for a lock record of the first, which then lets go.
@@ -428,9 +409,7 @@ private slots:
         QTest::newRow("exclusive creation") << Probe(ExclusiveCreation) << u"refused"_s << u"refused"_s;
         QTest::newRow("a hard link onto a name taken") << Probe(LinkOverName) << u"refused"_s << u"refused"_s;
         QTest::newRow("a replacement read at once") << Probe(ReadAfterReplacement) << u"whole"_s << u"whole"_s;
-        QTest::newRow("byte-range locks") << Probe(ByteRangeLocks) << u"kept out"_s << u"let in"_s;
-        QTest::newRow("flock") << Probe(Flocks) << u"kept out"_s << u"let in"_s;
-        QTest::newRow("two rewrites of a record") << Probe(Rewrites) << u"kept out"_s << u"kept out"_s;
+        QTest::newRow("byte-range locks") << Probe(SecondLock) << u"kept out"_s << u"let in"_s;
         QTest::newRow("a lock record let go") << Probe(LockRecordLetGo) << u"taken at once"_s << u"taken at once"_s;
     }
 
