@@ -22,7 +22,6 @@
 #    include <cerrno>
 #    include <csignal>
 #    include <fcntl.h>
-#    include <sys/file.h>
 #    include <sys/stat.h>
 #    include <unistd.h>
 #endif
@@ -183,6 +182,18 @@ void SyncFolder(const QString& folder)
     ::close(fd);
 }
 
+// The status of an open file as its file system has it now. A network mount
+// (sshfs) may otherwise answer from what it saw before another workstation
+// replaced the file, and reads would end at the old length.
+int FreshStatus(int fd, struct stat& status)
+{
+#    ifdef AT_STATX_FORCE_SYNC
+    struct statx fresh;
+    ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &fresh); // refreshes what fstat tells
+#    endif
+    return ::fstat(fd, &status);
+}
+
 bool SameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -248,40 +259,35 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
         return OpenStatus::Failed;
     }
     const QByteArray native = Native(path);
-    // Non-blocking, so that a pipe opens at once and is then turned away.
-    const int fd =
-        OpenRetryingInterrupts(native, (access == FileAccess::Exclusive ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        Fail(errno);
-        return OpenStatus::Failed;
+    const bool exclusive = access == FileAccess::Exclusive;
+    // Where locks stay inside this workstation's mount, a rewrite takes the
+    // record's lock record first, and so opens the record as its last writer
+    // left it.
+    if (exclusive && (m_reach ? *m_reach : LockReachOf(FolderOf(path))) != LockReach::AllWorkstations) {
+        const OpenStatus taken = TakeLockRecord();
+        if (taken != OpenStatus::Opened) return taken;
     }
-    const auto failed = [&](int error) {
-        ::close(fd);
-        Fail(error);
-        return OpenStatus::Failed;
+    // Non-blocking, so that a pipe opens at once and is then turned away.
+    const int fd = OpenRetryingInterrupts(native, (exclusive ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK);
+    const auto turnedAway = [&](OpenStatus status, int error) {
+        if (fd >= 0) ::close(fd);
+        m_lockRecord.Release();
+        if (error != 0) Fail(error); // else the file-error number is set already
+        return status;
     };
+    if (fd < 0) return turnedAway(OpenStatus::Failed, errno);
     struct stat opened;
-    if (::fstat(fd, &opened) != 0) return failed(errno);
-    if (!S_ISREG(opened.st_mode)) return failed(S_ISDIR(opened.st_mode) ? EISDIR : ENXIO);
+    if (FreshStatus(fd, opened) != 0) return turnedAway(OpenStatus::Failed, errno);
+    if (!S_ISREG(opened.st_mode)) return turnedAway(OpenStatus::Failed, S_ISDIR(opened.st_mode) ? EISDIR : ENXIO);
     if (access != FileAccess::Read) {
-        int locked;
-        do {
-            locked = ::flock(fd, (access == FileAccess::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
-        } while (locked != 0 && errno == EINTR);
-        if (locked != 0) {
-            if (errno != EWOULDBLOCK) return failed(errno);
-            ::close(fd);
-            return OpenStatus::Busy;
-        }
+        const OpenStatus locked = LockForAccess(fd);
+        if (locked != OpenStatus::Opened) return turnedAway(locked, 0);
         // A rewrite may have replaced the record between our open and our
         // lock; we would then hold the old, unlinked file. The next attempt
         // opens the new one.
         struct stat current;
-        if (::stat(native.constData(), &current) != 0) return failed(errno);
-        if (!SameFile(opened, current)) {
-            ::close(fd);
-            return OpenStatus::Busy;
-        }
+        if (::stat(native.constData(), &current) != 0) return turnedAway(OpenStatus::Failed, errno);
+        if (!SameFile(opened, current)) return turnedAway(OpenStatus::Busy, 0);
     }
     // A regular file ignores the non-blocking flag: reads wait for the disk as always.
     m_fd = fd;
@@ -327,9 +333,41 @@ bool DataFile::RewriteInPlace(QByteArrayView bytes)
 void DataFile::Close()
 {
     if (m_fd >= 0) {
-        ::close(m_fd); // also releases the lock
+        ::close(m_fd); // also releases the byte-range lock
         m_fd = -1;
     }
+    m_lockRecord.Release();
+}
+
+OpenStatus DataFile::LockForAccess(int fd)
+{
+    switch (LockWholeFile(fd, m_access == FileAccess::Exclusive)) {
+    case LockResult::Locked:
+        return OpenStatus::Opened;
+    case LockResult::Busy:
+        return OpenStatus::Busy;
+    case LockResult::NoLocks:
+        // Readers go on; a rewrite holds the lock record instead.
+        return m_access == FileAccess::Exclusive && !m_lockRecord.IsTaken() ? TakeLockRecord() : OpenStatus::Opened;
+    case LockResult::Failed:
+        break;
+    }
+    Fail(errno);
+    return OpenStatus::Failed;
+}
+
+OpenStatus DataFile::TakeLockRecord()
+{
+    switch (m_lockRecord.Take(m_path)) {
+    case LockRecord::Status::Taken:
+        return OpenStatus::Opened;
+    case LockRecord::Status::Busy:
+        return OpenStatus::Busy;
+    case LockRecord::Status::Failed:
+        break;
+    }
+    m_error = m_lockRecord.ErrorNumber();
+    return OpenStatus::Failed;
 }
 
 int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView>& parts)
@@ -699,9 +737,18 @@ bool DataFile::Replace(QByteArrayView bytes)
     if (!IsOpen() || m_access != FileAccess::Exclusive) return Fail(BadHandleError);
     FileReplacement replacement;
     int16_t number = replacement.Write(FolderOf(m_path), {bytes});
+#ifndef Q_OS_WIN
+    // Held by its lock record, the file need not stay open while it is
+    // replaced; a FUSE mount (sshfs) would otherwise move the open file aside
+    // first and rename twice, leaving a moment without it.
+    if (number == 0 && m_lockRecord.IsTaken()) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+#endif
     if (number == 0) number = replacement.Commit(m_path);
     // No file may be made or renamed in the folder, but the record is ours to write.
-    if (number == PermissionDenied || number == PathFileAccessError) return RewriteInPlace(bytes);
+    if ((number == PermissionDenied || number == PathFileAccessError) && IsOpen()) return RewriteInPlace(bytes);
     m_error = number;
     return number == 0;
 }

@@ -7,10 +7,12 @@
 //   larger file is refused before anything is allocated for it.
 // - Employee records are shared with the suite's other programs. A record is
 //   opened either for reading while denying writers (other readers welcome)
-//   or exclusively for a rewrite: an advisory flock(), shared or exclusive,
-//   never waited for, on Unix; the share modes of the open on Windows. A
-//   record held that way elsewhere, also by another open of this program,
-//   reports Busy.
+//   or exclusively for a rewrite: an advisory byte-range lock of the whole
+//   file, shared or exclusive, never waited for, on Unix, and where the data
+//   directory's file system keeps such locks inside one workstation's mount
+//   a lock record beside the record as well (RecordLocks.h); the share modes
+//   of the open on Windows. A record held that way elsewhere, also by
+//   another open of this program, reports Busy.
 // - A file is replaced in one step: the new contents go to a temporary file
 //   in the same folder (created new and exclusive, hidden, with a unique name
 //   that ends in ".tmp" so that no listing of the suite takes it for data),
@@ -24,6 +26,8 @@
 // routine (ErrorMessages.h), mapped from the system's error in one place.
 #pragma once
 
+#include "env/RecordLocks.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -31,6 +35,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 enum class FileAccess {
     Read,            // plain reading
@@ -65,10 +70,17 @@ public:
     bool RewriteInPlace(QByteArrayView bytes);
     // Exclusive access only: the file is replaced by bytes in one step (see
     // above) while this open keeps others out; where no temporary file can be
-    // made beside it but the file itself may be written, it is rewritten in place.
+    // made beside it but the file itself may be written, it is rewritten in
+    // place. Where a lock record keeps others out, the file is closed before
+    // its replacement takes its place (only Close() is left to do) and is
+    // never rewritten in place.
     bool Replace(QByteArrayView bytes);
     // Releases the lock and the file; also done on destruction.
     void Close();
+
+    // How far locks on the file's folder reach, for a folder whose file system
+    // is known; otherwise each open asks the file system.
+    void SetLockReach(LockReach reach) { m_reach = reach; }
 
     // The file-error number (52..76) of the last failure.
     int16_t ErrorNumber() const { return m_error; }
@@ -80,10 +92,17 @@ private:
     FileAccess m_access = FileAccess::Read;
     int16_t m_error = 0;
     qint64 m_size = -1; // as the open found it
+    std::optional<LockReach> m_reach;
 #ifdef Q_OS_WIN
     void* m_handle = nullptr;
 #else
+    // The byte-range lock of a reading or rewriting open of fd, and the lock
+    // record of a rewrite where the file system takes no such locks.
+    OpenStatus LockForAccess(int fd);
+    OpenStatus TakeLockRecord();
+
     int m_fd = -1;
+    LockRecord m_lockRecord; // kept across opens: it remembers the holder it waits for
 #endif
 };
 

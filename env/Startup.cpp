@@ -5,6 +5,7 @@
 #include "env/Konfiguracja.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "env/RecordLocks.h"
 #include "env/Rejestr.h"
 #include "env/UserIdentity.h"
 #include "plan/TimeText.h"
@@ -204,6 +205,8 @@ bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& in
     ProcessEvents(steps);
 
     CzytajSciezke(env);
+    // Said once a run: a share that keeps locks inside each workstation's mount.
+    WarnWhenLocksStayLocal(env.Ui, env.DataDir());
     // Lock records name who holds them; the free days are read under a lock.
     env.UserName = SystemUserName();
     env.ComputerName = SystemComputerName();

@@ -19,6 +19,7 @@
 #else
 #    include <cerrno>
 #    include <csignal>
+#    include <fcntl.h>
 #    include <sys/stat.h>
 #    include <sys/types.h>
 #    include <unistd.h>
@@ -277,7 +278,15 @@ Snapshot ReadRecord(const QString& path)
     Snapshot snapshot;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+#ifdef Q_OS_WIN
         snapshot.Exists = QFileInfo::exists(path);
+#else
+        // Only an open tells: a network mount (sshfs) goes on saying that a
+        // name exists for a while after another workstation removed it.
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        snapshot.Exists = fd >= 0 || errno != ENOENT;
+        if (fd >= 0) ::close(fd);
+#endif
         return snapshot;
     }
     snapshot.Exists = snapshot.Readable = true;

@@ -1,8 +1,10 @@
 // grafenta-holder lock FOLDER KIND OBJECT HOLDER
 // grafenta-holder instance PROGRAMDIR
+// grafenta-holder record PATH
 //
-// Holds a suite lock (the library bound to FOLDER first) or the instance
-// lock of a program folder from a process of its own. It says
+// Holds a suite lock (the library bound to FOLDER first), the instance
+// lock of a program folder or an employee record opened for a rewrite from
+// a process of its own. It says
 //   ready <pid>
 // and waits for a line before it asks, so that a test can let two of them
 // ask at the same moment; then it says
@@ -10,6 +12,7 @@
 // (handle -1: refused; owner: the holder the library named, trimmed) and
 // holds until another line comes or its input closes.
 #include "env/Kelbrin.h"
+#include "env/OdczytZapisPliku.h"
 #include "env/Startup.h"
 
 #include <QCoreApplication>
@@ -30,10 +33,12 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     const bool suiteLock = args.size() == 5 && args[0] == QLatin1String("lock");
+    const bool record = args.size() == 2 && args[0] == QLatin1String("record");
     KelbrinLibrary library;
     if (suiteLock ? !library.Load(QCoreApplication::applicationDirPath())
-                  : args.size() != 2 || args[0] != QLatin1String("instance")) {
-        std::fprintf(stderr, "usage: grafenta-holder lock FOLDER KIND OBJECT HOLDER | instance PROGRAMDIR\n%s\n",
+                  : args.size() != 2 || (!record && args[0] != QLatin1String("instance"))) {
+        std::fprintf(stderr,
+                     "usage: grafenta-holder lock FOLDER KIND OBJECT HOLDER | instance PROGRAMDIR | record PATH\n%s\n",
                      qPrintable(library.ErrorString()));
         return 2;
     }
@@ -41,8 +46,10 @@ int main(int argc, char** argv)
     SayAndWait(QStringLiteral("ready %1").arg(QCoreApplication::applicationPid()));
 
     InstanceLock instance;
+    DataFile file;
     QString owner(256, QLatin1Char(' '));
     const int32_t handle = suiteLock ? library.CreateLock(args[2], args[3], args[4], owner)
+                           : record  ? (file.Open(args[1], FileAccess::Exclusive) == OpenStatus::Opened ? 1 : -1)
                                      : (instance.Acquire(args[1]) && instance.IsHeld() ? 1 : -1);
     SayAndWait(QStringLiteral("taken %1 %2").arg(handle).arg(owner.trimmed()));
     if (suiteLock) library.DeleteLock(handle);

@@ -12,12 +12,14 @@
 //   leave                     clicks cmdWyjdz and answers Yes
 //   holdfree                  takes the free-days lock, as reading the suite's free days does, and keeps it
 //   loop SLOT SLOT DAY        paints DAY with each slot in turn and saves after each, until killed
+//   assign NUMBER... | all    selects the employees of the card numbers (or all), clicks cmdPrzydziel
 //
 // Each command is answered with "ok COMMAND" when it is done; start-up with
 // "ok start", or with the program's end when start-up ended it.
 #include "TestSupport.h"
 
 #include "editor/DayCell.h"
+#include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
 #include "env/Locks.h"
@@ -27,6 +29,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QTableView>
 #include <QTest>
 
 #include <cstdio>
@@ -76,6 +79,15 @@ void Run(FrmGrafenta& window, StationPrompt& prompt, const QString& line)
         QTest::mouseClick(window.Button("cmdWyjdz"), Qt::LeftButton);
     } else if (command == "holdfree"_L1) {
         AcquireFreeDaysLock(window.State().Env, window.State().FreeDays);
+    } else if (command == "assign"_L1) {
+        const EmployeeList* list = window.Employees();
+        list->View()->clearSelection();
+        for (int row = 0; row < list->Filter()->rowCount(); ++row) {
+            const QModelIndex number = list->Filter()->index(row, 0);
+            if (args.contains(u"all"_s) || args.mid(1).contains(number.data().toString()))
+                list->View()->selectionModel()->select(number, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        QTest::mouseClick(window.Button("cmdPrzydziel"), Qt::LeftButton);
     } else if (command == "loop"_L1) {
         for (int turn = 0;; turn ^= 1) {
             Paint(window, args.value(1 + turn).toInt(), args.value(3).toInt());

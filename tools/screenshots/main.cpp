@@ -1,7 +1,8 @@
 // grafenta-screenshots OUTDIR: renders the main window in its main states on
 // a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, and the employee list filtered.
+// overlap, and the employee list filtered; and the start-up warning about a
+// share that keeps locks in each mount.
 #include "demo/DemoData.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
@@ -9,6 +10,7 @@
 #include "dialogs/FrmZmianaZakresu.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
+#include "editor/MessageBoxPrompt.h"
 #include "editor/MonthCalendar.h"
 #include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
@@ -16,6 +18,7 @@
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "env/RecordLocks.h"
 #include <QProgressBar>
 
 #include <QApplication>
@@ -137,6 +140,12 @@ int main(int argc, char** argv)
     Choose(window, NoPlanText);
     window.Employees()->Search()->setText(QStringLiteral("ska"));
     ok = Save(&window, out, "main-employees-filtered") && ok;
+
+    MessageBoxPrompt boxes(&window);
+    const MountedFileSystem sshfs{QStringLiteral("fuse.sshfs"), {QStringLiteral("rw")}};
+    ok = SaveModal([&] { boxes.ShowMessage(MessageIcon::Exclamation, LocksStayLocalMessage(sshfs)); }, out,
+                   "message-share-locks") &&
+         ok;
 
     QTextStream(stdout) << "messages: " << prompt.Texts().join(QStringLiteral(" | ")) << '\n';
     return ok ? 0 : 1;
