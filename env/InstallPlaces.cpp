@@ -29,9 +29,9 @@ QString XdgFolder(const QProcessEnvironment& environment, const QString& name)
 // The user's own folder for the program's scratch files.
 QString UserScratchRoot(const QProcessEnvironment& environment)
 {
-    const QString runtime = XdgFolder(environment, QStringLiteral("XDG_RUNTIME_DIR"));
+    QString runtime = XdgFolder(environment, QStringLiteral("XDG_RUNTIME_DIR"));
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
-    const QString cache = XdgFolder(environment, QStringLiteral("XDG_CACHE_HOME"));
+    QString cache = XdgFolder(environment, QStringLiteral("XDG_CACHE_HOME"));
     if (!cache.isEmpty()) return cache;
     QString home = XdgFolder(environment, QStringLiteral("HOME"));
     if (home.isEmpty()) home = QDir::homePath();
