@@ -32,8 +32,13 @@ struct Environment
     QString ComputerName;
 
     // ProgramDir is the folder of the executable; the data directory is
-    // DataRootDir/DataFolderName with PLANY and PERSONEL in it.
+    // DataRootDir/DataFolderName with PLANY and PERSONEL in it. ConfigDir
+    // holds sciezka.ini: the program folder, or the system's configuration
+    // folder in a system install (env/InstallPlaces.h), where
+    // PackageNameFile names the file of the package name.
     QString ProgramDir;
+    QString ConfigDir;
+    QString PackageNameFile;
     QString DataRootDir;
     QString DataFolderName = QStringLiteral("DANE");
     QString KatalogTemp;

@@ -62,16 +62,17 @@ std::optional<QString> ParseSciezkaIni(const QByteArray& bytes)
     return root;
 }
 
-QString LocalDataRoot(const QString& value, const QString& programDir)
+QString LocalDataRoot(const QString& value, const QString& iniFolder)
 {
     QString path = value;
     if (QDir::separator() == u'/') path.replace(u'\\', u'/');
-    return QDir::cleanPath(QDir(programDir).absoluteFilePath(path));
+    return QDir::cleanPath(QDir(iniFolder).absoluteFilePath(path));
 }
 
 void CzytajSciezke(Environment& env)
 {
-    const QString path = FindFileIgnoringCase(QDir(env.ProgramDir).filePath(IniFileName));
+    const QString folder = env.ConfigDir.isEmpty() ? env.ProgramDir : env.ConfigDir;
+    const QString path = FindFileIgnoringCase(QDir(folder).filePath(IniFileName));
     DataFile file;
     // Only a regular file is read: a pipe or a device could block or never end.
     if (path.isEmpty() || file.Open(path, FileAccess::Read) != OpenStatus::Opened) return;
@@ -85,8 +86,7 @@ void CzytajSciezke(Environment& env)
         const qsizetype lastBreak = std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
         bytes.truncate(lastBreak < 0 ? 0 : lastBreak);
     }
-    if (const std::optional<QString> root = ParseSciezkaIni(bytes))
-        env.DataRootDir = LocalDataRoot(*root, env.ProgramDir);
+    if (const std::optional<QString> root = ParseSciezkaIni(bytes)) env.DataRootDir = LocalDataRoot(*root, folder);
 }
 
 QString FindFileIgnoringCase(const QString& path)

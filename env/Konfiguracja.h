@@ -42,12 +42,13 @@ std::optional<QString> ParseSciezkaIni(const QByteArray& bytes);
 
 // The data root as a path of this system: on systems that separate folders
 // with "/", every "\" becomes "/"; a relative path is taken from the
-// program folder.
-QString LocalDataRoot(const QString& value, const QString& programDir);
+// folder that holds sciezka.ini.
+QString LocalDataRoot(const QString& value, const QString& iniFolder);
 
-// Reads ProgramDir/sciezka.ini (the name's letter case does not matter) and
-// sets DataRootDir when it names a folder. Never fails: a missing or
-// damaged file leaves DataRootDir alone.
+// Reads sciezka.ini (the name's letter case does not matter) in ConfigDir,
+// or in ProgramDir when ConfigDir is not set, and sets DataRootDir when it
+// names a folder. Never fails: a missing or damaged file leaves DataRootDir
+// alone.
 void CzytajSciezke(Environment& env);
 
 // True when the folder of the path holds a file of that name (anything but a

@@ -403,10 +403,16 @@ int16_t FileReplacement::Commit(const QString& target)
     const QByteArray from = Native(m_path);
     const QByteArray to = Native(target);
     struct stat old;
+    struct stat folder;
     if (::stat(to.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
         ::chmod(from.constData(), old.st_mode & 07777);
         // The group may only be given by its members; otherwise it stays ours.
         if (::chown(from.constData(), uid_t(-1), old.st_gid) != 0) {
+        }
+    } else if (::stat(Native(FolderOf(target)).constData(), &folder) == 0 && (folder.st_mode & S_ISGID)) {
+        // A new file takes the group of a set-group-ID folder, as one made
+        // there would: the scratch file was made elsewhere (TEMP).
+        if (::chown(from.constData(), uid_t(-1), folder.st_gid) != 0) {
         }
     }
     if (::rename(from.constData(), to.constData()) == 0) {

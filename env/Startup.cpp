@@ -6,7 +6,6 @@
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "env/RecordLocks.h"
-#include "env/Rejestr.h"
 #include "env/UserIdentity.h"
 #include "plan/TimeText.h"
 
@@ -71,6 +70,15 @@ void RecomputeFieldValues(ScheduleFields& fields)
         recompute(field);
     recompute(fields.Norma);
     recompute(fields.StartDnia);
+}
+
+// Where this install keeps what a program folder holds otherwise.
+void UseInstallPlaces(Environment& env, const InstallPlaces& places)
+{
+    env.ConfigDir = places.ConfigDir;
+    env.PackageNameFile = places.PackageNameFile;
+    env.DataRootDir = places.DataRoot;
+    env.KatalogTemp = places.KatalogTemp;
 }
 
 } // namespace
@@ -163,16 +171,17 @@ bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
     state.Doc.PlanLockHandle = -1;
     state.Doc.SchedulesFilled = false;
     state.Doc.SchedulePlanShown = false;
-    env.DataRootDir = env.ProgramDir;
+    const InstallPlaces places = PlacesOf(env.ProgramDir, steps.Layout);
+    UseInstallPlaces(env, places);
     RecomputeFieldValues(state.Doc.Fields);
     state.Doc.RangeEdited = false;
     FillColourTable(env, steps.WindowColour);
     if (!RunStep(steps.PrepareEmptyWindow, state)) return false;
 
-    // TEMP always lies under the program folder, wherever the data are.
-    env.KatalogTemp = QDir(env.ProgramDir).filePath(QStringLiteral("TEMP"));
+    // TEMP lies under the program folder (in a system install, the user's own
+    // folder), wherever the data are.
     env.Lib.SetDir(FolderForLibrary(env.ProgramDir));
-    if (!QFileInfo(env.KatalogTemp).isDir() && !QDir(env.ProgramDir).mkdir(QStringLiteral("TEMP"))) {
+    if (!MakeTempFolder(places)) {
         // A folder that cannot be made (no rights, or a file of that name in the
         // way) is an access error on the path.
         if (ShowFileError(env.Ui, PathFileAccessError, QString(), QStringLiteral("Utworzenie katalogu TEMP niemożliwe"),
@@ -215,6 +224,6 @@ bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& in
         !RunStep(steps.ListPlans, state) || !RunStep(steps.ArrangeWindow, state) || !RunStep(steps.FinishWindow, state))
         return false;
 
-    env.PakietNazwa = steps.ReadPackageName ? steps.ReadPackageName() : CzytajPakiet();
+    env.PakietNazwa = steps.ReadPackageName ? steps.ReadPackageName() : ReadPackageName(env);
     return true;
 }

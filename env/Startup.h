@@ -4,6 +4,7 @@
 // take their turn.
 #pragma once
 
+#include "env/InstallPlaces.h"
 #include "env/ProgramState.h"
 
 #include <QString>
@@ -95,8 +96,12 @@ struct StartupSteps
     // The splash gone; the window's caption set.
     std::function<void(ProgramState&)> FinishWindow;
 
-    // Where the package name comes from; CzytajPakiet() when not set.
+    // Where the package name comes from; ReadPackageName() when not set.
     std::function<QString()> ReadPackageName;
+
+    // The system install: a program folder of its own tells start-up to find
+    // sciezka.ini, the package name, the data and TEMP where it puts them.
+    InstallLayout Layout = InstalledLayout();
 };
 
 // Fills ColourTable: the fixed colours of the schedule slots, and slot 4
@@ -104,8 +109,9 @@ struct StartupSteps
 void FillColourTable(Environment& env, uint32_t windowColour);
 
 // The program's initialisation: the program folder as current directory,
-// the library's interface level, the flags of an empty window, the data
-// root at the program folder, ColourTable and the TEMP folder. Expects
+// the library's interface level, the flags of an empty window, the places
+// of the install (the data root at the program folder or the system's data
+// folder, where sciezka.ini lies), ColourTable and the TEMP folder. Expects
 // ProgramDir set and the library loaded. False when the program ends
 // (message shown, ProgramEnding set).
 bool Inicjalizacja(ProgramState& state, const StartupSteps& steps);

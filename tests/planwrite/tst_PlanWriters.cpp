@@ -19,6 +19,7 @@
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -395,6 +396,55 @@ private slots:
         QCOMPARE(SaveInChild(env, weekly, 1 - current), 0);
         QCOMPARE(ReadFile(path), variants[1 - current]);
         QCOMPARE(FolderEntries(env.PlansDir()) + FolderEntries(env.Env.KatalogTemp), PlanName + u".PLN"_s);
+    }
+
+    void sharedPlansFolder_data()
+    {
+        QTest::addColumn<bool>("weekly");
+        QTest::addColumn<bool>("shared");   // PLANY is a set-group-ID folder of another group
+        QTest::addColumn<bool>("existing"); // the plan is there already, of a third group
+        QTest::addColumn<QString>("group"); // of the saved plan: "folder", "existing" or "ours"
+        QTest::newRow("new plan in a shared folder") << false << true << false << "folder";
+        QTest::newRow("new weekly plan in a shared folder") << true << true << false << "folder";
+        QTest::newRow("new plan in a folder of its own") << false << false << false << "ours";
+        QTest::newRow("a plan saved over keeps its group") << false << true << true << "existing";
+    }
+
+    // A plan written in a TEMP elsewhere joins the group of a set-group-ID
+    // plans folder as a file made there would, so that the group that shares
+    // the data directory may replace it later.
+    void sharedPlansFolder()
+    {
+        QFETCH(bool, weekly);
+        QFETCH(bool, shared);
+        QFETCH(bool, existing);
+        QFETCH(QString, group);
+        // Two groups this process may give files: any as root, else its own others.
+        QList<gid_t> groups;
+        if (::geteuid() == 0) {
+            groups = {65534, 65533};
+        } else {
+            gid_t list[64];
+            const int count = ::getgroups(64, list);
+            for (int i = 0; i < count; ++i)
+                if (list[i] != ::getegid() && !groups.contains(list[i])) groups << list[i];
+            if (groups.size() < 2) QSKIP("this user belongs to fewer than two groups besides their own");
+        }
+        TestEnvironment env;
+        const QByteArray plans = QFile::encodeName(env.PlansDir());
+        if (shared)
+            QVERIFY(::chown(plans.constData(), uid_t(-1), groups[0]) == 0 && ::chmod(plans.constData(), 02775) == 0);
+        const QString path = env.Plan(PlanName);
+        if (existing) {
+            QVERIFY(WriteFile(path, "old"));
+            QVERIFY(::chown(QFile::encodeName(path).constData(), uid_t(-1), groups[1]) == 0);
+        }
+        FillPlan(env.Doc, weekly, false);
+        QCOMPARE(Save(env, PlanName, false).Status, SaveStatus::Saved);
+        struct stat saved;
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &saved) == 0);
+        const gid_t expected = group == "folder"_L1 ? groups[0] : group == "existing"_L1 ? groups[1] : ::getegid();
+        QCOMPARE(saved.st_gid, expected);
     }
 
     void deleteFile()

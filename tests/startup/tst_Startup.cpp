@@ -2,12 +2,14 @@
 #include "TestSupport.h"
 
 #include "demo/DemoData.h"
+#include "env/InstallPlaces.h"
 #include "env/Konfiguracja.h"
 #include "env/Rejestr.h"
 #include "env/Startup.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDevice>
 #include <QLockFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -53,6 +55,49 @@ std::function<void(ProgramState&)> StartupSteps::*const LaterSteps[]{
     &StartupSteps::ReadEmployees,      &StartupSteps::ListPlans,  &StartupSteps::ArrangeWindow,
     &StartupSteps::FinishWindow};
 constexpr int StepCount = int(std::size(LaterSteps));
+
+// The folders that an install spreads over: a program folder, the system's
+// configuration and data folders, the user's home and runtime folders.
+struct InstallFolders
+{
+    std::unique_ptr<QTemporaryDir> Program = ProgramFolder();
+    QTemporaryDir Root;
+    QString Path(const QString& name) const { return QDir::cleanPath(Root.filePath(name)); }
+    InstallFolders()
+    {
+        for (const char* name : {"etc", "var", "home", "run", "beside", "shared"})
+            QDir().mkpath(Path(QString::fromLatin1(name)));
+    }
+    QString ProgramDir() const { return QDir::cleanPath(Program->path()); }
+    InstallLayout Layout() const { return {ProgramDir(), Path(u"etc"_s), Path(u"var"_s)}; }
+    // "@program", "@runtime" and the like in text as the folders they name.
+    QString Expand(QString text) const
+    {
+        text.replace(u"@program"_s, ProgramDir());
+        for (const char* name : {"etc", "var", "home", "run", "beside", "shared"})
+            text.replace(u'@' + QString::fromLatin1(name), Path(QString::fromLatin1(name)));
+        return text;
+    }
+};
+
+// Sets an environment variable for as long as it lives.
+class ScopedVariable
+{
+public:
+    ScopedVariable(const char* name, const QString& value)
+        : m_name(name), m_old(qgetenv(name)), m_was(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value.toLocal8Bit());
+    }
+    ~ScopedVariable() { m_was ? qputenv(m_name, m_old) : qunsetenv(m_name); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+    QByteArray m_old;
+    bool m_was;
+};
 
 } // namespace
 
@@ -199,6 +244,109 @@ private slots:
         QCOMPARE(started, ending == StepCount);
         QCOMPARE(run.State.Env.ProgramEnding, !started);
         QCOMPARE(run.State.Env.PakietNazwa, started ? u"Pakiet testowy"_s : QString());
+    }
+
+    void installPlaces_data()
+    {
+        QTest::addColumn<QString>("programDir"); // as the program was started
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QStringList>("places"); // config, data root, TEMP, package-name file
+        const QStringList system{u"@etc"_s, u"@var"_s, u"@run/grafenta/TEMP"_s, u"@etc/pakiet.ini"_s};
+        const QStringList xdg{u"XDG_RUNTIME_DIR=@run"_s, u"XDG_CACHE_HOME=@home/cache"_s, u"HOME=@home"_s};
+        // clang-format off
+        QTest::newRow("folder install: everything beside the program") << "@program" << xdg
+            << QStringList{u"@program"_s, u"@program"_s, u"@program/TEMP"_s, QString()};
+        QTest::newRow("system install: TEMP in the runtime folder") << "@program" << xdg << system;
+        QTest::newRow("system install started through a link") << "@shared/link" << xdg << system;
+        QTest::newRow("no runtime folder: the cache folder") << "@program" << QStringList{u"XDG_RUNTIME_DIR=@run/gone"_s, u"XDG_CACHE_HOME=@home/cache"_s}
+            << QStringList{u"@etc"_s, u"@var"_s, u"@home/cache/grafenta/TEMP"_s, u"@etc/pakiet.ini"_s};
+        QTest::newRow("relative XDG folders do not count") << "@program" << QStringList{u"XDG_RUNTIME_DIR=run"_s, u"XDG_CACHE_HOME=cache"_s, u"HOME=@home"_s}
+            << QStringList{u"@etc"_s, u"@var"_s, u"@home/.cache/grafenta/TEMP"_s, u"@etc/pakiet.ini"_s};
+        // clang-format on
+    }
+
+    // A program folder is a system install only when it is the layout's own;
+    // a system install finds its configuration, data and TEMP elsewhere.
+    void installPlaces()
+    {
+        QFETCH(QString, programDir);
+        QFETCH(QStringList, environment);
+        QFETCH(QStringList, places);
+        InstallFolders folders;
+        QVERIFY(QFile::link(folders.ProgramDir(), folders.Path(u"shared/link"_s)));
+        QProcessEnvironment variables;
+        for (const QString& variable : environment)
+            variables.insert(variable.section(u'=', 0, 0), folders.Expand(variable.section(u'=', 1)));
+        // A folder install is any folder but the layout's program folder.
+        const bool system = places.first() != u"@program"_s;
+        InstallLayout layout = folders.Layout();
+        if (!system) layout.ProgramDir = folders.Path(u"shared"_s);
+
+        const InstallPlaces found = PlacesOf(folders.Expand(programDir), layout, variables);
+        QCOMPARE(found.SystemInstall, system);
+        const QStringList got{found.ConfigDir, found.DataRoot, found.KatalogTemp, found.PackageNameFile};
+        QStringList expected;
+        for (const QString& place : places)
+            expected << folders.Expand(place);
+        QCOMPARE(got, expected);
+    }
+
+    void startsInstalled_data()
+    {
+        QTest::addColumn<bool>("system");
+        QTest::addColumn<bool>("configIni");   // sciezka.ini in the configuration folder
+        QTest::addColumn<QString>("dataRoot"); // found
+        QTest::addColumn<QString>("temp");     // made
+        QTest::addColumn<QString>("message");  // the one shown, if any
+        // clang-format off
+        QTest::newRow("folder install") << false << true << "@beside" << "@program/TEMP" << "";
+        QTest::newRow("system install") << true << true << "@shared" << "@run/grafenta/TEMP" << "";
+        QTest::newRow("system install without sciezka.ini") << true << false << "@var" << "@run/grafenta/TEMP" << "";
+        QTest::newRow("system install, a file where the user's folder belongs") << true << true << "@shared" << "@run/grafenta"
+            << "Brak dostępu do pliku \rUtworzenie katalogu TEMP niemożliwe";
+        // clang-format on
+    }
+
+    // The whole start: sciezka.ini, the package name and TEMP are taken from
+    // the places of the install, and a system install writes nothing into
+    // its program folder.
+    void startsInstalled()
+    {
+        QFETCH(bool, system);
+        QFETCH(bool, configIni);
+        QFETCH(QString, dataRoot);
+        QFETCH(QString, temp);
+        QFETCH(QString, message);
+        InstallFolders folders;
+        QVERIFY(WriteFile(folders.Program->filePath(u"sciezka.ini"_s),
+                          "[SCIEZKA] " + QFile::encodeName(folders.Path(u"beside"_s))));
+        if (configIni) QVERIFY(WriteFile(folders.Path(u"etc/sciezka.ini"_s), "[SCIEZKA] ../shared/\n"));
+        QVERIFY(WriteFile(folders.Path(u"etc/pakiet.ini"_s), "[General]\nPakiet=Pakiet z /etc\n"));
+        if (!message.isEmpty()) QVERIFY(WriteFile(folders.Expand(temp), "in the way"));
+        const ScopedVariable runtime("XDG_RUNTIME_DIR", folders.Path(u"run"_s));
+        const QString programBefore = FolderEntries(folders.ProgramDir());
+        StartupSteps steps;
+        steps.ReadFreeDays = nullptr; // there are no data here
+        steps.Layout = folders.Layout();
+        if (!system) steps.Layout.ProgramDir = folders.Path(u"shared"_s);
+
+        ProgramRun run;
+        const bool started = run.Start(folders.ProgramDir(), steps);
+        QCOMPARE(run.Ui.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(started, message.isEmpty());
+        if (!started) return;
+        const Environment& env = run.State.Env;
+        QCOMPARE(env.DataRootDir, folders.Expand(dataRoot));
+        QCOMPARE(env.KatalogTemp, folders.Expand(temp));
+        QVERIFY(QFileInfo(env.KatalogTemp).isDir());
+        QCOMPARE(env.PakietNazwa == u"Pakiet z /etc"_s, system);
+        if (system) {
+            QCOMPARE(FolderEntries(folders.ProgramDir()), programBefore);
+            const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                    QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                    QFileDevice::WriteOther | QFileDevice::ExeOther;
+            QCOMPARE(QFile::permissions(folders.Path(u"run/grafenta"_s)) & others, QFileDevice::Permissions());
+        }
     }
 
     void parse_data()
