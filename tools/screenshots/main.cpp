@@ -1,7 +1,8 @@
 // grafenta-screenshots OUTDIR: renders the main window in its main states on
 // a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, and the employee list filtered.
+// overlap, the employee list filtered, and the team's month with its
+// coverage, filtered by a group and with a shift short of its minimum.
 #include "demo/DemoData.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
@@ -12,6 +13,7 @@
 #include "editor/MonthCalendar.h"
 #include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
+#include "editor/TeamMonthWindow.h"
 #include "editor/TimeFieldEdit.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
@@ -23,6 +25,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -86,6 +90,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // The shifts' minimums go to settings of this run only.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, programDir.path());
+
     KelbrinLibrary lib;
     RecordingPrompt prompt;
     ProgramState state(lib, prompt);
@@ -137,6 +145,25 @@ int main(int argc, char** argv)
     Choose(window, NoPlanText);
     window.Employees()->Search()->setText(QStringLiteral("ska"));
     ok = Save(&window, out, "main-employees-filtered") && ok;
+
+    // The team's month: March 2025, every employee, then one group with a
+    // shift short of its minimum on the days the group's nights are not worked.
+    window.Employees()->Search()->clear();
+    auto* team = window.findChild<TeamMonthWindow*>(QStringLiteral("teamMonthWindow"));
+    window.findChild<QAction*>(QStringLiteral("teamMonthAction"))->trigger();
+    team->ShowMonth(QDate(2025, 3, 1));
+    team->GridView()->setCurrentIndex(team->Filter()->index(2, 16));
+    ok = Save(team, out, "team-month") && ok;
+    auto* coverage = team->CoverageModel();
+    for (int row = 1; row < coverage->rowCount(); ++row) {
+        const QString shift = coverage->headerData(row, Qt::Vertical, Qt::DisplayRole).toString();
+        if (shift.contains(QStringLiteral("06:00–14:00")) || shift.contains(QStringLiteral("22:00–06:00")))
+            coverage->setData(coverage->index(row, TeamCoverageModel::MinimumColumn), 2, Qt::EditRole);
+    }
+    auto* groups = team->findChild<QComboBox*>(QStringLiteral("teamGroupChoice"));
+    groups->setCurrentIndex(groups->findText(QStringLiteral("Transport")));
+    ok = Save(team, out, "team-month-short") && ok;
+    team->close();
 
     QTextStream(stdout) << "messages: " << prompt.Texts().join(QStringLiteral(" | ")) << '\n';
     return ok ? 0 : 1;
