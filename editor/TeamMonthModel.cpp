@@ -390,7 +390,9 @@ QVariant TeamCoverageModel::data(const QModelIndex& index, int role) const
         QString text = DayText(day.Day) + u' ' + WeekdayName(day.Day) + QStringLiteral(": ");
         if (kind < 0) return text + QStringLiteral("w pracy %1").arg(PersonCount(count));
         text += QStringLiteral("zmiana %1, %2").arg(HoursText(m_month.Kinds.at(kind)), PersonCount(count));
-        if (lacking > 0) text += QStringLiteral(", brakuje %1").arg(PersonCount(lacking));
+        if (lacking > 0)
+            text +=
+                lacking == 1 ? QStringLiteral(", brakuje 1 osoby") : QStringLiteral(", brakuje %1 osób").arg(lacking);
         return text;
     }
     default:

@@ -324,14 +324,21 @@ void TeamMonthWindow::FillFilterChoices()
     const auto fill = [this](QComboBox* box, const QString& all, QStringList names, const QString& none) {
         const QVariant chosen = box->currentData();
         QCollator collator{QLocale(QLocale::Polish, QLocale::Poland)};
-        names.removeDuplicates();
         std::sort(names.begin(), names.end(), collator);
+        // Names that differ in letter case only are one choice: the filter ignores letter case.
+        names.erase(
+            std::unique(names.begin(), names.end(),
+                        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }),
+            names.end());
         const QSignalBlocker quiet(box);
         box->clear();
         box->addItem(all);
         for (const QString& name : std::as_const(names))
             box->addItem(name.isEmpty() ? none : name, name);
-        const int index = chosen.isValid() ? box->findData(chosen) : -1;
+        int index = -1;
+        for (int i = 1; chosen.isValid() && i < box->count() && index < 0; ++i) {
+            if (box->itemData(i).toString().compare(chosen.toString(), Qt::CaseInsensitive) == 0) index = i;
+        }
         box->setCurrentIndex(std::max(index, 0));
     };
     QStringList groups;

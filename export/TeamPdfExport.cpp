@@ -11,7 +11,7 @@
 namespace {
 
 // Sizes in millimetres.
-constexpr double LineHeight = 3.4;
+constexpr double LineHeight = 3.3;
 constexpr double TitleHeight = 12;
 constexpr double DayHeadHeight = 6.5;
 constexpr double FooterHeight = 5;
@@ -104,7 +104,7 @@ public:
         m_section = &section;
         const int days = section.Last - section.First + 1;
         m_dayWidth = (m_width - NameWidth - PlanWidth - 2 * SumWidth) / std::max(days, 28);
-        Heading(page, pages);
+        Heading();
         DayHeads(days);
         double y = TitleHeight + DayHeadHeight;
         for (const Line& line : lines) {
@@ -153,6 +153,8 @@ private:
         QFont font(
             QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
         font.setStyleHint(QFont::SansSerif);
+        // Without ligatures, so that "fi" stays two letters for search and copying.
+        font.setStyleStrategy(QFont::PreferNoShaping);
         font.setPointSizeF(points);
         font.setWeight(weight);
         font.setItalic(italic);
@@ -179,7 +181,7 @@ private:
 
     bool IsRestDay(int32_t day) const { return WeekdayOf(day) == 0 || m_month.FreeDays.contains(day); }
 
-    void Heading(int page, int pages)
+    void Heading()
     {
         Pen(Ink);
         Font(13, QFont::Bold);
@@ -201,10 +203,6 @@ private:
             free.isEmpty() ? QString() : QStringLiteral("Dni wolne: ") + free.join(QStringLiteral("; "));
         Pen(Red);
         Write(m_width * 0.6, 6.5, m_width * 0.4, 4, Qt::AlignRight | Qt::AlignVCenter, right);
-        Pen(Grey);
-        Font(7.5);
-        Write(m_width * 0.6, 0, m_width * 0.4, 6.5, Qt::AlignRight | Qt::AlignVCenter,
-              QStringLiteral("strona %1 z %2").arg(page).arg(pages));
     }
 
     void DayHeads(int days)

@@ -1,6 +1,6 @@
 // plntool team DATADIR --month YYYY-MM [--csv OUT.csv] [--pdf OUT.pdf]: the
 // team's month of a data directory, read only, as JSON on stdout, or as the
-// window's table and printed pages.
+// window's table and printed pages (their print date honours SOURCE_DATE_EPOCH).
 //
 // {"from", "to",
 //  "employees": [{"number", "surname", "firstName", "group", "plan",
@@ -172,6 +172,10 @@ int Team(PlntoolContext& context, const QStringList& args)
         return ExitOk;
     }
     TeamExportInput input = TeamExportOf(month);
+    // The print date of reproducible builds, when one is given.
+    bool fixed = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&fixed);
+    if (fixed) input.Now = QDateTime::fromSecsSinceEpoch(epoch);
     bool ok = true;
     if (!parsed->Csv.isEmpty()) ok = Save(context, parsed->Csv, TeamCsv(input));
     if (ok && !parsed->Pdf.isEmpty()) {
