@@ -294,13 +294,14 @@ void TeamCoverageModel::SetCoverage(const TeamMonth& month, const QVector<int>& 
     m_month = month;
     m_days = month.DayCount();
     m_coverage = TeamCoverage(month, members);
-    m_minimums.clear();
-    const QSettings settings;
-    for (const ShiftHours& hours : month.Kinds) {
-        const int minimum = settings.value(SettingsKey(hours), 0).toInt();
-        if (minimum > 0) m_minimums.insert(HoursText(hours), minimum);
-    }
     if (!sameShape) {
+        // Other shifts: their minimums as the user's settings keep them.
+        m_minimums.clear();
+        const QSettings settings;
+        for (const ShiftHours& hours : month.Kinds) {
+            const int minimum = settings.value(SettingsKey(hours), 0).toInt();
+            if (minimum > 0) m_minimums.insert(HoursText(hours), minimum);
+        }
         endResetModel();
     } else if (rowCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));

@@ -104,7 +104,7 @@ public:
     // minimum and the number of days short of it.
     enum Lead { MinimumColumn = 0, ShortColumn, LeadColumns };
 
-    // The month and the members counted; the minimums are read anew.
+    // The month and the members counted; the minimums come from the user's settings when the shifts differ from before.
     void SetCoverage(const TeamMonth& month, const QVector<int>& members);
     const QVector<DayCoverage>& Coverage() const { return m_coverage; }
     const QMap<QString, int>& Minimums() const { return m_minimums; }

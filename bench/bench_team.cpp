@@ -1,0 +1,80 @@
+// The team's month at the size of a full personnel folder: 999 employees on
+// 20 plans. Reading a month (every plan read once, shifts, norms, order)
+// under 20 ms; a year with its coverage under 200 ms; beside them the plain
+// reading of the 20 plan files as a baseline.
+#include "TeamBench.h"
+
+#include "team/TeamMonth.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+
+namespace {
+
+const TeamBenchData& Data()
+{
+    static const TeamBenchData data;
+    return data;
+}
+
+TeamOptions Options()
+{
+    TeamOptions options;
+    options.FreeDays = Data().FreeDays;
+    return options;
+}
+
+void TeamMonthOf999(benchmark::State& run)
+{
+    const int32_t first = DayOfDate(QDate(2025, 3, 1));
+    const int32_t last = DayOfDate(QDate(2025, 3, 31));
+    const TeamOptions options = Options();
+    for (auto _ : run) {
+        const TeamMonth month = ReadTeamMonth(Data().Env, Data().Rows, first, last, options);
+        benchmark::DoNotOptimize(month.Members.size());
+    }
+}
+
+void TeamCoverageOfAYear(benchmark::State& run)
+{
+    const int32_t first = DayOfDate(QDate(2025, 1, 1));
+    const int32_t last = DayOfDate(QDate(2025, 12, 31));
+    const TeamOptions options = Options();
+    for (auto _ : run) {
+        const TeamMonth year = ReadTeamMonth(Data().Env, Data().Rows, first, last, options);
+        const QVector<DayCoverage> coverage = TeamCoverage(year);
+        benchmark::DoNotOptimize(coverage.size());
+    }
+}
+
+// The baseline: the 20 plan files read whole, nothing decoded.
+void ReadTwentyPlanFiles(benchmark::State& run)
+{
+    const QDir plans(Data().Env.PlansDir());
+    const QStringList files = plans.entryList({QStringLiteral("* *.PLN")}, QDir::Files);
+    for (auto _ : run) {
+        qint64 bytes = 0;
+        for (const QString& file : files) {
+            QFile in(plans.filePath(file));
+            if (in.open(QIODevice::ReadOnly)) bytes += in.readAll().size();
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+} // namespace
+
+BENCHMARK(TeamMonthOf999)->Unit(benchmark::kMillisecond);
+BENCHMARK(TeamCoverageOfAYear)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadTwentyPlanFiles)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
