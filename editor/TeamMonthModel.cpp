@@ -282,26 +282,37 @@ bool TeamFilter::lessThan(const QModelIndex& left, const QModelIndex& right) con
 
 TeamCoverageModel::TeamCoverageModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-QString TeamCoverageModel::SettingsKey(ShiftHours hours)
+QString TeamCoverageModel::SettingsKey(const std::optional<QString>& group, ShiftHours hours)
 {
-    return QStringLiteral("grafikZespolu/minimum/") + HoursText(hours);
+    // Group names may hold characters the settings take for separators.
+    const QString scope = group ? QStringLiteral("grupa-") + QString::fromLatin1(group->toCaseFolded().toUtf8().toHex())
+                                : QStringLiteral("wszyscy");
+    return QStringLiteral("grafikZespolu/minimum/%1/%2").arg(scope, HoursText(hours));
 }
 
-void TeamCoverageModel::SetCoverage(const TeamMonth& month, const QVector<int>& members)
+void TeamCoverageModel::LoadMinimums()
+{
+    m_minimums.clear();
+    const QSettings settings;
+    for (const ShiftHours& hours : std::as_const(m_month.Kinds)) {
+        const int minimum = settings.value(SettingsKey(m_group, hours), 0).toInt();
+        if (minimum > 0) m_minimums.insert(HoursText(hours), minimum);
+    }
+}
+
+void TeamCoverageModel::SetCoverage(const TeamMonth& month, const QVector<int>& members,
+                                    const std::optional<QString>& group)
 {
     const bool sameShape = month.Kinds == m_month.Kinds && month.DayCount() == m_days;
+    const bool sameGroup =
+        group.has_value() == m_group.has_value() && (!group || group->compare(*m_group, Qt::CaseInsensitive) == 0);
     if (!sameShape) beginResetModel();
     m_month = month;
     m_days = month.DayCount();
+    m_group = group;
     m_coverage = TeamCoverage(month, members);
+    if (!sameShape || !sameGroup) LoadMinimums();
     if (!sameShape) {
-        // Other shifts: their minimums as the user's settings keep them.
-        m_minimums.clear();
-        const QSettings settings;
-        for (const ShiftHours& hours : month.Kinds) {
-            const int minimum = settings.value(SettingsKey(hours), 0).toInt();
-            if (minimum > 0) m_minimums.insert(HoursText(hours), minimum);
-        }
         endResetModel();
     } else if (rowCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
@@ -345,8 +356,9 @@ QVariant TeamCoverageModel::ShiftData(int kind, int column, int role) const
     if (role == Qt::EditRole) return minimum;
     if (role == Qt::DisplayRole) return minimum > 0 ? QString::number(minimum) : QString();
     if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
-        return QStringLiteral("Minimum zmiany %1: %2 (F2 zmienia)")
-            .arg(hours, minimum > 0 ? PersonCount(minimum) : QStringLiteral("brak"));
+        return QStringLiteral("Minimum zmiany %1 %2: %3 (F2 zmienia)")
+            .arg(hours, m_group ? QStringLiteral("w grupie „%1”").arg(*m_group) : QStringLiteral("w całym zespole"),
+                 minimum > 0 ? PersonCount(minimum) : QStringLiteral("brak"));
     return {};
 }
 
@@ -410,10 +422,10 @@ bool TeamCoverageModel::setData(const QModelIndex& index, const QVariant& value,
     const ShiftHours hours = m_month.Kinds.at(index.row() - 1);
     QSettings settings;
     if (minimum == 0) {
-        settings.remove(SettingsKey(hours));
+        settings.remove(SettingsKey(m_group, hours));
         m_minimums.remove(HoursText(hours));
     } else {
-        settings.setValue(SettingsKey(hours), minimum);
+        settings.setValue(SettingsKey(m_group, hours), minimum);
         m_minimums.insert(HoursText(hours), minimum);
     }
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
@@ -441,8 +453,10 @@ QVariant TeamCoverageModel::headerData(int section, Qt::Orientation orientation,
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return section == MinimumColumn ? QStringLiteral("Minimum") : QStringLiteral("Braki");
     if (role == Qt::ToolTipRole)
-        return section == MinimumColumn ? QStringLiteral("Najmniejsza liczba osób na zmianie; F2 zmienia")
-                                        : QStringLiteral("Dni, w których zmiana ma mniej osób niż minimum");
+        return section == MinimumColumn
+                   ? QStringLiteral(
+                         "Najmniejsza liczba osób na zmianie, dla całego zespołu albo wybranej grupy; F2 zmienia")
+                   : QStringLiteral("Dni, w których zmiana ma mniej osób niż minimum");
     return {};
 }
 

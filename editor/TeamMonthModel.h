@@ -87,9 +87,10 @@ private:
     QVector<QCollatorSortKey> m_planKeys;
 };
 
-// The coverage of the rows shown: "Pracujący", then a row per shift; the
-// column after the days holds each shift's minimum, which the planner sets
-// and the user's settings keep.
+// The coverage of the rows shown: "Pracujący", then a row per shift, each
+// with the shift's minimum and the number of days short of it. The planner
+// sets the minimums for the whole team and for each group (the group the
+// rows are filtered by); the user's settings keep them.
 class TeamCoverageModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -97,15 +98,17 @@ class TeamCoverageModel : public QAbstractTableModel
 public:
     explicit TeamCoverageModel(QObject* parent = nullptr);
 
-    // Where the minimum of a shift is kept in the user's settings.
-    static QString SettingsKey(ShiftHours hours);
+    // Where the minimum of a shift is kept in the user's settings: for a
+    // group (letter case aside), or for the whole team.
+    static QString SettingsKey(const std::optional<QString>& group, ShiftHours hours);
 
     // Before the days, under the grid's planned time and norm: each shift's
     // minimum and the number of days short of it.
     enum Lead { MinimumColumn = 0, ShortColumn, LeadColumns };
 
-    // The month and the members counted; the minimums come from the user's settings when the shifts differ from before.
-    void SetCoverage(const TeamMonth& month, const QVector<int>& members);
+    // The month, the members counted and the group they were chosen by (none:
+    // the whole team, whose minimums then apply).
+    void SetCoverage(const TeamMonth& month, const QVector<int>& members, const std::optional<QString>& group = {});
     const QVector<DayCoverage>& Coverage() const { return m_coverage; }
     const QMap<QString, int>& Minimums() const { return m_minimums; }
     // The days on which some shift has fewer people than its minimum.
@@ -124,12 +127,14 @@ signals:
 
 private:
     int Lacking(int kind, const DayCoverage& day) const;
+    void LoadMinimums();
     // The minimum and short-days columns of a shift's row.
     QVariant ShiftData(int kind, int column, int role) const;
 
     TeamMonth m_month;
     QVector<DayCoverage> m_coverage;
     QMap<QString, int> m_minimums;
+    std::optional<QString> m_group;
     int m_days = 0;
 };
 

@@ -351,20 +351,26 @@ void TeamMonthWindow::FillFilterChoices()
     fill(m_planChoice, QStringLiteral("wszystkie plany"), plans, QString());
 }
 
+namespace {
+
+std::optional<QString> Chosen(const QComboBox* box)
+{
+    if (box->currentIndex() <= 0) return std::nullopt;
+    return box->currentData().toString();
+}
+
+} // namespace
+
 void TeamMonthWindow::ApplyFilter()
 {
-    const auto chosen = [](const QComboBox* box) -> std::optional<QString> {
-        if (box->currentIndex() <= 0) return std::nullopt;
-        return box->currentData().toString();
-    };
-    m_filter->SetFilter(chosen(m_groupChoice), chosen(m_planChoice), m_search->text());
+    m_filter->SetFilter(Chosen(m_groupChoice), Chosen(m_planChoice), m_search->text());
     UpdateCoverage();
 }
 
 void TeamMonthWindow::UpdateCoverage()
 {
     const QVector<int> shown = m_filter->ShownMembers();
-    m_coverage->SetCoverage(m_grid->Month(), shown);
+    m_coverage->SetCoverage(m_grid->Month(), shown, Chosen(m_groupChoice));
     for (int column = 0; column < FirstDayColumn; ++column)
         m_coverageView->setColumnWidth(column, LeadWidths[size_t(column)]);
     const int rows = m_coverage->rowCount();
@@ -382,7 +388,9 @@ void TeamMonthWindow::UpdateCoverage()
                           .arg(DurationText(int32_t(planned)));
     const QVector<int32_t> shortDays = m_coverage->ShortDays();
     if (m_coverage->Minimums().isEmpty()) {
-        summary += QStringLiteral(" Minimum obsady zmiany wpisz w kolumnie „Minimum” pod grafikiem.");
+        summary += m_groupChoice->currentIndex() > 0
+                       ? QStringLiteral(" Minimum obsady zmiany w tej grupie wpisz w kolumnie „Minimum” pod grafikiem.")
+                       : QStringLiteral(" Minimum obsady zmiany wpisz w kolumnie „Minimum” pod grafikiem.");
     } else if (shortDays.isEmpty()) {
         summary += QStringLiteral(" Każda zmiana ma co najmniej swoje minimum.");
     } else {

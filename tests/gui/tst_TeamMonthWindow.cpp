@@ -215,7 +215,7 @@ private slots:
         QTest::keyClicks(editor, u"2"_s);
         QTest::keyClick(editor, Qt::Key_Return);
         QApplication::processEvents(); // the editor's value is taken after the key
-        QCOMPARE(QSettings().value(TeamCoverageModel::SettingsKey({6 * 60, 14 * 60})).toInt(), 2);
+        QCOMPARE(QSettings().value(TeamCoverageModel::SettingsKey({}, {6 * 60, 14 * 60})).toInt(), 2);
         // 3 March: the two on three shifts in the morning and the weekly plan's
         // 06:00-14:00; the week after, the three shifts work afternoons.
         QCOMPARE(Count(team, row, 3), u"3"_s);
@@ -226,6 +226,18 @@ private slots:
         // One of the two filtered away: every morning is short.
         team->findChild<QLineEdit*>(u"teamSearch"_s)->setText(u"Nowak"_s);
         QCOMPARE(Count(team, row, 3), u"1!"_s);
+        // A group has minimums of its own, none at first.
+        team->findChild<QLineEdit*>(u"teamSearch"_s)->clear();
+        auto* groups = team->findChild<QComboBox*>(u"teamGroupChoice"_s);
+        groups->setCurrentIndex(groups->findText(u"magazyn"_s, Qt::MatchFixedString));
+        QCOMPARE(Count(team, row, 10), u"1"_s);
+        team->CoverageModel()->setData(team->CoverageModel()->index(row, TeamCoverageModel::MinimumColumn), 3,
+                                       Qt::EditRole);
+        QCOMPARE(Count(team, row, 3), u"3"_s);
+        QCOMPARE(Count(team, row, 10), u"1!"_s);
+        QCOMPARE(QSettings().value(TeamCoverageModel::SettingsKey(u"MAGAZYN"_s, {6 * 60, 14 * 60})).toInt(), 3);
+        groups->setCurrentIndex(0);
+        QCOMPARE(team->CoverageModel()->index(row, TeamCoverageModel::MinimumColumn).data().toString(), u"2"_s);
 
         Workstation again;
         TeamMonthWindow* reopened = Open(again);

@@ -1,8 +1,8 @@
 // grafenta-screenshots OUTDIR: renders the main window in its main states on
 // a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, the employee list filtered, and the team's month with its
-// coverage, filtered by a group and with a shift short of its minimum.
+// overlap, the employee list filtered, and the team's month: everybody, with
+// a shift short of its minimum, and filtered by a group.
 #include "demo/DemoData.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
@@ -146,23 +146,29 @@ int main(int argc, char** argv)
     window.Employees()->Search()->setText(QStringLiteral("ska"));
     ok = Save(&window, out, "main-employees-filtered") && ok;
 
-    // The team's month: March 2025, every employee, then one group with a
-    // shift short of its minimum on the days the group's nights are not worked.
+    // The team's month of March 2025.
     window.Employees()->Search()->clear();
     auto* team = window.findChild<TeamMonthWindow*>(QStringLiteral("teamMonthWindow"));
     window.findChild<QAction*>(QStringLiteral("teamMonthAction"))->trigger();
     team->ShowMonth(QDate(2025, 3, 1));
     team->GridView()->setCurrentIndex(team->Filter()->index(2, 16));
     ok = Save(team, out, "team-month") && ok;
+    // Eight people wanted on every morning shift: the weekends and the weeks
+    // the three-shift plan works afternoons fall short.
     auto* coverage = team->CoverageModel();
-    for (int row = 1; row < coverage->rowCount(); ++row) {
-        const QString shift = coverage->headerData(row, Qt::Vertical, Qt::DisplayRole).toString();
-        if (shift.contains(QStringLiteral("06:00–14:00")) || shift.contains(QStringLiteral("22:00–06:00")))
-            coverage->setData(coverage->index(row, TeamCoverageModel::MinimumColumn), 2, Qt::EditRole);
-    }
+    const auto setMorningMinimum = [coverage](int minimum) {
+        for (int row = 1; row < coverage->rowCount(); ++row) {
+            if (coverage->headerData(row, Qt::Vertical, Qt::DisplayRole).toString().endsWith(u"06:00–14:00"))
+                coverage->setData(coverage->index(row, TeamCoverageModel::MinimumColumn), minimum, Qt::EditRole);
+        }
+    };
+    setMorningMinimum(8);
+    ok = Save(team, out, "team-month-short") && ok;
+    // The group's own minimum: two on its mornings.
     auto* groups = team->findChild<QComboBox*>(QStringLiteral("teamGroupChoice"));
     groups->setCurrentIndex(groups->findText(QStringLiteral("Transport")));
-    ok = Save(team, out, "team-month-short") && ok;
+    setMorningMinimum(2);
+    ok = Save(team, out, "team-month-filtered") && ok;
     team->close();
 
     QTextStream(stdout) << "messages: " << prompt.Texts().join(QStringLiteral(" | ")) << '\n';
