@@ -39,7 +39,6 @@
 #include <QVector>
 
 #include <array>
-#include <compare>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -61,8 +60,12 @@ struct ShiftHours
 {
     int16_t Start = 0;
     int16_t End = 0;
-    auto operator<=>(const ShiftHours&) const = default;
     bool operator==(const ShiftHours&) const = default;
+    // By start, then by end.
+    bool operator<(const ShiftHours& other) const
+    {
+        return Start != other.Start ? Start < other.Start : End < other.End;
+    }
 };
 ShiftHours HoursOf(const Shift& shift);
 // "06:00-14:00".

@@ -218,7 +218,7 @@ private slots:
                                   employee.value(u"firstName"_s).toString());
             QVERIFY2(pageTexts.at(i / 40).contains(name), qPrintable(name));
         }
-        const QString last = pageTexts.last();
+        const QString& last = pageTexts.last();
         QVERIFY(last.contains(u"Pracujący"_s));
         QVERIFY(last.contains(u"Zmiana 22:00–06:00"_s));
         QVERIFY(text.contains(u"22–6"_s));
