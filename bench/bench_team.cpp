@@ -18,34 +18,24 @@ const TeamBenchData& Data()
     return data;
 }
 
-TeamOptions Options()
+// The team of 999 over the days from..to, as the window reads it.
+TeamMonth Read(const QDate& from, const QDate& to)
 {
     TeamOptions options;
     options.FreeDays = Data().FreeDays;
-    return options;
+    return ReadTeamMonth(Data().Env, Data().Rows, DayOfDate(from), DayOfDate(to), options);
 }
 
 void TeamMonthOf999(benchmark::State& run)
 {
-    const int32_t first = DayOfDate(QDate(2025, 3, 1));
-    const int32_t last = DayOfDate(QDate(2025, 3, 31));
-    const TeamOptions options = Options();
-    for (auto _ : run) {
-        const TeamMonth month = ReadTeamMonth(Data().Env, Data().Rows, first, last, options);
-        benchmark::DoNotOptimize(month.Members.size());
-    }
+    for (auto _ : run)
+        benchmark::DoNotOptimize(Read(QDate(2025, 3, 1), QDate(2025, 3, 31)).Members.size());
 }
 
 void TeamCoverageOfAYear(benchmark::State& run)
 {
-    const int32_t first = DayOfDate(QDate(2025, 1, 1));
-    const int32_t last = DayOfDate(QDate(2025, 12, 31));
-    const TeamOptions options = Options();
-    for (auto _ : run) {
-        const TeamMonth year = ReadTeamMonth(Data().Env, Data().Rows, first, last, options);
-        const QVector<DayCoverage> coverage = TeamCoverage(year);
-        benchmark::DoNotOptimize(coverage.size());
-    }
+    for (auto _ : run)
+        benchmark::DoNotOptimize(TeamCoverage(Read(QDate(2025, 1, 1), QDate(2025, 12, 31))).size());
 }
 
 // The baseline: the 20 plan files read whole, nothing decoded.

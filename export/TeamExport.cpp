@@ -40,21 +40,6 @@ TeamExportInput TeamExportOf(const TeamMonth& month)
     return input;
 }
 
-QString StateText(TeamPlanState state)
-{
-    switch (state) {
-    case TeamPlanState::Ok:
-        return {};
-    case TeamPlanState::NoPlan:
-        return QStringLiteral("brak planu");
-    case TeamPlanState::Missing:
-        return QStringLiteral("brak pliku planu");
-    case TeamPlanState::Damaged:
-        break;
-    }
-    return QStringLiteral("plan uszkodzony");
-}
-
 QString ShortHoursText(ShiftHours hours)
 {
     const auto text = [](int minutes) {

@@ -35,9 +35,6 @@ struct TeamExportInput
 // The input for every member in the month's order.
 TeamExportInput TeamExportOf(const TeamMonth& month);
 
-// How a member's state reads in Polish: empty for a read plan, "brak planu",
-// "brak pliku planu" or "plan uszkodzony".
-QString StateText(TeamPlanState state);
 // A shift's hours made short for a narrow cell: "6–14", "22–6", "6:30–14:15".
 QString ShortHoursText(ShiftHours hours);
 // The colour a shift is shown in: its slot's, or a weekly plan's working day's (slot 1).

@@ -128,19 +128,27 @@ void SortMembers(QVector<TeamMember>& members)
 
 } // namespace
 
+namespace {
+
+// Each state's name for scripts and its Polish words for the user, in the order of TeamPlanState.
+struct StateNames
+{
+    QStringView Id;
+    QStringView Text;
+};
+constexpr StateNames StateTable[] = {
+    {u"ok", u""}, {u"no-plan", u"brak planu"}, {u"missing", u"brak pliku planu"}, {u"damaged", u"plan uszkodzony"}};
+
+} // namespace
+
 QString StateId(TeamPlanState state)
 {
-    switch (state) {
-    case TeamPlanState::Ok:
-        return QStringLiteral("ok");
-    case TeamPlanState::NoPlan:
-        return QStringLiteral("no-plan");
-    case TeamPlanState::Missing:
-        return QStringLiteral("missing");
-    case TeamPlanState::Damaged:
-        break;
-    }
-    return QStringLiteral("damaged");
+    return StateTable[size_t(state)].Id.toString();
+}
+
+QString StateText(TeamPlanState state)
+{
+    return StateTable[size_t(state)].Text.toString();
 }
 
 ShiftHours HoursOf(const Shift& shift)

@@ -54,6 +54,9 @@ enum class TeamPlanState : uint8_t {
 
 // "ok", "no-plan", "missing", "damaged".
 QString StateId(TeamPlanState state);
+// How a state reads in Polish: empty for a read plan, "brak planu", "brak
+// pliku planu" or "plan uszkodzony".
+QString StateText(TeamPlanState state);
 
 // The hours of a shift: its start and end as times of day.
 struct ShiftHours
