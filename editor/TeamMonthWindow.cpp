@@ -30,6 +30,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -224,7 +225,7 @@ void TeamMonthWindow::BuildControls()
     auto* buttons = new QHBoxLayout;
     auto* reload = Button("teamReload", QStringLiteral("&Odśwież"), QStringLiteral("Odśwież"), this);
     reload->setToolTip(QStringLiteral("Czyta plany pracowników ponownie (F5)"));
-    auto* open = Button("teamOpenPlan", QStringLiteral("Otwórz &plan pracownika"),
+    auto* open = Button("teamOpenPlan", QStringLiteral("Otwórz plan pracow&nika"),
                         QStringLiteral("Otwórz plan pracownika"), this);
     open->setToolTip(QStringLiteral("Otwiera plan wybranego pracownika w oknie głównym (Enter, dwuklik)"));
     auto* print = Button("teamPrint", QStringLiteral("&Drukuj..."), QStringLiteral("Drukuj"), this);
@@ -533,6 +534,10 @@ TeamMonthWindow* InstallTeamMonth(FrmGrafenta& window, QToolBar& tools)
     };
     QObject::connect(window.Employees()->Model(), &QAbstractItemModel::dataChanged, team, follow);
     QObject::connect(window.Employees()->Model(), &QAbstractItemModel::modelReset, team, follow);
+    // So does a plan saved (or another opened): the edits start afresh then.
+    QObject::connect(window.Undo(), &QUndoStack::cleanChanged, team, [follow](bool clean) {
+        if (clean) follow();
+    });
     return team;
 }
 

@@ -6,6 +6,7 @@
 #include "GuiFixture.h"
 
 #include "editor/EmployeeList.h"
+#include "editor/SchedulePanel.h"
 #include "editor/TeamMonthWindow.h"
 
 #include <QAction>
@@ -297,6 +298,23 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Return);
         QCOMPARE(TakePromptLines(w.Ui), said);
         QCOMPARE(w.State.Doc.CurrentPlanName, plan);
+    }
+
+    // A plan painted and saved in the main window shows in the open view.
+    void followsSavedPlans()
+    {
+        Workstation w;
+        TeamMonthWindow* team = Open(w);
+        w.Choose(u"Trzy zmiany"_s);
+        w.Calendar()->SetDisplayedMonth(QDate(2025, 3, 1));
+        w.Calendar()->cmdMiesiac_Click(255);
+        w.Window->Panel()->tglKolor_Click(1);
+        Paint({w.CellOfDay(3)});
+        QCOMPARE(Cell(team, u"Nowak"_s, 3).data().toString(), u"6–14"_s);
+        w.Window->Button("cmdZapisz")->click();
+        QCOMPARE(w.Ui.Texts(), QStringList{u"Plan pracy został poprawnie zapisany do pliku."_s});
+        QTRY_COMPARE(Cell(team, u"Nowak"_s, 3).data().toString(), u"14–22"_s);
+        QCOMPARE(Cell(team, u"Lis"_s, 3).data().toString(), u"14–22"_s);
     }
 
     // An assignment in the main window shows in the open view.
