@@ -69,6 +69,8 @@ class TestTeamMonthWindow : public QObject
     Q_OBJECT
 
     QTemporaryDir m_settings;
+    // One workstation for the tests that only look.
+    std::unique_ptr<Workstation> m_shared;
 
     // The window opened from the toolbar on March 2025 of the six employees.
     static TeamMonthWindow* Open(Workstation& w)
@@ -98,7 +100,10 @@ private slots:
     {
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+        m_shared = std::make_unique<Workstation>();
     }
+
+    void cleanupTestCase() { m_shared.reset(); }
 
     void opensOnTheCalendarsMonth()
     {
@@ -157,10 +162,11 @@ private slots:
         QFETCH(QString, search);
         QFETCH(QStringList, shown);
         QFETCH(QString, working);
-        Workstation w;
-        TeamMonthWindow* team = Open(w);
+        TeamMonthWindow* team = Open(*m_shared);
         auto* groups = team->findChild<QComboBox*>(u"teamGroupChoice"_s);
         auto* plans = team->findChild<QComboBox*>(u"teamPlanChoice"_s);
+        groups->setCurrentIndex(0);
+        plans->setCurrentIndex(0);
         QCOMPARE(groups->count(), 4); // all, no group, Biuro, Magazyn (once)
         if (!group.isEmpty()) groups->setCurrentIndex(groups->findText(group, Qt::MatchFixedString));
         if (!plan.isEmpty()) plans->setCurrentIndex(plans->findText(plan, Qt::MatchFixedString));
@@ -191,10 +197,14 @@ private slots:
     {
         QFETCH(int, order);
         QFETCH(QStringList, shown);
-        Workstation w;
-        TeamMonthWindow* team = Open(w);
-        team->findChild<QComboBox*>(u"teamOrderChoice"_s)->setCurrentIndex(order);
+        TeamMonthWindow* team = Open(*m_shared);
+        team->findChild<QLineEdit*>(u"teamSearch"_s)->clear();
+        for (const char* name : {"teamGroupChoice", "teamPlanChoice"})
+            team->findChild<QComboBox*>(QString::fromLatin1(name))->setCurrentIndex(0);
+        auto* orders = team->findChild<QComboBox*>(u"teamOrderChoice"_s);
+        orders->setCurrentIndex(order);
         QCOMPARE(Shown(team), shown);
+        orders->setCurrentIndex(0);
     }
 
     // Typed in under the grid, a shift's minimum marks the days short of it
