@@ -28,12 +28,14 @@ TeamMonth Read(const QDate& from, const QDate& to)
 
 void TeamMonthOf999(benchmark::State& run)
 {
+    Data(); // written before the clock runs
     for (auto _ : run)
         benchmark::DoNotOptimize(Read(QDate(2025, 3, 1), QDate(2025, 3, 31)).Members.size());
 }
 
 void TeamCoverageOfAYear(benchmark::State& run)
 {
+    Data();
     for (auto _ : run)
         benchmark::DoNotOptimize(TeamCoverage(Read(QDate(2025, 1, 1), QDate(2025, 12, 31))).size());
 }
