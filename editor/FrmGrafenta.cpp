@@ -13,6 +13,7 @@
 #include "editor/PlanOutput.h"
 #include "editor/RangePickers.h"
 #include "editor/SchedulePanel.h"
+#include "editor/TeamMonthWindow.h"
 #include "editor/TwipsLayout.h"
 #include "editor/commands/EditCommands.h"
 #include "env/Kelbrin.h"
@@ -208,6 +209,7 @@ void FrmGrafenta::Connect()
     exportAction->setObjectName(QStringLiteral("exportAction"));
     for (QAction* action : {undo, redo, check, print, exportAction})
         tools->addAction(action);
+    InstallTeamMonth(*this, *tools);
     connect(print, &QAction::triggered, m_output, &PlanOutput::Print);
     connect(exportAction, &QAction::triggered, m_output, &PlanOutput::Export);
     // Printing and export need an open plan, as saving does.

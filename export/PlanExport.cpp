@@ -1,7 +1,5 @@
 #include "export/PlanExport.h"
 
-#include "plan/PlanDecoder.h"
-
 #include <QLocale>
 
 #include <algorithm>
@@ -11,11 +9,6 @@ namespace {
 QString TwoDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-}
-
-int16_t TimeOfDay(int16_t stored)
-{
-    return stored < 0 ? EmptyTime : int16_t(stored % MinutesPerDay);
 }
 
 QDate FirstOfMonth(const QDate& date)
@@ -90,37 +83,4 @@ QString PolishMonthName(int month)
 QString PolishWeekdayName(int dayOfWeek)
 {
     return QLocale(QLocale::Polish).dayName(dayOfWeek, QLocale::LongFormat);
-}
-
-WorkPlan PlanOfDecoded(const DecodedPlan& decoded, const QString& name, int32_t firstDay, int32_t lastDay)
-{
-    WorkPlan plan;
-    plan.Name = name;
-    plan.Kind = decoded.Kind;
-    if (decoded.Kind == PlanKind::SchedulePlan) {
-        plan.FirstDay = decoded.FirstDay;
-        plan.LastDay = decoded.LastDay;
-        plan.Days.Reset(plan.FirstDay, plan.LastDay, FreeDaySlot);
-        plan.Days.Fill(decoded.DayBytes);
-        for (int slot = 0; slot < decoded.StoredSlots(); ++slot) {
-            const DaySchedule& stored = decoded.Schedules[slot];
-            DaySchedule& times = plan.Schedules[slot];
-            times.Entry = TimeOfDay(stored.Entry);
-            times.Exit = TimeOfDay(stored.Exit);
-            if (stored.BreakFrom != stored.BreakTo) {
-                times.BreakFrom = TimeOfDay(stored.BreakFrom);
-                times.BreakTo = TimeOfDay(stored.BreakTo);
-            }
-        }
-        for (int i = 0; i < 4; ++i)
-            plan.Tolerances[i] = TimeOfDay(decoded.Tolerances[i]);
-        return plan;
-    }
-    plan.FirstDay = firstDay;
-    plan.LastDay = lastDay;
-    plan.WeekdayKinds = WeekdayKindsOf(decoded, plan.WeekdayKinds);
-    plan.DailyNorm = decoded.DailyNorm();
-    plan.DayStart = decoded.DayStart;
-    plan.IncludeFreeDays = decoded.IncludeFreeDays();
-    return plan;
 }

@@ -3,6 +3,7 @@
 // iCalendar and CSV writers share. Pure values, no files.
 #pragma once
 
+#include "plan/PlanOfDecoded.h"
 #include "plan/WorkPlan.h"
 
 #include <QByteArray>
@@ -14,8 +15,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-
-struct DecodedPlan;
 
 // Slot colours as 0xRRGGBB, slot 0..6, as the calendar paints them; slot 4
 // (the free day) is the window's background, which the caller knows.
@@ -76,10 +75,3 @@ QString DateText(const QDate& date);
 // Polish names: "styczeń" (1..12), "poniedziałek" (Qt::DayOfWeek, 1 = Monday).
 QString PolishMonthName(int month);
 QString PolishWeekdayName(int dayOfWeek);
-
-// A plan as read from a file, ready for export: the times and weekday kinds
-// as the readers take them (equal break times mean no break; the older
-// layout's weekday bytes turned into free and working days; times beyond a
-// day taken modulo a day). A weekly plan's range is not in its block; the
-// caller passes it, as the suite library gives it.
-WorkPlan PlanOfDecoded(const DecodedPlan& decoded, const QString& name, int32_t firstDay, int32_t lastDay);

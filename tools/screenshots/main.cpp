@@ -1,8 +1,9 @@
 // grafenta-screenshots OUTDIR: renders the main window in its main states on
 // a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, and the employee list filtered; and the start-up warning about a
-// share that keeps locks in each mount.
+// overlap, the employee list filtered, the team's month (everybody, with a
+// shift short of its minimum, and filtered by a group), and the start-up
+// warning about a share that keeps locks in each mount.
 #include "demo/DemoData.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
@@ -14,6 +15,7 @@
 #include "editor/MonthCalendar.h"
 #include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
+#include "editor/TeamMonthWindow.h"
 #include "editor/TimeFieldEdit.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
@@ -26,6 +28,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -89,6 +93,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // The shifts' minimums go to settings of this run only.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, programDir.path());
+
     KelbrinLibrary lib;
     RecordingPrompt prompt;
     ProgramState state(lib, prompt);
@@ -140,6 +148,31 @@ int main(int argc, char** argv)
     Choose(window, NoPlanText);
     window.Employees()->Search()->setText(QStringLiteral("ska"));
     ok = Save(&window, out, "main-employees-filtered") && ok;
+
+    // The team's month of March 2025.
+    window.Employees()->Search()->clear();
+    auto* team = window.findChild<TeamMonthWindow*>(QStringLiteral("teamMonthWindow"));
+    window.findChild<QAction*>(QStringLiteral("teamMonthAction"))->trigger();
+    team->ShowMonth(QDate(2025, 3, 1));
+    team->GridView()->setCurrentIndex(team->Filter()->index(2, 16));
+    ok = Save(team, out, "team-month") && ok;
+    // Eight people wanted on every morning shift: the weekends and the weeks
+    // the three-shift plan works afternoons fall short.
+    auto* coverage = team->CoverageModel();
+    const auto setMorningMinimum = [coverage](int minimum) {
+        for (int row = 1; row < coverage->rowCount(); ++row) {
+            if (coverage->headerData(row, Qt::Vertical, Qt::DisplayRole).toString().endsWith(u"06:00–14:00"))
+                coverage->setData(coverage->index(row, TeamCoverageModel::MinimumColumn), minimum, Qt::EditRole);
+        }
+    };
+    setMorningMinimum(8);
+    ok = Save(team, out, "team-month-short") && ok;
+    // The group's own minimum: two on its mornings.
+    auto* groups = team->findChild<QComboBox*>(QStringLiteral("teamGroupChoice"));
+    groups->setCurrentIndex(groups->findText(QStringLiteral("Transport")));
+    setMorningMinimum(2);
+    ok = Save(team, out, "team-month-filtered") && ok;
+    team->close();
 
     MessageBoxPrompt boxes(&window);
     const MountedFileSystem sshfs{QStringLiteral("fuse.sshfs"), {QStringLiteral("rw")}};
