@@ -368,40 +368,51 @@ struct Checker
 
 } // namespace
 
-QString RuleId(ComplianceRule rule)
+namespace {
+
+// What the user and the tools read of a rule: its id, its name and its article.
+struct RuleTexts
+{
+    QString Id, Name, Article;
+};
+
+const RuleTexts& TextsOf(ComplianceRule rule)
 {
     // In the order of ComplianceRule.
-    static const QString Ids[ComplianceRuleCount] = {
-        QStringLiteral("doba"),         QStringLiteral("odpoczynek-dobowy"),
-        QStringLiteral("norma-dobowa"), QStringLiteral("przerwa"),
-        QStringLiteral("noc"),          QStringLiteral("odpoczynek-tygodniowy"),
-        QStringLiteral("niedziela"),    QStringLiteral("dzien-wolny-za-niedziele"),
-        QStringLiteral("swieto"),       QStringLiteral("wymiar")};
-    return Ids[size_t(rule)];
+    static const RuleTexts texts[ComplianceRuleCount] = {
+        {QStringLiteral("doba"), QStringLiteral("Doba pracownicza"), QStringLiteral("art. 128 § 3 pkt 1")},
+        {QStringLiteral("odpoczynek-dobowy"), QStringLiteral("Odpoczynek dobowy"), QStringLiteral("art. 132 § 1")},
+        {QStringLiteral("norma-dobowa"), QStringLiteral("Norma dobowa"), QStringLiteral("art. 129 § 1")},
+        {QStringLiteral("przerwa"), QStringLiteral("Przerwa w pracy"), QStringLiteral("art. 134")},
+        {QStringLiteral("noc"), QStringLiteral("Praca w nocy"), QStringLiteral("art. 151⁷ § 3")},
+        {QStringLiteral("odpoczynek-tygodniowy"), QStringLiteral("Odpoczynek tygodniowy"),
+         QStringLiteral("art. 133 § 1")},
+        {QStringLiteral("niedziela"), QStringLiteral("Wolna niedziela"), QStringLiteral("art. 151¹²")},
+        {QStringLiteral("dzien-wolny-za-niedziele"), QStringLiteral("Dzień wolny za niedzielę"),
+         QStringLiteral("art. 151¹¹ § 1 pkt 1")},
+        {QStringLiteral("swieto"), QStringLiteral("Praca w dniu wolnym"), QStringLiteral("art. 151⁹ § 1")},
+        {QStringLiteral("wymiar"), QStringLiteral("Wymiar czasu pracy"), QStringLiteral("art. 130")}};
+    return texts[size_t(rule)];
+}
+
+} // namespace
+
+QString RuleId(ComplianceRule rule)
+{
+    return TextsOf(rule).Id;
 }
 
 QString RuleName(ComplianceRule rule)
 {
-    static const QString Names[ComplianceRuleCount] = {
-        QStringLiteral("Doba pracownicza"),    QStringLiteral("Odpoczynek dobowy"),
-        QStringLiteral("Norma dobowa"),        QStringLiteral("Przerwa w pracy"),
-        QStringLiteral("Praca w nocy"),        QStringLiteral("Odpoczynek tygodniowy"),
-        QStringLiteral("Wolna niedziela"),     QStringLiteral("Dzień wolny za niedzielę"),
-        QStringLiteral("Praca w dniu wolnym"), QStringLiteral("Wymiar czasu pracy")};
-    return Names[size_t(rule)];
+    return TextsOf(rule).Name;
 }
 
 QString RuleArticle(ComplianceRule rule, WorkingTimeSystem system)
 {
-    static const QString Articles[ComplianceRuleCount] = {
-        QStringLiteral("art. 128 § 3 pkt 1"), QStringLiteral("art. 132 § 1"),
-        QStringLiteral("art. 129 § 1"),       QStringLiteral("art. 134"),
-        QStringLiteral("art. 151⁷ § 3"),      QStringLiteral("art. 133 § 1"),
-        QStringLiteral("art. 151¹²"),         QStringLiteral("art. 151¹¹ § 1 pkt 1"),
-        QStringLiteral("art. 151⁹ § 1"),      QStringLiteral("art. 130")};
-    static const QString EquivalentLimit = QStringLiteral("art. 135 § 1");
-    return rule == ComplianceRule::DailyLimit && system == WorkingTimeSystem::Equivalent ? EquivalentLimit
-                                                                                         : Articles[size_t(rule)];
+    // The equivalent system's longer days have an article of their own.
+    static const QString equivalentLimit = QStringLiteral("art. 135 § 1");
+    return rule == ComplianceRule::DailyLimit && system == WorkingTimeSystem::Equivalent ? equivalentLimit
+                                                                                         : TextsOf(rule).Article;
 }
 
 bool OptionsValid(const ComplianceOptions& options)

@@ -129,8 +129,9 @@ private:
              m_options.ArduousWork ? QStringLiteral("tak") : QStringLiteral("nie")},
             {QStringLiteral("Data sporządzenia raportu"), m_now},
         };
-        for (const auto& [label, value] : facts) {
-            Add(4.6, [this, label, value](double top) {
+        for (const auto& fact : facts) {
+            Add(4.6, [this, fact](double top) {
+                const auto& [label, value] = fact;
                 SetPen(Muted);
                 SetFont(8.2);
                 Text(QRectF(0, top, FactValueLeft, 4.6), Qt::AlignLeft | Qt::AlignVCenter, label);

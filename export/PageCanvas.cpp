@@ -22,7 +22,8 @@ void PageCanvas::SetFont(double points, bool bold, bool italic, bool struck)
 {
     QFont font;
     font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
+    // Without ligatures: a PDF reader then finds and copies "fi" as two letters.
+    font.setStyleHint(QFont::SansSerif, QFont::PreferNoShaping);
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);

@@ -144,17 +144,12 @@ private slots:
             "--system rownowazny", 3, "2025-01-13 przerwa error", "należy się co najmniej 30 min przerwy"};
         QTest::newRow("10 h, a 30-minute break")
             << Case{Schedule("2025-01-13", "", "0", "08:00-18:00 12:00-12:30"), "--system rownowazny", 0, ""};
-        QTest::newRow("17 h, a 30-minute break") << Case{Schedule("2025-01-13", "", "0", "06:00-23:00 12:00-12:30"),
-            "--system rownowazny", 3, "2025-01-13 norma-dobowa error; 2025-01-13 przerwa error",
-            "należy się co najmniej 45 min przerwy"};
         // Night work: a 10-hour night is too long only for arduous work.
         QTest::newRow("10 h at night, arduous") << Case{Schedule("2025-01-13", "", "0", "20:00-06:00 00:00-00:30"),
             "--system rownowazny --szczegolnie-niebezpieczna", 3, "2025-01-13 noc error",
             "ma 8 h w porze nocnej i 10 h czasu pracy", "art. 151⁷ § 3"};
         QTest::newRow("10 h at night") << Case{Schedule("2025-01-13", "", "0", "20:00-06:00 00:00-00:30"),
             "--system rownowazny", 0, ""};
-        QTest::newRow("10 h, evening, arduous") << Case{Schedule("2025-01-13", "", "0", "14:00-00:00 18:00-18:30"),
-            "--system rownowazny --szczegolnie-niebezpieczna --noc 22", 0, ""};
         QTest::newRow("equal break times") << Case{Schedule("2025-01-13", "", "0", "08:00-15:00 12:00-12:00"), "", 3,
             "2025-01-13 przerwa error"};
         QTest::newRow("week of nights leaves 34 h") << Case{Schedule("2025-10-01", "", "2222240", Nights), "", 3,
@@ -182,8 +177,6 @@ private slots:
         QTest::newRow("Sunday among twelve working days") << Case{Schedule("2025-02-03", "", "0000000000000", Shifts),
             "", 3, "2025-02-08 odpoczynek-tygodniowy error; 2025-02-09 dzien-wolny-za-niedziele warning",
             "każdy dzień od 03-02-2025 do 15-02-2025 ma zmianę", "art. 133 § 1"};
-        QTest::newRow("Sunday, twelve working days beyond the plan")
-            << Case{Schedule("2025-02-04", "", "000000000000", Shifts), "", 3, "2025-02-08 odpoczynek-tygodniowy error"};
         QTest::newRow("free fourth Sunday")
             << Case{Schedule("2025-01-05", "", "04444440444444044444444444440", Shifts), "", 0, ""};
         QTest::newRow("Easter Monday") << Case{Schedule("2025-04-21", "", "0", Shifts), "", 0,
@@ -223,7 +216,6 @@ private slots:
         QTest::newRow("damaged free days") << Case{Schedule("2025-04-21", "", "0", Shifts), "--wolne %1/BAD", 2, ""};
         QTest::newRow("five months") << Case{Schedule("2025-04-21", "", "0", Shifts), "--okres 5", 2, ""};
         QTest::newRow("Sunday from 06:30") << Case{Schedule("2025-04-21", "", "0", Shifts), "--niedziela 06:30", 2, ""};
-        QTest::newRow("Sunday from 24:00") << Case{Schedule("2025-04-21", "", "0", Shifts), "--niedziela 24:00", 2, ""};
         QTest::newRow("night from 20:00") << Case{Schedule("2025-04-21", "", "0", Shifts), "--noc 20", 2, ""};
         // clang-format on
     }
