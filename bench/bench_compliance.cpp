@@ -104,6 +104,7 @@ void SumDayTable(benchmark::State& run)
 BENCHMARK(CheckLargestSchedulePlan)
     ->Arg(1)
     ->Arg(4)
+    ->Arg(12)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly(true);

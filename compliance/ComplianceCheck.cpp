@@ -3,6 +3,7 @@
 #include "plan/PlanShifts.h"
 
 #include <QDate>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,8 +16,9 @@ constexpr int64_t Hour = 60;
 constexpr int64_t WorkingDayLength = 24 * Hour;
 constexpr int64_t DailyRest = 11 * Hour;
 constexpr int64_t WeeklyRest = 35 * Hour;
-constexpr int64_t BreakCountedAsWork = 15; // the first minutes of a break are working time
-constexpr int64_t BreakNeededFrom = 6 * Hour;
+constexpr int32_t ArduousNight = 3 * 60; // night time that makes a day one with night work
+constexpr int32_t ArduousLimit = 8 * 60; // the most working time of such a day in arduous work
+constexpr int32_t DayOffSpan = 6;        // the days before and after a Sunday that may hold its day off
 constexpr int64_t WeekNorm = 40 * Hour;
 constexpr int64_t WeekdayNorm = 8 * Hour;
 constexpr int SundayRun = 4;
@@ -52,15 +54,15 @@ struct Duration
     int64_t Minutes;
 };
 
-// A message put together in one buffer: the check may word thousands of
-// findings for a long plan, so it avoids the format parsing of arg().
+// A message put together in a buffer on the stack and handed over as a
+// string of its exact size: the check may word thousands of findings for a
+// long plan, so it avoids the format parsing of arg() and spare capacity.
 class Text
 {
 public:
-    Text() { m_text.reserve(160); }
     Text& operator<<(QStringView part)
     {
-        m_text += part;
+        m_text.append(part.utf16(), part.size());
         return *this;
     }
     Text& operator<<(int64_t number) { return Digits(number, 1); }
@@ -91,7 +93,7 @@ public:
         if (rest != 0) *this << rest << u" min";
         return *this;
     }
-    operator QString() const { return m_text; }
+    operator QString() const { return QString(reinterpret_cast<const QChar*>(m_text.constData()), m_text.size()); }
 
 private:
     Text& Digits(int64_t number, int width)
@@ -103,13 +105,13 @@ private:
             digits[count++] = char16_t(u'0' + rest % 10);
             rest /= 10;
         } while (rest != 0 || count < width);
-        if (number < 0) m_text += u'-';
+        if (number < 0) m_text.append(u'-');
         while (count > 0)
-            m_text += QChar(digits[--count]);
+            m_text.append(digits[--count]);
         return *this;
     }
 
-    QString m_text;
+    QVarLengthArray<char16_t, 400> m_text;
 };
 
 // The free day's description of every day of the range, or null.
@@ -128,61 +130,119 @@ struct Checker
     ComplianceOptions Options;
     std::vector<const QString*> FreeNames;
     QVector<Shift> Shifts;
+    std::vector<int32_t> NightMinutes; // of each shift
+    // Per day of the range: the first shift whose working interval overlaps
+    // the day's Sunday and holiday window, or -1.
+    std::vector<int32_t> WindowShift;
+    // Per day of the range and one more: the shifts that start before it.
+    std::vector<int32_t> StartsBefore;
 
+    int32_t Days() const { return Plan.LastDay - Plan.FirstDay + 1; }
     int64_t DailyLimit() const { return Options.System == WorkingTimeSystem::Equivalent ? 12 * Hour : 8 * Hour; }
+
+    void Prepare()
+    {
+        NightMinutes.reserve(size_t(Shifts.size()));
+        WindowShift.assign(size_t(Days()), -1);
+        StartsBefore.assign(size_t(Days()) + 1, 0);
+        for (qsizetype i = 0; i < Shifts.size(); ++i) {
+            const Shift& shift = Shifts.at(i);
+            NightMinutes.push_back(NightMinutesOf(shift.Start, shift.Length, Options.NightStart));
+            // The windows that hold the shift's first and last minutes, and those between.
+            const int64_t first = FloorDiv(int64_t(shift.Start) - Options.SundayStart, MinutesPerDay);
+            const int64_t last = FloorDiv(int64_t(shift.End()) - 1 - Options.SundayStart, MinutesPerDay);
+            for (int64_t day = std::max<int64_t>(first, Plan.FirstDay); day <= std::min<int64_t>(last, Plan.LastDay);
+                 ++day) {
+                int32_t& window = WindowShift[size_t(day - Plan.FirstDay)];
+                if (window < 0) window = int32_t(i);
+            }
+            ++StartsBefore[size_t(shift.Day - Plan.FirstDay) + 1];
+        }
+        for (size_t day = 1; day < StartsBefore.size(); ++day)
+            StartsBefore[day] += StartsBefore[day - 1];
+    }
+
+    // The shifts that start on first..last, days of the range.
+    int32_t StartsBetween(int32_t first, int32_t last) const
+    {
+        return StartsBefore[size_t(last - Plan.FirstDay) + 1] - StartsBefore[size_t(first - Plan.FirstDay)];
+    }
 
     void Add(QVector<ComplianceFinding>& out, int32_t day, ComplianceRule rule, QString message,
              FindingSeverity severity = FindingSeverity::Error) const
     {
-        out.append({day, rule, severity, std::move(message)});
+        out.append({day, rule, severity, std::move(message), RuleArticle(rule, Options.System)});
     }
 
-    // Findings about single shifts and single days, in day and rule order.
-    QVector<ComplianceFinding> DayFindings() const
+    // Findings about single shifts.
+    void ShiftFindings(QVector<ComplianceFinding>& out, const Shift& shift, const Shift* previous, int32_t night) const
+    {
+        const Clock clock{shift.Start};
+        const int32_t day = shift.Day;
+        if (previous && shift.Start - previous->Start < WorkingDayLength) {
+            Add(out, day, ComplianceRule::WorkingDay,
+                Text() << u"Zmiana o " << clock << u" zaczyna się " << Duration{shift.Start - previous->Start}
+                       << u" po początku poprzedniej (" << Moment{previous->Start}
+                       << u"): ponowna praca w tej samej dobie pracowniczej.");
+        }
+        if (previous && shift.Start - previous->End() < DailyRest) {
+            const int64_t rest = shift.Start - previous->End();
+            Add(out, day, ComplianceRule::DailyRest,
+                rest < 0 ? Text() << u"Zmiana o " << clock << u" zaczyna się przed końcem poprzedniej ("
+                                  << Moment{previous->End()}
+                                  << u"): brak odpoczynku dobowego, należy się co najmniej 11 h."
+                         : Text() << u"Odpoczynek przed zmianą o " << clock << u" trwa " << Duration{rest}
+                                  << u" (od końca poprzedniej zmiany " << Moment{previous->End()}
+                                  << u"), należy się co najmniej 11 h.");
+        }
+        if (shift.WorkingTime > DailyLimit()) {
+            Add(out, day, ComplianceRule::DailyLimit,
+                Text() << u"Czas pracy zmiany o " << clock << u" (" << Duration{shift.WorkingTime}
+                       << u") przekracza normę dobową " << Duration{DailyLimit()} << u" w systemie "
+                       << (Options.System == WorkingTimeSystem::Equivalent ? u"równoważnym" : u"podstawowym") << u".");
+        }
+        const int32_t required = shift.Slot >= 0 ? RequiredBreak(shift.Length, shift.BreakLength) : 0;
+        if (shift.BreakLength < required) {
+            Text text;
+            text << u"Zmiana o " << clock << u" ma " << Duration{shift.WorkingTime} << u" czasu pracy";
+            if (shift.BreakLength > 0)
+                text << u" i przerwę " << Duration{shift.BreakLength};
+            else
+                text << u" bez przerwy";
+            Add(out, day, ComplianceRule::Break,
+                text << u", a należy się co najmniej " << Duration{required} << u" przerwy wliczanej do czasu pracy.");
+        }
+        if (Options.ArduousWork && night >= ArduousNight && shift.WorkingTime > ArduousLimit) {
+            Add(out, day, ComplianceRule::Night,
+                Text() << u"Zmiana o " << clock << u" ma " << Duration{night} << u" w porze nocnej i "
+                       << Duration{shift.WorkingTime}
+                       << u" czasu pracy: przy pracy szczególnie niebezpiecznej lub z dużym wysiłkiem "
+                          u"czas pracy w dobie z co najmniej 3 h pracy w nocy nie może przekraczać 8 h.");
+        }
+    }
+
+    // Every finding, in day and rule order: those of single shifts and days,
+    // with the weekly-rest and period findings (each in day order) put in
+    // their places.
+    QVector<ComplianceFinding> Findings(QVector<ComplianceFinding> weeks, QVector<ComplianceFinding> periods) const
     {
         QVector<ComplianceFinding> out;
-        const QStringView systemName =
-            Options.System == WorkingTimeSystem::Equivalent ? u"równoważnym" : u"podstawowym";
+        auto week = weeks.begin();
+        auto period = periods.begin();
         qsizetype next = 0;
         const Shift* previous = nullptr;
         int sundays = 0;
         int32_t runStart = 0;
         for (int32_t day = Plan.FirstDay; day <= Plan.LastDay; ++day) {
-            const Shift* shift = next < Shifts.size() && Shifts[next].Day == day ? &Shifts[next++] : nullptr;
-            if (shift) {
-                const Clock clock{shift->Start};
-                if (previous && shift->Start - previous->Start < WorkingDayLength) {
-                    Add(out, day, ComplianceRule::WorkingDay,
-                        Text() << u"Zmiana o " << clock << u" zaczyna się " << Duration{shift->Start - previous->Start}
-                               << u" po początku poprzedniej (" << Moment{previous->Start}
-                               << u"): ponowna praca w tej samej dobie pracowniczej.");
-                }
-                if (previous && shift->Start - previous->End() < DailyRest) {
-                    const int64_t rest = shift->Start - previous->End();
-                    Add(out, day, ComplianceRule::DailyRest,
-                        rest < 0 ? Text() << u"Zmiana o " << clock << u" zaczyna się przed końcem poprzedniej ("
-                                          << Moment{previous->End()}
-                                          << u"): brak odpoczynku dobowego, należy się co najmniej 11 h."
-                                 : Text() << u"Odpoczynek przed zmianą o " << clock << u" trwa " << Duration{rest}
-                                          << u" (od końca poprzedniej zmiany " << Moment{previous->End()}
-                                          << u"), należy się co najmniej 11 h.");
-                }
-                if (shift->WorkingTime > DailyLimit()) {
-                    Add(out, day, ComplianceRule::DailyLimit,
-                        Text() << u"Czas pracy zmiany o " << clock << u" (" << Duration{shift->WorkingTime}
-                               << u") przekracza normę dobową " << Duration{DailyLimit()} << u" w systemie "
-                               << systemName << u".");
-                }
-                if (shift->Slot >= 0 && shift->WorkingTime >= BreakNeededFrom &&
-                    shift->BreakLength < BreakCountedAsWork) {
-                    Add(out, day, ComplianceRule::Break,
-                        Text() << u"Zmiana o " << clock << u" ma " << Duration{shift->WorkingTime}
-                               << u" czasu pracy bez co najmniej 15-minutowej przerwy (należy się od 6 h pracy).");
-                }
-                previous = shift;
+            if (next < Shifts.size() && Shifts[next].Day == day) {
+                ShiftFindings(out, Shifts[next], previous, NightMinutes[size_t(next)]);
+                previous = &Shifts[next++];
             }
+            for (; week != weeks.end() && week->Day == day; ++week)
+                out.append(std::move(*week));
+            const int32_t window = WindowShift[size_t(day - Plan.FirstDay)];
             if (WeekdayOf(day) == Sunday) {
-                if (!shift) {
+                if (window < 0) {
                     sundays = 0;
                 } else if (++sundays == 1) {
                     runStart = day;
@@ -191,12 +251,27 @@ struct Checker
                         Text() << int64_t(sundays) << u". niedziela z rzędu z pracą (od " << Date{runStart}
                                << u"): co najmniej co czwarta niedziela ma być wolna od pracy.");
                 }
+                if (window >= 0 && day - DayOffSpan >= Plan.FirstDay && day + DayOffSpan <= Plan.LastDay &&
+                    StartsBetween(day - DayOffSpan, day - 1) == DayOffSpan &&
+                    StartsBetween(day + 1, day + DayOffSpan) == DayOffSpan) {
+                    Add(out, day, ComplianceRule::DayOffForSunday,
+                        Text() << u"Za pracę w niedzielę należy się inny dzień wolny w ciągu 6 dni przed nią "
+                                  u"lub po niej, a każdy dzień od "
+                               << Date{day - DayOffSpan} << u" do " << Date{day + DayOffSpan} << u" ma zmianę.",
+                        FindingSeverity::Warning);
+                }
             }
-            if (shift && FreeNames[size_t(day - Plan.FirstDay)]) {
-                Add(out, day, ComplianceRule::FreeDay,
-                    Text() << u"Praca w dniu wolnym: " << *FreeNames[size_t(day - Plan.FirstDay)] << u".",
-                    FindingSeverity::Warning);
+            if (window >= 0 && FreeNames[size_t(day - Plan.FirstDay)]) {
+                Text text;
+                text << u"Praca w dniu wolnym: " << *FreeNames[size_t(day - Plan.FirstDay)] << u".";
+                const Shift& shift = Shifts.at(window);
+                if (shift.Day != day)
+                    text << u" Zmiana od " << Moment{shift.Start} << u" trwa w czasie tego dnia, liczonym od "
+                         << Clock{Options.SundayStart} << u".";
+                Add(out, day, ComplianceRule::FreeDay, text, FindingSeverity::Warning);
             }
+            for (; period != periods.end() && period->Day == day; ++period)
+                out.append(std::move(*period));
         }
         return out;
     }
@@ -204,7 +279,7 @@ struct Checker
     QVector<SettlementPeriod> Periods() const
     {
         QVector<SettlementPeriod> periods;
-        const int months = qBound(1, Options.PeriodMonths, 4);
+        const int months = Options.PeriodMonths;
         const QDate first = DateOfDay(Plan.FirstDay);
         QDate start(first.year(), (first.month() - 1) / months * months + 1, 1);
         qsizetype next = 0;
@@ -213,8 +288,10 @@ struct Checker
             SettlementPeriod period;
             period.FirstDay = DayOf(start);
             period.LastDay = DayOf(following) - 1;
-            while (next < Shifts.size() && Shifts[next].Day <= period.LastDay)
-                period.PlannedMinutes += Shifts[next++].WorkingTime;
+            for (; next < Shifts.size() && Shifts[next].Day <= period.LastDay; ++next) {
+                period.PlannedMinutes += Shifts[next].WorkingTime;
+                period.NightMinutes += NightMinutes[size_t(next)];
+            }
             if (period.FirstDay >= Plan.FirstDay && period.LastDay <= Plan.LastDay) period.NormMinutes = NormOf(period);
             periods.append(period);
             start = following;
@@ -256,12 +333,16 @@ struct Checker
                     cursor = std::max<int64_t>(cursor, Shifts[i].End());
                 }
                 longest = std::max(longest, to - cursor);
-                if (longest < WeeklyRest) {
-                    Add(out, week, ComplianceRule::WeeklyRest,
-                        Text() << u"Najdłuższy nieprzerwany odpoczynek w tygodniu " << Date{week} << u" – "
-                               << Date{week + 6} << u" trwa " << Duration{longest}
-                               << u", należy się co najmniej 35 h.");
-                }
+                if (longest >= WeeklyRest) continue;
+                Text text;
+                text << u"Najdłuższy nieprzerwany odpoczynek w tygodniu " << Date{week} << u" – " << Date{week + 6}
+                     << u" trwa " << Duration{longest} << u", należy się co najmniej 35 h.";
+                // A Monday-to-Friday week then has its Saturday and its Sunday in two different weeks.
+                if (WeekdayOf(period.FirstDay) == Sunday)
+                    text << u" Tygodnie liczy się od pierwszego dnia okresu rozliczeniowego (art. 128 § 3 pkt 2), "
+                            u"a ten okres zaczyna się w niedzielę "
+                         << Date{period.FirstDay} << u": sobota i następna niedziela należą do różnych tygodni.";
+                Add(out, week, ComplianceRule::WeeklyRest, text);
             }
         }
         return out;
@@ -285,29 +366,99 @@ struct Checker
     }
 };
 
-bool FindingBefore(const ComplianceFinding& a, const ComplianceFinding& b)
-{
-    return a.Day != b.Day ? a.Day < b.Day : a.Rule < b.Rule;
-}
+} // namespace
 
-QVector<ComplianceFinding> Merged(QVector<ComplianceFinding> a, QVector<ComplianceFinding> b)
+namespace {
+
+// What the user and the tools read of a rule: its id, its name and its article.
+struct RuleTexts
 {
-    QVector<ComplianceFinding> out;
-    out.reserve(a.size() + b.size());
-    std::merge(std::make_move_iterator(a.begin()), std::make_move_iterator(a.end()), std::make_move_iterator(b.begin()),
-               std::make_move_iterator(b.end()), std::back_inserter(out), FindingBefore);
-    return out;
+    QString Id, Name, Article;
+};
+
+const RuleTexts& TextsOf(ComplianceRule rule)
+{
+    // In the order of ComplianceRule.
+    static const RuleTexts texts[ComplianceRuleCount] = {
+        {QStringLiteral("doba"), QStringLiteral("Doba pracownicza"), QStringLiteral("art. 128 § 3 pkt 1")},
+        {QStringLiteral("odpoczynek-dobowy"), QStringLiteral("Odpoczynek dobowy"), QStringLiteral("art. 132 § 1")},
+        {QStringLiteral("norma-dobowa"), QStringLiteral("Norma dobowa"), QStringLiteral("art. 129 § 1")},
+        {QStringLiteral("przerwa"), QStringLiteral("Przerwa w pracy"), QStringLiteral("art. 134")},
+        {QStringLiteral("noc"), QStringLiteral("Praca w nocy"), QStringLiteral("art. 151⁷ § 3")},
+        {QStringLiteral("odpoczynek-tygodniowy"), QStringLiteral("Odpoczynek tygodniowy"),
+         QStringLiteral("art. 133 § 1")},
+        {QStringLiteral("niedziela"), QStringLiteral("Wolna niedziela"), QStringLiteral("art. 151¹²")},
+        {QStringLiteral("dzien-wolny-za-niedziele"), QStringLiteral("Dzień wolny za niedzielę"),
+         QStringLiteral("art. 151¹¹ § 1 pkt 1")},
+        {QStringLiteral("swieto"), QStringLiteral("Praca w dniu wolnym"), QStringLiteral("art. 151⁹ § 1")},
+        {QStringLiteral("wymiar"), QStringLiteral("Wymiar czasu pracy"), QStringLiteral("art. 130")}};
+    return texts[size_t(rule)];
 }
 
 } // namespace
 
 QString RuleId(ComplianceRule rule)
 {
-    // In the order of ComplianceRule.
-    static constexpr QStringView Ids[] = {
-        u"doba",  u"odpoczynek-dobowy", u"norma-dobowa", u"przerwa", u"odpoczynek-tygodniowy", u"niedziela", u"swieto",
-        u"wymiar"};
-    return Ids[size_t(rule)].toString();
+    return TextsOf(rule).Id;
+}
+
+QString RuleName(ComplianceRule rule)
+{
+    return TextsOf(rule).Name;
+}
+
+QString RuleArticle(ComplianceRule rule, WorkingTimeSystem system)
+{
+    // The equivalent system's longer days have an article of their own.
+    static const QString equivalentLimit = QStringLiteral("art. 135 § 1");
+    return rule == ComplianceRule::DailyLimit && system == WorkingTimeSystem::Equivalent ? equivalentLimit
+                                                                                         : TextsOf(rule).Article;
+}
+
+bool OptionsValid(const ComplianceOptions& options)
+{
+    return std::find(SettlementPeriodMonths.begin(), SettlementPeriodMonths.end(), options.PeriodMonths) !=
+               SettlementPeriodMonths.end() &&
+           options.SundayStart >= 0 && options.SundayStart < MinutesPerDay && options.SundayStart % Hour == 0 &&
+           std::find(NightStartHours.begin(), NightStartHours.end(), options.NightStart / Hour) !=
+               NightStartHours.end() &&
+           options.NightStart % Hour == 0;
+}
+
+QString SystemText(WorkingTimeSystem system)
+{
+    return system == WorkingTimeSystem::Equivalent ? QStringLiteral("równoważny (12 h)")
+                                                   : QStringLiteral("podstawowy (8 h)");
+}
+
+QString PeriodText(int months)
+{
+    const int last = months % 10;
+    const bool few = last >= 2 && last <= 4 && (months % 100 < 12 || months % 100 > 14);
+    return QString::number(months) + (months == 1 ? QStringLiteral(" miesiąc")
+                                      : few       ? QStringLiteral(" miesiące")
+                                                  : QStringLiteral(" miesięcy"));
+}
+
+QString HourText(int32_t minuteOfDay)
+{
+    return Text() << Clock{minuteOfDay};
+}
+
+QString NightText(int32_t nightStart)
+{
+    return Text() << Clock{nightStart} << u"–" << Clock{nightStart + NightLength};
+}
+
+int32_t NightMinutesOf(int64_t start, int32_t length, int32_t nightStart)
+{
+    // The windows of the day before the start, of its day and of the next
+    // day are the only ones a shift of up to two days can reach.
+    const int64_t day = FloorDiv(start, MinutesPerDay);
+    int64_t night = 0;
+    for (int64_t window = (day - 1) * MinutesPerDay + nightStart; window < start + length; window += MinutesPerDay)
+        night += std::max<int64_t>(0, std::min(start + length, window + NightLength) - std::max(start, window));
+    return int32_t(night);
 }
 
 bool ComplianceReport::HasError() const
@@ -320,12 +471,12 @@ ComplianceReport CheckCompliance(const WorkPlan& plan, const QMap<int32_t, QStri
                                  const ComplianceOptions& options)
 {
     ComplianceReport report;
-    if (plan.FirstDay < 0 || plan.LastDay > MaxPlanDay || plan.LastDay < plan.FirstDay) return report;
-    Checker checker{plan, freeDays, options, FreeDayNames(freeDays, plan.FirstDay, plan.LastDay), {}};
+    if (plan.FirstDay < 0 || plan.LastDay > MaxPlanDay || plan.LastDay < plan.FirstDay || !OptionsValid(options))
+        return report;
+    Checker checker{plan, freeDays, options, FreeDayNames(freeDays, plan.FirstDay, plan.LastDay), {}, {}, {}, {}};
     checker.Shifts = PlanShifts(plan, freeDays, plan.FirstDay, plan.LastDay);
+    checker.Prepare();
     report.Periods = checker.Periods();
-    // Each part comes in day and rule order, so merging keeps the whole sorted.
-    report.Findings = Merged(Merged(checker.DayFindings(), checker.WeekFindings(report.Periods)),
-                             checker.PeriodFindings(report.Periods));
+    report.Findings = checker.Findings(checker.WeekFindings(report.Periods), checker.PeriodFindings(report.Periods));
     return report;
 }

@@ -5,10 +5,12 @@
 #include "freedays/DniWolne.h"
 #include "plan/PlanDocument.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTimer>
@@ -33,18 +35,41 @@ QString DateText(int32_t day)
 CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& freeDays, MonthCalendar& calendar,
                                  QWidget* parent)
     : QWidget(parent), m_doc(doc), m_freeDays(freeDays), m_calendar(calendar), m_system(new QComboBox(this)),
-      m_period(new QComboBox(this)), m_summary(new QLabel(this)), m_findings(new QTreeWidget(this)),
-      m_periods(new QTableWidget(0, 3, this)), m_delay(new QTimer(this))
+      m_period(new QComboBox(this)), m_sundayStart(new QComboBox(this)), m_night(new QComboBox(this)),
+      m_arduous(new QCheckBox(QStringLiteral("Praca szczególnie niebezpieczna lub z dużym wysiłkiem"), this)),
+      m_reportButton(new QPushButton(QStringLiteral("&Raport zgodności…"), this)), m_summary(new QLabel(this)),
+      m_findings(new QTreeWidget(this)), m_periods(new QTableWidget(0, 4, this)), m_delay(new QTimer(this))
 {
     setObjectName(QStringLiteral("compliancePanel"));
     setAccessibleName(QStringLiteral("Kontrola planu"));
     m_system->setObjectName(QStringLiteral("complianceSystem"));
-    m_system->addItems({QStringLiteral("podstawowy (8 h)"), QStringLiteral("równoważny (12 h)")});
+    m_system->addItems({SystemText(WorkingTimeSystem::Basic), SystemText(WorkingTimeSystem::Equivalent)});
     m_system->setAccessibleName(QStringLiteral("System czasu pracy"));
     m_period->setObjectName(QStringLiteral("compliancePeriod"));
-    m_period->addItems({QStringLiteral("1 miesiąc"), QStringLiteral("2 miesiące"), QStringLiteral("3 miesiące"),
-                        QStringLiteral("4 miesiące")});
+    for (const int months : SettlementPeriodMonths)
+        m_period->addItem(PeriodText(months), months);
     m_period->setAccessibleName(QStringLiteral("Okres rozliczeniowy"));
+    m_sundayStart->setObjectName(QStringLiteral("complianceSundayStart"));
+    for (int hour = 0; hour < 24; ++hour)
+        m_sundayStart->addItem(HourText(hour * 60), hour * 60);
+    m_sundayStart->setAccessibleName(QStringLiteral("Początek niedzieli i święta"));
+    m_sundayStart->setToolTip(QStringLiteral("Niedziela i święto trwają 24 godziny od tej godziny (art. 151⁹ § 2)."));
+    m_night->setObjectName(QStringLiteral("complianceNight"));
+    for (const int hour : NightStartHours)
+        m_night->addItem(NightText(hour * 60), hour * 60);
+    m_night->setAccessibleName(QStringLiteral("Pora nocna"));
+    m_night->setToolTip(QStringLiteral("Osiem godzin między 21:00 a 7:00 (art. 151⁷ § 1)."));
+    m_arduous->setObjectName(QStringLiteral("complianceArduous"));
+    m_arduous->setAccessibleName(m_arduous->text());
+    m_arduous->setToolTip(QStringLiteral("Wtedy czas pracy w dobie z co najmniej 3 h pracy w porze nocnej "
+                                         "nie może przekraczać 8 h (art. 151⁷ § 3)."));
+    const ComplianceOptions defaults;
+    m_period->setCurrentIndex(m_period->findData(defaults.PeriodMonths));
+    m_sundayStart->setCurrentIndex(m_sundayStart->findData(defaults.SundayStart));
+    m_night->setCurrentIndex(m_night->findData(defaults.NightStart));
+    m_reportButton->setObjectName(QStringLiteral("complianceReport"));
+    m_reportButton->setAccessibleName(QStringLiteral("Raport zgodności"));
+    m_reportButton->setToolTip(QStringLiteral("Zapisuje raport kontroli planu w pliku PDF, do wydruku dla inspekcji."));
     m_summary->setObjectName(QStringLiteral("complianceSummary"));
     m_summary->setWordWrap(true);
     m_findings->setObjectName(QStringLiteral("complianceFindings"));
@@ -56,7 +81,8 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->header()->setStretchLastSection(true);
     m_periods->setObjectName(QStringLiteral("compliancePeriods"));
     m_periods->setAccessibleName(QStringLiteral("Okresy rozliczeniowe"));
-    m_periods->setHorizontalHeaderLabels({QStringLiteral("Okres"), QStringLiteral("Norma"), QStringLiteral("Plan")});
+    m_periods->setHorizontalHeaderLabels(
+        {QStringLiteral("Okres"), QStringLiteral("Norma"), QStringLiteral("Plan"), QStringLiteral("Noc")});
     m_periods->verticalHeader()->setVisible(false);
     m_periods->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_periods->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -65,8 +91,12 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     auto* options = new QFormLayout;
     options->addRow(QStringLiteral("System czasu pracy:"), m_system);
     options->addRow(QStringLiteral("Okres rozliczeniowy:"), m_period);
+    options->addRow(QStringLiteral("Początek niedzieli i święta:"), m_sundayStart);
+    options->addRow(QStringLiteral("Pora nocna:"), m_night);
+    options->addRow(m_arduous);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(options);
+    layout->addWidget(m_reportButton, 0, Qt::AlignLeft);
     layout->addWidget(m_summary);
     layout->addWidget(m_findings, 3);
     layout->addWidget(m_periods, 2);
@@ -76,6 +106,10 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     connect(m_delay, &QTimer::timeout, this, &CompliancePanel::CheckNow);
     connect(m_system, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
     connect(m_period, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
+    connect(m_sundayStart, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
+    connect(m_night, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
+    connect(m_arduous, &QCheckBox::toggled, this, &CompliancePanel::OptionsChanged);
+    connect(m_reportButton, &QPushButton::clicked, this, [this] { emit ReportRequested(Options()); });
     connect(m_findings, &QTreeWidget::itemActivated, this, &CompliancePanel::FindingActivated);
     connect(m_findings, &QTreeWidget::itemClicked, this, &CompliancePanel::FindingActivated);
     PlanClosed();
@@ -92,10 +126,19 @@ void CompliancePanel::PlanOpened(const QString& name)
     m_planName = name;
     m_open = true;
     const QSettings settings;
+    const QString key = SettingsKey(name);
+    const ComplianceOptions defaults;
+    // A value that is not one of the choices leaves the default.
+    const auto choose = [&](QComboBox* box, const char* setting, int fallback) {
+        const int index = box->findData(settings.value(key + QLatin1String(setting), fallback).toInt());
+        box->setCurrentIndex(index >= 0 ? index : box->findData(fallback));
+    };
     m_loading = true;
-    m_system->setCurrentIndex(settings.value(SettingsKey(name) + QStringLiteral("/system"), 0).toInt() == 1 ? 1 : 0);
-    m_period->setCurrentIndex(
-        qBound(0, settings.value(SettingsKey(name) + QStringLiteral("/okres"), 1).toInt() - 1, 3));
+    m_system->setCurrentIndex(settings.value(key + QStringLiteral("/system"), 0).toInt() == 1 ? 1 : 0);
+    choose(m_period, "/okres", defaults.PeriodMonths);
+    choose(m_sundayStart, "/niedziela", defaults.SundayStart);
+    choose(m_night, "/noc", defaults.NightStart);
+    m_arduous->setChecked(settings.value(key + QStringLiteral("/szczegolnie"), defaults.ArduousWork).toBool());
     m_loading = false;
     setEnabled(true);
     CheckNow();
@@ -119,9 +162,25 @@ void CompliancePanel::OptionsChanged()
 {
     if (m_loading || !m_open) return;
     QSettings settings;
-    settings.setValue(SettingsKey(m_planName) + QStringLiteral("/system"), m_system->currentIndex());
-    settings.setValue(SettingsKey(m_planName) + QStringLiteral("/okres"), m_period->currentIndex() + 1);
+    const QString key = SettingsKey(m_planName);
+    const ComplianceOptions options = Options();
+    settings.setValue(key + QStringLiteral("/system"), m_system->currentIndex());
+    settings.setValue(key + QStringLiteral("/okres"), options.PeriodMonths);
+    settings.setValue(key + QStringLiteral("/niedziela"), options.SundayStart);
+    settings.setValue(key + QStringLiteral("/noc"), options.NightStart);
+    settings.setValue(key + QStringLiteral("/szczegolnie"), options.ArduousWork);
     CheckNow();
+}
+
+ComplianceOptions CompliancePanel::Options() const
+{
+    ComplianceOptions options;
+    options.System = m_system->currentIndex() == 1 ? WorkingTimeSystem::Equivalent : WorkingTimeSystem::Basic;
+    options.PeriodMonths = m_period->currentData().toInt();
+    options.SundayStart = m_sundayStart->currentData().toInt();
+    options.NightStart = m_night->currentData().toInt();
+    options.ArduousWork = m_arduous->isChecked();
+    return options;
 }
 
 void CompliancePanel::CheckNow()
@@ -132,10 +191,7 @@ void CompliancePanel::CheckNow()
     const QMap<int32_t, QString> freeDays = m_freeDays.FreeDaysLoaded
                                                 ? FreeDaysBetween(m_freeDays.Days, plan.FirstDay, plan.LastDay)
                                                 : QMap<int32_t, QString>();
-    ComplianceOptions options;
-    options.System = m_system->currentIndex() == 1 ? WorkingTimeSystem::Equivalent : WorkingTimeSystem::Basic;
-    options.PeriodMonths = m_period->currentIndex() + 1;
-    m_report = CheckCompliance(plan, freeDays, options);
+    m_report = CheckCompliance(plan, freeDays, Options());
     ShowReport();
 }
 
@@ -148,12 +204,17 @@ void CompliancePanel::ShowReport()
     for (const ComplianceFinding& finding : std::as_const(m_report.Findings)) {
         const bool error = finding.Severity == FindingSeverity::Error;
         errors += error;
-        auto* item = new QTreeWidgetItem(
-            {DateText(finding.Day),
-             (error ? QStringLiteral("błąd: ") : QStringLiteral("uwaga: ")) + RuleId(finding.Rule), finding.Message});
+        const QString rule = RuleName(finding.Rule) + QStringLiteral(" (") + finding.Article + QLatin1Char(')');
+        auto* item = new QTreeWidgetItem({DateText(finding.Day),
+                                          (error ? QStringLiteral("błąd: ") : QStringLiteral("uwaga: ")) + rule,
+                                          finding.Message});
         item->setData(0, Qt::UserRole, finding.Day);
         item->setForeground(1, error ? QColor(176, 0, 0) : QColor(150, 90, 0));
-        item->setToolTip(2, finding.Message);
+        item->setToolTip(1, QStringLiteral("%1 – %2, Kodeks pracy %3\nZasada: %4")
+                                .arg(error ? QStringLiteral("Błąd") : QStringLiteral("Ostrzeżenie"),
+                                     RuleName(finding.Rule), finding.Article, RuleId(finding.Rule)));
+        item->setToolTip(2,
+                         finding.Message + QStringLiteral("\n(") + finding.Article + QStringLiteral(" Kodeksu pracy)"));
         items.append(item);
         // A period's norm is no fault of its first day: it shows in the period table.
         if (error && finding.Rule != ComplianceRule::PeriodNorm) {
@@ -189,15 +250,18 @@ void CompliancePanel::ShowReport()
                                         : QStringLiteral(" ✓");
         }
         const QStringList cells{DateText(period.FirstDay) + QStringLiteral(" – ") + DateText(period.LastDay), norm,
-                                planned};
-        for (int column = 0; column < 3; ++column) {
+                                planned, Hours(period.NightMinutes)};
+        for (int column = 0; column < 4; ++column) {
             auto* cell = new QTableWidgetItem(cells.at(column));
-            if (column > 0) cell->setBackground(colour);
+            if (column == 1 || column == 2) cell->setBackground(colour);
             m_periods->setItem(row, column, cell);
         }
+        m_periods->item(row, 3)->setToolTip(
+            QStringLiteral("Czas pracy w porze nocnej %1").arg(NightText(m_night->currentData().toInt())));
     }
     m_periods->resizeColumnToContents(1);
     m_periods->resizeColumnToContents(2);
+    m_periods->resizeColumnToContents(3);
 }
 
 void CompliancePanel::FindingActivated(QTreeWidgetItem* item)

@@ -1,9 +1,11 @@
 // "Kontrola planu": the labour-code check of the open plan, beside the
 // window. It checks the plan as the window holds it a moment after every
-// change, lists the findings (a click shows the day in the calendar), shows
-// the settlement periods' norm and planned time, and marks the days with an
-// error in the calendar. The working-time system and the settlement period
-// are remembered per plan name in the user's settings.
+// change, lists the findings with their rule in words and its article (a
+// click shows the day in the calendar), shows the settlement periods' norm,
+// planned and night time, and marks the days with an error in the calendar.
+// The options (working-time system, settlement period, start of Sundays and
+// holidays, night time, arduous work) are remembered per plan name in the
+// user's settings. "Raport zgodności…" asks for the report for an inspection.
 #pragma once
 
 #include "compliance/ComplianceCheck.h"
@@ -11,8 +13,10 @@
 #include <QWidget>
 
 class MonthCalendar;
+class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QTableWidget;
 class QTimer;
 class QTreeWidget;
@@ -38,13 +42,23 @@ public:
     void CheckNow();
 
     const ComplianceReport& Report() const { return m_report; }
+    // The options chosen.
+    ComplianceOptions Options() const;
     QTreeWidget* Findings() const { return m_findings; }
     QTableWidget* Periods() const { return m_periods; }
     QComboBox* SystemChoice() const { return m_system; }
     QComboBox* PeriodChoice() const { return m_period; }
+    QComboBox* SundayStartChoice() const { return m_sundayStart; }
+    QComboBox* NightChoice() const { return m_night; }
+    QCheckBox* ArduousChoice() const { return m_arduous; }
+    QPushButton* ReportButton() const { return m_reportButton; }
 
     // Where the options of a plan are kept in the settings.
     static QString SettingsKey(const QString& planName);
+
+signals:
+    // "Raport zgodności…": the report of the open plan with these options.
+    void ReportRequested(const ComplianceOptions& options);
 
 private:
     void OptionsChanged();
@@ -56,6 +70,10 @@ private:
     MonthCalendar& m_calendar;
     QComboBox* m_system;
     QComboBox* m_period;
+    QComboBox* m_sundayStart;
+    QComboBox* m_night;
+    QCheckBox* m_arduous;
+    QPushButton* m_reportButton;
     QLabel* m_summary;
     QTreeWidget* m_findings;
     QTableWidget* m_periods;

@@ -126,6 +126,7 @@ void FrmGrafenta::BuildControls()
     m_complianceDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     addDockWidget(Qt::RightDockWidgetArea, m_complianceDock);
     m_output = new PlanOutput(m_state.Env, m_state.Doc, m_state.FreeDays, this);
+    connect(m_compliance, &CompliancePanel::ReportRequested, m_output, &PlanOutput::ExportComplianceReport);
     centralWidget()->setMinimumSize(m_layout->DesignPixels());
     // A little larger than the drawing at first; the parts keep their proportions.
     resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + 420, m_layout->DesignPixels().height() * 5 / 4 + 40));

@@ -2,7 +2,10 @@
 
 #include "compliance/ComplianceCheck.h"
 #include "env/Environment.h"
+#include "env/ErrorMessages.h"
+#include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
+#include "export/ComplianceReportPdf.h"
 #include "export/CsvExport.h"
 #include "export/ICalendarExport.h"
 #include "export/PdfExport.h"
@@ -206,4 +209,37 @@ bool PlanOutput::ExportTo(const QString& path, std::optional<MonthSpan> months)
                                                         QStringLiteral("Eksport planu pracy nie powiódł się."));
     }
     return ok;
+}
+
+void PlanOutput::ExportComplianceReport(const ComplianceOptions& options)
+{
+    QSettings settings;
+    const QString folder = settings.value(FolderKey, QDir::homePath()).toString();
+    QString path = QFileDialog::getSaveFileName(
+        m_window, QStringLiteral("Raport zgodności planu pracy"),
+        QDir(folder).filePath(QStringLiteral("Raport zgodności %1.pdf").arg(m_doc.CurrentPlanName)),
+        QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty()) return;
+    settings.setValue(FolderKey, QFileInfo(path).absolutePath());
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+    ComplianceReportTo(path, options);
+}
+
+bool PlanOutput::ComplianceReportTo(const QString& path, const ComplianceOptions& options)
+{
+    ComplianceReportInput input;
+    input.Plan = EditedPlan(m_doc);
+    const QMap<int32_t, QString> freeDays =
+        m_freeDays.FreeDaysLoaded ? FreeDaysBetween(m_freeDays.Days, input.Plan.FirstDay, input.Plan.LastDay)
+                                  : QMap<int32_t, QString>();
+    input.Options = options;
+    input.Report = CheckCompliance(input.Plan, freeDays, options);
+    const QByteArray pdf = ComplianceReportPdf(input);
+    const int16_t error = pdf.isEmpty() ? int16_t(0) : ReplaceFile(path, pdf);
+    if (!pdf.isEmpty() && error == 0) return true;
+    const QString why = QStringLiteral("Raport zgodności planu pracy nie został zapisany.");
+    if (!ShowFileError(m_env.Ui, error, path, why, true))
+        m_env.Ui.ShowMessage(MessageIcon::Critical,
+                             QStringLiteral("Nie można zapisać pliku ") + QDir::toNativeSeparators(path) + Cr + why);
+    return false;
 }

@@ -2,9 +2,11 @@
 // the system's print dialog (its page range picks months), "Eksportuj..."
 // asks for the months and writes a PDF, an iCalendar file or a spreadsheet
 // (CSV) where the user chooses, remembering the folder. Long plans show how
-// far the pages have got.
+// far the pages have got. The labour-code check's report for an inspection
+// goes the same way.
 #pragma once
 
+#include "compliance/ComplianceCheck.h"
 #include "export/PlanExport.h"
 
 #include <QDialog>
@@ -57,6 +59,12 @@ public:
     // Writes the export the file's extension names (.pdf, .ics, .csv); false
     // after a message when it cannot be written.
     bool ExportTo(const QString& path, std::optional<MonthSpan> months = {});
+    // Asks where to write the compliance report of the open plan, checked
+    // with options, and writes it there.
+    void ExportComplianceReport(const ComplianceOptions& options);
+    // Writes that report as a PDF file, replaced in one step; false after a
+    // message when it cannot be written.
+    bool ComplianceReportTo(const QString& path, const ComplianceOptions& options);
 
 private:
     // The first days of the plan's months, one page each; the range alone

@@ -1,5 +1,6 @@
 #include "export/PdfExport.h"
 
+#include "export/PageCanvas.h"
 #include "plan/PlanShifts.h"
 
 #include <QFontMetricsF>
@@ -10,10 +11,7 @@
 
 namespace {
 
-// Colours of the printout (the slots' own colours come with the input).
-const QColor Ink(0x20, 0x20, 0x20);
-const QColor Muted(0x60, 0x60, 0x60);
-const QColor Rule(0x9A, 0x9A, 0x9A);
+// Colours of the printout beside the canvas's inks (the slots' own colours come with the input).
 const QColor OutsideMonth(0xF7, 0xF7, 0xF7);
 const QColor FreeDayInk(0xB0, 0x00, 0x00);
 const QColor SundayInk(255, 0, 0);   // as the calendar's "N."
@@ -49,17 +47,12 @@ struct Day
     const QString* FreeDayName = nullptr;
 };
 
-class MonthPage
+class MonthPage : PageCanvas
 {
 public:
     MonthPage(QPainter& painter, const PlanExportInput& input, const QVector<Shift>& shifts)
-        : m_p(painter), m_input(input), m_plan(input.Plan), m_shifts(shifts)
+        : PageCanvas(painter), m_input(input), m_plan(input.Plan), m_shifts(shifts), m_days(ExportDays(input))
     {
-        const QPaintDevice* device = painter.device();
-        m_unit = device->logicalDpiX() / 25.4;
-        m_width = device->width() / m_unit;
-        m_height = device->height() / m_unit;
-        m_days = ExportDays(input);
     }
 
     void Paint(const QDate& month, int page, int pages)
@@ -74,43 +67,12 @@ public:
     }
 
 private:
-    QPainter& m_p;
     const PlanExportInput& m_input;
     const WorkPlan& m_plan;
     const QVector<Shift>& m_shifts;
-    double m_unit = 1; // device units per millimetre
-    double m_width = 0, m_height = 0;
     DaySpan m_days;
     QDate m_month;
     QVector<Day> m_monthDays; // index = day of month - 1
-
-    QRectF ToDevice(const QRectF& r) const
-    {
-        return {r.x() * m_unit, r.y() * m_unit, r.width() * m_unit, r.height() * m_unit};
-    }
-    QPointF ToDevice(double x, double y) const { return {x * m_unit, y * m_unit}; }
-
-    void SetFont(double points, bool bold = false, bool italic = false, bool struck = false)
-    {
-        QFont font;
-        font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-        font.setStyleHint(QFont::SansSerif);
-        font.setPointSizeF(points);
-        font.setBold(bold);
-        font.setItalic(italic);
-        font.setStrikeOut(struck);
-        m_p.setFont(font);
-    }
-
-    void SetPen(const QColor& colour, double widthMm = 0.2) { m_p.setPen(QPen(colour, widthMm * m_unit)); }
-
-    void Text(const QRectF& r, int flags, const QString& s) { m_p.drawText(ToDevice(r), flags, s); }
-
-    // The text cut to the width with an ellipsis.
-    QString Elided(const QString& s, double widthMm) const
-    {
-        return QFontMetricsF(m_p.font(), m_p.device()).elidedText(s, Qt::ElideRight, widthMm * m_unit);
-    }
 
     // Up to two lines of the words of s within widthMm, the second elided.
     QStringList TwoLines(const QString& s, double widthMm) const
@@ -306,27 +268,6 @@ private:
         }
     }
 
-    // A section title of the sidebar with a rule under it; the next line's top.
-    double Section(const QRectF& area, double y, const QString& title)
-    {
-        SetPen(Ink);
-        SetFont(9, true);
-        Text(QRectF(area.left(), y, area.width(), 5), Qt::AlignLeft | Qt::AlignVCenter, title);
-        SetPen(Rule, 0.25);
-        m_p.drawLine(ToDevice(area.left(), y + 5.5), ToDevice(area.right(), y + 5.5));
-        return y + 7;
-    }
-
-    // A label and a value at the right edge; the next line's top.
-    double Row(const QRectF& area, double y, const QString& label, const QString& value, bool bold = false)
-    {
-        SetFont(7.8, bold);
-        SetPen(Ink);
-        Text(QRectF(area.left(), y, area.width(), 4), Qt::AlignLeft | Qt::AlignVCenter, label);
-        Text(QRectF(area.left(), y, area.width(), 4), Qt::AlignRight | Qt::AlignVCenter, value);
-        return y + 4.4;
-    }
-
     void Swatch(double x, double y, uint32_t colour)
     {
         m_p.setBrush(ColourOf(colour));
@@ -456,16 +397,9 @@ private:
 
     void PaintFooter(int page, int pages)
     {
-        const double top = m_height - FooterHeight;
-        SetPen(Rule, 0.25);
-        m_p.drawLine(ToDevice(0, top), ToDevice(m_width, top));
-        SetPen(Muted);
-        SetFont(7);
-        const QRectF line(0, top + 1, m_width, FooterHeight - 1);
-        Text(line, Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Wydrukowano: %1").arg(ExportTime(m_input).toString(QStringLiteral("dd-MM-yyyy HH:mm"))));
-        Text(line, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Grafenta – plan pracy „%1”").arg(m_plan.Name));
-        Text(line, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Strona %1 z %2").arg(page).arg(pages));
+        Footer(FooterHeight,
+               QStringLiteral("Wydrukowano: %1").arg(ExportTime(m_input).toString(QStringLiteral("dd-MM-yyyy HH:mm"))),
+               QStringLiteral("Grafenta – plan pracy „%1”").arg(m_plan.Name), page, pages);
     }
 };
 
@@ -496,10 +430,7 @@ bool WritePlanPdf(const PlanExportInput& input, QIODevice& out, const PageProgre
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || ExportMonths(input).isEmpty()) return false;
     QPdfWriter writer(&out);
-    writer.setPageLayout(PlanPageLayout());
-    writer.setResolution(600);
-    writer.setTitle(QStringLiteral("Plan pracy „%1”").arg(input.Plan.Name));
-    writer.setCreator(QStringLiteral("Grafenta"));
+    SetUpPdfWriter(writer, PlanPageLayout(), QStringLiteral("Plan pracy „%1”").arg(input.Plan.Name));
     QPainter painter;
     if (!painter.begin(&writer)) return false;
     const int painted = PaintPlanPages(painter, writer, input, progress);

@@ -17,6 +17,18 @@ int32_t TimeOfDay(int32_t time)
 
 } // namespace
 
+int32_t RequiredBreak(int32_t length, int32_t breakLength)
+{
+    const int32_t work = length - std::max(0, breakLength - PaidBreakMinutes);
+    return work > 16 * 60 ? 45 : work > 9 * 60 ? 30 : work >= 6 * 60 ? 15 : 0;
+}
+
+int32_t WorkingTimeOf(int32_t length, int32_t breakLength)
+{
+    const int32_t paid = std::max(PaidBreakMinutes, RequiredBreak(length, breakLength));
+    return std::max(0, length - std::max(0, breakLength - paid));
+}
+
 QVector<Shift> PlanShifts(const WorkPlan& plan, const QMap<int32_t, QString>& freeDays, int32_t firstDay,
                           int32_t lastDay)
 {
@@ -60,7 +72,7 @@ QVector<Shift> PlanShifts(const WorkPlan& plan, const QMap<int32_t, QString>& fr
             shift.BreakTo = int16_t(breakTo);
             shift.BreakLength = TimeOfDay(breakTo - breakFrom);
         }
-        shift.WorkingTime = std::max(0, shift.Length - std::max(0, shift.BreakLength - PaidBreakMinutes));
+        shift.WorkingTime = WorkingTimeOf(shift.Length, shift.BreakLength);
     }
     const QVector<int32_t>& daySlots = plan.Days.Slots();
     const int32_t tableFirst = plan.Days.FirstDay();

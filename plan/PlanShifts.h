@@ -10,8 +10,19 @@
 
 #include <cstdint>
 
-// The first minutes of a break that still count as working time.
+// The first minutes of a break that always count as working time.
 constexpr int32_t PaidBreakMinutes = 15;
+
+// The break the labour code requires in a shift of length minutes whose
+// break window is breakLength minutes long: with W the length less the part
+// of the break beyond PaidBreakMinutes, 15 minutes from 6 hours of W, 30 from
+// more than 9 hours, 45 from more than 16 hours, else none. Every required
+// minute of break is working time.
+int32_t RequiredBreak(int32_t length, int32_t breakLength);
+
+// The working time of such a shift: its length less the part of the break
+// beyond both PaidBreakMinutes and the required break, never below zero.
+int32_t WorkingTimeOf(int32_t length, int32_t breakLength);
 
 struct Shift
 {
@@ -23,7 +34,7 @@ struct Shift
     int16_t BreakFrom = EmptyTime;
     int16_t BreakTo = EmptyTime;
     int32_t BreakLength = 0;
-    int32_t WorkingTime = 0; // Length less the part of the break beyond PaidBreakMinutes
+    int32_t WorkingTime = 0; // WorkingTimeOf(Length, BreakLength)
 
     int32_t End() const { return Start + Length; }
     bool operator==(const Shift&) const = default;
@@ -37,7 +48,7 @@ struct Shift
 // exit - entry, or a day more when the exit is not after the entry (the shift
 // crosses midnight; equal times make a 24-hour shift). Its break is the break
 // window when both ends are set and differ, (to - from) mod 1440 long; its
-// working time never falls below zero. Times are taken mod 1440, so a
+// working time is WorkingTimeOf its length and break. Times are taken mod 1440, so a
 // schedule normalised for saving gives the same shifts.
 //
 // Weekly plan: every working weekday has one shift from DayStart (mod 1440)

@@ -11,6 +11,7 @@
 #include "env/Prompt.h"
 #include "plan/PlanLayout.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -59,6 +60,12 @@ enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitUsage = 2 };
 
 // What a file-error number means, in a few English words.
 QString FileErrorText(int16_t number);
+
+// The plan's name from its file's path: the file name without ".PLN" in any letter case.
+QString PlanNameOfPath(const QString& path);
+
+// The moment stamped on outputs: SOURCE_DATE_EPOCH when set, else now.
+QDateTime OutputTime();
 
 // The most a plan file can hold.
 constexpr qint64 LargestPlausiblePlan = PlanLayout::MaxPlanFileSize;

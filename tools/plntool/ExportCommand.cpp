@@ -125,20 +125,6 @@ QString FreeDaysBeside(const QString& planPath)
     return {};
 }
 
-QString PlanName(const QString& path)
-{
-    QString name = QFileInfo(path).fileName();
-    if (name.endsWith(QLatin1String(".PLN"), Qt::CaseInsensitive)) name.chop(4);
-    return name;
-}
-
-QDateTime Now()
-{
-    bool ok = false;
-    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
-    return ok ? QDateTime::fromSecsSinceEpoch(epoch) : QDateTime::currentDateTime();
-}
-
 bool WriteAtomically(PlntoolContext& context, const QString& path, const std::function<bool(QIODevice&)>& write)
 {
     QSaveFile file(path);
@@ -183,8 +169,8 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
     }
 
     PlanExportInput input;
-    input.Plan = PlanOfDecoded(decoded, PlanName(path), firstDay, lastDay);
-    input.Now = Now();
+    input.Plan = PlanOfDecoded(decoded, PlanNameOfPath(path), firstDay, lastDay);
+    input.Now = OutputTime();
     if (options.From.isValid() || options.To.isValid())
         input.Months = MonthSpan{options.From.isValid() ? options.From : DateOfDay(input.Plan.FirstDay),
                                  options.To.isValid() ? options.To : DateOfDay(input.Plan.LastDay)};

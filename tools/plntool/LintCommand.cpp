@@ -1,20 +1,30 @@
 // plntool lint FILE.PLN [--wolne WOLNE.DAT] [--system podstawowy|rownowazny]
-// [--okres 1|2|3|4]: the labour-code check of a plan, as JSON:
+// [--okres 1|2|3|4|6|12] [--niedziela HH:MM] [--noc 21|22|23]
+// [--szczegolnie-niebezpieczna] [--pdf OUT.pdf]: the labour-code check of a
+// plan, as JSON:
 //
-// {"system": "podstawowy"|"rownowazny", "periodMonths": 1..4,
-//  "findings": [{"date": "YYYY-MM-DD", "rule", "severity": "error"|"warning", "message"}],
-//  "periods": [{"from", "to", "normMinutes" (null when the plan covers part of the period), "plannedMinutes"}]}
+// {"system": "podstawowy"|"rownowazny", "periodMonths": 1..12,
+//  "sundayStart": "HH:MM", "nightStart": "HH:MM", "arduousWork": true|false,
+//  "findings": [{"date": "YYYY-MM-DD", "rule", "severity": "error"|"warning", "message", "article"}],
+//  "periods": [{"from", "to", "normMinutes" (null when the plan covers part of the period), "plannedMinutes",
+//               "nightMinutes"}]}
 //
-// The free days come from --wolne, else from WOLNE.DAT (any letter case) in
-// the plan's folder when there is one. Exit codes: 0 no error finding, 3 an
-// error finding, 1 the plan cannot be read, 2 usage or an unreadable free-days
-// file. Files are refused before they are opened unless they are regular files
-// of at most 16 MiB, so that a pipe or a device never blocks the tool.
+// --pdf also writes the report for an inspection (export/ComplianceReportPdf.h),
+// replaced in one step; its date honours SOURCE_DATE_EPOCH. The free days come
+// from --wolne, else from WOLNE.DAT (any letter case) in the plan's folder
+// when there is one. Exit codes: 0 no error finding, 3 an error finding, 1 the
+// plan cannot be read, 2 usage, an unreadable free-days file or a report that
+// cannot be written. Files are refused before they are opened unless they are
+// regular files of at most 16 MiB, so that a pipe or a device never blocks the
+// tool.
 #include "Command.h"
 
 #include "compliance/ComplianceCheck.h"
 #include "env/Kelbrin.h"
 #include "env/Konfiguracja.h"
+#include "env/OdczytZapisPliku.h"
+#include "export/ComplianceReportPdf.h"
+#include "export/PlanExport.h"
 #include "freedays/DniWolne.h"
 #include "freedays/FreeDayList.h"
 #include "plan/PlanDecoder.h"
@@ -23,19 +33,28 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 namespace {
 
 constexpr int ExitErrorFound = 3;
-const char* const Usage = "usage: plntool lint FILE.PLN [--wolne WOLNE.DAT] [--system podstawowy|rownowazny] "
-                          "[--okres 1|2|3|4]\n";
+const char* const Arguments = "FILE.PLN [--wolne WOLNE.DAT] [--system podstawowy|rownowazny] [--okres 1|2|3|4|6|12] "
+                              "[--niedziela HH:MM] [--noc 21|22|23] [--szczegolnie-niebezpieczna] [--pdf OUT.pdf]";
 
 struct LintArguments
 {
     QString PlanPath;
     QString FreeDaysPath;
+    QString PdfPath;
     ComplianceOptions Options;
 };
+
+// A whole hour as HH:MM, 00:00 to 23:00, as a minute of the day; -1 otherwise.
+int32_t WholeHour(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^([01][0-9]|2[0-3]):00$"));
+    return form.match(text).hasMatch() ? int32_t(text.left(2).toInt() * 60) : -1;
+}
 
 std::optional<LintArguments> ParseArguments(const QStringList& args)
 {
@@ -47,10 +66,17 @@ std::optional<LintArguments> ParseArguments(const QStringList& args)
             parsed.PlanPath = arg;
             continue;
         }
+        if (arg == QLatin1String("--szczegolnie-niebezpieczna")) {
+            parsed.Options.ArduousWork = true;
+            continue;
+        }
         if (i + 1 >= args.size()) return std::nullopt;
         const QString& value = args.at(++i);
+        bool ok = true;
         if (arg == QLatin1String("--wolne")) {
             parsed.FreeDaysPath = value;
+        } else if (arg == QLatin1String("--pdf")) {
+            parsed.PdfPath = value;
         } else if (arg == QLatin1String("--system")) {
             if (value == QLatin1String("podstawowy"))
                 parsed.Options.System = WorkingTimeSystem::Basic;
@@ -59,14 +85,17 @@ std::optional<LintArguments> ParseArguments(const QStringList& args)
             else
                 return std::nullopt;
         } else if (arg == QLatin1String("--okres")) {
-            bool ok = false;
             parsed.Options.PeriodMonths = value.toInt(&ok);
-            if (!ok || parsed.Options.PeriodMonths < 1 || parsed.Options.PeriodMonths > 4) return std::nullopt;
+        } else if (arg == QLatin1String("--niedziela")) {
+            parsed.Options.SundayStart = WholeHour(value);
+        } else if (arg == QLatin1String("--noc")) {
+            parsed.Options.NightStart = value.toInt(&ok) * 60;
         } else {
             return std::nullopt;
         }
+        if (!ok || value.isEmpty()) return std::nullopt;
     }
-    if (parsed.PlanPath.isEmpty()) return std::nullopt;
+    if (parsed.PlanPath.isEmpty() || !OptionsValid(parsed.Options)) return std::nullopt;
     return parsed;
 }
 
@@ -76,7 +105,7 @@ QString FreeDaysBeside(const QString& planPath)
     return FindFileIgnoringCase(QFileInfo(planPath).absoluteDir().filePath(QStringLiteral("WOLNE.DAT")));
 }
 
-// The plan the file holds, with a weekly plan's range from the suite library.
+// The plan the file holds, named after it, with a weekly plan's range from the suite library.
 std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
 {
     const auto bytes = ReadInputFile(context, "lint", path);
@@ -86,31 +115,17 @@ std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
         context.Err << "plntool lint: " << path << ": not a readable plan: " << DamageText(decoded.Damage) << '\n';
         return std::nullopt;
     }
-    WorkPlan plan;
-    plan.Kind = decoded.Kind;
-    plan.Schedules = decoded.Schedules;
-    if (decoded.Kind == PlanKind::SchedulePlan) {
-        plan.FirstDay = decoded.FirstDay;
-        plan.LastDay = decoded.LastDay;
-        plan.Days.Reset(plan.FirstDay, plan.LastDay);
-        plan.Days.Fill(decoded.DayBytes);
-        return plan;
-    }
-    plan.WeekdayKinds = WeekdayKindsOf(decoded, plan.WeekdayKinds);
-    plan.DailyNorm = decoded.DailyNorm();
-    plan.DayStart = decoded.DayStart;
-    plan.IncludeFreeDays = decoded.IncludeFreeDays();
     int32_t first = 0;
     int32_t last = -1;
-    const uint8_t status = context.Lib.GetPlanRange(QFileInfo(path).absoluteFilePath(), first, last);
-    if (status != 0 || first < 0 || last < first || last / MinutesPerDay > MaxPlanDay) {
-        context.Err << "plntool lint: " << path << ": no plan range (status " << status << ", minutes " << first << ".."
-                    << last << ")\n";
-        return std::nullopt;
+    if (decoded.Kind == PlanKind::WeeklyPlan) {
+        const uint8_t status = context.Lib.GetPlanRange(QFileInfo(path).absoluteFilePath(), first, last);
+        if (status != 0 || first < 0 || last < first || last / MinutesPerDay > MaxPlanDay) {
+            context.Err << "plntool lint: " << path << ": no plan range (status " << status << ", minutes " << first
+                        << ".." << last << ")\n";
+            return std::nullopt;
+        }
     }
-    plan.FirstDay = first / MinutesPerDay;
-    plan.LastDay = last / MinutesPerDay;
-    return plan;
+    return PlanOfDecoded(decoded, PlanNameOfPath(path), first / MinutesPerDay, last / MinutesPerDay);
 }
 
 QString JsonString(const QString& text)
@@ -127,13 +142,16 @@ QString DateJson(int32_t day)
 void PrintReport(QTextStream& out, const ComplianceOptions& options, const ComplianceReport& report)
 {
     out << "{\n  \"system\": " << (options.System == WorkingTimeSystem::Basic ? "\"podstawowy\"" : "\"rownowazny\"")
-        << ",\n  \"periodMonths\": " << options.PeriodMonths << ",\n  \"findings\": [";
+        << ",\n  \"periodMonths\": " << options.PeriodMonths << ",\n  \"sundayStart\": \""
+        << HourText(options.SundayStart) << "\",\n  \"nightStart\": \"" << HourText(options.NightStart)
+        << "\",\n  \"arduousWork\": " << (options.ArduousWork ? "true" : "false") << ",\n  \"findings\": [";
     const char* separator = "\n";
     for (const ComplianceFinding& finding : report.Findings) {
         out << separator << "    {\"date\": " << DateJson(finding.Day)
             << ", \"rule\": " << JsonString(RuleId(finding.Rule))
             << ", \"severity\": " << (finding.Severity == FindingSeverity::Error ? "\"error\"" : "\"warning\"")
-            << ", \"message\": " << JsonString(finding.Message) << '}';
+            << ", \"message\": " << JsonString(finding.Message) << ", \"article\": " << JsonString(finding.Article)
+            << '}';
         separator = ",\n";
     }
     out << (report.Findings.isEmpty() ? "" : "\n  ") << "],\n  \"periods\": [";
@@ -142,7 +160,8 @@ void PrintReport(QTextStream& out, const ComplianceOptions& options, const Compl
         out << separator << "    {\"from\": " << DateJson(period.FirstDay) << ", \"to\": " << DateJson(period.LastDay)
             << ", \"normMinutes\": "
             << (period.NormMinutes ? QString::number(*period.NormMinutes) : QStringLiteral("null"))
-            << ", \"plannedMinutes\": " << period.PlannedMinutes << '}';
+            << ", \"plannedMinutes\": " << period.PlannedMinutes << ", \"nightMinutes\": " << period.NightMinutes
+            << '}';
         separator = ",\n";
     }
     out << (report.Periods.isEmpty() ? "" : "\n  ") << "]\n}\n";
@@ -152,7 +171,7 @@ int Lint(PlntoolContext& context, const QStringList& args)
 {
     const std::optional<LintArguments> parsed = ParseArguments(args);
     if (!parsed) {
-        context.Err << Usage;
+        context.Err << "usage: plntool lint " << Arguments << '\n';
         return ExitUsage;
     }
     const std::optional<WorkPlan> plan = PlanOf(context, parsed->PlanPath);
@@ -172,13 +191,31 @@ int Lint(PlntoolContext& context, const QStringList& args)
         freeDays = FreeDaysBetween(FreeDayListOf(file.Records), plan->FirstDay, plan->LastDay);
     }
 
-    const ComplianceReport report = CheckCompliance(*plan, freeDays, parsed->Options);
-    PrintReport(context.Out, parsed->Options, report);
-    return report.HasError() ? ExitErrorFound : ExitOk;
+    ComplianceReportInput input{*plan, parsed->Options, CheckCompliance(*plan, freeDays, parsed->Options),
+                                OutputTime()};
+    PrintReport(context.Out, parsed->Options, input.Report);
+    if (!parsed->PdfPath.isEmpty()) {
+        const QByteArray pdf = ComplianceReportPdf(input);
+        const int16_t error = pdf.isEmpty() ? int16_t(-1) : ReplaceFile(parsed->PdfPath, pdf);
+        if (error != 0) {
+            context.Err << "plntool lint: " << parsed->PdfPath << ": "
+                        << (pdf.isEmpty() ? QStringLiteral("the report could not be made") : FileErrorText(error))
+                        << '\n';
+            return ExitUsage;
+        }
+    }
+    return input.Report.HasError() ? ExitErrorFound : ExitOk;
 }
 
-const Registration Registered{
-    "lint", "FILE.PLN [--wolne WOLNE.DAT] [--system podstawowy|rownowazny] [--okres 1|2|3|4]",
-    "check a plan against the labour code's rest, limit, Sunday and norm rules; JSON, exit 3 on an error", Lint};
+// Fonts, which the report needs, come with a QGuiApplication.
+bool Paints(const QStringList& args)
+{
+    return args.contains(QLatin1String("--pdf"));
+}
+
+const Registration Registered{"lint", Arguments,
+                              "check a plan against the labour code's rest, limit, break, night, Sunday, free-day and "
+                              "norm rules; JSON (and a PDF report), exit 3 on an error",
+                              Lint, Paints};
 
 } // namespace

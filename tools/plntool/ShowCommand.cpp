@@ -14,13 +14,6 @@
 
 namespace {
 
-QString PlanName(const QString& path)
-{
-    QString name = QFileInfo(path).fileName();
-    if (name.endsWith(QStringLiteral(".PLN"), Qt::CaseInsensitive)) name.chop(4);
-    return name;
-}
-
 PlanText TextOf(const KelbrinLibrary& lib, const DecodedPlan& plan, const QString& name)
 {
     PlanText document;
@@ -67,7 +60,7 @@ int Show(PlntoolContext& context, const QStringList& args)
                     << " (at byte " << plan.DamageOffset << ")\n";
         return ExitRefused;
     }
-    PlanText document = TextOf(context.Lib, plan, PlanName(path));
+    PlanText document = TextOf(context.Lib, plan, PlanNameOfPath(path));
     if (plan.Kind == PlanKind::WeeklyPlan) {
         int32_t first = 0;
         int32_t last = -1;

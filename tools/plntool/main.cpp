@@ -4,6 +4,7 @@
 #include "env/Kelbrin.h"
 #include "env/OdczytZapisPliku.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <map>
@@ -92,6 +93,20 @@ std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* com
     else
         context.Err << FileErrorText(error) << '\n';
     return std::nullopt;
+}
+
+QString PlanNameOfPath(const QString& path)
+{
+    QString name = QFileInfo(path).fileName();
+    if (name.endsWith(QLatin1String(".PLN"), Qt::CaseInsensitive)) name.chop(4);
+    return name;
+}
+
+QDateTime OutputTime()
+{
+    bool ok = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+    return ok ? QDateTime::fromSecsSinceEpoch(epoch) : QDateTime::currentDateTime();
 }
 
 namespace {

@@ -1,14 +1,16 @@
 // grafenta-screenshots OUTDIR: renders the main window in its main states on
 // a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, the employee list filtered, the team's month (everybody, with a
-// shift short of its minimum, and filtered by a group), and the start-up
-// warning about a share that keeps locks in each mount.
+// overlap, the labour-code check with its options set, the employee list
+// filtered, the team's month (everybody, with a shift short of its minimum,
+// and filtered by a group), and the start-up warning about a share that keeps
+// locks in each mount.
 #include "demo/DemoData.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
 #include "dialogs/FrmZmianaZakresu.h"
+#include "editor/CompliancePanel.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
@@ -24,8 +26,10 @@
 #include <QProgressBar>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -115,6 +119,16 @@ int main(int argc, char** argv)
 
     Choose(window, QStringLiteral("Tydzień pracy"));
     ok = Save(&window, out, "main-weekly-plan") && ok;
+
+    // The check of a plan with faults, every option away from its default.
+    Choose(window, QStringLiteral("Grafik z błędami"));
+    CompliancePanel* check = window.Compliance();
+    check->SystemChoice()->setCurrentIndex(0);
+    check->PeriodChoice()->setCurrentIndex(check->PeriodChoice()->findData(3));
+    check->SundayStartChoice()->setCurrentIndex(check->SundayStartChoice()->findData(0));
+    check->NightChoice()->setCurrentIndex(check->NightChoice()->findData(21 * 60));
+    check->ArduousChoice()->setChecked(true);
+    ok = Save(window.ComplianceDock(), out, "panel-compliance-options") && ok;
 
     // An earlier entry reaching back into the day before: the writer refuses
     // the overlap and the calendar shows and blinks its day.

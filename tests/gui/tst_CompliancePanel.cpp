@@ -1,0 +1,147 @@
+// "Kontrola planu" beside the window: findings named in words with their
+// article and the rule's id in the tooltip, the options remembered per plan,
+// and the report for an inspection written from the open plan.
+#include "GuiFixture.h"
+
+#include "editor/CompliancePanel.h"
+#include "editor/PlanOutput.h"
+
+#include <QCheckBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+namespace {
+
+// The options as the panel's controls show them.
+void Choose(CompliancePanel* panel, const ComplianceOptions& options)
+{
+    panel->SystemChoice()->setCurrentIndex(options.System == WorkingTimeSystem::Equivalent ? 1 : 0);
+    panel->PeriodChoice()->setCurrentIndex(panel->PeriodChoice()->findData(options.PeriodMonths));
+    panel->SundayStartChoice()->setCurrentIndex(panel->SundayStartChoice()->findData(options.SundayStart));
+    panel->NightChoice()->setCurrentIndex(panel->NightChoice()->findData(options.NightStart));
+    panel->ArduousChoice()->setChecked(options.ArduousWork);
+}
+
+} // namespace
+
+class TestCompliancePanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // The options go to a settings file of the tests, not of the user.
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    // A finding's day, its rule in words with the article, the rule's id in
+    // the tooltip, and part of the message.
+    void findingTexts_data()
+    {
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("weekly rest, a period from a Sunday")
+            << u"Tydzień pracy"_s << u"01-09-2024"_s << u"błąd: Odpoczynek tygodniowy (art. 133 § 1)"_s
+            << u"odpoczynek-tygodniowy"_s
+            << u"Tygodnie liczy się od pierwszego dnia okresu rozliczeniowego (art. 128 § 3 pkt 2), a ten okres "
+               "zaczyna się w niedzielę 01-09-2024"_s;
+        QTest::newRow("daily limit") << u"Grafik z błędami"_s << u"12-04-2025"_s
+                                     << u"błąd: Norma dobowa (art. 129 § 1)"_s << u"norma-dobowa"_s
+                                     << u"przekracza normę dobową 8 h"_s;
+        QTest::newRow("holiday") << u"Grafik z błędami"_s << u"21-04-2025"_s
+                                 << u"uwaga: Praca w dniu wolnym (art. 151⁹ § 1)"_s << u"swieto"_s
+                                 << u"Poniedziałek Wielkanocny"_s;
+    }
+
+    void findingTexts()
+    {
+        QFETCH(QString, plan);
+        QFETCH(QString, day);
+        QFETCH(QString, id);
+        Workstation w;
+        w.Choose(plan);
+        QTreeWidget* findings = w.Window->Compliance()->Findings();
+        QTreeWidgetItem* found = nullptr;
+        for (int i = 0; i < findings->topLevelItemCount() && !found; ++i) {
+            QTreeWidgetItem* item = findings->topLevelItem(i);
+            if (item->text(0) == day && item->toolTip(1).contains(u"Zasada: "_s + id)) found = item;
+        }
+        QVERIFY(found);
+        QTEST(found->text(1), "rule");
+        QFETCH(QString, message);
+        QVERIFY2(found->text(2).contains(message), qPrintable(found->text(2)));
+        QVERIFY(found->toolTip(2).contains(found->text(1).section(u'(', 1).chopped(1)));
+    }
+
+    void optionsRememberedPerPlan()
+    {
+        Workstation w;
+        CompliancePanel* panel = w.Window->Compliance();
+        const ComplianceOptions defaults;
+        const ComplianceOptions chosen{WorkingTimeSystem::Equivalent, 12, 0, 23 * 60, true};
+        w.Choose(u"Biuro"_s);
+        QCOMPARE(panel->Options(), defaults);
+        Choose(panel, chosen);
+        QCOMPARE(panel->Options(), chosen);
+        // Biuro runs from 2024 to 2026: one period a year, 2024 whole.
+        QCOMPARE(panel->Report().Periods.size(), 3);
+        QCOMPARE(panel->Report().Periods.first().LastDay, DayNumber(2024, 12, 31));
+        QVERIFY(panel->Report().Periods.first().NormMinutes);
+        QCOMPARE(panel->Periods()->rowCount(), 3);
+
+        // Another plan has its own options; a stored value that is no choice leaves the default.
+        QSettings().setValue(CompliancePanel::SettingsKey(u"Trzy zmiany"_s) + u"/okres"_s, 5);
+        w.Choose(u"Trzy zmiany"_s);
+        QCOMPARE(panel->Options(), defaults);
+        w.Choose(u"Biuro"_s);
+        QCOMPARE(panel->Options(), chosen);
+    }
+
+    void reportOfTheOpenPlan()
+    {
+        Workstation w;
+        w.Choose(u"Grafik z błędami"_s);
+        CompliancePanel* panel = w.Window->Compliance();
+        Choose(panel, {WorkingTimeSystem::Basic, 3, 360, 22 * 60, true});
+        // "Raport zgodności…" asks for the report with the panel's options
+        // (the window answers with a file dialog, left out here).
+        QVERIFY(disconnect(panel, &CompliancePanel::ReportRequested, w.Window->Output(), nullptr));
+        QList<ComplianceOptions> asked;
+        connect(panel, &CompliancePanel::ReportRequested, this,
+                [&asked](const ComplianceOptions& options) { asked.append(options); });
+        QTest::keyClick(panel->ReportButton(), Qt::Key_Space);
+        QCOMPARE(asked, QList<ComplianceOptions>{panel->Options()});
+
+        const QString path = w.Dir.filePath(u"raport.pdf"_s);
+        QVERIFY(w.Window->Output()->ComplianceReportTo(path, panel->Options()));
+        const QString text = RunProgram(u"pdftotext"_s, {u"-layout"_s, path, u"-"_s}).Out;
+        const auto count = [&](FindingSeverity severity) {
+            return std::count_if(panel->Report().Findings.begin(), panel->Report().Findings.end(),
+                                 [severity](const ComplianceFinding& finding) { return finding.Severity == severity; });
+        };
+        // The same findings as the panel's, of the plan and options shown.
+        QVERIFY2(text.contains(u"Wynik: błędy: %1, ostrzeżenia: %2"_s.arg(count(FindingSeverity::Error))
+                                   .arg(count(FindingSeverity::Warning))),
+                 qPrintable(text));
+        QVERIFY2(text.contains(u"Plan pracy „Grafik z błędami”"_s), qPrintable(text));
+        QVERIFY(text.contains(QRegularExpression(u"Praca szczególnie niebezpieczna lub z dużym wysiłkiem +tak"_s)));
+
+        // A folder that is not there: the message, and no file.
+        const QString lost = w.Dir.filePath(u"brak/raport.pdf"_s);
+        QVERIFY(!w.Window->Output()->ComplianceReportTo(lost, panel->Options()));
+        QCOMPARE(w.Ui.Texts().size(), 1);
+        QVERIFY2(w.Ui.Texts().first().contains(u"Raport zgodności planu pracy nie został zapisany."_s),
+                 qPrintable(w.Ui.Texts().first()));
+        QVERIFY(!QFileInfo::exists(lost));
+    }
+};
+
+QTEST_MAIN(TestCompliancePanel)
+#include "tst_CompliancePanel.moc"
