@@ -170,7 +170,8 @@ void CycleDialog::Prepare(int32_t firstDay, int32_t lastDay, int32_t start, cons
     m_keepFreeDays->setEnabled(freeDaysLoaded);
     m_keepFreeDays->setToolTip(freeDaysLoaded ? QString()
                                               : QStringLiteral("Lista dni wolnych nie została wczytana."));
-    m_keepFreeDays->setChecked(freeDaysLoaded && (!last || last->KeepFreeDays));
+    // A rotation runs through holidays unless the planner says otherwise.
+    m_keepFreeDays->setChecked(freeDaysLoaded && last && last->KeepFreeDays);
     m_quiet = false;
     if (!last) {
         m_preset->setCurrentIndex(0);
