@@ -168,8 +168,7 @@ void CycleDialog::Prepare(int32_t firstDay, int32_t lastDay, int32_t start, cons
     m_to->setDate(DateOfDay(lastDay));
     m_fromFollowsStart = true;
     m_keepFreeDays->setEnabled(freeDaysLoaded);
-    m_keepFreeDays->setToolTip(freeDaysLoaded ? QString()
-                                              : QStringLiteral("Lista dni wolnych nie została wczytana."));
+    m_keepFreeDays->setToolTip(freeDaysLoaded ? QString() : QStringLiteral("Lista dni wolnych nie została wczytana."));
     // A rotation runs through holidays unless the planner says otherwise.
     m_keepFreeDays->setChecked(freeDaysLoaded && last && last->KeepFreeDays);
     m_quiet = false;
@@ -306,7 +305,7 @@ void CycleDialog::ShowPreview(const CyclePainting& painting)
             const qsizetype bit = day - m_planFirst;
             const bool listed = painting.KeepFreeDays && bit < m_freeDays.size() && m_freeDays.testBit(bit);
             const int slot = listed ? FreeDaySlot : CycleSlot(painting, day);
-            const QString what = listed               ? QStringLiteral("święto")
+            const QString what = listed                ? QStringLiteral("święto")
                                  : slot == FreeDaySlot ? QStringLiteral("wolne")
                                                        : QString::number(slot);
             text += QLatin1Char('\n') + what;

@@ -48,6 +48,7 @@ FreeDaysDialog::FreeDaysDialog(const Environment& env, SuiteFreeDays& freeDays, 
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     m_table->horizontalHeader()->setStretchLastSection(true);
     // Delete removes the entry of the current row, Enter changes it.
     auto* remove = new QAction(QStringLiteral("Usuń"), m_table);
@@ -144,7 +145,8 @@ void FreeDaysDialog::EditEntry()
     FreeDayEntryDialog dialog(m_doc, entry, this);
     if (dialog.exec() != QDialog::Accepted) return;
     SetEntry(m_doc, entry, dialog.Entry());
-    Changed(QStringLiteral("Zmieniono dzień wolny %1.").arg(dialog.Entry().Date.toString(QStringLiteral("dd-MM-yyyy"))));
+    Changed(
+        QStringLiteral("Zmieniono dzień wolny %1.").arg(dialog.Entry().Date.toString(QStringLiteral("dd-MM-yyyy"))));
     SelectEntry(entry);
 }
 

@@ -39,8 +39,8 @@ QVariant FreeDaysTableModel::data(const QModelIndex& index, int role) const
         }
     case Qt::AccessibleTextRole:
         if (index.column() == DateColumn) {
-            return Polish.toString(entry.Date, entry.Recurring ? QStringLiteral("d MMMM, co roku")
-                                                               : QStringLiteral("d MMMM yyyy"));
+            return Polish.toString(entry.Date,
+                                   entry.Recurring ? QStringLiteral("d MMMM, co roku") : QStringLiteral("d MMMM yyyy"));
         }
         return data(index, Qt::DisplayRole);
     case SortRole:

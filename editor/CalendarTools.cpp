@@ -200,8 +200,7 @@ void CalendarTools::ShowMenu(const QPoint& globalPosition, int cell)
     // Any day of the cell's row names its week, shown or not.
     std::optional<int32_t> day;
     for (int index = cell - cell % 7; cell >= 0 && !day && index < cell - cell % 7 + 7; ++index) {
-        if (const std::optional<int32_t> shown = calendar->DayOfCell(index))
-            day = *shown + (cell - index);
+        if (const std::optional<int32_t> shown = calendar->DayOfCell(index)) day = *shown + (cell - index);
     }
     if (day) m_lastDay = *day;
     const int32_t chosen = day.value_or(ChosenDay());
@@ -210,8 +209,8 @@ void CalendarTools::ShowMenu(const QPoint& globalPosition, int cell)
     QMenu menu(calendar);
     menu.setObjectName(QStringLiteral("calendarMenu"));
     menu.addAction(m_cycle);
-    QAction* week = menu.addAction(QStringLiteral("Powtórz tydzień %1–%2 do końca planu")
-                                       .arg(ShortDate(weekFirst), ShortDate(weekFirst + 6)));
+    QAction* week = menu.addAction(
+        QStringLiteral("Powtórz tydzień %1–%2 do końca planu").arg(ShortDate(weekFirst), ShortDate(weekFirst + 6)));
     week->setObjectName(QStringLiteral("repeatThisWeekAction"));
     week->setEnabled(m_repeatWeek->isEnabled());
     connect(week, &QAction::triggered, this, [this, chosen] { RepeatWeekOf(chosen); });

@@ -81,7 +81,8 @@ QString FreeDayDescriptionFault(const QString& description)
         // A tilde is stored scrambled as a space, and the reader would take a space back.
         if (c == QLatin1Char('~')) return QStringLiteral("Opis dnia wolnego nie może zawierać znaku „~”.");
         if (!FitsCodePage(QString(c)))
-            return QStringLiteral("Opis dnia wolnego zawiera znak, którego nie można zapisać w pliku dni wolnych: „%1”.")
+            return QStringLiteral(
+                       "Opis dnia wolnego zawiera znak, którego nie można zapisać w pliku dni wolnych: „%1”.")
                 .arg(c);
     }
     if (text.size() > FreeDayDescriptionSize)

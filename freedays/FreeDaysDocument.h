@@ -28,10 +28,10 @@ inline const QDate LastFreeDayDate(2099, 12, 31);
 
 struct FreeDayEntry
 {
-    QDate Date;              // the day; its year counts only when the entry does not recur
-    bool Recurring = false;  // free on this month and day every year
-    QString Description;     // as shown (trimmed, unscrambled)
-    QByteArray Stored;       // the record as read; empty for an entry added or changed since
+    QDate Date;             // the day; its year counts only when the entry does not recur
+    bool Recurring = false; // free on this month and day every year
+    QString Description;    // as shown (trimmed, unscrambled)
+    QByteArray Stored;      // the record as read; empty for an entry added or changed since
     bool SameContent(const FreeDayEntry& other) const
     {
         return Date == other.Date && Recurring == other.Recurring && Description == other.Description;

@@ -49,8 +49,8 @@ void AsEntries(QByteArrayView bytes)
         const auto day = uint16_t(uint8_t(bytes.at(at)) | uint8_t(bytes.at(at + 1)) << 8);
         const bool recurring = (bytes.at(at + 2) & 1) != 0;
         const qsizetype length = qMin<qsizetype>(uint8_t(bytes.at(at + 3)) % 96, bytes.size() - at - 4);
-        const FreeDayEntry entry{FirstFreeDayDate.addDays(day % span), recurring,
-                                 FromCodePage(bytes.sliced(at + 4, length)), {}};
+        const FreeDayEntry entry{
+            FirstFreeDayDate.addDays(day % span), recurring, FromCodePage(bytes.sliced(at + 4, length)), {}};
         at += 4 + length;
         if (FreeDayEntryFault(entry).isEmpty()) doc.Entries.append(entry);
     }

@@ -97,8 +97,7 @@ DayRun PaintCycle(const DayTable& days, const CyclePainting& painting, const QBi
     int32_t place = FloorMod(int64_t(run.First) - painting.FirstDay + painting.Offset, length);
     const qsizetype freeBase = run.First - days.FirstDay();
     for (qsizetype i = 0; i < run.Slots.size(); ++i) {
-        const bool free =
-            painting.KeepFreeDays && freeBase + i < freeDays.size() && freeDays.testBit(freeBase + i);
+        const bool free = painting.KeepFreeDays && freeBase + i < freeDays.size() && freeDays.testBit(freeBase + i);
         run.Slots[i] = free ? FreeDaySlot : painting.Cycle.at(place);
         if (++place == length) place = 0;
     }

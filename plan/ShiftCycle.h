@@ -44,10 +44,10 @@ QString CycleText(const QVector<int>& cycle);
 
 struct CyclePainting
 {
-    QVector<int> Cycle;        // at least one slot, each 0..6
-    int32_t FirstDay = 0;      // the day on which the cycle starts at Offset
-    int Offset = 0;            // the place in the cycle on FirstDay (a brigade)
-    int32_t From = 0;          // the days painted: From..To, as far as the plan reaches
+    QVector<int> Cycle;   // at least one slot, each 0..6
+    int32_t FirstDay = 0; // the day on which the cycle starts at Offset
+    int Offset = 0;       // the place in the cycle on FirstDay (a brigade)
+    int32_t From = 0;     // the days painted: From..To, as far as the plan reaches
     int32_t To = 0;
     bool KeepFreeDays = false; // days of the free-days list are painted free (slot 4)
     bool operator==(const CyclePainting&) const = default;
@@ -87,8 +87,7 @@ DayRun RepeatMonth(const DayTable& days, const QDate& month);
 // incomplete-schedule message (exclamation icon); slotOnFirstDay, the slot
 // painted on 1 January 2000 if that day is painted, may not open its
 // earlier-entry window before that day (critical icon). False after a message.
-bool MayPaintSlots(Prompt& prompt, const ScheduleFields& fields, const QVector<int>& painted,
-                   int slotOnFirstDay = -1);
+bool MayPaintSlots(Prompt& prompt, const ScheduleFields& fields, const QVector<int>& painted, int slotOnFirstDay = -1);
 
 // MayPaintSlots for the slots a run paints, with the slot it gives 1 January
 // 2000 when it covers that day. An empty run paints nothing and is refused

@@ -193,14 +193,19 @@ private slots:
     {
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("fault");
-        QTest::newRow("Polish letters and the euro sign") << "Święto € żółć" << "";
+        QTest::newRow("Polish letters and the euro sign") << "Święto € żółć"
+                                                          << "";
         QTest::newRow("80 characters after trimming") << u"  "_s + QString(80, u'x') + u"  "_s << "";
         QTest::newRow("81 characters") << QString(81, u'x') << "Opis dnia wolnego może mieć najwyżej 80 znaków.";
-        QTest::newRow("blank") << "   " << "Opis dnia wolnego nie może być pusty.";
-        QTest::newRow("a tilde, stored as a space") << "a~b" << "Opis dnia wolnego nie może zawierać znaku „~”.";
-        QTest::newRow("a tab") << "a\tb" << "Opis dnia wolnego nie może zawierać znaków sterujących.";
+        QTest::newRow("blank") << "   "
+                               << "Opis dnia wolnego nie może być pusty.";
+        QTest::newRow("a tilde, stored as a space") << "a~b"
+                                                    << "Opis dnia wolnego nie może zawierać znaku „~”.";
+        QTest::newRow("a tab") << "a\tb"
+                               << "Opis dnia wolnego nie może zawierać znaków sterujących.";
         QTest::newRow("outside windows-1250")
-            << "Dzień ✓" << "Opis dnia wolnego zawiera znak, którego nie można zapisać w pliku dni wolnych: „✓”.";
+            << "Dzień ✓"
+            << "Opis dnia wolnego zawiera znak, którego nie można zapisać w pliku dni wolnych: „✓”.";
     }
 
     void descriptionFault()
@@ -258,7 +263,8 @@ private slots:
         QTest::addColumn<QString>("left");
         const QDate may(2025, 5, 1);
         QTest::newRow("the one-year entry first") << may << "01-05-2010* Święto | 01-05-2025* Drugie | 03-05-2025 Raz";
-        QTest::newRow("else the recurring one") << QDate(2031, 5, 1) << "01-05-2025* Drugie | 01-05-2025 Jeden | 03-05-2025 Raz";
+        QTest::newRow("else the recurring one")
+            << QDate(2031, 5, 1) << "01-05-2025* Drugie | 01-05-2025 Jeden | 03-05-2025 Raz";
         QTest::newRow("nothing on that day") << QDate(2025, 5, 2) << "";
     }
 
@@ -266,8 +272,9 @@ private slots:
     {
         QFETCH(QDate, date);
         QFETCH(QString, left);
-        FreeDaysDocument doc = Parsed(Record(MinuteOf(2010, 5, 1), "Święto", 1) + Record(MinuteOf(2025, 5, 1), "Drugie", 1) +
-                                      Record(MinuteOf(2025, 5, 1), "Jeden", 0) + Record(MinuteOf(2025, 5, 3), "Raz", 0));
+        FreeDaysDocument doc =
+            Parsed(Record(MinuteOf(2010, 5, 1), "Święto", 1) + Record(MinuteOf(2025, 5, 1), "Drugie", 1) +
+                   Record(MinuteOf(2025, 5, 1), "Jeden", 0) + Record(MinuteOf(2025, 5, 3), "Raz", 0));
         const QString before = Listed(doc);
         QCOMPARE(RemoveFreeDay(doc, date).has_value(), !left.isEmpty());
         QCOMPARE(Listed(doc), left.isEmpty() ? before : left);
@@ -276,9 +283,10 @@ private slots:
     // The mask finds, entry by entry, exactly the days the free-day test finds.
     void freeDayMask()
     {
-        const FreeDayList list = FreeDayListOf(DecodeFreeDays(DemoFreeDays() + Record(MinuteOf(2004, 2, 29) + 1, "Co cztery lata", 1) +
-                                                              Record(MinuteOf(2024, 2, 29), "Przestępny", 0))
-                                                   .Records);
+        const FreeDayList list =
+            FreeDayListOf(DecodeFreeDays(DemoFreeDays() + Record(MinuteOf(2004, 2, 29) + 1, "Co cztery lata", 1) +
+                                         Record(MinuteOf(2024, 2, 29), "Przestępny", 0))
+                              .Records);
         const int32_t first = DayOfDate(QDate(2023, 1, 1));
         const int32_t last = DayOfDate(QDate(2028, 12, 31));
         const QBitArray mask = FreeDayMask(list, first, last);
@@ -360,7 +368,8 @@ private slots:
         const QByteArray saved = ReadFile(QDir(env.PlansDir()).filePath(u"wolne.dat"_s));
         doc.Entries.append({QDate(2025, 2, 3), false, u"a~b"_s, {}});
         QVERIFY(!SaveFreeDays(env.Env, env.State.FreeDays, doc));
-        QCOMPARE(TakePromptLines(env.Ui), QStringList{u"say Exclamation Opis dnia wolnego nie może zawierać znaku „~”."_s});
+        QCOMPARE(TakePromptLines(env.Ui),
+                 QStringList{u"say Exclamation Opis dnia wolnego nie może zawierać znaku „~”."_s});
         QCOMPARE(ReadFile(QDir(env.PlansDir()).filePath(u"wolne.dat"_s)), saved);
         QCOMPARE(env.State.FreeDays.Days.Count(), 14);
     }

@@ -93,7 +93,8 @@ private slots:
         tools->CycleAction()->trigger();
         QCOMPARE(preview, u"2025-01-05: bez zmian | 6.01 1 | 2025-01-10: dzień wolny | 6.01 święto | 7.01 1"_s);
         QCOMPARE(Slots(w.State.Doc, QDate(2025, 1, 6), QDate(2025, 1, 21)), u"1122440011224400"_s);
-        QCOMPARE(Slots(w.State.Doc, QDate(2026, 6, 25), QDate(2026, 6, 30)), u"011224"_s); // 535 days on: place 537 mod 8 = 1
+        QCOMPARE(Slots(w.State.Doc, QDate(2026, 6, 25), QDate(2026, 6, 30)),
+                 u"011224"_s); // 535 days on: place 537 mod 8 = 1
         QCOMPARE(w.Window->Undo()->count(), steps + 1);
         QVERIFY(w.State.Doc.PlanModified);
         QCOMPARE(w.CellOfDay(6)->Colour(), QColor(QRgb(w.State.Env.ColourTable[1])));
@@ -113,8 +114,9 @@ private slots:
         QString seen;
         WhenShown<CycleDialog>([&](CycleDialog* dialog) {
             const auto state = [dialog] {
-                return u"%1/%2/%3/%4"_s.arg(dialog->Preset()->currentText(), dialog->Brigade()->isEnabled() ? u"b"_s : u"-"_s,
-                                            dialog->OkButton()->isEnabled() ? u"ok"_s : dialog->Problem()->text())
+                return u"%1/%2/%3/%4"_s
+                    .arg(dialog->Preset()->currentText(), dialog->Brigade()->isEnabled() ? u"b"_s : u"-"_s,
+                         dialog->OkButton()->isEnabled() ? u"ok"_s : dialog->Problem()->text())
                     .arg(dialog->Offset()->value());
             };
             SetCycle(dialog, u"0 1 4 4"_s); // a preset's cycle typed
@@ -132,9 +134,10 @@ private slots:
             dialog->reject();
         });
         w.Window->findChild<CalendarTools*>()->PaintCycle();
-        QCOMPARE(seen, u"Dzień – noc – wolne – wolne (12 h)/b/ok/0 | Brygada 4 (przesunięcie 3) | Własny/-/ok/0 | "
-                       "Własny/-/Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „9”)./0 | "
-                       "Własny/-/Początek zakresu leży po jego końcu./0"_s);
+        QCOMPARE(seen,
+                 u"Dzień – noc – wolne – wolne (12 h)/b/ok/0 | Brygada 4 (przesunięcie 3) | Własny/-/ok/0 | "
+                 "Własny/-/Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „9”)./0 | "
+                 "Własny/-/Początek zakresu leży po jego końcu./0"_s);
         QCOMPARE(w.Window->Undo()->count(), 0);
     }
 
@@ -153,10 +156,11 @@ private slots:
         });
         w.Window->findChild<CalendarTools*>()->CycleAction()->trigger();
         QVERIFY(stayedOpen);
-        QCOMPARE(TakePromptLines(w.Ui),
-                 QStringList{u"say Exclamation Przypisanie wybranego harmonogrmu na dzień jest niemożliwe. Harmonogram "
-                             "jest niepełny, sprawdź czy został zdefiniowany czas wejścia, wyjścia i opcjonalnie godzina "
-                             "występowania przerwy."_s});
+        QCOMPARE(
+            TakePromptLines(w.Ui),
+            QStringList{u"say Exclamation Przypisanie wybranego harmonogrmu na dzień jest niemożliwe. Harmonogram "
+                        "jest niepełny, sprawdź czy został zdefiniowany czas wejścia, wyjścia i opcjonalnie godzina "
+                        "występowania przerwy."_s});
         QCOMPARE(w.State.Doc.Plan.Days, before);
         QCOMPARE(w.Window->Undo()->count(), 0);
         QVERIFY(!w.State.Doc.PlanModified);
@@ -181,7 +185,8 @@ private slots:
             week->trigger();
         });
         DayCell* cell = w.CellOfDay(15);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, cell->rect().center(), cell->mapToGlobal(cell->rect().center()));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, cell->rect().center(),
+                                cell->mapToGlobal(cell->rect().center()));
         QApplication::sendEvent(cell, &event);
         QCOMPARE(item, u"Powtórz tydzień 12.01–18.01 do końca planu"_s);
         QCOMPARE(Slots(w.State.Doc, QDate(2025, 1, 12), QDate(2025, 2, 1)), u"222222222222222222222"_s);
@@ -214,8 +219,8 @@ private slots:
         QVERIFY(!w.CellOfDay(7)->IsStruckThrough());
         bool lockHeld = false;
         WhenShown<FreeDaysDialog>([&](FreeDaysDialog* dialog) {
-            lockHeld = FolderEntries(QDir(w.State.Env.DataDir()).filePath(u"BLOKADY"_s)).contains(u"EDITFREE"_s,
-                                                                                                  Qt::CaseInsensitive);
+            lockHeld = FolderEntries(QDir(w.State.Env.DataDir()).filePath(u"BLOKADY"_s))
+                           .contains(u"EDITFREE"_s, Qt::CaseInsensitive);
             WhenShown<FreeDayEntryDialog>([](FreeDayEntryDialog* entry) {
                 entry->DateEdit()->setDate(QDate(2025, 1, 7));
                 QTest::keyClicks(entry->DescriptionEdit(), u"Inwentaryzacja"_s);
@@ -230,8 +235,8 @@ private slots:
         QCOMPARE(QFileInfo(file).size(), size + FreeDayRecordSize);
         QVERIFY(w.CellOfDay(7)->IsStruckThrough());
         QCOMPARE(w.CellOfDay(7)->toolTip(), u"Inwentaryzacja"_s);
-        QVERIFY(!FolderEntries(QDir(w.State.Env.DataDir()).filePath(u"BLOKADY"_s)).contains(u"EDITFREE"_s,
-                                                                                           Qt::CaseInsensitive));
+        QVERIFY(!FolderEntries(QDir(w.State.Env.DataDir()).filePath(u"BLOKADY"_s))
+                     .contains(u"EDITFREE"_s, Qt::CaseInsensitive));
         QCOMPARE(TakePromptLines(w.Ui), QStringList());
     }
 
@@ -250,7 +255,8 @@ private slots:
         });
         w.Window->findChild<CalendarTools*>()->EditFreeDays();
         QCOMPARE(status, u"Dodano święta ustawowe roku 2051: 5."_s);
-        QCOMPARE(TakePromptLines(w.Ui), QStringList{u"ask Question YesNoCancel Zapisać zmiany w liście dni wolnych?"_s});
+        QCOMPARE(TakePromptLines(w.Ui),
+                 QStringList{u"ask Question YesNoCancel Zapisać zmiany w liście dni wolnych?"_s});
         QCOMPARE(ReadFile(file), before);
     }
 

@@ -102,8 +102,8 @@ private slots:
         QFETCH(CycleCase, c);
         const DayTable table = Table(QDate(2025, 3, 1), u"3333333333333333"_s);
         // 3 March of every year and 8 March 2025 are free days of the suite.
-        const FreeDayList freeDays = FreeDayListOf({{DayOfDate(QDate(2007, 3, 3)) * 1440, u"a"_s, 1},
-                                                    {DayOfDate(QDate(2025, 3, 8)) * 1440, u"b"_s, 0}});
+        const FreeDayList freeDays = FreeDayListOf(
+            {{DayOfDate(QDate(2007, 3, 3)) * 1440, u"a"_s, 1}, {DayOfDate(QDate(2025, 3, 8)) * 1440, u"b"_s, 0}});
         const CyclePainting painting{c.Cycle, Day(c.First), c.Offset, Day(c.From), Day(c.To), c.KeepFreeDays};
         const DayRun run = PaintCycle(table, painting, FreeDayMask(freeDays, table.FirstDay(), table.LastDay()));
         QCOMPARE(Digits(table, run), QString::fromLatin1(c.Days));
@@ -151,13 +151,18 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected"); // the slots joined, or the reason
-        QTest::newRow("blanks") << " 0 0 1 1  2 2 4 4 " << "0 0 1 1 2 2 4 4";
-        QTest::newRow("commas, semicolons and runs of digits") << "0,0;1, 12 44" << "0 0 1 1 2 4 4";
-        QTest::newRow("empty") << " , " << "Wpisz wzór zmian: numery harmonogramów od 0 do 6, np. 0 0 1 1 2 2 4 4.";
+        QTest::newRow("blanks") << " 0 0 1 1  2 2 4 4 "
+                                << "0 0 1 1 2 2 4 4";
+        QTest::newRow("commas, semicolons and runs of digits") << "0,0;1, 12 44"
+                                                               << "0 0 1 1 2 4 4";
+        QTest::newRow("empty") << " , "
+                               << "Wpisz wzór zmian: numery harmonogramów od 0 do 6, np. 0 0 1 1 2 2 4 4.";
         QTest::newRow("slot 7")
-            << "0 7" << "Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „7”).";
+            << "0 7"
+            << "Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „7”).";
         QTest::newRow("a letter")
-            << "0 W" << "Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „W”).";
+            << "0 W"
+            << "Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „W”).";
         QTest::newRow("a year of days") << QString(366, u'4') << QStringList(366, u"4"_s).join(u' ');
         QTest::newRow("one day more") << QString(367, u'4') << "Wzór zmian może mieć najwyżej 366 dni.";
     }

@@ -32,8 +32,8 @@ class TestPlntoolPaint : public QObject
 private slots:
     void paint_data()
     {
-        QTest::addColumn<QString>("args");   // after "paint PLAN": PLAN is "Trzy zmiany", or the file named
-        QTest::addColumn<bool>("held");      // another workstation edits the plan
+        QTest::addColumn<QString>("args"); // after "paint PLAN": PLAN is "Trzy zmiany", or the file named
+        QTest::addColumn<bool>("held");    // another workstation edits the plan
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("printed"); // the start of stdout on success, else stderr
         QTest::addColumn<QString>("range");   // the days inspected, "FROM TO"
@@ -87,8 +87,8 @@ private slots:
         QString error;
         QVERIFY2(WriteDemoPlans(TestLibrary(), env.DataDir(), &error), qPrintable(error));
         QVERIFY(WriteDemoFreeDays(TestLibrary(), env.DataDir(), &error));
-        const QString name = QString::fromUtf8(QTest::currentDataTag()) == u"a weekly plan"_s ? u"Tydzień pracy"_s
-                                                                                              : u"Trzy zmiany"_s;
+        const QString name =
+            QString::fromUtf8(QTest::currentDataTag()) == u"a weekly plan"_s ? u"Tydzień pracy"_s : u"Trzy zmiany"_s;
         const QString path = env.Plan(name);
         const QByteArray before = ReadFile(path);
         const QString files = FolderEntries(env.PlansDir());

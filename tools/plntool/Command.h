@@ -81,8 +81,7 @@ std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* com
 // new plan files are written beside the plans and renamed over them, and the
 // system's user and computer names make the lock holder. False, with the
 // reason on stderr, when DATADIR has no PLANY folder.
-bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, Environment& env,
-                                const QString& dataDir);
+bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, Environment& env, const QString& dataDir);
 
 // A date YYYY-MM-DD as the commands take it; an invalid date when the text is none.
 QDate DateArgument(const QString& text);

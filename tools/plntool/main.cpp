@@ -100,8 +100,7 @@ std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* com
     return std::nullopt;
 }
 
-bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, Environment& env,
-                                const QString& dataDir)
+bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, Environment& env, const QString& dataDir)
 {
     const QString absolute = QFileInfo(dataDir).absoluteFilePath();
     if (!QFileInfo(QDir(absolute).filePath(QStringLiteral("PLANY"))).isDir()) {
