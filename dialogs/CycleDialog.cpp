@@ -29,9 +29,10 @@ QDateEdit* DateEdit(QWidget* parent, const char* name, const QString& accessible
     return edit;
 }
 
-QLabel* Caption(QWidget* parent, const QString& text, QWidget* buddy)
+QLabel* Caption(QWidget* parent, const char* name, const QString& text, QWidget* buddy)
 {
     auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
     label->setBuddy(buddy);
     return label;
 }
@@ -94,22 +95,23 @@ CycleDialog::CycleDialog(const std::array<uint32_t, SlotCount>& colours, QWidget
 
     auto* grid = new QGridLayout(this);
     int row = 0;
-    grid->addWidget(Caption(this, QStringLiteral("&Wzór:"), m_preset), row, 0);
+    grid->addWidget(Caption(this, "presetLabel", QStringLiteral("&Wzór:"), m_preset), row, 0);
     grid->addWidget(m_preset, row++, 1, 1, 3);
-    grid->addWidget(Caption(this, QStringLiteral("&Cykl:"), m_cycle), row, 0);
+    grid->addWidget(Caption(this, "cycleLabel", QStringLiteral("&Cykl:"), m_cycle), row, 0);
     grid->addWidget(m_cycle, row++, 1, 1, 3);
-    grid->addWidget(Caption(this, QStringLiteral("&Brygada:"), m_brigade), row, 0);
+    grid->addWidget(Caption(this, "brigadeLabel", QStringLiteral("&Brygada:"), m_brigade), row, 0);
     grid->addWidget(m_brigade, row, 1);
-    grid->addWidget(Caption(this, QStringLiteral("&Przesunięcie:"), m_offset), row, 2);
+    grid->addWidget(Caption(this, "offsetLabel", QStringLiteral("&Przesunięcie:"), m_offset), row, 2);
     grid->addWidget(m_offset, row++, 3);
-    grid->addWidget(Caption(this, QStringLiteral("Pierwszy dzień c&yklu:"), m_start), row, 0);
+    grid->addWidget(Caption(this, "startLabel", QStringLiteral("Pierwszy dzień c&yklu:"), m_start), row, 0);
     grid->addWidget(m_start, row++, 1);
-    grid->addWidget(Caption(this, QStringLiteral("&Zakres od:"), m_from), row, 0);
+    grid->addWidget(Caption(this, "fromLabel", QStringLiteral("&Zakres od:"), m_from), row, 0);
     grid->addWidget(m_from, row, 1);
-    grid->addWidget(Caption(this, QStringLiteral("&do:"), m_to), row, 2);
+    grid->addWidget(Caption(this, "toLabel", QStringLiteral("&do:"), m_to), row, 2);
     grid->addWidget(m_to, row++, 3);
     grid->addWidget(m_keepFreeDays, row++, 0, 1, 4);
-    grid->addWidget(new QLabel(QStringLiteral("Podgląd pierwszych tygodni:"), this), row++, 0, 1, 4);
+    grid->addWidget(Caption(this, "previewLabel", QStringLiteral("Podgląd pierwszych tygodni:"), m_preview), row++, 0,
+                    1, 4);
     grid->addWidget(m_preview, row++, 0, 1, 4);
     grid->addWidget(m_problem, row++, 0, 1, 4);
     auto* buttons = new QHBoxLayout;

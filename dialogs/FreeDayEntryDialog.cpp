@@ -44,14 +44,14 @@ FreeDayEntryDialog::FreeDayEntryDialog(const FreeDaysDocument& doc, int index, Q
         m_date->setDate(entry.Date);
         m_recurring->setChecked(entry.Recurring);
         m_description->setText(entry.Description);
-    } else {
-        m_date->setDate(QDate::currentDate());
     }
 
     auto* grid = new QGridLayout(this);
     auto* dateLabel = new QLabel(QStringLiteral("&Data:"), this);
+    dateLabel->setObjectName(QStringLiteral("dateLabel"));
     dateLabel->setBuddy(m_date);
     auto* descriptionLabel = new QLabel(QStringLiteral("&Opis:"), this);
+    descriptionLabel->setObjectName(QStringLiteral("descriptionLabel"));
     descriptionLabel->setBuddy(m_description);
     grid->addWidget(dateLabel, 0, 0);
     grid->addWidget(m_date, 0, 1);

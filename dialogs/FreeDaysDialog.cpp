@@ -7,6 +7,7 @@
 #include "freedays/DniWolne.h"
 
 #include <QAction>
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -77,6 +78,7 @@ FreeDaysDialog::FreeDaysDialog(const Environment& env, SuiteFreeDays& freeDays, 
 
     auto* grid = new QGridLayout(this);
     auto* caption = new QLabel(QStringLiteral("&Lista dni wolnych:"), this);
+    caption->setObjectName(QStringLiteral("freeDaysLabel"));
     caption->setBuddy(m_table);
     grid->addWidget(caption, 0, 0);
     grid->addWidget(m_table, 1, 0);
@@ -132,6 +134,7 @@ void FreeDaysDialog::Changed(const QString& status)
 void FreeDaysDialog::AddEntry()
 {
     FreeDayEntryDialog dialog(m_doc, -1, this);
+    dialog.DateEdit()->setDate(m_today);
     if (dialog.exec() != QDialog::Accepted) return;
     m_doc.Entries.append(dialog.Entry());
     Changed(QStringLiteral("Dodano dzień wolny %1.").arg(dialog.Entry().Date.toString(QStringLiteral("dd-MM-yyyy"))));

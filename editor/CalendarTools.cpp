@@ -72,6 +72,8 @@ CalendarTools::CalendarTools(const Environment& env, PlanDocument& doc, SuiteFre
     calendar->installEventFilter(this);
     window.Button("cmdZapisz")->installEventFilter(this);
     connect(calendar, &MonthCalendar::Redrawn, this, &CalendarTools::UpdateActions);
+    // A plan opened, made or closed starts its edits afresh.
+    connect(window.Undo(), &QUndoStack::indexChanged, this, &CalendarTools::UpdateActions);
     connect(window.PlanBox(), &QComboBox::currentIndexChanged, this,
             [this] { QTimer::singleShot(0, this, &CalendarTools::UpdateActions); });
     connect(calendar, &MonthCalendar::DaysPainted, this,

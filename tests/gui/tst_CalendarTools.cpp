@@ -1,10 +1,9 @@
 // The calendar's tools in the window, on the demo data: the "Wzór zmian"
 // dialog (presets, brigades, preview, refusal of an incomplete schedule) and
 // its painting as one undo step, a week repeated from the calendar's context
-// menu, and the "Dni wolne" dialog under the free-days lock, with the
-// calendar, the weekly plan's controls and the check following a save.
+// menu, and the "Dni wolne" dialog holding the free-days lock, with the
+// calendar and the weekly plan's controls following a save.
 #include "GuiFixture.h"
-#include "HolderProcess.h"
 
 #include "dialogs/CycleDialog.h"
 #include "dialogs/FreeDayEntryDialog.h"
@@ -195,18 +194,6 @@ private slots:
         QCOMPARE(w.Window->Undo()->count(), steps + 1);
         w.Window->Undo()->undo();
         QCOMPARE(w.State.Doc.Plan.Days, before);
-    }
-
-    void freeDaysHeldElsewhere()
-    {
-        Workstation w;
-        const auto other = HeldElsewhere(w.State.Env.DataDir(), u"EditFree"_s, u"FreeDays"_s, u"jan z stanowisko3"_s);
-        QVERIFY(other);
-        w.Window->findChild<CalendarTools*>()->FreeDaysAction()->trigger();
-        QCOMPARE(TakePromptLines(w.Ui),
-                 QStringList{u"say Critical Zapis danych niemożliwy./Dostęp do danych zablokowany przez: jan z "
-                             "stanowisko3./Poczekaj aż zostanie zwolniony i spróbuj ponownie."_s});
-        QCOMPARE(w.State.FreeDays.FreeDaysLockHandle, -1);
     }
 
     // A day added in the dialog is free in the calendar, the check and the file at once.

@@ -160,9 +160,6 @@ private slots:
         QTest::newRow("slot 7")
             << "0 7"
             << "Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „7”).";
-        QTest::newRow("a letter")
-            << "0 W"
-            << "Wzór zmian może zawierać tylko numery harmonogramów od 0 do 6 (niedozwolony znak: „W”).";
         QTest::newRow("a year of days") << QString(366, u'4') << QStringList(366, u"4"_s).join(u' ');
         QTest::newRow("one day more") << QString(367, u'4') << "Wzór zmian może mieć najwyżej 366 dni.";
     }
