@@ -1,10 +1,11 @@
 #include "dialogs/CycleDialog.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,8 +47,7 @@ CycleDialog::CycleDialog(const std::array<uint32_t, SlotCount>& colours, QWidget
       m_from(DateEdit(this, "fromEdit", QStringLiteral("Zakres od"))),
       m_to(DateEdit(this, "toEdit", QStringLiteral("Zakres do"))),
       m_keepFreeDays(new QCheckBox(QStringLiteral("Dni z &listy dni wolnych pozostaw wolne"), this)),
-      m_preview(new QTableWidget(PreviewWeeks, 7, this)), m_problem(new QLabel(this)),
-      m_ok(new QPushButton(QStringLiteral("&Ok"), this))
+      m_preview(new QTableWidget(PreviewWeeks, 7, this)), m_problem(new QLabel(this))
 {
     setObjectName(QStringLiteral("cycleDialog"));
     setWindowTitle(QStringLiteral("Wzór zmian"));
@@ -86,13 +86,6 @@ CycleDialog::CycleDialog(const std::array<uint32_t, SlotCount>& colours, QWidget
     m_preview->setSelectionMode(QAbstractItemView::NoSelection);
     m_preview->setMinimumSize(7 * 56, PreviewWeeks * 38 + 24);
 
-    m_ok->setObjectName(QStringLiteral("okButton"));
-    m_ok->setAccessibleName(QStringLiteral("Ok"));
-    m_ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("&Anuluj"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setAccessibleName(QStringLiteral("Anuluj"));
-
     auto* grid = new QGridLayout(this);
     int row = 0;
     grid->addWidget(Caption(this, "presetLabel", QStringLiteral("&Wzór:"), m_preset), row, 0);
@@ -114,11 +107,7 @@ CycleDialog::CycleDialog(const std::array<uint32_t, SlotCount>& colours, QWidget
                     1, 4);
     grid->addWidget(m_preview, row++, 0, 1, 4);
     grid->addWidget(m_problem, row++, 0, 1, 4);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(cancel);
-    grid->addLayout(buttons, row, 0, 1, 4);
+    grid->addLayout(OkCancelRow(this, m_ok), row, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -150,8 +139,6 @@ CycleDialog::CycleDialog(const std::array<uint32_t, SlotCount>& colours, QWidget
     connect(m_keepFreeDays, &QCheckBox::toggled, this, [this] {
         if (!m_quiet) Update();
     });
-    connect(m_ok, &QPushButton::clicked, this, &CycleDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &CycleDialog::reject);
 }
 
 void CycleDialog::Prepare(int32_t firstDay, int32_t lastDay, int32_t start, const CyclePainting* last,

@@ -89,5 +89,5 @@ private:
     QCheckBox* m_keepFreeDays;
     QTableWidget* m_preview;
     QLabel* m_problem;
-    QPushButton* m_ok;
+    QPushButton* m_ok = nullptr;
 };

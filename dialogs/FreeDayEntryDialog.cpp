@@ -1,11 +1,12 @@
 #include "dialogs/FreeDayEntryDialog.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include "freedays/DniWolne.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,7 +14,7 @@
 FreeDayEntryDialog::FreeDayEntryDialog(const FreeDaysDocument& doc, int index, QWidget* parent)
     : QDialog(parent), m_doc(doc), m_index(index), m_date(new QDateEdit(this)),
       m_recurring(new QCheckBox(QStringLiteral("&Co roku"), this)), m_description(new QLineEdit(this)),
-      m_problem(new QLabel(this)), m_ok(new QPushButton(QStringLiteral("&Ok"), this))
+      m_problem(new QLabel(this))
 {
     setObjectName(QStringLiteral("freeDayEntryDialog"));
     setWindowTitle(index < 0 ? QStringLiteral("Nowy dzień wolny") : QStringLiteral("Dzień wolny"));
@@ -32,12 +33,6 @@ FreeDayEntryDialog::FreeDayEntryDialog(const FreeDaysDocument& doc, int index, Q
     m_problem->setWordWrap(true);
     m_problem->setStyleSheet(QStringLiteral("color: #b00000"));
     m_problem->hide();
-    m_ok->setObjectName(QStringLiteral("okButton"));
-    m_ok->setAccessibleName(QStringLiteral("Ok"));
-    m_ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("&Anuluj"), this);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    cancel->setAccessibleName(QStringLiteral("Anuluj"));
 
     if (index >= 0) {
         const FreeDayEntry& entry = doc.Entries.at(index);
@@ -59,16 +54,10 @@ FreeDayEntryDialog::FreeDayEntryDialog(const FreeDaysDocument& doc, int index, Q
     grid->addWidget(descriptionLabel, 1, 0);
     grid->addWidget(m_description, 1, 1, 1, 2);
     grid->addWidget(m_problem, 2, 0, 1, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(cancel);
-    grid->addLayout(buttons, 3, 0, 1, 3);
+    grid->addLayout(OkCancelRow(this, m_ok), 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     setMinimumWidth(420);
 
-    connect(m_ok, &QPushButton::clicked, this, &FreeDayEntryDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &FreeDayEntryDialog::reject);
     m_description->setFocus(Qt::OtherFocusReason);
 }
 

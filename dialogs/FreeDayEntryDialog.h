@@ -39,5 +39,5 @@ private:
     QCheckBox* m_recurring;
     QLineEdit* m_description;
     QLabel* m_problem;
-    QPushButton* m_ok;
+    QPushButton* m_ok = nullptr;
 };

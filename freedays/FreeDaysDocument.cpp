@@ -20,8 +20,6 @@
 
 namespace {
 
-const QString FreeDaysFileName = QStringLiteral("WOLNE.DAT");
-
 // The 92 bytes of an entry that has no record of its own yet.
 QByteArray NewRecord(const FreeDayEntry& entry)
 {
@@ -165,16 +163,12 @@ bool OpenFreeDaysForEditing(const Environment& env, SuiteFreeDays& freeDays, Fre
         doc.Path = expected;
         return true;
     }
-    QByteArray bytes;
-    int16_t error = 0;
-    const ReadStatus read = ReadWholeFile(path, FreeDaysReadLimit, bytes, &error);
-    if (read != ReadStatus::Ok) {
-        ShowFileError(env.Ui, read == ReadStatus::TooLarge ? int16_t(DeviceIoError) : error, FreeDaysFileName,
-                      QStringLiteral("Anulowano odczyt pliku dni wolnych."), true);
+    const std::optional<QByteArray> bytes = ReadFreeDaysFile(env, path);
+    if (!bytes) {
         CloseFreeDays(env, freeDays);
         return false;
     }
-    std::optional<FreeDaysDocument> parsed = ParseFreeDays(bytes);
+    std::optional<FreeDaysDocument> parsed = ParseFreeDays(*bytes);
     if (!parsed) {
         env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Błędny plik. Odczyt danych dni wolnych anulowany."));
         CloseFreeDays(env, freeDays);
