@@ -6,6 +6,7 @@
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
 #include "dialogs/FrmZmianaZakresu.h"
+#include "editor/CalendarTools.h"
 #include "editor/CompliancePanel.h"
 #include "editor/EmployeeList.h"
 #include "editor/MonthCalendar.h"
@@ -66,6 +67,7 @@ FrmGrafenta::FrmGrafenta(ProgramState& state, QWidget* parent) : QMainWindow(par
     BuildControls();
     m_commands = new PlanCommands(state, *this);
     Connect();
+    new CalendarTools(state.Env, state.Doc, state.FreeDays, *this);
 }
 
 FrmGrafenta::~FrmGrafenta() = default;

@@ -7,6 +7,7 @@
 #include "env/Prompt.h"
 #include "freedays/DniWolne.h"
 #include "plan/PlanDocument.h"
+#include "plan/ShiftCycle.h"
 
 #include <QDateEdit>
 #include <QKeyEvent>
@@ -21,10 +22,6 @@ namespace {
 const QStringList WeekdayCaptions{QStringLiteral("N."),  QStringLiteral("Pn."), QStringLiteral("Wt."),
                                   QStringLiteral("Śr."), QStringLiteral("Cz."), QStringLiteral("Pt."),
                                   QStringLiteral("So.")};
-
-const QString IncompleteSchedule = QStringLiteral(
-    "Przypisanie wybranego harmonogrmu na dzień jest niemożliwe. Harmonogram jest niepełny, sprawdź czy został "
-    "zdefiniowany czas wejścia, wyjścia i opcjonalnie godzina występowania przerwy.");
 
 const QLocale Polish(QLocale::Polish, QLocale::Poland);
 
@@ -326,20 +323,9 @@ std::optional<int32_t> MonthCalendar::DayOfCell(int index) const
 
 bool MonthCalendar::MayPaint(int index, int slot)
 {
-    if (slot == FreeDaySlot) return true;
-    const auto& row = m_doc.Fields.Slots[size_t(slot)];
-    if (row[EntryColumn].Text.trimmed().isEmpty() || row[ExitColumn].Text.trimmed().isEmpty()) {
-        m_env.Ui.ShowMessage(MessageIcon::Exclamation, IncompleteSchedule);
-        return false;
-    }
     const QDate shown = DisplayedMonth();
-    if (shown.year() == 2000 && shown.month() == 1 && index == m_firstWeekdayColumn - 1 &&
-        row[EntryColumn].Value - m_doc.Fields.Pozostale[EarlierEntry].Value < 0) {
-        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Poczatek okresu wejść wypda przed 01-01-2000.") +
-                                                        Cr + QStringLiteral("Zapis planu pracy niemżliwy."));
-        return false;
-    }
-    return true;
+    const bool firstDay = shown.year() == 2000 && shown.month() == 1 && index == m_firstWeekdayColumn - 1;
+    return MayPaintSlots(m_env.Ui, m_doc.Fields, {slot}, firstDay ? slot : -1);
 }
 
 void MonthCalendar::PaintCell(int index)

@@ -16,8 +16,6 @@
 
 namespace {
 
-const QString FreeDaysFileName = QStringLiteral("WOLNE.DAT");
-
 // Leading and trailing spaces off, and nothing else: the padding of the
 // description field is spaces, and a tab or any other byte is text.
 QByteArrayView TrimSpaces(QByteArrayView text)
@@ -71,6 +69,18 @@ FreeDayFile DecodeFreeDays(QByteArrayView bytes)
     return file;
 }
 
+std::optional<QByteArray> ReadFreeDaysFile(const Environment& env, const QString& path)
+{
+    QByteArray bytes;
+    int16_t error = 0;
+    const ReadStatus read = ReadWholeFile(path, FreeDaysReadLimit, bytes, &error);
+    if (read == ReadStatus::Ok) return bytes;
+    // A file far too large to be the suite's is not one it can read.
+    ShowFileError(env.Ui, read == ReadStatus::TooLarge ? int16_t(DeviceIoError) : error, FreeDaysFileName,
+                  QStringLiteral("Anulowano odczyt pliku dni wolnych."), true);
+    return std::nullopt;
+}
+
 bool CzytajPlikDniWolnych(Environment& env, SuiteFreeDays& freeDays)
 {
     if (!AcquireFreeDaysLock(env, freeDays)) {
@@ -86,18 +96,11 @@ bool CzytajPlikDniWolnych(Environment& env, SuiteFreeDays& freeDays)
     // suite's own platform.
     const QString path = FindFileIgnoringCase(QDir(env.PlansDir()).filePath(FreeDaysFileName));
     if (path.isEmpty()) return done(false);
-    QByteArray bytes;
-    int16_t error = 0;
-    const ReadStatus read = ReadWholeFile(path, FreeDaysReadLimit, bytes, &error);
-    if (read != ReadStatus::Ok) {
-        // A file far too large to be the suite's is not one it can read.
-        ShowFileError(env.Ui, read == ReadStatus::TooLarge ? int16_t(DeviceIoError) : error, FreeDaysFileName,
-                      QStringLiteral("Anulowano odczyt pliku dni wolnych."), true);
-        return done(false);
-    }
+    const std::optional<QByteArray> bytes = ReadFreeDaysFile(env, path);
+    if (!bytes) return done(false);
 
     freeDays.Days.Clear();
-    const FreeDayFile decoded = DecodeFreeDays(bytes);
+    const FreeDayFile decoded = DecodeFreeDays(*bytes);
     for (const FreeDayRecord& record : decoded.Records) {
         freeDays.Days.Dates.append(record.Date);
         freeDays.Days.Years.append(0);

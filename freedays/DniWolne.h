@@ -20,9 +20,13 @@
 #include <QVector>
 
 #include <cstdint>
+#include <optional>
 
 class KelbrinLibrary;
 struct Environment;
+
+// The file's name in the plans folder (matched without regard to letter case).
+inline const QString FreeDaysFileName = QStringLiteral("WOLNE.DAT");
 
 constexpr int FreeDayRecordSize = 92;
 constexpr int FreeDayDescriptionOffset = 4;
@@ -69,6 +73,11 @@ struct SuiteFreeDays
 
 // The most WOLNE.DAT may hold: far more records than any suite keeps.
 constexpr qint64 FreeDaysReadLimit = 64 * 1024 * 1024;
+
+// The bytes of WOLNE.DAT at path. A file that cannot be read (or one far
+// too large to be the suite's) shows its file error with "Anulowano odczyt
+// pliku dni wolnych." and gives nothing.
+std::optional<QByteArray> ReadFreeDaysFile(const Environment& env, const QString& path);
 
 // Start-up: FreeDaysLoaded = false; when WOLNE.DAT exists it is read and the
 // dates normalised. A missing file means no free days, no lock and no message.

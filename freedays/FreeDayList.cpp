@@ -50,3 +50,31 @@ QMap<int32_t, QString> FreeDaysBetween(const FreeDayList& days, int32_t firstDay
     }
     return free;
 }
+
+QBitArray FreeDayMask(const FreeDayList& days, int32_t firstDay, int32_t lastDay)
+{
+    QBitArray mask(lastDay >= firstDay ? lastDay - firstDay + 1 : 0);
+    if (mask.isEmpty()) return mask;
+    const auto mark = [&](int year, const QDate& in2000) {
+        const QDate date(year, in2000.month(), in2000.day());
+        if (!date.isValid()) return; // 29 February of a common year
+        const int32_t day = DayOfDate(date);
+        if (day >= firstDay && day <= lastDay) mask.setBit(day - firstDay);
+    };
+    const int firstYear = DateOfDay(firstDay).year();
+    const int lastYear = DateOfDay(lastDay).year();
+    for (int i = 0; i < days.Count(); ++i) {
+        // Only a date of 2000 at 00:00 can equal a day's month and day in 2000.
+        const int32_t minutes = days.Dates.at(i);
+        if (minutes < 0 || minutes % MinutesPerDay != 0) continue;
+        const QDate in2000 = DateOfDay(minutes / MinutesPerDay);
+        if (in2000.year() != 2000) continue;
+        if (days.Recurring.at(i) == 0) {
+            mark(days.Years.at(i) + 2000, in2000);
+            continue;
+        }
+        for (int year = firstYear; year <= lastYear; ++year)
+            mark(year, in2000);
+    }
+    return mask;
+}

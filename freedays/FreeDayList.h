@@ -3,6 +3,7 @@
 // offset from 2000. Pure values: no files, no library.
 #pragma once
 
+#include <QBitArray>
 #include <QMap>
 #include <QString>
 #include <QVector>
@@ -34,6 +35,11 @@ FreeDayList FreeDayListOf(const QVector<FreeDayRecord>& records);
 // Whether a day (days since 2000-01-01) is free: an entry has its month and
 // day and either recurs every year or belongs to the day's year.
 bool IsFreeDayNumber(const FreeDayList& days, int32_t dayNumber);
+
+// Bit i tells whether day firstDay + i is free, for every day of
+// firstDay..lastDay: the free-day test above, found entry by entry rather
+// than day by day.
+QBitArray FreeDayMask(const FreeDayList& days, int32_t firstDay, int32_t lastDay);
 
 // The free days among firstDay..lastDay with the description of the first
 // entry that makes each free.

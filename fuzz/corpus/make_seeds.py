@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the reader fuzzers from readable values:
-plan_reader/ (current layout), legacy_plan_reader/ and free_days/.
+plan_reader/ (current layout), legacy_plan_reader/, free_days/ and
+free_days_writer/.
 Run from anywhere; the folders beside this script are rewritten."""
 import os
 import struct
@@ -75,3 +76,17 @@ write("free_days", "holidays",
       free_day(0, "Nowy Rok", 1) + free_day(172800, "Święto Pracy", 1) + free_day(3634560, "Wielkanoc", 0))
 write("free_days", "blank_description", free_day(0, "Nowy Rok", 1) + free_day(1440, "", 0))
 write("free_days", "partial_record", free_day(0, "Nowy Rok", 1) + free_day(1440, "Dzień", 0)[:50])
+
+
+def entry(day, recurring, text):
+    """An entry of the free-days writer's stream: day from 2000-01-01, flag, description."""
+    raw = text.encode("cp1250")
+    return struct.pack("<HBB", day, 1 if recurring else 0, len(raw)) + raw
+
+
+write("free_days_writer", "holidays",
+      free_day(0, "Nowy Rok", 1) + free_day(172800, "Święto Pracy", 1) + free_day(3634560, "Wielkanoc", 0))
+write("free_days_writer", "tail", free_day(1440, "  Dzień  wolny ", 0)[:88] + b"\x11" * 4 + b"\x7f" * 30)
+write("free_days_writer", "entries",
+      entry(9489, False, "Wigilia Bożego Narodzenia") + entry(0, True, "Nowy Rok") + entry(5, False, "a~b")
+      + entry(60, True, "  spacje  "))

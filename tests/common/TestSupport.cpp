@@ -2,6 +2,8 @@
 
 #include "HolderProcess.h"
 
+#include "env/CodePage.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -60,6 +62,17 @@ int32_t Int32At(const QByteArray& bytes, qsizetype offset)
     if (offset < 0 || offset + 4 > bytes.size())
         qFatal("Int32At(%lld) past the end of %lld bytes", qlonglong(offset), qlonglong(bytes.size()));
     return qFromLittleEndian<qint32>(bytes.constData() + offset);
+}
+
+QByteArray FreeDayRecordBytes(int32_t minutes, const char* description, uint8_t recurring, char unused)
+{
+    QByteArray bytes;
+    AppendInt32(bytes, minutes);
+    QByteArray text = ToCodePage(QString::fromUtf8(description)).leftJustified(80, ' ', true);
+    for (char& c : text) {
+        if (c != ' ') c = char(c ^ 0x5E);
+    }
+    return bytes + text + char(recurring) + QByteArray(7, unused);
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes)

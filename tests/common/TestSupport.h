@@ -42,6 +42,11 @@ void AppendInt32(QByteArray& bytes, int32_t value);
 void AppendInt16(QByteArray& bytes, int16_t value);
 int32_t Int32At(const QByteArray& bytes, qsizetype offset);
 
+// One record of WOLNE.DAT as the suite writes it: the description given in
+// UTF-8, in windows-1250, padded with spaces to 80 bytes and scrambled here
+// byte by byte, and the unused bytes holding whatever `unused` is.
+QByteArray FreeDayRecordBytes(int32_t minutes, const char* description, uint8_t recurring, char unused = '\x11');
+
 bool WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // What a test puts at a path before it runs: a file of the bytes (made

@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 
 #include "demo/DemoData.h"
-#include "env/CodePage.h"
 #include "freedays/DniWolne.h"
 #include "freedays/FreeDayList.h"
 
@@ -23,19 +22,9 @@ Q_DECLARE_METATYPE(ReadingCase)
 
 namespace {
 
-// One record of WOLNE.DAT: the description given in UTF-8, converted to
-// windows-1250, padded with spaces to 80 bytes and scrambled byte by byte here.
 QByteArray Record(int32_t date, const char* description, uint8_t recurring)
 {
-    QByteArray bytes;
-    AppendInt32(bytes, date);
-    QByteArray text = ToCodePage(QString::fromUtf8(description)).leftJustified(80, ' ', true);
-    for (char& c : text) {
-        if (c != ' ') c = char(c ^ 0x5E);
-    }
-    bytes += text;
-    bytes.append(char(recurring));
-    return bytes + QByteArray(7, '\x11'); // unused bytes, whatever they hold
+    return FreeDayRecordBytes(date, description, recurring);
 }
 
 int32_t MinuteOf(int year, int month, int day)

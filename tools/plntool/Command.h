@@ -11,6 +11,7 @@
 #include "env/Prompt.h"
 #include "plan/PlanLayout.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@
 #include <optional>
 
 class KelbrinLibrary;
+struct Environment;
+enum class SaveStatus;
 
 // Messages go to stderr, one line each (a line break inside becomes a real
 // one); every question is answered Yes and echoed.
@@ -58,6 +61,10 @@ struct Registration
 
 enum ExitCode { ExitOk = 0, ExitRefused = 1, ExitUsage = 2 };
 
+// The exit code of a plan save: 0 saved, 1 refused (a schedule or an
+// overlap), 2 a folder or file problem.
+int ExitCodeOfSave(SaveStatus status);
+
 // What a file-error number means, in a few English words.
 QString FileErrorText(int16_t number);
 
@@ -75,3 +82,13 @@ constexpr qint64 LargestPlausiblePlan = PlanLayout::MaxPlanFileSize;
 // when it cannot be read, is no regular file or is larger.
 std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path,
                                         qint64 limit = LargestPlausiblePlan);
+
+// Points an environment at the data directory DATADIR (the folder that holds
+// PLANY) for a command that writes there: the program folder is plntool's,
+// new plan files are written beside the plans and renamed over them, and the
+// system's user and computer names make the lock holder. False, with the
+// reason on stderr, when DATADIR has no PLANY folder.
+bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, Environment& env, const QString& dataDir);
+
+// A date YYYY-MM-DD as the commands take it; an invalid date when the text is none.
+QDate DateArgument(const QString& text);

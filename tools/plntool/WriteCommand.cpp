@@ -9,13 +9,8 @@
 #include "env/Kelbrin.h"
 #include "env/Locks.h"
 #include "env/ProgramState.h"
-#include "env/UserIdentity.h"
 #include "plan/TimeText.h"
 #include "plan/ZapisPlanuPracy.h"
-#include "staff/ObslugaListy.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -79,20 +74,9 @@ int Write(PlntoolContext& context, const QStringList& args)
         context.Err << "plntool write: " << args.at(0) << ": " << why << '\n';
         return ExitUsage;
     }
-    const QString dataDir = QFileInfo(args.at(1)).absoluteFilePath();
-    if (!QFileInfo(QDir(dataDir).filePath(QStringLiteral("PLANY"))).isDir()) {
-        context.Err << "plntool write: " << args.at(1) << ": no PLANY folder\n";
-        return ExitUsage;
-    }
-
     ProgramState state(context.Lib, context.Ui);
     Environment& env = state.Env;
-    UseDataDirectory(env, dataDir);
-    env.ProgramDir = context.ProgramDir;
-    // The new file is written beside the plan and renamed over it.
-    env.KatalogTemp = env.PlansDir();
-    env.UserName = SystemUserName();
-    env.ComputerName = SystemComputerName();
+    if (!UseDataDirectoryForWriting(context, "write", env, args.at(1))) return ExitUsage;
 
     if (!TypeFields(env, state.Doc.Fields, *text)) return ExitRefused;
     SetPlan(state.Doc, *text);
@@ -109,17 +93,7 @@ int Write(PlntoolContext& context, const QStringList& args)
     }
     ReleaseLock(env, state.Doc.PlanLockHandle);
     if (env.ProgramEnding) return ExitRefused;
-    switch (result.Status) {
-    case SaveStatus::Saved:
-        return ExitOk;
-    case SaveStatus::ScheduleRefused:
-    case SaveStatus::Overlap:
-        return ExitRefused;
-    case SaveStatus::PathError:
-    case SaveStatus::FileError:
-        break;
-    }
-    return ExitUsage;
+    return ExitCodeOfSave(result.Status);
 }
 
 const Registration Registered{"write", "PLAN.json DATADIR",

@@ -1,11 +1,16 @@
 #include "Command.h"
 
+#include "env/Environment.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
 #include "env/OdczytZapisPliku.h"
+#include "env/UserIdentity.h"
+#include "plan/ZapisPlanuPracy.h"
+#include "staff/ObslugaListy.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 
 #include <map>
 #include <memory>
@@ -107,6 +112,42 @@ QDateTime OutputTime()
     bool ok = false;
     const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
     return ok ? QDateTime::fromSecsSinceEpoch(epoch) : QDateTime::currentDateTime();
+}
+
+bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, Environment& env, const QString& dataDir)
+{
+    const QString absolute = QFileInfo(dataDir).absoluteFilePath();
+    if (!QFileInfo(QDir(absolute).filePath(QStringLiteral("PLANY"))).isDir()) {
+        context.Err << "plntool " << command << ": " << dataDir << ": no PLANY folder\n";
+        return false;
+    }
+    UseDataDirectory(env, absolute);
+    env.ProgramDir = context.ProgramDir;
+    env.KatalogTemp = env.PlansDir();
+    env.UserName = SystemUserName();
+    env.ComputerName = SystemComputerName();
+    return true;
+}
+
+int ExitCodeOfSave(SaveStatus status)
+{
+    switch (status) {
+    case SaveStatus::Saved:
+        return ExitOk;
+    case SaveStatus::ScheduleRefused:
+    case SaveStatus::Overlap:
+        return ExitRefused;
+    case SaveStatus::PathError:
+    case SaveStatus::FileError:
+        break;
+    }
+    return ExitUsage;
+}
+
+QDate DateArgument(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd")) : QDate();
 }
 
 namespace {

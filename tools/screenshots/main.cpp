@@ -1,15 +1,19 @@
 // grafenta-screenshots OUTDIR: renders the main window in its main states on
 // a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, the labour-code check with its options set, the employee list
-// filtered, the team's month (everybody, with a shift short of its minimum,
-// and filtered by a group), and the start-up warning about a share that keeps
-// locks in each mount.
+// overlap, a rotation painted, the labour-code check with its options set,
+// the employee list filtered, the team's month (everybody, with a shift short
+// of its minimum, and filtered by a group), the start-up warning about a share
+// that keeps locks in each mount, and the dialogs.
 #include "demo/DemoData.h"
+#include "dialogs/CycleDialog.h"
+#include "dialogs/FreeDayEntryDialog.h"
+#include "dialogs/FreeDaysDialog.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
 #include "dialogs/FrmProgress.h"
 #include "dialogs/FrmZmianaZakresu.h"
+#include "editor/CalendarTools.h"
 #include "editor/CompliancePanel.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
@@ -54,13 +58,16 @@ bool Save(QWidget* widget, const QString& folder, const char* name)
     return widget->grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
 }
 
-// Opens a modal window, renders it as soon as it shows, and closes it again.
-bool SaveModal(const std::function<void()>& open, const QString& folder, const char* name)
+// Opens a modal window, renders it as soon as it shows (after prepare has
+// set its controls), and closes it again.
+bool SaveModal(const std::function<void()>& open, const QString& folder, const char* name,
+               const std::function<void(QWidget*)>& prepare = {})
 {
     bool saved = false;
     QTimer::singleShot(50, [&] {
         QWidget* shown = QApplication::activeModalWidget();
         if (!shown) return;
+        if (prepare) prepare(shown);
         saved = Save(shown, folder, name);
         if (auto* dialog = qobject_cast<QDialog*>(shown)) dialog->reject();
     });
@@ -158,6 +165,38 @@ int main(int argc, char** argv)
     splash.show();
     ok = Save(&splash, out, "dialog-splash") && ok;
     splash.hide();
+
+    // A four-brigade rotation: the dialog with brigade 2 chosen, then the month painted.
+    Choose(window, QStringLiteral("Trzy zmiany"));
+    auto* tools = window.findChild<CalendarTools*>();
+    const auto brigadeTwo = [](QWidget* shown) {
+        auto* dialog = qobject_cast<CycleDialog*>(shown);
+        dialog->Brigade()->setCurrentIndex(1);
+        dialog->KeepFreeDays()->setChecked(true);
+    };
+    ok = SaveModal([&] { tools->PaintCycle(); }, out, "dialog-cycle", brigadeTwo) && ok;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<CycleDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        brigadeTwo(dialog);
+        dialog->accept();
+    });
+    tools->PaintCycle();
+    ok = Save(&window, out, "main-cycle-painted") && ok;
+    window.Undo()->undo();
+
+    // The free-days list with next holidays added, and one of its entries
+    // being changed; closed without saving.
+    prompt.ScriptAnswers({Answer::No});
+    ok = SaveModal([&] { tools->EditFreeDays(); }, out, "dialog-free-days",
+                   [&](QWidget* shown) {
+                       auto* list = qobject_cast<FreeDaysDialog*>(shown);
+                       list->AddHolidaysOf(2051);
+                       FreeDayEntryDialog entry(list->Document(), 0, list);
+                       entry.show();
+                       ok = Save(&entry, out, "dialog-free-day-entry") && ok;
+                   }) &&
+         ok;
 
     Choose(window, NoPlanText);
     window.Employees()->Search()->setText(QStringLiteral("ska"));
