@@ -10,8 +10,11 @@
 #include "plan/PlanDocument.h"
 #include "plan/TimeText.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -157,15 +160,22 @@ QStringList ListPlans(Environment& env)
         return {};
     }
     // QDir matches name filters without regard to letter case unless told
-    // otherwise; Unsorted keeps the order the system lists the folder in.
-    // Hidden files (on Unix: names starting with a dot) are left out, as a
-    // pattern listing of the folder leaves them out on Windows.
+    // otherwise. Hidden files (on Unix: names starting with a dot) are left
+    // out, as a pattern listing of the folder leaves them out on Windows.
     const QStringList files =
         QDir(env.PlansDir()).entryList({QLatin1Char('*') + PlanExtension}, QDir::Files, QDir::Unsorted);
     QStringList names;
     names.reserve(files.size());
     for (const QString& file : files)
         names.append(file.chopped(PlanExtension.size()));
+    // Polish alphabetical order without regard to letter case; names that
+    // differ in letter case only keep one order from run to run.
+    QCollator polish{QLocale(QLocale::Polish, QLocale::Poland)};
+    polish.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&polish](const QString& a, const QString& b) {
+        const int order = polish.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
     return names;
 }
 

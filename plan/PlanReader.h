@@ -32,9 +32,9 @@ struct PlanWindowEffects
     bool MonthRedrawn = false;
 };
 
-// The plan names of the plans folder ("*.PLN" in any letter case), in the
-// order the directory listing gives them, each the file name less its last
-// four characters. A plans folder that cannot be bound shows "Brak dostepu do
+// The plan names of the plans folder ("*.PLN" in any letter case), in Polish
+// alphabetical order without regard to letter case, each the file name less
+// its last four characters. A plans folder that cannot be bound shows "Brak dostepu do
 // plików planu pracy." and ends the program (ProgramEnding).
 QStringList ListPlans(Environment& env);
 
