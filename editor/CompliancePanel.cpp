@@ -60,6 +60,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_periods->verticalHeader()->setVisible(false);
     m_periods->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_periods->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_periods->setTabKeyNavigation(false);
     m_periods->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     auto* options = new QFormLayout;

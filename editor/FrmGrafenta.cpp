@@ -20,6 +20,7 @@
 #include "env/Prompt.h"
 #include "staff/EmployeeRecord.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
@@ -192,12 +194,16 @@ void FrmGrafenta::Connect()
     QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
     tools->setObjectName(QStringLiteral("toolBar"));
     tools->setMovable(false);
-    QAction* undo = m_undo.createUndoAction(this, QStringLiteral("Cofnij"));
-    undo->setObjectName(QStringLiteral("undoAction"));
+    QAction* undo = StepAction("undoAction", QStringLiteral("Cofnij"), QStringLiteral("Ctrl+Z"));
     undo->setShortcuts(QKeySequence::Undo);
-    QAction* redo = m_undo.createRedoAction(this, QStringLiteral("Ponów"));
-    redo->setObjectName(QStringLiteral("redoAction"));
+    connect(undo, &QAction::triggered, &m_undo, &QUndoStack::undo);
+    connect(&m_undo, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(&m_undo, &QUndoStack::undoTextChanged, undo, [undo](const QString& step) { ShowStep(undo, step); });
+    QAction* redo = StepAction("redoAction", QStringLiteral("Ponów"), QStringLiteral("Ctrl+Y"));
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(redo, &QAction::triggered, &m_undo, &QUndoStack::redo);
+    connect(&m_undo, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(&m_undo, &QUndoStack::redoTextChanged, redo, [redo](const QString& step) { ShowStep(redo, step); });
     QAction* check = m_complianceDock->toggleViewAction();
     check->setText(QStringLiteral("Kontrola planu"));
     check->setShortcut(Qt::Key_F9);
@@ -214,6 +220,48 @@ void FrmGrafenta::Connect()
     print->setEnabled(false);
     exportAction->setEnabled(false);
     connect(&m_undo, &QUndoStack::indexChanged, m_compliance, &CompliancePanel::PlanChanged);
+
+    // Keys of their own: Ctrl+S saves, F1 opens the about window, Ctrl+F
+    // goes to the employee search.
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &FrmGrafenta::SaveByKey);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, &FrmGrafenta::ShowAbout);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        m_employees->Search()->setFocus(Qt::ShortcutFocusReason);
+        m_employees->Search()->selectAll();
+    });
+    Button("cmdZapisz")->setToolTip(QStringLiteral("Zapisz plan pracy (Ctrl+S)"));
+    Button("cmdAbout")->setToolTip(QStringLiteral("Informacje o programie (F1)"));
+    m_employees->Search()->setToolTip(QStringLiteral("Szukaj pracownika (Ctrl+F)"));
+}
+
+QAction* FrmGrafenta::StepAction(const char* name, const QString& text, const QString& key)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setEnabled(false);
+    // The caption stays; the step's name is in the tooltip, so the buttons keep their place.
+    action->setProperty("key", key);
+    ShowStep(action, QString());
+    return action;
+}
+
+void FrmGrafenta::ShowStep(QAction* action, const QString& step)
+{
+    const QString key = action->property("key").toString();
+    action->setToolTip(step.isEmpty() ? QStringLiteral("%1 (%2)").arg(action->text(), key)
+                                      : QStringLiteral("%1: %2 (%3)").arg(action->text(), step, key));
+}
+
+void FrmGrafenta::SaveByKey()
+{
+    QPushButton* save = Button("cmdZapisz");
+    if (!save->isEnabled()) return;
+    // As a click on the button: the field being typed into is left first,
+    // and a time it refuses stops the save.
+    auto* typing = qobject_cast<TimeFieldEdit*>(QApplication::focusWidget());
+    save->setFocus(Qt::ShortcutFocusReason);
+    if (typing && typing->Refused()) return;
+    save->click();
 }
 
 void FrmGrafenta::FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified)

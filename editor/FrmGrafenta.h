@@ -12,6 +12,7 @@
 #include <QUndoStack>
 
 class AllowancePanel;
+class QAction;
 class CompliancePanel;
 class PlanOutput;
 class QDockWidget;
@@ -104,6 +105,11 @@ private:
     void ReadEmployees();
     void ListPlansIntoBox();
     void FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified);
+    // Ctrl+S: "&Zapisz" as if clicked.
+    void SaveByKey();
+    // Undo or redo: a fixed caption, the step's name in the tooltip with the key.
+    QAction* StepAction(const char* name, const QString& text, const QString& key);
+    static void ShowStep(QAction* action, const QString& step);
 
     ProgramState& m_state;
     TwipsLayout* m_layout = nullptr;

@@ -214,6 +214,7 @@ void MonthCalendar::Blokuj_Kalendarz()
 {
     for (DayCell* cell : m_cells)
         cell->setEnabled(false);
+    UpdateTabStop();
 }
 
 void MonthCalendar::Odznacz_Uzywane(int first)
@@ -229,6 +230,7 @@ void MonthCalendar::Odznacz_Uzywane(int first)
         const int index = first - 2 + day;
         if (index >= 0 && index < CellCount) m_cells[size_t(index)]->setEnabled(true);
     }
+    UpdateTabStop();
 }
 
 void MonthCalendar::BlokujCzyste()
@@ -236,6 +238,7 @@ void MonthCalendar::BlokujCzyste()
     for (DayCell* cell : m_cells) {
         if (cell->text().trimmed().isEmpty()) cell->setEnabled(false);
     }
+    UpdateTabStop();
 }
 
 void MonthCalendar::ZaznaczDniWolne()
@@ -279,6 +282,23 @@ void MonthCalendar::SetEditable(bool enabled)
         cell->setEnabled(enabled);
     for (QPushButton* button : m_monthButtons)
         button->setEnabled(enabled);
+    UpdateTabStop();
+}
+
+void MonthCalendar::UpdateTabStop()
+{
+    const auto usable = [this](int index) { return index >= 0 && m_cells[size_t(index)]->isEnabled(); };
+    int stop = -1;
+    for (int index = 0; index < CellCount && stop < 0; ++index) {
+        if (m_cells[size_t(index)]->hasFocus() && usable(index)) stop = index;
+    }
+    if (stop < 0 && usable(m_tabStop)) stop = m_tabStop;
+    for (int index = 0; index < CellCount && stop < 0; ++index) {
+        if (usable(index)) stop = index;
+    }
+    m_tabStop = stop;
+    for (int index = 0; index < CellCount; ++index)
+        m_cells[size_t(index)]->setFocusPolicy(index == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void MonthCalendar::ShowWeekdayKinds(const std::array<uint8_t, 7>& kinds)
@@ -398,6 +418,11 @@ bool MonthCalendar::eventFilter(QObject* watched, QEvent* event)
     const int index = cell ? int(std::find(m_cells.begin(), m_cells.end(), cell) - m_cells.begin()) : -1;
     if (index < 0 || index >= CellCount) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::FocusIn:
+        // The cell the arrows or the mouse reached is where Tab comes back to.
+        m_tabStop = index;
+        UpdateTabStop();
+        break;
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && cell->isEnabled()) {
             ++m_stroke;

@@ -93,6 +93,8 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
         Field(FieldIds::Of(slot, BreakFromColumn))->SetNext(Field(FieldIds::Of(slot, BreakToColumn)));
     }
     m_scheduleOnly << AddLabel(layout, "lblDzienWolny", QStringLiteral("Dzień wolny"), Row(855, 5445, 1500, 225));
+    // Tab follows the rows as they stand, the free-day toggle under them last.
+    QWidget::setTabOrder(Field(FieldIds::Of(6, BreakToColumn)), m_toggles[FreeDaySlot]);
 
     // The weekly arrangement.
     const char* weekdayNames[2] = {"Dzień wolny", "Dzień pracujący"};
