@@ -18,6 +18,7 @@
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/PlanReader.h"
 #include "staff/EmployeeRecord.h"
 
 #include <QApplication>
@@ -31,6 +32,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
@@ -127,6 +129,9 @@ void FrmGrafenta::BuildControls()
     m_complianceDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     addDockWidget(Qt::RightDockWidgetArea, m_complianceDock);
     m_output = new PlanOutput(m_state.Env, m_state.Doc, m_state.FreeDays, this);
+    // What the commands did, said under the window.
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setAccessibleName(QStringLiteral("Komunikaty programu"));
     centralWidget()->setMinimumSize(m_layout->DesignPixels());
     // A little larger than the drawing at first; the parts keep their proportions.
     resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + 420, m_layout->DesignPixels().height() * 5 / 4 + 40));
@@ -216,6 +221,7 @@ void FrmGrafenta::Connect()
         tools->addAction(action);
     connect(print, &QAction::triggered, m_output, &PlanOutput::Print);
     connect(exportAction, &QAction::triggered, m_output, &PlanOutput::Export);
+    connect(m_output, &PlanOutput::Reported, this, &FrmGrafenta::Report);
     // Printing and export need an open plan, as saving does.
     print->setEnabled(false);
     exportAction->setEnabled(false);
@@ -348,7 +354,7 @@ void FrmGrafenta::ShowPlanRange()
 {
     const WorkPlan& plan = m_state.Doc.Plan;
     ShowRangeLabels();
-    if (m_newPlan) m_newPlan->ShowRange(plan.FirstDay, plan.LastDay);
+    if (m_newPlan) m_newPlan->ShowRange(DateOfDay(plan.FirstDay), DateOfDay(plan.LastDay));
     m_calendar->SetDisplayedMonth(DateOfDay(plan.FirstDay));
     m_calendar->BlokujPrzyciskiZmianyMiesiaca();
     m_calendar->cmdMiesiac_Click(255);
@@ -371,40 +377,64 @@ void FrmGrafenta::ClearPlanCaptions()
     m_calendar->Title()->clear();
 }
 
-void FrmGrafenta::ApplyReadEffects(const PlanWindowEffects& effects)
+void FrmGrafenta::ShowOpenPlan()
 {
-    PlanDocument& doc = m_state.Doc;
-    if (effects.ShowNoPlanEntry) ShowNoPlanEntry();
-    if (effects.RangeShown) {
-        if (doc.ProbedKind == ProbeWeeklyPlan) {
-            m_panel->ShowRange(DateOfDay(doc.Plan.FirstDay), DateOfDay(doc.Plan.LastDay));
-        } else {
-            ShowRangeLabels();
-            if (m_newPlan) m_newPlan->ShowRange(doc.Plan.FirstDay, doc.Plan.LastDay);
-            m_calendar->SetDisplayedMonth(DateOfDay(doc.Plan.FirstDay));
-        }
-    }
-    if (effects.WeekdayCellsPainted) m_calendar->ShowWeekdayKinds(doc.Plan.WeekdayKinds);
+    const PlanDocument& doc = m_state.Doc;
+    m_calendar->StopBlink();
+    const bool weekly = doc.ProbedKind == ProbeWeeklyPlan;
+    UstawTypPlanu(weekly ? 0 : 1);
     m_panel->ShowFields();
     for (int i = 0; i < 4; ++i)
         m_allowances->Field(i)->ShowStored();
-    Blokuj_Przyciski(effects.CommandButtonsDisabled);
-    if (effects.MonthRedrawn) {
-        m_calendar->cmdMiesiac_Click(255);
-        m_calendar->ShowTitle();
+    Blokuj_Przyciski(false);
+    if (weekly) {
+        m_panel->ShowRange(DateOfDay(doc.Plan.FirstDay), DateOfDay(doc.Plan.LastDay));
+        m_calendar->ShowWeekdayKinds(doc.Plan.WeekdayKinds);
+    } else {
+        ShowPlanRange();
     }
+    Button("cmdPrzydziel")->setEnabled(true);
+    ShowPlanEntry(doc.CurrentPlanName);
+    PlanShownOrClosed();
 }
 
-void FrmGrafenta::ShowNoPlanEntry()
+void FrmGrafenta::ShowNoPlan(const QString& entry)
 {
-    const QSignalBlocker quiet(m_plans);
-    m_plans->setCurrentIndex(m_plans->count() - 1);
+    m_calendar->StopBlink();
+    m_state.Doc.Fields = ScheduleFields();
+    // As at start-up: the schedule arrangement, locked and empty.
+    UstawTypPlanu(1);
+    m_panel->ShowFields();
+    for (int i = 0; i < 4; ++i)
+        m_allowances->Field(i)->ShowStored();
+    Blokuj_Przyciski(true);
+    m_calendar->Czysc_Kalendarz();
+    ClearPlanCaptions();
+    Button("cmdUsun")->setEnabled(entry != NoPlanText);
+    Button("cmdPrzydziel")->setEnabled(false);
+    ShowPlanEntry(entry);
+    PlanShownOrClosed();
 }
 
 void FrmGrafenta::ShowPlanEntry(const QString& name)
 {
     const QSignalBlocker quiet(m_plans);
     m_plans->setCurrentIndex(m_plans->findText(name));
+}
+
+void FrmGrafenta::AddPlanEntry(const QString& name)
+{
+    if (m_plans->findText(name) >= 0) return;
+    int place = 0;
+    while (place + 1 < m_plans->count() && PlanNameLess(m_plans->itemText(place), name))
+        ++place;
+    const QSignalBlocker quiet(m_plans);
+    m_plans->insertItem(place, name);
+}
+
+void FrmGrafenta::Report(const QString& text)
+{
+    statusBar()->showMessage(text);
 }
 
 void FrmGrafenta::ShowOverlap(int32_t day)
@@ -445,10 +475,8 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
         m_panel->ShowFields();
     };
     steps.ShowSplash = [this](ProgramState& state) {
-        m_rangeDialog = new FrmZmianaZakresu(state, *this, this);
-        m_newPlan = new FrmNowyPlan(state, *this, this);
-        m_commands->ShowNewPlanDialog = [this] { m_newPlan->ShowForNewPlan(); };
-        m_commands->ShowRangeDialog = [this] { m_rangeDialog->ShowForPlan(); };
+        m_rangeDialog = new FrmZmianaZakresu(state.Env.Ui, state.Doc, this);
+        m_newPlan = new FrmNowyPlan(state.Env.Ui, state.Doc, this);
         m_splash = new FrmObrazek(this);
         m_splash->show();
         QCoreApplication::processEvents();

@@ -1,12 +1,11 @@
 // The main window. It arranges the month calendar, the schedule panel, the
 // allowances, the employee list and the command buttons as the program's
-// window is drawn, carries out what the core's readers and writers hand
-// back, and keeps the edits of the open plan as undoable steps. What the
-// commands do lives in PlanCommands.
+// window is drawn, shows the plan that is open (or none), keeps the edits of
+// the open plan as undoable steps and says in its status bar what a command
+// did. What the commands do lives in PlanCommands.
 #pragma once
 
 #include "env/Startup.h"
-#include "plan/PlanReader.h"
 
 #include <QMainWindow>
 #include <QUndoStack>
@@ -79,12 +78,22 @@ public:
     void ShowAbout();
     // lblOd1, lbldo1 and lblMiesiac emptied.
     void ClearPlanCaptions();
-    // Carries out what a plan reader handed back, and shows the fields it filled.
-    void ApplyReadEffects(const PlanWindowEffects& effects);
-    // The plan box shows its last entry ("<BRAK>") without choosing it.
-    void ShowNoPlanEntry();
+    // The window arranged for the open plan, whichever way it was opened or
+    // made: its kind's controls, its fields, its range, its first month (or
+    // its weekdays), the editing controls unlocked and its name in the plan
+    // box. (What a plan reader hands back on success comes down to this.)
+    void ShowOpenPlan();
+    // No plan on show: the fields emptied, the editing controls locked, the
+    // calendar and the captions cleared, "&Przydziel" off, and the plan box
+    // at entry: the plan whose damaged file is still held ("&Usuń" on, to
+    // delete it), or "<BRAK>".
+    void ShowNoPlan(const QString& entry);
     // Shows name in cboPlany without running the plan choice.
     void ShowPlanEntry(const QString& name);
+    // A made plan joins the plan box in its place in the order.
+    void AddPlanEntry(const QString& name);
+    // What a command did, in the status bar.
+    void Report(const QString& text);
     // After the writer found overlapping areas: the day's month shown, the day focused and blinking.
     void ShowOverlap(int32_t day);
     // Puts the focus into a time field.

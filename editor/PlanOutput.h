@@ -58,6 +58,10 @@ public:
     // after a message when it cannot be written.
     bool ExportTo(const QString& path, std::optional<MonthSpan> months = {});
 
+signals:
+    // What was printed or written, for the window's status bar.
+    void Reported(const QString& text);
+
 private:
     // The first days of the plan's months, one page each; the range alone
     // decides them, so no export input is built for it.

@@ -1,12 +1,12 @@
 #include "editor/SchedulePanel.h"
 
+#include "editor/DateField.h"
 #include "editor/RangePickers.h"
 #include "editor/TwipsLayout.h"
 #include "env/Environment.h"
 #include "plan/PlanDocument.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -137,12 +137,8 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
     auto* toLabel = new QLabel(QStringLiteral("do"), m_rangeFrame);
     toLabel->setObjectName(QStringLiteral("lblDoN"));
     frameLayout->AddWidget(toLabel, QRect(1785, 300, 210, 225));
-    m_from = new QDateEdit(m_rangeFrame);
-    m_from->setObjectName(QStringLiteral("dtpOd"));
-    m_to = new QDateEdit(m_rangeFrame);
-    m_to->setObjectName(QStringLiteral("dtpDo"));
-    SetUpRangePicker(m_from);
-    SetUpRangePicker(m_to);
+    m_from = NewRangePicker(env.Ui, "dtpOd", m_rangeFrame);
+    m_to = NewRangePicker(env.Ui, "dtpDo", m_rangeFrame);
     m_from->setAccessibleName(QStringLiteral("Zakres planu pracy od"));
     m_to->setAccessibleName(QStringLiteral("Zakres planu pracy do"));
     frameLayout->AddWidget(m_from, QRect(330, 255, 1425, 315));

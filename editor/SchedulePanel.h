@@ -13,7 +13,7 @@
 #include <array>
 
 class QCheckBox;
-class QDateEdit;
+class DateField;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -36,8 +36,8 @@ public:
     QPushButton* Toggle(int slot) const { return m_toggles.at(size_t(slot)); }
     QPushButton* WeekdayToggle(int index) const { return m_weekdayToggles.at(size_t(index)); }
     QCheckBox* IncludeFreeDays() const { return m_includeFreeDays; }
-    QDateEdit* From() const { return m_from; }
-    QDateEdit* To() const { return m_to; }
+    DateField* From() const { return m_from; }
+    DateField* To() const { return m_to; }
     class RangePickers* Range() const { return m_range; }
     QGroupBox* RangeFrame() const { return m_rangeFrame; }
 
@@ -80,8 +80,8 @@ private:
     QList<QLabel*> m_weeklyLabels;  // lblDzienPracujacyNONE, lblOdN, lblDoN, lblNormaDzienna
     QCheckBox* m_includeFreeDays = nullptr;
     QGroupBox* m_rangeFrame = nullptr;
-    QDateEdit* m_from = nullptr;
-    QDateEdit* m_to = nullptr;
+    DateField* m_from = nullptr;
+    DateField* m_to = nullptr;
     bool m_toggleGuard = false;
     bool m_weekdayGuard = false;
     class RangePickers* m_range = nullptr;

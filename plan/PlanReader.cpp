@@ -168,15 +168,20 @@ QStringList ListPlans(Environment& env)
     names.reserve(files.size());
     for (const QString& file : files)
         names.append(file.chopped(PlanExtension.size()));
-    // Polish alphabetical order without regard to letter case; names that
-    // differ in letter case only keep one order from run to run.
-    QCollator polish{QLocale(QLocale::Polish, QLocale::Poland)};
-    polish.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), [&polish](const QString& a, const QString& b) {
-        const int order = polish.compare(a, b);
-        return order != 0 ? order < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(), PlanNameLess);
     return names;
+}
+
+bool PlanNameLess(const QString& a, const QString& b)
+{
+    static const QCollator polish = [] {
+        QCollator collator{QLocale(QLocale::Polish, QLocale::Poland)};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        return collator;
+    }();
+    // Names that differ in letter case only keep one order from run to run.
+    const int order = polish.compare(a, b);
+    return order != 0 ? order < 0 : a < b;
 }
 
 uint8_t ProbePlanKind(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)

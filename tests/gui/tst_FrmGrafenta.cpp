@@ -13,6 +13,7 @@
 #include "editor/SchedulePanel.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QDockWidget>
 #include <QMessageBox>
 #include <QPrinter>
@@ -284,6 +285,41 @@ private slots:
         QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdUsun")->isEnabled());
         QCOMPARE(w.State.Doc.PlanLockHandle, -1);
         QCOMPARE(w.State.Doc.CurrentPlanName, u"<BRAK>"_s);
+    }
+
+    void failedOpenShowsNoPlan_data()
+    {
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("box");   // what the plan box shows afterwards
+        QTest::addColumn<bool>("deletable"); // "&Usuń" enabled
+        QTest::newRow("damaged: still held, to be deleted") << u"USZKODZONY"_s << u"USZKODZONY"_s << true;
+        QTest::newRow("held by another station") << u"Weekendy"_s << u"<BRAK>"_s << false;
+        QTest::newRow("gone from the folder") << u"Sześć dni"_s << u"<BRAK>"_s << false;
+    }
+
+    // After Biuro, a plan that cannot be opened: the window shows no plan and
+    // none of Biuro's times; the plan box names the plan only while its file
+    // is held, and choosing the plan again tries again.
+    void failedOpenShowsNoPlan()
+    {
+        QFETCH(QString, plan);
+        Workstation w;
+        HolderProcess other({u"lock"_s, w.State.Env.DataDir(), u"PlnEdit"_s, u"Weekendy.PLN"_s, u"Anna z PC2"_s});
+        QVERIFY(other.Take());
+        QVERIFY(QFile::remove(w.PlanPath(u"Sześć dni"_s)));
+        w.Choose(u"Biuro"_s);
+        w.Choose(plan);
+        QVERIFY(!w.Ui.Texts().isEmpty());
+        QTEST(w.Window->PlanBox()->currentText(), "box");
+        QTEST(w.Window->Button("cmdUsun")->isEnabled(), "deletable");
+        for (const char* name : {"txtOd_0", "txtdo_0", "txtPozostale_0"})
+            QCOMPARE(w.Find<QLineEdit>(QString::fromLatin1(name))->text(), QString());
+        QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdPrzydziel")->isEnabled());
+        QCOMPARE(w.Calendar()->Title()->text(), QString());
+        w.Ui.Clear();
+        w.Choose(u"<BRAK>"_s);
+        w.Choose(plan);
+        QVERIFY(!w.Ui.Texts().isEmpty());
     }
 
     void weeklyArrangementAndBack()
