@@ -6,6 +6,7 @@
 #include "plan/PlanDocument.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +15,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +40,8 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
       m_periods(new QTableWidget(0, 3, this)), m_delay(new QTimer(this))
 {
     setObjectName(QStringLiteral("compliancePanel"));
+    // Wide enough to read a finding beside its day and rule.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 58);
     setAccessibleName(QStringLiteral("Kontrola planu"));
     m_system->setObjectName(QStringLiteral("complianceSystem"));
     m_system->addItems({QStringLiteral("podstawowy (8 h)"), QStringLiteral("równoważny (12 h)")});
@@ -51,9 +56,14 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->setAccessibleName(QStringLiteral("Wyniki kontroli"));
     m_findings->setHeaderLabels({QStringLiteral("Dzień"), QStringLiteral("Zasada"), QStringLiteral("Opis")});
     m_findings->setRootIsDecorated(false);
-    m_findings->setWordWrap(true);
-    m_findings->setUniformRowHeights(false);
+    // One line a finding, cut short where the column ends; the tooltip has it whole.
+    m_findings->setWordWrap(false);
+    m_findings->setUniformRowHeights(true);
+    m_findings->setTextElideMode(Qt::ElideRight);
     m_findings->header()->setStretchLastSection(true);
+    m_findings->header()->setMinimumSectionSize(m_findings->fontMetrics().averageCharWidth() * 6);
+    // The columns fit the list whenever its width changes, so "Opis" always shows.
+    m_findings->viewport()->installEventFilter(this);
     m_periods->setObjectName(QStringLiteral("compliancePeriods"));
     m_periods->setAccessibleName(QStringLiteral("Okresy rozliczeniowe"));
     m_periods->setHorizontalHeaderLabels({QStringLiteral("Okres"), QStringLiteral("Norma"), QStringLiteral("Plan")});
@@ -163,8 +173,7 @@ void CompliancePanel::ShowReport()
         }
     }
     m_findings->addTopLevelItems(items);
-    m_findings->resizeColumnToContents(0);
-    m_findings->resizeColumnToContents(1);
+    FitFindingColumns();
     const int warnings = int(m_report.Findings.size()) - errors;
     m_summary->setText(!m_open ? QStringLiteral("Brak otwartego planu.")
                        : errors + warnings == 0
@@ -199,6 +208,21 @@ void CompliancePanel::ShowReport()
     }
     m_periods->resizeColumnToContents(1);
     m_periods->resizeColumnToContents(2);
+}
+
+bool CompliancePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_findings->viewport() && event->type() == QEvent::Resize) FitFindingColumns();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CompliancePanel::FitFindingColumns()
+{
+    // The day as wide as it needs, the rule up to two fifths of the width,
+    // the description the rest.
+    m_findings->resizeColumnToContents(0);
+    m_findings->resizeColumnToContents(1);
+    m_findings->setColumnWidth(1, std::min(m_findings->columnWidth(1), m_findings->viewport()->width() * 2 / 5));
 }
 
 void CompliancePanel::FindingActivated(QTreeWidgetItem* item)

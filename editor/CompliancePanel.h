@@ -46,7 +46,11 @@ public:
     // Where the options of a plan are kept in the settings.
     static QString SettingsKey(const QString& planName);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void FitFindingColumns();
     void OptionsChanged();
     void FindingActivated(QTreeWidgetItem* item);
     void ShowReport();

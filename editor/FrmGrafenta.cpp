@@ -13,7 +13,7 @@
 #include "editor/PlanOutput.h"
 #include "editor/RangePickers.h"
 #include "editor/SchedulePanel.h"
-#include "editor/TwipsLayout.h"
+#include "editor/WindowLayout.h"
 #include "editor/commands/EditCommands.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
@@ -46,6 +46,8 @@ constexpr QRect PanelTwips(0, 3240, 3600, 2520);
 constexpr QRect ListTwips(3600, 480, 5415, 4680);
 constexpr QRect AllowanceTwips(3600, 5190, 5415, 660);
 constexpr int ButtonTop = 5880;
+// The check beside the window, at first.
+constexpr int CheckWidth = 420;
 
 const QString DateFormat = QStringLiteral("dd-MM-yyyy");
 
@@ -53,7 +55,7 @@ QLabel* AddLabel(TwipsLayout* layout, QWidget* parent, const char* name, const Q
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    layout->AddWidget(label, twips);
+    layout->AddWidget(label, twips, WindowLayout::AtLeft | WindowLayout::AtTop);
     return label;
 }
 
@@ -77,7 +79,7 @@ void FrmGrafenta::BuildControls()
 {
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    m_layout = new TwipsLayout(central, DesignSize);
+    m_layout = new WindowLayout(central, DesignSize, CalendarTwips);
     Environment& env = m_state.Env;
 
     QLabel* planLabel =
@@ -86,7 +88,7 @@ void FrmGrafenta::BuildControls()
     m_plans->setObjectName(QStringLiteral("cboPlany"));
     m_plans->setAccessibleName(QStringLiteral("Plan pracy"));
     planLabel->setBuddy(m_plans);
-    m_layout->AddWidget(m_plans, QRect(1080, 120, 2415, 315));
+    m_layout->AddWidget(m_plans, QRect(1080, 120, 2415, 315), WindowLayout::ToCalendarEdge | WindowLayout::AtTop);
     AddLabel(m_layout, central, "lblOpisOd", QStringLiteral("Od"), QRect(120, 480, 300, 225));
     m_from = AddLabel(m_layout, central, "lblOd1", QString(), QRect(420, 480, 1080, 225));
     AddLabel(m_layout, central, "lblOpisDo", QStringLiteral("do"), QRect(1560, 480, 270, 225));
@@ -95,19 +97,20 @@ void FrmGrafenta::BuildControls()
     m_to->setAccessibleName(QStringLiteral("Plan obowiązuje do"));
 
     m_calendar = new MonthCalendar(env, m_state.Doc, m_state.FreeDays, central);
-    m_layout->AddWidget(m_calendar, CalendarTwips);
+    m_layout->AddWidget(m_calendar, CalendarTwips, WindowLayout::AsCalendar | WindowLayout::AsCalendarDown);
     m_panel = new SchedulePanel(env, m_state.Doc, central);
-    m_layout->AddWidget(m_panel, PanelTwips);
+    m_layout->AddWidget(m_panel, PanelTwips, WindowLayout::AtLeft | WindowLayout::UnderCalendar);
     m_calendar->SetSlotSource([this] { return m_panel->SelectedSlot(); }, [this] { return m_panel->MarkingValue(); });
 
     m_employees = new EmployeeList(central);
-    m_layout->AddWidget(m_employees->Search(), QRect(3600, 120, 5415, 315));
-    m_layout->AddWidget(m_employees->View(), ListTwips);
-    m_layout->AddWidget(m_employees->Message(), QRect(3615, 480, 5385, 315));
+    m_layout->AddWidget(m_employees->Search(), QRect(3600, 120, 5415, 315), WindowLayout::AsList | WindowLayout::AtTop);
+    m_layout->AddWidget(m_employees->View(), ListTwips, WindowLayout::AsList | WindowLayout::ToBottom);
+    m_layout->AddWidget(m_employees->Message(), QRect(3615, 480, 5385, 315),
+                        WindowLayout::AsList | WindowLayout::AtTop);
     m_employees->Message()->raise();
     m_listTwips = ListTwips;
     m_allowances = new AllowancePanel(env, m_state.Doc, central);
-    m_layout->AddWidget(m_allowances, AllowanceTwips);
+    m_layout->AddWidget(m_allowances, AllowanceTwips, WindowLayout::BesideList | WindowLayout::AtBottom);
 
     AddButton("cmdNowy", QStringLiteral("&Nowy"), 120);
     AddButton("cmdUsun", QStringLiteral("&Usuń"), 1320)->setEnabled(false);
@@ -133,9 +136,19 @@ void FrmGrafenta::BuildControls()
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->setAccessibleName(QStringLiteral("Komunikaty programu"));
     centralWidget()->setMinimumSize(m_layout->DesignPixels());
-    // A little larger than the drawing at first; the parts keep their proportions.
-    resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + 420, m_layout->DesignPixels().height() * 5 / 4 + 40));
-    resizeDocks({m_complianceDock}, {420}, Qt::Horizontal);
+    // A little larger than the drawing at first: larger days, a wider list.
+    resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + CheckWidth, m_layout->DesignPixels().height() * 5 / 4 + 40));
+    resizeDocks({m_complianceDock}, {CheckWidth}, Qt::Horizontal);
+}
+
+void FrmGrafenta::ShowDescribedSize()
+{
+    for (int again = 0; again < 3; ++again) {
+        const QSize check(CheckWidth - m_complianceDock->width(), 0);
+        resize(size() - centralWidget()->size() + m_layout->DesignPixels() + check);
+        resizeDocks({m_complianceDock}, {CheckWidth}, Qt::Horizontal);
+        QCoreApplication::processEvents();
+    }
 }
 
 QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, int left, int width)
@@ -144,7 +157,11 @@ QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, in
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')).trimmed());
     button->setAutoDefault(false);
-    m_layout->AddWidget(button, QRect(left, ButtonTop, width, 375));
+    // Under the grid the buttons stay, under the list they move with it, the last keeps to the right edge.
+    const int across = left < ListTwips.left()                       ? WindowLayout::AtLeft
+                       : left + width + 120 < DesignSize.width() ? WindowLayout::BesideList
+                                                                      : WindowLayout::AtRight;
+    m_layout->AddWidget(button, QRect(left, ButtonTop, width, 375), across | WindowLayout::AtBottom);
     return button;
 }
 

@@ -28,7 +28,7 @@ class QLabel;
 class QPushButton;
 class SchedulePanel;
 class TimeFieldEdit;
-class TwipsLayout;
+class WindowLayout;
 struct ProgramState;
 
 class FrmGrafenta : public QMainWindow
@@ -41,6 +41,10 @@ public:
 
     // The window's turns in the start-up sequence.
     StartupSteps WindowStartupSteps();
+    // The window at its described size: the window as drawn (all but the
+    // tool row, the check and the status bar) at its drawn size, the check
+    // beside it at its first width.
+    void ShowDescribedSize();
     // The window's background colour, 0xRRGGBB.
     uint32_t BackgroundColour() const;
 
@@ -121,7 +125,7 @@ private:
     static void ShowStep(QAction* action, const QString& step);
 
     ProgramState& m_state;
-    TwipsLayout* m_layout = nullptr;
+    WindowLayout* m_layout = nullptr;
     MonthCalendar* m_calendar = nullptr;
     SchedulePanel* m_panel = nullptr;
     AllowancePanel* m_allowances = nullptr;

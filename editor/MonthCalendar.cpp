@@ -14,7 +14,10 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -72,9 +75,6 @@ void MonthCalendar::BuildControls()
     m_title = new QLabel(QStringLiteral("Styczeń"), this);
     m_title->setObjectName(QStringLiteral("lblMiesiac"));
     m_title->setAlignment(Qt::AlignCenter);
-    QFont bold = m_title->font();
-    bold.setBold(true);
-    m_title->setFont(bold);
     layout->AddWidget(m_title, QRect(600, 2250, 2175, 240));
 
     m_month = new QDateEdit(QDate::currentDate(), this);
@@ -87,6 +87,22 @@ void MonthCalendar::BuildControls()
     m_timer->setObjectName(QStringLiteral("Timer"));
     m_timer->setInterval(300);
     connect(m_timer, &QTimer::timeout, this, &MonthCalendar::Blink);
+}
+
+void MonthCalendar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const QSize drawn = static_cast<TwipsLayout*>(layout())->DesignPixels();
+    const double growth = std::clamp(std::min(width() / double(drawn.width()), height() / double(drawn.height())),
+                                     1.0, DayCell::MostGrowth);
+    QFont scaled = font();
+    scaled.setPointSizeF(font().pointSizeF() * growth);
+    for (QLabel* label : m_weekdayLabels)
+        label->setFont(scaled);
+    for (QPushButton* button : m_monthButtons)
+        button->setFont(scaled);
+    scaled.setBold(true);
+    m_title->setFont(scaled);
 }
 
 void MonthCalendar::SetSlotSource(std::function<int()> selectedSlot, std::function<uint8_t()> markingValue)

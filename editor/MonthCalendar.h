@@ -98,6 +98,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A larger grid gets larger weekday names, title and arrows, up to a limit.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();

@@ -55,7 +55,7 @@ public:
     void SetLocked(bool locked);
 
     // Where the range frame lies in the window, in twips.
-    static QRect RangeFrameTwips() { return QRect(120, 5070, 3375, 645); }
+    static QRect RangeFrameTwips() { return QRect(120, 4830, 3375, 915); }
 
     void tglKolor_Click(int index);
     void tglKolorNONE_Click(int index);
