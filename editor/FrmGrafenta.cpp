@@ -218,12 +218,20 @@ void FrmGrafenta::Connect()
     tools->setMovable(false);
     QAction* undo = StepAction("undoAction", QStringLiteral("Cofnij"), QStringLiteral("Ctrl+Z"));
     undo->setShortcuts(QKeySequence::Undo);
-    connect(undo, &QAction::triggered, &m_undo, &QUndoStack::undo);
+    connect(undo, &QAction::triggered, this, [this] {
+        const QString step = m_undo.undoText();
+        m_undo.undo();
+        Report(QStringLiteral("Cofnięto: %1.").arg(step));
+    });
     connect(&m_undo, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
     connect(&m_undo, &QUndoStack::undoTextChanged, undo, [undo](const QString& step) { ShowStep(undo, step); });
     QAction* redo = StepAction("redoAction", QStringLiteral("Ponów"), QStringLiteral("Ctrl+Y"));
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    connect(redo, &QAction::triggered, &m_undo, &QUndoStack::redo);
+    connect(redo, &QAction::triggered, this, [this] {
+        const QString step = m_undo.redoText();
+        m_undo.redo();
+        Report(QStringLiteral("Ponowiono: %1.").arg(step));
+    });
     connect(&m_undo, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
     connect(&m_undo, &QUndoStack::redoTextChanged, redo, [redo](const QString& step) { ShowStep(redo, step); });
     QAction* check = m_complianceDock->toggleViewAction();

@@ -262,7 +262,8 @@ private slots:
     }
 
     // A step done and undone leaves the undo and redo buttons where they
-    // were; the step's name is in their tooltips.
+    // were; the step's name is in their tooltips, and the status bar says
+    // what was undone.
     void undoButtonsStay()
     {
         Workstation w;
@@ -277,8 +278,9 @@ private slots:
         QApplication::processEvents();
         QCOMPARE(undo->geometry(), undoPlace);
         QVERIFY2(undo->toolTip().contains(u"Malowanie dni"_s), qPrintable(undo->toolTip()));
-        w.Window->Undo()->undo();
+        w.Window->findChild<QAction*>(u"undoAction"_s)->trigger();
         QApplication::processEvents();
+        QCOMPARE(w.Window->statusBar()->currentMessage(), u"Cofnięto: Malowanie dni."_s);
         QCOMPARE(redo->geometry(), redoPlace);
         QVERIFY2(redo->toolTip().contains(u"Malowanie dni"_s), qPrintable(redo->toolTip()));
     }
