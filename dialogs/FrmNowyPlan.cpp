@@ -15,9 +15,9 @@
 FrmNowyPlan::FrmNowyPlan(Prompt& prompt, PlanDocument& doc, QWidget* parent)
     : QDialog(parent), m_name(new QLineEdit(this)),
       m_copy(new QCheckBox(QStringLiteral("&Utwórz z istniejącego"), this)), m_plans(new QComboBox(this)),
-      m_noRange(new QCheckBox(QStringLiteral("Bez planu pracy"), this)),
-      m_from(NewRangePicker(prompt, "dtpOd", this)), m_to(NewRangePicker(prompt, "dtpDo", this)),
-      m_ok(new QPushButton(QStringLiteral("&Ok"), this)), m_cancel(new QPushButton(QStringLiteral("&Anuluj"), this))
+      m_noRange(new QCheckBox(QStringLiteral("Bez planu pracy"), this)), m_from(NewRangePicker(prompt, "dtpOd", this)),
+      m_to(NewRangePicker(prompt, "dtpDo", this)), m_ok(new QPushButton(QStringLiteral("&Ok"), this)),
+      m_cancel(new QPushButton(QStringLiteral("&Anuluj"), this))
 {
     setObjectName(QStringLiteral("frmNowyPlan"));
     setWindowTitle(QStringLiteral("Nowy plan"));

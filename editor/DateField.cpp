@@ -150,7 +150,8 @@ void DateField::ShowCalendar()
     QPoint place = mapToGlobal(QPoint(0, height()));
     if (const QScreen* shown = screen()) {
         const QRect room = shown->availableGeometry();
-        if (place.y() + calendar->height() > room.bottom()) place.setY(mapToGlobal(QPoint(0, 0)).y() - calendar->height());
+        if (place.y() + calendar->height() > room.bottom())
+            place.setY(mapToGlobal(QPoint(0, 0)).y() - calendar->height());
         place.setX(std::clamp(place.x(), room.left(), qMax(room.left(), room.right() - calendar->width())));
     }
     calendar->move(place);

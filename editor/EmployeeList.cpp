@@ -12,7 +12,8 @@ namespace {
 class EmployeeFilter : public QSortFilterProxyModel
 {
 public:
-    explicit EmployeeFilter(QObject* parent) : QSortFilterProxyModel(parent), m_polish(QLocale(QLocale::Polish, QLocale::Poland))
+    explicit EmployeeFilter(QObject* parent)
+        : QSortFilterProxyModel(parent), m_polish(QLocale(QLocale::Polish, QLocale::Poland))
     {
         m_polish.setCaseSensitivity(Qt::CaseInsensitive);
         m_polish.setNumericMode(true);

@@ -137,7 +137,8 @@ void FrmGrafenta::BuildControls()
     statusBar()->setAccessibleName(QStringLiteral("Komunikaty programu"));
     centralWidget()->setMinimumSize(m_layout->DesignPixels());
     // A little larger than the drawing at first: larger days, a wider list.
-    resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + CheckWidth, m_layout->DesignPixels().height() * 5 / 4 + 40));
+    resize(
+        QSize(m_layout->DesignPixels().width() * 5 / 4 + CheckWidth, m_layout->DesignPixels().height() * 5 / 4 + 40));
     resizeDocks({m_complianceDock}, {CheckWidth}, Qt::Horizontal);
 }
 
@@ -158,9 +159,9 @@ QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, in
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')).trimmed());
     button->setAutoDefault(false);
     // Under the grid the buttons stay, under the list they move with it, the last keeps to the right edge.
-    const int across = left < ListTwips.left()                       ? WindowLayout::AtLeft
+    const int across = left < ListTwips.left()                   ? WindowLayout::AtLeft
                        : left + width + 120 < DesignSize.width() ? WindowLayout::BesideList
-                                                                      : WindowLayout::AtRight;
+                                                                 : WindowLayout::AtRight;
     m_layout->AddWidget(button, QRect(left, ButtonTop, width, 375), across | WindowLayout::AtBottom);
     return button;
 }

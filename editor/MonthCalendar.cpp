@@ -93,8 +93,8 @@ void MonthCalendar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     const QSize drawn = static_cast<TwipsLayout*>(layout())->DesignPixels();
-    const double growth = std::clamp(std::min(width() / double(drawn.width()), height() / double(drawn.height())),
-                                     1.0, DayCell::MostGrowth);
+    const double growth = std::clamp(std::min(width() / double(drawn.width()), height() / double(drawn.height())), 1.0,
+                                     DayCell::MostGrowth);
     QFont scaled = font();
     scaled.setPointSizeF(font().pointSizeF() * growth);
     for (QLabel* label : m_weekdayLabels)

@@ -214,9 +214,10 @@ bool PlanCommands::MakePlan(const NewPlanRequest& request)
     if (!made) return false;
     SuppressPlanSelection = false;
     m_window.Button("cmdPrzydziel")->setEnabled(true);
-    m_window.Report(request.Copy ? QStringLiteral("Utworzono plan pracy %1 jako kopię planu %2.")
-                                       .arg(Quoted(name), Quoted(request.Source))
-                                 : QStringLiteral("Utworzono plan pracy %1.").arg(Quoted(name)));
+    m_window.Report(
+        request.Copy
+            ? QStringLiteral("Utworzono plan pracy %1 jako kopię planu %2.").arg(Quoted(name), Quoted(request.Source))
+            : QStringLiteral("Utworzono plan pracy %1.").arg(Quoted(name)));
     return true;
 }
 
@@ -378,7 +379,8 @@ void PlanCommands::cmdPrzydziel_Click()
     hooks.PlanCellChanged = [list](int row) { list->Model()->PlanChanged(row); };
     m_window.setEnabled(false);
     progress->show();
-    const QVector<AssignmentOutcome> outcomes = PrzydzielPlan(m_state.Env, list->Model()->Rows(), selected, plan, hooks);
+    const QVector<AssignmentOutcome> outcomes =
+        PrzydzielPlan(m_state.Env, list->Model()->Rows(), selected, plan, hooks);
     m_window.setEnabled(true);
     progress->hide();
     m_window.Report(AssignmentSummary(plan, outcomes, list->Model()->Rows(), int(rows.size())));

@@ -7,8 +7,8 @@
 #include "plan/PlanDocument.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 

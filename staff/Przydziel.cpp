@@ -140,8 +140,8 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
     return outcomes;
 }
 
-QString AssignmentSummary(const QString& planText, const QVector<AssignmentOutcome>& outcomes,
-                          const EmployeeRows& rows, int selectedCount)
+QString AssignmentSummary(const QString& planText, const QVector<AssignmentOutcome>& outcomes, const EmployeeRows& rows,
+                          int selectedCount)
 {
     int assigned = 0;
     QStringList missed;
@@ -151,10 +151,10 @@ QString AssignmentSummary(const QString& planText, const QVector<AssignmentOutco
             continue;
         }
         const EmployeeRow& row = rows.at(outcome.Row);
-        missed << QStringLiteral("%1 %2 (%3)").arg(row.Surname, row.FirstName,
-                                                   outcome.Result == AssignmentResult::Deleted
-                                                       ? QStringLiteral("usunięty z bazy danych")
-                                                       : QStringLiteral("nieudany zapis rekordu"));
+        missed << QStringLiteral("%1 %2 (%3)")
+                      .arg(row.Surname, row.FirstName,
+                           outcome.Result == AssignmentResult::Deleted ? QStringLiteral("usunięty z bazy danych")
+                                                                       : QStringLiteral("nieudany zapis rekordu"));
     }
     const QString plan = QStringLiteral("„%1”").arg(planText.trimmed());
     const QString reasons = missed.join(QStringLiteral(", "));

@@ -76,5 +76,5 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
 // What an assignment run came to, in one line: "Przydzielono plan „Biuro” 3
 // pracownikom." and the employees who did not get it, each with the reason;
 // selectedCount tells whether the run was stopped before the last of them.
-QString AssignmentSummary(const QString& planText, const QVector<AssignmentOutcome>& outcomes,
-                          const EmployeeRows& rows, int selectedCount);
+QString AssignmentSummary(const QString& planText, const QVector<AssignmentOutcome>& outcomes, const EmployeeRows& rows,
+                          int selectedCount);

@@ -6,8 +6,8 @@
 #include "dialogs/FrmAbout.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmZmianaZakresu.h"
-#include "editor/PlanCommands.h"
 #include "editor/DateField.h"
+#include "editor/PlanCommands.h"
 #include "editor/RangePickers.h"
 #include "editor/SchedulePanel.h"
 
@@ -165,8 +165,7 @@ private slots:
         QVERIFY(w.State.Doc.PlanLockHandle > 0 && !w.State.Doc.PlanModified);
         // The range as the plan's kind shows it: the labels, or the weekly range frame.
         const QDate first = DateOfDay(w.State.Doc.Plan.FirstDay);
-        QCOMPARE(schedule ? w.Find<QLabel>(u"lblOd1"_s)->text()
-                          : w.Window->Panel()->From()->text(),
+        QCOMPARE(schedule ? w.Find<QLabel>(u"lblOd1"_s)->text() : w.Window->Panel()->From()->text(),
                  first.toString(RangeDateFormat));
         QCOMPARE(w.Find<QWidget>(u"tglKolor_0"_s)->isVisible(), schedule);
         QCOMPARE(w.Find<QWidget>(u"txtNorma"_s)->isVisible(), !schedule);

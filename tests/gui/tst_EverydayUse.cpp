@@ -81,7 +81,8 @@ QStringList Clipped(const QWidget* root)
     }
     for (const QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
         // Day cells have digits only; a field's own buttons show an icon only.
-        if (button->text().isEmpty() || qobject_cast<const DayCell*>(button) || qobject_cast<const QToolButton*>(button))
+        if (button->text().isEmpty() || qobject_cast<const DayCell*>(button) ||
+            qobject_cast<const QToolButton*>(button))
             continue;
         const int text = button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&'));
         const int box = qobject_cast<const QCheckBox*>(button) ? button->sizeHint().width() - text : 8;
@@ -219,13 +220,14 @@ private slots:
                                      u"Weekendy"_s, u"zima"_s, u"Żniwa"_s, u"<BRAK>"_s}));
         EmployeeList* list = w.Window->Employees();
         list->View()->horizontalHeader()->sectionClicked(1);
-        QCOMPARE(Surnames(list),
-                 (QStringList{u"Adamczyk"_s,  u"Bąk"_s,       u"Górska"_s,    u"Jankowska"_s,         u"Jaworski"_s,
-                              u"Kaczmarek"_s, u"Kowalczyk"_s, u"Kowalska"_s,  u"Kowalski"_s,          u"Kozłowska"_s,
-                              u"Łukasik"_s,   u"Majewska"_s,  u"Malinowska"_s, u"Nowak"_s,            u"Nowak-Jeziorańska"_s,
-                              u"Ostrowski"_s, u"Pawłowski"_s, u"Stępień"_s,   u"Szymańska"_s,         u"Szymański"_s,
-                              u"Ślusarczyk"_s, u"Wieczorek"_s, u"Wojciechowska"_s, u"Woźniak"_s,      u"Wójcik"_s,
-                              u"Wróbel"_s,    u"Zając"_s,     u"Zielińska"_s, u"Żak"_s}));
+        QCOMPARE(
+            Surnames(list),
+            (QStringList{u"Adamczyk"_s,   u"Bąk"_s,       u"Górska"_s,        u"Jankowska"_s, u"Jaworski"_s,
+                         u"Kaczmarek"_s,  u"Kowalczyk"_s, u"Kowalska"_s,      u"Kowalski"_s,  u"Kozłowska"_s,
+                         u"Łukasik"_s,    u"Majewska"_s,  u"Malinowska"_s,    u"Nowak"_s,     u"Nowak-Jeziorańska"_s,
+                         u"Ostrowski"_s,  u"Pawłowski"_s, u"Stępień"_s,       u"Szymańska"_s, u"Szymański"_s,
+                         u"Ślusarczyk"_s, u"Wieczorek"_s, u"Wojciechowska"_s, u"Woźniak"_s,   u"Wójcik"_s,
+                         u"Wróbel"_s,     u"Zając"_s,     u"Zielińska"_s,     u"Żak"_s}));
     }
 
     // From its smallest size to a large screen: nothing clipped at the
@@ -304,8 +306,8 @@ private slots:
 
     void assignmentReported_data()
     {
-        QTest::addColumn<QList<int>>("rows");     // selected, by the list's order
-        QTest::addColumn<QString>("removed");     // a record gone before the run
+        QTest::addColumn<QList<int>>("rows"); // selected, by the list's order
+        QTest::addColumn<QString>("removed"); // a record gone before the run
         QTest::addColumn<QString>("messages");
         QTest::addColumn<QString>("status");
         QTest::newRow("none selected")

@@ -13,8 +13,8 @@
 #include "editor/SchedulePanel.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -290,7 +290,7 @@ private slots:
     void failedOpenShowsNoPlan_data()
     {
         QTest::addColumn<QString>("plan");
-        QTest::addColumn<QString>("box");   // what the plan box shows afterwards
+        QTest::addColumn<QString>("box");    // what the plan box shows afterwards
         QTest::addColumn<bool>("deletable"); // "&Usuń" enabled
         QTest::newRow("damaged: still held, to be deleted") << u"USZKODZONY"_s << u"USZKODZONY"_s << true;
         QTest::newRow("held by another station") << u"Weekendy"_s << u"<BRAK>"_s << false;
