@@ -217,24 +217,10 @@ void FrmGrafenta::Connect()
     QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
     tools->setObjectName(QStringLiteral("toolBar"));
     tools->setMovable(false);
-    QAction* undo = StepAction("undoAction", QStringLiteral("Cofnij"), QStringLiteral("Ctrl+Z"));
+    QAction* undo = StepAction(true);
     undo->setShortcuts(QKeySequence::Undo);
-    connect(undo, &QAction::triggered, this, [this] {
-        const QString step = m_undo.undoText();
-        m_undo.undo();
-        Report(QStringLiteral("Cofnięto: %1.").arg(step));
-    });
-    connect(&m_undo, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
-    connect(&m_undo, &QUndoStack::undoTextChanged, undo, [undo](const QString& step) { ShowStep(undo, step); });
-    QAction* redo = StepAction("redoAction", QStringLiteral("Ponów"), QStringLiteral("Ctrl+Y"));
+    QAction* redo = StepAction(false);
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    connect(redo, &QAction::triggered, this, [this] {
-        const QString step = m_undo.redoText();
-        m_undo.redo();
-        Report(QStringLiteral("Ponowiono: %1.").arg(step));
-    });
-    connect(&m_undo, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
-    connect(&m_undo, &QUndoStack::redoTextChanged, redo, [redo](const QString& step) { ShowStep(redo, step); });
     QAction* check = m_complianceDock->toggleViewAction();
     check->setText(QStringLiteral("Kontrola planu"));
     check->setShortcut(Qt::Key_F9);
@@ -266,22 +252,29 @@ void FrmGrafenta::Connect()
     m_employees->Search()->setToolTip(QStringLiteral("Szukaj pracownika (Ctrl+F)"));
 }
 
-QAction* FrmGrafenta::StepAction(const char* name, const QString& text, const QString& key)
+QAction* FrmGrafenta::StepAction(bool back)
 {
-    auto* action = new QAction(text, this);
-    action->setObjectName(QString::fromLatin1(name));
+    auto* action = new QAction(back ? QStringLiteral("Cofnij") : QStringLiteral("Ponów"), this);
+    action->setObjectName(back ? QStringLiteral("undoAction") : QStringLiteral("redoAction"));
     action->setEnabled(false);
-    // The caption stays; the step's name is in the tooltip, so the buttons keep their place.
-    action->setProperty("key", key);
-    ShowStep(action, QString());
+    // The caption stays, so the buttons keep their place; the step's name is in the tooltip.
+    const auto showStep = [action, back](const QString& step) {
+        const QString key = back ? QStringLiteral("Ctrl+Z") : QStringLiteral("Ctrl+Y");
+        action->setToolTip(step.isEmpty() ? QStringLiteral("%1 (%2)").arg(action->text(), key)
+                                          : QStringLiteral("%1: %2 (%3)").arg(action->text(), step, key));
+    };
+    showStep(QString());
+    connect(&m_undo, back ? &QUndoStack::undoTextChanged : &QUndoStack::redoTextChanged, action, showStep);
+    connect(&m_undo, back ? &QUndoStack::canUndoChanged : &QUndoStack::canRedoChanged, action, &QAction::setEnabled);
+    connect(action, &QAction::triggered, this, [this, back] {
+        const QString step = back ? m_undo.undoText() : m_undo.redoText();
+        if (back)
+            m_undo.undo();
+        else
+            m_undo.redo();
+        Report((back ? QStringLiteral("Cofnięto: %1.") : QStringLiteral("Ponowiono: %1.")).arg(step));
+    });
     return action;
-}
-
-void FrmGrafenta::ShowStep(QAction* action, const QString& step)
-{
-    const QString key = action->property("key").toString();
-    action->setToolTip(step.isEmpty() ? QStringLiteral("%1 (%2)").arg(action->text(), key)
-                                      : QStringLiteral("%1: %2 (%3)").arg(action->text(), step, key));
 }
 
 void FrmGrafenta::SaveByKey()

@@ -120,9 +120,9 @@ private:
     void FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified);
     // Ctrl+S: "&Zapisz" as if clicked.
     void SaveByKey();
-    // Undo or redo: a fixed caption, the step's name in the tooltip with the key.
-    QAction* StepAction(const char* name, const QString& text, const QString& key);
-    static void ShowStep(QAction* action, const QString& step);
+    // Undo (back) or redo: a fixed caption, the step's name in the tooltip
+    // with the key, what it did in the status bar.
+    QAction* StepAction(bool back);
 
     ProgramState& m_state;
     WindowLayout* m_layout = nullptr;
