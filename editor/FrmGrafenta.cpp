@@ -345,6 +345,13 @@ void FrmGrafenta::UstawTypPlanu(uint8_t kind)
     setUpdatesEnabled(false);
     if (weekly) m_calendar->ClearCaptions();
     m_panel->ArrangeFor(kind, m_state.FreeDays.FreeDaysLoaded);
+    // Already so arranged: the controls stand where they are.
+    const int arranged = weekly ? 0 : 1;
+    if (arranged == m_arranged) {
+        setUpdatesEnabled(true);
+        return;
+    }
+    m_arranged = arranged;
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_calendar->MonthButton(0), m_calendar->MonthButton(1), Button("cmdZakres"), m_allowances,
              m_calendar->Title(), m_from, m_to, centralWidget()->findChild<QLabel*>(QStringLiteral("lblOpisOd")),

@@ -143,5 +143,6 @@ private:
     QDockWidget* m_complianceDock = nullptr;
     PlanOutput* m_output = nullptr;
     QUndoStack m_undo;
-    QRect m_listTwips; // the employee list as start-up left it
+    QRect m_listTwips;   // the employee list as start-up left it
+    int m_arranged = -1; // the plan kind the window is arranged for, -1 before the first
 };

@@ -223,10 +223,14 @@ void SchedulePanel::tglKolorNONE_Click(int index)
 void SchedulePanel::ArrangeFor(uint8_t kind, bool freeDaysLoaded)
 {
     const bool weekly = kind == 0;
-    for (QWidget* widget : std::as_const(m_scheduleOnly))
-        widget->setVisible(!weekly);
-    for (QWidget* widget : std::as_const(m_weeklyOnly))
-        widget->setVisible(weekly);
+    if (weekly != m_weeklyShown || !m_arranged) {
+        for (QWidget* widget : std::as_const(m_scheduleOnly))
+            widget->setVisible(!weekly);
+        for (QWidget* widget : std::as_const(m_weeklyOnly))
+            widget->setVisible(weekly);
+        m_weeklyShown = weekly;
+        m_arranged = true;
+    }
     if (!weekly) return;
     SetButtonColour(m_weekdayToggles[0], m_env.ColourTable[0]);
     SetButtonColour(m_weekdayToggles[1], m_env.ColourTable[1]);

@@ -86,6 +86,8 @@ private:
     bool m_weekdayGuard = false;
     class RangePickers* m_range = nullptr;
     uint8_t m_markingValue = FreeWeekday;
+    bool m_arranged = false;    // ArrangeFor has run
+    bool m_weeklyShown = false; // the weekly controls are the ones shown
 };
 
 // The four allowances (txtPozostale) with their labels, under the employee list.

@@ -26,9 +26,10 @@ void TwipsLayout::AddWidget(QWidget* widget, QRect twips, int rule)
 void TwipsLayout::SetTwips(QWidget* widget, QRect twips)
 {
     for (Placed& placed : m_items) {
-        if (placed.Item->widget() == widget) placed.Twips = twips;
+        if (placed.Item->widget() != widget || placed.Twips == twips) continue;
+        placed.Twips = twips;
+        invalidate();
     }
-    invalidate();
 }
 
 QRect TwipsLayout::Twips(const QWidget* widget) const
