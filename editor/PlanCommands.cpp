@@ -125,19 +125,23 @@ void PlanCommands::OpenPlan(const QString& name)
     Environment& env = m_state.Env;
     PlanDocument& doc = m_state.Doc;
     m_window.Calendar()->StopBlink();
-    doc.ProbedKind = ProbePlanKind(env, doc, name);
-    const bool read = doc.ProbedKind != ProbeFailed && ReadProbedPlan(env, doc, name);
+    // What the readers hand back for the window comes down to the open plan
+    // shown, or none; the plan box goes back to "<BRAK>" when they say so.
+    PlanWindowEffects effects;
+    doc.ProbedKind = ProbePlanKind(env, doc, name, &effects);
+    const bool read = doc.ProbedKind != ProbeFailed && ReadProbedPlan(env, doc, name, &effects);
     if (!read) {
         // No plan is open: the plan box names the plan only while its file
         // is held (damaged, to be deleted); the previous plan's lock is gone.
-        const bool held = doc.ProbedKind != ProbeFailed && doc.PlanLockState != -1;
+        const bool reached = doc.ProbedKind != ProbeFailed && doc.PlanLockState != -1;
+        const bool held = reached && !effects.ShowNoPlanEntry;
         doc.CurrentPlanName = held ? name : NoPlanText;
         doc.PlanModified = false;
         m_window.ShowNoPlan(doc.CurrentPlanName);
         m_window.ResetUndo();
         if (doc.ProbedKind == ProbeFailed)
             env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie udana próba odczytu typu planu pracy"));
-        else if (held)
+        else if (reached)
             env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Plik planu pracy jest uszkodzony.") + Cr +
                                                           QStringLiteral("Odczyt niemożliwy."));
         m_window.Report(QStringLiteral("Nie otwarto planu pracy %1.").arg(Quoted(name)));
