@@ -114,10 +114,14 @@ void PlanCommands::cboPlany_Change(const QString& name)
 void PlanCommands::ClosePlan()
 {
     PlanDocument& doc = m_state.Doc;
+    const QString closed = doc.CurrentPlanName;
     doc.CurrentPlanName = NoPlanText;
     ReleaseLock(m_state.Env, doc.PlanLockHandle);
     m_window.ShowNoPlan(NoPlanText);
     m_window.ResetUndo();
+    m_window.Report(closed.isEmpty() || closed == NoPlanText
+                        ? QString()
+                        : QStringLiteral("Zamknięto plan pracy %1.").arg(Quoted(closed)));
 }
 
 void PlanCommands::OpenPlan(const QString& name)

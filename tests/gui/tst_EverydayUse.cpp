@@ -284,7 +284,7 @@ private slots:
     }
 
     // Saving keeps the steps: undone past the save, the plan counts as
-    // changed again. The status bar says what was saved or exported.
+    // changed again. The status bar says what was saved, exported or closed.
     void savingKeepsTheSteps()
     {
         Workstation w;
@@ -303,6 +303,8 @@ private slots:
         const QString path = w.Dir.filePath(u"plan.csv"_s);
         QVERIFY(w.Window->Output()->ExportTo(path));
         QCOMPARE(w.Window->statusBar()->currentMessage(), u"Zapisano plik "_s + QDir::toNativeSeparators(path) + u'.');
+        w.Choose(u"<BRAK>"_s);
+        QCOMPARE(w.Window->statusBar()->currentMessage(), u"Zamknięto plan pracy „Biuro”."_s);
     }
 
     void assignmentReported_data()

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 
@@ -272,6 +273,7 @@ private slots:
         QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdUsun")->isEnabled());
         QCOMPARE(w.State.Doc.PlanLockHandle, -1);
         QCOMPARE(w.State.Doc.CurrentPlanName, u"<BRAK>"_s);
+        QCOMPARE(w.Window->statusBar()->currentMessage(), u"Usunięto plan pracy „Biuro”."_s);
     }
 
     void failedOpenShowsNoPlan_data()
