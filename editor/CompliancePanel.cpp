@@ -173,7 +173,7 @@ void CompliancePanel::ShowReport()
         }
     }
     m_findings->addTopLevelItems(items);
-    FitFindingColumns();
+    FitFindingColumns(true);
     const int warnings = int(m_report.Findings.size()) - errors;
     m_summary->setText(!m_open ? QStringLiteral("Brak otwartego planu.")
                        : errors + warnings == 0
@@ -212,17 +212,21 @@ void CompliancePanel::ShowReport()
 
 bool CompliancePanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_findings->viewport() && event->type() == QEvent::Resize) FitFindingColumns();
+    if (watched == m_findings->viewport() && event->type() == QEvent::Resize) FitFindingColumns(false);
     return QWidget::eventFilter(watched, event);
 }
 
-void CompliancePanel::FitFindingColumns()
+void CompliancePanel::FitFindingColumns(bool measure)
 {
     // The day as wide as it needs, the rule up to two fifths of the width,
-    // the description the rest.
-    m_findings->resizeColumnToContents(0);
-    m_findings->resizeColumnToContents(1);
-    m_findings->setColumnWidth(1, std::min(m_findings->columnWidth(1), m_findings->viewport()->width() * 2 / 5));
+    // the description the rest. The texts are measured when they change,
+    // not each time the list changes its width.
+    if (measure) {
+        m_findings->resizeColumnToContents(0);
+        m_findings->resizeColumnToContents(1);
+        m_ruleWidth = m_findings->columnWidth(1);
+    }
+    m_findings->setColumnWidth(1, std::min(m_ruleWidth, m_findings->viewport()->width() * 2 / 5));
 }
 
 void CompliancePanel::FindingActivated(QTreeWidgetItem* item)

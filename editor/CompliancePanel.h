@@ -50,7 +50,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FitFindingColumns();
+    // The findings' columns fitted to the list's width; measure: their texts changed.
+    void FitFindingColumns(bool measure);
     void OptionsChanged();
     void FindingActivated(QTreeWidgetItem* item);
     void ShowReport();
@@ -67,5 +68,6 @@ private:
     QString m_planName;
     bool m_open = false;
     bool m_loading = false;
+    int m_ruleWidth = 0; // what the rules' column needs
     ComplianceReport m_report;
 };
