@@ -1,7 +1,9 @@
-// The editor: runs start-up for the folder the program lies in and, when
-// nothing stopped it, shows the main window until the exit command ends it.
+// The editor: speaks Polish, runs start-up for the folder the program lies
+// in and, when nothing stopped it, shows the main window until the exit
+// command ends it.
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
+#include "editor/PolishLanguage.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Startup.h"
@@ -13,6 +15,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Grafenta"));
     QApplication::setOrganizationName(QStringLiteral("Grafenta"));
+    // Without Qt's translations installed the program still runs, with Qt's own texts in English.
+    UsePolishLanguage(app);
     KelbrinLibrary library;
     MessageBoxPrompt prompt;
     ProgramState state(library, prompt);

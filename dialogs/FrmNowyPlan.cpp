@@ -1,24 +1,10 @@
 #include "dialogs/FrmNowyPlan.h"
 
-#include "editor/FrmGrafenta.h"
-#include "editor/MonthCalendar.h"
-#include "editor/PlanCommands.h"
+#include "editor/DateField.h"
 #include "editor/RangePickers.h"
-#include "editor/SchedulePanel.h"
-#include "editor/TimeFieldEdit.h"
-#include "env/Kelbrin.h"
-#include "env/Locks.h"
-#include "env/OdczytZapisPliku.h"
-#include "env/ProgramState.h"
-#include "env/Prompt.h"
-#include "plan/PlanReader.h"
-#include "plan/ZapisPlanuPracy.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDateEdit>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -26,24 +12,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-const QString CopyFailed = QStringLiteral("Nie powiodło sie utworzenie kopii planu pracy.");
-const QString SourceUnreadable = QStringLiteral("Utworzenie niemożliwe, nie można odczytać pliku planu pracy.");
-
-bool Enabled(QWidget* widget)
-{
-    return widget->isEnabled();
-}
-
-} // namespace
-
-FrmNowyPlan::FrmNowyPlan(ProgramState& state, FrmGrafenta& window, QWidget* parent)
-    : QDialog(parent), m_state(state), m_window(window), m_name(new QLineEdit(this)),
+FrmNowyPlan::FrmNowyPlan(Prompt& prompt, PlanDocument& doc, QWidget* parent)
+    : QDialog(parent), m_name(new QLineEdit(this)),
       m_copy(new QCheckBox(QStringLiteral("&Utwórz z istniejącego"), this)), m_plans(new QComboBox(this)),
-      m_noRange(new QCheckBox(QStringLiteral("Bez planu pracy"), this)),
-      m_from(new QDateEdit(QDate::currentDate(), this)), m_to(new QDateEdit(QDate::currentDate(), this)),
-      m_ok(new QPushButton(QStringLiteral("&Ok"), this)), m_cancel(new QPushButton(QStringLiteral("&Anuluj"), this))
+      m_noRange(new QCheckBox(QStringLiteral("Bez planu pracy"), this)), m_from(NewRangePicker(prompt, "dtpOd", this)),
+      m_to(NewRangePicker(prompt, "dtpDo", this)), m_ok(new QPushButton(QStringLiteral("&Ok"), this)),
+      m_cancel(new QPushButton(QStringLiteral("&Anuluj"), this))
 {
     setObjectName(QStringLiteral("frmNowyPlan"));
     setWindowTitle(QStringLiteral("Nowy plan"));
@@ -62,7 +36,7 @@ FrmNowyPlan::FrmNowyPlan(ProgramState& state, FrmGrafenta& window, QWidget* pare
 
     auto* frame = new QGroupBox(this);
     AddRangeRow(frame, m_from, m_to, 0);
-    m_range = new RangePickers(m_from, m_to, state.Doc, false, this);
+    m_range = new RangePickers(m_from, m_to, doc, false, this);
 
     m_ok->setObjectName(QStringLiteral("cmdOK"));
     m_ok->setAccessibleName(QStringLiteral("Ok"));
@@ -90,32 +64,44 @@ FrmNowyPlan::FrmNowyPlan(ProgramState& state, FrmGrafenta& window, QWidget* pare
         widget->installEventFilter(this);
 }
 
-void FrmNowyPlan::ShowRange(int32_t firstDay, int32_t lastDay)
+void FrmNowyPlan::ShowRange(QDate from, QDate to)
 {
-    m_range->Show(DateOfDay(firstDay), DateOfDay(lastDay));
+    m_range->Show(from, to);
 }
 
 void FrmNowyPlan::ShowPlanBackground(bool white)
 {
     QPalette palette = m_plans->palette();
-    palette.setColor(QPalette::Base,
-                     white ? QColor(255, 255, 255) : QColor(QRgb(m_state.Env.ColourTable[FreeDaySlot])));
+    palette.setColor(QPalette::Base, white || !m_unusable.isValid() ? QColor(255, 255, 255) : m_unusable);
     palette.setColor(QPalette::Button, palette.color(QPalette::Base));
     m_plans->setPalette(palette);
 }
 
-void FrmNowyPlan::ShowForNewPlan()
+bool FrmNowyPlan::Ask(const QStringList& plans, const MakePlan& make)
 {
-    QComboBox* main = m_window.PlanBox();
+    m_make = make;
     m_plans->clear();
-    for (int i = 0; i + 1 < main->count(); ++i)
-        m_plans->addItem(main->itemText(i));
+    m_plans->addItems(plans);
     m_copy->setChecked(false);
     m_noRange->setChecked(false);
     m_range->Remember();
     Activated();
     m_name->setFocus();
-    exec();
+    const bool made = exec() == QDialog::Accepted;
+    m_make = {};
+    return made;
+}
+
+NewPlanRequest FrmNowyPlan::Request() const
+{
+    NewPlanRequest request;
+    request.Name = m_name->text().trimmed();
+    request.Copy = m_copy->isChecked();
+    request.Source = m_plans->currentText().trimmed();
+    request.NoRange = m_noRange->isChecked();
+    request.From = m_range->From();
+    request.To = m_range->To();
+    return request;
 }
 
 void FrmNowyPlan::Activated()
@@ -129,7 +115,6 @@ void FrmNowyPlan::Activated()
     ShowPlanBackground(copying);
     m_from->setEnabled(!copying);
     m_to->setEnabled(!copying);
-    m_window.Commands()->KopiaPlanu = copying;
 }
 
 void FrmNowyPlan::chkUtworz_Click()
@@ -141,7 +126,6 @@ void FrmNowyPlan::chkUtworz_Click()
     m_from->setEnabled(!copying);
     m_to->setEnabled(!copying);
     m_noRange->setEnabled(!copying);
-    m_window.Commands()->KopiaPlanu = copying;
 }
 
 void FrmNowyPlan::chkBezPlanu_Click()
@@ -174,7 +158,7 @@ bool FrmNowyPlan::eventFilter(QObject* watched, QEvent* event)
     else if (watched == m_to)
         order = {m_ok};
     for (QWidget* next : std::as_const(order)) {
-        if (Enabled(next)) {
+        if (next->isEnabled()) {
             next->setFocus(Qt::TabFocusReason);
             return true;
         }
@@ -185,173 +169,21 @@ bool FrmNowyPlan::eventFilter(QObject* watched, QEvent* event)
 void FrmNowyPlan::reject()
 {
     m_range->Restore();
-    PlanCommands* commands = m_window.Commands();
-    commands->DialogAnulowany = true;
-    commands->SuppressPlanSelection = false;
     QDialog::reject();
-}
-
-bool FrmNowyPlan::Refuse(int icon, const QString& text)
-{
-    m_state.Env.Ui.ShowMessage(MessageIcon(icon), text);
-    return false;
 }
 
 bool FrmNowyPlan::cmdOK_Click()
 {
-    // The dialog is disabled while it works, and enabled again on every way
-    // out; a refusal leaves the focus in the name.
+    // A date typed and not yet left is taken first; one refused keeps its focus.
+    if (m_from->isEnabled() && !m_range->Commit()) return false;
+    // The dialog is disabled while the plan is made, and enabled again on
+    // every way out; a refusal leaves the focus in the name.
     setEnabled(false);
-    const bool made = MakePlan();
+    const bool made = m_make && m_make(Request());
     setEnabled(true);
-    if (made) {
-        m_window.Button("cmdPrzydziel")->setEnabled(true);
+    if (made)
         accept();
-    } else {
+    else
         m_name->setFocus();
-    }
     return made;
-}
-
-bool FrmNowyPlan::MakePlan()
-{
-    Environment& env = m_state.Env;
-    PlanDocument& doc = m_state.Doc;
-    const QString name = m_name->text().trimmed();
-    if (name.isEmpty()) return Refuse(int(MessageIcon::Information), QStringLiteral("Wprowadź nazwę planu pracy"));
-    if (name.contains(QLatin1Char(':')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')))
-        return Refuse(int(MessageIcon::Critical), QStringLiteral("Błędna nazwa planu pracy.") + Cr +
-                                                      QStringLiteral("Nazwa nie może zawierać znaków :,\\,/"));
-    if (!IsStorablePlanName(name))
-        return Refuse(int(MessageIcon::Critical),
-                      QStringLiteral("Błędna nazwa planu pracy.") + Cr +
-                          QStringLiteral("Nazwa może mieć najwyżej %1 znaków i nie może zawierać znaków sterujących, "
-                                         "znaków *?\"<>| ani nazwy urządzenia (CON, NUL, COM1...).")
-                              .arg(MaxPlanNameLength));
-    const QString plansDir = env.PlansDir();
-    if (env.Lib.SetDir(plansDir) > 0)
-        return Refuse(int(MessageIcon::Critical),
-                      QStringLiteral("Nie można odnależć ścieżki: ") + QDir::toNativeSeparators(plansDir + u'/'));
-    const QStringList files = QDir(plansDir).entryList({QStringLiteral("*.PLN")}, QDir::Files, QDir::Unsorted);
-    for (const QString& file : files) {
-        QCoreApplication::processEvents();
-        if (file.compare(name + QStringLiteral(".PLN"), Qt::CaseInsensitive) == 0)
-            return Refuse(int(MessageIcon::Information), QStringLiteral("Plan o podanej nazwie już został utworzony.") +
-                                                             Cr + QStringLiteral("Zmień nazwę planu pracy"));
-    }
-
-    PlanCommands* commands = m_window.Commands();
-    doc.ProbedKind = m_noRange->isChecked() ? ProbeWeeklyPlan : ProbeSchedulePlan;
-    const bool copying = commands->KopiaPlanu;
-    const QString source = m_plans->currentText().trimmed();
-    if (copying) {
-        PlanWindowEffects effects;
-        doc.ProbedKind = ProbePlanKind(env, doc, source, &effects);
-        // The open plan is closed first: its lock goes, and the window waits;
-        // the plan box's next choice counts again.
-        m_window.PlanBox()->setCurrentIndex(m_window.PlanBox()->count() - 1);
-        m_window.Commands()->SuppressPlanSelection = false;
-        QCoreApplication::processEvents();
-        if (doc.ProbedKind == ProbeFailed) return Refuse(int(MessageIcon::Critical), SourceUnreadable);
-        if (!ReadProbedPlan(env, doc, source, &effects)) return Refuse(int(MessageIcon::Critical), SourceUnreadable);
-        m_window.ApplyReadEffects(effects);
-        ReleaseLock(env, doc.PlanLockHandle);
-    }
-    return doc.ProbedKind == ProbeWeeklyPlan ? MakeWeeklyPlan(name, copying, source)
-                                             : MakeSchedulePlan(name, copying, source);
-}
-
-bool FrmNowyPlan::MakeSchedulePlan(const QString& name, bool copying, const QString& source)
-{
-    Environment& env = m_state.Env;
-    PlanDocument& doc = m_state.Doc;
-    const QString target = QDir(env.PlansDir()).filePath(name + QStringLiteral(".PLN"));
-    if (copying) {
-        if (CopyToNewFile(PlanFilePath(env, source), target, PlanLayout::MaxPlanFileSize) != 0)
-            return Refuse(int(MessageIcon::Critical), CopyFailed);
-    } else {
-        ZmienZakresDni(doc, m_range->FirstDay(), m_range->LastDay());
-        m_window.Panel()->ShowFields();
-        const char* allowances[4] = {"00:01", "00:00", "00:00", "00:01"};
-        for (int i = 0; i < 4; ++i) {
-            TimeFieldEdit* field = m_window.Field(FieldIds::Allowance(i));
-            field->setText(QString::fromLatin1(allowances[i]));
-            field->Leave();
-        }
-        if (!ZapiszPlanHarmonogramow(env, doc, name, false).Ok())
-            return Refuse(int(MessageIcon::Critical), QStringLiteral("Nie powiodło sie utworzenie planu pracy."));
-        m_window.UstawTypPlanu(1);
-    }
-    PlanCommands* commands = m_window.Commands();
-    commands->SuppressPlanSelection = true;
-    QComboBox* main = m_window.PlanBox();
-    main->insertItem(main->count() - 1, name);
-    main->setCurrentIndex(main->count() - 2);
-    commands->KopiaPlanu = false;
-    m_window.Calendar()->SetDisplayedMonth(m_range->From());
-    ZmienZakresDni(doc, m_range->FirstDay(), m_range->LastDay());
-    OpenInWindow(name);
-    return true;
-}
-
-bool FrmNowyPlan::MakeWeeklyPlan(const QString& name, bool copying, const QString& source)
-{
-    Environment& env = m_state.Env;
-    PlanDocument& doc = m_state.Doc;
-    PlanCommands* commands = m_window.Commands();
-    const QString target = QDir(env.PlansDir()).filePath(name + QStringLiteral(".PLN"));
-    if (copying) {
-        if (CopyToNewFile(PlanFilePath(env, source), target, PlanLayout::MaxPlanFileSize) != 0)
-            return Refuse(int(MessageIcon::Critical), CopyFailed);
-        PlanWindowEffects effects;
-        const bool read = doc.IsCurrentFormat ? ReadWeeklyPlan(env, doc, name, &effects)
-                                              : ReadLegacyWeeklyPlan(env, doc, name, &effects);
-        if (!read) return Refuse(int(MessageIcon::Critical), QStringLiteral("Odczytanie planu pracy niemożliwe."));
-        m_window.ApplyReadEffects(effects);
-        m_window.UstawTypPlanu(0);
-    } else {
-        doc.Plan.FirstDay = DayOfDate(QDate(2001, 1, 1));
-        doc.Plan.LastDay = DayOfDate(QDate(2002, 1, 1));
-        m_window.Panel()->ShowRange(QDate(2001, 1, 1), QDate(2002, 1, 1));
-        for (const auto& [id, text] : {std::pair{FieldIds::Norm, "08:00"}, std::pair{FieldIds::DayStart, "00:00"}}) {
-            TimeFieldEdit* field = m_window.Field(id);
-            field->setText(QString::fromLatin1(text));
-            field->Leave();
-        }
-        if (!ZapiszPlanTygodniowy(env, doc, m_state.FreeDays, name, false, true).Ok())
-            return Refuse(int(MessageIcon::Critical), QStringLiteral("Nie powiodło się utworzenie pliku planu pracy."));
-        doc.Plan.WeekdayKinds.fill(FreeWeekday); // as the uniform week stores them
-        m_window.UstawTypPlanu(0);
-        m_window.CzyscDniPlanu();
-        commands->SuppressPlanSelection = true;
-    }
-    QComboBox* main = m_window.PlanBox();
-    main->insertItem(main->count() - 1, name);
-    main->setCurrentIndex(main->count() - 2);
-    doc.Plan.IncludeFreeDays = true;
-    if (copying) {
-        // The plan box has opened the copy; the copy is done.
-        commands->KopiaPlanu = false;
-        commands->SuppressPlanSelection = false;
-    } else {
-        OpenInWindow(name);
-    }
-    return true;
-}
-
-void FrmNowyPlan::OpenInWindow(const QString& name)
-{
-    Environment& env = m_state.Env;
-    PlanDocument& doc = m_state.Doc;
-    // The made plan is the open plan from here: its name, its lock, the
-    // window unlocked for it and its first month shown.
-    doc.CurrentPlanName = name;
-    doc.Plan.Name = name;
-    ReleaseLock(env, doc.PlanLockHandle);
-    AcquirePlanLock(env, doc, name);
-    m_window.Blokuj_Przyciski(false);
-    if (doc.ProbedKind == ProbeSchedulePlan) m_window.ShowPlanRange();
-    m_window.ResetUndo();
-    doc.PlanModified = false;
-    m_window.PlanShownOrClosed();
 }

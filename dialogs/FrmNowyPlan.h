@@ -1,27 +1,45 @@
-// The new-plan dialog ("Nowy plan"): makes a new plan file and opens it in
-// the main window. An empty schedule plan over a range, an empty weekly plan
-// ("Bez planu pracy"), or a copy of an existing plan of either kind and file
-// layout ("&Utwórz z istniejącego"). The dialog lives for the whole run; its
-// two pickers hold the open plan's range.
+// The new-plan dialog ("Nowy plan"): asks for what plan to make. An empty
+// schedule plan over a range, an empty weekly plan ("Bez planu pracy"), or a
+// copy of an existing plan ("&Utwórz z istniejącego"). The dialog hands the
+// request to the window's command, which makes the plan and opens it; a
+// refusal leaves the dialog open with the focus in the name. The dialog
+// lives for the whole run; its pickers show the open plan's range.
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 
-class FrmGrafenta;
+#include <functional>
+
+class DateField;
+class Prompt;
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
 class QLineEdit;
 class QPushButton;
 class RangePickers;
-struct ProgramState;
+struct PlanDocument;
+
+// What the user asked the dialog for.
+struct NewPlanRequest
+{
+    QString Name;         // without surrounding blanks
+    bool Copy = false;    // "&Utwórz z istniejącego"
+    QString Source;       // the plan to copy, without surrounding blanks
+    bool NoRange = false; // "Bez planu pracy": a weekly plan
+    QDate From;           // the range of a new schedule plan
+    QDate To;
+};
 
 class FrmNowyPlan : public QDialog
 {
     Q_OBJECT
 
 public:
-    FrmNowyPlan(ProgramState& state, FrmGrafenta& window, QWidget* parent = nullptr);
+    // Carries a request out; true when the plan was made.
+    using MakePlan = std::function<bool(const NewPlanRequest&)>;
+
+    FrmNowyPlan(Prompt& prompt, PlanDocument& doc, QWidget* parent = nullptr);
 
     QLineEdit* Name() const { return m_name; }
     QCheckBox* CopyCheck() const { return m_copy; }
@@ -29,14 +47,19 @@ public:
     QComboBox* Plans() const { return m_plans; }
     RangePickers* Range() const { return m_range; }
 
+    // The colour of the plan list while it cannot be used (the window's own).
+    void SetUnusableColour(const QColor& colour) { m_unusable = colour; }
     // The open plan's range in the pickers.
-    void ShowRange(int32_t firstDay, int32_t lastDay);
-    // cmdNowy: the dialog, modally, made ready as each showing makes it.
-    void ShowForNewPlan();
+    void ShowRange(QDate from, QDate to);
+    // cmdNowy: the dialog, modally, with the plans that can be copied; true
+    // when make made a plan, false when the dialog was cancelled.
+    bool Ask(const QStringList& plans, const MakePlan& make);
+    // What the dialog asks for as it stands.
+    NewPlanRequest Request() const;
 
     void chkUtworz_Click();
     void chkBezPlanu_Click();
-    // True when the plan was made (the dialog then hides).
+    // True when the plan was made (the dialog then closes).
     bool cmdOK_Click();
     // Cancel, the window's close button and Escape: the pickers go back.
     void reject() override;
@@ -46,25 +69,17 @@ protected:
 
 private:
     void Activated();
-    // cmdOK's steps; true when the plan was made.
-    bool MakePlan();
-    // A refusal: the message, the focus back to the name; false.
-    bool Refuse(int icon, const QString& text);
-    bool MakeSchedulePlan(const QString& name, bool copying, const QString& source);
-    bool MakeWeeklyPlan(const QString& name, bool copying, const QString& source);
-    // What every made plan ends with in the main window.
-    void OpenInWindow(const QString& name);
     void ShowPlanBackground(bool white);
 
-    ProgramState& m_state;
-    FrmGrafenta& m_window;
     QLineEdit* m_name;
     QCheckBox* m_copy;
     QComboBox* m_plans;
     QCheckBox* m_noRange;
-    QDateEdit* m_from;
-    QDateEdit* m_to;
+    DateField* m_from;
+    DateField* m_to;
     QPushButton* m_ok;
     QPushButton* m_cancel;
     RangePickers* m_range;
+    QColor m_unusable;
+    MakePlan m_make;
 };

@@ -1,26 +1,22 @@
 #include "dialogs/FrmZmianaZakresu.h"
 
-#include "editor/FrmGrafenta.h"
-#include "editor/PlanCommands.h"
+#include "editor/DateField.h"
 #include "editor/RangePickers.h"
-#include "editor/commands/EditCommands.h"
-#include "env/ProgramState.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
-FrmZmianaZakresu::FrmZmianaZakresu(ProgramState& state, FrmGrafenta& window, QWidget* parent)
-    : QDialog(parent), m_state(state), m_window(window), m_from(new QDateEdit(this)), m_to(new QDateEdit(this))
+FrmZmianaZakresu::FrmZmianaZakresu(Prompt& prompt, PlanDocument& doc, QWidget* parent)
+    : QDialog(parent), m_from(NewRangePicker(prompt, "dtpOd", this)), m_to(NewRangePicker(prompt, "dtpDo", this))
 {
     setObjectName(QStringLiteral("frmZmianaZakresu"));
     setWindowTitle(QStringLiteral("Zakres planu pracy"));
     setModal(true);
     auto* frame = new QGroupBox(this);
     QGridLayout* grid = AddRangeRow(frame, m_from, m_to, 1);
-    m_range = new RangePickers(m_from, m_to, state.Doc, false, this);
+    m_range = new RangePickers(m_from, m_to, doc, false, this);
     auto* caption = new QLabel(QStringLiteral("Od"), frame);
     caption->setObjectName(QStringLiteral("lblOd"));
     grid->addWidget(caption, 0, 0, 1, 4);
@@ -43,31 +39,22 @@ FrmZmianaZakresu::FrmZmianaZakresu(ProgramState& state, FrmGrafenta& window, QWi
     layout->addWidget(cancel, 1, 2);
 }
 
-void FrmZmianaZakresu::ShowForPlan()
+std::optional<RangeRequest> FrmZmianaZakresu::Ask(QDate from, QDate to)
 {
-    PlanDocument& doc = m_state.Doc;
-    m_range->Show(DateOfDay(doc.Plan.FirstDay), DateOfDay(doc.Plan.LastDay));
-    m_window.Commands()->DialogAnulowany = false;
+    m_range->Show(from, to);
     m_from->setFocus();
-    exec();
+    if (exec() != QDialog::Accepted) return std::nullopt;
+    return RangeRequest{m_range->From(), m_range->To()};
 }
 
 void FrmZmianaZakresu::cmdOK_Click()
 {
-    PlanDocument& doc = m_state.Doc;
-    // The new range and its day table, worked out on a copy: the change is one step.
-    const PlanRangeState before = PlanRangeState::Of(doc);
-    PlanDocument changed = doc;
-    ZmienZakresDni(changed, m_range->FirstDay(), m_range->LastDay());
-    m_window.Undo()->push(new RangeChangeCommand(
-        doc, [this] { m_window.ShowPlanRange(); }, before, PlanRangeState::Of(changed)));
-    accept();
+    // A date typed and not yet left is taken first; one refused keeps its focus.
+    if (m_range->Commit()) accept();
 }
 
 void FrmZmianaZakresu::reject()
 {
     m_range->Restore();
-    m_window.Commands()->DialogAnulowany = true;
-    m_window.Commands()->SuppressPlanSelection = false;
     QDialog::reject();
 }

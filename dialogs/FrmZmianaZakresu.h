@@ -1,38 +1,46 @@
-// The plan range dialog ("Zakres planu pracy"): moves both ends of a
-// schedule plan's range. OK gives the plan the new range and its day table
-// the days that both ranges share, as one undoable step; Cancel puts the
-// pickers back.
+// The plan range dialog ("Zakres planu pracy"): asks for new ends of a
+// schedule plan's range. OK hands the range to the window's command, which
+// gives the plan the new range and its day table the days that both ranges
+// share; Cancel puts the pickers back.
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 
-class FrmGrafenta;
-class PlanCommands;
-class QDateEdit;
+#include <optional>
+
+class DateField;
+class Prompt;
 class RangePickers;
-struct ProgramState;
+struct PlanDocument;
+
+// The range the user asked for.
+struct RangeRequest
+{
+    QDate From;
+    QDate To;
+};
 
 class FrmZmianaZakresu : public QDialog
 {
     Q_OBJECT
 
 public:
-    FrmZmianaZakresu(ProgramState& state, FrmGrafenta& window, QWidget* parent = nullptr);
+    FrmZmianaZakresu(Prompt& prompt, PlanDocument& doc, QWidget* parent = nullptr);
 
-    QDateEdit* From() const { return m_from; }
-    QDateEdit* To() const { return m_to; }
+    DateField* From() const { return m_from; }
+    DateField* To() const { return m_to; }
     RangePickers* Range() const { return m_range; }
 
-    // cmdZakres: the open plan's range in the pickers, then the dialog, modally.
-    void ShowForPlan();
+    // cmdZakres: the plan's range in the pickers, then the dialog, modally;
+    // the range asked for, nothing when cancelled.
+    std::optional<RangeRequest> Ask(QDate from, QDate to);
     void cmdOK_Click();
     // Cancel, the window's close button and Escape: the pickers go back.
     void reject() override;
 
 private:
-    ProgramState& m_state;
-    FrmGrafenta& m_window;
-    QDateEdit* m_from;
-    QDateEdit* m_to;
+    DateField* m_from;
+    DateField* m_to;
     RangePickers* m_range;
 };

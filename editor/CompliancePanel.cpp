@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +17,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +44,8 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
       m_findings(new QTreeWidget(this)), m_periods(new QTableWidget(0, 4, this)), m_delay(new QTimer(this))
 {
     setObjectName(QStringLiteral("compliancePanel"));
+    // Wide enough to read a finding beside its day and rule.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 58);
     setAccessibleName(QStringLiteral("Kontrola planu"));
     m_system->setObjectName(QStringLiteral("complianceSystem"));
     m_system->addItems({SystemText(WorkingTimeSystem::Basic), SystemText(WorkingTimeSystem::Equivalent)});
@@ -76,9 +81,14 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->setAccessibleName(QStringLiteral("Wyniki kontroli"));
     m_findings->setHeaderLabels({QStringLiteral("Dzień"), QStringLiteral("Zasada"), QStringLiteral("Opis")});
     m_findings->setRootIsDecorated(false);
-    m_findings->setWordWrap(true);
-    m_findings->setUniformRowHeights(false);
+    // One line a finding, cut short where the column ends; the tooltip has it whole.
+    m_findings->setWordWrap(false);
+    m_findings->setUniformRowHeights(true);
+    m_findings->setTextElideMode(Qt::ElideRight);
     m_findings->header()->setStretchLastSection(true);
+    m_findings->header()->setMinimumSectionSize(m_findings->fontMetrics().averageCharWidth() * 6);
+    // The columns fit the list whenever its width changes, so "Opis" always shows.
+    m_findings->viewport()->installEventFilter(this);
     m_periods->setObjectName(QStringLiteral("compliancePeriods"));
     m_periods->setAccessibleName(QStringLiteral("Okresy rozliczeniowe"));
     m_periods->setHorizontalHeaderLabels(
@@ -86,6 +96,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_periods->verticalHeader()->setVisible(false);
     m_periods->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_periods->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_periods->setTabKeyNavigation(false);
     m_periods->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     auto* options = new QFormLayout;
@@ -223,8 +234,7 @@ void CompliancePanel::ShowReport()
         }
     }
     m_findings->addTopLevelItems(items);
-    m_findings->resizeColumnToContents(0);
-    m_findings->resizeColumnToContents(1);
+    FitFindingColumns(true);
     const int warnings = int(m_report.Findings.size()) - errors;
     m_summary->setText(!m_open ? QStringLiteral("Brak otwartego planu.")
                        : errors + warnings == 0
@@ -262,6 +272,25 @@ void CompliancePanel::ShowReport()
     m_periods->resizeColumnToContents(1);
     m_periods->resizeColumnToContents(2);
     m_periods->resizeColumnToContents(3);
+}
+
+bool CompliancePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_findings->viewport() && event->type() == QEvent::Resize) FitFindingColumns(false);
+    return QWidget::eventFilter(watched, event);
+}
+
+void CompliancePanel::FitFindingColumns(bool measure)
+{
+    // The day as wide as it needs, the rule up to two fifths of the width,
+    // the description the rest. The texts are measured when they change,
+    // not each time the list changes its width.
+    if (measure) {
+        m_findings->resizeColumnToContents(0);
+        m_findings->resizeColumnToContents(1);
+        m_ruleWidth = m_findings->columnWidth(1);
+    }
+    m_findings->setColumnWidth(1, std::min(m_ruleWidth, m_findings->viewport()->width() * 2 / 5));
 }
 
 void CompliancePanel::FindingActivated(QTreeWidgetItem* item)

@@ -60,7 +60,12 @@ signals:
     // "Raport zgodności…": the report of the open plan with these options.
     void ReportRequested(const ComplianceOptions& options);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The findings' columns fitted to the list's width; measure: their texts changed.
+    void FitFindingColumns(bool measure);
     void OptionsChanged();
     void FindingActivated(QTreeWidgetItem* item);
     void ShowReport();
@@ -81,5 +86,6 @@ private:
     QString m_planName;
     bool m_open = false;
     bool m_loading = false;
+    int m_ruleWidth = 0; // what the rules' column needs
     ComplianceReport m_report;
 };

@@ -4,6 +4,8 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+#include <algorithm>
+
 DayCell::DayCell(QWidget* parent) : QAbstractButton(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -45,6 +47,13 @@ QSize DayCell::sizeHint() const
     return QSize(33, 23);
 }
 
+double DayCell::Growth() const
+{
+    const QSize drawn = sizeHint();
+    const double growth = std::min(width() / double(drawn.width()), height() / double(drawn.height()));
+    return std::clamp(growth, 1.0, MostGrowth);
+}
+
 void DayCell::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -64,20 +73,22 @@ void DayCell::paintEvent(QPaintEvent*)
 
     const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
     painter.setPen(isEnabled() ? QColor(Qt::black) : palette().color(group, QPalette::WindowText));
+    // Larger cells show larger digits, up to a limit.
+    const double growth = Growth();
     QFont dayFont = font();
-    dayFont.setPointSize(m_pointSize);
+    dayFont.setPointSizeF(m_pointSize * growth);
     dayFont.setStrikeOut(m_struck);
     painter.setFont(dayFont);
     painter.drawText(area, Qt::AlignCenter, text());
 
     if (!m_corner.isEmpty()) {
         QFont small = font();
-        small.setPointSizeF(qMax(5.0, font().pointSizeF() * 0.7));
+        small.setPointSizeF(qMax(5.0, font().pointSizeF() * 0.7 * growth));
         painter.setFont(small);
         painter.drawText(area.adjusted(0, 0, -2, -1), Qt::AlignRight | Qt::AlignBottom, m_corner);
     }
     if (m_marked) {
-        const int size = qMax(5, area.height() / 3);
+        const int size = qMax(5, std::min(area.height(), area.width()) / 3);
         const QPoint corner = area.topRight();
         const QPolygon mark{corner, corner - QPoint(size, 0), corner + QPoint(0, size)};
         painter.setPen(Qt::NoPen);

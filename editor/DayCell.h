@@ -23,7 +23,11 @@ public:
     // A free day of the suite: 16 pt struck through; otherwise 9 pt.
     void SetFreeDayLook(bool freeDay);
     bool IsStruckThrough() const { return m_struck; }
+    // The described size of the digits; a cell larger than drawn shows them
+    // larger by Growth(), at most MostGrowth times.
     int PointSize() const { return m_pointSize; }
+    static constexpr double MostGrowth = 1.8;
+    double Growth() const;
     // The small text in the corner (the slot number), empty for none.
     void SetCornerText(const QString& text);
     void SetMarked(bool marked);

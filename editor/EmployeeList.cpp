@@ -1,8 +1,35 @@
 #include "editor/EmployeeList.h"
 
+#include <QCollator>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
+
+namespace {
+
+// The list's filter, which sorts its text columns in Polish alphabetical
+// order without regard to letter case, and card numbers as numbers.
+class EmployeeFilter : public QSortFilterProxyModel
+{
+public:
+    explicit EmployeeFilter(QObject* parent)
+        : QSortFilterProxyModel(parent), m_polish(QLocale(QLocale::Polish, QLocale::Poland))
+    {
+        m_polish.setCaseSensitivity(Qt::CaseInsensitive);
+        m_polish.setNumericMode(true);
+    }
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    {
+        return m_polish.compare(left.data().toString(), right.data().toString()) < 0;
+    }
+
+private:
+    QCollator m_polish;
+};
+
+} // namespace
 
 void EmployeeListModel::SetRows(EmployeeRows rows)
 {
@@ -42,13 +69,12 @@ QVariant EmployeeListModel::headerData(int section, Qt::Orientation orientation,
 }
 
 EmployeeList::EmployeeList(QWidget* parent)
-    : QObject(parent), m_model(new EmployeeListModel(this)), m_filter(new QSortFilterProxyModel(this)),
+    : QObject(parent), m_model(new EmployeeListModel(this)), m_filter(new EmployeeFilter(this)),
       m_view(new QTableView(parent)), m_search(new QLineEdit(parent)), m_message(new QLineEdit(parent))
 {
     m_filter->setSourceModel(m_model);
     m_filter->setFilterKeyColumn(-1);
     m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_filter->setSortCaseSensitivity(Qt::CaseSensitive);
 
     m_view->setObjectName(QStringLiteral("lstListaPracownikow"));
     m_view->setAccessibleName(QStringLiteral("Lista pracowników"));
@@ -56,6 +82,8 @@ EmployeeList::EmployeeList(QWidget* parent)
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One stop of the Tab key: the arrows move inside the list, Tab leaves it.
+    m_view->setTabKeyNavigation(false);
     m_view->setShowGrid(false);
     m_view->setAlternatingRowColors(true);
     m_view->setWordWrap(false);
@@ -82,6 +110,7 @@ EmployeeList::EmployeeList(QWidget* parent)
     m_message->setReadOnly(true);
     m_message->setFocusPolicy(Qt::NoFocus);
     m_message->setVisible(false);
+    QWidget::setTabOrder(m_search, m_view);
 }
 
 void EmployeeList::SortBy(int column)

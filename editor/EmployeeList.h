@@ -1,7 +1,8 @@
 // The employee list of the main window (lstListaPracownikow): the rows read
 // from the personnel folder in a table model, behind a filter that keeps
 // the rows matching the search field in any column and sorts by the column
-// whose header is clicked, always in ascending text order.
+// whose header is clicked, always ascending: text in Polish alphabetical
+// order, card numbers as numbers.
 #pragma once
 
 #include "staff/ObslugaListy.h"

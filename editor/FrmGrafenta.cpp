@@ -15,13 +15,15 @@
 #include "editor/RangePickers.h"
 #include "editor/SchedulePanel.h"
 #include "editor/TeamMonthWindow.h"
-#include "editor/TwipsLayout.h"
+#include "editor/WindowLayout.h"
 #include "editor/commands/EditCommands.h"
 #include "env/Kelbrin.h"
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/PlanReader.h"
 #include "staff/EmployeeRecord.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,6 +33,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
@@ -44,6 +48,8 @@ constexpr QRect PanelTwips(0, 3240, 3600, 2520);
 constexpr QRect ListTwips(3600, 480, 5415, 4680);
 constexpr QRect AllowanceTwips(3600, 5190, 5415, 660);
 constexpr int ButtonTop = 5880;
+// The check beside the window, at first.
+constexpr int CheckWidth = 420;
 
 const QString DateFormat = QStringLiteral("dd-MM-yyyy");
 
@@ -51,7 +57,7 @@ QLabel* AddLabel(TwipsLayout* layout, QWidget* parent, const char* name, const Q
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    layout->AddWidget(label, twips);
+    layout->AddWidget(label, twips, WindowLayout::AtLeft | WindowLayout::AtTop);
     return label;
 }
 
@@ -76,7 +82,7 @@ void FrmGrafenta::BuildControls()
 {
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    m_layout = new TwipsLayout(central, DesignSize);
+    m_layout = new WindowLayout(central, DesignSize, CalendarTwips);
     Environment& env = m_state.Env;
 
     QLabel* planLabel =
@@ -85,7 +91,7 @@ void FrmGrafenta::BuildControls()
     m_plans->setObjectName(QStringLiteral("cboPlany"));
     m_plans->setAccessibleName(QStringLiteral("Plan pracy"));
     planLabel->setBuddy(m_plans);
-    m_layout->AddWidget(m_plans, QRect(1080, 120, 2415, 315));
+    m_layout->AddWidget(m_plans, QRect(1080, 120, 2415, 315), WindowLayout::ToCalendarEdge | WindowLayout::AtTop);
     AddLabel(m_layout, central, "lblOpisOd", QStringLiteral("Od"), QRect(120, 480, 300, 225));
     m_from = AddLabel(m_layout, central, "lblOd1", QString(), QRect(420, 480, 1080, 225));
     AddLabel(m_layout, central, "lblOpisDo", QStringLiteral("do"), QRect(1560, 480, 270, 225));
@@ -94,19 +100,20 @@ void FrmGrafenta::BuildControls()
     m_to->setAccessibleName(QStringLiteral("Plan obowiązuje do"));
 
     m_calendar = new MonthCalendar(env, m_state.Doc, m_state.FreeDays, central);
-    m_layout->AddWidget(m_calendar, CalendarTwips);
+    m_layout->AddWidget(m_calendar, CalendarTwips, WindowLayout::AsCalendar | WindowLayout::AsCalendarDown);
     m_panel = new SchedulePanel(env, m_state.Doc, central);
-    m_layout->AddWidget(m_panel, PanelTwips);
+    m_layout->AddWidget(m_panel, PanelTwips, WindowLayout::AtLeft | WindowLayout::UnderCalendar);
     m_calendar->SetSlotSource([this] { return m_panel->SelectedSlot(); }, [this] { return m_panel->MarkingValue(); });
 
     m_employees = new EmployeeList(central);
-    m_layout->AddWidget(m_employees->Search(), QRect(3600, 120, 5415, 315));
-    m_layout->AddWidget(m_employees->View(), ListTwips);
-    m_layout->AddWidget(m_employees->Message(), QRect(3615, 480, 5385, 315));
+    m_layout->AddWidget(m_employees->Search(), QRect(3600, 120, 5415, 315), WindowLayout::AsList | WindowLayout::AtTop);
+    m_layout->AddWidget(m_employees->View(), ListTwips, WindowLayout::AsList | WindowLayout::ToBottom);
+    m_layout->AddWidget(m_employees->Message(), QRect(3615, 480, 5385, 315),
+                        WindowLayout::AsList | WindowLayout::AtTop);
     m_employees->Message()->raise();
     m_listTwips = ListTwips;
     m_allowances = new AllowancePanel(env, m_state.Doc, central);
-    m_layout->AddWidget(m_allowances, AllowanceTwips);
+    m_layout->AddWidget(m_allowances, AllowanceTwips, WindowLayout::BesideList | WindowLayout::AtBottom);
 
     AddButton("cmdNowy", QStringLiteral("&Nowy"), 120);
     AddButton("cmdUsun", QStringLiteral("&Usuń"), 1320)->setEnabled(false);
@@ -129,10 +136,24 @@ void FrmGrafenta::BuildControls()
     addDockWidget(Qt::RightDockWidgetArea, m_complianceDock);
     m_output = new PlanOutput(m_state.Env, m_state.Doc, m_state.FreeDays, this);
     connect(m_compliance, &CompliancePanel::ReportRequested, m_output, &PlanOutput::ExportComplianceReport);
+    // What the commands did, said under the window.
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setAccessibleName(QStringLiteral("Komunikaty programu"));
     centralWidget()->setMinimumSize(m_layout->DesignPixels());
-    // A little larger than the drawing at first; the parts keep their proportions.
-    resize(QSize(m_layout->DesignPixels().width() * 5 / 4 + 420, m_layout->DesignPixels().height() * 5 / 4 + 40));
-    resizeDocks({m_complianceDock}, {420}, Qt::Horizontal);
+    // A little larger than the drawing at first: larger days, a wider list.
+    resize(
+        QSize(m_layout->DesignPixels().width() * 5 / 4 + CheckWidth, m_layout->DesignPixels().height() * 5 / 4 + 40));
+    resizeDocks({m_complianceDock}, {CheckWidth}, Qt::Horizontal);
+}
+
+void FrmGrafenta::ShowDescribedSize()
+{
+    for (int again = 0; again < 3; ++again) {
+        const QSize check(CheckWidth - m_complianceDock->width(), 0);
+        resize(size() - centralWidget()->size() + m_layout->DesignPixels() + check);
+        resizeDocks({m_complianceDock}, {CheckWidth}, Qt::Horizontal);
+        QCoreApplication::processEvents();
+    }
 }
 
 QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, int left, int width)
@@ -141,7 +162,11 @@ QPushButton* FrmGrafenta::AddButton(const char* name, const QString& caption, in
     button->setObjectName(QString::fromLatin1(name));
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')).trimmed());
     button->setAutoDefault(false);
-    m_layout->AddWidget(button, QRect(left, ButtonTop, width, 375));
+    // Under the grid the buttons stay, under the list they move with it, the last keeps to the right edge.
+    const int across = left < ListTwips.left()                   ? WindowLayout::AtLeft
+                       : left + width + 120 < DesignSize.width() ? WindowLayout::BesideList
+                                                                 : WindowLayout::AtRight;
+    m_layout->AddWidget(button, QRect(left, ButtonTop, width, 375), across | WindowLayout::AtBottom);
     return button;
 }
 
@@ -196,11 +221,9 @@ void FrmGrafenta::Connect()
     QToolBar* tools = addToolBar(QStringLiteral("Narzędzia"));
     tools->setObjectName(QStringLiteral("toolBar"));
     tools->setMovable(false);
-    QAction* undo = m_undo.createUndoAction(this, QStringLiteral("Cofnij"));
-    undo->setObjectName(QStringLiteral("undoAction"));
+    QAction* undo = StepAction(true);
     undo->setShortcuts(QKeySequence::Undo);
-    QAction* redo = m_undo.createRedoAction(this, QStringLiteral("Ponów"));
-    redo->setObjectName(QStringLiteral("redoAction"));
+    QAction* redo = StepAction(false);
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     QAction* check = m_complianceDock->toggleViewAction();
     check->setText(QStringLiteral("Kontrola planu"));
@@ -215,10 +238,60 @@ void FrmGrafenta::Connect()
     InstallTeamMonth(*this, *tools);
     connect(print, &QAction::triggered, m_output, &PlanOutput::Print);
     connect(exportAction, &QAction::triggered, m_output, &PlanOutput::Export);
+    connect(m_output, &PlanOutput::Reported, this, &FrmGrafenta::Report);
     // Printing and export need an open plan, as saving does.
     print->setEnabled(false);
     exportAction->setEnabled(false);
     connect(&m_undo, &QUndoStack::indexChanged, m_compliance, &CompliancePanel::PlanChanged);
+
+    // Keys of their own: Ctrl+S saves, F1 opens the about window, Ctrl+F
+    // goes to the employee search.
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &FrmGrafenta::SaveByKey);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, &FrmGrafenta::ShowAbout);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        m_employees->Search()->setFocus(Qt::ShortcutFocusReason);
+        m_employees->Search()->selectAll();
+    });
+    Button("cmdZapisz")->setToolTip(QStringLiteral("Zapisz plan pracy (Ctrl+S)"));
+    Button("cmdAbout")->setToolTip(QStringLiteral("Informacje o programie (F1)"));
+    m_employees->Search()->setToolTip(QStringLiteral("Szukaj pracownika (Ctrl+F)"));
+}
+
+QAction* FrmGrafenta::StepAction(bool back)
+{
+    auto* action = new QAction(back ? QStringLiteral("Cofnij") : QStringLiteral("Ponów"), this);
+    action->setObjectName(back ? QStringLiteral("undoAction") : QStringLiteral("redoAction"));
+    action->setEnabled(false);
+    // The caption stays, so the buttons keep their place; the step's name is in the tooltip.
+    const auto showStep = [action, back](const QString& step) {
+        const QString key = back ? QStringLiteral("Ctrl+Z") : QStringLiteral("Ctrl+Y");
+        action->setToolTip(step.isEmpty() ? QStringLiteral("%1 (%2)").arg(action->text(), key)
+                                          : QStringLiteral("%1: %2 (%3)").arg(action->text(), step, key));
+    };
+    showStep(QString());
+    connect(&m_undo, back ? &QUndoStack::undoTextChanged : &QUndoStack::redoTextChanged, action, showStep);
+    connect(&m_undo, back ? &QUndoStack::canUndoChanged : &QUndoStack::canRedoChanged, action, &QAction::setEnabled);
+    connect(action, &QAction::triggered, this, [this, back] {
+        const QString step = back ? m_undo.undoText() : m_undo.redoText();
+        if (back)
+            m_undo.undo();
+        else
+            m_undo.redo();
+        Report((back ? QStringLiteral("Cofnięto: %1.") : QStringLiteral("Ponowiono: %1.")).arg(step));
+    });
+    return action;
+}
+
+void FrmGrafenta::SaveByKey()
+{
+    QPushButton* save = Button("cmdZapisz");
+    if (!save->isEnabled()) return;
+    // As a click on the button: the field being typed into is left first,
+    // and a time it refuses stops the save.
+    auto* typing = qobject_cast<TimeFieldEdit*>(QApplication::focusWidget());
+    save->setFocus(Qt::ShortcutFocusReason);
+    if (typing && typing->Refused()) return;
+    save->click();
 }
 
 void FrmGrafenta::FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified)
@@ -277,6 +350,13 @@ void FrmGrafenta::UstawTypPlanu(uint8_t kind)
     setUpdatesEnabled(false);
     if (weekly) m_calendar->ClearCaptions();
     m_panel->ArrangeFor(kind, m_state.FreeDays.FreeDaysLoaded);
+    // Already so arranged: the controls stand where they are.
+    const int arranged = weekly ? 0 : 1;
+    if (arranged == m_arranged) {
+        setUpdatesEnabled(true);
+        return;
+    }
+    m_arranged = arranged;
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_calendar->MonthButton(0), m_calendar->MonthButton(1), Button("cmdZakres"), m_allowances,
              m_calendar->Title(), m_from, m_to, centralWidget()->findChild<QLabel*>(QStringLiteral("lblOpisOd")),
@@ -305,7 +385,7 @@ void FrmGrafenta::ShowPlanRange()
 {
     const WorkPlan& plan = m_state.Doc.Plan;
     ShowRangeLabels();
-    if (m_newPlan) m_newPlan->ShowRange(plan.FirstDay, plan.LastDay);
+    if (m_newPlan) m_newPlan->ShowRange(DateOfDay(plan.FirstDay), DateOfDay(plan.LastDay));
     m_calendar->SetDisplayedMonth(DateOfDay(plan.FirstDay));
     m_calendar->BlokujPrzyciskiZmianyMiesiaca();
     m_calendar->cmdMiesiac_Click(255);
@@ -328,40 +408,64 @@ void FrmGrafenta::ClearPlanCaptions()
     m_calendar->Title()->clear();
 }
 
-void FrmGrafenta::ApplyReadEffects(const PlanWindowEffects& effects)
+void FrmGrafenta::ShowOpenPlan()
 {
-    PlanDocument& doc = m_state.Doc;
-    if (effects.ShowNoPlanEntry) ShowNoPlanEntry();
-    if (effects.RangeShown) {
-        if (doc.ProbedKind == ProbeWeeklyPlan) {
-            m_panel->ShowRange(DateOfDay(doc.Plan.FirstDay), DateOfDay(doc.Plan.LastDay));
-        } else {
-            ShowRangeLabels();
-            if (m_newPlan) m_newPlan->ShowRange(doc.Plan.FirstDay, doc.Plan.LastDay);
-            m_calendar->SetDisplayedMonth(DateOfDay(doc.Plan.FirstDay));
-        }
-    }
-    if (effects.WeekdayCellsPainted) m_calendar->ShowWeekdayKinds(doc.Plan.WeekdayKinds);
+    const PlanDocument& doc = m_state.Doc;
+    m_calendar->StopBlink();
+    const bool weekly = doc.ProbedKind == ProbeWeeklyPlan;
+    UstawTypPlanu(weekly ? 0 : 1);
     m_panel->ShowFields();
     for (int i = 0; i < 4; ++i)
         m_allowances->Field(i)->ShowStored();
-    Blokuj_Przyciski(effects.CommandButtonsDisabled);
-    if (effects.MonthRedrawn) {
-        m_calendar->cmdMiesiac_Click(255);
-        m_calendar->ShowTitle();
+    Blokuj_Przyciski(false);
+    if (weekly) {
+        m_panel->ShowRange(DateOfDay(doc.Plan.FirstDay), DateOfDay(doc.Plan.LastDay));
+        m_calendar->ShowWeekdayKinds(doc.Plan.WeekdayKinds);
+    } else {
+        ShowPlanRange();
     }
+    Button("cmdPrzydziel")->setEnabled(true);
+    ShowPlanEntry(doc.CurrentPlanName);
+    PlanShownOrClosed();
 }
 
-void FrmGrafenta::ShowNoPlanEntry()
+void FrmGrafenta::ShowNoPlan(const QString& entry)
 {
-    const QSignalBlocker quiet(m_plans);
-    m_plans->setCurrentIndex(m_plans->count() - 1);
+    m_calendar->StopBlink();
+    m_state.Doc.Fields = ScheduleFields();
+    // As at start-up: the schedule arrangement, locked and empty.
+    UstawTypPlanu(1);
+    m_panel->ShowFields();
+    for (int i = 0; i < 4; ++i)
+        m_allowances->Field(i)->ShowStored();
+    Blokuj_Przyciski(true);
+    m_calendar->Czysc_Kalendarz();
+    ClearPlanCaptions();
+    Button("cmdUsun")->setEnabled(entry != NoPlanText);
+    Button("cmdPrzydziel")->setEnabled(false);
+    ShowPlanEntry(entry);
+    PlanShownOrClosed();
 }
 
 void FrmGrafenta::ShowPlanEntry(const QString& name)
 {
     const QSignalBlocker quiet(m_plans);
     m_plans->setCurrentIndex(m_plans->findText(name));
+}
+
+void FrmGrafenta::AddPlanEntry(const QString& name)
+{
+    if (m_plans->findText(name) >= 0) return;
+    int place = 0;
+    while (place + 1 < m_plans->count() && PlanNameLess(m_plans->itemText(place), name))
+        ++place;
+    const QSignalBlocker quiet(m_plans);
+    m_plans->insertItem(place, name);
+}
+
+void FrmGrafenta::Report(const QString& text)
+{
+    statusBar()->showMessage(text);
 }
 
 void FrmGrafenta::ShowOverlap(int32_t day)
@@ -402,10 +506,8 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
         m_panel->ShowFields();
     };
     steps.ShowSplash = [this](ProgramState& state) {
-        m_rangeDialog = new FrmZmianaZakresu(state, *this, this);
-        m_newPlan = new FrmNowyPlan(state, *this, this);
-        m_commands->ShowNewPlanDialog = [this] { m_newPlan->ShowForNewPlan(); };
-        m_commands->ShowRangeDialog = [this] { m_rangeDialog->ShowForPlan(); };
+        m_rangeDialog = new FrmZmianaZakresu(state.Env.Ui, state.Doc, this);
+        m_newPlan = new FrmNowyPlan(state.Env.Ui, state.Doc, this);
         m_splash = new FrmObrazek(this);
         m_splash->show();
         QCoreApplication::processEvents();

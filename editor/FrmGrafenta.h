@@ -1,17 +1,17 @@
 // The main window. It arranges the month calendar, the schedule panel, the
 // allowances, the employee list and the command buttons as the program's
-// window is drawn, carries out what the core's readers and writers hand
-// back, and keeps the edits of the open plan as undoable steps. What the
-// commands do lives in PlanCommands.
+// window is drawn, shows the plan that is open (or none), keeps the edits of
+// the open plan as undoable steps and says in its status bar what a command
+// did. What the commands do lives in PlanCommands.
 #pragma once
 
 #include "env/Startup.h"
-#include "plan/PlanReader.h"
 
 #include <QMainWindow>
 #include <QUndoStack>
 
 class AllowancePanel;
+class QAction;
 class CompliancePanel;
 class PlanOutput;
 class QDockWidget;
@@ -28,7 +28,7 @@ class QLabel;
 class QPushButton;
 class SchedulePanel;
 class TimeFieldEdit;
-class TwipsLayout;
+class WindowLayout;
 struct ProgramState;
 
 class FrmGrafenta : public QMainWindow
@@ -41,6 +41,10 @@ public:
 
     // The window's turns in the start-up sequence.
     StartupSteps WindowStartupSteps();
+    // The window at its described size: the window as drawn (all but the
+    // tool row, the check and the status bar) at its drawn size, the check
+    // beside it at its first width.
+    void ShowDescribedSize();
     // The window's background colour, 0xRRGGBB.
     uint32_t BackgroundColour() const;
 
@@ -78,12 +82,22 @@ public:
     void ShowAbout();
     // lblOd1, lbldo1 and lblMiesiac emptied.
     void ClearPlanCaptions();
-    // Carries out what a plan reader handed back, and shows the fields it filled.
-    void ApplyReadEffects(const PlanWindowEffects& effects);
-    // The plan box shows its last entry ("<BRAK>") without choosing it.
-    void ShowNoPlanEntry();
+    // The window arranged for the open plan, whichever way it was opened or
+    // made: its kind's controls, its fields, its range, its first month (or
+    // its weekdays), the editing controls unlocked and its name in the plan
+    // box. (What a plan reader hands back on success comes down to this.)
+    void ShowOpenPlan();
+    // No plan on show: the fields emptied, the editing controls locked, the
+    // calendar and the captions cleared, "&Przydziel" off, and the plan box
+    // at entry: the plan whose damaged file is still held ("&Usuń" on, to
+    // delete it), or "<BRAK>".
+    void ShowNoPlan(const QString& entry);
     // Shows name in cboPlany without running the plan choice.
     void ShowPlanEntry(const QString& name);
+    // A made plan joins the plan box in its place in the order.
+    void AddPlanEntry(const QString& name);
+    // What a command did, in the status bar.
+    void Report(const QString& text);
     // After the writer found overlapping areas: the day's month shown, the day focused and blinking.
     void ShowOverlap(int32_t day);
     // Puts the focus into a time field.
@@ -104,9 +118,14 @@ private:
     void ReadEmployees();
     void ListPlansIntoBox();
     void FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified);
+    // Ctrl+S: "&Zapisz" as if clicked.
+    void SaveByKey();
+    // Undo (back) or redo: a fixed caption, the step's name in the tooltip
+    // with the key, what it did in the status bar.
+    QAction* StepAction(bool back);
 
     ProgramState& m_state;
-    TwipsLayout* m_layout = nullptr;
+    WindowLayout* m_layout = nullptr;
     MonthCalendar* m_calendar = nullptr;
     SchedulePanel* m_panel = nullptr;
     AllowancePanel* m_allowances = nullptr;
@@ -124,5 +143,6 @@ private:
     QDockWidget* m_complianceDock = nullptr;
     PlanOutput* m_output = nullptr;
     QUndoStack m_undo;
-    QRect m_listTwips; // the employee list as start-up left it
+    QRect m_listTwips;   // the employee list as start-up left it
+    int m_arranged = -1; // the plan kind the window is arranged for, -1 before the first
 };

@@ -15,7 +15,10 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -69,9 +72,6 @@ void MonthCalendar::BuildControls()
     m_title = new QLabel(QStringLiteral("Styczeń"), this);
     m_title->setObjectName(QStringLiteral("lblMiesiac"));
     m_title->setAlignment(Qt::AlignCenter);
-    QFont bold = m_title->font();
-    bold.setBold(true);
-    m_title->setFont(bold);
     layout->AddWidget(m_title, QRect(600, 2250, 2175, 240));
 
     m_month = new QDateEdit(QDate::currentDate(), this);
@@ -84,6 +84,22 @@ void MonthCalendar::BuildControls()
     m_timer->setObjectName(QStringLiteral("Timer"));
     m_timer->setInterval(300);
     connect(m_timer, &QTimer::timeout, this, &MonthCalendar::Blink);
+}
+
+void MonthCalendar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const QSize drawn = static_cast<TwipsLayout*>(layout())->DesignPixels();
+    const double growth = std::clamp(std::min(width() / double(drawn.width()), height() / double(drawn.height())), 1.0,
+                                     DayCell::MostGrowth);
+    QFont scaled = font();
+    scaled.setPointSizeF(font().pointSizeF() * growth);
+    for (QLabel* label : m_weekdayLabels)
+        label->setFont(scaled);
+    for (QPushButton* button : m_monthButtons)
+        button->setFont(scaled);
+    scaled.setBold(true);
+    m_title->setFont(scaled);
 }
 
 void MonthCalendar::SetSlotSource(std::function<int()> selectedSlot, std::function<uint8_t()> markingValue)
@@ -211,6 +227,7 @@ void MonthCalendar::Blokuj_Kalendarz()
 {
     for (DayCell* cell : m_cells)
         cell->setEnabled(false);
+    UpdateTabStop();
 }
 
 void MonthCalendar::Odznacz_Uzywane(int first)
@@ -226,6 +243,7 @@ void MonthCalendar::Odznacz_Uzywane(int first)
         const int index = first - 2 + day;
         if (index >= 0 && index < CellCount) m_cells[size_t(index)]->setEnabled(true);
     }
+    UpdateTabStop();
 }
 
 void MonthCalendar::BlokujCzyste()
@@ -233,6 +251,7 @@ void MonthCalendar::BlokujCzyste()
     for (DayCell* cell : m_cells) {
         if (cell->text().trimmed().isEmpty()) cell->setEnabled(false);
     }
+    UpdateTabStop();
 }
 
 void MonthCalendar::ZaznaczDniWolne()
@@ -276,6 +295,23 @@ void MonthCalendar::SetEditable(bool enabled)
         cell->setEnabled(enabled);
     for (QPushButton* button : m_monthButtons)
         button->setEnabled(enabled);
+    UpdateTabStop();
+}
+
+void MonthCalendar::UpdateTabStop()
+{
+    const auto usable = [this](int index) { return index >= 0 && m_cells[size_t(index)]->isEnabled(); };
+    int stop = -1;
+    for (int index = 0; index < CellCount && stop < 0; ++index) {
+        if (m_cells[size_t(index)]->hasFocus() && usable(index)) stop = index;
+    }
+    if (stop < 0 && usable(m_tabStop)) stop = m_tabStop;
+    for (int index = 0; index < CellCount && stop < 0; ++index) {
+        if (usable(index)) stop = index;
+    }
+    m_tabStop = stop;
+    for (int index = 0; index < CellCount; ++index)
+        m_cells[size_t(index)]->setFocusPolicy(index == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void MonthCalendar::ShowWeekdayKinds(const std::array<uint8_t, 7>& kinds)
@@ -384,6 +420,11 @@ bool MonthCalendar::eventFilter(QObject* watched, QEvent* event)
     const int index = cell ? int(std::find(m_cells.begin(), m_cells.end(), cell) - m_cells.begin()) : -1;
     if (index < 0 || index >= CellCount) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::FocusIn:
+        // The cell the arrows or the mouse reached is where Tab comes back to.
+        m_tabStop = index;
+        UpdateTabStop();
+        break;
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && cell->isEnabled()) {
             ++m_stroke;

@@ -98,6 +98,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A larger grid gets larger weekday names, title and arrows, up to a limit.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
@@ -111,6 +113,9 @@ private:
     int CellAt(QPoint globalPosition) const;
     void Describe();
     QColor SlotColour(int slot) const;
+    // The grid is one stop of the Tab key: the focused cell, else the cell
+    // focused last, else the first enabled one; the arrows move inside.
+    void UpdateTabStop();
 
     const Environment& m_env;
     PlanDocument& m_doc;
@@ -131,6 +136,7 @@ private:
     QColor m_blinkColour;         // BlinkColour
     QHash<int32_t, QString> m_marks;
     bool m_weekdaysShown = false; // the cells carry a weekly plan's weekday kinds
+    int m_tabStop = -1;           // the cell Tab reaches
 
     // The drag in progress: its number, and whether it still paints.
     int m_stroke = 0;

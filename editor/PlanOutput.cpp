@@ -156,8 +156,14 @@ void PlanOutput::Print()
     dialog.setMinMax(1, int(PlanMonths().size()));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange);
     if (dialog.exec() != QDialog::Accepted) return;
-    if (!PrintTo(printer))
+    if (!PrintTo(printer)) {
         m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Wydruk planu pracy nie powiódł się."));
+        return;
+    }
+    emit Reported(QStringLiteral("Wysłano plan pracy „%1” do drukarki %2.")
+                      .arg(m_doc.CurrentPlanName, printer.outputFileName().isEmpty()
+                                                      ? printer.printerName()
+                                                      : QDir::toNativeSeparators(printer.outputFileName())));
 }
 
 void PlanOutput::Export()
@@ -207,6 +213,8 @@ bool PlanOutput::ExportTo(const QString& path, std::optional<MonthSpan> months)
         m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
                                                         QDir::toNativeSeparators(path) + Cr +
                                                         QStringLiteral("Eksport planu pracy nie powiódł się."));
+    } else {
+        emit Reported(QStringLiteral("Zapisano plik %1.").arg(QDir::toNativeSeparators(path)));
     }
     return ok;
 }

@@ -66,6 +66,10 @@ public:
     // message when it cannot be written.
     bool ComplianceReportTo(const QString& path, const ComplianceOptions& options);
 
+signals:
+    // What was printed or written, for the window's status bar.
+    void Reported(const QString& text);
+
 private:
     // The first days of the plan's months, one page each; the range alone
     // decides them, so no export input is built for it.

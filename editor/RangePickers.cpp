@@ -1,29 +1,25 @@
 #include "editor/RangePickers.h"
 
+#include "editor/DateField.h"
 #include "plan/PlanDocument.h"
 
-#include <QDateEdit>
 #include <QLabel>
 
-void SetUpRangePicker(QDateEdit* picker)
+DateField* NewRangePicker(Prompt& prompt, const char* name, QWidget* parent)
 {
-    picker->setDisplayFormat(RangeDateFormat);
-    picker->setCalendarPopup(true);
-    picker->setMinimumDate(DateOfDay(0));
-    picker->setMaximumDate(DateOfDay(MaxPlanDay));
+    auto* picker = new DateField(prompt, parent);
+    picker->setObjectName(QString::fromLatin1(name));
+    picker->SetSpan(DateOfDay(0), DateOfDay(MaxPlanDay));
+    return picker;
 }
 
-QGridLayout* AddRangeRow(QGroupBox* frame, QDateEdit* from, QDateEdit* to, int row)
+QGridLayout* AddRangeRow(QGroupBox* frame, DateField* from, DateField* to, int row)
 {
     frame->setObjectName(QStringLiteral("Frame1"));
     auto* fromLabel = new QLabel(QStringLiteral("Obowiązuje od:"), frame);
     fromLabel->setObjectName(QStringLiteral("Label1"));
     auto* toLabel = new QLabel(QStringLiteral("do"), frame);
     toLabel->setObjectName(QStringLiteral("Label2"));
-    from->setObjectName(QStringLiteral("dtpOd"));
-    to->setObjectName(QStringLiteral("dtpDo"));
-    SetUpRangePicker(from);
-    SetUpRangePicker(to);
     from->setAccessibleName(QStringLiteral("Obowiązuje od"));
     to->setAccessibleName(QStringLiteral("Obowiązuje do"));
     fromLabel->setBuddy(from);
@@ -36,22 +32,29 @@ QGridLayout* AddRangeRow(QGroupBox* frame, QDateEdit* from, QDateEdit* to, int r
     return grid;
 }
 
-RangePickers::RangePickers(QDateEdit* from, QDateEdit* to, PlanDocument& doc, bool toAlwaysEdits, QObject* parent)
+RangePickers::RangePickers(DateField* from, DateField* to, PlanDocument& doc, bool toAlwaysEdits, QObject* parent)
     : QObject(parent), m_from(from), m_to(to), m_doc(doc), m_toAlwaysEdits(toAlwaysEdits)
 {
-    connect(m_from, &QDateEdit::dateChanged, this, &RangePickers::FromChanged);
-    connect(m_to, &QDateEdit::dateChanged, this, &RangePickers::ToChanged);
+    // A picker changes when it is left (or picked from its calendar), so the
+    // pull-back rules never act on a date half typed.
+    connect(m_from, &DateField::DateChanged, this, &RangePickers::FromChanged);
+    connect(m_to, &DateField::DateChanged, this, &RangePickers::ToChanged);
     Remember();
 }
 
 QDate RangePickers::From() const
 {
-    return m_from->date();
+    return m_from->Date();
 }
 
 QDate RangePickers::To() const
 {
-    return m_to->date();
+    return m_to->Date();
+}
+
+bool RangePickers::Commit()
+{
+    return m_from->Commit() && m_to->Commit();
 }
 
 int32_t RangePickers::FirstDay() const
@@ -67,23 +70,23 @@ int32_t RangePickers::LastDay() const
 void RangePickers::Show(QDate from, QDate to)
 {
     m_showing = true;
-    m_from->setDate(from);
-    m_to->setDate(to);
+    m_from->SetDate(from);
+    m_to->SetDate(to);
     m_showing = false;
     Remember();
 }
 
 void RangePickers::Remember()
 {
-    m_rememberedFrom = m_lastFrom = m_from->date().toString(RangeDateFormat);
-    m_rememberedTo = m_lastTo = m_to->date().toString(RangeDateFormat);
+    m_rememberedFrom = m_lastFrom = From().toString(RangeDateFormat);
+    m_rememberedTo = m_lastTo = To().toString(RangeDateFormat);
 }
 
 void RangePickers::Restore()
 {
     m_showing = true;
-    m_from->setDate(QDate::fromString(m_rememberedFrom, RangeDateFormat));
-    m_to->setDate(QDate::fromString(m_rememberedTo, RangeDateFormat));
+    m_from->SetDate(QDate::fromString(m_rememberedFrom, RangeDateFormat));
+    m_to->SetDate(QDate::fromString(m_rememberedTo, RangeDateFormat));
     m_showing = false;
     m_lastFrom = m_rememberedFrom;
     m_lastTo = m_rememberedTo;
@@ -92,8 +95,8 @@ void RangePickers::Restore()
 void RangePickers::FromChanged()
 {
     if (m_showing) return;
-    if (m_from->date() > m_to->date()) m_from->setDate(m_to->date());
-    const QString now = m_from->date().toString(RangeDateFormat);
+    if (From() > To()) m_from->SetDate(To());
+    const QString now = From().toString(RangeDateFormat);
     if (now != m_lastFrom) m_doc.RangeEdited = true;
     m_lastFrom = now;
     emit Changed(From(), To());
@@ -102,8 +105,8 @@ void RangePickers::FromChanged()
 void RangePickers::ToChanged()
 {
     if (m_showing) return;
-    if (m_to->date() < m_from->date()) m_to->setDate(m_from->date());
-    const QString now = m_to->date().toString(RangeDateFormat);
+    if (To() < From()) m_to->SetDate(From());
+    const QString now = To().toString(RangeDateFormat);
     if (m_toAlwaysEdits || now != m_lastTo) m_doc.RangeEdited = true;
     m_lastTo = now;
     m_doc.LastToDate = now;

@@ -10,7 +10,8 @@
 #include <QGroupBox>
 #include <QObject>
 
-class QDateEdit;
+class DateField;
+class Prompt;
 struct PlanDocument;
 
 class RangePickers : public QObject
@@ -20,7 +21,7 @@ class RangePickers : public QObject
 public:
     // Any change of the last day counts as an edit when toAlwaysEdits is set
     // (the main window's pickers), else only a value other than the one remembered.
-    RangePickers(QDateEdit* from, QDateEdit* to, PlanDocument& doc, bool toAlwaysEdits, QObject* parent = nullptr);
+    RangePickers(DateField* from, DateField* to, PlanDocument& doc, bool toAlwaysEdits, QObject* parent = nullptr);
 
     QDate From() const;
     QDate To() const;
@@ -30,6 +31,8 @@ public:
     void Remember();
     // Puts the remembered values back.
     void Restore();
+    // Takes what is typed in both pickers; false when one refuses it.
+    bool Commit();
     // The days of the range (since 2000-01-01).
     int32_t FirstDay() const;
     int32_t LastDay() const;
@@ -41,8 +44,8 @@ private:
     void FromChanged();
     void ToChanged();
 
-    QDateEdit* m_from;
-    QDateEdit* m_to;
+    DateField* m_from;
+    DateField* m_to;
     PlanDocument& m_doc;
     bool m_toAlwaysEdits;
     bool m_showing = false;
@@ -55,10 +58,9 @@ private:
 // The format the range pickers show and remember their dates in.
 inline const QString RangeDateFormat = QStringLiteral("dd-MM-yyyy");
 
-// A date picker for a plan's range: "dd-MM-yyyy", a calendar to pick from,
-// and only the days a plan may cover.
-void SetUpRangePicker(QDateEdit* picker);
+// A date picker for a plan's range, for the days a plan may cover.
+DateField* NewRangePicker(Prompt& prompt, const char* name, QWidget* parent);
 
 // The dialogs' range frame: "Obowiązuje od:" dtpOd "do" dtpDo on the given
 // row of the frame's grid, which is returned.
-QGridLayout* AddRangeRow(QGroupBox* frame, QDateEdit* from, QDateEdit* to, int row);
+QGridLayout* AddRangeRow(QGroupBox* frame, DateField* from, DateField* to, int row);

@@ -1,12 +1,13 @@
 #include "editor/SchedulePanel.h"
 
+#include "editor/DateField.h"
 #include "editor/RangePickers.h"
 #include "editor/TwipsLayout.h"
 #include "env/Environment.h"
 #include "plan/PlanDocument.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -18,6 +19,8 @@ namespace {
 constexpr int Top = 3240;
 constexpr std::array<int, SlotCount> RowTop{3705, 3990, 4275, 4560, 5415, 4845, 5130};
 constexpr std::array<int, 4> ColumnLeft{855, 1455, 2415, 3015};
+// A little wider than drawn, so that hh:mm fits the field in any common font.
+constexpr int FieldWidth = 570;
 const std::array<QString, 4> ColumnWords{QStringLiteral("Wejście"), QStringLiteral("Wyjście"),
                                          QStringLiteral("Przerwa od"), QStringLiteral("Przerwa do")};
 const std::array<const char*, 4> ColumnNames{"txtOd", "txtdo", "txtPrzeOd", "txtPrzeDo"};
@@ -74,7 +77,7 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
         for (int column = 0; column < 4; ++column) {
             const int id = FieldIds::Of(slot, column);
             TimeFieldEdit* field =
-                AddField(layout, id, Row(ColumnLeft[size_t(column)], RowTop[size_t(slot)], 495),
+                AddField(layout, id, Row(ColumnLeft[size_t(column)], RowTop[size_t(slot)], FieldWidth),
                          ColumnWords[size_t(column)] + QStringLiteral(" – harmonogram %1").arg(slot));
             field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(ColumnNames[size_t(column)])).arg(slot));
             // The free-day slot's fields exist but are never shown.
@@ -93,8 +96,11 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
         Field(FieldIds::Of(slot, BreakFromColumn))->SetNext(Field(FieldIds::Of(slot, BreakToColumn)));
     }
     m_scheduleOnly << AddLabel(layout, "lblDzienWolny", QStringLiteral("Dzień wolny"), Row(855, 5445, 1500, 225));
+    // Tab follows the rows as they stand, the free-day toggle under them last.
+    QWidget::setTabOrder(Field(FieldIds::Of(6, BreakToColumn)), m_toggles[FreeDaySlot]);
 
-    // The weekly arrangement.
+    // The weekly arrangement, in the room the schedules leave: the weekday
+    // toggles, the norm, the start of the day, the check box and the range.
     const char* weekdayNames[2] = {"Dzień wolny", "Dzień pracujący"};
     for (int i = 0; i < 2; ++i) {
         auto* toggle = new QPushButton(this);
@@ -103,48 +109,49 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
         toggle->setText(i ? QStringLiteral("P") : QStringLiteral("W"));
         toggle->setAccessibleName(QString::fromUtf8(weekdayNames[i]));
         connect(toggle, &QPushButton::clicked, this, [this, i] { tglKolorNONE_Click(i); });
-        layout->AddWidget(toggle, Row(120, i ? 3705 : 3360, 615));
+        layout->AddWidget(toggle, Row(120, i ? 3570 : 3255, 615));
         m_weekdayToggles[size_t(i)] = toggle;
         m_weeklyOnly << toggle;
     }
     QLabel* freeLabel =
-        AddLabel(layout, "lblDzienWolnyNONE", QString::fromUtf8(weekdayNames[0]), Row(855, 3390, 2400, 225));
+        AddLabel(layout, "lblDzienWolnyNONE", QString::fromUtf8(weekdayNames[0]), Row(855, 3285, 2400, 225));
     QLabel* workLabel =
-        AddLabel(layout, "lblDzienPracujacyNONE", QString::fromUtf8(weekdayNames[1]), Row(855, 3735, 2400, 225));
-    QLabel* normLabel = AddLabel(layout, "lblNormaDzienna", QStringLiteral("Norma dzienna"), Row(120, 4110, 1600, 225));
-    QLabel* startLabel = AddLabel(layout, "lblStartDnia", QStringLiteral("Początek doby"), Row(120, 4425, 1600, 225));
-    TimeFieldEdit* norm = AddField(layout, FieldIds::Norm, Row(1800, 4080, 615), normLabel->text());
+        AddLabel(layout, "lblDzienPracujacyNONE", QString::fromUtf8(weekdayNames[1]), Row(855, 3600, 2400, 225));
+    QLabel* normLabel = AddLabel(layout, "lblNormaDzienna", QStringLiteral("Norma dzienna"), Row(120, 3945, 1600, 225));
+    QLabel* startLabel = AddLabel(layout, "lblStartDnia", QStringLiteral("Początek doby"), Row(120, 4260, 1600, 225));
+    TimeFieldEdit* norm = AddField(layout, FieldIds::Norm, Row(1800, 3915, 615), normLabel->text());
     norm->setObjectName(QStringLiteral("txtNorma"));
-    TimeFieldEdit* start = AddField(layout, FieldIds::DayStart, Row(1800, 4395, 615), startLabel->text());
+    TimeFieldEdit* start = AddField(layout, FieldIds::DayStart, Row(1800, 4230, 615), startLabel->text());
     start->setObjectName(QStringLiteral("txtStartDnia"));
     m_includeFreeDays = new QCheckBox(QStringLiteral("Uwzględnij dni wolne"), this);
     m_includeFreeDays->setObjectName(QStringLiteral("chkDniWolne"));
     m_includeFreeDays->setAccessibleName(m_includeFreeDays->text());
     connect(m_includeFreeDays, &QCheckBox::clicked, this, &SchedulePanel::IncludeFreeDaysClicked);
-    layout->AddWidget(m_includeFreeDays, Row(120, 4740, 3000));
+    layout->AddWidget(m_includeFreeDays, Row(120, 4545, 3000));
 
     m_rangeFrame = new QGroupBox(QStringLiteral("Zakres planu pracy"), this);
     m_rangeFrame->setObjectName(QStringLiteral("ramZakresPlanu"));
     m_rangeFrame->setAccessibleName(m_rangeFrame->title());
     const QRect frame = RangeFrameTwips();
     layout->AddWidget(m_rangeFrame, Row(frame.left(), frame.top(), frame.width(), frame.height()));
-    auto* frameLayout = new TwipsLayout(m_rangeFrame, QSize(3375, 645));
+    // The frame's rows: "Od" dtpOd over "do" dtpDo, the fields as wide as the labels leave.
+    auto* frameLayout = new QGridLayout(m_rangeFrame);
+    frameLayout->setContentsMargins(6, 2, 6, 4);
+    frameLayout->setSpacing(3);
     auto* fromLabel = new QLabel(QStringLiteral("Od"), m_rangeFrame);
     fromLabel->setObjectName(QStringLiteral("lblOdN"));
-    frameLayout->AddWidget(fromLabel, QRect(90, 300, 240, 225));
     auto* toLabel = new QLabel(QStringLiteral("do"), m_rangeFrame);
     toLabel->setObjectName(QStringLiteral("lblDoN"));
-    frameLayout->AddWidget(toLabel, QRect(1785, 300, 210, 225));
-    m_from = new QDateEdit(m_rangeFrame);
-    m_from->setObjectName(QStringLiteral("dtpOd"));
-    m_to = new QDateEdit(m_rangeFrame);
-    m_to->setObjectName(QStringLiteral("dtpDo"));
-    SetUpRangePicker(m_from);
-    SetUpRangePicker(m_to);
+    m_from = NewRangePicker(env.Ui, "dtpOd", m_rangeFrame);
+    m_to = NewRangePicker(env.Ui, "dtpDo", m_rangeFrame);
+    fromLabel->setBuddy(m_from);
+    toLabel->setBuddy(m_to);
+    frameLayout->addWidget(fromLabel, 0, 0);
+    frameLayout->addWidget(m_from, 0, 1);
+    frameLayout->addWidget(toLabel, 1, 0);
+    frameLayout->addWidget(m_to, 1, 1);
     m_from->setAccessibleName(QStringLiteral("Zakres planu pracy od"));
     m_to->setAccessibleName(QStringLiteral("Zakres planu pracy do"));
-    frameLayout->AddWidget(m_from, QRect(330, 255, 1425, 315));
-    frameLayout->AddWidget(m_to, QRect(1995, 255, 1320, 315));
     // The main window's pickers count every change of the last day as an edit.
     m_range = new RangePickers(m_from, m_to, doc, true, this);
     connect(m_range, &RangePickers::Changed, this, &SchedulePanel::RangeChanged);
@@ -216,10 +223,14 @@ void SchedulePanel::tglKolorNONE_Click(int index)
 void SchedulePanel::ArrangeFor(uint8_t kind, bool freeDaysLoaded)
 {
     const bool weekly = kind == 0;
-    for (QWidget* widget : std::as_const(m_scheduleOnly))
-        widget->setVisible(!weekly);
-    for (QWidget* widget : std::as_const(m_weeklyOnly))
-        widget->setVisible(weekly);
+    if (weekly != m_weeklyShown || !m_arranged) {
+        for (QWidget* widget : std::as_const(m_scheduleOnly))
+            widget->setVisible(!weekly);
+        for (QWidget* widget : std::as_const(m_weeklyOnly))
+            widget->setVisible(weekly);
+        m_weeklyShown = weekly;
+        m_arranged = true;
+    }
     if (!weekly) return;
     SetButtonColour(m_weekdayToggles[0], m_env.ColourTable[0]);
     SetButtonColour(m_weekdayToggles[1], m_env.ColourTable[1]);
@@ -264,17 +275,18 @@ AllowancePanel::AllowancePanel(const Environment& env, PlanDocument& doc, QWidge
         const char* Text;
         QRect LabelTwips, FieldTwips;
     };
+    // The labels as wide as their words need, the fields as wide as the schedules'.
     const Allowance allowances[4] = {
-        {"lblWczesniejszeWyjscia", "Wcześniejsze wejście", QRect(0, 30, 2040, 285), QRect(2100, 30, 555, 285)},
-        {"lblMaksymalnyCzasNadgodzin", "Maksymalny czas nadgodzin", QRect(2760, 345, 2040, 285),
-         QRect(4860, 345, 555, 285)},
-        {"lblMaksymalnyCzasPrzerw", "Maksymalny czas przerw", QRect(2760, 30, 2040, 285), QRect(4860, 30, 555, 285)},
-        {"lblPozniejszeWyjascia", "Późniejsze wyjście", QRect(0, 345, 2040, 285), QRect(2100, 345, 555, 285)},
+        {"lblWczesniejszeWyjscia", "Wcześniejsze wejście", QRect(0, 30, 1770, 285), QRect(1800, 30, FieldWidth, 285)},
+        {"lblMaksymalnyCzasNadgodzin", "Maksymalny czas nadgodzin", QRect(2430, 345, 2370, 285),
+         QRect(4845, 345, FieldWidth, 285)},
+        {"lblMaksymalnyCzasPrzerw", "Maksymalny czas przerw", QRect(2430, 30, 2370, 285),
+         QRect(4845, 30, FieldWidth, 285)},
+        {"lblPozniejszeWyjascia", "Późniejsze wyjście", QRect(0, 345, 1770, 285), QRect(1800, 345, FieldWidth, 285)},
     };
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(QString::fromUtf8(allowances[i].Text), this);
         label->setObjectName(QString::fromLatin1(allowances[i].Label));
-        label->setWordWrap(true);
         layout->AddWidget(label, allowances[i].LabelTwips);
         auto* field = new TimeFieldEdit(FieldIds::Allowance(i), doc.Fields, env.Ui, this);
         field->setObjectName(QStringLiteral("txtPozostale_%1").arg(i));

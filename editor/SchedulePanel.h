@@ -13,7 +13,7 @@
 #include <array>
 
 class QCheckBox;
-class QDateEdit;
+class DateField;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -36,8 +36,8 @@ public:
     QPushButton* Toggle(int slot) const { return m_toggles.at(size_t(slot)); }
     QPushButton* WeekdayToggle(int index) const { return m_weekdayToggles.at(size_t(index)); }
     QCheckBox* IncludeFreeDays() const { return m_includeFreeDays; }
-    QDateEdit* From() const { return m_from; }
-    QDateEdit* To() const { return m_to; }
+    DateField* From() const { return m_from; }
+    DateField* To() const { return m_to; }
     class RangePickers* Range() const { return m_range; }
     QGroupBox* RangeFrame() const { return m_rangeFrame; }
 
@@ -55,7 +55,7 @@ public:
     void SetLocked(bool locked);
 
     // Where the range frame lies in the window, in twips.
-    static QRect RangeFrameTwips() { return QRect(120, 5070, 3375, 645); }
+    static QRect RangeFrameTwips() { return QRect(120, 4830, 3375, 915); }
 
     void tglKolor_Click(int index);
     void tglKolorNONE_Click(int index);
@@ -80,12 +80,14 @@ private:
     QList<QLabel*> m_weeklyLabels;  // lblDzienPracujacyNONE, lblOdN, lblDoN, lblNormaDzienna
     QCheckBox* m_includeFreeDays = nullptr;
     QGroupBox* m_rangeFrame = nullptr;
-    QDateEdit* m_from = nullptr;
-    QDateEdit* m_to = nullptr;
+    DateField* m_from = nullptr;
+    DateField* m_to = nullptr;
     bool m_toggleGuard = false;
     bool m_weekdayGuard = false;
     class RangePickers* m_range = nullptr;
     uint8_t m_markingValue = FreeWeekday;
+    bool m_arranged = false;    // ArrangeFor has run
+    bool m_weeklyShown = false; // the weekly controls are the ones shown
 };
 
 // The four allowances (txtPozostale) with their labels, under the employee list.

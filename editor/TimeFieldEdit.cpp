@@ -69,6 +69,7 @@ bool TimeFieldEdit::Leave()
 {
     if (m_leaving) return true;
     const TimeFieldParse parse = ParseTimeField(text(), m_minimumOneMinute);
+    m_refused = parse.IsError();
     if (parse.IsError()) {
         m_leaving = true;
         m_prompt.ShowMessage(MessageIcon::Exclamation, parse.Message());

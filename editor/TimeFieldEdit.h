@@ -54,6 +54,8 @@ public:
     // Runs the leave-field parser on the text as it stands; false when it
     // refused the text (message shown, focus back here).
     bool Leave();
+    // The parser refused the text when the field was last left.
+    bool Refused() const { return m_refused; }
 
 signals:
     // The user left the field with a text the parser accepted or cleared.
@@ -72,4 +74,5 @@ private:
     QWidget* m_next = nullptr;
     bool m_minimumOneMinute = false;
     bool m_leaving = false;
+    bool m_refused = false;
 };

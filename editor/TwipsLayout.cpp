@@ -16,19 +16,20 @@ TwipsLayout::~TwipsLayout()
         delete item;
 }
 
-void TwipsLayout::AddWidget(QWidget* widget, QRect twips)
+void TwipsLayout::AddWidget(QWidget* widget, QRect twips, int rule)
 {
     addChildWidget(widget);
-    m_items.append({new QWidgetItem(widget), twips});
+    m_items.append({new QWidgetItem(widget), twips, rule});
     invalidate();
 }
 
 void TwipsLayout::SetTwips(QWidget* widget, QRect twips)
 {
     for (Placed& placed : m_items) {
-        if (placed.Item->widget() == widget) placed.Twips = twips;
+        if (placed.Item->widget() != widget || placed.Twips == twips) continue;
+        placed.Twips = twips;
+        invalidate();
     }
-    invalidate();
 }
 
 QRect TwipsLayout::Twips(const QWidget* widget) const
@@ -81,17 +82,27 @@ QSize TwipsLayout::minimumSize() const
     return DesignPixels();
 }
 
+QRect TwipsLayout::Place(const QRect& twips, int, const QRect& area) const
+{
+    const double sx = double(area.width()) / m_design.width();
+    const double sy = double(area.height()) / m_design.height();
+    const int left = int(std::lround(twips.left() * sx));
+    const int top = int(std::lround(twips.top() * sy));
+    const int right = int(std::lround((twips.left() + twips.width()) * sx));
+    const int bottom = int(std::lround((twips.top() + twips.height()) * sy));
+    return QRect(area.left() + left, area.top() + top, right - left, bottom - top);
+}
+
 void TwipsLayout::setGeometry(const QRect& rect)
 {
     QLayout::setGeometry(rect);
-    const double sx = double(rect.width()) / m_design.width();
-    const double sy = double(rect.height()) / m_design.height();
     for (const Placed& placed : std::as_const(m_items)) {
-        const QRect& t = placed.Twips;
-        const int left = int(std::lround(t.left() * sx));
-        const int top = int(std::lround(t.top() * sy));
-        const int right = int(std::lround((t.left() + t.width()) * sx));
-        const int bottom = int(std::lround((t.top() + t.height()) * sy));
-        placed.Item->setGeometry(QRect(rect.left() + left, rect.top() + top, right - left, bottom - top));
+        const QRect place = Place(placed.Twips, placed.Rule, rect);
+        // A widget takes its whole place: a button or a field grows with the
+        // container instead of keeping the height it would rather have.
+        if (QWidget* widget = placed.Item->widget())
+            widget->setGeometry(place);
+        else
+            placed.Item->setGeometry(place);
     }
 }

@@ -1,8 +1,9 @@
 // A layout that places each widget at a fixed rectangle given in twips (1/1440
 // inch), as the program's windows are drawn, and keeps their proportions when
-// the container grows: all rectangles stretch with it. At its smallest the
-// container has its design size at the screen's logical resolution, so the
-// arrangement is the same on high-resolution screens.
+// the container grows: all rectangles stretch with it, whatever size the
+// widgets would rather have. At its smallest the container has its design
+// size at the screen's logical resolution, so the arrangement is the same on
+// high-resolution screens.
 #pragma once
 
 #include <QLayout>
@@ -16,8 +17,9 @@ public:
     TwipsLayout(QWidget* parent, QSize designSize);
     ~TwipsLayout() override;
 
-    // Places widget at twips (it becomes a child of the container).
-    void AddWidget(QWidget* widget, QRect twips);
+    // Places widget at twips (it becomes a child of the container); rule
+    // tells a layout built on this one how the widget follows a larger container.
+    void AddWidget(QWidget* widget, QRect twips, int rule = 0);
     // Moves a widget already placed.
     void SetTwips(QWidget* widget, QRect twips);
     QRect Twips(const QWidget* widget) const;
@@ -33,13 +35,19 @@ public:
     QSize minimumSize() const override;
     void setGeometry(const QRect& rect) override;
 
+protected:
+    double PixelsPerTwip() const;
+    // Where an item lies in area: here every rectangle stretches with the
+    // container, whatever its rule.
+    virtual QRect Place(const QRect& twips, int rule, const QRect& area) const;
+
 private:
     struct Placed
     {
         QLayoutItem* Item;
         QRect Twips;
+        int Rule = 0;
     };
-    double PixelsPerTwip() const;
 
     QSize m_design;
     QList<Placed> m_items;

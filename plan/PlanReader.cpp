@@ -10,8 +10,11 @@
 #include "plan/PlanDocument.h"
 #include "plan/TimeText.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -157,16 +160,28 @@ QStringList ListPlans(Environment& env)
         return {};
     }
     // QDir matches name filters without regard to letter case unless told
-    // otherwise; Unsorted keeps the order the system lists the folder in.
-    // Hidden files (on Unix: names starting with a dot) are left out, as a
-    // pattern listing of the folder leaves them out on Windows.
+    // otherwise. Hidden files (on Unix: names starting with a dot) are left
+    // out, as a pattern listing of the folder leaves them out on Windows.
     const QStringList files =
         QDir(env.PlansDir()).entryList({QLatin1Char('*') + PlanExtension}, QDir::Files, QDir::Unsorted);
     QStringList names;
     names.reserve(files.size());
     for (const QString& file : files)
         names.append(file.chopped(PlanExtension.size()));
+    std::sort(names.begin(), names.end(), PlanNameLess);
     return names;
+}
+
+bool PlanNameLess(const QString& a, const QString& b)
+{
+    static const QCollator polish = [] {
+        QCollator collator{QLocale(QLocale::Polish, QLocale::Poland)};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        return collator;
+    }();
+    // Names that differ in letter case only keep one order from run to run.
+    const int order = polish.compare(a, b);
+    return order != 0 ? order < 0 : a < b;
 }
 
 uint8_t ProbePlanKind(const Environment& env, PlanDocument& doc, const QString& name, PlanWindowEffects* effects)

@@ -32,11 +32,13 @@ struct PlanWindowEffects
     bool MonthRedrawn = false;
 };
 
-// The plan names of the plans folder ("*.PLN" in any letter case), in the
-// order the directory listing gives them, each the file name less its last
-// four characters. A plans folder that cannot be bound shows "Brak dostepu do
+// The plan names of the plans folder ("*.PLN" in any letter case), in Polish
+// alphabetical order without regard to letter case, each the file name less
+// its last four characters. A plans folder that cannot be bound shows "Brak dostepu do
 // plików planu pracy." and ends the program (ProgramEnding).
 QStringList ListPlans(Environment& env);
+// The order of the plan list: Polish alphabetical order without regard to letter case.
+bool PlanNameLess(const QString& a, const QString& b);
 
 // 1 schedule plan, 0 weekly plan, 5 when the plans folder cannot be bound or
 // the file cannot be opened (both shown, and the plan box back at its "no

@@ -139,3 +139,36 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
     }
     return outcomes;
 }
+
+QString AssignmentSummary(const QString& planText, const QVector<AssignmentOutcome>& outcomes, const EmployeeRows& rows,
+                          int selectedCount)
+{
+    int assigned = 0;
+    QStringList missed;
+    for (const AssignmentOutcome& outcome : outcomes) {
+        if (outcome.Result == AssignmentResult::Assigned) {
+            ++assigned;
+            continue;
+        }
+        const EmployeeRow& row = rows.at(outcome.Row);
+        missed << QStringLiteral("%1 %2 (%3)")
+                      .arg(row.Surname, row.FirstName,
+                           outcome.Result == AssignmentResult::Deleted ? QStringLiteral("usunięty z bazy danych")
+                                                                       : QStringLiteral("nieudany zapis rekordu"));
+    }
+    const QString plan = QStringLiteral("„%1”").arg(planText.trimmed());
+    const QString reasons = missed.join(QStringLiteral(", "));
+    QString summary;
+    if (assigned > 0) {
+        summary = QStringLiteral("Przydzielono plan %1 %2 %3.")
+                      .arg(plan)
+                      .arg(assigned)
+                      .arg(assigned == 1 ? QStringLiteral("pracownikowi") : QStringLiteral("pracownikom"));
+        if (!missed.isEmpty()) summary += QStringLiteral(" Nie przydzielono: %1.").arg(reasons);
+    } else {
+        summary = missed.isEmpty() ? QStringLiteral("Nie przydzielono planu %1 żadnemu pracownikowi.").arg(plan)
+                                   : QStringLiteral("Nie przydzielono planu %1: %2.").arg(plan, reasons);
+    }
+    if (outcomes.size() < selectedCount) summary += QStringLiteral(" Przydzielanie przerwano.");
+    return summary;
+}

@@ -72,3 +72,9 @@ bool ZapiszPlanPracownika(const Environment& env, const QString& stem, const QSt
 // of each selected row that was reached.
 QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& rows, const QVector<bool>& selected,
                                          const QString& planText, const StaffHooks& hooks);
+
+// What an assignment run came to, in one line: "Przydzielono plan „Biuro” 3
+// pracownikom." and the employees who did not get it, each with the reason;
+// selectedCount tells whether the run was stopped before the last of them.
+QString AssignmentSummary(const QString& planText, const QVector<AssignmentOutcome>& outcomes, const EmployeeRows& rows,
+                          int selectedCount);

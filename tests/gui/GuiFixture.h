@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // The left button pressed on the first cell, dragged over the others and let
@@ -50,14 +51,17 @@ inline int32_t DayNumber(int year, int month, int day)
 
 struct Workstation
 {
-    // library: the folder whose suite library the program folder gets.
-    explicit Workstation(const QString& library = QCoreApplication::applicationDirPath())
+    // library: the folder whose suite library the program folder gets;
+    // prepare: what is done to the demo data directory before the program starts.
+    explicit Workstation(const QString& library = QCoreApplication::applicationDirPath(),
+                         const std::function<void(const QString& plansDir)>& prepare = {})
     {
         const QString name = KelbrinLibrary::FileName();
         QString error;
         if (!QFile::copy(QDir(library).filePath(name), Dir.filePath(name)) ||
             !WriteDemoDataDirectory(TestLibrary(), Dir.path(), &error))
             qFatal("no program folder: %s", qPrintable(error));
+        if (prepare) prepare(Dir.filePath(u"DANE/PLANY"_s));
         Window = std::make_unique<FrmGrafenta>(State);
         Started = StartProgram(State, Library, Instance, Dir.path(), Window->WindowStartupSteps());
         Window->show();

@@ -6,11 +6,12 @@
 #include "dialogs/FrmAbout.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmZmianaZakresu.h"
+#include "editor/DateField.h"
 #include "editor/PlanCommands.h"
 #include "editor/RangePickers.h"
+#include "editor/SchedulePanel.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -66,6 +67,8 @@ private slots:
     {
         QFETCH(QString, name);
         Workstation w;
+        w.Choose(u"Biuro"_s);
+        const DayTable days = w.State.Doc.Plan.Days;
         FrmNowyPlan* dialog = w.Window->NewPlanDialog();
         const QStringList before = QDir(w.State.Env.PlansDir()).entryList(QDir::Files);
         WhileOpen(dialog, w.Window->Button("cmdNowy"), [&] {
@@ -76,6 +79,9 @@ private slots:
         QTEST(w.Ui.OnlyText(), "message"); // and no other
         QCOMPARE(QDir(w.State.Env.PlansDir()).entryList(QDir::Files), before);
         QVERIFY(w.Window->Commands()->DialogAnulowany);
+        // Cancelled, the dialog leaves the open plan as it was.
+        QVERIFY(w.State.Doc.Plan.Days == days);
+        QCOMPARE(w.State.Doc.CurrentPlanName, u"Biuro"_s);
     }
 
     void newPlanMade_data()
@@ -109,7 +115,7 @@ private slots:
             for (const QString& check : checks)
                 dialog->findChild<QCheckBox*>(check)->click();
             dialog->Plans()->setCurrentIndex(dialog->Plans()->findText(source));
-            QTEST(dialog->findChild<QDateEdit*>(QStringLiteral("dtpOd"))->isEnabled(), "dates");
+            QTEST(dialog->findChild<QWidget*>(QStringLiteral("dtpOd"))->isEnabled(), "dates");
             QVERIFY(dialog->cmdOK_Click());
         });
         QCOMPARE(w.Ui.Texts(), QStringList());
@@ -122,6 +128,101 @@ private slots:
         QVERIFY(w.State.Doc.PlanLockHandle > 0 && !w.State.Doc.PlanModified);
         QVERIFY(w.Window->Button("cmdZapisz")->isEnabled() && w.Window->Button("cmdPrzydziel")->isEnabled());
         QVERIFY(!w.Window->Commands()->SuppressPlanSelection && !w.Window->Commands()->KopiaPlanu);
+    }
+
+    void copyArrangesTheWindow_data()
+    {
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("schedule"); // the window arranged for a schedule plan
+        QTest::addColumn<QString>("title");
+        QTest::newRow("a schedule plan copied while a weekly one is open")
+            << u"Tydzień pracy"_s << u"Biuro"_s << true << u"STYCZEŃ 2024"_s;
+        QTest::newRow("a weekly plan copied while a schedule plan is open")
+            << u"Biuro"_s << u"Tydzień pracy"_s << false << QString();
+        QTest::newRow("a legacy weekly plan copied while a schedule plan is open")
+            << u"Biuro"_s << u"STARY_TYGODNIOWY"_s << false << QString();
+    }
+
+    // The copy is the open plan, shown as a plan of its own kind: its fields
+    // and its month, and a day click paints.
+    void copyArrangesTheWindow()
+    {
+        QFETCH(QString, open);
+        QFETCH(QString, source);
+        QFETCH(bool, schedule);
+        Workstation w;
+        w.Choose(open);
+        FrmNowyPlan* dialog = w.Window->NewPlanDialog();
+        WhileOpen(dialog, w.Window->Button("cmdNowy"), [&] {
+            dialog->Name()->setText(u"Kopia"_s);
+            dialog->CopyCheck()->click();
+            dialog->Plans()->setCurrentIndex(dialog->Plans()->findText(source));
+            QVERIFY(dialog->cmdOK_Click());
+        });
+        QCOMPARE(w.Window->PlanBox()->currentText(), u"Kopia"_s);
+        QCOMPARE(w.State.Doc.CurrentPlanName, u"Kopia"_s);
+        QVERIFY(w.State.Doc.PlanLockHandle > 0 && !w.State.Doc.PlanModified);
+        // The range as the plan's kind shows it: the labels, or the weekly range frame.
+        const QDate first = DateOfDay(w.State.Doc.Plan.FirstDay);
+        QCOMPARE(schedule ? w.Find<QLabel>(u"lblOd1"_s)->text() : w.Window->Panel()->From()->text(),
+                 first.toString(RangeDateFormat));
+        QCOMPARE(w.Find<QWidget>(u"tglKolor_0"_s)->isVisible(), schedule);
+        QCOMPARE(w.Find<QWidget>(u"txtNorma"_s)->isVisible(), !schedule);
+        QCOMPARE(w.Window->Button("cmdZakres")->isVisible(), schedule);
+        QTEST(w.Calendar()->Title()->isVisible() ? w.Calendar()->Title()->text() : QString(), "title");
+        QCOMPARE(w.Window->Field(schedule ? FieldIds::Of(0, EntryColumn) : FieldIds::Norm)->text(), u"08:00"_s);
+        w.Window->Panel()->tglKolor_Click(0);
+        w.Window->Panel()->tglKolorNONE_Click(1);
+        Paint({w.Calendar()->Cell(10)});
+        QCOMPARE(w.Ui.Texts(), QStringList());
+        QVERIFY(w.State.Doc.PlanModified);
+    }
+
+    void typedDates_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("messages");
+        // Biuro runs from 01-01-2024 to 31-12-2026.
+        QTest::newRow("first day") << u"dtpOd"_s << u"15-12-2025"_s << QDate(2025, 12, 15) << QDate(2026, 12, 31)
+                                   << QString();
+        QTest::newRow("last day") << u"dtpDo"_s << u"10-03-2025"_s << QDate(2024, 1, 1) << QDate(2025, 3, 10)
+                                  << QString();
+        QTest::newRow("first day after the last, pulled back when left")
+            << u"dtpOd"_s << u"15-01-2027"_s << QDate(2026, 12, 31) << QDate(2026, 12, 31) << QString();
+        QTest::newRow("last day before the first, pulled up when left")
+            << u"dtpDo"_s << u"15-06-2023"_s << QDate(2024, 1, 1) << QDate(2024, 1, 1) << QString();
+        QTest::newRow("no such day") << u"dtpOd"_s << u"31-02-2025"_s << QDate(2024, 1, 1) << QDate(2026, 12, 31)
+                                     << u"Niepoprawnie wprowadzona data. Format daty dd-mm-rrrr"_s;
+    }
+
+    // A date typed over the whole text of a range field and left with Tab:
+    // nothing moves while it is typed, the range rule applies when it is left.
+    void typedDates()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        Workstation w;
+        w.Choose(QStringLiteral("Biuro"));
+        FrmZmianaZakresu* dialog = w.Window->RangeDialog();
+        QDate from, to;
+        WhileOpen(dialog, w.Window->Button("cmdZakres"), [&] {
+            auto* edit = dialog->findChild<QWidget*>(field);
+            QApplication::setActiveWindow(dialog);
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(edit, typed);
+            QTest::keyClick(edit, Qt::Key_Tab);
+            QApplication::processEvents();
+            from = dialog->findChild<QWidget*>(u"dtpOd"_s)->property("date").toDate();
+            to = dialog->findChild<QWidget*>(u"dtpDo"_s)->property("date").toDate();
+        });
+        QTEST(from, "from");
+        QTEST(to, "to");
+        QTEST(w.Ui.Texts().join(u'|'), "messages");
     }
 
     void rangeChanged_data()
@@ -156,8 +257,8 @@ private slots:
         const DayTable before = doc.Plan.Days;
         FrmZmianaZakresu* dialog = w.Window->RangeDialog();
         WhileOpen(dialog, w.Window->Button("cmdZakres"), [&] {
-            dialog->To()->setDate(to);
-            dialog->From()->setDate(from);
+            dialog->To()->SetDate(to);
+            dialog->From()->SetDate(from);
             dialog->findChild<QPushButton*>(button)->click();
         });
         QCOMPARE(doc.PlanModified, button == QLatin1String("cmdOK"));
@@ -170,7 +271,7 @@ private slots:
         seen += u' ' + slot(doc.Plan.FirstDay) + u' ' + slot(doc.Plan.LastDay);
         QTEST(seen.trimmed(), "days");
         QCOMPARE(w.Find<QLabel>(QStringLiteral("lblOd1"))->text(), first.toString(RangeDateFormat));
-        QCOMPARE(dialog->From()->date(), first);
+        QCOMPARE(dialog->From()->Date(), first);
         QCOMPARE(w.Calendar()->DisplayedMonth(), QDate(first.year(), first.month(), 1));
         w.Window->Undo()->undo();
         QVERIFY(doc.Plan.Days == before && !doc.PlanModified);

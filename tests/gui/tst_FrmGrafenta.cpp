@@ -14,9 +14,11 @@
 
 #include <QCheckBox>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 
@@ -258,23 +260,10 @@ private slots:
         QCOMPARE(w.State.Doc.PlanLockHandle == lock, answer == Answer::Cancel);
     }
 
-    // A damaged plan and one another station holds are refused; a plan deleted
-    // goes from the folder and the plan box, with its lock.
-    void damagedLockedAndDeletedPlans()
+    // A plan deleted goes from the folder and the plan box, with its lock.
+    void deletedPlan()
     {
         Workstation w;
-        w.Choose(u"USZKODZONY"_s);
-        QCOMPARE(Texts(w.Ui), u"Plik planu pracy jest uszkodzony./Odczyt niemożliwy."_s);
-        QVERIFY(w.Window->Button("cmdUsun")->isEnabled() && !w.Window->Button("cmdPrzydziel")->isEnabled());
-        QCOMPARE(w.Calendar()->Title()->text(), QString());
-        w.Ui.Clear();
-        HolderProcess other({u"lock"_s, w.State.Env.DataDir(), u"PlnEdit"_s, u"Weekendy.PLN"_s, u"Anna z PC2"_s});
-        QVERIFY(other.Take() && other.Holds());
-        w.Choose(u"Weekendy"_s);
-        QCOMPARE(Texts(w.Ui), u"Plan pracy: Weekendy jest zablokowana przez: Anna z PC2./Edycja planu pracy "
-                              "niemożliwa."_s);
-        QVERIFY(!w.Window->Button("cmdUsun")->isEnabled() && !w.Window->Button("cmdZapisz")->isEnabled());
-        w.Ui.Clear();
         w.Choose(u"Biuro"_s);
         w.Window->Button("cmdUsun")->click();
         QCOMPARE(Texts(w.Ui), u"Czy napewno usunąć plik planu pracy?"_s);
@@ -284,6 +273,49 @@ private slots:
         QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdUsun")->isEnabled());
         QCOMPARE(w.State.Doc.PlanLockHandle, -1);
         QCOMPARE(w.State.Doc.CurrentPlanName, u"<BRAK>"_s);
+        QCOMPARE(w.Window->statusBar()->currentMessage(), u"Usunięto plan pracy „Biuro”."_s);
+    }
+
+    void failedOpenShowsNoPlan_data()
+    {
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("messages");
+        QTest::addColumn<QString>("box");    // what the plan box shows afterwards
+        QTest::addColumn<bool>("deletable"); // "&Usuń" enabled
+        QTest::newRow("damaged: still held, to be deleted")
+            << u"USZKODZONY"_s << u"Plik planu pracy jest uszkodzony./Odczyt niemożliwy."_s << u"USZKODZONY"_s << true;
+        QTest::newRow("held by another station")
+            << u"Weekendy"_s
+            << u"Plan pracy: Weekendy jest zablokowana przez: Anna z PC2./Edycja planu pracy niemożliwa."_s
+            << u"<BRAK>"_s << false;
+        QTest::newRow("gone from the folder")
+            << u"Sześć dni"_s << u"Plik Sześć dni nieistnieje /|Nie udana próba odczytu typu planu pracy"_s
+            << u"<BRAK>"_s << false;
+    }
+
+    // After Biuro, a plan that cannot be opened: the window shows no plan and
+    // none of Biuro's times; the plan box names the plan only while its file
+    // is held, and choosing the plan again tries again.
+    void failedOpenShowsNoPlan()
+    {
+        QFETCH(QString, plan);
+        Workstation w;
+        HolderProcess other({u"lock"_s, w.State.Env.DataDir(), u"PlnEdit"_s, u"Weekendy.PLN"_s, u"Anna z PC2"_s});
+        QVERIFY(other.Take());
+        QVERIFY(QFile::remove(w.PlanPath(u"Sześć dni"_s)));
+        w.Choose(u"Biuro"_s);
+        w.Choose(plan);
+        QTEST(Texts(w.Ui), "messages");
+        QTEST(w.Window->PlanBox()->currentText(), "box");
+        QTEST(w.Window->Button("cmdUsun")->isEnabled(), "deletable");
+        for (const char* name : {"txtOd_0", "txtdo_0", "txtPozostale_0"})
+            QCOMPARE(w.Find<QLineEdit>(QString::fromLatin1(name))->text(), QString());
+        QVERIFY(!w.Window->Button("cmdZapisz")->isEnabled() && !w.Window->Button("cmdPrzydziel")->isEnabled());
+        QCOMPARE(w.Calendar()->Title()->text(), QString());
+        w.Ui.Clear();
+        w.Choose(u"<BRAK>"_s);
+        w.Choose(plan);
+        QTEST(Texts(w.Ui), "messages");
     }
 
     void weeklyArrangementAndBack()

@@ -1,10 +1,13 @@
-// grafenta-screenshots OUTDIR: renders the main window in its main states on
-// a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
-// them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, a rotation painted, the labour-code check with its options set,
-// the employee list filtered, the team's month (everybody, with a shift short
-// of its minimum, and filtered by a group), the start-up warning about a share
-// that keeps locks in each mount, and the dialogs.
+// grafenta-screenshots OUTDIR [SUFFIX]: renders the main window in its main
+// states on a fresh demo data directory, each to OUTDIR/<state>.png, as a
+// user meets them: no plan open, a schedule plan at the window's smallest
+// size, at its described size and on a large screen, a weekly plan, the
+// blink after an overlap, a rotation painted, the labour-code check with its
+// options set, the employee list filtered, the team's month (everybody, with
+// a shift short of its minimum, and filtered by a group), the start-up
+// warning about a share that keeps locks in each mount, and the dialogs. With
+// a SUFFIX (e.g. "-x2" when run with QT_SCALE_FACTOR=2) only the schedule
+// plan at the three sizes is rendered, to OUTDIR/main-size-<size>SUFFIX.png.
 #include "demo/DemoData.h"
 #include "dialogs/CycleDialog.h"
 #include "dialogs/FreeDayEntryDialog.h"
@@ -20,6 +23,7 @@
 #include "editor/MessageBoxPrompt.h"
 #include "editor/MonthCalendar.h"
 #include "editor/PlanOutput.h"
+#include "editor/PolishLanguage.h"
 #include "editor/SchedulePanel.h"
 #include "editor/TeamMonthWindow.h"
 #include "editor/TimeFieldEdit.h"
@@ -27,7 +31,6 @@
 #include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "env/RecordLocks.h"
-#include <QProgressBar>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +38,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
@@ -43,6 +47,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -87,10 +92,12 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QTextStream err(stderr);
-    if (argc != 2) {
-        err << "usage: grafenta-screenshots OUTDIR\n";
+    if (argc != 2 && argc != 3) {
+        err << "usage: grafenta-screenshots OUTDIR [SUFFIX]\n";
         return 2;
     }
+    UsePolishLanguage(app);
+    const QString suffix = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(out);
     QTemporaryDir programDir;
@@ -118,11 +125,26 @@ int main(int argc, char** argv)
         return 1;
     }
     window.show();
-    bool ok = Save(&window, out, "main-no-plan");
-
+    const QSize first = window.size();
     Choose(window, QStringLiteral("Biuro"));
     window.Panel()->tglKolor_Click(1);
+    // The schedule plan at the window's smallest size, at its described size and on a large screen.
+    const std::pair<const char*, QSize> sizes[] = {
+        {"minimum", window.minimumSize()}, {"described", QSize()}, {"1600x1000", QSize(1600, 1000)}};
+    bool ok = true;
+    for (const auto& [name, size] : sizes) {
+        if (size.isValid())
+            window.resize(size);
+        else
+            window.ShowDescribedSize();
+        ok = Save(&window, out, (QStringLiteral("main-size-") + QLatin1String(name) + suffix).toLatin1().constData()) &&
+             ok;
+    }
+    window.resize(first);
+    if (!suffix.isEmpty()) return ok ? 0 : 1;
     ok = Save(&window, out, "main-schedule-plan") && ok;
+    Choose(window, NoPlanText);
+    ok = Save(&window, out, "main-no-plan") && ok;
 
     Choose(window, QStringLiteral("Tydzień pracy"));
     ok = Save(&window, out, "main-weekly-plan") && ok;
