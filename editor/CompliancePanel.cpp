@@ -39,7 +39,8 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
                                  QWidget* parent)
     : QWidget(parent), m_doc(doc), m_freeDays(freeDays), m_calendar(calendar), m_system(new QComboBox(this)),
       m_period(new QComboBox(this)), m_sundayStart(new QComboBox(this)), m_night(new QComboBox(this)),
-      m_arduous(new QCheckBox(QStringLiteral("Praca szczególnie niebezpieczna lub z dużym wysiłkiem"), this)),
+      // The option's long name on two lines, so that the panel stays narrow.
+      m_arduous(new QCheckBox(QStringLiteral("Praca szczególnie niebezpieczna\nlub z dużym wysiłkiem"), this)),
       m_reportButton(new QPushButton(QStringLiteral("&Raport zgodności…"), this)), m_summary(new QLabel(this)),
       m_findings(new QTreeWidget(this)), m_periods(new QTableWidget(0, 4, this)), m_delay(new QTimer(this))
 {
@@ -65,7 +66,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_night->setAccessibleName(QStringLiteral("Pora nocna"));
     m_night->setToolTip(QStringLiteral("Osiem godzin między 21:00 a 7:00 (art. 151⁷ § 1)."));
     m_arduous->setObjectName(QStringLiteral("complianceArduous"));
-    m_arduous->setAccessibleName(m_arduous->text());
+    m_arduous->setAccessibleName(m_arduous->text().replace(u'\n', u' '));
     m_arduous->setToolTip(QStringLiteral("Wtedy czas pracy w dobie z co najmniej 3 h pracy w porze nocnej "
                                          "nie może przekraczać 8 h (art. 151⁷ § 3)."));
     const ComplianceOptions defaults;
