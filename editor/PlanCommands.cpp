@@ -239,9 +239,10 @@ bool PlanCommands::MakeCopy(const NewPlanRequest& request)
     QCoreApplication::processEvents();
     doc.ProbedKind = kind;
     doc.PlanReadOk = kind != ProbeFailed && ReadProbedPlan(env, doc, request.Source);
-    // Only the file was to be read: its lock goes again, also after a failure.
-    ReleaseLock(env, doc.PlanLockHandle);
+    // A reader that failed keeps the lock it took until the next plan is
+    // chosen or the program ends; a source that was read gives it back at once.
     if (!doc.PlanReadOk) return Refuse(int(MessageIcon::Critical), SourceUnreadable);
+    ReleaseLock(env, doc.PlanLockHandle);
     const QString target = QDir(env.PlansDir()).filePath(request.Name + QStringLiteral(".PLN"));
     if (CopyToNewFile(PlanFilePath(env, request.Source), target, PlanLayout::MaxPlanFileSize) != 0)
         return Refuse(int(MessageIcon::Critical), CopyFailed);

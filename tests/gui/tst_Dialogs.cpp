@@ -84,6 +84,28 @@ private slots:
         QCOMPARE(w.State.Doc.CurrentPlanName, u"Biuro"_s);
     }
 
+    // A copy of a plan that cannot be read makes nothing; the reader that
+    // failed keeps the lock it took until another plan is chosen.
+    void copyOfUnreadablePlan()
+    {
+        Workstation w;
+        w.Choose(u"Biuro"_s);
+        FrmNowyPlan* dialog = w.Window->NewPlanDialog();
+        const QStringList before = QDir(w.State.Env.PlansDir()).entryList(QDir::Files);
+        WhileOpen(dialog, w.Window->Button("cmdNowy"), [&] {
+            dialog->Name()->setText(u"Kopia"_s);
+            dialog->findChild<QCheckBox*>(QStringLiteral("chkUtworz"))->click();
+            dialog->Plans()->setCurrentIndex(dialog->Plans()->findText(u"USZKODZONY"_s));
+            QVERIFY(!dialog->cmdOK_Click());
+        });
+        QCOMPARE(w.Ui.OnlyText(), u"Utworzenie niemożliwe, nie można odczytać pliku planu pracy."_s);
+        QCOMPARE(QDir(w.State.Env.PlansDir()).entryList(QDir::Files), before);
+        QVERIFY(w.State.Doc.PlanLockHandle > 0);
+        w.Choose(u"Trzy zmiany"_s);
+        QCOMPARE(w.State.Doc.CurrentPlanName, u"Trzy zmiany"_s);
+        QVERIFY(w.State.Doc.PlanLockHandle > 0);
+    }
+
     void newPlanMade_data()
     {
         QTest::addColumn<QStringList>("checks"); // the check boxes clicked
