@@ -3,8 +3,8 @@
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Startup.h"
+#include "plan/ProgramState.h"
 
 #include <QApplication>
 

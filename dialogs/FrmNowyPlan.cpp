@@ -9,9 +9,9 @@
 #include "env/Kelbrin.h"
 #include "env/Locks.h"
 #include "env/OdczytZapisPliku.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 #include "plan/ZapisPlanuPracy.h"
 
 #include <QCheckBox>
@@ -348,7 +348,7 @@ void FrmNowyPlan::OpenInWindow(const QString& name)
     doc.CurrentPlanName = name;
     doc.Plan.Name = name;
     ReleaseLock(env, doc.PlanLockHandle);
-    AcquirePlanLock(env, doc, name);
+    AcquirePlanLock(env, name, doc.PlanLockHandle, doc.PlanLockState);
     m_window.Blokuj_Przyciski(false);
     if (doc.ProbedKind == ProbeSchedulePlan) m_window.ShowPlanRange();
     m_window.ResetUndo();

@@ -4,7 +4,7 @@
 #include "editor/PlanCommands.h"
 #include "editor/RangePickers.h"
 #include "editor/commands/EditCommands.h"
-#include "env/ProgramState.h"
+#include "plan/ProgramState.h"
 
 #include <QDateEdit>
 #include <QGridLayout>

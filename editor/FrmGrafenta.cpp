@@ -16,8 +16,8 @@
 #include "editor/TwipsLayout.h"
 #include "editor/commands/EditCommands.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/ProgramState.h"
 #include "staff/EmployeeRecord.h"
 
 #include <QCloseEvent>
@@ -388,7 +388,7 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
     StartupSteps steps;
     steps.ProcessEvents = [] { QCoreApplication::processEvents(); };
     steps.WindowColour = BackgroundColour();
-    steps.PrepareEmptyWindow = [this](ProgramState&) {
+    steps.PrepareEmptyWindow = [this](Environment&) {
         m_calendar->Title()->setText(QStringLiteral("-------------------"));
         m_calendar->Czysc_Kalendarz();
         m_from->setText(QStringLiteral("---------"));
@@ -396,23 +396,23 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
         m_panel->ShowColours();
         m_panel->ShowFields();
     };
-    steps.ShowSplash = [this](ProgramState& state) {
-        m_rangeDialog = new FrmZmianaZakresu(state, *this, this);
-        m_newPlan = new FrmNowyPlan(state, *this, this);
+    steps.ShowSplash = [this](Environment&) {
+        m_rangeDialog = new FrmZmianaZakresu(m_state, *this, this);
+        m_newPlan = new FrmNowyPlan(m_state, *this, this);
         m_commands->ShowNewPlanDialog = [this] { m_newPlan->ShowForNewPlan(); };
         m_commands->ShowRangeDialog = [this] { m_rangeDialog->ShowForPlan(); };
         m_splash = new FrmObrazek(this);
         m_splash->show();
         QCoreApplication::processEvents();
     };
-    steps.ReadEmployees = [this](ProgramState&) { ReadEmployees(); };
-    steps.ListPlans = [this](ProgramState&) { ListPlansIntoBox(); };
-    steps.ArrangeWindow = [this](ProgramState& state) {
+    steps.ReadEmployees = [this](Environment&) { ReadEmployees(); };
+    steps.ListPlans = [this](Environment&) { ListPlansIntoBox(); };
+    steps.ArrangeWindow = [this](Environment&) {
         m_calendar->SetDisplayedMonth(m_newPlan ? m_newPlan->Range()->From() : QDate::currentDate());
         UstawTypPlanu(1);
-        if (!state.Doc.SchedulesFilled) Blokuj_Przyciski(true);
+        if (!m_state.Doc.SchedulesFilled) Blokuj_Przyciski(true);
     };
-    steps.FinishWindow = [this](ProgramState&) {
+    steps.FinishWindow = [this](Environment&) {
         if (m_splash) m_splash->hide();
         setWindowTitle(MessageTitle);
     };

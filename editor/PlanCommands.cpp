@@ -6,9 +6,9 @@
 #include "editor/MonthCalendar.h"
 #include "editor/TimeFieldEdit.h"
 #include "env/Locks.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 #include "staff/EmployeeRecord.h"
 #include "staff/Przydziel.h"
 

@@ -4,8 +4,6 @@
 #include "env/Kelbrin.h"
 #include "env/Prompt.h"
 #include "env/UserIdentity.h"
-#include "freedays/DniWolne.h"
-#include "plan/PlanDocument.h"
 
 namespace {
 
@@ -27,15 +25,15 @@ QString LockHolder(const Environment& env)
     return TrimBlanks(env.UserName) + QStringLiteral(" z ") + TrimBlanks(env.ComputerName);
 }
 
-bool AcquirePlanLock(const Environment& env, PlanDocument& doc, const QString& planName)
+bool AcquirePlanLock(const Environment& env, const QString& planName, int32_t& planLockHandle, int32_t& planLockState)
 {
     env.Lib.SetDir(env.DataDir());
     if (!HasUserName(env)) return true; // the plan is opened without a lock
     QString owner = OwnerBuffer();
     const int32_t handle =
         env.Lib.CreateLock(QStringLiteral("PlnEdit"), planName + QStringLiteral(".PLN"), LockHolder(env), owner);
-    doc.PlanLockHandle = handle;
-    doc.PlanLockState = handle;
+    planLockHandle = handle;
+    planLockState = handle;
     if (handle != -1) return true;
     owner = TrimBlanks(owner);
     if (owner.isEmpty()) {
@@ -50,14 +48,14 @@ bool AcquirePlanLock(const Environment& env, PlanDocument& doc, const QString& p
     return false;
 }
 
-bool AcquireFreeDaysLock(const Environment& env, SuiteFreeDays& freeDays)
+bool AcquireFreeDaysLock(const Environment& env, int32_t& freeDaysLockHandle)
 {
     if (!HasUserName(env)) return false;
     env.Lib.SetDir(env.DataDir() + QLatin1Char('/'));
     QString owner = OwnerBuffer();
-    freeDays.FreeDaysLockHandle =
+    freeDaysLockHandle =
         env.Lib.CreateLock(QStringLiteral("EditFree"), QStringLiteral("FreeDays"), LockHolder(env), owner);
-    if (freeDays.FreeDaysLockHandle != -1) return true;
+    if (freeDaysLockHandle != -1) return true;
     owner = TrimBlanks(owner);
     if (!owner.isEmpty()) {
         env.Ui.ShowMessage(MessageIcon::Critical,

@@ -1,13 +1,12 @@
 #include "env/Startup.h"
 
+#include "env/Environment.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
 #include "env/Konfiguracja.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "env/Rejestr.h"
 #include "env/UserIdentity.h"
-#include "plan/TimeText.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -26,26 +25,26 @@
 namespace {
 
 // Colours of the schedule slots, 0xRRGGBB; slot 4 takes the window's background.
-constexpr std::array<uint32_t, SlotCount> SlotColours{0xBBFFBB, 0xBBBBFF, 0xFF11EE, 0xFFBBBB, DefaultWindowColour,
-                                                      0xFFF077, 0xEEEEEE};
+constexpr std::array<uint32_t, ColourSlots> SlotColours{0xBBFFBB, 0xBBBBFF, 0xFF11EE, 0xFFBBBB, DefaultWindowColour,
+                                                        0xFFF077, 0xEEEEEE};
 
-bool End(ProgramState& state)
+bool End(Environment& env)
 {
-    state.Env.ProgramEnding = true;
+    env.ProgramEnding = true;
     return false;
 }
 
-bool Fatal(ProgramState& state, const QString& text)
+bool Fatal(Environment& env, const QString& text)
 {
-    state.Env.Ui.ShowMessage(MessageIcon::Critical, text);
-    return End(state);
+    env.Ui.ShowMessage(MessageIcon::Critical, text);
+    return End(env);
 }
 
 // Runs one of the steps that belong to others; false when it ended the program.
-bool RunStep(const std::function<void(ProgramState&)>& step, ProgramState& state)
+bool RunStep(const std::function<void(Environment&)>& step, Environment& env)
 {
-    if (step) step(state);
-    return !state.Env.ProgramEnding;
+    if (step) step(env);
+    return !env.ProgramEnding;
 }
 
 void ProcessEvents(const StartupSteps& steps)
@@ -57,19 +56,6 @@ void ProcessEvents(const StartupSteps& steps)
 QString FolderForLibrary(const QString& folder)
 {
     return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
-// Every time field's minute value follows from its text.
-void RecomputeFieldValues(ScheduleFields& fields)
-{
-    const auto recompute = [](TimeField& field) { field.Value = GodzinaNaMinuty(field.Text); };
-    for (auto& slot : fields.Slots)
-        for (TimeField& field : slot)
-            recompute(field);
-    for (TimeField& field : fields.Pozostale)
-        recompute(field);
-    recompute(fields.Norma);
-    recompute(fields.StartDnia);
 }
 
 } // namespace
@@ -147,26 +133,20 @@ bool InstanceLock::IsHeld() const
 void FillColourTable(Environment& env, uint32_t windowColour)
 {
     env.ColourTable = SlotColours;
-    env.ColourTable[FreeDaySlot] = windowColour & 0xFFFFFF;
+    env.ColourTable[FreeDayColourSlot] = windowColour & 0xFFFFFF;
 }
 
-bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
+bool Inicjalizacja(Environment& env, const StartupSteps& steps)
 {
-    Environment& env = state.Env;
     if (!QDir::setCurrent(env.ProgramDir))
-        return Fatal(state, QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
+        return Fatal(env, QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
 
     if (env.Lib.GetVersion().Level != KelbrinInterfaceLevel)
-        return Fatal(state, QStringLiteral("Nieprawidłowa wersja biblioteki kelbrin.dll"));
+        return Fatal(env, QStringLiteral("Nieprawidłowa wersja biblioteki kelbrin.dll"));
 
-    state.Doc.PlanLockHandle = -1;
-    state.Doc.SchedulesFilled = false;
-    state.Doc.SchedulePlanShown = false;
     env.DataRootDir = env.ProgramDir;
-    RecomputeFieldValues(state.Doc.Fields);
-    state.Doc.RangeEdited = false;
     FillColourTable(env, steps.WindowColour);
-    if (!RunStep(steps.PrepareEmptyWindow, state)) return false;
+    if (!RunStep(steps.PrepareEmptyWindow, env)) return false;
 
     // TEMP always lies under the program folder, wherever the data are.
     env.KatalogTemp = QDir(env.ProgramDir).filePath(QStringLiteral("TEMP"));
@@ -176,31 +156,30 @@ bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
         // way) is an access error on the path.
         if (ShowFileError(env.Ui, PathFileAccessError, QString(), QStringLiteral("Utworzenie katalogu TEMP niemożliwe"),
                           true))
-            return End(state);
+            return End(env);
     }
     return true;
 }
 
-bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+bool StartProgram(Environment& env, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
                   const StartupSteps& steps)
 {
-    Environment& env = state.Env;
     Q_ASSERT(&env.Lib == &library);
     env.ProgramEnding = false;
     env.ProgramDir = QDir::cleanPath(QDir(programDir).absolutePath());
 
     if (!instance.Acquire(env.ProgramDir))
-        return Fatal(state, QStringLiteral("Program ") + ProgramTitle + QStringLiteral(" jest już uruchomiony."));
+        return Fatal(env, QStringLiteral("Program ") + ProgramTitle + QStringLiteral(" jest już uruchomiony."));
 
     ProcessEvents(steps);
     // The library is loaded from the program folder before anything is asked of it.
-    if (!library.Load(env.ProgramDir)) return Fatal(state, QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll."));
-    if (library.SetDir(FolderForLibrary(env.ProgramDir)) != 0) return End(state);
+    if (!library.Load(env.ProgramDir)) return Fatal(env, QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll."));
+    if (library.SetDir(FolderForLibrary(env.ProgramDir)) != 0) return End(env);
 
     env.DataFolderName = QStringLiteral("DANE");
-    if (!Inicjalizacja(state, steps)) return false;
+    if (!Inicjalizacja(env, steps)) return false;
 
-    if (!RunStep(steps.ShowSplash, state)) return false;
+    if (!RunStep(steps.ShowSplash, env)) return false;
     ProcessEvents(steps);
 
     CzytajSciezke(env);
@@ -208,8 +187,8 @@ bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& in
     env.UserName = SystemUserName();
     env.ComputerName = SystemComputerName();
 
-    if (!RunStep(steps.ReadFreeDays, state) || !RunStep(steps.ReadEmployees, state) ||
-        !RunStep(steps.ListPlans, state) || !RunStep(steps.ArrangeWindow, state) || !RunStep(steps.FinishWindow, state))
+    if (!RunStep(steps.ReadFreeDays, env) || !RunStep(steps.ReadEmployees, env) || !RunStep(steps.ListPlans, env) ||
+        !RunStep(steps.ArrangeWindow, env) || !RunStep(steps.FinishWindow, env))
         return false;
 
     env.PakietNazwa = steps.ReadPackageName ? steps.ReadPackageName() : CzytajPakiet();

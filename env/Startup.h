@@ -4,8 +4,6 @@
 // take their turn.
 #pragma once
 
-#include "env/ProgramState.h"
-
 #include <QString>
 
 #include <cstdint>
@@ -15,7 +13,6 @@
 class KelbrinLibrary;
 class QLockFile;
 struct Environment;
-struct ProgramState;
 
 // The program's title, as named in the message about a second copy.
 inline const QString ProgramTitle = QStringLiteral("Grafenta");
@@ -61,8 +58,7 @@ private:
 
 // The parts of start-up that belong to others: the window and the readers
 // of the data. Each is called at its place in the order below when it is
-// set; after each one start-up stops if it set ProgramEnding. The
-// readers that need no window are set already.
+// set; after each one start-up stops if it set ProgramEnding.
 struct StartupSteps
 {
     // Lets the window system handle what is pending.
@@ -73,27 +69,25 @@ struct StartupSteps
 
     // The window's own part of the initialisation, after ColourTable is
     // filled: the window in its empty state.
-    std::function<void(ProgramState&)> PrepareEmptyWindow;
+    std::function<void(Environment&)> PrepareEmptyWindow;
 
     // The window's dialogs made and the splash shown.
-    std::function<void(ProgramState&)> ShowSplash;
+    std::function<void(Environment&)> ShowSplash;
 
     // The suite's free days read under their lock.
-    std::function<void(ProgramState&)> ReadFreeDays = [](ProgramState& state) {
-        WczytajDniWolne(state.Env, state.FreeDays);
-    };
+    std::function<void(Environment&)> ReadFreeDays;
 
     // The employee directory read and shown.
-    std::function<void(ProgramState&)> ReadEmployees;
+    std::function<void(Environment&)> ReadEmployees;
 
     // The plans listed and shown.
-    std::function<void(ProgramState&)> ListPlans;
+    std::function<void(Environment&)> ListPlans;
 
     // The window arranged for a schedule plan, with nothing open.
-    std::function<void(ProgramState&)> ArrangeWindow;
+    std::function<void(Environment&)> ArrangeWindow;
 
     // The splash gone; the window's caption set.
-    std::function<void(ProgramState&)> FinishWindow;
+    std::function<void(Environment&)> FinishWindow;
 
     // Where the package name comes from; CzytajPakiet() when not set.
     std::function<QString()> ReadPackageName;
@@ -104,16 +98,16 @@ struct StartupSteps
 void FillColourTable(Environment& env, uint32_t windowColour);
 
 // The program's initialisation: the program folder as current directory,
-// the library's interface level, the flags of an empty window, the data
-// root at the program folder, ColourTable and the TEMP folder. Expects
+// the library's interface level, the data root at the program folder,
+// ColourTable, the window's empty state and the TEMP folder. Expects
 // ProgramDir set and the library loaded. False when the program ends
 // (message shown, ProgramEnding set).
-bool Inicjalizacja(ProgramState& state, const StartupSteps& steps);
+bool Inicjalizacja(Environment& env, const StartupSteps& steps);
 
 // The whole start-up of the program in programDir. library must be the
-// object that state.Env.Lib refers to; it is loaded here from the program
-// folder. instance keeps the folder's instance lock for as long as the
-// program runs. False when the program is to end: its message, if any, has
-// been shown and ProgramEnding is set.
-bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+// object that env.Lib refers to; it is loaded here from the program folder.
+// instance keeps the folder's instance lock for as long as the program runs.
+// False when the program is to end: its message, if any, has been shown and
+// ProgramEnding is set.
+bool StartProgram(Environment& env, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
                   const StartupSteps& steps = {});

@@ -73,7 +73,7 @@ FreeDayFile DecodeFreeDays(QByteArrayView bytes)
 
 bool CzytajPlikDniWolnych(Environment& env, SuiteFreeDays& freeDays)
 {
-    if (!AcquireFreeDaysLock(env, freeDays)) {
+    if (!AcquireFreeDaysLock(env, freeDays.FreeDaysLockHandle)) {
         env.ProgramEnding = true;
         return false;
     }

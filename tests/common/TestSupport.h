@@ -2,8 +2,8 @@
 #pragma once
 
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/ProgramState.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>

@@ -75,7 +75,7 @@ void Run(FrmGrafenta& window, StationPrompt& prompt, const QString& line)
         prompt.NextAnswer = Answer::Yes;
         QTest::mouseClick(window.Button("cmdWyjdz"), Qt::LeftButton);
     } else if (command == "holdfree"_L1) {
-        AcquireFreeDaysLock(window.State().Env, window.State().FreeDays);
+        AcquireFreeDaysLock(window.State().Env, window.State().FreeDays.FreeDaysLockHandle);
     } else if (command == "loop"_L1) {
         for (int turn = 0;; turn ^= 1) {
             Paint(window, args.value(1 + turn).toInt(), args.value(3).toInt());
@@ -101,9 +101,9 @@ int main(int argc, char** argv)
     InstanceLock instance;
     StartupSteps steps = window.WindowStartupSteps();
     // The user name is read just before the free days, the first to use it.
-    steps.ReadFreeDays = [user, read = steps.ReadFreeDays](ProgramState& s) {
-        if (!user.isEmpty()) s.Env.UserName = user;
-        read(s);
+    steps.ReadFreeDays = [user, &state](Environment& env) {
+        if (!user.isEmpty()) env.UserName = user;
+        WczytajDniWolne(env, state.FreeDays);
     };
     if (!StartProgram(state, library, instance, QCoreApplication::applicationDirPath(), steps)) return 1;
     window.show();

@@ -48,7 +48,7 @@ std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = u"suite"_s
 }
 
 // The steps of the window and the readers, in their order.
-std::function<void(ProgramState&)> StartupSteps::*const LaterSteps[]{
+std::function<void(Environment&)> StartupSteps::*const LaterSteps[]{
     &StartupSteps::PrepareEmptyWindow, &StartupSteps::ShowSplash, &StartupSteps::ReadFreeDays,
     &StartupSteps::ReadEmployees,      &StartupSteps::ListPlans,  &StartupSteps::ArrangeWindow,
     &StartupSteps::FinishWindow};
@@ -124,7 +124,7 @@ private slots:
     {
         TestEnvironment env;
         env.Env.ProgramDir = env.Root.filePath(u"gone"_s);
-        QVERIFY(!Inicjalizacja(env.State, {}) && env.Env.ProgramEnding);
+        QVERIFY(!Inicjalizacja(env.Env, {}) && env.Env.ProgramEnding);
         QCOMPARE(env.Ui.OnlyText(), u"Ustawienie ścieżki aplikacji nie powiodlo się."_s);
     }
 
@@ -180,9 +180,9 @@ private slots:
         QList<int> calls, expected;
         StartupSteps steps;
         for (int step = 0; step < StepCount; ++step) {
-            steps.*LaterSteps[step] = [&calls, step, ending](ProgramState& state) {
+            steps.*LaterSteps[step] = [&calls, step, ending](Environment& env) {
                 calls << step;
-                state.Env.ProgramEnding = step == ending;
+                env.ProgramEnding = step == ending;
             };
         }
         steps.ReadPackageName = [&calls] {

@@ -8,8 +8,8 @@
 
 #include "env/Kelbrin.h"
 #include "env/Locks.h"
-#include "env/ProgramState.h"
 #include "env/UserIdentity.h"
+#include "plan/ProgramState.h"
 #include "plan/TimeText.h"
 #include "plan/ZapisPlanuPracy.h"
 #include "staff/ObslugaListy.h"
@@ -99,7 +99,7 @@ int Write(PlntoolContext& context, const QStringList& args)
 
     // Another workstation editing the plan keeps this save out, as it keeps
     // the editor out.
-    if (!AcquirePlanLock(env, state.Doc, text->Name)) return ExitRefused;
+    if (!AcquirePlanLock(env, text->Name, state.Doc.PlanLockHandle, state.Doc.PlanLockState)) return ExitRefused;
     if (text->Kind == PlanKind::WeeklyPlan && text->IncludeFreeDays) WczytajDniWolne(env, state.FreeDays);
     PlanSaveResult result;
     if (!env.ProgramEnding) {

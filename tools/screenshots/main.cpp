@@ -14,8 +14,8 @@
 #include "editor/SchedulePanel.h"
 #include "editor/TimeFieldEdit.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/ProgramState.h"
 #include <QProgressBar>
 
 #include <QApplication>
