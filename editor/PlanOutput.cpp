@@ -2,13 +2,18 @@
 
 #include "compliance/ComplianceCheck.h"
 #include "env/Environment.h"
+#include "env/ErrorMessages.h"
+#include "env/Konfiguracja.h"
+#include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
 #include "export/CsvExport.h"
 #include "export/ICalendarExport.h"
 #include "export/PdfExport.h"
 #include "freedays/DniWolne.h"
 #include "plan/PlanDocument.h"
+#include "plan/PlanReader.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -21,7 +26,6 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 
 namespace {
@@ -55,6 +59,23 @@ private:
 QString MonthText(const QDate& month)
 {
     return QLocale(QLocale::Polish).standaloneMonthName(month.month()) + u' ' + QString::number(month.year());
+}
+
+// Why an export is not written where the user asked, in a line of the message.
+QString RefusalText(ExportRefusal refusal)
+{
+    switch (refusal) {
+    case ExportRefusal::Link:
+        return QStringLiteral("Pod tą nazwą jest dowiązanie symboliczne; eksport go nie zastąpi.");
+    case ExportRefusal::NotRegular:
+        return QStringLiteral("Pod tą nazwą jest katalog, urządzenie lub potok; eksport go nie zastąpi.");
+    case ExportRefusal::Input:
+    case ExportRefusal::PlanFile:
+        return QStringLiteral("Eksport nie zastępuje pliku planu pracy ani pliku dni wolnych.");
+    case ExportRefusal::None:
+        break;
+    }
+    return {};
 }
 
 } // namespace
@@ -180,30 +201,54 @@ void PlanOutput::Export()
     ExportTo(target, months);
 }
 
+QList<FileIdentity> PlanOutput::Inputs() const
+{
+    QList<FileIdentity> inputs;
+    const QString freeDays = FindFileIgnoringCase(QDir(m_env.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")));
+    for (const QString& path : {PlanFilePath(m_env, m_doc.CurrentPlanName), freeDays}) {
+        if (const auto identity = IdentityOf(path)) inputs.append(*identity);
+    }
+    return inputs;
+}
+
 bool PlanOutput::ExportTo(const QString& path, std::optional<MonthSpan> months)
 {
+    const auto failed = [&](const QString& cause) {
+        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
+                                                        QDir::toNativeSeparators(path) + Cr +
+                                                        (cause.isEmpty() ? QString() : cause + Cr) +
+                                                        QStringLiteral("Eksport planu pracy nie powiódł się."));
+        return false;
+    };
+    // The plan's own file, the free days, a plan file of the data, a link,
+    // a folder, a device or a pipe: refused before anything is made.
+    const QString target = QFileInfo(path).absoluteFilePath();
+    const QList<FileIdentity> inputs = Inputs();
+    if (const ExportRefusal refusal = CheckExportTarget(target, inputs); refusal != ExportRefusal::None)
+        return failed(RefusalText(refusal));
+
     const QString suffix = QFileInfo(path).suffix().toLower();
     const PlanExportInput input = Input(months);
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    bool ok = buffer.open(QIODevice::WriteOnly);
     if (ok && suffix == QLatin1String("pdf")) {
         PageProgressDialog progress(m_window);
-        ok = WritePlanPdf(input, file, progress.Callback());
+        ok = WritePlanPdf(input, buffer, progress.Callback());
     } else if (ok && suffix == QLatin1String("ics")) {
-        const QByteArray bytes = PlanICalendar(input);
-        ok = file.write(bytes) == bytes.size();
+        bytes = PlanICalendar(input);
     } else if (ok && suffix == QLatin1String("csv")) {
-        const QByteArray bytes = PlanCsv(input);
-        ok = file.write(bytes) == bytes.size();
+        bytes = PlanCsv(input);
     } else {
         ok = false;
     }
-    ok = ok && file.commit();
-    if (!ok) {
-        file.cancelWriting();
-        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
-                                                        QDir::toNativeSeparators(path) + Cr +
-                                                        QStringLiteral("Eksport planu pracy nie powiódł się."));
-    }
-    return ok;
+    if (!ok) return failed({});
+    FileReplacement file;
+    file.KeepInputs(inputs);
+    int16_t number = file.Write(QFileInfo(target).absolutePath(), {bytes});
+    if (number == 0) number = file.Commit(target);
+    if (number == 0) return true;
+    const ExportRefusal refusal = ExportRefusalOf(file.Fault().Refusal);
+    return failed(refusal != ExportRefusal::None ? RefusalText(refusal)
+                                                 : FileErrorCause(number, QFileInfo(target).fileName()));
 }

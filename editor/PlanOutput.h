@@ -5,6 +5,7 @@
 // far the pages have got.
 #pragma once
 
+#include "env/OdczytZapisPliku.h"
 #include "export/PlanExport.h"
 
 #include <QDialog>
@@ -55,13 +56,19 @@ public:
     // n-th month), every month without one; false when stopped or failed.
     bool PrintTo(QPrinter& printer);
     // Writes the export the file's extension names (.pdf, .ics, .csv); false
-    // after a message when it cannot be written.
+    // after a message that names the cause when it cannot be written. A
+    // target that the export may not replace (the plan's file, the free
+    // days, any plan file, a link, a folder, a device, a pipe) is refused
+    // before anything is made.
     bool ExportTo(const QString& path, std::optional<MonthSpan> months = {});
 
 private:
     // The first days of the plan's months, one page each; the range alone
     // decides them, so no export input is built for it.
     QVector<QDate> PlanMonths() const;
+    // The files of the data that the export must never replace: the open
+    // plan's file and the free days.
+    QList<FileIdentity> Inputs() const;
 
     const Environment& m_env;
     const PlanDocument& m_doc;

@@ -64,16 +64,40 @@ InstanceLock::InstanceLock() = default;
 
 QString InstanceLock::LockFilePath(const QString& programDir)
 {
+    const QString runtime = RuntimeFolder();
+    if (runtime.isEmpty()) return {};
     QString folder = QFileInfo(programDir).canonicalFilePath();
     if (folder.isEmpty()) folder = QDir::cleanPath(QDir(programDir).absolutePath());
 #ifdef Q_OS_WIN
     folder = folder.toLower();
 #endif
     const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("grafenta-%1.lock").arg(QString::fromLatin1(hash)));
+    return QDir(runtime).filePath(QStringLiteral("grafenta-%1.lock").arg(QString::fromLatin1(hash)));
 }
 
 #ifdef Q_OS_UNIX
+
+namespace {
+
+// A folder of this user only: not a link, owned by the user, closed to all others.
+bool IsPrivateFolder(const QByteArray& path)
+{
+    struct stat status;
+    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+           (status.st_mode & 077) == 0;
+}
+
+} // namespace
+
+QString InstanceLock::RuntimeFolder()
+{
+    const QByteArray given = qgetenv("XDG_RUNTIME_DIR");
+    if (!given.isEmpty() && given.startsWith('/') && IsPrivateFolder(given)) return QFile::decodeName(given);
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("grafenta-%1").arg(::geteuid()));
+    const QByteArray path = QFile::encodeName(own);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return {};
+    return IsPrivateFolder(path) ? own : QString();
+}
 
 InstanceLock::~InstanceLock()
 {
@@ -82,14 +106,15 @@ InstanceLock::~InstanceLock()
 
 bool InstanceLock::Acquire(const QString& programDir)
 {
-    const QByteArray path = QFile::encodeName(LockFilePath(programDir));
-    // Never through a link someone planted in the shared temporary folder.
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const QString lockFile = LockFilePath(programDir);
+    // No folder of this user's own: the program runs unguarded rather than not at all.
+    if (lockFile.isEmpty()) return true;
+    const QByteArray path = QFile::encodeName(lockFile);
+    // Never through a link, even in a folder of our own.
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     // No lock file can be made here at all: the program runs unguarded rather than not at all.
     if (fd < 0) return true;
-    // Every user's copy must be able to open the file later.
-    ::fchmod(fd, 0666);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool held = errno == EWOULDBLOCK;
         ::close(fd);
@@ -105,6 +130,12 @@ bool InstanceLock::IsHeld() const
 }
 
 #else
+
+QString InstanceLock::RuntimeFolder()
+{
+    // The user's own temporary folder.
+    return QDir::tempPath();
+}
 
 InstanceLock::~InstanceLock() = default;
 

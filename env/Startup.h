@@ -23,13 +23,14 @@ constexpr int32_t KelbrinInterfaceLevel = 2;
 // Background of a window when no window tells its own (slot 4 of ColourTable).
 constexpr uint32_t DefaultWindowColour = 0xF0F0F0;
 
-// Keeps other copies of the program out of the same program folder. The
-// lock is a file in the system's temporary folder whose name is made from
-// the program folder, so each installation (each workstation's folder) has
-// its own. On Unix the file is never removed and any user may open it: the
-// copy that runs holds an flock() on it, which the system drops when the
-// copy ends in any way, so a crashed copy (of any user) never keeps the next
-// one out. Elsewhere a lock file of a copy that no longer runs is taken over.
+// Keeps the user's other copies of the program out of the same program
+// folder. The lock is a file in the user's own runtime folder (mode 0700,
+// which no other account may enter) whose name is made from the program
+// folder, so each installation (each workstation's folder) has its own and
+// no other user can keep a copy from starting. On Unix the file is never
+// removed: the copy that runs holds an flock() on it, which the system drops
+// when the copy ends in any way, so a crashed copy never keeps the next one
+// out. Elsewhere a lock file of a copy that no longer runs is taken over.
 class InstanceLock
 {
 public:
@@ -38,13 +39,19 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // The lock file of a program folder.
+    // The user's runtime folder: on Unix $XDG_RUNTIME_DIR when it is a folder
+    // of this user that nobody else may enter, else grafenta-<uid> in the
+    // system's temporary folder, made with mode 0700 and taken only when it
+    // is this user's and closed to others; elsewhere the user's temporary
+    // folder. Empty when there is none.
+    static QString RuntimeFolder();
+    // The lock file of a program folder; empty without a runtime folder.
     static QString LockFilePath(const QString& programDir);
 
     // Takes the lock of the program folder; false when another running copy
-    // holds it. Held until destruction. When the temporary folder does not
-    // let a lock file be made at all, the answer is true but IsHeld() is
-    // false: the program then runs without the guard.
+    // of this user holds it. Held until destruction. When the runtime folder
+    // does not let a lock file be made at all, the answer is true but
+    // IsHeld() is false: the program then runs without the guard.
     bool Acquire(const QString& programDir);
     bool IsHeld() const;
 

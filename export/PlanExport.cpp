@@ -124,3 +124,24 @@ WorkPlan PlanOfDecoded(const DecodedPlan& decoded, const QString& name, int32_t 
     plan.IncludeFreeDays = decoded.IncludeFreeDays();
     return plan;
 }
+
+ExportRefusal ExportRefusalOf(TargetRefusal refusal)
+{
+    switch (refusal) {
+    case TargetRefusal::None:
+        break;
+    case TargetRefusal::Link:
+        return ExportRefusal::Link;
+    case TargetRefusal::NotRegular:
+        return ExportRefusal::NotRegular;
+    case TargetRefusal::Input:
+        return ExportRefusal::Input;
+    }
+    return ExportRefusal::None;
+}
+
+ExportRefusal CheckExportTarget(const QString& path, const QList<FileIdentity>& inputs)
+{
+    if (path.endsWith(QLatin1String(".PLN"), Qt::CaseInsensitive)) return ExportRefusal::PlanFile;
+    return ExportRefusalOf(CheckWriteTarget(path, inputs));
+}

@@ -30,7 +30,6 @@ bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& in
         ResetOpenPlan(state.Doc);
         if (window) window(env);
     };
-    if (!steps.ReadFreeDays)
-        steps.ReadFreeDays = [&state](Environment& env) { WczytajDniWolne(env, state.FreeDays); };
+    if (!steps.ReadFreeDays) steps.ReadFreeDays = [&state](Environment& env) { WczytajDniWolne(env, state.FreeDays); };
     return StartProgram(state.Env, library, instance, programDir, steps);
 }

@@ -69,7 +69,8 @@ private slots:
         QCOMPARE(OtherIsTold(env, u"PlnEdit"_s, u"PIERWSZY.PLN"_s), QString());
     }
 
-    // A refusal that names nobody: a holder of blanks, or no lock folder.
+    // A refusal that names nobody: a holder of blanks, or no lock folder
+    // (which the message names as the cause).
     void refusedWithoutAName()
     {
         TestEnvironment env, noFolder;
@@ -79,7 +80,7 @@ private slots:
                 env.Doc.PlanLockState == -1);
         QVERIFY(!AcquireFreeDaysLock(noFolder.Env, noFolder.State.FreeDays.FreeDaysLockHandle));
         QCOMPARE(env.Ui.OnlyText(), u"Edycja planu pracy niemożliwa. Nie można utworzyć pliku blokady planu pracy."_s);
-        QCOMPARE(noFolder.Ui.OnlyText(), u"Blokada danych niemożliwa."_s);
+        QCOMPARE(noFolder.Ui.OnlyText(), u"Blokada danych niemożliwa."_s + Cr + u"Nie odnaleziono pliku BLOKADY"_s);
     }
 
     void nameFromBuffer_data()

@@ -16,6 +16,9 @@
 #include <memory>
 #include <optional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(PathSetup)
 Q_DECLARE_METATYPE(std::optional<QString>)
 
@@ -163,6 +166,25 @@ private slots:
         QVERIFY(third.Start(folder->path()) && third.Instance.IsHeld());
         HolderProcess refused({u"instance"_s, folder->path()});
         QVERIFY(refused.Take() && !refused.Holds());
+    }
+
+    // Another user's copy of the program in the same folder keeps nobody out:
+    // each user's lock lies in a runtime folder of their own, closed to others.
+    void otherUsersCopy()
+    {
+        const auto other = TestUser(u"grafenta-obcy"_s);
+        if (!other) QSKIP("needs root, to make a user with useradd and become it");
+        const auto folder = ProgramFolder();
+        QCOMPARE(::chmod(QFile::encodeName(folder->path()).constData(), 0755), 0);
+        HolderProcess running({u"instance"_s, folder->path()}, AsUser(*other));
+        QVERIFY(running.Take() && running.Holds());
+        ProgramRun mine;
+        QVERIFY(mine.Start(folder->path()) && mine.Instance.IsHeld());
+        struct stat runtime;
+        const QString lockFolder = QFileInfo(InstanceLock::LockFilePath(folder->path())).absolutePath();
+        QVERIFY(::lstat(QFile::encodeName(lockFolder).constData(), &runtime) == 0);
+        QCOMPARE(runtime.st_mode & 07777, mode_t(0700));
+        QCOMPARE(runtime.st_uid, ::geteuid());
     }
 
     void laterSteps_data()

@@ -86,6 +86,7 @@ std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
         context.Err << "plntool lint: " << path << ": not a readable plan: " << DamageText(decoded.Damage) << '\n';
         return std::nullopt;
     }
+    WarnUnlessWhole(context, "lint", path, *bytes);
     WorkPlan plan;
     plan.Kind = decoded.Kind;
     plan.Schedules = decoded.Schedules;
