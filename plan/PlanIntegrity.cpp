@@ -62,8 +62,8 @@ ExpectedSection WeeklySection(const DecodedPlan& stored, int32_t firstDay, int32
 {
     WorkPlan plan;
     plan.WeekdayKinds = WeekdayKindsOf(stored, plan.WeekdayKinds);
-    const bool uniformWeekPossible =
-        std::all_of(plan.WeekdayKinds.begin(), plan.WeekdayKinds.end(), [](uint8_t kind) { return kind == FreeWeekday; });
+    const bool uniformWeekPossible = std::all_of(plan.WeekdayKinds.begin(), plan.WeekdayKinds.end(),
+                                                 [](uint8_t kind) { return kind == FreeWeekday; });
     ExpectedSection section{firstDay, lastDay, {}, uint32_t(lastDay * MinutesPerDay) & AreaStartMask, {}, {}};
     for (int32_t day = firstDay; day <= lastDay; ++day) {
         const int32_t start = day * MinutesPerDay + stored.DayStart;
@@ -100,11 +100,13 @@ std::optional<PlanDifference> Compare(const AreaSection& section, const Expected
                            DayOfArea(expected.Areas.at(i)));
     }
     if (section.Areas.size() < expected.Areas.size())
-        return Differs(QStringLiteral("the areas end after %1 of %2").arg(section.Areas.size()).arg(expected.Areas.size()),
-                       DayOfArea(expected.Areas.at(section.Areas.size())));
+        return Differs(
+            QStringLiteral("the areas end after %1 of %2").arg(section.Areas.size()).arg(expected.Areas.size()),
+            DayOfArea(expected.Areas.at(section.Areas.size())));
     if (section.Areas.size() > expected.Areas.size())
-        return Differs(QStringLiteral("%1 areas more than the writer makes").arg(section.Areas.size() - expected.Areas.size()),
-                       DayOfArea(section.Areas.at(expected.Areas.size())));
+        return Differs(
+            QStringLiteral("%1 areas more than the writer makes").arg(section.Areas.size() - expected.Areas.size()),
+            DayOfArea(section.Areas.at(expected.Areas.size())));
     return std::nullopt;
 }
 
@@ -156,8 +158,9 @@ std::optional<PlanDifference> CheckWholePlan(QByteArrayView file)
     }
     const qsizetype days = qsizetype(lastDay) - firstDay + 1;
     if (section->DayIndex.size() != days)
-        return Differs(QStringLiteral("the day index holds %1 days, the range %2").arg(section->DayIndex.size()).arg(days),
-                       firstDay);
+        return Differs(
+            QStringLiteral("the day index holds %1 days, the range %2").arg(section->DayIndex.size()).arg(days),
+            firstDay);
     if (plan.Format == PlanFormat::Legacy) return CheckLegacySection(*section, firstDay);
     return Compare(*section, plan.Kind == PlanKind::SchedulePlan ? ScheduleSection(plan)
                                                                  : WeeklySection(plan, firstDay, lastDay));

@@ -269,6 +269,21 @@ private slots:
         QVERIFY(!QFile::exists(QDir(m_plans).filePath(u"x.csv"_s)));
     }
 
+    // A full disk: the tool names the cause, and leaves nothing there.
+    void fullDisk()
+    {
+        QTemporaryDir root;
+        FullDisk disk(root.filePath(u"pelny"_s));
+        if (!disk.IsMounted()) QSKIP("needs root and a tmpfs the test may mount");
+        disk.Fill();
+        const ToolRun run = Plntool({u"Tydzień.PLN"_s, u"--ics"_s, root.filePath(u"pelny/plan.ics"_s)});
+        QCOMPARE(run.Code, 2);
+        const QString reason =
+            u"plntool export: %1: No space left on device\n"_s.arg(root.filePath(u"pelny/plan.ics"_s));
+        QVERIFY2(run.Err.endsWith(reason), qPrintable(run.Err)); // after the warning about the hand-made plan
+        QCOMPARE(FolderEntries(root.filePath(u"pelny"_s)), u".fill"_s);
+    }
+
     void refusedOutputs_data()
     {
         QTest::addColumn<RefusedOutput>("c");

@@ -225,6 +225,7 @@ private slots:
         QTest::addColumn<bool>("root"); // a device is made: root only
         QTest::addColumn<int>("age");   // seconds since it last changed
         QTest::addColumn<bool>("taken");
+        QTest::addColumn<bool>("freeDays"); // the free days' record, else a plan's
         // A record of a live holder, away from the lock folder.
         const NotARecord linkToLiveRecord = [](const QString& path) {
             const QString away = QFileInfo(path).absolutePath() + u"/../away"_s;
@@ -234,13 +235,14 @@ private slots:
             QFile::link(away + u"/record"_s, path);
         };
         // clang-format off
-        QTest::newRow("a pipe, young: held by nobody known") << NotARecord(Pipe()) << false << 0 << false;
-        QTest::newRow("a pipe, old: taken over") << NotARecord(Pipe()) << false << 60 << true;
-        QTest::newRow("a device, young") << NotARecord(CharDevice()) << true << 0 << false;
-        QTest::newRow("a device, old") << NotARecord(CharDevice()) << true << 60 << true;
-        QTest::newRow("a link to a record of a live holder, young") << linkToLiveRecord << false << 0 << false;
-        QTest::newRow("a link to nowhere, old") << NotARecord(LinkTo(u"nowhere"_s)) << false << 60 << true;
-        QTest::newRow("a folder, old: never removed") << NotARecord(Directory()) << false << 60 << false;
+        QTest::newRow("a pipe, young: held by nobody known") << NotARecord(Pipe()) << false << 0 << false << false;
+        QTest::newRow("a pipe, old: taken over") << NotARecord(Pipe()) << false << 60 << true << false;
+        QTest::newRow("a pipe as the free days' record") << NotARecord(Pipe()) << false << 0 << false << true;
+        QTest::newRow("a device, young") << NotARecord(CharDevice()) << true << 0 << false << false;
+        QTest::newRow("a device, old") << NotARecord(CharDevice()) << true << 60 << true << false;
+        QTest::newRow("a link to a record of a live holder, young") << linkToLiveRecord << false << 0 << false << false;
+        QTest::newRow("a link to nowhere, old") << NotARecord(LinkTo(u"nowhere"_s)) << false << 60 << true << false;
+        QTest::newRow("a folder, old: never removed") << NotARecord(Directory()) << false << 60 << false << false;
         // clang-format on
     }
 
@@ -254,14 +256,18 @@ private slots:
         QFETCH(bool, root);
         QFETCH(int, age);
         QFETCH(bool, taken);
+        QFETCH(bool, freeDays);
         if (root && ::geteuid() != 0) QSKIP("making a device needs root");
         QVERIFY(QDir().mkpath(u"BLOKADY"_s));
-        const QString path = QDir(u"BLOKADY"_s).absoluteFilePath(u"PLNEDIT+STARY.PLN.lck"_s);
+        const QString name = freeDays ? u"EDITFREE+FREEDAYS.lck"_s : u"PLNEDIT+STARY.PLN.lck"_s;
+        const QString path = QDir(u"BLOKADY"_s).absoluteFilePath(name);
         put(path);
         const timespec then[2] = {{::time(nullptr) - age, 0}, {::time(nullptr) - age, 0}};
         QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), then, AT_SYMLINK_NOFOLLOW), 0);
         const QString before = WhatStandsAt(path);
-        HolderProcess asking(Asking(u"stary.pln"_s, u"Tester z TU"_s));
+        HolderProcess asking(
+            freeDays ? QStringList{u"lock"_s, m_data->path(), u"EditFree"_s, u"FreeDays"_s, u"Tester z TU"_s}
+                     : Asking(u"stary.pln"_s, u"Tester z TU"_s));
         QVERIFY2(asking.Take(), "no answer");
         QCOMPARE(asking.Holds(), taken);
         QCOMPARE(asking.Owner(), QString());
@@ -269,7 +275,7 @@ private slots:
             QVERIFY(WhatStandsAt(path).startsWith(u"file KELBRIN LOCK"_s));
         else
             QCOMPARE(WhatStandsAt(path), before);
-        QCOMPARE(FolderEntries(u"BLOKADY"_s), u"PLNEDIT+STARY.PLN.lck"_s);
+        QCOMPARE(FolderEntries(u"BLOKADY"_s), name);
     }
 
     void names_data()

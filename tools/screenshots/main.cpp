@@ -1,7 +1,8 @@
 // grafenta-screenshots OUTDIR: renders the main window in its main states on
 // a fresh demo data directory, each to OUTDIR/<state>.png, as a user meets
 // them: no plan open, a schedule plan, a weekly plan, the blink after an
-// overlap, and the employee list filtered.
+// overlap, and the employee list filtered; the dialogs, and the message of an
+// export refused before anything is written.
 #include "demo/DemoData.h"
 #include "dialogs/FrmNowyPlan.h"
 #include "dialogs/FrmObrazek.h"
@@ -9,12 +10,14 @@
 #include "dialogs/FrmZmianaZakresu.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
+#include "editor/MessageBoxPrompt.h"
 #include "editor/MonthCalendar.h"
 #include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
 #include "editor/TimeFieldEdit.h"
 #include "env/Kelbrin.h"
 #include "env/Prompt.h"
+#include "plan/PlanReader.h"
 #include "plan/ProgramState.h"
 #include <QProgressBar>
 
@@ -124,6 +127,15 @@ int main(int argc, char** argv)
     months.show();
     ok = Save(&months, out, "dialog-export-months") && ok;
     months.hide();
+    // The export's name is a link to the open plan's file: refused, with the cause.
+    const QString link = programDir.filePath(QStringLiteral("plan.csv"));
+    QFile::link(PlanFilePath(state.Env, QStringLiteral("Trzy zmiany")), link);
+    prompt.Clear();
+    window.Output()->ExportTo(link);
+    MessageBoxPrompt boxes(&window);
+    const QString refusal = prompt.Texts().value(0);
+    ok = !refusal.isEmpty() &&
+         SaveModal([&] { boxes.ShowMessage(MessageIcon::Critical, refusal); }, out, "message-export-refused") && ok;
     window.Progress()->Bar()->setValue(40);
     window.Progress()->show();
     ok = Save(window.Progress(), out, "dialog-progress") && ok;
