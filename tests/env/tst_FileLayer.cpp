@@ -61,7 +61,7 @@ private slots:
                   other = int(TargetRefusal::NotRegular), input = int(TargetRefusal::Input);
         const auto sameName = [](const QString&, const QString& target) { return target; };
         const auto hardLink = [](const QString& folder, const QString& target) {
-            const QString other = QDir(folder).filePath(u"other name"_s);
+            QString other = QDir(folder).filePath(u"other name"_s);
             (void)!::link(QFile::encodeName(target).constData(), QFile::encodeName(other).constData());
             return other;
         };

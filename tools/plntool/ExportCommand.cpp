@@ -11,6 +11,7 @@
 // a folder, a device or a pipe, or the same file as another output.
 #include "Command.h"
 
+#include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
 #include "env/Konfiguracja.h"
 #include "export/CsvExport.h"
@@ -119,20 +120,12 @@ bool SameOutput(const QString& a, const QString& b)
 
 QString RefusalText(ExportRefusal refusal)
 {
-    switch (refusal) {
-    case ExportRefusal::Link:
-        return QStringLiteral("a symbolic link, which an export neither follows nor replaces");
-    case ExportRefusal::NotRegular:
-        return QStringLiteral("not a regular file (a folder, a device, a pipe or a socket), which an export never "
-                              "replaces");
-    case ExportRefusal::Input:
-        return QStringLiteral("the plan or the free days this export reads, which it never replaces");
-    case ExportRefusal::PlanFile:
+    if (refusal == ExportRefusal::PlanFile)
         return QStringLiteral("the name of a plan file, which only the plan writers write");
-    case ExportRefusal::None:
-        break;
-    }
-    return {};
+    if (refusal == ExportRefusal::Input)
+        return QStringLiteral("the plan or the free days this export reads, which it never replaces");
+    const TargetRefusal target = refusal == ExportRefusal::Link ? TargetRefusal::Link : TargetRefusal::NotRegular;
+    return FileFaultText(FileFault{PathFileAccessError, 0, target, false});
 }
 
 QString PlanName(const QString& path)
@@ -165,10 +158,7 @@ bool WriteOutput(PlntoolContext& context, const Output& output, const QList<File
     int16_t number = file.Write(QFileInfo(path).absolutePath(), {bytes});
     if (number == 0) number = file.Commit(path);
     if (number == 0) return true;
-    const FileFault fault = file.Fault();
-    const ExportRefusal refusal = ExportRefusalOf(fault.Refusal);
-    context.Err << "plntool export: " << output.Path << ": "
-                << (refusal != ExportRefusal::None ? RefusalText(refusal) : FileFaultText(fault)) << '\n';
+    context.Err << "plntool export: " << output.Path << ": " << FileFaultText(file.Fault()) << '\n';
     return false;
 }
 
