@@ -198,28 +198,36 @@ FileIdentity IdentityOfStat(const struct stat& status)
     return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
 }
 
-// What stands at a target's name. The name is looked at first without
-// following a link, so that no device is opened and no pipe waited on; a
-// regular file is then opened without following a link and without waiting
-// and told by fstat, so that a file put there in between is the one judged.
-// found receives its status when it is a regular file.
+// What stands at a target's name, opened without following a link and told
+// by fstat. Where the system can, it is opened for its path only (O_PATH):
+// no device is opened, no pipe waited on, and closing it never drops a
+// record lock this process holds on the file. Elsewhere the name is looked
+// at first, and only a regular file is opened (without waiting) to be told
+// by fstat, so that a file put there in between is the one judged. found
+// receives its status when it is a regular file.
 TargetRefusal InspectTarget(const QByteArray& path, const QList<FileIdentity>& inputs,
                             std::optional<struct stat>& found)
 {
     found.reset();
-    struct stat named;
-    if (::lstat(path.constData(), &named) != 0) return TargetRefusal::None; // nothing there, or the rename tells why
-    if (S_ISLNK(named.st_mode)) return TargetRefusal::Link;
-    if (!S_ISREG(named.st_mode)) return TargetRefusal::NotRegular;
-    struct stat status = named;
-    const int fd = OpenRetryingInterrupts(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd >= 0) {
-        const bool known = ::fstat(fd, &status) == 0;
-        ::close(fd);
-        if (!known) status = named;
-    } else if (errno == ELOOP) {
-        return TargetRefusal::Link;
+    struct stat status;
+#    ifdef O_PATH
+    const int fd = OpenRetryingInterrupts(path, O_PATH | O_NOFOLLOW);
+    if (fd < 0) return TargetRefusal::None; // nothing there, or the rename tells why
+    const bool known = ::fstat(fd, &status) == 0;
+    ::close(fd);
+    if (!known) return TargetRefusal::None;
+#    else
+    if (::lstat(path.constData(), &status) != 0) return TargetRefusal::None;
+    if (S_ISREG(status.st_mode)) {
+        const int fd = OpenRetryingInterrupts(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0 && errno == ELOOP) return TargetRefusal::Link;
+        if (fd >= 0) {
+            struct stat opened;
+            if (::fstat(fd, &opened) == 0) status = opened;
+            ::close(fd);
+        }
     }
+#    endif
     if (S_ISLNK(status.st_mode)) return TargetRefusal::Link;
     if (!S_ISREG(status.st_mode)) return TargetRefusal::NotRegular;
     if (inputs.contains(IdentityOfStat(status))) return TargetRefusal::Input;

@@ -23,9 +23,11 @@
 //   nothing. A link at the target's name is neither followed nor replaced, a
 //   folder, device, pipe or socket is never replaced, and neither is any file
 //   the command reads (told by device and inode, whatever the name). The
-//   target is looked at without following a link and without waiting
-//   (O_NOFOLLOW, O_NONBLOCK, then fstat) before anything is put in its place;
-//   an employee record rewritten under its lock is opened the same way.
+//   target is opened without following a link, without opening a device and
+//   without waiting (O_PATH and O_NOFOLLOW, or O_NOFOLLOW and O_NONBLOCK
+//   after a look at the name), and told by fstat, before anything is put in
+//   its place; an employee record rewritten under its lock is opened without
+//   following a link as well.
 //
 // Failures are reported as one of the ten file-error numbers of the error
 // routine (ErrorMessages.h), mapped from the system's error in one place; the
