@@ -5,8 +5,8 @@
 #include "editor/MessageBoxPrompt.h"
 #include "editor/PolishLanguage.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Startup.h"
+#include "plan/ProgramState.h"
 
 #include <QApplication>
 

@@ -7,9 +7,9 @@
 #include "BenchLibrary.h"
 #include "demo/DemoPlans.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 #include "plan/ZapisPlanuPracy.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include "TeamBench.h"
 
 #include "editor/TeamMonthWindow.h"
-#include "env/ProgramState.h"
+#include "plan/ProgramState.h"
 
 #include <benchmark/benchmark.h>
 

@@ -14,8 +14,8 @@
 #include "editor/MonthCalendar.h"
 #include "editor/SchedulePanel.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/ProgramState.h"
 #include "plan/ZapisPlanuPracy.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 
 #include "DemoData.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "freedays/DniWolne.h"
+#include "plan/ProgramState.h"
 #include "plan/TimeText.h"
 #include "plan/ZapisPlanuPracy.h"
 

@@ -18,9 +18,9 @@
 #include "editor/WindowLayout.h"
 #include "editor/commands/EditCommands.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 #include "staff/EmployeeRecord.h"
 
 #include <QApplication>
@@ -497,7 +497,7 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
     StartupSteps steps;
     steps.ProcessEvents = [] { QCoreApplication::processEvents(); };
     steps.WindowColour = BackgroundColour();
-    steps.PrepareEmptyWindow = [this](ProgramState&) {
+    steps.PrepareEmptyWindow = [this](Environment&) {
         m_calendar->Title()->setText(QStringLiteral("-------------------"));
         m_calendar->Czysc_Kalendarz();
         m_from->setText(QStringLiteral("---------"));
@@ -505,21 +505,21 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
         m_panel->ShowColours();
         m_panel->ShowFields();
     };
-    steps.ShowSplash = [this](ProgramState& state) {
-        m_rangeDialog = new FrmZmianaZakresu(state.Env.Ui, state.Doc, this);
-        m_newPlan = new FrmNowyPlan(state.Env.Ui, state.Doc, this);
+    steps.ShowSplash = [this](Environment& env) {
+        m_rangeDialog = new FrmZmianaZakresu(env.Ui, m_state.Doc, this);
+        m_newPlan = new FrmNowyPlan(env.Ui, m_state.Doc, this);
         m_splash = new FrmObrazek(this);
         m_splash->show();
         QCoreApplication::processEvents();
     };
-    steps.ReadEmployees = [this](ProgramState&) { ReadEmployees(); };
-    steps.ListPlans = [this](ProgramState&) { ListPlansIntoBox(); };
-    steps.ArrangeWindow = [this](ProgramState& state) {
+    steps.ReadEmployees = [this](Environment&) { ReadEmployees(); };
+    steps.ListPlans = [this](Environment&) { ListPlansIntoBox(); };
+    steps.ArrangeWindow = [this](Environment&) {
         m_calendar->SetDisplayedMonth(m_newPlan ? m_newPlan->Range()->From() : QDate::currentDate());
         UstawTypPlanu(1);
-        if (!state.Doc.SchedulesFilled) Blokuj_Przyciski(true);
+        if (!m_state.Doc.SchedulesFilled) Blokuj_Przyciski(true);
     };
-    steps.FinishWindow = [this](ProgramState&) {
+    steps.FinishWindow = [this](Environment&) {
         if (m_splash) m_splash->hide();
         setWindowTitle(MessageTitle);
     };

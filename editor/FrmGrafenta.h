@@ -6,6 +6,7 @@
 #pragma once
 
 #include "env/Startup.h"
+#include "plan/WorkPlan.h"
 
 #include <QMainWindow>
 #include <QUndoStack>

@@ -11,9 +11,9 @@
 #include "env/Kelbrin.h"
 #include "env/Locks.h"
 #include "env/OdczytZapisPliku.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 #include "plan/TimeText.h"
 #include "staff/EmployeeRecord.h"
 #include "staff/Przydziel.h"
@@ -298,7 +298,7 @@ void PlanCommands::TakeMadePlan(const QString& name, bool locked)
     doc.Plan.Name = name;
     if (!locked) {
         ReleaseLock(env, doc.PlanLockHandle);
-        AcquirePlanLock(env, doc, name);
+        AcquirePlanLock(env, name, doc.PlanLockHandle, doc.PlanLockState);
     }
     m_window.AddPlanEntry(name);
     m_window.ShowOpenPlan();

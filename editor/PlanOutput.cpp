@@ -3,6 +3,7 @@
 #include "compliance/ComplianceCheck.h"
 #include "env/Environment.h"
 #include "env/ErrorMessages.h"
+#include "env/Konfiguracja.h"
 #include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
 #include "export/ComplianceReportPdf.h"
@@ -11,7 +12,9 @@
 #include "export/PdfExport.h"
 #include "freedays/DniWolne.h"
 #include "plan/PlanDocument.h"
+#include "plan/PlanReader.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -24,7 +27,6 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 
 namespace {
@@ -58,6 +60,23 @@ private:
 QString MonthText(const QDate& month)
 {
     return QLocale(QLocale::Polish).standaloneMonthName(month.month()) + u' ' + QString::number(month.year());
+}
+
+// Why an export is not written where the user asked, in a line of the message.
+QString RefusalText(ExportRefusal refusal)
+{
+    switch (refusal) {
+    case ExportRefusal::Link:
+        return QStringLiteral("Pod tą nazwą jest dowiązanie symboliczne; eksport go nie zastąpi.");
+    case ExportRefusal::NotRegular:
+        return QStringLiteral("Pod tą nazwą jest katalog, urządzenie lub potok; eksport go nie zastąpi.");
+    case ExportRefusal::Input:
+    case ExportRefusal::PlanFile:
+        return QStringLiteral("Eksport nie zastępuje pliku planu pracy ani pliku dni wolnych.");
+    case ExportRefusal::None:
+        break;
+    }
+    return {};
 }
 
 } // namespace
@@ -189,34 +208,63 @@ void PlanOutput::Export()
     ExportTo(target, months);
 }
 
+QList<FileIdentity> PlanOutput::Inputs() const
+{
+    QList<FileIdentity> inputs;
+    const QString freeDays = FindFileIgnoringCase(QDir(m_env.PlansDir()).filePath(QStringLiteral("WOLNE.DAT")));
+    for (const QString& path : {PlanFilePath(m_env, m_doc.CurrentPlanName), freeDays}) {
+        if (const auto identity = IdentityOf(path)) inputs.append(*identity);
+    }
+    return inputs;
+}
+
 bool PlanOutput::ExportTo(const QString& path, std::optional<MonthSpan> months)
 {
+    const auto failed = [&](const QString& cause) {
+        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
+                                                        QDir::toNativeSeparators(path) + Cr +
+                                                        (cause.isEmpty() ? QString() : cause + Cr) +
+                                                        QStringLiteral("Eksport planu pracy nie powiódł się."));
+        return false;
+    };
+    // The plan's own file, the free days, a plan file of the data, a link,
+    // a folder, a device or a pipe: refused before anything is made.
+    const QString target = QFileInfo(path).absoluteFilePath();
+    const QList<FileIdentity> inputs = Inputs();
+    if (const ExportRefusal refusal = CheckExportTarget(target, inputs); refusal != ExportRefusal::None)
+        return failed(RefusalText(refusal));
+
     const QString suffix = QFileInfo(path).suffix().toLower();
     const PlanExportInput input = Input(months);
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    bool ok = buffer.open(QIODevice::WriteOnly);
     if (ok && suffix == QLatin1String("pdf")) {
         PageProgressDialog progress(m_window);
-        ok = WritePlanPdf(input, file, progress.Callback());
+        ok = WritePlanPdf(input, buffer, progress.Callback());
     } else if (ok && suffix == QLatin1String("ics")) {
-        const QByteArray bytes = PlanICalendar(input);
-        ok = file.write(bytes) == bytes.size();
+        bytes = PlanICalendar(input);
     } else if (ok && suffix == QLatin1String("csv")) {
-        const QByteArray bytes = PlanCsv(input);
-        ok = file.write(bytes) == bytes.size();
+        bytes = PlanCsv(input);
     } else {
         ok = false;
     }
-    ok = ok && file.commit();
-    if (!ok) {
-        file.cancelWriting();
-        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
-                                                        QDir::toNativeSeparators(path) + Cr +
-                                                        QStringLiteral("Eksport planu pracy nie powiódł się."));
-    } else {
-        emit Reported(QStringLiteral("Zapisano plik %1.").arg(QDir::toNativeSeparators(path)));
-    }
-    return ok;
+    if (!ok) return failed({});
+    const QString cause = Store(target, bytes, inputs);
+    if (!cause.isEmpty()) return failed(cause);
+    emit Reported(QStringLiteral("Zapisano plik %1.").arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+QString PlanOutput::Store(const QString& target, const QByteArray& bytes, const QList<FileIdentity>& inputs) const
+{
+    FileReplacement file;
+    file.KeepInputs(inputs);
+    int16_t number = file.Write(QFileInfo(target).absolutePath(), {bytes});
+    if (number == 0) number = file.Commit(target);
+    if (number == 0) return {};
+    const ExportRefusal refusal = ExportRefusalOf(file.Fault().Refusal);
+    return refusal != ExportRefusal::None ? RefusalText(refusal) : FileErrorCause(number, QFileInfo(target).fileName());
 }
 
 void PlanOutput::ExportComplianceReport(const ComplianceOptions& options)
@@ -235,6 +283,19 @@ void PlanOutput::ExportComplianceReport(const ComplianceOptions& options)
 
 bool PlanOutput::ComplianceReportTo(const QString& path, const ComplianceOptions& options)
 {
+    const auto failed = [&](const QString& cause) {
+        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
+                                                        QDir::toNativeSeparators(path) + Cr +
+                                                        (cause.isEmpty() ? QString() : cause + Cr) +
+                                                        QStringLiteral("Raport zgodności planu pracy nie został zapisany."));
+        return false;
+    };
+    // Refused as an export is: the plan, the free days, a plan file, a link,
+    // a folder, a device or a pipe.
+    const QString target = QFileInfo(path).absoluteFilePath();
+    const QList<FileIdentity> inputs = Inputs();
+    if (const ExportRefusal refusal = CheckExportTarget(target, inputs); refusal != ExportRefusal::None)
+        return failed(RefusalText(refusal));
     ComplianceReportInput input;
     input.Plan = EditedPlan(m_doc);
     const QMap<int32_t, QString> freeDays =
@@ -243,11 +304,9 @@ bool PlanOutput::ComplianceReportTo(const QString& path, const ComplianceOptions
     input.Options = options;
     input.Report = CheckCompliance(input.Plan, freeDays, options);
     const QByteArray pdf = ComplianceReportPdf(input);
-    const int16_t error = pdf.isEmpty() ? int16_t(0) : ReplaceFile(path, pdf);
-    if (!pdf.isEmpty() && error == 0) return true;
-    const QString why = QStringLiteral("Raport zgodności planu pracy nie został zapisany.");
-    if (!ShowFileError(m_env.Ui, error, path, why, true))
-        m_env.Ui.ShowMessage(MessageIcon::Critical,
-                             QStringLiteral("Nie można zapisać pliku ") + QDir::toNativeSeparators(path) + Cr + why);
-    return false;
+    if (pdf.isEmpty()) return failed({});
+    const QString cause = Store(target, pdf, inputs);
+    if (!cause.isEmpty()) return failed(cause);
+    emit Reported(QStringLiteral("Zapisano plik %1.").arg(QDir::toNativeSeparators(path)));
+    return true;
 }

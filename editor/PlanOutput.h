@@ -7,6 +7,7 @@
 #pragma once
 
 #include "compliance/ComplianceCheck.h"
+#include "env/OdczytZapisPliku.h"
 #include "export/PlanExport.h"
 
 #include <QDialog>
@@ -57,7 +58,10 @@ public:
     // n-th month), every month without one; false when stopped or failed.
     bool PrintTo(QPrinter& printer);
     // Writes the export the file's extension names (.pdf, .ics, .csv); false
-    // after a message when it cannot be written.
+    // after a message that names the cause when it cannot be written. A
+    // target that the export may not replace (the plan's file, the free
+    // days, any plan file, a link, a folder, a device, a pipe) is refused
+    // before anything is made.
     bool ExportTo(const QString& path, std::optional<MonthSpan> months = {});
     // Asks where to write the compliance report of the open plan, checked
     // with options, and writes it there.
@@ -74,6 +78,12 @@ private:
     // The first days of the plan's months, one page each; the range alone
     // decides them, so no export input is built for it.
     QVector<QDate> PlanMonths() const;
+    // The files of the data that the export must never replace: the open
+    // plan's file and the free days.
+    QList<FileIdentity> Inputs() const;
+    // Puts bytes in place as target, in one step, never over inputs; the
+    // cause of a failure, or nothing.
+    QString Store(const QString& target, const QByteArray& bytes, const QList<FileIdentity>& inputs) const;
 
     const Environment& m_env;
     const PlanDocument& m_doc;

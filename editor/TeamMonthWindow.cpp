@@ -4,7 +4,7 @@
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
-#include "env/ProgramState.h"
+#include "plan/ProgramState.h"
 #include "env/Prompt.h"
 
 #include <QAction>

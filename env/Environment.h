@@ -3,8 +3,6 @@
 // instance, set up at start-up; routines that need no more take it alone.
 #pragma once
 
-#include "plan/WorkPlan.h"
-
 #include <QDir>
 #include <QString>
 
@@ -13,6 +11,11 @@
 
 class KelbrinLibrary;
 class Prompt;
+
+// ColourTable holds one colour per schedule slot; the free day's slot takes
+// the window's background.
+constexpr int ColourSlots = 7;
+constexpr int FreeDayColourSlot = 4;
 
 struct Environment
 {
@@ -45,7 +48,7 @@ struct Environment
     QString PakietNazwa;
 
     // Colour of each slot, 0xRRGGBB; slot 4 is the window's background.
-    std::array<uint32_t, SlotCount> ColourTable{};
+    std::array<uint32_t, ColourSlots> ColourTable{};
 
     QString DataDir() const { return QDir(DataRootDir).filePath(DataFolderName); }
     QString PlansDir() const { return QDir(DataDir()).filePath(QStringLiteral("PLANY")); }

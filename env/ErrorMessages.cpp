@@ -2,7 +2,7 @@
 
 #include "env/Prompt.h"
 
-bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, const QString& extraText, bool show)
+QString FileErrorMessage(int16_t number, const QString& fileName, const QString& extraText)
 {
     QString text;
     switch (number) {
@@ -37,10 +37,24 @@ bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, cons
         text = QStringLiteral("Nie odnaleziono pliku ") + fileName + Cr + extraText;
         break;
     default:
-        return false;
+        break;
     }
+    return text;
+}
+
+bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, const QString& extraText, bool show)
+{
+    const QString text = FileErrorMessage(number, fileName, extraText);
+    if (text.isEmpty()) return false;
     if (show) prompt.ShowMessage(MessageIcon::Critical, text);
     return true;
+}
+
+QString FileErrorCause(int16_t number, const QString& fileName)
+{
+    QString text = FileErrorMessage(number, fileName, QString());
+    if (text.endsWith(Cr)) text.chop(1);
+    return text.trimmed();
 }
 
 bool ShowLibraryError(Prompt& prompt, uint8_t status, bool show)

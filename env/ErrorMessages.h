@@ -28,6 +28,13 @@ enum FileErrorNumber : int16_t {
 // nothing shown, for any other number (0 included).
 bool ShowFileError(Prompt& prompt, int16_t number, const QString& fileName, const QString& extraText, bool show);
 
+// The text that ShowFileError shows; empty for a number that is no file error.
+QString FileErrorMessage(int16_t number, const QString& fileName, const QString& extraText);
+
+// The cause of a failure as a line (or two) inside another message: the file
+// error's text without the empty extra line; empty for no file error.
+QString FileErrorCause(int16_t number, const QString& fileName);
+
 // Shows the message of a library status (critical icon). True for every
 // status but 0. Status 63 is never shown; an unknown status is shown even when
 // show is not set.

@@ -7,6 +7,12 @@
 
 #include <string>
 
+#ifdef Q_OS_WIN
+#    include <windows.h>
+#else
+#    include <cerrno>
+#endif
+
 namespace {
 
 // A NUL-terminated copy of a text in the library's code page that the library
@@ -89,13 +95,22 @@ uint8_t KelbrinLibrary::GetPlanRange(const QString& file, int32_t& first, int32_
     return m_getPlanRange(ToCodePage(QDir::toNativeSeparators(file)).constData(), &first, &last);
 }
 
-int32_t KelbrinLibrary::CreateLock(const QString& kind, const QString& object, const QString& holder,
-                                   QString& owner) const
+int32_t KelbrinLibrary::CreateLock(const QString& kind, const QString& object, const QString& holder, QString& owner,
+                                   int* systemError) const
 {
     std::string holderBuffer = WritableBuffer(holder);
     std::string ownerBuffer = WritableBuffer(owner);
-    const int32_t handle = m_createLock(ToCodePage(kind).constData(), ToCodePage(object).constData(),
-                                        holderBuffer.data(), ownerBuffer.data());
+    const QByteArray kindText = ToCodePage(kind);
+    const QByteArray objectText = ToCodePage(object);
+    const int32_t handle =
+        m_createLock(kindText.constData(), objectText.constData(), holderBuffer.data(), ownerBuffer.data());
+    // Read before anything else can change it.
+#ifdef Q_OS_WIN
+    const int error = int(::GetLastError());
+#else
+    const int error = errno;
+#endif
+    if (systemError) *systemError = handle == -1 ? error : 0;
     owner = FromCodePage(QByteArrayView(ownerBuffer.c_str()));
     return handle;
 }

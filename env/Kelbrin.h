@@ -45,8 +45,10 @@ public:
     KlnxDate LongToDate(int32_t count) const;
     uint8_t GetPlanRange(const QString& file, int32_t& first, int32_t& last) const;
     // owner is the caller's buffer text (256 blanks); on refusal it holds what
-    // the library wrote into it.
-    int32_t CreateLock(const QString& kind, const QString& object, const QString& holder, QString& owner) const;
+    // the library wrote into it, and systemError the system's error when the
+    // lock record could not be written (0 when the lock is held).
+    int32_t CreateLock(const QString& kind, const QString& object, const QString& holder, QString& owner,
+                       int* systemError = nullptr) const;
     uint8_t DeleteLock(int32_t handle) const;
     QString TxtToName(const QString& text) const;
 

@@ -1,11 +1,11 @@
 #include "env/Locks.h"
 
 #include "env/Environment.h"
+#include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
+#include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
 #include "env/UserIdentity.h"
-#include "freedays/DniWolne.h"
-#include "plan/PlanDocument.h"
 
 namespace {
 
@@ -20,6 +20,16 @@ bool HasUserName(const Environment& env)
     return !TrimBlanks(env.UserName).isEmpty();
 }
 
+// A refusal's message, and on a line of its own why the lock record could not
+// be written, when the system said why.
+QString WithCause(const Environment& env, const QString& text, int systemError)
+{
+    if (systemError == 0) return text;
+    const QString folder = QDir(env.DataDir()).filePath(QStringLiteral("BLOKADY"));
+    const QString cause = FileErrorCause(FileErrorNumber(systemError, folder), QStringLiteral("BLOKADY"));
+    return cause.isEmpty() ? text : text + Cr + cause;
+}
+
 } // namespace
 
 QString LockHolder(const Environment& env)
@@ -27,21 +37,24 @@ QString LockHolder(const Environment& env)
     return TrimBlanks(env.UserName) + QStringLiteral(" z ") + TrimBlanks(env.ComputerName);
 }
 
-bool AcquirePlanLock(const Environment& env, PlanDocument& doc, const QString& planName)
+bool AcquirePlanLock(const Environment& env, const QString& planName, int32_t& planLockHandle, int32_t& planLockState)
 {
     env.Lib.SetDir(env.DataDir());
     if (!HasUserName(env)) return true; // the plan is opened without a lock
     QString owner = OwnerBuffer();
-    const int32_t handle =
-        env.Lib.CreateLock(QStringLiteral("PlnEdit"), planName + QStringLiteral(".PLN"), LockHolder(env), owner);
-    doc.PlanLockHandle = handle;
-    doc.PlanLockState = handle;
+    int systemError = 0;
+    const int32_t handle = env.Lib.CreateLock(QStringLiteral("PlnEdit"), planName + QStringLiteral(".PLN"),
+                                              LockHolder(env), owner, &systemError);
+    planLockHandle = handle;
+    planLockState = handle;
     if (handle != -1) return true;
     owner = TrimBlanks(owner);
     if (owner.isEmpty()) {
         env.Ui.ShowMessage(
             MessageIcon::Critical,
-            QStringLiteral("Edycja planu pracy niemożliwa. Nie można utworzyć pliku blokady planu pracy."));
+            WithCause(env,
+                      QStringLiteral("Edycja planu pracy niemożliwa. Nie można utworzyć pliku blokady planu pracy."),
+                      systemError));
     } else {
         env.Ui.ShowMessage(MessageIcon::Critical,
                            QStringLiteral("Plan pracy: ") + planName + QStringLiteral(" jest zablokowana przez: ") +
@@ -50,14 +63,15 @@ bool AcquirePlanLock(const Environment& env, PlanDocument& doc, const QString& p
     return false;
 }
 
-bool AcquireFreeDaysLock(const Environment& env, SuiteFreeDays& freeDays)
+bool AcquireFreeDaysLock(const Environment& env, int32_t& freeDaysLockHandle)
 {
     if (!HasUserName(env)) return false;
     env.Lib.SetDir(env.DataDir() + QLatin1Char('/'));
     QString owner = OwnerBuffer();
-    freeDays.FreeDaysLockHandle =
-        env.Lib.CreateLock(QStringLiteral("EditFree"), QStringLiteral("FreeDays"), LockHolder(env), owner);
-    if (freeDays.FreeDaysLockHandle != -1) return true;
+    int systemError = 0;
+    freeDaysLockHandle = env.Lib.CreateLock(QStringLiteral("EditFree"), QStringLiteral("FreeDays"), LockHolder(env),
+                                            owner, &systemError);
+    if (freeDaysLockHandle != -1) return true;
     owner = TrimBlanks(owner);
     if (!owner.isEmpty()) {
         env.Ui.ShowMessage(MessageIcon::Critical,
@@ -65,7 +79,8 @@ bool AcquireFreeDaysLock(const Environment& env, SuiteFreeDays& freeDays)
                                QStringLiteral("Dostęp do danych zablokowany przez: ") + owner + QLatin1Char('.') + Cr +
                                QStringLiteral("Poczekaj aż zostanie zwolniony i spróbuj ponownie."));
     } else {
-        env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Blokada danych niemożliwa."));
+        env.Ui.ShowMessage(MessageIcon::Critical,
+                           WithCause(env, QStringLiteral("Blokada danych niemożliwa."), systemError));
     }
     return false;
 }

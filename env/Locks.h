@@ -7,20 +7,20 @@
 #include <cstdint>
 
 struct Environment;
-struct PlanDocument;
-struct SuiteFreeDays;
 
 // "user z computer" from the user and computer names, each trimmed.
 QString LockHolder(const Environment& env);
 
-// Takes the edit lock ("PlnEdit", name + ".PLN") of a plan. Without a user
-// name the plan is opened without a lock (true). A refusal shows who holds
-// the lock, sets PlanLockHandle and PlanLockState to -1 and gives false.
-bool AcquirePlanLock(const Environment& env, PlanDocument& doc, const QString& planName);
+// Takes the edit lock ("PlnEdit", name + ".PLN") of a plan into
+// planLockHandle, with a copy in planLockState. Without a user name the plan
+// is opened without a lock (true, both left alone). A refusal shows who holds
+// the lock, sets both to -1 and gives false.
+bool AcquirePlanLock(const Environment& env, const QString& planName, int32_t& planLockHandle, int32_t& planLockState);
 
-// Takes the free-days lock ("EditFree", "FreeDays"). Without a user name:
-// false and no message. A refusal shows its message and gives false.
-bool AcquireFreeDaysLock(const Environment& env, SuiteFreeDays& freeDays);
+// Takes the free-days lock ("EditFree", "FreeDays") into freeDaysLockHandle.
+// Without a user name: false and no message. A refusal shows its message,
+// sets the handle to -1 and gives false.
+bool AcquireFreeDaysLock(const Environment& env, int32_t& freeDaysLockHandle);
 
 // Releases the lock of a handle variable and sets it to -1; a variable that
 // holds -1 is left alone.

@@ -84,34 +84,39 @@ void RemoveStaleTemporaries(const QString& folder)
     }
 }
 
-OpenStatus OpenWithRetries(DataFile& file, const QString& path, FileAccess access, RetryWhen retryWhen, int retries,
+OpenStatus OpenWithRetries(DataFile& file, const QString& path, FileAccess access, int retries,
                            const std::function<void()>& waitBeforeRetry)
 {
-    const auto again = [retryWhen](OpenStatus status) {
-        return retryWhen == RetryWhen::Busy ? status == OpenStatus::Busy : status != OpenStatus::Opened;
-    };
     OpenStatus status = file.Open(path, access);
-    for (int retry = 0; again(status) && retry < retries; ++retry) {
+    for (int retry = 0; status == OpenStatus::Busy && retry < retries; ++retry) {
         if (waitBeforeRetry) waitBeforeRetry();
         status = file.Open(path, access);
     }
     return status;
 }
 
-ReadStatus ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes, int16_t* error)
+ReadStatus ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes, int16_t* error, FileIdentity* identity)
 {
     DataFile file;
     ReadStatus status = ReadStatus::Failed;
     if (file.Open(path, FileAccess::Read) == OpenStatus::Opened) status = file.ReadAll(bytes, limit);
     if (error) *error = status == ReadStatus::Failed ? file.ErrorNumber() : int16_t(0);
+    if (identity) *identity = file.Identity();
     return status;
 }
 
-int16_t ReplaceFile(const QString& target, QByteArrayView bytes)
+int16_t ReplaceFile(const QString& target, QByteArrayView bytes, FileFault* fault)
 {
     FileReplacement replacement;
-    const int16_t number = replacement.Write(FolderOf(target), {bytes});
-    return number != 0 ? number : replacement.Commit(target);
+    int16_t number = replacement.Write(FolderOf(target), {bytes});
+    if (number == 0) number = replacement.Commit(target);
+    if (fault) *fault = replacement.Fault();
+    return number;
+}
+
+QString SystemErrorText(int nativeError)
+{
+    return qt_error_string(nativeError);
 }
 
 int16_t CopyToNewFile(const QString& source, const QString& target, qint64 limit)
@@ -199,9 +204,86 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+FileIdentity IdentityOfStat(const struct stat& status)
+{
+    return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
+}
+
+// What stands at a target's name, opened without following a link and told
+// by fstat. Where the system can, it is opened for its path only (O_PATH):
+// no device is opened, no pipe waited on, and closing it never drops a
+// record lock this process holds on the file. Elsewhere the name is looked
+// at first, and only a regular file is opened (without waiting) to be told
+// by fstat, so that a file put there in between is the one judged. found
+// receives its status when it is a regular file.
+TargetRefusal InspectTarget(const QByteArray& path, const QList<FileIdentity>& inputs,
+                            std::optional<struct stat>& found)
+{
+    found.reset();
+    struct stat status;
+#    ifdef O_PATH
+    const int fd = OpenRetryingInterrupts(path, O_PATH | O_NOFOLLOW);
+    if (fd < 0) return TargetRefusal::None; // nothing there, or the rename tells why
+    const bool known = ::fstat(fd, &status) == 0;
+    ::close(fd);
+    if (!known) return TargetRefusal::None;
+#    else
+    if (::lstat(path.constData(), &status) != 0) return TargetRefusal::None;
+    if (S_ISREG(status.st_mode)) {
+        const int fd = OpenRetryingInterrupts(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0 && errno == ELOOP) return TargetRefusal::Link;
+        if (fd >= 0) {
+            struct stat opened;
+            if (::fstat(fd, &opened) == 0) status = opened;
+            ::close(fd);
+        }
+    }
+#    endif
+    if (S_ISLNK(status.st_mode)) return TargetRefusal::Link;
+    if (!S_ISREG(status.st_mode)) return TargetRefusal::NotRegular;
+    if (inputs.contains(IdentityOfStat(status))) return TargetRefusal::Input;
+    found = status;
+    return TargetRefusal::None;
+}
+
 } // namespace
 
+std::optional<FileIdentity> IdentityOf(const QString& path)
+{
+    struct stat status;
+    if (path.isEmpty() || ::stat(Native(path).constData(), &status) != 0) return std::nullopt;
+    return IdentityOfStat(status);
+}
+
+TargetRefusal CheckWriteTarget(const QString& path, const QList<FileIdentity>& inputs)
+{
+    std::optional<struct stat> found;
+    return path.isEmpty() ? TargetRefusal::None : InspectTarget(Native(path), inputs, found);
+}
+
+NameStatus StatusOfName(const QString& path)
+{
+    NameStatus status;
+    struct stat named;
+    if (path.isEmpty() || ::lstat(Native(path).constData(), &named) != 0) return status;
+    status.What = S_ISREG(named.st_mode)   ? NameStatus::RegularFile
+                  : S_ISLNK(named.st_mode) ? NameStatus::Link
+                                           : NameStatus::Other;
+    status.Identity = IdentityOfStat(named);
+    status.ModifiedMs = qint64(named.st_mtim.tv_sec) * 1000 + named.st_mtim.tv_nsec / 1000000;
+    return status;
+}
+
 constexpr int BadHandleError = EBADF;
+
+namespace {
+
+bool IsAccessDenied(int nativeError)
+{
+    return nativeError == EACCES || nativeError == EPERM;
+}
+
+} // namespace
 
 int16_t FileErrorNumber(int nativeError, const QString& path)
 {
@@ -254,8 +336,10 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
     m_path = path;
     m_access = access;
     m_error = 0;
+    m_fault = {};
+    m_identity = {};
     if (path.isEmpty() || path.contains(QChar(0))) {
-        m_error = BadFileName;
+        Fail(FileFault{BadFileName, 0, TargetRefusal::None, false});
         return OpenStatus::Failed;
     }
     const QByteArray native = Native(path);
@@ -267,8 +351,12 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
         const OpenStatus taken = TakeLockRecord();
         if (taken != OpenStatus::Opened) return taken;
     }
-    // Non-blocking, so that a pipe opens at once and is then turned away.
-    const int fd = OpenRetryingInterrupts(native, (exclusive ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK);
+    // Non-blocking, so that a pipe opens at once and is then turned away; a
+    // file opened for a rewrite is never reached through a link.
+    const int mode = exclusive                          ? O_RDWR | O_NOFOLLOW
+                     : access == FileAccess::ReadNoLink ? O_RDONLY | O_NOFOLLOW
+                                                        : O_RDONLY;
+    const int fd = OpenRetryingInterrupts(native, mode | O_NOCTTY | O_NONBLOCK);
     const auto turnedAway = [&](OpenStatus status, int error) {
         if (fd >= 0) ::close(fd);
         m_lockRecord.Release();
@@ -279,7 +367,8 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
     struct stat opened;
     if (FreshStatus(fd, opened) != 0) return turnedAway(OpenStatus::Failed, errno);
     if (!S_ISREG(opened.st_mode)) return turnedAway(OpenStatus::Failed, S_ISDIR(opened.st_mode) ? EISDIR : ENXIO);
-    if (access != FileAccess::Read) {
+    m_identity = IdentityOfStat(opened);
+    if (access == FileAccess::ReadDenyWriters || exclusive) {
         const OpenStatus locked = LockForAccess(fd);
         if (locked != OpenStatus::Opened) return turnedAway(locked, 0);
         // A rewrite may have replaced the record between our open and our
@@ -325,6 +414,10 @@ bool DataFile::Seek(qint64 offset)
 bool DataFile::RewriteInPlace(QByteArrayView bytes)
 {
     if (m_fd < 0 || m_access != FileAccess::Exclusive) return Fail(EBADF);
+    // Another name of the file (a hard link someone made) would change with it.
+    struct stat now;
+    if (::fstat(m_fd, &now) != 0) return Fail(errno);
+    if (now.st_nlink > 1) return Fail(FileFault{PathFileAccessError, 0, TargetRefusal::Link, false});
     if (!Seek(0)) return false;
     if (!WriteAll(m_fd, bytes) || ::ftruncate(m_fd, off_t(bytes.size())) != 0 || ::fsync(m_fd) != 0) return Fail(errno);
     return true;
@@ -377,37 +470,44 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     int fd = -1;
     QString path;
     // A name already there is never opened: another one is made up.
+    m_fault = {};
     for (int attempt = 0; fd < 0 && attempt < 8; ++attempt) {
         path = QDir(folder).filePath(NewTemporaryName());
         fd = OpenRetryingInterrupts(Native(path), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) return FileErrorNumber(errno, path);
+    if (fd < 0) return Fail(errno, path);
     m_path = path;
     bool ok = true;
     for (const QByteArrayView part : parts)
         ok = ok && WriteAll(fd, part);
     ok = ok && ::fsync(fd) == 0;
-    const int error = errno;
+    int error = ok ? 0 : errno;
     // Some file systems report a failed write only when the file is closed.
-    if (::close(fd) != 0 && ok) ok = false;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
     if (ok) return 0;
-    const int16_t number = FileErrorNumber(error ? error : EIO, path);
+    const int16_t number = Fail(error ? error : EIO, path);
     Discard();
     return number;
 }
 
 int16_t FileReplacement::Commit(const QString& target)
 {
-    if (m_path.isEmpty()) return FileErrorNumber(ENOENT, target);
+    m_fault = {};
+    if (m_path.isEmpty()) return Fail(ENOENT, target);
     const QByteArray from = Native(m_path);
     const QByteArray to = Native(target);
-    struct stat old;
+    std::optional<struct stat> old;
+    const TargetRefusal refusal = InspectTarget(to, m_inputs, old);
+    if (refusal != TargetRefusal::None) return Refuse(refusal);
     struct stat folder;
-    if (::stat(to.constData(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::chmod(from.constData(), old.st_mode & 07777);
+    if (old) {
+        ::chmod(from.constData(), old->st_mode & 07777);
         // The group may only be given by its members; otherwise it stays ours.
-        if (::chown(from.constData(), uid_t(-1), old.st_gid) != 0) {
+        if (::chown(from.constData(), uid_t(-1), old->st_gid) != 0) {
         }
     } else if (::stat(Native(FolderOf(target)).constData(), &folder) == 0 && (folder.st_mode & S_ISGID)) {
         // A new file takes the group of a set-group-ID folder, as one made
@@ -423,25 +523,64 @@ int16_t FileReplacement::Commit(const QString& target)
     const int error = errno;
     if (error != EXDEV) {
         Discard();
-        return FileErrorNumber(error, target);
+        return Fail(error, target);
     }
     return CommitBeside(target);
 }
 
+namespace {
+
+// The errors of a file system that makes no hard links.
+bool LinksMissing(int error)
+{
+#    if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
+    if (error == EOPNOTSUPP) return true;
+#    endif
+    return error == EPERM || error == ENOTSUP || error == ENOSYS;
+}
+
+} // namespace
+
 int16_t FileReplacement::CommitNew(const QString& target)
 {
-    if (m_path.isEmpty()) return FileErrorNumber(ENOENT, target);
+    m_fault = {};
+    if (m_path.isEmpty()) return Fail(ENOENT, target);
     const QByteArray from = Native(m_path);
     const QByteArray to = Native(target);
-    // A link never replaces a name that is there already.
-    if (::link(from.constData(), to.constData()) == 0) {
+    // A link never replaces a name that is there already, not even a link.
+    bool linked = ::link(from.constData(), to.constData()) == 0;
+    const int error = linked ? 0 : errno;
+    if (!linked && error != EEXIST) {
+        // A network file system may report a failure for a link it made; the
+        // temporary file's count of names tells.
+        struct stat status;
+        linked = ::stat(from.constData(), &status) == 0 && status.st_nlink == 2;
+    }
+    if (linked) {
         Discard();
         SyncFolder(FolderOf(target));
         return 0;
     }
-    const int error = errno;
+    if (!LinksMissing(error)) {
+        Discard();
+        return Fail(error, target);
+    }
+    // No hard links here: the target is created exclusively and written.
     Discard();
-    return FileErrorNumber(error == EEXIST ? EEXIST : error, target);
+    const int fd = OpenRetryingInterrupts(to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
+    if (fd < 0) return Fail(errno, target);
+    bool ok = true;
+    for (const QByteArrayView part : std::as_const(m_parts))
+        ok = ok && WriteAll(fd, part);
+    ok = ok && ::fsync(fd) == 0;
+    const int writeError = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) ok = false;
+    if (ok) {
+        SyncFolder(FolderOf(target));
+        return 0;
+    }
+    ::unlink(to.constData());
+    return Fail(writeError ? writeError : EIO, target);
 }
 
 void FileReplacement::Discard()
@@ -451,11 +590,13 @@ void FileReplacement::Discard()
     m_path.clear();
 }
 
-int16_t DeleteDataFile(const QString& path)
+int16_t DeleteDataFile(const QString& path, FileFault* fault)
 {
     if (path.isEmpty()) return BadFileName;
     if (::unlink(Native(path).constData()) == 0) return 0;
-    return FileErrorNumber(errno, path);
+    const int error = errno;
+    if (fault) *fault = FileFault{FileErrorNumber(error, path), error, TargetRefusal::None, false};
+    return FileErrorNumber(error, path);
 }
 
 #else // Q_OS_WIN
@@ -494,9 +635,91 @@ bool WriteAll(HANDLE handle, QByteArrayView bytes)
     return true;
 }
 
+std::optional<BY_HANDLE_FILE_INFORMATION> InformationOf(HANDLE handle)
+{
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!::GetFileInformationByHandle(handle, &information)) return std::nullopt;
+    return information;
+}
+
+FileIdentity IdentityOfInformation(const BY_HANDLE_FILE_INFORMATION& information)
+{
+    return {uint64_t(information.dwVolumeSerialNumber),
+            (uint64_t(information.nFileIndexHigh) << 32) | uint64_t(information.nFileIndexLow)};
+}
+
+// What stands at a target's name: a reparse point (a link) is neither
+// followed nor replaced, and anything but a file on a disk is never
+// replaced. found receives the file's attributes when it is a plain file.
+TargetRefusal InspectTarget(const std::wstring& path, const QList<FileIdentity>& inputs, DWORD* found)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return TargetRefusal::None;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return TargetRefusal::Link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return TargetRefusal::NotRegular;
+    const HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return TargetRefusal::None;
+    const bool disk = ::GetFileType(handle) == FILE_TYPE_DISK;
+    const auto information = InformationOf(handle);
+    ::CloseHandle(handle);
+    if (!disk) return TargetRefusal::NotRegular;
+    if (information && inputs.contains(IdentityOfInformation(*information))) return TargetRefusal::Input;
+    if (found) *found = attributes;
+    return TargetRefusal::None;
+}
+
 } // namespace
 
+std::optional<FileIdentity> IdentityOf(const QString& path)
+{
+    if (path.isEmpty()) return std::nullopt;
+    const HANDLE handle = ::CreateFileW(Native(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    const auto information = InformationOf(handle);
+    ::CloseHandle(handle);
+    if (!information) return std::nullopt;
+    return IdentityOfInformation(*information);
+}
+
+TargetRefusal CheckWriteTarget(const QString& path, const QList<FileIdentity>& inputs)
+{
+    return path.isEmpty() ? TargetRefusal::None : InspectTarget(Native(path), inputs, nullptr);
+}
+
+NameStatus StatusOfName(const QString& path)
+{
+    NameStatus status;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.isEmpty() || !::GetFileAttributesExW(Native(path).c_str(), GetFileExInfoStandard, &data)) return status;
+    status.What = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? NameStatus::Link
+                  : (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)   ? NameStatus::Other
+                                                                         : NameStatus::RegularFile;
+    // 100-nanosecond steps since 1601.
+    const qint64 ticks = (qint64(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    status.ModifiedMs = ticks / 10000 - 11644473600000LL;
+    const HANDLE handle = ::CreateFileW(Native(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        if (::GetFileType(handle) != FILE_TYPE_DISK && status.What == NameStatus::RegularFile)
+            status.What = NameStatus::Other;
+        if (const auto information = InformationOf(handle)) status.Identity = IdentityOfInformation(*information);
+        ::CloseHandle(handle);
+    }
+    return status;
+}
+
 constexpr int BadHandleError = int(ERROR_INVALID_HANDLE);
+
+namespace {
+
+bool IsAccessDenied(int nativeError)
+{
+    return DWORD(nativeError) == ERROR_ACCESS_DENIED;
+}
+
+} // namespace
 
 int16_t FileErrorNumber(int nativeError, const QString& path)
 {
@@ -545,31 +768,39 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
     m_path = path;
     m_access = access;
     m_error = 0;
+    m_fault = {};
+    m_identity = {};
     if (path.isEmpty() || path.contains(QChar(0))) {
-        m_error = BadFileName;
+        Fail(FileFault{BadFileName, 0, TargetRefusal::None, false});
         return OpenStatus::Failed;
     }
     // Readers of records share with readers only. A rewrite shares with
     // nobody, but allows the rename by which its replacement takes the
     // record's place.
     const bool exclusive = access == FileAccess::Exclusive;
-    const DWORD share = access == FileAccess::Read ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
-                        : exclusive                ? FILE_SHARE_DELETE
-                                                   : FILE_SHARE_READ;
-    const HANDLE handle = ::CreateFileW(Native(path).c_str(), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                                        share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool plain = access == FileAccess::Read || access == FileAccess::ReadNoLink;
+    const bool noLink = exclusive || access == FileAccess::ReadNoLink;
+    const DWORD share = plain       ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+                        : exclusive ? FILE_SHARE_DELETE
+                                    : FILE_SHARE_READ;
+    // A file opened for a rewrite is never reached through a link.
+    const HANDLE handle =
+        ::CreateFileW(Native(path).c_str(), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, share, nullptr,
+                      OPEN_EXISTING, noLink ? FILE_FLAG_OPEN_REPARSE_POINT : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        if (access != FileAccess::Read && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION))
-            return OpenStatus::Busy;
+        if (!plain && (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)) return OpenStatus::Busy;
         Fail(int(error));
         return OpenStatus::Failed;
     }
-    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+    const auto information = InformationOf(handle);
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !information ||
+        (information->dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
         ::CloseHandle(handle);
         Fail(int(ERROR_ACCESS_DENIED));
         return OpenStatus::Failed;
     }
+    m_identity = IdentityOfInformation(*information);
     m_handle = handle;
     return OpenStatus::Opened;
 }
@@ -610,6 +841,10 @@ bool DataFile::Seek(qint64 offset)
 bool DataFile::RewriteInPlace(QByteArrayView bytes)
 {
     if (!m_handle || m_access != FileAccess::Exclusive) return Fail(int(ERROR_INVALID_HANDLE));
+    // Another name of the file (a hard link someone made) would change with it.
+    const auto information = InformationOf(m_handle);
+    if (!information) return Fail(int(::GetLastError()));
+    if (information->nNumberOfLinks > 1) return Fail(FileFault{PathFileAccessError, 0, TargetRefusal::Link, false});
     if (!Seek(0)) return false;
     if (!WriteAll(m_handle, bytes) || !::SetEndOfFile(m_handle) || !::FlushFileBuffers(m_handle))
         return Fail(int(::GetLastError()));
@@ -631,6 +866,7 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     HANDLE handle = INVALID_HANDLE_VALUE;
     QString path;
     DWORD error = 0;
+    m_fault = {};
     for (int attempt = 0; handle == INVALID_HANDLE_VALUE && attempt < 8; ++attempt) {
         path = QDir(folder).filePath(NewTemporaryName());
         handle =
@@ -638,7 +874,7 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
         error = ::GetLastError();
         if (handle == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS) break;
     }
-    if (handle == INVALID_HANDLE_VALUE) return FileErrorNumber(int(error), path);
+    if (handle == INVALID_HANDLE_VALUE) return Fail(int(error), path);
     m_path = path;
     bool ok = true;
     for (const QByteArrayView part : parts)
@@ -647,17 +883,20 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     error = ::GetLastError();
     ::CloseHandle(handle);
     if (ok) return 0;
-    const int16_t number = FileErrorNumber(int(error), path);
+    const int16_t number = Fail(int(error), path);
     Discard();
     return number;
 }
 
 int16_t FileReplacement::Commit(const QString& target)
 {
-    if (m_path.isEmpty()) return FileErrorNumber(int(ERROR_FILE_NOT_FOUND), target);
+    m_fault = {};
+    if (m_path.isEmpty()) return Fail(int(ERROR_FILE_NOT_FOUND), target);
     const std::wstring from = Native(m_path);
     const std::wstring to = Native(target);
-    const DWORD attributes = ::GetFileAttributesW(to.c_str());
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    const TargetRefusal refusal = InspectTarget(to, m_inputs, &attributes);
+    if (refusal != TargetRefusal::None) return Refuse(refusal);
     ::SetFileAttributesW(from.c_str(), attributes == INVALID_FILE_ATTRIBUTES
                                            ? FILE_ATTRIBUTE_NORMAL
                                            : attributes & ~DWORD(FILE_ATTRIBUTE_DIRECTORY));
@@ -668,24 +907,26 @@ int16_t FileReplacement::Commit(const QString& target)
     const DWORD error = ::GetLastError();
     if (error != ERROR_NOT_SAME_DEVICE) {
         Discard();
-        return FileErrorNumber(int(error), target);
+        return Fail(int(error), target);
     }
     return CommitBeside(target);
 }
 
 int16_t FileReplacement::CommitNew(const QString& target)
 {
-    if (m_path.isEmpty()) return FileErrorNumber(int(ERROR_FILE_NOT_FOUND), target);
+    m_fault = {};
+    if (m_path.isEmpty()) return Fail(int(ERROR_FILE_NOT_FOUND), target);
     const std::wstring from = Native(m_path);
     const std::wstring to = Native(target);
     ::SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Without MOVEFILE_REPLACE_EXISTING the move refuses an existing target.
     if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
         m_path.clear();
         return 0;
     }
     const DWORD error = ::GetLastError();
     Discard();
-    return FileErrorNumber(int(error), target);
+    return Fail(int(error), target);
 }
 
 void FileReplacement::Discard()
@@ -695,11 +936,13 @@ void FileReplacement::Discard()
     m_path.clear();
 }
 
-int16_t DeleteDataFile(const QString& path)
+int16_t DeleteDataFile(const QString& path, FileFault* fault)
 {
     if (path.isEmpty()) return BadFileName;
     if (::DeleteFileW(Native(path).c_str())) return 0;
-    return FileErrorNumber(int(::GetLastError()), path);
+    const int error = int(::GetLastError());
+    if (fault) *fault = FileFault{FileErrorNumber(error, path), error, TargetRefusal::None, false};
+    return FileErrorNumber(error, path);
 }
 
 #endif
@@ -713,8 +956,27 @@ DataFile::~DataFile()
 
 bool DataFile::Fail(int nativeError)
 {
-    m_error = FileErrorNumber(nativeError, m_path);
+    return Fail(FileFault{FileErrorNumber(nativeError, m_path), nativeError, TargetRefusal::None, false});
+}
+
+bool DataFile::Fail(const FileFault& fault)
+{
+    m_fault = fault;
+    m_error = fault.Number;
     return false;
+}
+
+int16_t FileReplacement::Fail(int nativeError, const QString& path)
+{
+    m_fault = FileFault{FileErrorNumber(nativeError, path), nativeError, TargetRefusal::None, false};
+    return m_fault.Number;
+}
+
+int16_t FileReplacement::Refuse(TargetRefusal refusal)
+{
+    Discard();
+    m_fault = FileFault{PathFileAccessError, 0, refusal, false};
+    return m_fault.Number;
 }
 
 ReadStatus DataFile::ReadAll(QByteArray& bytes, qint64 limit)
@@ -753,10 +1015,14 @@ bool DataFile::Replace(QByteArrayView bytes)
     }
 #endif
     if (number == 0) number = replacement.Commit(m_path);
-    // No file may be made or renamed in the folder, but the record is ours to write.
-    if ((number == PermissionDenied || number == PathFileAccessError) && IsOpen()) return RewriteInPlace(bytes);
-    m_error = number;
-    return number == 0;
+    if (number == 0) return true;
+    // No file may be made or renamed in the folder (a sticky folder keeps
+    // others' names), but the record is ours to write. Never after a refusal:
+    // what stands at the name now is not the record that was opened.
+    const FileFault fault = replacement.Fault();
+    if (fault.Refusal == TargetRefusal::None && IsAccessDenied(fault.SystemError) && IsOpen())
+        return RewriteInPlace(bytes);
+    return Fail(fault);
 }
 
 // The temporary lies on another file system than the target: the same
@@ -764,8 +1030,10 @@ bool DataFile::Replace(QByteArrayView bytes)
 int16_t FileReplacement::CommitBeside(const QString& target)
 {
     FileReplacement beside;
+    beside.KeepInputs(m_inputs);
     int16_t number = beside.Write(FolderOf(target), m_parts);
     if (number == 0) number = beside.Commit(target);
+    m_fault = beside.Fault();
     Discard();
     return number;
 }

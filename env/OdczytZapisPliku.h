@@ -21,9 +21,19 @@
 //   system allows). A failure or a crash part way leaves the old file. A
 //   temporary file left behind by a program that died is removed by the next
 //   run that works in that folder.
+// - One rule for every file written: the target is a regular file or
+//   nothing. A link at the target's name is neither followed nor replaced, a
+//   folder, device, pipe or socket is never replaced, and neither is any file
+//   the command reads (told by device and inode, whatever the name). The
+//   target is opened without following a link, without opening a device and
+//   without waiting (O_PATH and O_NOFOLLOW, or O_NOFOLLOW and O_NONBLOCK
+//   after a look at the name), and told by fstat, before anything is put in
+//   its place; an employee record rewritten under its lock is opened without
+//   following a link as well.
 //
 // Failures are reported as one of the ten file-error numbers of the error
-// routine (ErrorMessages.h), mapped from the system's error in one place.
+// routine (ErrorMessages.h), mapped from the system's error in one place; the
+// system's own error is kept beside the number for those who can show it.
 #pragma once
 
 #include "env/RecordLocks.h"
@@ -39,11 +49,42 @@
 
 enum class FileAccess {
     Read,            // plain reading
+    ReadNoLink,      // plain reading of what stands at the name itself: a link there fails
     ReadDenyWriters, // reading an employee record: others may read, nobody may write
     Exclusive,       // reading and rewriting an employee record: nobody else
 };
 enum class OpenStatus { Opened, Busy, Failed };
 enum class ReadStatus { Ok, TooLarge, Failed };
+
+// Who a file is, whatever name it was reached by: its device and inode (on
+// Windows its volume and file index).
+struct FileIdentity
+{
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// Why a file is not written over what stands at its name.
+enum class TargetRefusal : uint8_t {
+    None,
+    Link,       // a symbolic link: neither followed nor replaced
+    NotRegular, // a folder, a device, a pipe or a socket: never replaced
+    Input,      // a file the command reads, under this name or another
+};
+
+// A failed file operation: the file-error number, the system's own error
+// (errno, or the Windows code; 0 when the program refused by itself), and
+// what the program refused.
+struct FileFault
+{
+    int16_t Number = 0;
+    int SystemError = 0;
+    TargetRefusal Refusal = TargetRefusal::None;
+    bool Busy = false; // held by another program through every attempt
+    bool IsFault() const { return Number != 0; }
+    friend bool operator==(const FileFault&, const FileFault&) = default;
+};
 
 class DataFile
 {
@@ -53,7 +94,8 @@ public:
     DataFile(const DataFile&) = delete;
     DataFile& operator=(const DataFile&) = delete;
 
-    // Failed leaves the file-error number in ErrorNumber().
+    // Failed leaves the file-error number in ErrorNumber(). Exclusive access
+    // never follows a link at the file's name: it fails at once.
     OpenStatus Open(const QString& path, FileAccess access);
     bool IsOpen() const;
     // The file's length when it was opened; -1 when it cannot be told.
@@ -66,14 +108,15 @@ public:
     // Exclusive access only: writes bytes over the file from its start in one
     // write, ends the file there and flushes it to disk. Used where no
     // replacement can be made beside the file; a failure part way leaves the
-    // file torn.
+    // file torn. A file that has other names as well is refused: they would
+    // all change.
     bool RewriteInPlace(QByteArrayView bytes);
     // Exclusive access only: the file is replaced by bytes in one step (see
-    // above) while this open keeps others out; where no temporary file can be
-    // made beside it but the file itself may be written, it is rewritten in
-    // place. Where a lock record keeps others out, the file is closed before
-    // its replacement takes its place (only Close() is left to do) and is
-    // never rewritten in place.
+    // above) while this open keeps others out; where the folder takes no new
+    // file or refuses the rename but the file itself may be written, it is
+    // rewritten in place. Where a lock record keeps others out, the file is
+    // closed before its replacement takes its place (only Close() is left to
+    // do) and is never rewritten in place.
     bool Replace(QByteArrayView bytes);
     // Releases the lock and the file; also done on destruction.
     void Close();
@@ -84,15 +127,22 @@ public:
 
     // The file-error number (52..76) of the last failure.
     int16_t ErrorNumber() const { return m_error; }
+    // The last failure whole.
+    FileFault Fault() const { return m_fault; }
+    // Who the open file is.
+    FileIdentity Identity() const { return m_identity; }
 
 private:
     bool Fail(int nativeError);
+    bool Fail(const FileFault& fault);
 
     QString m_path;
     FileAccess m_access = FileAccess::Read;
     int16_t m_error = 0;
+    FileFault m_fault;
     qint64 m_size = -1; // as the open found it
     std::optional<LockReach> m_reach;
+    FileIdentity m_identity;
 #ifdef Q_OS_WIN
     void* m_handle = nullptr;
 #else
@@ -106,18 +156,37 @@ private:
 #endif
 };
 
-// When OpenWithRetries tries again: after a busy attempt only, or after any
-// attempt that did not open the file.
-enum class RetryWhen { Busy, NotOpened };
-
-// Opens a file, trying again as retryWhen says: before each further attempt
-// waitBeforeRetry runs (a one-second wait, say); retries of them at the most.
-OpenStatus OpenWithRetries(DataFile& file, const QString& path, FileAccess access, RetryWhen retryWhen, int retries,
+// Opens a file, trying again while another program holds it: before each
+// further attempt waitBeforeRetry runs (a one-second wait, say); retries of
+// them at the most. A file that cannot be opened for any other reason fails
+// at once: no wait would change that.
+OpenStatus OpenWithRetries(DataFile& file, const QString& path, FileAccess access, int retries,
                            const std::function<void()>& waitBeforeRetry);
 
 // The whole of a regular file of at most limit bytes, read with FileAccess::Read.
-// error receives the file-error number of a failure.
-ReadStatus ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes, int16_t* error = nullptr);
+// error receives the file-error number of a failure, identity who the file is.
+ReadStatus ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes, int16_t* error = nullptr,
+                         FileIdentity* identity = nullptr);
+
+// The file a path leads to (links followed), when there is one.
+std::optional<FileIdentity> IdentityOf(const QString& path);
+
+// What stands at a name itself (a link there is not followed): its kind, who
+// it is and when it last changed (milliseconds since the epoch, UTC).
+struct NameStatus
+{
+    enum Kind : uint8_t { Absent, RegularFile, Link, Other };
+    Kind What = Absent;
+    FileIdentity Identity;
+    qint64 ModifiedMs = 0;
+    friend bool operator==(const NameStatus&, const NameStatus&) = default;
+};
+NameStatus StatusOfName(const QString& path);
+
+// What stands at path as the target of a write, looked at without following
+// a link and without opening a device or waiting on a pipe: None for nothing
+// or a regular file that is none of inputs.
+TargetRefusal CheckWriteTarget(const QString& path, const QList<FileIdentity>& inputs = {});
 
 // Writes a file's new contents to a temporary file and puts it in place
 // over a target afterwards, so that the caller can check what was written
@@ -130,6 +199,9 @@ public:
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
+    // The files the command reads: Commit never puts the new file in their place.
+    void KeepInputs(const QList<FileIdentity>& inputs) { m_inputs = inputs; }
+
     // Writes the parts, one after the other, to a new temporary file in
     // folder and flushes it to disk. 0, or the file-error number. The parts
     // must stay alive until Commit().
@@ -138,32 +210,45 @@ public:
     const QString& Path() const { return m_path; }
     // Puts the temporary file in place as target, keeping target's
     // permission bits, and flushes target's folder. A temporary file on
-    // another file system is written again beside target first. 0, or the
-    // file-error number; target is then as it was.
+    // another file system is written again beside target first. A target
+    // that CheckWriteTarget refuses is left alone (PathFileAccessError). 0,
+    // or the file-error number; target is then as it was.
     int16_t Commit(const QString& target);
-    // Puts the temporary file in place as target only when no target exists.
+    // Puts the temporary file in place as target only when nothing stands at
+    // target's name (no link either): of several programs asking at once,
+    // exactly one succeeds. Where the file system has no hard links, the
+    // target is created exclusively and written.
     int16_t CommitNew(const QString& target);
     // Removes the temporary file unless it was committed.
     void Discard();
 
+    // The last failure whole; Refusal says what Commit refused to replace.
+    FileFault Fault() const { return m_fault; }
+
 private:
     int16_t CommitBeside(const QString& target);
+    int16_t Fail(int nativeError, const QString& path);
+    int16_t Refuse(TargetRefusal refusal);
 
     QString m_path;
     QList<QByteArrayView> m_parts;
+    QList<FileIdentity> m_inputs;
+    FileFault m_fault;
 };
 
 // Replaces target by bytes in one step, through a temporary file beside it.
-// 0, or the file-error number; target is then as it was.
-int16_t ReplaceFile(const QString& target, QByteArrayView bytes);
+// 0, or the file-error number (with the whole failure in fault); target is
+// then as it was.
+int16_t ReplaceFile(const QString& target, QByteArrayView bytes, FileFault* fault = nullptr);
 
 // Copies source to a new file target; an existing target is never
 // overwritten (it is a failure). The copy appears whole or not at all.
 // 0, or the file-error number.
 int16_t CopyToNewFile(const QString& source, const QString& target, qint64 limit);
 
-// Deletes a file. 0, or the file-error number.
-int16_t DeleteDataFile(const QString& path);
+// Deletes a file (a link itself, never what it leads to). 0, or the
+// file-error number (with the whole failure in fault).
+int16_t DeleteDataFile(const QString& path, FileFault* fault = nullptr);
 
 // Whether a file name is one of this program's temporary files.
 bool IsTemporaryFileName(const QString& name);
@@ -177,3 +262,6 @@ void RemoveStaleTemporaries(const QString& folder);
 // error code) on path. A missing file is told from a missing folder by
 // looking at the folder.
 int16_t FileErrorNumber(int nativeError, const QString& path);
+
+// The system's own words for its error (in the system's language).
+QString SystemErrorText(int nativeError);

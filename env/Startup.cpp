@@ -1,13 +1,12 @@
 #include "env/Startup.h"
 
+#include "env/Environment.h"
 #include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
 #include "env/Konfiguracja.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "env/RecordLocks.h"
 #include "env/UserIdentity.h"
-#include "plan/TimeText.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -26,26 +25,26 @@
 namespace {
 
 // Colours of the schedule slots, 0xRRGGBB; slot 4 takes the window's background.
-constexpr std::array<uint32_t, SlotCount> SlotColours{0xBBFFBB, 0xBBBBFF, 0xFF11EE, 0xFFBBBB, DefaultWindowColour,
-                                                      0xFFF077, 0xEEEEEE};
+constexpr std::array<uint32_t, ColourSlots> SlotColours{0xBBFFBB, 0xBBBBFF, 0xFF11EE, 0xFFBBBB, DefaultWindowColour,
+                                                        0xFFF077, 0xEEEEEE};
 
-bool End(ProgramState& state)
+bool End(Environment& env)
 {
-    state.Env.ProgramEnding = true;
+    env.ProgramEnding = true;
     return false;
 }
 
-bool Fatal(ProgramState& state, const QString& text)
+bool Fatal(Environment& env, const QString& text)
 {
-    state.Env.Ui.ShowMessage(MessageIcon::Critical, text);
-    return End(state);
+    env.Ui.ShowMessage(MessageIcon::Critical, text);
+    return End(env);
 }
 
 // Runs one of the steps that belong to others; false when it ended the program.
-bool RunStep(const std::function<void(ProgramState&)>& step, ProgramState& state)
+bool RunStep(const std::function<void(Environment&)>& step, Environment& env)
 {
-    if (step) step(state);
-    return !state.Env.ProgramEnding;
+    if (step) step(env);
+    return !env.ProgramEnding;
 }
 
 void ProcessEvents(const StartupSteps& steps)
@@ -57,19 +56,6 @@ void ProcessEvents(const StartupSteps& steps)
 QString FolderForLibrary(const QString& folder)
 {
     return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
-// Every time field's minute value follows from its text.
-void RecomputeFieldValues(ScheduleFields& fields)
-{
-    const auto recompute = [](TimeField& field) { field.Value = GodzinaNaMinuty(field.Text); };
-    for (auto& slot : fields.Slots)
-        for (TimeField& field : slot)
-            recompute(field);
-    for (TimeField& field : fields.Pozostale)
-        recompute(field);
-    recompute(fields.Norma);
-    recompute(fields.StartDnia);
 }
 
 // Where this install keeps what a program folder holds otherwise.
@@ -87,16 +73,40 @@ InstanceLock::InstanceLock() = default;
 
 QString InstanceLock::LockFilePath(const QString& programDir)
 {
+    const QString runtime = RuntimeFolder();
+    if (runtime.isEmpty()) return {};
     QString folder = QFileInfo(programDir).canonicalFilePath();
     if (folder.isEmpty()) folder = QDir::cleanPath(QDir(programDir).absolutePath());
 #ifdef Q_OS_WIN
     folder = folder.toLower();
 #endif
     const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("grafenta-%1.lock").arg(QString::fromLatin1(hash)));
+    return QDir(runtime).filePath(QStringLiteral("grafenta-%1.lock").arg(QString::fromLatin1(hash)));
 }
 
 #ifdef Q_OS_UNIX
+
+namespace {
+
+// A folder of this user only: not a link, owned by the user, closed to all others.
+bool IsPrivateFolder(const QByteArray& path)
+{
+    struct stat status;
+    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+           (status.st_mode & 077) == 0;
+}
+
+} // namespace
+
+QString InstanceLock::RuntimeFolder()
+{
+    const QByteArray given = qgetenv("XDG_RUNTIME_DIR");
+    if (!given.isEmpty() && given.startsWith('/') && IsPrivateFolder(given)) return QFile::decodeName(given);
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("grafenta-%1").arg(::geteuid()));
+    const QByteArray path = QFile::encodeName(own);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return {};
+    return IsPrivateFolder(path) ? own : QString();
+}
 
 InstanceLock::~InstanceLock()
 {
@@ -105,14 +115,15 @@ InstanceLock::~InstanceLock()
 
 bool InstanceLock::Acquire(const QString& programDir)
 {
-    const QByteArray path = QFile::encodeName(LockFilePath(programDir));
-    // Never through a link someone planted in the shared temporary folder.
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const QString lockFile = LockFilePath(programDir);
+    // No folder of this user's own: the program runs unguarded rather than not at all.
+    if (lockFile.isEmpty()) return true;
+    const QByteArray path = QFile::encodeName(lockFile);
+    // Never through a link, even in a folder of our own.
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     // No lock file can be made here at all: the program runs unguarded rather than not at all.
     if (fd < 0) return true;
-    // Every user's copy must be able to open the file later.
-    ::fchmod(fd, 0666);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool held = errno == EWOULDBLOCK;
         ::close(fd);
@@ -128,6 +139,12 @@ bool InstanceLock::IsHeld() const
 }
 
 #else
+
+QString InstanceLock::RuntimeFolder()
+{
+    // The user's own temporary folder.
+    return QDir::tempPath();
+}
 
 InstanceLock::~InstanceLock() = default;
 
@@ -156,27 +173,21 @@ bool InstanceLock::IsHeld() const
 void FillColourTable(Environment& env, uint32_t windowColour)
 {
     env.ColourTable = SlotColours;
-    env.ColourTable[FreeDaySlot] = windowColour & 0xFFFFFF;
+    env.ColourTable[FreeDayColourSlot] = windowColour & 0xFFFFFF;
 }
 
-bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
+bool Inicjalizacja(Environment& env, const StartupSteps& steps)
 {
-    Environment& env = state.Env;
     if (!QDir::setCurrent(env.ProgramDir))
-        return Fatal(state, QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
+        return Fatal(env, QStringLiteral("Ustawienie ścieżki aplikacji nie powiodlo się."));
 
     if (env.Lib.GetVersion().Level != KelbrinInterfaceLevel)
-        return Fatal(state, QStringLiteral("Nieprawidłowa wersja biblioteki kelbrin.dll"));
+        return Fatal(env, QStringLiteral("Nieprawidłowa wersja biblioteki kelbrin.dll"));
 
-    state.Doc.PlanLockHandle = -1;
-    state.Doc.SchedulesFilled = false;
-    state.Doc.SchedulePlanShown = false;
     const InstallPlaces places = PlacesOf(env.ProgramDir, steps.Layout);
     UseInstallPlaces(env, places);
-    RecomputeFieldValues(state.Doc.Fields);
-    state.Doc.RangeEdited = false;
     FillColourTable(env, steps.WindowColour);
-    if (!RunStep(steps.PrepareEmptyWindow, state)) return false;
+    if (!RunStep(steps.PrepareEmptyWindow, env)) return false;
 
     // TEMP lies under the program folder (in a system install, the user's own
     // folder), wherever the data are.
@@ -186,31 +197,30 @@ bool Inicjalizacja(ProgramState& state, const StartupSteps& steps)
         // way) is an access error on the path.
         if (ShowFileError(env.Ui, PathFileAccessError, QString(), QStringLiteral("Utworzenie katalogu TEMP niemożliwe"),
                           true))
-            return End(state);
+            return End(env);
     }
     return true;
 }
 
-bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+bool StartProgram(Environment& env, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
                   const StartupSteps& steps)
 {
-    Environment& env = state.Env;
     Q_ASSERT(&env.Lib == &library);
     env.ProgramEnding = false;
     env.ProgramDir = QDir::cleanPath(QDir(programDir).absolutePath());
 
     if (!instance.Acquire(env.ProgramDir))
-        return Fatal(state, QStringLiteral("Program ") + ProgramTitle + QStringLiteral(" jest już uruchomiony."));
+        return Fatal(env, QStringLiteral("Program ") + ProgramTitle + QStringLiteral(" jest już uruchomiony."));
 
     ProcessEvents(steps);
     // The library is loaded from the program folder before anything is asked of it.
-    if (!library.Load(env.ProgramDir)) return Fatal(state, QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll."));
-    if (library.SetDir(FolderForLibrary(env.ProgramDir)) != 0) return End(state);
+    if (!library.Load(env.ProgramDir)) return Fatal(env, QStringLiteral("Nie odnaleziono biblioteki Kelbrin.dll."));
+    if (library.SetDir(FolderForLibrary(env.ProgramDir)) != 0) return End(env);
 
     env.DataFolderName = QStringLiteral("DANE");
-    if (!Inicjalizacja(state, steps)) return false;
+    if (!Inicjalizacja(env, steps)) return false;
 
-    if (!RunStep(steps.ShowSplash, state)) return false;
+    if (!RunStep(steps.ShowSplash, env)) return false;
     ProcessEvents(steps);
 
     CzytajSciezke(env);
@@ -220,8 +230,8 @@ bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& in
     env.UserName = SystemUserName();
     env.ComputerName = SystemComputerName();
 
-    if (!RunStep(steps.ReadFreeDays, state) || !RunStep(steps.ReadEmployees, state) ||
-        !RunStep(steps.ListPlans, state) || !RunStep(steps.ArrangeWindow, state) || !RunStep(steps.FinishWindow, state))
+    if (!RunStep(steps.ReadFreeDays, env) || !RunStep(steps.ReadEmployees, env) || !RunStep(steps.ListPlans, env) ||
+        !RunStep(steps.ArrangeWindow, env) || !RunStep(steps.FinishWindow, env))
         return false;
 
     env.PakietNazwa = steps.ReadPackageName ? steps.ReadPackageName() : ReadPackageName(env);

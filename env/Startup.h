@@ -5,7 +5,6 @@
 #pragma once
 
 #include "env/InstallPlaces.h"
-#include "env/ProgramState.h"
 
 #include <QString>
 
@@ -16,7 +15,6 @@
 class KelbrinLibrary;
 class QLockFile;
 struct Environment;
-struct ProgramState;
 
 // The program's title, as named in the message about a second copy.
 inline const QString ProgramTitle = QStringLiteral("Grafenta");
@@ -27,13 +25,14 @@ constexpr int32_t KelbrinInterfaceLevel = 2;
 // Background of a window when no window tells its own (slot 4 of ColourTable).
 constexpr uint32_t DefaultWindowColour = 0xF0F0F0;
 
-// Keeps other copies of the program out of the same program folder. The
-// lock is a file in the system's temporary folder whose name is made from
-// the program folder, so each installation (each workstation's folder) has
-// its own. On Unix the file is never removed and any user may open it: the
-// copy that runs holds an flock() on it, which the system drops when the
-// copy ends in any way, so a crashed copy (of any user) never keeps the next
-// one out. Elsewhere a lock file of a copy that no longer runs is taken over.
+// Keeps the user's other copies of the program out of the same program
+// folder. The lock is a file in the user's own runtime folder (mode 0700,
+// which no other account may enter) whose name is made from the program
+// folder, so each installation (each workstation's folder) has its own and
+// no other user can keep a copy from starting. On Unix the file is never
+// removed: the copy that runs holds an flock() on it, which the system drops
+// when the copy ends in any way, so a crashed copy never keeps the next one
+// out. Elsewhere a lock file of a copy that no longer runs is taken over.
 class InstanceLock
 {
 public:
@@ -42,13 +41,19 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // The lock file of a program folder.
+    // The user's runtime folder: on Unix $XDG_RUNTIME_DIR when it is a folder
+    // of this user that nobody else may enter, else grafenta-<uid> in the
+    // system's temporary folder, made with mode 0700 and taken only when it
+    // is this user's and closed to others; elsewhere the user's temporary
+    // folder. Empty when there is none.
+    static QString RuntimeFolder();
+    // The lock file of a program folder; empty without a runtime folder.
     static QString LockFilePath(const QString& programDir);
 
     // Takes the lock of the program folder; false when another running copy
-    // holds it. Held until destruction. When the temporary folder does not
-    // let a lock file be made at all, the answer is true but IsHeld() is
-    // false: the program then runs without the guard.
+    // of this user holds it. Held until destruction. When the runtime folder
+    // does not let a lock file be made at all, the answer is true but
+    // IsHeld() is false: the program then runs without the guard.
     bool Acquire(const QString& programDir);
     bool IsHeld() const;
 
@@ -62,8 +67,7 @@ private:
 
 // The parts of start-up that belong to others: the window and the readers
 // of the data. Each is called at its place in the order below when it is
-// set; after each one start-up stops if it set ProgramEnding. The
-// readers that need no window are set already.
+// set; after each one start-up stops if it set ProgramEnding.
 struct StartupSteps
 {
     // Lets the window system handle what is pending.
@@ -74,27 +78,25 @@ struct StartupSteps
 
     // The window's own part of the initialisation, after ColourTable is
     // filled: the window in its empty state.
-    std::function<void(ProgramState&)> PrepareEmptyWindow;
+    std::function<void(Environment&)> PrepareEmptyWindow;
 
     // The window's dialogs made and the splash shown.
-    std::function<void(ProgramState&)> ShowSplash;
+    std::function<void(Environment&)> ShowSplash;
 
     // The suite's free days read under their lock.
-    std::function<void(ProgramState&)> ReadFreeDays = [](ProgramState& state) {
-        WczytajDniWolne(state.Env, state.FreeDays);
-    };
+    std::function<void(Environment&)> ReadFreeDays;
 
     // The employee directory read and shown.
-    std::function<void(ProgramState&)> ReadEmployees;
+    std::function<void(Environment&)> ReadEmployees;
 
     // The plans listed and shown.
-    std::function<void(ProgramState&)> ListPlans;
+    std::function<void(Environment&)> ListPlans;
 
     // The window arranged for a schedule plan, with nothing open.
-    std::function<void(ProgramState&)> ArrangeWindow;
+    std::function<void(Environment&)> ArrangeWindow;
 
     // The splash gone; the window's caption set.
-    std::function<void(ProgramState&)> FinishWindow;
+    std::function<void(Environment&)> FinishWindow;
 
     // Where the package name comes from; ReadPackageName() when not set.
     std::function<QString()> ReadPackageName;
@@ -109,17 +111,17 @@ struct StartupSteps
 void FillColourTable(Environment& env, uint32_t windowColour);
 
 // The program's initialisation: the program folder as current directory,
-// the library's interface level, the flags of an empty window, the places
-// of the install (the data root at the program folder or the system's data
-// folder, where sciezka.ini lies), ColourTable and the TEMP folder. Expects
+// the library's interface level, the places of the install (the data root
+// at the program folder or the system's data folder, where sciezka.ini
+// lies), ColourTable, the window's empty state and the TEMP folder. Expects
 // ProgramDir set and the library loaded. False when the program ends
 // (message shown, ProgramEnding set).
-bool Inicjalizacja(ProgramState& state, const StartupSteps& steps);
+bool Inicjalizacja(Environment& env, const StartupSteps& steps);
 
 // The whole start-up of the program in programDir. library must be the
-// object that state.Env.Lib refers to; it is loaded here from the program
-// folder. instance keeps the folder's instance lock for as long as the
-// program runs. False when the program is to end: its message, if any, has
-// been shown and ProgramEnding is set.
-bool StartProgram(ProgramState& state, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+// object that env.Lib refers to; it is loaded here from the program folder.
+// instance keeps the folder's instance lock for as long as the program runs.
+// False when the program is to end: its message, if any, has been shown and
+// ProgramEnding is set.
+bool StartProgram(Environment& env, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
                   const StartupSteps& steps = {});

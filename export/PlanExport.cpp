@@ -84,3 +84,24 @@ QString PolishWeekdayName(int dayOfWeek)
 {
     return QLocale(QLocale::Polish).dayName(dayOfWeek, QLocale::LongFormat);
 }
+
+ExportRefusal ExportRefusalOf(TargetRefusal refusal)
+{
+    switch (refusal) {
+    case TargetRefusal::None:
+        break;
+    case TargetRefusal::Link:
+        return ExportRefusal::Link;
+    case TargetRefusal::NotRegular:
+        return ExportRefusal::NotRegular;
+    case TargetRefusal::Input:
+        return ExportRefusal::Input;
+    }
+    return ExportRefusal::None;
+}
+
+ExportRefusal CheckExportTarget(const QString& path, const QList<FileIdentity>& inputs)
+{
+    if (path.endsWith(QLatin1String(".PLN"), Qt::CaseInsensitive)) return ExportRefusal::PlanFile;
+    return ExportRefusalOf(CheckWriteTarget(path, inputs));
+}

@@ -3,6 +3,7 @@
 // iCalendar and CSV writers share. Pure values, no files.
 #pragma once
 
+#include "env/OdczytZapisPliku.h"
 #include "plan/PlanOfDecoded.h"
 #include "plan/WorkPlan.h"
 
@@ -75,3 +76,12 @@ QString DateText(const QDate& date);
 // Polish names: "styczeń" (1..12), "poniedziałek" (Qt::DayOfWeek, 1 = Monday).
 QString PolishMonthName(int month);
 QString PolishWeekdayName(int dayOfWeek);
+
+// Why an export may not be written to a path: the rule of every file written
+// (a link, a folder, a device, a pipe, a file the export reads), and the
+// name of a plan file (".PLN" in any letter case) of a data directory or
+// anywhere else, which only the plan writers write.
+enum class ExportRefusal : uint8_t { None, Link, NotRegular, Input, PlanFile };
+ExportRefusal CheckExportTarget(const QString& path, const QList<FileIdentity>& inputs);
+// The refusal that a file layer's refusal is for an export.
+ExportRefusal ExportRefusalOf(TargetRefusal refusal);

@@ -83,7 +83,7 @@ std::optional<QByteArray> ReadFreeDaysFile(const Environment& env, const QString
 
 bool CzytajPlikDniWolnych(Environment& env, SuiteFreeDays& freeDays)
 {
-    if (!AcquireFreeDaysLock(env, freeDays)) {
+    if (!AcquireFreeDaysLock(env, freeDays.FreeDaysLockHandle)) {
         env.ProgramEnding = true;
         return false;
     }

@@ -155,7 +155,7 @@ bool OpenFreeDaysForEditing(const Environment& env, SuiteFreeDays& freeDays, Fre
         env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Blokada danych niemożliwa."));
         return false;
     }
-    if (!AcquireFreeDaysLock(env, freeDays)) return false;
+    if (!AcquireFreeDaysLock(env, freeDays.FreeDaysLockHandle)) return false;
     const QString expected = QDir(env.PlansDir()).filePath(FreeDaysFileName);
     const QString path = FindFileIgnoringCase(expected);
     if (path.isEmpty()) {

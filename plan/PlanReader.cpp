@@ -65,7 +65,7 @@ bool ReadSchedule(const Environment& env, PlanDocument& doc, const QString& name
                   PlanFormat format)
 {
     effects.CommandButtonsDisabled = true;
-    if (!AcquirePlanLock(env, doc, name)) return false;
+    if (!AcquirePlanLock(env, name, doc.PlanLockHandle, doc.PlanLockState)) return false;
     if (!BindPlansFolder(env, effects)) return false;
     const QString path = PlanFilePath(env, name);
     const QFileInfo info(path);
@@ -108,7 +108,7 @@ bool ReadWeekly(const Environment& env, PlanDocument& doc, const QString& name, 
     WorkPlan& model = doc.Plan;
     effects.CommandButtonsDisabled = true;
     model.IncludeFreeDays = false;
-    if (!AcquirePlanLock(env, doc, name)) return false;
+    if (!AcquirePlanLock(env, name, doc.PlanLockHandle, doc.PlanLockState)) return false;
 
     // A weekly plan keeps its range only in the area section.
     env.Lib.SetDir(env.PlansDir());

@@ -127,11 +127,8 @@ PlanFile WeeklyPlanFile(const PlanDocument& doc, const SuiteFreeDays& freeDays, 
     for (int32_t i = 0; i < days; ++i) {
         const int32_t day = plan.FirstDay + i;
         const int32_t start = day * MinutesPerDay + dayStart;
-        uint8_t kind = Work;
-        // In a weekly plan this kind marks a free day: one of the list or a free weekday.
-        if ((markFreeDays && IsFreeDayNumber(freeDays.Days, day)) ||
-            (!uniformWeek && plan.WeekdayKinds[size_t(WeekdayOf(day))] == FreeWeekday))
-            kind = Overtime;
+        const uint8_t kind =
+            WeeklyAreaKind(plan, day, markFreeDays && IsFreeDayNumber(freeDays.Days, day), uniformWeek);
         dayIndex[i] = uint32_t(start) & AreaStartMask;
         areas[i] = AreaWord(start, kind, FirstOfDayBit);
     }
@@ -159,10 +156,11 @@ PlanFile WeeklyPlanFile(const PlanDocument& doc, const SuiteFreeDays& freeDays, 
     return {out.Take(), std::move(areas)};
 }
 
-AreaChainInput AreaInputOf(const PlanDocument& doc)
+} // namespace
+
+AreaChainInput AreaInputOf(const ScheduleFields& fields, const WorkPlan& plan)
 {
     AreaChainInput input;
-    const ScheduleFields& fields = doc.Fields;
     for (int slot = 0; slot < SlotCount; ++slot) {
         const auto& row = fields.Slots[slot];
         input.Schedules[slot] = {row[EntryColumn].Value, row[ExitColumn].Value, row[BreakFromColumn].Value,
@@ -171,7 +169,6 @@ AreaChainInput AreaInputOf(const PlanDocument& doc)
     input.EarlierEntry = fields.Pozostale[EarlierEntry].Value;
     input.MaxOvertime = fields.Pozostale[MaxOvertime].Value;
     input.LaterExit = fields.Pozostale[LaterExit].Value;
-    const WorkPlan& plan = doc.Plan;
     input.FirstDay = plan.FirstDay;
     input.LastDay = plan.LastDay;
     if (plan.Days.FirstDay() == plan.FirstDay) {
@@ -185,6 +182,14 @@ AreaChainInput AreaInputOf(const PlanDocument& doc)
     }
     return input;
 }
+
+uint8_t WeeklyAreaKind(const WorkPlan& plan, int32_t day, bool freeDay, bool uniformWeek)
+{
+    // In a weekly plan this kind marks a free day: one of the list or a free weekday.
+    return freeDay || (!uniformWeek && plan.WeekdayKinds[size_t(WeekdayOf(day))] == FreeWeekday) ? Overtime : Work;
+}
+
+namespace {
 
 // ---------------------------------------------------------------- files
 
@@ -225,10 +230,11 @@ void ShowIf(const Environment& env, bool show, MessageIcon icon, const QString& 
     if (show) env.Ui.ShowMessage(icon, text);
 }
 
-PlanSaveResult ResultOf(SaveStatus status)
+PlanSaveResult ResultOf(SaveStatus status, const FileFault& file = {})
 {
     PlanSaveResult result;
     result.Status = status;
+    result.File = file;
     return result;
 }
 
@@ -254,7 +260,8 @@ bool IsDeviceName(const QString& name)
 
 bool IsStorablePlanName(const QString& name)
 {
-    if (name.trimmed().isEmpty() || name.size() > MaxPlanNameLength || !FitsCodePage(name) || IsDeviceName(name))
+    if (name.trimmed().isEmpty() || name.size() > MaxPlanNameLength || !FitsCodePage(name) || IsDeviceName(name) ||
+        name.trimmed().startsWith(QLatin1Char('.')))
         return false;
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
     return std::none_of(name.cbegin(), name.cend(),
@@ -356,15 +363,19 @@ PlanSaveResult ZapiszPlanHarmonogramow(const Environment& env, PlanDocument& doc
         return ResultOf(SaveStatus::FileError);
     }
 
-    PlanFile plan = SchedulePlanFile(doc, ExpandSchedulePlan(AreaInputOf(doc)));
+    PlanFile plan = SchedulePlanFile(doc, ExpandSchedulePlan(AreaInputOf(doc.Fields, doc.Plan)));
     RemoveStaleTemporaries(env.KatalogTemp);
     FileReplacement scratch;
     int16_t number = scratch.Write(env.KatalogTemp, plan.Parts());
     std::optional<AreaOverlap> overlap;
-    if (number == 0) number = CheckAreasBack(scratch.Path(), overlap);
+    FileFault fault = scratch.Fault();
+    if (number == 0) {
+        number = CheckAreasBack(scratch.Path(), overlap);
+        fault = FileFault{number, 0, TargetRefusal::None, false};
+    }
     if (number != 0) {
         ShowFileError(env.Ui, number, fileName, QString(), showMessages);
-        return ResultOf(SaveStatus::FileError);
+        return ResultOf(SaveStatus::FileError, fault);
     }
     if (overlap) {
         ShowIf(env, showMessages, MessageIcon::Critical, AreaOverlapMessage(env.Lib, overlap->Word));
@@ -373,9 +384,14 @@ PlanSaveResult ZapiszPlanHarmonogramow(const Environment& env, PlanDocument& doc
         return result;
     }
     RemoveStaleTemporaries(env.PlansDir());
-    if (scratch.Commit(PlanFilePath(env, planName)) != 0) {
+    number = scratch.Commit(PlanFilePath(env, planName));
+    if (number == PathNotFound) {
         ShowIf(env, showMessages, MessageIcon::Critical, PathMessage);
-        return ResultOf(SaveStatus::PathError);
+        return ResultOf(SaveStatus::PathError, scratch.Fault());
+    }
+    if (number != 0) {
+        ShowFileError(env.Ui, number, fileName, QString(), showMessages);
+        return ResultOf(SaveStatus::FileError, scratch.Fault());
     }
     return Saved(env, doc, showMessages);
 }
@@ -404,7 +420,7 @@ PlanSaveResult ZapiszPlanTygodniowy(const Environment& env, PlanDocument& doc, c
     if (number == 0) number = scratch.Commit(PlanFilePath(env, planName));
     if (number != 0) {
         ShowFileError(env.Ui, number, fileName, QString(), showMessages);
-        return ResultOf(SaveStatus::FileError);
+        return ResultOf(SaveStatus::FileError, scratch.Fault());
     }
     return Saved(env, doc, showMessages);
 }

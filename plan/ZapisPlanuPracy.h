@@ -8,6 +8,7 @@
 // behind.
 #pragma once
 
+#include "env/OdczytZapisPliku.h"
 #include "plan/WorkPlan.h"
 
 #include <QString>
@@ -15,6 +16,7 @@
 #include <optional>
 
 class Prompt;
+struct AreaChainInput;
 struct Environment;
 struct PlanDocument;
 struct SuiteFreeDays;
@@ -26,7 +28,8 @@ constexpr int MaxPlanNameLength = 100;
 // Whether a plan's file can carry the name: not empty, at most
 // MaxPlanNameLength characters, no folder separators, no characters that
 // file names of the suite's platforms may not hold or windows-1250 cannot
-// store, no control characters, and no device name (CON, NUL, COM1 ...).
+// store, no control characters, no device name (CON, NUL, COM1 ...), and no
+// full stop in front (".", "..": a hidden file that no plan list shows).
 bool IsStorablePlanName(const QString& name);
 
 // A schedule the check refuses: the message kind (1 a time text that is not
@@ -63,7 +66,7 @@ enum class SaveStatus {
     Saved,
     ScheduleRefused, // a schedule fault, shown whatever the message switch says
     Overlap,         // two areas overlap; the calendar moves to OverlapStart's day
-    PathError,       // a folder could not be bound or the file could not be put in place
+    PathError,       // the TEMP folder could not be bound, or the plans folder is missing
     FileError,       // a file operation failed (ShowFileError)
 };
 
@@ -72,6 +75,7 @@ struct PlanSaveResult
     SaveStatus Status = SaveStatus::FileError;
     ScheduleFault Fault;                 // ScheduleRefused
     std::optional<int32_t> OverlapStart; // Overlap: start of the area that overlaps
+    FileFault File;                      // PathError, FileError: the file operation that failed, if one did
     bool Ok() const { return Status == SaveStatus::Saved; }
     // Overlap: the day the calendar moves to, selects and flashes.
     std::optional<int32_t> OverlapDay() const
@@ -83,9 +87,12 @@ struct PlanSaveResult
 // Saves a schedule plan as name.PLN (the name trimmed; an existing plan whose
 // name differs only in letter case is that plan): check, expansion into
 // areas, the file written in KatalogTemp, the areas read back and checked,
-// and only then the plan's file replaced. With showMessages off the failures
-// are silent (a schedule fault is still shown); an overlap returns its area's
-// start either way, for the calendar to show and flash that day.
+// and only then the plan's file replaced. A plan file that cannot be put in
+// place shows the file error of its cause ("Odmowa dostępu...", "Dysk jest
+// pełny"...); only a missing plans folder shows that the path is wrong. With
+// showMessages off the failures are silent (a schedule fault is still
+// shown); an overlap returns its area's start either way, for the calendar
+// to show and flash that day.
 PlanSaveResult ZapiszPlanHarmonogramow(const Environment& env, PlanDocument& doc, const QString& name,
                                        bool showMessages);
 
@@ -95,6 +102,15 @@ PlanSaveResult ZapiszPlanHarmonogramow(const Environment& env, PlanDocument& doc
 // stores every weekday as free). On success the caller stops the calendar's flashing.
 PlanSaveResult ZapiszPlanTygodniowy(const Environment& env, PlanDocument& doc, const SuiteFreeDays& freeDays,
                                     const QString& name, bool showMessages, bool uniformWeek);
+
+// What the schedule-plan writer expands into areas: the fields' minute
+// values (after NormujGodziny) and the plan's range and day table.
+AreaChainInput AreaInputOf(const ScheduleFields& fields, const WorkPlan& plan);
+
+// The kind of a weekly plan's area of day: a free day (overtime's kind) for
+// a day of the suite's free days (freeDay) or a free weekday, unless the week
+// is uniform; else work.
+uint8_t WeeklyAreaKind(const WorkPlan& plan, int32_t day, bool freeDay, bool uniformWeek);
 
 // Deletes a file; a failure goes to ShowFileError and gives false.
 bool UsunPlik(Prompt& prompt, const QString& path, bool showMessages);

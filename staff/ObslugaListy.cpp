@@ -258,11 +258,11 @@ bool WczytajPracownikow(Environment& env, EmployeeRows& rows, const StaffHooks& 
     QByteArray bytes;
     for (const QString& name : names) {
         DataFile file;
-        const OpenStatus status = OpenWithRetries(file, dir.filePath(name), FileAccess::ReadDenyWriters,
-                                                  RetryWhen::Busy, BusyRetries, [&hooks] {
-                                                      hooks.Sleep(RetryWaitMs);
-                                                      hooks.Events();
-                                                  });
+        const OpenStatus status =
+            OpenWithRetries(file, dir.filePath(name), FileAccess::ReadDenyWriters, BusyRetries, [&hooks] {
+                hooks.Sleep(RetryWaitMs);
+                hooks.Events();
+            });
         if (status == OpenStatus::Busy) {
             env.Ui.ShowMessage(MessageIcon::Critical, BusyMessage());
             return false;

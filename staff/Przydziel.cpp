@@ -2,6 +2,7 @@
 
 #include "env/CodePage.h"
 #include "env/Environment.h"
+#include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
 #include "env/Konfiguracja.h"
 #include "env/OdczytZapisPliku.h"
@@ -20,10 +21,13 @@ QString DeletedQuestion(const EmployeeRow& row)
            QStringLiteral(" został usunięty z bazy danych.") + Cr + GoOnQuestion;
 }
 
-QString FailedQuestion(const EmployeeRow& row)
+// The cause of a failed file operation, when there was one, stands between
+// the two lines.
+QString FailedQuestion(const EmployeeRow& row, const QString& fileName, const FileFault& fault)
 {
+    const QString cause = FileErrorCause(fault.Number, fileName);
     return QStringLiteral("Nie udana próba przydzielenia planu pracy dla pracownika: ") + row.Surname +
-           QLatin1Char(' ') + row.FirstName + Cr + GoOnQuestion;
+           QLatin1Char(' ') + row.FirstName + Cr + (cause.isEmpty() ? QString() : cause + Cr) + GoOnQuestion;
 }
 
 } // namespace
@@ -79,24 +83,33 @@ std::optional<QByteArray> RewrittenRecord(const Environment& env, const QString&
 }
 
 bool ZapiszPlanPracownika(const Environment& env, const QString& stem, const QString& numberText,
-                          const EmployeeData& employee, const QString& planText, const StaffHooks& hooks)
+                          const EmployeeData& employee, const QString& planText, const StaffHooks& hooks,
+                          FileFault* fault)
 {
     const QString name = stem + QLatin1Char('.') + numberText;
     const QString folder = PersonnelFolder(env);
     QString path = RecordPath(folder, name);
     if (path.isEmpty()) path = QDir(folder).filePath(name);
-
-    // A record the open cannot reach at all is retried like a busy one; the
-    // window's events wait meanwhile.
-    DataFile file;
-    if (OpenWithRetries(file, path, FileAccess::Exclusive, RetryWhen::NotOpened, BusyRetries,
-                        [&hooks] { hooks.Sleep(RetryWaitMs); }) != OpenStatus::Opened)
+    const auto failed = [fault](const FileFault& why) {
+        if (fault) *fault = why;
         return false;
+    };
+
+    // Only a record that another program holds is waited for (the window's
+    // events wait meanwhile); one that cannot be opened at all fails at once.
+    DataFile file;
+    const OpenStatus status =
+        OpenWithRetries(file, path, FileAccess::Exclusive, BusyRetries, [&hooks] { hooks.Sleep(RetryWaitMs); });
+    if (status == OpenStatus::Busy) return failed(FileFault{PermissionDenied, 0, TargetRefusal::None, true});
+    if (status != OpenStatus::Opened) return failed(file.Fault());
 
     QByteArray record;
-    if (file.ReadAll(record, MaxRecordSize) != ReadStatus::Ok) return false;
+    const ReadStatus read = file.ReadAll(record, MaxRecordSize);
+    if (read == ReadStatus::Failed) return failed(file.Fault());
+    if (read != ReadStatus::Ok) return false;
     const std::optional<QByteArray> rewritten = RewrittenRecord(env, name, record, employee, planText);
-    return rewritten && file.Replace(*rewritten);
+    if (!rewritten) return false;
+    return file.Replace(*rewritten) || failed(file.Fault());
 }
 
 QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& rows, const QVector<bool>& selected,
@@ -125,14 +138,15 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
                 if (env.Ui.Ask(MessageIcon::Exclamation, DeletedQuestion(rows[row]), MessageButtons::YesNo) ==
                     Answer::No)
                     return outcomes;
-            } else if (ZapiszPlanPracownika(env, stem, numberText, employee, planText, hooks)) {
+            } else if (FileFault fault;
+                       ZapiszPlanPracownika(env, stem, numberText, employee, planText, hooks, &fault)) {
                 rows[row].Plan = planText;
                 if (hooks.PlanCellChanged) hooks.PlanCellChanged(row);
                 outcomes.append({row, AssignmentResult::Assigned});
             } else {
-                outcomes.append({row, AssignmentResult::Failed});
-                if (env.Ui.Ask(MessageIcon::Critical, FailedQuestion(rows[row]), MessageButtons::YesNo) == Answer::No)
-                    return outcomes;
+                outcomes.append({row, AssignmentResult::Failed, fault});
+                const QString question = FailedQuestion(rows[row], stem + QLatin1Char('.') + numberText, fault);
+                if (env.Ui.Ask(MessageIcon::Critical, question, MessageButtons::YesNo) == Answer::No) return outcomes;
             }
         }
         AdvanceProgress(progress, step, hooks);

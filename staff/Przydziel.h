@@ -2,6 +2,7 @@
 // employee's record is rewritten with the plan's name, keeping the rest.
 #pragma once
 
+#include "env/OdczytZapisPliku.h"
 #include "staff/ObslugaListy.h"
 
 #include <QByteArray>
@@ -28,6 +29,9 @@ struct AssignmentOutcome
 {
     int Row = 0;
     AssignmentResult Result = AssignmentResult::Failed;
+    // Failed: why the record could not be rewritten, when a file operation
+    // said so (none for a record the rewrite refuses by its contents).
+    FileFault Fault = {};
 
     friend bool operator==(const AssignmentOutcome&, const AssignmentOutcome&) = default;
 };
@@ -60,16 +64,20 @@ std::optional<QByteArray> RewrittenRecord(const Environment& env, const QString&
                                           const EmployeeData& employee, const QString& planText);
 
 // Rewrites the record stem + "." + numberText in the personnel folder under
-// exclusive access (retried while busy, waiting through the hooks). True on
-// success; false, with the record as it was, on any failure.
+// exclusive access (retried while another program holds it, waiting through
+// the hooks; any other failure to open it fails at once). True on success;
+// false, with the record as it was, on any failure, whose file fault (if a
+// file operation failed) goes to fault.
 bool ZapiszPlanPracownika(const Environment& env, const QString& stem, const QString& numberText,
-                          const EmployeeData& employee, const QString& planText, const StaffHooks& hooks);
+                          const EmployeeData& employee, const QString& planText, const StaffHooks& hooks,
+                          FileFault* fault = nullptr);
 
 // The assignment run over the rows flagged in selected (Zaznaczeni): each gets
 // planText (the plan box's text) in its record and in its "Plan pracy" cell.
-// A deleted employee or a failed rewrite asks whether to go on; No ends the
-// run. The caller disables its window around the call. Returns what became
-// of each selected row that was reached.
+// A deleted employee or a failed rewrite asks whether to go on (the question
+// names the cause of a failed file operation); No ends the run. The caller
+// disables its window around the call. Returns what became of each selected
+// row that was reached.
 QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& rows, const QVector<bool>& selected,
                                          const QString& planText, const StaffHooks& hooks);
 

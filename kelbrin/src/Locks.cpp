@@ -1,6 +1,8 @@
 #include "Internal.h"
 #include "kelbrin.h"
 
+#include "env/OdczytZapisPliku.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLockFile>
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QSysInfo>
@@ -41,6 +42,11 @@
 //   token=9f0c...
 //   END
 //
+// Records are read and written through the program's file layer
+// (OdczytZapisPliku): only a regular file at the record's own name is read,
+// opened without waiting and without following a link, and never more than a
+// record can hold.
+//
 // Creation. The whole record is written to a private file first and then
 // hard-linked under the record's name. link() refuses an existing name, so of
 // any number of processes asking at once exactly one succeeds, and nobody
@@ -57,9 +63,16 @@
 //  - unfinished: its writer is at work or died while writing. One that names
 //    another host is held. Otherwise it is held while it is young, and stale
 //    once it is older than a few seconds.
-// Stale records are removed under a guard file, and only after reading the
+//  - anything else at the record's name (a link, a pipe, a device, a folder)
+//    is no record at all and names no host: it is judged as an unfinished
+//    record, held (by nobody the caller can be told of) while it is young,
+//    stale and removed once it is older. A folder is never removed.
+// Stale records are removed under a guard file, and only after looking at the
 // record again, so that a record written in the meantime is never removed by
 // anyone but its holder.
+//
+// A refusal leaves errno (on Windows the last error) at the system's error
+// when the record could not be written, and at 0 when the lock is held.
 
 namespace {
 
@@ -267,47 +280,84 @@ bool IsStale(const Record& record)
 
 struct Snapshot
 {
-    bool Exists = false;
-    bool Readable = false;
-    QByteArray Content;
-    QDateTime Modified;
+    NameStatus Name;       // what stands at the record's name
+    bool Readable = false; // a regular file that could be read
+    QByteArray Content;    // its first MaxRecordSize bytes
+    bool Exists() const { return Name.What != NameStatus::Absent; }
+    qint64 AgeMs() const { return QDateTime::currentMSecsSinceEpoch() - Name.ModifiedMs; }
 };
 
 Snapshot ReadRecord(const QString& path)
 {
     Snapshot snapshot;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-#ifdef Q_OS_WIN
-        snapshot.Exists = QFileInfo::exists(path);
-#else
+    snapshot.Name = StatusOfName(path);
+    if (snapshot.Name.What != NameStatus::RegularFile) return snapshot;
+    DataFile file;
+    if (file.Open(path, FileAccess::ReadNoLink) != OpenStatus::Opened) {
+#ifndef Q_OS_WIN
         // Only an open tells: a network mount (sshfs) goes on saying that a
         // name exists for a while after another workstation removed it.
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        snapshot.Exists = fd >= 0 || errno != ENOENT;
-        if (fd >= 0) ::close(fd);
+        if (file.Fault().SystemError == ENOENT) snapshot.Name = NameStatus();
 #endif
         return snapshot;
     }
-    snapshot.Exists = snapshot.Readable = true;
-    snapshot.Content = file.read(MaxRecordSize);
-    snapshot.Modified = QFileInfo(file).lastModified().toUTC();
+    snapshot.Content.resize(MaxRecordSize);
+    const qint64 read = file.Read(snapshot.Content.data(), MaxRecordSize);
+    snapshot.Readable = read >= 0 && file.Identity() == snapshot.Name.Identity;
+    snapshot.Content.resize(qMax<qint64>(read, 0));
     return snapshot;
 }
 
-// Removes a record judged stale, provided it is still the very record that
-// was judged. The guard admits one taker at a time.
-void TakeOver(const QString& path, const Snapshot& judged)
+// The guard that admits one taker of a stale record at a time: a file made
+// new beside the record, removed by its taker, or by anyone once it is older
+// than GuardStaleMs (its taker died).
+class TakeOverGuard
 {
-    QLockFile guard(path + QStringLiteral(".guard"));
-    guard.setStaleLockTime(GuardStaleMs);
-    if (!guard.tryLock(0)) {
-        QThread::msleep(PollMs);
-        return;
+public:
+    explicit TakeOverGuard(const QString& record) : m_path(record + QStringLiteral(".guard"))
+    {
+        for (int attempt = 0; attempt < 2 && !m_held; ++attempt) {
+            FileReplacement guard;
+            const QByteArray content = HostName() + ' ' + QByteArray::number(OwnProcessId()) + '\n';
+            m_held = guard.Write(QFileInfo(m_path).absolutePath(), {content}) == 0 && guard.CommitNew(m_path) == 0;
+            if (m_held) break;
+            const NameStatus old = StatusOfName(m_path);
+            if (old.What == NameStatus::Absent || QDateTime::currentMSecsSinceEpoch() - old.ModifiedMs <= GuardStaleMs)
+                break;
+            if (StatusOfName(m_path) == old) DeleteDataFile(m_path);
+        }
     }
+    ~TakeOverGuard()
+    {
+        if (m_held) DeleteDataFile(m_path);
+    }
+    TakeOverGuard(const TakeOverGuard&) = delete;
+    TakeOverGuard& operator=(const TakeOverGuard&) = delete;
+    bool Held() const { return m_held; }
+
+private:
+    QString m_path;
+    bool m_held = false;
+};
+
+enum class TakeOverResult { Removed, Later, Impossible };
+
+// Removes a record judged stale, provided it is still the very record (or
+// the very thing at its name) that was judged. Later when another taker is
+// at work or the record changed meanwhile (the caller waits a moment and
+// looks again); Impossible when it cannot be removed (a folder, or no right
+// to remove it), with the system's error in systemError.
+TakeOverResult TakeOver(const QString& path, const Snapshot& judged, int& systemError)
+{
+    const TakeOverGuard guard(path);
+    if (!guard.Held()) return TakeOverResult::Later;
     const Snapshot now = ReadRecord(path);
-    if (now.Readable && now.Content == judged.Content && now.Modified == judged.Modified) QFile::remove(path);
-    guard.unlock();
+    if (now.Name != judged.Name || now.Readable != judged.Readable || now.Content != judged.Content)
+        return TakeOverResult::Later;
+    FileFault fault;
+    if (DeleteDataFile(path, &fault) == 0) return TakeOverResult::Removed;
+    systemError = fault.SystemError;
+    return StatusOfName(path).What == NameStatus::Absent ? TakeOverResult::Removed : TakeOverResult::Impossible;
 }
 
 QByteArray NewToken()
@@ -319,64 +369,36 @@ QByteArray NewToken()
 
 enum class Publish { Done, Exists, Failed };
 
-bool WriteNewFile(const QString& path, const QByteArray& content)
+// The system's error of a new name that something holds already.
+bool NameTaken(int systemError)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
-    const bool written = file.write(content) == content.size() && file.flush();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        QFile::remove(path);
-        return false;
-    }
-    return true;
-}
-
-#ifndef Q_OS_WIN
-bool LinksMissing(int error)
-{
-#    if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
-    if (error == EOPNOTSUPP) return true;
-#    endif
-    return error == EPERM || error == ENOTSUP || error == ENOSYS;
-}
-#endif
-
-// Puts the complete record under its name, unless the name is taken.
-Publish PublishRecord(const QString& folder, const QString& path, const QByteArray& content, const QByteArray& token)
-{
-    const QString temporary =
-        QDir(folder).filePath(QLatin1Char('~') + QString::fromLatin1(token) + QStringLiteral(".tmp"));
-    if (!WriteNewFile(temporary, content)) return Publish::Failed;
 #ifdef Q_OS_WIN
-    const QString from = QDir::toNativeSeparators(temporary);
-    const QString to = QDir::toNativeSeparators(path);
-    // Without MOVEFILE_REPLACE_EXISTING the move refuses an existing target.
-    if (MoveFileExW(reinterpret_cast<LPCWSTR>(from.utf16()), reinterpret_cast<LPCWSTR>(to.utf16()),
-                    MOVEFILE_WRITE_THROUGH))
-        return Publish::Done;
-    const DWORD error = GetLastError();
-    QFile::remove(temporary);
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Publish::Exists : Publish::Failed;
+    return systemError == int(ERROR_ALREADY_EXISTS) || systemError == int(ERROR_FILE_EXISTS);
 #else
-    const QByteArray from = QFile::encodeName(temporary);
-    int error = 0;
-    bool linked = ::link(from.constData(), QFile::encodeName(path).constData()) == 0;
-    if (!linked) {
-        error = errno;
-        // A network file system may report a failure for a link that was
-        // made; the private file's link count tells.
-        struct stat status;
-        linked = ::stat(from.constData(), &status) == 0 && status.st_nlink == 2;
-    }
-    QFile::remove(temporary);
-    if (linked) return Publish::Done;
-    if (error == EEXIST) return Publish::Exists;
-    if (LinksMissing(error)) {
-        if (WriteNewFile(path, content)) return Publish::Done;
-        return QFileInfo::exists(path) ? Publish::Exists : Publish::Failed;
-    }
-    return Publish::Failed;
+    return systemError == EEXIST;
+#endif
+}
+
+// Puts the complete record under its name, unless something stands there;
+// the system's error of a failure goes to systemError.
+Publish PublishRecord(const QString& folder, const QString& path, const QByteArray& content, int& systemError)
+{
+    FileReplacement record;
+    const int16_t number = record.Write(folder, {content});
+    if (number == 0 && record.CommitNew(path) == 0) return Publish::Done;
+    systemError = record.Fault().SystemError;
+    // Something held the name (it may be gone again by now: the caller looks).
+    const bool taken = NameTaken(systemError) || StatusOfName(path).What != NameStatus::Absent;
+    return number == 0 && taken ? Publish::Exists : Publish::Failed;
+}
+
+// Leaves the system's error of a refusal where the caller of the C interface finds it.
+void SetSystemError(int error)
+{
+#ifdef Q_OS_WIN
+    SetLastError(DWORD(error));
+#else
+    errno = error;
 #endif
 }
 
@@ -384,9 +406,19 @@ Publish PublishRecord(const QString& folder, const QString& path, const QByteArr
 
 extern "C" KELBRIN_API int32_t KLNX_CreateLock(const char* kind, const char* object, char* holder, char* owner)
 {
-    if (!kind || !object || !*kind || !*object) return -1;
+    const int32_t refused = -1;
+    SetSystemError(0);
+    if (!kind || !object || !*kind || !*object) return refused;
     const QString folder = QDir::current().filePath(QStringLiteral("BLOKADY"));
-    if (!QDir().mkpath(folder)) return -1;
+    if (!QDir().mkpath(folder)) {
+#ifdef Q_OS_WIN
+        SetSystemError(int(ERROR_PATH_NOT_FOUND));
+#else
+        SetSystemError(QFileInfo::exists(folder) ? ENOTDIR : EACCES);
+#endif
+        return refused;
+    }
+    RemoveStaleTemporaries(folder);
     const QString path = QDir(folder).filePath(RecordFileName(kind, object));
     const QByteArray token = NewToken();
     const QByteArray content = "KELBRIN LOCK\nkind=" + OneLine(kind) + "\nobject=" + OneLine(object) +
@@ -398,39 +430,43 @@ extern "C" KELBRIN_API int32_t KLNX_CreateLock(const char* kind, const char* obj
     QElapsedTimer clock;
     clock.start();
     qint64 unfinishedSince = -1;
+    int systemError = 0;
     while (clock.elapsed() < GiveUpAfterMs) {
-        const Publish result = PublishRecord(folder, path, content, token);
+        const Publish result = PublishRecord(folder, path, content, systemError);
         if (result == Publish::Done) return handle;
         if (result == Publish::Failed) break;
+        systemError = 0;
 
         const Snapshot existing = ReadRecord(path);
-        if (!existing.Readable) {
-            if (existing.Exists) break; // something we cannot read holds the name
-            continue;                   // released between our two looks
-        }
+        if (!existing.Exists()) continue; // released between our two looks
+        // A regular file that cannot be read is somebody's: held. Anything
+        // else at the name is no record; like an unfinished one it names no host.
+        if (existing.Name.What == NameStatus::RegularFile && !existing.Readable) break;
         const Record record = ParseRecord(existing.Content);
         if (record.Finished) {
             if (!IsStale(record)) {
                 ForgetLock(handle);
                 if (!record.Holder.isEmpty()) kelbrin::FillBuffer(owner, record.Holder);
-                return -1;
+                SetSystemError(0);
+                return refused;
             }
-            TakeOver(path, existing);
-            continue;
-        }
-        if (!record.Host.isEmpty() && record.Host != HostName()) break;
-        if (existing.Modified.msecsTo(QDateTime::currentDateTimeUtc()) > UnfinishedStaleMs) {
-            TakeOver(path, existing);
-            continue;
-        }
-        if (unfinishedSince < 0)
-            unfinishedSince = clock.elapsed();
-        else if (clock.elapsed() - unfinishedSince > UnfinishedGraceMs)
+        } else if (!record.Host.isEmpty() && record.Host != HostName()) {
             break;
-        QThread::msleep(PollMs);
+        } else if (existing.AgeMs() <= UnfinishedStaleMs) {
+            if (unfinishedSince < 0)
+                unfinishedSince = clock.elapsed();
+            else if (clock.elapsed() - unfinishedSince > UnfinishedGraceMs)
+                break;
+            QThread::msleep(PollMs);
+            continue;
+        }
+        const TakeOverResult taken = TakeOver(path, existing, systemError);
+        if (taken == TakeOverResult::Impossible) break;
+        if (taken == TakeOverResult::Later) QThread::msleep(PollMs);
     }
     ForgetLock(handle);
-    return -1;
+    SetSystemError(systemError);
+    return refused;
 }
 
 extern "C" KELBRIN_API uint8_t KLNX_DeleteLock(int32_t handle)
@@ -446,7 +482,7 @@ extern "C" KELBRIN_API uint8_t KLNX_DeleteLock(int32_t handle)
     // thread of ours takes it for a leftover and puts its own in its place
     // just before we remove it.
     const Snapshot snapshot = ReadRecord(lock.Path);
-    if (snapshot.Readable && ParseRecord(snapshot.Content).Token == lock.Token) QFile::remove(lock.Path);
+    if (snapshot.Readable && ParseRecord(snapshot.Content).Token == lock.Token) DeleteDataFile(lock.Path);
     ForgetLock(handle);
     return 0;
 }

@@ -1,8 +1,8 @@
 #include "Internal.h"
 #include "kelbrin.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "env/OdczytZapisPliku.h"
+
 #include <QtEndian>
 
 #include <optional>
@@ -27,23 +27,23 @@ constexpr int32_t MaxDay = 18500;
 class Reader
 {
 public:
-    explicit Reader(QFile& file) : m_file(file) {}
+    explicit Reader(DataFile& file) : m_file(file) {}
 
     std::optional<int32_t> Int32At(qint64 offset)
     {
         char bytes[4];
-        if (offset < 0 || !m_file.seek(offset) || m_file.read(bytes, 4) != 4) return std::nullopt;
+        if (offset < 0 || !m_file.Seek(offset) || m_file.Read(bytes, 4) != 4) return std::nullopt;
         return qFromLittleEndian<qint32>(bytes);
     }
     std::optional<uint8_t> ByteAt(qint64 offset)
     {
         char byte = 0;
-        if (offset < 0 || !m_file.seek(offset) || m_file.read(&byte, 1) != 1) return std::nullopt;
+        if (offset < 0 || !m_file.Seek(offset) || m_file.Read(&byte, 1) != 1) return std::nullopt;
         return static_cast<uint8_t>(byte);
     }
 
 private:
-    QFile& m_file;
+    DataFile& m_file;
 };
 
 // Offset of the area section, or nothing when the plan record is damaged.
@@ -73,12 +73,11 @@ extern "C" KELBRIN_API uint8_t KLNX_GetPlanRange(const char* file, int32_t* firs
 {
     if (!file || !*file) return Unreadable;
     const QString path = kelbrin::LocalPath(file);
-    // Only a regular file is read: a folder cannot be, and opening a pipe or
-    // a device could wait for ever.
-    if (!QFileInfo(path).isFile()) return Unreadable;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return Unreadable;
-    const qint64 size = f.size();
+    // Only a regular file is read (through the program's file layer): a
+    // folder cannot be, and opening a pipe or a device could wait for ever.
+    DataFile f;
+    if (f.Open(path, FileAccess::Read) != OpenStatus::Opened) return Unreadable;
+    const qint64 size = f.Size();
     Reader in(f);
     const auto firstArea = in.Int32At(0);
     if (!firstArea) return size < 4 ? Damaged : Unreadable;

@@ -10,12 +10,18 @@
 #include <QDir>
 #include <QProcess>
 
+#include <functional>
 #include <memory>
 
 class HolderProcess
 {
 public:
-    explicit HolderProcess(const QStringList& arguments) : m_arguments(arguments) {}
+    // childSetup runs in the new process before the holder starts (to become another user, say).
+    explicit HolderProcess(const QStringList& arguments, const std::function<void()>& childSetup = {})
+        : m_arguments(arguments)
+    {
+        if (childSetup) m_process.setChildProcessModifier(childSetup);
+    }
     ~HolderProcess()
     {
         m_process.closeWriteChannel();

@@ -7,12 +7,21 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSysInfo>
 #include <QtEndian>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 const KelbrinLibrary& TestLibrary()
 {
@@ -111,6 +120,120 @@ PathSetup Nothing()
     return [](const QString&) {};
 }
 
+PathSetup CharDevice()
+{
+    return [](const QString& path) { ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 3)); };
+}
+
+PathSetup LinkTo(const QString& target)
+{
+    return [target](const QString& path) { QFile::link(target, path); };
+}
+
+QString WhatStandsAt(const QString& path)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0) return u"absent"_s;
+    if (S_ISLNK(status.st_mode)) return u"link "_s + QFileInfo(path).symLinkTarget();
+    if (S_ISFIFO(status.st_mode)) return u"pipe"_s;
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return u"device"_s;
+    if (S_ISDIR(status.st_mode)) return u"folder"_s;
+    return u"file "_s + QString::fromLatin1(ReadFile(path).left(64));
+}
+
+std::optional<LocalUser> TestUser(const QString& name)
+{
+    if (::geteuid() != 0) return std::nullopt;
+    const QByteArray account = name.toLatin1();
+    if (!::getpwnam(account.constData()))
+        RunProgram(u"useradd"_s, {u"--no-create-home"_s, u"--shell"_s, u"/usr/sbin/nologin"_s, name});
+    const passwd* entry = ::getpwnam(account.constData());
+    if (!entry) return std::nullopt;
+    return LocalUser{name, entry->pw_uid, entry->pw_gid};
+}
+
+void GiveTo(const LocalUser& user, const QString& folder)
+{
+    QDirIterator entries(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+    while (entries.hasNext())
+        (void)!::lchown(QFile::encodeName(entries.next()).constData(), user.Uid, user.Gid);
+    (void)!::lchown(QFile::encodeName(folder).constData(), user.Uid, user.Gid);
+}
+
+namespace {
+
+// Becomes the user in a child process; false when the system refused.
+bool Become(const LocalUser& user, const QList<gid_t>& extraGroups)
+{
+    QList<gid_t> groups{user.Gid};
+    groups += extraGroups;
+    return ::setgroups(size_t(groups.size()), groups.constData()) == 0 && ::setgid(user.Gid) == 0 &&
+           ::setuid(user.Uid) == 0;
+}
+
+} // namespace
+
+std::function<void()> AsUser(const LocalUser& user)
+{
+    return [user] {
+        ::unsetenv("XDG_RUNTIME_DIR");
+        if (!Become(user, {})) ::_exit(99);
+    };
+}
+
+QString RunAs(const LocalUser& user, const std::function<QString()>& check, const QList<gid_t>& extraGroups)
+{
+    int told[2];
+    if (::pipe(told) != 0) return u"(no pipe)"_s;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(told[0]);
+        const QByteArray text = Become(user, extraGroups) ? check().toUtf8() : "(could not become the user)";
+        (void)!::write(told[1], text.constData(), size_t(text.size()));
+        ::_exit(0);
+    }
+    ::close(told[1]);
+    QByteArray text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(told[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        text.append(buffer, n);
+    }
+    ::close(told[0]);
+    ::waitpid(child, nullptr, 0);
+    return QString::fromUtf8(text);
+}
+
+FullDisk::FullDisk(const QString& folder) : m_folder(folder)
+{
+    if (::geteuid() != 0 || folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    // A small file system that the test may mount where it runs (a container may forbid it).
+    const ToolRun mount =
+        RunProgram(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=64k,mode=0777"_s, u"tmpfs"_s, folder});
+    m_mounted = mount.Code == 0;
+}
+
+void FullDisk::Fill()
+{
+    if (!m_mounted) return;
+    QFile fill(QDir(m_folder).filePath(u".fill"_s));
+    if (fill.open(QIODevice::WriteOnly)) {
+        const QByteArray block(4096, 'x');
+        while (fill.write(block) == block.size() && fill.flush()) {
+        }
+        fill.write("x", 1);
+        fill.close();
+    }
+}
+
+FullDisk::~FullDisk()
+{
+    if (m_mounted) RunProgram(u"umount"_s, {u"-l"_s, m_folder});
+}
+
 Prepare InPlans(const QString& name, const PathSetup& put, const QString& user)
 {
     return [=](TestEnvironment& env) {
@@ -165,11 +288,12 @@ QString FolderEntries(const QString& folder)
 }
 
 ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder, int timeoutMs,
-                   const QProcessEnvironment& environment)
+                   const QProcessEnvironment& environment, const LocalUser* user)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
+    if (user) process.setChildProcessModifier(AsUser(*user));
     process.start(program, args);
     ToolRun run;
     run.Finished = process.waitForFinished(timeoutMs);
@@ -184,8 +308,9 @@ ToolRun RunProgram(const QString& program, const QStringList& args, const QStrin
     return run;
 }
 
-ToolRun RunPlntool(const QStringList& args, int timeoutMs, const QProcessEnvironment& environment)
+ToolRun RunPlntool(const QStringList& args, int timeoutMs, const QProcessEnvironment& environment,
+                   const LocalUser* user)
 {
     return RunProgram(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s), args, {}, timeoutMs,
-                      environment);
+                      environment, user);
 }

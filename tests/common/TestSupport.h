@@ -2,8 +2,8 @@
 #pragma once
 
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/ProgramState.h"
 
 #include <QByteArray>
 #include <QProcessEnvironment>
@@ -11,6 +11,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include <sys/types.h>
 
 using namespace Qt::StringLiterals;
 
@@ -57,6 +60,52 @@ PathSetup FileOf(const QByteArray& bytes, qint64 size = -1);
 PathSetup Pipe();
 PathSetup Directory();
 PathSetup Nothing();
+// A character device with the null device's numbers, made with mknod (root only).
+PathSetup CharDevice();
+// A symbolic link to target.
+PathSetup LinkTo(const QString& target);
+// What stands at a path, as "absent", "file CONTENT", "link TARGET", "pipe",
+// "device" or "folder": a test sees that nothing replaced it.
+QString WhatStandsAt(const QString& path);
+
+// An account of this computer for the tests that need another user: made
+// with useradd when missing. Only root can make accounts and become them.
+struct LocalUser
+{
+    QString Name;
+    uid_t Uid = 0;
+    gid_t Gid = 0;
+};
+// The account NAME; nothing when the test does not run as root or the
+// account cannot be made (the test then skips).
+std::optional<LocalUser> TestUser(const QString& name);
+// Gives the files and folders under folder (and folder itself) to the user.
+void GiveTo(const LocalUser& user, const QString& folder);
+// What a child process does to become the user before it runs its program
+// (the system's runtime folder of this user is not passed on).
+std::function<void()> AsUser(const LocalUser& user);
+// Runs check in a child process that has become the user (its own group and
+// the extra groups given): what check says, or why the child said nothing.
+QString RunAs(const LocalUser& user, const std::function<QString()>& check, const QList<gid_t>& extraGroups = {});
+
+// A small file system of its own (tmpfs) mounted over a folder for as long
+// as the object lives, to be filled to its last byte; root only, and only
+// where the test may mount one (IsMounted() says).
+class FullDisk
+{
+public:
+    explicit FullDisk(const QString& folder);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+    bool IsMounted() const { return m_mounted; }
+    // Takes every byte left; files can still be made, but hold nothing.
+    void Fill();
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
 
 // What a test prepares in its folders before it runs; what it returns is
 // kept until the test is over.
@@ -88,7 +137,9 @@ struct ToolRun
     QString Out, Err;
 };
 ToolRun RunProgram(const QString& program, const QStringList& args, const QString& folder = {}, int timeoutMs = 60000,
-                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                   const LocalUser* user = nullptr);
 // The same for the built plntool.
 ToolRun RunPlntool(const QStringList& args, int timeoutMs = 60000,
-                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                   const LocalUser* user = nullptr);

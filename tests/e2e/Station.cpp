@@ -78,7 +78,7 @@ void Run(FrmGrafenta& window, StationPrompt& prompt, const QString& line)
         prompt.NextAnswer = Answer::Yes;
         QTest::mouseClick(window.Button("cmdWyjdz"), Qt::LeftButton);
     } else if (command == "holdfree"_L1) {
-        AcquireFreeDaysLock(window.State().Env, window.State().FreeDays);
+        AcquireFreeDaysLock(window.State().Env, window.State().FreeDays.FreeDaysLockHandle);
     } else if (command == "assign"_L1) {
         const EmployeeList* list = window.Employees();
         list->View()->clearSelection();
@@ -113,9 +113,9 @@ int main(int argc, char** argv)
     InstanceLock instance;
     StartupSteps steps = window.WindowStartupSteps();
     // The user name is read just before the free days, the first to use it.
-    steps.ReadFreeDays = [user, read = steps.ReadFreeDays](ProgramState& s) {
-        if (!user.isEmpty()) s.Env.UserName = user;
-        read(s);
+    steps.ReadFreeDays = [user, &state](Environment& env) {
+        if (!user.isEmpty()) env.UserName = user;
+        WczytajDniWolne(env, state.FreeDays);
     };
     if (!StartProgram(state, library, instance, QCoreApplication::applicationDirPath(), steps)) return 1;
     window.show();

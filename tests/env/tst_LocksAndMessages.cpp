@@ -46,9 +46,10 @@ private slots:
         TestEnvironment env;
         env.Env.UserName = u" jan "_s;
         env.Env.ComputerName = u" STACJA-3 "_s;
-        QVERIFY(AcquirePlanLock(env.Env, env.Doc, u"PIERWSZY"_s));
+        QVERIFY(AcquirePlanLock(env.Env, u"PIERWSZY"_s, env.Doc.PlanLockHandle, env.Doc.PlanLockState));
         int32_t first = env.Doc.PlanLockHandle;
-        QVERIFY(AcquirePlanLock(env.Env, env.Doc, Plan) && AcquireFreeDaysLock(env.Env, env.State.FreeDays));
+        QVERIFY(AcquirePlanLock(env.Env, Plan, env.Doc.PlanLockHandle, env.Doc.PlanLockState) &&
+                AcquireFreeDaysLock(env.Env, env.State.FreeDays.FreeDaysLockHandle));
         QVERIFY(env.Ui.Entries().isEmpty());
         const int32_t plan = env.Doc.PlanLockHandle;
         QVERIFY(first > 0 && plan > 0 && plan != first && env.State.FreeDays.FreeDaysLockHandle > 0);
@@ -68,16 +69,18 @@ private slots:
         QCOMPARE(OtherIsTold(env, u"PlnEdit"_s, u"PIERWSZY.PLN"_s), QString());
     }
 
-    // A refusal that names nobody: a holder of blanks, or no lock folder.
+    // A refusal that names nobody: a holder of blanks, or no lock folder
+    // (which the message names as the cause).
     void refusedWithoutAName()
     {
         TestEnvironment env, noFolder;
         const auto other = HeldElsewhere(env.DataDir(), u"PlnEdit"_s, Plan + u".PLN"_s, u"    "_s);
         QVERIFY(other && WriteFile(QDir(noFolder.DataDir()).filePath(u"BLOKADY"_s), "not a folder"));
-        QVERIFY(!AcquirePlanLock(env.Env, env.Doc, Plan) && env.Doc.PlanLockState == -1);
-        QVERIFY(!AcquireFreeDaysLock(noFolder.Env, noFolder.State.FreeDays));
+        QVERIFY(!AcquirePlanLock(env.Env, Plan, env.Doc.PlanLockHandle, env.Doc.PlanLockState) &&
+                env.Doc.PlanLockState == -1);
+        QVERIFY(!AcquireFreeDaysLock(noFolder.Env, noFolder.State.FreeDays.FreeDaysLockHandle));
         QCOMPARE(env.Ui.OnlyText(), u"Edycja planu pracy niemożliwa. Nie można utworzyć pliku blokady planu pracy."_s);
-        QCOMPARE(noFolder.Ui.OnlyText(), u"Blokada danych niemożliwa."_s);
+        QCOMPARE(noFolder.Ui.OnlyText(), u"Blokada danych niemożliwa."_s + Cr + u"Nie odnaleziono pliku BLOKADY"_s);
     }
 
     void nameFromBuffer_data()

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 // Texts of the tables, with their Polish letters.
@@ -35,9 +37,21 @@ WorkPlan OneDay(DaySchedule times)
 
 const QString NightPlan = u"Zmiany nocne, Łódź; „Żółta” hala"_s;
 
+// An export refused before anything is written: what stands at the output's
+// name beforehand, the arguments ("OUT" for the output), and the reason given.
+struct RefusedOutput
+{
+    QString Name;  // OUT, in a folder of its own beside PLANY
+    PathSetup Put; // what stands there
+    bool Root;     // a device is made: root only
+    QString Args;
+    QString Reason;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(WorkPlan)
+Q_DECLARE_METATYPE(RefusedOutput)
 
 class TestExport : public QObject
 {
@@ -253,6 +267,77 @@ private slots:
         QTEST(refused.Code, "code");
         QVERIFY2(refused.Err.contains(message), qPrintable(refused.Err));
         QVERIFY(!QFile::exists(QDir(m_plans).filePath(u"x.csv"_s)));
+    }
+
+    // A full disk: the tool names the cause, and leaves nothing there.
+    void fullDisk()
+    {
+        QTemporaryDir root;
+        FullDisk disk(root.filePath(u"pelny"_s));
+        if (!disk.IsMounted()) QSKIP("needs root and a tmpfs the test may mount");
+        disk.Fill();
+        const ToolRun run = Plntool({u"Tydzień.PLN"_s, u"--ics"_s, root.filePath(u"pelny/plan.ics"_s)});
+        QCOMPARE(run.Code, 2);
+        const QString reason =
+            u"plntool export: %1: No space left on device\n"_s.arg(root.filePath(u"pelny/plan.ics"_s));
+        QVERIFY2(run.Err.endsWith(reason), qPrintable(run.Err)); // after the warning about the hand-made plan
+        QCOMPARE(FolderEntries(root.filePath(u"pelny"_s)), u".fill"_s);
+    }
+
+    void refusedOutputs_data()
+    {
+        QTest::addColumn<RefusedOutput>("c");
+        const QString input = u"the plan or the free days this export reads"_s, link = u"a symbolic link"_s,
+                      other = u"not a regular file"_s, plan = u"the name of a plan file"_s;
+        const PathSetup copy = [this](const QString& path) {
+            QFile::copy(QDir(m_plans).filePath(u"Tydzień.PLN"_s), path);
+        };
+        const PathSetup freeDays = FileOf(ReadFile(QDir(m_plans).filePath(u"wolne.dat"_s)));
+        const PathSetup deviceLink = [](const QString& path) {
+            CharDevice()(path + u".dev"_s);
+            QFile::link(QFileInfo(path).fileName() + u".dev"_s, path);
+        };
+        // clang-format off
+        QTest::newRow("the plan itself, --pdf") << RefusedOutput{u"kopia.PLN"_s, copy, false, u"OUT --pdf OUT"_s, plan};
+        QTest::newRow("the plan itself, --csv") << RefusedOutput{u"kopia"_s, copy, false, u"OUT --csv OUT"_s, input};
+        QTest::newRow("the plan itself, by another path") << RefusedOutput{u"kopia"_s, copy, false, u"OUT --ics ../out/./kopia"_s, input};
+        QTest::newRow("the free days read") << RefusedOutput{u"wolne"_s, freeDays, false, u"Tydzień.PLN --wolne OUT --csv OUT"_s, input};
+        QTest::newRow("another plan file") << RefusedOutput{u"Inny.pln"_s, copy, false, u"Tydzień.PLN --csv OUT"_s, plan};
+        QTest::newRow("a pipe") << RefusedOutput{u"wynik"_s, Pipe(), false, u"Tydzień.PLN --csv OUT"_s, other};
+        QTest::newRow("a device") << RefusedOutput{u"wynik"_s, CharDevice(), true, u"Tydzień.PLN --csv OUT"_s, other};
+        QTest::newRow("a link to a device") << RefusedOutput{u"wynik"_s, deviceLink, true, u"Tydzień.PLN --ics OUT"_s, link};
+        QTest::newRow("a link to the free days") << RefusedOutput{u"wynik"_s, LinkTo(u"../PLANY/wolne.dat"_s), false, u"Tydzień.PLN --pdf OUT"_s, link};
+        QTest::newRow("a folder") << RefusedOutput{u"wynik"_s, Directory(), false, u"Tydzień.PLN --csv OUT"_s, other};
+        QTest::newRow("one file for two outputs") << RefusedOutput{u"wynik"_s, Nothing(), false, u"Tydzień.PLN --csv OUT --ics ../out/wynik"_s, u"--ics and --csv name the same file"_s};
+        QTest::newRow("a pipe as the free days beside the plan") << RefusedOutput{u"../PLANY/WOLNE.DAT"_s, Pipe(), false, u"Tydzień.PLN --csv wynik"_s, other};
+        // clang-format on
+    }
+
+    // Outputs that must not be written: refused at once (exit 2), before
+    // anything is written, and what stood at their names stays as it was.
+    void refusedOutputs()
+    {
+        QFETCH(RefusedOutput, c);
+        if (c.Root && ::geteuid() != 0) QSKIP("making a device needs root");
+        QTemporaryDir root;
+        const QString plans = root.filePath(u"PLANY"_s), out = root.filePath(u"out"_s);
+        QVERIFY(QDir().mkpath(plans) && QDir().mkpath(out));
+        QVERIFY(QFile::copy(QDir(m_plans).filePath(u"Tydzień.PLN"_s), QDir(plans).filePath(u"Tydzień.PLN"_s)));
+        // The free days beside the plan, unless the row puts something there.
+        if (!c.Name.contains(u"WOLNE"_s))
+            QVERIFY(QFile::copy(QDir(m_plans).filePath(u"wolne.dat"_s), QDir(plans).filePath(u"wolne.dat"_s)));
+        const QString target = QDir::cleanPath(QDir(out).filePath(c.Name));
+        c.Put(target);
+        const QString before = WhatStandsAt(target), folders = FolderEntries(out) + u'|' + FolderEntries(plans);
+        QStringList args = c.Args.split(u' ');
+        args.replaceInStrings(u"OUT"_s, target);
+        const ToolRun refused = RunProgram(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s),
+                                           QStringList{u"export"_s} + args, plans, 20000);
+        QVERIFY2(refused.Finished, "still running after 20 s");
+        QCOMPARE(refused.Code, 2);
+        QVERIFY2(refused.Err.contains(c.Reason), qPrintable(refused.Err));
+        QCOMPARE(WhatStandsAt(target), before);
+        QCOMPARE(FolderEntries(out) + u'|' + FolderEntries(plans), folders);
     }
 };
 

@@ -22,6 +22,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(Answer)
 
 namespace {
@@ -396,6 +398,23 @@ private slots:
         QVERIFY(!output->ExportTo(w.Dir.filePath(u"brak/plan.pdf"_s)));
         QCOMPARE(w.Ui.Entries().size(), 1);
         QVERIFY(!QFileInfo::exists(w.Dir.filePath(u"brak"_s)));
+        // Through a link to the plan's own file, or to the free days: refused
+        // before anything is made, and both stay as they were.
+        const QString plan = w.PlanPath(u"Trzy zmiany"_s),
+                      freeDays = QDir(w.State.Env.PlansDir()).filePath(u"WOLNE.DAT"_s);
+        const QByteArray planBytes = ReadFile(plan), freeDayBytes = ReadFile(freeDays);
+        const QString link = w.Dir.filePath(u"łącze.csv"_s), copy = w.Dir.filePath(u"wolne.ics"_s);
+        QVERIFY(QFile::link(plan, link) &&
+                ::link(QFile::encodeName(freeDays).constData(), QFile::encodeName(copy).constData()) == 0);
+        w.Ui.Clear();
+        QVERIFY(!output->ExportTo(link) && !output->ExportTo(copy));
+        const QString failed =
+            u"Nie można zapisać pliku %1"_s + Cr + u"%2"_s + Cr + u"Eksport planu pracy nie powiódł się."_s;
+        QCOMPARE(w.Ui.Texts(),
+                 (QStringList{failed.arg(link, u"Pod tą nazwą jest dowiązanie symboliczne; eksport go nie zastąpi."_s),
+                              failed.arg(copy, u"Eksport nie zastępuje pliku planu pracy ani pliku dni wolnych."_s)}));
+        QCOMPARE(ReadFile(plan), planBytes);
+        QCOMPARE(ReadFile(freeDays), freeDayBytes);
     }
 };
 

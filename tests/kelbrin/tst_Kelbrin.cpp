@@ -15,6 +15,10 @@
 #include <functional>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // The suite library through its C interface: file-name stems, the current
 // folder, and lock records: one holder at a time across processes; the
 // record of a dead holder of this host is taken over, a live or foreign one
@@ -51,9 +55,13 @@ Edit Replacing(const QByteArray& key, const QByteArray& line)
     return [key, line](QByteArray record) { return record.replace(LineOf(record, key) + '\n', line); };
 }
 
+// Makes something other than a record at a record's name.
+using NotARecord = std::function<void(const QString& path)>;
+
 } // namespace
 
 Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(NotARecord)
 
 class TestKelbrin : public QObject
 {
@@ -209,6 +217,65 @@ private slots:
         QCOMPARE(LineOf(ReadFile(path), "holder"), holder);
         QCOMPARE(KLNX_DeleteLock(handle), uint8_t(handle == -1)); // a refusal has no handle to give back
         QCOMPARE(QFile::exists(path), handle == -1);
+    }
+
+    void notRecords_data()
+    {
+        QTest::addColumn<NotARecord>("put");
+        QTest::addColumn<bool>("root"); // a device is made: root only
+        QTest::addColumn<int>("age");   // seconds since it last changed
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<bool>("freeDays"); // the free days' record, else a plan's
+        // A record of a live holder, away from the lock folder.
+        const NotARecord linkToLiveRecord = [](const QString& path) {
+            const QString away = QFileInfo(path).absolutePath() + u"/../away"_s;
+            QDir().mkpath(away);
+            WriteFile(away + u"/record"_s,
+                      "KELBRIN LOCK\nkind=PlnEdit\nholder=Anna z PC2\nhost=elsewhere\npid=1\nEND\n");
+            QFile::link(away + u"/record"_s, path);
+        };
+        // clang-format off
+        QTest::newRow("a pipe, young: held by nobody known") << NotARecord(Pipe()) << false << 0 << false << false;
+        QTest::newRow("a pipe, old: taken over") << NotARecord(Pipe()) << false << 60 << true << false;
+        QTest::newRow("a pipe as the free days' record") << NotARecord(Pipe()) << false << 0 << false << true;
+        QTest::newRow("a device, young") << NotARecord(CharDevice()) << true << 0 << false << false;
+        QTest::newRow("a device, old") << NotARecord(CharDevice()) << true << 60 << true << false;
+        QTest::newRow("a link to a record of a live holder, young") << linkToLiveRecord << false << 0 << false << false;
+        QTest::newRow("a link to nowhere, old") << NotARecord(LinkTo(u"nowhere"_s)) << false << 60 << true << false;
+        QTest::newRow("a folder, old: never removed") << NotARecord(Directory()) << false << 60 << false << false;
+        // clang-format on
+    }
+
+    // Something that is no record at a record's name is never opened, waited
+    // on or followed: while it is young it holds the lock for a holder
+    // nobody can be told of; once old it is taken over like an unfinished
+    // record. Another process asks, so that a wait would show as no answer.
+    void notRecords()
+    {
+        QFETCH(NotARecord, put);
+        QFETCH(bool, root);
+        QFETCH(int, age);
+        QFETCH(bool, taken);
+        QFETCH(bool, freeDays);
+        if (root && ::geteuid() != 0) QSKIP("making a device needs root");
+        QVERIFY(QDir().mkpath(u"BLOKADY"_s));
+        const QString name = freeDays ? u"EDITFREE+FREEDAYS.lck"_s : u"PLNEDIT+STARY.PLN.lck"_s;
+        const QString path = QDir(u"BLOKADY"_s).absoluteFilePath(name);
+        put(path);
+        const timespec then[2] = {{::time(nullptr) - age, 0}, {::time(nullptr) - age, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), then, AT_SYMLINK_NOFOLLOW), 0);
+        const QString before = WhatStandsAt(path);
+        HolderProcess asking(
+            freeDays ? QStringList{u"lock"_s, m_data->path(), u"EditFree"_s, u"FreeDays"_s, u"Tester z TU"_s}
+                     : Asking(u"stary.pln"_s, u"Tester z TU"_s));
+        QVERIFY2(asking.Take(), "no answer");
+        QCOMPARE(asking.Holds(), taken);
+        QCOMPARE(asking.Owner(), QString());
+        if (taken)
+            QVERIFY(WhatStandsAt(path).startsWith(u"file KELBRIN LOCK"_s));
+        else
+            QCOMPARE(WhatStandsAt(path), before);
+        QCOMPARE(FolderEntries(u"BLOKADY"_s), name);
     }
 
     void names_data()

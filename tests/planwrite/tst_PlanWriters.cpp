@@ -8,6 +8,7 @@
 #include "demo/DemoData.h"
 #include "demo/DemoPlans.h"
 #include "env/Locks.h"
+#include "plan/PlanIntegrity.h"
 #include "plan/PlanReader.h"
 #include "plan/ZapisPlanuPracy.h"
 
@@ -269,7 +270,8 @@ private slots:
         QTest::newRow("one-ended break, messages off") << SaveCase{false, false, oneEndedBreak, plan, false, SaveStatus::ScheduleRefused, breakMessage, MessageIcon::Exclamation, old, -1};
         QTest::newRow("overlap") << SaveCase{false, true, nothing, plan, true, SaveStatus::Overlap, overlapMessage, critical, old, overlapDay};
         QTest::newRow("no TEMP folder") << SaveCase{false, false, noTemp, plan, true, path, pathMessage, critical, old, -1};
-        QTest::newRow("plan file is a folder") << SaveCase{false, false, targetFolder, plan, true, path, pathMessage, critical, {}, -1};
+        QTest::newRow("plan file is a folder") << SaveCase{false, false, targetFolder, plan, true, file, u"Brak dostępu do pliku Plan.PLN"_s + Cr, critical, {}, -1};
+        QTest::newRow("no plans folder") << SaveCase{false, false, noPlans, plan, true, path, pathMessage, critical, {}, -1};
         QTest::newRow("device name") << SaveCase{false, false, nothing, u"con"_s, true, file, badName + u"con.PLN"_s + Cr, critical, old, -1};
         QTest::newRow("name in other case, blanks around it") << SaveCase{false, false, nothing, u" PLAN "_s, true, saved, SavedMessage, info, schedulePlan, -1};
         QTest::newRow("weekly: no plans folder") << SaveCase{true, false, noPlans, plan, true, file, u"Nie odnaleziono pliku Plan.PLN"_s + Cr, critical, {}, -1};
@@ -303,6 +305,46 @@ private slots:
         QCOMPARE(FolderEntries(env.Env.KatalogTemp), QString());
     }
 
+    void causes_data()
+    {
+        QTest::addColumn<bool>("weekly");
+        QTest::addColumn<bool>("fullDisk"); // else the plans folder is read-only
+        QTest::addColumn<QString>("message");
+        const QString denied = u"Odmowa dostępu. Plik jest zablokowany przez inny program."_s + Cr,
+                      full = u"Dysk jest pełny "_s + Cr;
+        for (const bool weekly : {false, true}) {
+            const char* kind = weekly ? "weekly" : "schedule";
+            QTest::addRow("%s: plans folder read-only", kind) << weekly << false << denied;
+            QTest::addRow("%s: plans folder's disk full, TEMP elsewhere", kind) << weekly << true << full;
+        }
+    }
+
+    // A plan that cannot be put in place: the message names the cause, for
+    // either kind of plan, and the old plan stays.
+    void causes()
+    {
+        QFETCH(bool, weekly);
+        QFETCH(bool, fullDisk);
+        QFETCH(QString, message);
+        const auto planner = TestUser(u"grafenta-planista"_s);
+        if (!planner) QSKIP("needs root, to become an ordinary user and to mount a small disk");
+        TestEnvironment env;
+        FullDisk disk(fullDisk ? env.PlansDir() : QString());
+        if (fullDisk && !disk.IsMounted()) QSKIP("needs a tmpfs the test may mount");
+        FillPlan(env.Doc, weekly, false);
+        QVERIFY(WriteFile(env.Plan(u"Plan"_s), "old plan"));
+        disk.Fill();
+        GiveTo(*planner, env.ProgramDir());
+        if (!fullDisk) QCOMPARE(::chmod(QFile::encodeName(env.PlansDir()).constData(), 0555), 0);
+        const QString told = RunAs(*planner, [&] {
+            const PlanSaveResult result = Save(env, u"Plan"_s, true);
+            return u"%1 %2"_s.arg(int(result.Status)).arg(env.Ui.Texts().join(u'|'));
+        });
+        ::chmod(QFile::encodeName(env.PlansDir()).constData(), 0755);
+        QCOMPARE(told, u"%1 %2"_s.arg(int(SaveStatus::FileError)).arg(message));
+        QCOMPARE(ReadFile(env.Plan(u"Plan"_s)), QByteArray("old plan"));
+    }
+
     void storableNames_data()
     {
         QTest::addColumn<QString>("name");
@@ -315,6 +357,11 @@ private slots:
         QTest::newRow("backslash") << "A\\B" << false;
         QTest::newRow("device name with an extension") << "COM1.txt" << false;
         QTest::newRow("COM10 is no device") << "COM10" << true;
+        // Hidden files, which no plan list shows.
+        QTest::newRow("a full stop") << "." << false;
+        QTest::newRow("two full stops") << ".." << false;
+        QTest::newRow("a full stop in front") << ".Plan" << false;
+        QTest::newRow("full stops inside") << "Plan 1.2" << true;
     }
 
     void storableNames()
@@ -474,8 +521,11 @@ private slots:
         for (const QString& name : ListPlans(env.Env)) {
             const bool read = ProbeAndReadPlan(env.Env, env.Doc, name);
             ReleaseLock(env.Env, env.Doc.PlanLockHandle);
-            const auto section = DecodeAreaSection(ReadFile(PlanFilePath(env.Env, name)));
+            const QByteArray bytes = ReadFile(PlanFilePath(env.Env, name));
+            const auto section = DecodeAreaSection(bytes);
             QVERIFY2(section && !section->Areas.isEmpty() && !FindAreaOverlap(section->Areas), qPrintable(name));
+            // Whole, as their writers made them, but for the damaged one.
+            QCOMPARE(CheckWholePlan(bytes).has_value(), !read);
             if (read)
                 opened.append(name + QLatin1String(env.Doc.IsCurrentFormat ? " " : " legacy ") +
                               QLatin1String(env.Doc.Plan.Kind == PlanKind::WeeklyPlan ? "weekly" : "schedule"));
@@ -492,6 +542,66 @@ private slots:
         for (int day = 1; day <= 3; ++day)
             kinds += QString::number(AreaKindOf(section->Areas.at(DayOf(2025, 5, day) - section->FirstMinute / 1440)));
         QCOMPARE(kinds, u"424"_s);
+    }
+
+    // Every demo plan cut short anywhere, at 200 random places each, is
+    // damaged, though many cuts leave areas that still rise.
+    void truncatedDemoPlans()
+    {
+        TestEnvironment env;
+        QVERIFY(WriteDemoPlans(TestLibrary(), env.DataDir(), nullptr) &&
+                WriteDemoLegacyPlans(TestLibrary(), env.DataDir(), nullptr));
+        QRandomGenerator random(16);
+        int rising = 0;
+        for (const QString& name : ListPlans(env.Env)) {
+            const QByteArray bytes = ReadFile(PlanFilePath(env.Env, name));
+            if (CheckWholePlan(bytes)) continue; // the damaged one
+            for (int cut = 0; cut < 200; ++cut) {
+                const QByteArray cutShort = bytes.left(random.bounded(int(bytes.size())));
+                const auto section = DecodeAreaSection(cutShort);
+                rising +=
+                    section && !section->TrailingBytes && !section->Areas.isEmpty() && !FindAreaOverlap(section->Areas);
+                QVERIFY2(CheckWholePlan(cutShort), qPrintable(u"%1 cut at %2"_s.arg(name).arg(cutShort.size())));
+            }
+        }
+        QVERIFY(rising > 0);
+    }
+
+    void changedAreas_data()
+    {
+        QTest::addColumn<bool>("weekly");
+        QTest::addColumn<int>("area");      // the area changed
+        QTest::addColumn<uint32_t>("flip"); // the bits flipped in it
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("day"); // of the plan's first, of the first entry that differs
+        // clang-format off
+        QTest::newRow("schedule: a break a minute later") << false << 2 << 1u << "area 2 is not the one the writer makes there" << 0;
+        QTest::newRow("schedule: work marked as overtime") << false << 1 << (6u << 26) << "area 1 is not the one the writer makes there" << 0;
+        QTest::newRow("schedule: the last area's day flag") << false << -1 << 0x20000000u << "area 12 is not the one the writer makes there" << 3;
+        QTest::newRow("weekly: a free weekday worked") << true << 5 << (6u << 26) << "area 5 is not the one the writer makes there" << 5;
+        QTest::newRow("weekly: a working day made free, free days not counted") << true << 0 << (6u << 26) << "area 0 is not the one the writer makes there" << 0;
+        // clang-format on
+    }
+
+    // A plan whose areas still rise but are not the writer's is damaged, at the day of the first that differs.
+    void changedAreas()
+    {
+        QFETCH(bool, weekly);
+        QFETCH(int, area);
+        QFETCH(uint32_t, flip);
+        QFETCH(QString, what);
+        QFETCH(int, day);
+        TestEnvironment env;
+        FillPlan(env.Doc, weekly, false);
+        QVERIFY(Save(env, u"Plan"_s, false).Ok());
+        QByteArray bytes = ReadFile(env.Plan(u"Plan"_s));
+        QVERIFY(!CheckWholePlan(bytes));
+        const qsizetype at = area < 0 ? bytes.size() - 4 : Int32At(bytes, 0) + 4 * area;
+        bytes = Patched(bytes, at, int32_t(uint32_t(Int32At(bytes, at)) ^ flip));
+        const auto difference = CheckWholePlan(bytes);
+        QVERIFY(difference);
+        QCOMPARE(difference->What, what);
+        QCOMPARE(difference->Day.value_or(-1) - env.Doc.Plan.FirstDay, day);
     }
 };
 

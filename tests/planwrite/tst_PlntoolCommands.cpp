@@ -12,7 +12,9 @@
 #include <QTest>
 #include <QThread>
 
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 
 // Makes the input of a command in the folder given and returns its path.
 using MakeInput = std::function<QString(const TestEnvironment&)>;
@@ -25,6 +27,7 @@ struct InputCase
     QString Printed; // a part of stdout and stderr
 };
 Q_DECLARE_METATYPE(InputCase)
+Q_DECLARE_METATYPE(Prepare)
 
 namespace {
 
@@ -136,6 +139,8 @@ private slots:
             << QByteArray(R"({"name": "Z", "kind": "schedule", "from": "2024-03-01", "to": "2024-03-01", "days": "0"})")
             << 2 << "plntool write: %JSON%: \"schedules\" is missing\n" << "";
         QTest::newRow("outside windows-1250") << TwoDays("Zmiana \\u2713") << 2 << name << "";
+        QTest::newRow("a full stop") << TwoDays(".") << 2 << name << "";
+        QTest::newRow("two full stops") << TwoDays("..") << 2 << name << "";
         // clang-format on
     }
 
@@ -198,7 +203,13 @@ private slots:
             "     2  01-03-2024 12:00  przerwy\n     3  01-03-2024 12:30  pracy\n     4  01-03-2024 16:00  nadgodzin\n"
             "     5  01-03-2024 17:00  przebywania prywatnego\n     6  01-03-2024 17:30  nie rozliczany\n"
             "     7  02-03-2024 00:00  nie rozliczany         first\n")};
-        QTest::newRow("check: as written") << InputCase{check, Content(plan), 0, u"P.PLN: 8 areas, rising\n"_s};
+        QTest::newRow("check: as written") << InputCase{check, Content(plan), 0, u"P.PLN: 8 areas, rising, as the writer makes them\n"_s};
+        // Cut short after two whole areas, which still rise.
+        const QString cut = u"damaged: the areas end after 2 of 8 (day 01-03-2024)\n"_s;
+        QTest::newRow("check: cut inside its areas") << InputCase{check, Content(plan.left(area + 8)), 1, cut};
+        QTest::newRow("show: cut inside its areas") << InputCase{show, Content(plan.left(area + 8)), 0, u"warning: "_s + cut};
+        QTest::newRow("lint: cut inside its areas") << InputCase{u"lint IN"_s, Content(plan.left(area + 8)), 0, u"warning: "_s + cut};
+        QTest::newRow("export: cut inside its areas") << InputCase{u"export IN --csv DATA/x.csv"_s, Content(plan.left(area + 8)), 0, u"warning: "_s + cut};
         QTest::newRow("check: two records swapped") // the break before the work it interrupts
             << InputCase{check, Content(Patched(Patched(plan, area + 8, Int32At(plan, area + 12)), area + 12, Int32At(plan, area + 8))), 1, overlap.arg(3).arg(u"12:00"_s)};
         QTest::newRow("check: half a record at the end") << InputCase{check, Content(plan.chopped(2)), 1, u"P.PLN: bytes after the last whole area record\n"_s};
@@ -219,6 +230,77 @@ private slots:
         QVERIFY2(run.Finished, "still running after 20 s");
         QCOMPARE(run.Code, c.Code);
         QVERIFY2((run.Out + run.Err).contains(c.Printed), qPrintable(run.Out + run.Err));
+    }
+
+    void failedWrites_data()
+    {
+        QTest::addColumn<Prepare>("prepare"); // null: the test cannot make the case here
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("err"); // "%PLAN%" stands for the plan's path
+        const QString lockRefused = u"Edycja planu pracy niemożliwa. Nie można utworzyć pliku blokady planu pracy.\n"_s;
+        const auto fullDisk = [](const QString& folder) {
+            return Prepare([folder](TestEnvironment& env) -> std::shared_ptr<void> {
+                auto disk = std::make_shared<FullDisk>(QDir(env.DataDir()).filePath(folder));
+                if (!disk->IsMounted()) return nullptr;
+                disk->Fill();
+                return disk;
+            });
+        };
+        const Prepare pipe = [](TestEnvironment& env) {
+            QDir().mkpath(QDir(env.DataDir()).filePath(u"BLOKADY"_s));
+            Pipe()(QDir(env.DataDir()).filePath(u"BLOKADY/PLNEDIT+ZMIANY.PLN.lck"_s));
+            return std::make_shared<int>();
+        };
+        const Prepare link = [](TestEnvironment& env) {
+            WriteFile(env.Root.filePath(u"victim"_s), "victim");
+            LinkTo(env.Root.filePath(u"victim"_s))(env.Plan(u"Zmiany"_s));
+            return std::make_shared<int>();
+        };
+        // clang-format off
+        QTest::newRow("a pipe at the plan's lock record") << pipe << 1 << lockRefused;
+        QTest::newRow("the lock records' disk full") << fullDisk(u"BLOKADY"_s) << 1 << lockRefused.chopped(1) + u"\nDysk jest pełny\n"_s;
+        QTest::newRow("the plans' disk full") << fullDisk(u"PLANY"_s) << 2 << u"Dysk jest pełny \n\nplntool write: %PLAN%: No space left on device\n"_s;
+        QTest::newRow("a link at the plan's name") << link << 2 << u"Brak dostępu do pliku Zmiany.PLN\n\nplntool write: %PLAN%: a symbolic link stands there, which is neither followed nor replaced\n"_s;
+        // clang-format on
+    }
+
+    // A save that cannot be made says why, at once: a lock record that is no
+    // file never keeps it waiting, and nothing is written through a link.
+    void failedWrites()
+    {
+        QFETCH(Prepare, prepare);
+        QFETCH(int, code);
+        QFETCH(QString, err);
+        TestEnvironment env;
+        const auto kept = prepare(env);
+        if (!kept) QSKIP("needs root and a tmpfs the test may mount");
+        const QString before = WhatStandsAt(env.Plan(u"Zmiany"_s));
+        WriteFile(JsonPath(env), TwoDays());
+        const ToolRun run = RunPlntool({u"write"_s, JsonPath(env), env.DataDir()}, 20000);
+        QVERIFY2(run.Finished, "still running after 20 s");
+        QCOMPARE(run.Code, code);
+        QCOMPARE(run.Err, err.replace(u"%PLAN%"_s, env.Plan(u"Zmiany"_s)));
+        QCOMPARE(WhatStandsAt(env.Plan(u"Zmiany"_s)), before);
+        const QString victim = env.Root.filePath(u"victim"_s);
+        if (QFile::exists(victim)) QCOMPARE(ReadFile(victim), QByteArray("victim"));
+    }
+
+    // A name of a file that is no UTF-8 cannot be found again once Qt has
+    // read it: the tool says so instead of "no such file".
+    void argumentNotUtf8()
+    {
+        TestEnvironment env;
+        const QByteArray name = QFile::encodeName(env.PlansDir()) + "/Plan \xb3\xf3"
+                                                                    "d\x9f.PLN"; // windows-1250
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        const ToolRun run = RunProgram(
+            u"/bin/sh"_s, {u"-c"_s, u"exec \"$0\" show \"$(printf '%s/Plan \\263\\363d\\237.PLN' \"$1\")\""_s,
+                           QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s), env.PlansDir()});
+        ::unlink(name.constData()); // a name that the temporary folder's removal cannot spell
+        QCOMPARE(run.Code, 2);
+        QCOMPARE(run.Err, u"plntool: argument 2 is not valid UTF-8; names of files must be UTF-8 here\n"_s);
     }
 
     // Another workstation editing the plan keeps write out, as it keeps the editor out.

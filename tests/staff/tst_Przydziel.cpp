@@ -35,6 +35,20 @@ struct RewriteCase
 };
 Q_DECLARE_METATYPE(RewriteCase)
 
+// A record that the planner, an ordinary user, cannot rewrite: what stands at
+// its name in the shared personnel folder (sticky and group-writable, mode
+// 3775, as a planners' group shares it), who owns it, and what the planner is
+// told.
+struct RefusedRecord
+{
+    std::function<void(const QString& record, const QString& elsewhere)> Put;
+    bool Foreign;        // the record (or link) belongs to another user, else to the planner
+    int Mode;            // of the record; 0 leaves it
+    bool ReadOnlyFolder; // the folder closed to new files
+    QString Told;        // "result waits | what the prompt showed"
+};
+Q_DECLARE_METATYPE(RefusedRecord)
+
 // What became of the second of three selected employees' records, and what follows.
 struct SecondCase
 {
@@ -161,8 +175,10 @@ private slots:
         const QString none = u"<BRAK>"_s;
         const QString deletedQuestion =
             u"ask Exclamation YesNo Pracownik Nowak Jan został usunięty z bazy danych."_s + GoOn;
-        const QString failedQuestion =
-            u"ask Critical YesNo Nie udana próba przydzielenia planu pracy dla pracownika: Nowak Jan"_s + GoOn;
+        // A record held elsewhere through every attempt: the question says so.
+        const QString failedQuestion = u"ask Critical YesNo Nie udana próba przydzielenia planu pracy dla pracownika: "
+                                       u"Nowak Jan/Odmowa dostępu. Plik jest zablokowany przez inny program."_s +
+                                       GoOn;
         // clang-format off
         QTest::newRow("deleted, Yes goes on") << SecondCase{deleted, 0, Answer::Yes, u"0:0 1:1 2:0"_s, 0,
             u"NOC <BRAK> NOC <BRAK> <BRAK>"_s, false, true, u"25 50 75 100 100"_s, deletedQuestion};
@@ -301,14 +317,93 @@ private slots:
         const int failed = AsOrdinaryUser(env, [&] {
             const bool beside = assigned(u"ZMIANA_DZIENNA"_s);
             const bool inPlace = ::chmod(QFile::encodeName(folder).constData(), 0555) == 0 && assigned(u"NOC"_s);
-            // A record that cannot be opened at all is tried again after each of five waits.
-            const bool retried =
-                ::chmod(QFile::encodeName(path).constData(), 0) == 0 && !assigned(u"N"_s) && waits == 5;
-            return !beside ? 1 : !inPlace ? 2 : !retried ? 3 : ReadFile(victim) != "outside" ? 4 : 0;
+            // A record that cannot be opened at all fails at once: only a busy one is waited for.
+            const bool failedAtOnce =
+                ::chmod(QFile::encodeName(path).constData(), 0) == 0 && !assigned(u"N"_s) && waits == 0;
+            return !beside ? 1 : !inPlace ? 2 : !failedAtOnce ? 3 : ReadFile(victim) != "outside" ? 4 : 0;
         });
         ::chmod(QFile::encodeName(folder).constData(), 0755);
         QCOMPARE(failed, 0);
         QCOMPARE(FolderEntries(folder), u".NOWAK.012.new NOWAK.012"_s);
+    }
+
+    void refusedRecords_data()
+    {
+        QTest::addColumn<RefusedRecord>("c");
+        const auto record = [](const QString& path, const QString&) {
+            WriteFile(path, Employee(u"Adamczyk"_s, u"Jan"_s, 530).Bytes());
+        };
+        const auto link = [](const QString& path, const QString& elsewhere) { QFile::link(elsewhere, path); };
+        const QString failed = u"2 waits 0 | ask Critical YesNo Nie udana próba przydzielenia planu pracy dla "
+                               u"pracownika: Adamczyk Jan/"_s;
+        // clang-format off
+        QTest::newRow("a link another user planted, to the planner's own file") << RefusedRecord{link, true, 0, false,
+            failed + u"Brak dostępu do pliku ADAMCZYK.530"_s + GoOn};
+        QTest::newRow("another user's record, 644") << RefusedRecord{record, true, 0644, false,
+            failed + u"Odmowa dostępu. Plik jest zablokowany przez inny program."_s + GoOn};
+        QTest::newRow("the planner's record, 444, in a read-only folder") << RefusedRecord{record, false, 0444, true,
+            failed + u"Odmowa dostępu. Plik jest zablokowany przez inny program."_s + GoOn};
+        // The sticky folder keeps the planner from renaming over another
+        // user's record; the group may write it, so it is rewritten in place.
+        QTest::newRow("another user's record, 664: rewritten in place") << RefusedRecord{record, true, 0664, false, u"0 waits 0 | "_s};
+        // clang-format on
+    }
+
+    // Only a busy record is waited for: one that can never be opened for
+    // writing fails at once, and the question says why. A link at a record's
+    // name is never followed.
+    void refusedRecords()
+    {
+        QFETCH(RefusedRecord, c);
+        const auto planner = TestUser(u"grafenta-planista"_s), other = TestUser(u"grafenta-obcy"_s);
+        if (!planner || !other) QSKIP("needs root, to make users with useradd and become them");
+        TestEnvironment env;
+        const QString folder = env.StaffDir(), path = QDir(folder).filePath(u"ADAMCZYK.530"_s);
+        const QString elsewhere = env.Root.filePath(u"kopia.rec"_s);
+        const QByteArray copy = Employee(u"Adamczyk"_s, u"Jan"_s, 530, u"STARY"_s).Bytes();
+        QVERIFY(WriteFile(elsewhere, copy));
+        GiveTo(*planner, env.ProgramDir());
+        c.Put(path, elsewhere);
+        const LocalUser& owner = c.Foreign ? *other : *planner;
+        QCOMPARE(::lchown(QFile::encodeName(path).constData(), owner.Uid, planner->Gid), 0);
+        if (c.Mode) QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(c.Mode)), 0);
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), 0, planner->Gid), 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), c.ReadOnlyFolder ? 0555 : 03775), 0);
+        const QString before = WhatStandsAt(path);
+        const QString told = RunAs(*planner, [&] {
+            int waits = 0;
+            StaffHooks hooks;
+            hooks.Wait = [&waits](int) { ++waits; };
+            EmployeeRows rows{RowOf(u"530"_s, u"Adamczyk"_s, u"Jan"_s)};
+            const AssignmentOutcome outcome = PrzydzielPlan(env.Env, rows, {true}, u"NOC"_s, hooks).value(0);
+            return u"%1 waits %2 | %3"_s.arg(int(outcome.Result)).arg(waits).arg(TakePromptLines(env.Ui).join(u'|'));
+        });
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QCOMPARE(told, c.Told);
+        QCOMPARE(ReadFile(elsewhere), copy);
+        if (told.startsWith(u'2')) QCOMPARE(WhatStandsAt(path), before);
+    }
+
+    // A full disk: the question and the tool name the cause.
+    void fullDisk()
+    {
+        TestEnvironment env;
+        FullDisk disk(env.StaffDir());
+        if (!disk.IsMounted()) QSKIP("needs root and a tmpfs the test may mount");
+        QVERIFY(WriteFolder(env.StaffDir(), {{u"NOWAK.012"_s, Employee(u"Nowak"_s, u"Jan"_s, 12).Bytes()}}) &&
+                WriteFile(env.Plan(u"NOC"_s), "plan"));
+        disk.Fill();
+        EmployeeRows rows{RowOf(u"012"_s, u"Nowak"_s, u"Jan"_s)};
+        QCOMPARE(PrzydzielPlan(env.Env, rows, {true}, u"NOC"_s, StaffHooks{}).value(0).Result,
+                 AssignmentResult::Failed);
+        QCOMPARE(TakePromptLines(env.Ui),
+                 QStringList{u"ask Critical YesNo Nie udana próba przydzielenia planu pracy dla pracownika: Nowak "
+                             u"Jan/Dysk jest pełny"_s +
+                             GoOn});
+        const ToolRun assign = RunPlntool({u"assign"_s, env.DataDir(), u"NOC"_s, u"12"_s});
+        QCOMPARE(assign.Code, 1);
+        QCOMPARE(assign.Out, u"012 Nowak Jan: failed: No space left on device\n"_s);
+        QCOMPARE(ReadFile(QDir(env.StaffDir()).filePath(u"NOWAK.012"_s)), Employee(u"Nowak"_s, u"Jan"_s, 12).Bytes());
     }
 
     // Demo employees (with and without plans and groups, Polish names) and

@@ -18,6 +18,9 @@
 #include <memory>
 #include <optional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(PathSetup)
 Q_DECLARE_METATYPE(std::optional<QString>)
 
@@ -50,7 +53,7 @@ std::unique_ptr<QTemporaryDir> ProgramFolder(const QString& library = u"suite"_s
 }
 
 // The steps of the window and the readers, in their order.
-std::function<void(ProgramState&)> StartupSteps::*const LaterSteps[]{
+std::function<void(Environment&)> StartupSteps::*const LaterSteps[]{
     &StartupSteps::PrepareEmptyWindow, &StartupSteps::ShowSplash, &StartupSteps::ReadFreeDays,
     &StartupSteps::ReadEmployees,      &StartupSteps::ListPlans,  &StartupSteps::ArrangeWindow,
     &StartupSteps::FinishWindow};
@@ -169,7 +172,7 @@ private slots:
     {
         TestEnvironment env;
         env.Env.ProgramDir = env.Root.filePath(u"gone"_s);
-        QVERIFY(!Inicjalizacja(env.State, {}) && env.Env.ProgramEnding);
+        QVERIFY(!Inicjalizacja(env.Env, {}) && env.Env.ProgramEnding);
         QCOMPARE(env.Ui.OnlyText(), u"Ustawienie ścieżki aplikacji nie powiodlo się."_s);
     }
 
@@ -210,6 +213,25 @@ private slots:
         QVERIFY(refused.Take() && !refused.Holds());
     }
 
+    // Another user's copy of the program in the same folder keeps nobody out:
+    // each user's lock lies in a runtime folder of their own, closed to others.
+    void otherUsersCopy()
+    {
+        const auto other = TestUser(u"grafenta-obcy"_s);
+        if (!other) QSKIP("needs root, to make a user with useradd and become it");
+        const auto folder = ProgramFolder();
+        QCOMPARE(::chmod(QFile::encodeName(folder->path()).constData(), 0755), 0);
+        HolderProcess running({u"instance"_s, folder->path()}, AsUser(*other));
+        QVERIFY(running.Take() && running.Holds());
+        ProgramRun mine;
+        QVERIFY(mine.Start(folder->path()) && mine.Instance.IsHeld());
+        struct stat runtime;
+        const QString lockFolder = QFileInfo(InstanceLock::LockFilePath(folder->path())).absolutePath();
+        QVERIFY(::lstat(QFile::encodeName(lockFolder).constData(), &runtime) == 0);
+        QCOMPARE(runtime.st_mode & 07777, mode_t(0700));
+        QCOMPARE(runtime.st_uid, ::geteuid());
+    }
+
     void laterSteps_data()
     {
         QTest::addColumn<int>("ending"); // the step that ends the program
@@ -225,9 +247,9 @@ private slots:
         QList<int> calls, expected;
         StartupSteps steps;
         for (int step = 0; step < StepCount; ++step) {
-            steps.*LaterSteps[step] = [&calls, step, ending](ProgramState& state) {
+            steps.*LaterSteps[step] = [&calls, step, ending](Environment& env) {
                 calls << step;
-                state.Env.ProgramEnding = step == ending;
+                env.ProgramEnding = step == ending;
             };
         }
         steps.ReadPackageName = [&calls] {

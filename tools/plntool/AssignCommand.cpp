@@ -75,7 +75,10 @@ int Assign(PlntoolContext& context, const QStringList& args)
             allAssigned = false;
             break;
         case AssignmentResult::Failed:
-            context.Out << "failed\n";
+            // The system's reason when a file operation gave one.
+            context.Out << "failed"
+                        << (outcome.Fault.IsFault() ? QStringLiteral(": ") + FileFaultText(outcome.Fault) : QString())
+                        << '\n';
             allAssigned = false;
             break;
         }

@@ -1,11 +1,15 @@
 // plntool check FILE.PLN: exits 0 only for a plan the readers accept whose
-// areas all start after the one before; otherwise says why on stderr and
-// exits 1.
+// areas all start after the one before and whose area section is exactly
+// what the plan writers make of the plan it stores (the whole-plan check);
+// otherwise says why on stderr ("damaged" and the day of the first entry
+// that differs) and exits 1.
 #include "Command.h"
 
 #include "env/Kelbrin.h"
 #include "plan/AreaChain.h"
 #include "plan/PlanDecoder.h"
+#include "plan/PlanIntegrity.h"
+#include "plan/TimeText.h"
 
 namespace {
 
@@ -44,11 +48,20 @@ int Check(PlntoolContext& context, const QStringList& args)
         context.Err << prefix << "area " << overlap->Index << ": " << message << '\n';
         return ExitRefused;
     }
-    context.Out << args.first() << ": " << section->Areas.size() << " areas, rising\n";
+    if (const auto difference = CheckWholePlan(bytes)) {
+        context.Err << prefix << "damaged: " << difference->What;
+        if (difference->Day)
+            context.Err << " (day " << DataNaTekst(context.Lib, *difference->Day * MinutesPerDay) << ')';
+        context.Err << '\n';
+        return ExitRefused;
+    }
+    context.Out << args.first() << ": " << section->Areas.size() << " areas, rising, as the writer makes them\n";
     return ExitOk;
 }
 
-const Registration Registered{"check", "FILE.PLN", "exit 0 for a readable plan whose areas follow one another, else 1",
+const Registration Registered{"check", "FILE.PLN",
+                              "exit 0 for a readable plan whose areas follow one another as the writer makes them, "
+                              "else 1",
                               Check};
 
 } // namespace

@@ -8,6 +8,7 @@
 // 2 usage or I/O problems.
 #pragma once
 
+#include "env/OdczytZapisPliku.h"
 #include "env/Prompt.h"
 #include "plan/PlanLayout.h"
 
@@ -74,14 +75,25 @@ QString PlanNameOfPath(const QString& path);
 // The moment stamped on outputs: SOURCE_DATE_EPOCH when set, else now.
 QDateTime OutputTime();
 
+// Why a write failed, on one line: what the program refused, else the
+// system's own reason (disk full, permission denied, read-only file
+// system...), else what the file-error number means.
+QString FileFaultText(const FileFault& fault);
+
 // The most a plan file can hold.
 constexpr qint64 LargestPlausiblePlan = PlanLayout::MaxPlanFileSize;
 
 // The whole of a regular file named on the command line, of at most limit
-// bytes. Nothing, with the reason on stderr ("plntool COMMAND: PATH: why"),
-// when it cannot be read, is no regular file or is larger.
+// bytes, and who it is (identity). Nothing, with the reason on stderr
+// ("plntool COMMAND: PATH: why"), when it cannot be read, is no regular file
+// or is larger.
 std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path,
-                                        qint64 limit = LargestPlausiblePlan);
+                                        qint64 limit = LargestPlausiblePlan, FileIdentity* identity = nullptr);
+
+// Says on stderr ("plntool COMMAND: PATH: warning: ...") where a plan file
+// is not what the plan writers make of the plan it stores (the whole-plan
+// check); the command goes on.
+void WarnUnlessWhole(PlntoolContext& context, const char* command, const QString& path, QByteArrayView file);
 
 // Points an environment at the data directory DATADIR (the folder that holds
 // PLANY) for a command that writes there: the program folder is plntool's,

@@ -5,9 +5,15 @@
 // WOLNE.DAT (any letter case) beside the plan when there is one. A weekly
 // plan's range comes from the suite library, as in the editor. The print
 // date and time stamps honour SOURCE_DATE_EPOCH.
+//
+// An output is refused (exit 2, before anything is written) when it names
+// the plan or the free days read (by any name), a plan file (.PLN), a link,
+// a folder, a device or a pipe, or the same file as another output.
 #include "Command.h"
 
+#include "env/ErrorMessages.h"
 #include "env/Kelbrin.h"
+#include "env/Konfiguracja.h"
 #include "export/CsvExport.h"
 #include "export/ICalendarExport.h"
 #include "export/PdfExport.h"
@@ -15,18 +21,14 @@
 #include "freedays/FreeDayList.h"
 #include "plan/PlanDecoder.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <functional>
 
 namespace {
-
-// Header, plan block, 18,501 day bytes, the day index and eight areas a day
-// come to well under this; WOLNE.DAT is far smaller still.
-constexpr qint64 LargestInputFile = 16 * 1024 * 1024;
 
 const char* const Usage = "usage: plntool export FILE.PLN --pdf OUT.pdf|--ics OUT.ics|--csv OUT.csv "
                           "[--from YYYY-MM] [--to YYYY-MM] [--wolne WOLNE.DAT]\n";
@@ -93,46 +95,56 @@ Options Parse(const QStringList& args, QString& why)
     return options;
 }
 
-// A whole small file: refused before it is opened when it is not a regular
-// file or is larger than any input can be.
-std::optional<QByteArray> ReadInputFile(const QString& path, QString& why)
-{
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        why = QStringLiteral("no such file");
-    } else if (!info.isFile()) {
-        why = QStringLiteral("not a regular file");
-    } else if (info.size() > LargestInputFile) {
-        why = QStringLiteral("far larger than it can be (%1 bytes)").arg(info.size());
-    } else {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            QByteArray bytes = file.read(LargestInputFile + 1);
-            if (file.error() == QFileDevice::NoError && bytes.size() <= LargestInputFile) return bytes;
-        }
-        why = file.errorString();
-    }
-    return std::nullopt;
-}
-
-// WOLNE.DAT beside the plan, in any letter case; empty when there is none.
+// WOLNE.DAT beside the plan, in any letter case (whatever it is: a pipe
+// there is refused, not passed over); empty when there is none.
 QString FreeDaysBeside(const QString& planPath)
 {
-    const QFileInfoList files = QFileInfo(planPath).dir().entryInfoList(QDir::Files);
-    for (const QFileInfo& file : files) {
-        if (file.fileName().compare(QLatin1String("WOLNE.DAT"), Qt::CaseInsensitive) == 0) return file.filePath();
-    }
-    return {};
+    return FindFileIgnoringCase(QFileInfo(planPath).absoluteDir().filePath(QStringLiteral("WOLNE.DAT")));
 }
 
-bool WriteAtomically(PlntoolContext& context, const QString& path, const std::function<bool(QIODevice&)>& write)
+// One file to write: its option, its name, and what goes into it.
+struct Output
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && write(file) && file.commit()) return true;
-    const QString why =
-        file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the output could not be made");
-    file.cancelWriting();
-    context.Err << "plntool export: " << path << ": " << why << '\n';
+    const char* Option;
+    QString Path;
+    std::function<bool(QIODevice&)> Write;
+};
+
+// The same file named twice: the same name, or two names of one file.
+bool SameOutput(const QString& a, const QString& b)
+{
+    if (QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath()) return true;
+    const auto first = IdentityOf(a);
+    return first && first == IdentityOf(b);
+}
+
+QString RefusalText(ExportRefusal refusal)
+{
+    if (refusal == ExportRefusal::PlanFile)
+        return QStringLiteral("the name of a plan file, which only the plan writers write");
+    if (refusal == ExportRefusal::Input)
+        return QStringLiteral("the plan or the free days this export reads, which it never replaces");
+    const TargetRefusal target = refusal == ExportRefusal::Link ? TargetRefusal::Link : TargetRefusal::NotRegular;
+    return FileFaultText(FileFault{PathFileAccessError, 0, target, false});
+}
+
+// Makes the output in memory and puts it in place in one step, never over
+// an input.
+bool WriteOutput(PlntoolContext& context, const Output& output, const QList<FileIdentity>& inputs)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !output.Write(buffer)) {
+        context.Err << "plntool export: " << output.Path << ": the " << (output.Option + 2) << " could not be made\n";
+        return false;
+    }
+    FileReplacement file;
+    file.KeepInputs(inputs);
+    const QString path = QFileInfo(output.Path).absoluteFilePath();
+    int16_t number = file.Write(QFileInfo(path).absolutePath(), {bytes});
+    if (number == 0) number = file.Commit(path);
+    if (number == 0) return true;
+    context.Err << "plntool export: " << output.Path << ": " << FileFaultText(file.Fault()) << '\n';
     return false;
 }
 
@@ -144,18 +156,41 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
         context.Err << "plntool export: " << why << '\n' << Usage;
         return ExitUsage;
     }
-    const QString path = QFileInfo(options.Plan).absoluteFilePath();
-    const auto bytes = ReadInputFile(path, why);
-    if (!bytes) {
-        context.Err << "plntool export: " << options.Plan << ": " << why << '\n';
-        return ExitRefused;
+
+    // Two options that name one file are refused before anything is read.
+    PlanExportInput input;
+    const auto bytesOf = [](const std::function<QByteArray()>& make) {
+        return [make](QIODevice& out) {
+            const QByteArray content = make();
+            return out.write(content) == content.size();
+        };
+    };
+    QList<Output> outputs;
+    if (!options.Pdf.isEmpty())
+        outputs.append({"--pdf", options.Pdf, [&input](QIODevice& out) { return WritePlanPdf(input, out); }});
+    if (!options.Ics.isEmpty())
+        outputs.append({"--ics", options.Ics, bytesOf([&input] { return PlanICalendar(input); })});
+    if (!options.Csv.isEmpty()) outputs.append({"--csv", options.Csv, bytesOf([&input] { return PlanCsv(input); })});
+    for (qsizetype i = 0; i < outputs.size(); ++i) {
+        for (qsizetype j = 0; j < i; ++j) {
+            if (SameOutput(outputs[j].Path, outputs[i].Path)) {
+                context.Err << "plntool export: " << outputs[j].Option << " and " << outputs[i].Option
+                            << " name the same file " << outputs[i].Path << '\n';
+                return ExitUsage;
+            }
+        }
     }
+    const QString path = QFileInfo(options.Plan).absoluteFilePath();
+    QList<FileIdentity> inputs(1);
+    const auto bytes = ReadInputFile(context, "export", options.Plan, LargestPlausiblePlan, &inputs.first());
+    if (!bytes) return ExitRefused;
     const DecodedPlan decoded = DecodePlan(*bytes);
     if (!decoded.Ok()) {
         context.Err << "plntool export: " << options.Plan << ": not a readable plan: " << DamageText(decoded.Damage)
                     << " (at byte " << decoded.DamageOffset << ")\n";
         return ExitRefused;
     }
+    WarnUnlessWhole(context, "export", options.Plan, *bytes);
     int32_t firstDay = 0, lastDay = -1;
     if (decoded.Kind == PlanKind::WeeklyPlan) {
         int32_t first = 0, last = -1;
@@ -168,7 +203,6 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
         lastDay = last / MinutesPerDay;
     }
 
-    PlanExportInput input;
     input.Plan = PlanOfDecoded(decoded, PlanNameOfPath(path), firstDay, lastDay);
     input.Now = OutputTime();
     if (options.From.isValid() || options.To.isValid())
@@ -182,11 +216,10 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
 
     const QString freeDaysPath = options.FreeDays.isEmpty() ? FreeDaysBeside(path) : options.FreeDays;
     if (!freeDaysPath.isEmpty()) {
-        const auto freeDayBytes = ReadInputFile(freeDaysPath, why);
-        if (!freeDayBytes) {
-            context.Err << "plntool export: " << freeDaysPath << ": " << why << '\n';
-            return ExitUsage;
-        }
+        FileIdentity freeDaysFile;
+        const auto freeDayBytes = ReadInputFile(context, "export", freeDaysPath, FreeDaysReadLimit, &freeDaysFile);
+        if (!freeDayBytes) return ExitUsage;
+        inputs.append(freeDaysFile);
         // The free days of the whole months: the pages mark them outside the
         // plan's range too. As in the editor, a bad record leaves none at all.
         const FreeDayFile freeDays = DecodeFreeDays(*freeDayBytes);
@@ -199,16 +232,17 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
                         << ": Błędny plik. Odczyt danych dni wolnych anulowany.\n";
     }
 
-    const auto bytesOf = [](const QByteArray& content) {
-        return [content](QIODevice& out) { return out.write(content) == content.size(); };
-    };
-    bool written = true;
-    if (!options.Pdf.isEmpty())
-        written = WriteAtomically(context, options.Pdf, [&](QIODevice& out) { return WritePlanPdf(input, out); });
-    if (written && !options.Ics.isEmpty())
-        written = WriteAtomically(context, options.Ics, bytesOf(PlanICalendar(input)));
-    if (written && !options.Csv.isEmpty()) written = WriteAtomically(context, options.Csv, bytesOf(PlanCsv(input)));
-    return written ? ExitOk : ExitUsage;
+    for (const Output& output : outputs) {
+        if (const ExportRefusal refusal = CheckExportTarget(QFileInfo(output.Path).absoluteFilePath(), inputs);
+            refusal != ExportRefusal::None) {
+            context.Err << "plntool export: " << output.Path << ": " << RefusalText(refusal) << '\n';
+            return ExitUsage;
+        }
+    }
+    for (const Output& output : outputs) {
+        if (!WriteOutput(context, output, inputs)) return ExitUsage;
+    }
+    return ExitOk;
 }
 
 // Fonts, which the PDF pages need, come with a QGuiApplication.

@@ -115,6 +115,7 @@ std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
         context.Err << "plntool lint: " << path << ": not a readable plan: " << DamageText(decoded.Damage) << '\n';
         return std::nullopt;
     }
+    WarnUnlessWhole(context, "lint", path, *bytes);
     int32_t first = 0;
     int32_t last = -1;
     if (decoded.Kind == PlanKind::WeeklyPlan) {

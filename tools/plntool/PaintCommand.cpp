@@ -11,7 +11,7 @@
 #include "Command.h"
 
 #include "env/Locks.h"
-#include "env/ProgramState.h"
+#include "plan/ProgramState.h"
 #include "plan/PlanReader.h"
 #include "plan/ShiftCycle.h"
 #include "plan/ZapisPlanuPracy.h"

@@ -60,6 +60,7 @@ int Show(PlntoolContext& context, const QStringList& args)
                     << " (at byte " << plan.DamageOffset << ")\n";
         return ExitRefused;
     }
+    WarnUnlessWhole(context, "show", args.first(), *file);
     PlanText document = TextOf(context.Lib, plan, PlanNameOfPath(path));
     if (plan.Kind == PlanKind::WeeklyPlan) {
         int32_t first = 0;

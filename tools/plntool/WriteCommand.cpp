@@ -8,7 +8,9 @@
 
 #include "env/Kelbrin.h"
 #include "env/Locks.h"
-#include "env/ProgramState.h"
+#include "env/UserIdentity.h"
+#include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 #include "plan/TimeText.h"
 #include "plan/ZapisPlanuPracy.h"
 
@@ -66,7 +68,8 @@ int Write(PlntoolContext& context, const QStringList& args)
         context.Err << "usage: plntool write PLAN.json DATADIR\n";
         return ExitUsage;
     }
-    const auto json = ReadInputFile(context, "write", args.at(0), MaxPlanJsonSize);
+    FileIdentity jsonFile;
+    const auto json = ReadInputFile(context, "write", args.at(0), MaxPlanJsonSize, &jsonFile);
     if (!json) return ExitUsage;
     QString why;
     const auto text = PlanFromJson(context.Lib, *json, &why);
@@ -80,10 +83,16 @@ int Write(PlntoolContext& context, const QStringList& args)
 
     if (!TypeFields(env, state.Doc.Fields, *text)) return ExitRefused;
     SetPlan(state.Doc, *text);
+    // The plan never takes the place of the file it is written from.
+    const QString target = PlanFilePath(env, text->Name.trimmed());
+    if (IdentityOf(target) == jsonFile) {
+        context.Err << "plntool write: " << target << ": the file the plan is written from, which it never replaces\n";
+        return ExitUsage;
+    }
 
     // Another workstation editing the plan keeps this save out, as it keeps
     // the editor out.
-    if (!AcquirePlanLock(env, state.Doc, text->Name)) return ExitRefused;
+    if (!AcquirePlanLock(env, text->Name, state.Doc.PlanLockHandle, state.Doc.PlanLockState)) return ExitRefused;
     if (text->Kind == PlanKind::WeeklyPlan && text->IncludeFreeDays) WczytajDniWolne(env, state.FreeDays);
     PlanSaveResult result;
     if (!env.ProgramEnding) {
@@ -93,6 +102,8 @@ int Write(PlntoolContext& context, const QStringList& args)
     }
     ReleaseLock(env, state.Doc.PlanLockHandle);
     if (env.ProgramEnding) return ExitRefused;
+    // The system's reason, beside the message the editor would show.
+    if (result.File.IsFault()) context.Err << "plntool write: " << target << ": " << FileFaultText(result.File) << '\n';
     return ExitCodeOfSave(result.Status);
 }
 

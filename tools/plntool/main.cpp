@@ -5,6 +5,9 @@
 #include "env/Kelbrin.h"
 #include "env/OdczytZapisPliku.h"
 #include "env/UserIdentity.h"
+#include "plan/PlanIntegrity.h"
+#include "plan/TimeText.h"
+#include "plan/WorkPlan.h"
 #include "plan/ZapisPlanuPracy.h"
 #include "staff/ObslugaListy.h"
 
@@ -86,11 +89,39 @@ QString FileErrorText(int16_t number)
     }
 }
 
-std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path, qint64 limit)
+QString FileFaultText(const FileFault& fault)
+{
+    switch (fault.Refusal) {
+    case TargetRefusal::Link:
+        return QStringLiteral("a symbolic link stands there, which is neither followed nor replaced");
+    case TargetRefusal::NotRegular:
+        return QStringLiteral("not a regular file (a folder, a device, a pipe or a socket), which is never replaced");
+    case TargetRefusal::Input:
+        return QStringLiteral("a file this command reads, which it never replaces");
+    case TargetRefusal::None:
+        break;
+    }
+    if (fault.Busy) return QStringLiteral("held by another program through every attempt");
+    if (fault.SystemError != 0) return SystemErrorText(fault.SystemError);
+    return FileErrorText(fault.Number);
+}
+
+void WarnUnlessWhole(PlntoolContext& context, const char* command, const QString& path, QByteArrayView file)
+{
+    const auto difference = CheckWholePlan(file);
+    if (!difference) return;
+    context.Err << "plntool " << command << ": " << path << ": warning: damaged: " << difference->What;
+    if (difference->Day) context.Err << " (day " << DataNaTekst(context.Lib, *difference->Day * MinutesPerDay) << ')';
+    context.Err << '\n';
+    context.Err.flush();
+}
+
+std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path, qint64 limit,
+                                        FileIdentity* identity)
 {
     QByteArray bytes;
     int16_t error = 0;
-    const ReadStatus status = ReadWholeFile(path, limit, bytes, &error);
+    const ReadStatus status = ReadWholeFile(path, limit, bytes, &error, identity);
     if (status == ReadStatus::Ok) return bytes;
     context.Err << "plntool " << command << ": " << path << ": ";
     if (status == ReadStatus::TooLarge)
@@ -175,6 +206,14 @@ int main(int argc, char** argv)
     QCoreApplication& app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // Qt decodes the arguments as UTF-8 and puts a replacement character for
+    // what is not: such a file name could never be found again.
+    for (int i = 1; i < argc; ++i) {
+        if (!QByteArrayView(argv[i]).isValidUtf8()) {
+            err << "plntool: argument " << i << " is not valid UTF-8; names of files must be UTF-8 here\n";
+            return ExitUsage;
+        }
+    }
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || !Commands().count(args.first())) {
         Usage(err);

@@ -5,7 +5,8 @@
 // blink after an overlap, a rotation painted, the labour-code check with its
 // options set, the employee list filtered, the team's month (everybody, with
 // a shift short of its minimum, and filtered by a group), the start-up
-// warning about a share that keeps locks in each mount, and the dialogs. With
+// warning about a share that keeps locks in each mount, the dialogs, and the
+// message of an export refused before anything is written. With
 // a SUFFIX (e.g. "-x2" when run with QT_SCALE_FACTOR=2) only the schedule
 // plan at the three sizes is rendered, to OUTDIR/main-size-<size>SUFFIX.png.
 #include "demo/DemoData.h"
@@ -28,9 +29,10 @@
 #include "editor/TeamMonthWindow.h"
 #include "editor/TimeFieldEdit.h"
 #include "env/Kelbrin.h"
-#include "env/ProgramState.h"
 #include "env/Prompt.h"
 #include "env/RecordLocks.h"
+#include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -178,6 +180,15 @@ int main(int argc, char** argv)
     months.show();
     ok = Save(&months, out, "dialog-export-months") && ok;
     months.hide();
+    // The export's name is a link to the open plan's file: refused, with the cause.
+    const QString link = programDir.filePath(QStringLiteral("plan.csv"));
+    QFile::link(PlanFilePath(state.Env, QStringLiteral("Trzy zmiany")), link);
+    prompt.Clear();
+    window.Output()->ExportTo(link);
+    MessageBoxPrompt boxes(&window);
+    const QString refusal = prompt.Texts().value(0);
+    ok = !refusal.isEmpty() &&
+         SaveModal([&] { boxes.ShowMessage(MessageIcon::Critical, refusal); }, out, "message-export-refused") && ok;
     window.Progress()->Bar()->setValue(40);
     window.Progress()->show();
     ok = Save(window.Progress(), out, "dialog-progress") && ok;
@@ -249,7 +260,6 @@ int main(int argc, char** argv)
     ok = Save(team, out, "team-month-filtered") && ok;
     team->close();
 
-    MessageBoxPrompt boxes(&window);
     const MountedFileSystem sshfs{QStringLiteral("fuse.sshfs"), {QStringLiteral("rw")}};
     ok = SaveModal([&] { boxes.ShowMessage(MessageIcon::Exclamation, LocksStayLocalMessage(sshfs)); }, out,
                    "message-share-locks") &&
