@@ -284,10 +284,10 @@ void PlanOutput::ExportComplianceReport(const ComplianceOptions& options)
 bool PlanOutput::ComplianceReportTo(const QString& path, const ComplianceOptions& options)
 {
     const auto failed = [&](const QString& cause) {
-        m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Nie można zapisać pliku ") +
-                                                        QDir::toNativeSeparators(path) + Cr +
-                                                        (cause.isEmpty() ? QString() : cause + Cr) +
-                                                        QStringLiteral("Raport zgodności planu pracy nie został zapisany."));
+        m_env.Ui.ShowMessage(MessageIcon::Critical,
+                             QStringLiteral("Nie można zapisać pliku ") + QDir::toNativeSeparators(path) + Cr +
+                                 (cause.isEmpty() ? QString() : cause + Cr) +
+                                 QStringLiteral("Raport zgodności planu pracy nie został zapisany."));
         return false;
     };
     // Refused as an export is: the plan, the free days, a plan file, a link,

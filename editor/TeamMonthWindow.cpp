@@ -4,8 +4,8 @@
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
-#include "plan/ProgramState.h"
 #include "env/Prompt.h"
+#include "plan/ProgramState.h"
 
 #include <QAction>
 #include <QBuffer>

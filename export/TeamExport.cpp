@@ -2,6 +2,7 @@
 
 #include "env/ErrorMessages.h"
 #include "env/OdczytZapisPliku.h"
+#include "export/PlanExport.h"
 
 #include <QFileInfo>
 
@@ -118,7 +119,6 @@ QByteArray TeamCsv(const TeamExportInput& input)
 
 int16_t SaveExportFile(const QString& path, QByteArrayView bytes)
 {
-    const QFileInfo target(path);
-    if (target.isSymLink() || (target.exists() && !target.isFile())) return PathFileAccessError;
+    if (CheckExportTarget(QFileInfo(path).absoluteFilePath(), {}) != ExportRefusal::None) return PathFileAccessError;
     return ReplaceFile(path, bytes);
 }

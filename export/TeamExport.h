@@ -67,5 +67,6 @@ int TeamPageCount(const TeamExportInput& input);
 bool WriteTeamPdf(const TeamExportInput& input, QIODevice& out, const PageProgress& progress = {});
 
 // Puts an export's bytes in place of path in one step. Only a regular file
-// (not a link) is ever replaced. 0, or the file-error number.
+// that has no plan file's name is ever replaced (no link, folder, device or
+// pipe). 0, or the file-error number.
 int16_t SaveExportFile(const QString& path, QByteArrayView bytes);

@@ -287,7 +287,7 @@ private slots:
     void refusedOutputs_data()
     {
         QTest::addColumn<RefusedOutput>("c");
-        const QString input = u"the plan or the free days this export reads"_s, link = u"a symbolic link"_s,
+        const QString input = u"a file this command reads"_s, link = u"a symbolic link"_s,
                       other = u"not a regular file"_s, plan = u"the name of a plan file"_s;
         const PathSetup copy = [this](const QString& path) {
             QFile::copy(QDir(m_plans).filePath(u"Tydzień.PLN"_s), path);
@@ -298,18 +298,25 @@ private slots:
             QFile::link(QFileInfo(path).fileName() + u".dev"_s, path);
         };
         // clang-format off
-        QTest::newRow("the plan itself, --pdf") << RefusedOutput{u"kopia.PLN"_s, copy, false, u"OUT --pdf OUT"_s, plan};
-        QTest::newRow("the plan itself, --csv") << RefusedOutput{u"kopia"_s, copy, false, u"OUT --csv OUT"_s, input};
-        QTest::newRow("the plan itself, by another path") << RefusedOutput{u"kopia"_s, copy, false, u"OUT --ics ../out/./kopia"_s, input};
-        QTest::newRow("the free days read") << RefusedOutput{u"wolne"_s, freeDays, false, u"Tydzień.PLN --wolne OUT --csv OUT"_s, input};
-        QTest::newRow("another plan file") << RefusedOutput{u"Inny.pln"_s, copy, false, u"Tydzień.PLN --csv OUT"_s, plan};
-        QTest::newRow("a pipe") << RefusedOutput{u"wynik"_s, Pipe(), false, u"Tydzień.PLN --csv OUT"_s, other};
-        QTest::newRow("a device") << RefusedOutput{u"wynik"_s, CharDevice(), true, u"Tydzień.PLN --csv OUT"_s, other};
-        QTest::newRow("a link to a device") << RefusedOutput{u"wynik"_s, deviceLink, true, u"Tydzień.PLN --ics OUT"_s, link};
-        QTest::newRow("a link to the free days") << RefusedOutput{u"wynik"_s, LinkTo(u"../PLANY/wolne.dat"_s), false, u"Tydzień.PLN --pdf OUT"_s, link};
-        QTest::newRow("a folder") << RefusedOutput{u"wynik"_s, Directory(), false, u"Tydzień.PLN --csv OUT"_s, other};
-        QTest::newRow("one file for two outputs") << RefusedOutput{u"wynik"_s, Nothing(), false, u"Tydzień.PLN --csv OUT --ics ../out/wynik"_s, u"--ics and --csv name the same file"_s};
-        QTest::newRow("a pipe as the free days beside the plan") << RefusedOutput{u"../PLANY/WOLNE.DAT"_s, Pipe(), false, u"Tydzień.PLN --csv wynik"_s, other};
+        QTest::newRow("the plan itself, --pdf") << RefusedOutput{u"kopia.PLN"_s, copy, false, u"export OUT --pdf OUT"_s, plan};
+        QTest::newRow("the plan itself, --csv") << RefusedOutput{u"kopia"_s, copy, false, u"export OUT --csv OUT"_s, input};
+        QTest::newRow("the plan itself, by another path") << RefusedOutput{u"kopia"_s, copy, false, u"export OUT --ics ../out/./kopia"_s, input};
+        QTest::newRow("the free days read") << RefusedOutput{u"wolne"_s, freeDays, false, u"export Tydzień.PLN --wolne OUT --csv OUT"_s, input};
+        QTest::newRow("another plan file") << RefusedOutput{u"Inny.pln"_s, copy, false, u"export Tydzień.PLN --csv OUT"_s, plan};
+        QTest::newRow("a pipe") << RefusedOutput{u"wynik"_s, Pipe(), false, u"export Tydzień.PLN --csv OUT"_s, other};
+        QTest::newRow("a device") << RefusedOutput{u"wynik"_s, CharDevice(), true, u"export Tydzień.PLN --csv OUT"_s, other};
+        QTest::newRow("a link to a device") << RefusedOutput{u"wynik"_s, deviceLink, true, u"export Tydzień.PLN --ics OUT"_s, link};
+        QTest::newRow("a link to the free days") << RefusedOutput{u"wynik"_s, LinkTo(u"../PLANY/wolne.dat"_s), false, u"export Tydzień.PLN --pdf OUT"_s, link};
+        QTest::newRow("a folder") << RefusedOutput{u"wynik"_s, Directory(), false, u"export Tydzień.PLN --csv OUT"_s, other};
+        QTest::newRow("one file for two outputs") << RefusedOutput{u"wynik"_s, Nothing(), false, u"export Tydzień.PLN --csv OUT --ics ../out/wynik"_s, u"--ics and --csv name the same file"_s};
+        QTest::newRow("a pipe as the free days beside the plan") << RefusedOutput{u"../PLANY/WOLNE.DAT"_s, Pipe(), false, u"export Tydzień.PLN --csv wynik"_s, other};
+        QTest::newRow("lint: the plan itself") << RefusedOutput{u"kopia"_s, copy, false, u"lint OUT --pdf OUT"_s, input};
+        QTest::newRow("lint: the free days read") << RefusedOutput{u"wolne"_s, freeDays, false, u"lint Tydzień.PLN --wolne OUT --pdf OUT"_s, input};
+        QTest::newRow("lint: a pipe") << RefusedOutput{u"wynik"_s, Pipe(), false, u"lint Tydzień.PLN --pdf OUT"_s, other};
+        QTest::newRow("team: a plan of the team") << RefusedOutput{u"../PLANY/Tydzień.PLN"_s, Nothing(), false, u"team .. --month 2026-01 --csv OUT"_s, plan};
+        QTest::newRow("team: an employee's record") << RefusedOutput{u"../PERSONEL/KOWALSKI.001"_s, FileOf("rekord"), false, u"team .. --month 2026-01 --pdf OUT"_s, input};
+        QTest::newRow("team: the free days") << RefusedOutput{u"../PLANY/wolne.dat"_s, Nothing(), false, u"team .. --month 2026-01 --csv OUT"_s, input};
+        QTest::newRow("team: one file for both") << RefusedOutput{u"wynik"_s, Nothing(), false, u"team .. --month 2026-01 --csv OUT --pdf ../out/wynik"_s, u"--csv and --pdf name the same file"_s};
         // clang-format on
     }
 
@@ -321,23 +328,26 @@ private slots:
         if (c.Root && ::geteuid() != 0) QSKIP("making a device needs root");
         QTemporaryDir root;
         const QString plans = root.filePath(u"PLANY"_s), out = root.filePath(u"out"_s);
-        QVERIFY(QDir().mkpath(plans) && QDir().mkpath(out));
+        QVERIFY(QDir().mkpath(plans) && QDir().mkpath(out) && QDir().mkpath(root.filePath(u"PERSONEL"_s)));
         QVERIFY(QFile::copy(QDir(m_plans).filePath(u"Tydzień.PLN"_s), QDir(plans).filePath(u"Tydzień.PLN"_s)));
         // The free days beside the plan, unless the row puts something there.
         if (!c.Name.contains(u"WOLNE"_s))
             QVERIFY(QFile::copy(QDir(m_plans).filePath(u"wolne.dat"_s), QDir(plans).filePath(u"wolne.dat"_s)));
+        FileOf("rekord")(root.filePath(u"PERSONEL/NOWAK.002"_s)); // a team to read
         const QString target = QDir::cleanPath(QDir(out).filePath(c.Name));
         c.Put(target);
-        const QString before = WhatStandsAt(target), folders = FolderEntries(out) + u'|' + FolderEntries(plans);
+        const QString before = WhatStandsAt(target), folders = FolderEntries(out) + u'|' + FolderEntries(plans) + u'|' +
+                                                               FolderEntries(root.filePath(u"PERSONEL"_s));
         QStringList args = c.Args.split(u' ');
         args.replaceInStrings(u"OUT"_s, target);
-        const ToolRun refused = RunProgram(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s),
-                                           QStringList{u"export"_s} + args, plans, 20000);
+        const ToolRun refused =
+            RunProgram(QDir(QCoreApplication::applicationDirPath()).filePath(u"plntool"_s), args, plans, 20000);
         QVERIFY2(refused.Finished, "still running after 20 s");
         QCOMPARE(refused.Code, 2);
         QVERIFY2(refused.Err.contains(c.Reason), qPrintable(refused.Err));
         QCOMPARE(WhatStandsAt(target), before);
-        QCOMPARE(FolderEntries(out) + u'|' + FolderEntries(plans), folders);
+        QCOMPARE(FolderEntries(out) + u'|' + FolderEntries(plans) + u'|' + FolderEntries(root.filePath(u"PERSONEL"_s)),
+                 folders);
     }
 };
 

@@ -90,6 +90,19 @@ constexpr qint64 LargestPlausiblePlan = PlanLayout::MaxPlanFileSize;
 std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path,
                                         qint64 limit = LargestPlausiblePlan, FileIdentity* identity = nullptr);
 
+// The same file named twice: the same name, or two names of one file.
+bool SameOutput(const QString& a, const QString& b);
+
+// An output's target is refused, with the reason on stderr ("plntool
+// COMMAND: PATH: why"), when it is a link, a folder, a device or a pipe, has a
+// plan file's name, or is one of the files the command reads (inputs).
+bool RefuseOutput(PlntoolContext& context, const char* command, const QString& path, const QList<FileIdentity>& inputs);
+
+// Puts an output made in memory in place in one step unless it is refused
+// as above. False, with the reason on stderr, when nothing was written.
+bool PutOutputInPlace(PlntoolContext& context, const char* command, const QString& path, QByteArrayView bytes,
+                      const QList<FileIdentity>& inputs);
+
 // Says on stderr ("plntool COMMAND: PATH: warning: ...") where a plan file
 // is not what the plan writers make of the plan it stores (the whole-plan
 // check); the command goes on.

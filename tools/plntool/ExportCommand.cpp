@@ -110,7 +110,17 @@ struct Output
     std::function<bool(QIODevice&)> Write;
 };
 
-// The same file named twice: the same name, or two names of one file.
+QString RefusalText(ExportRefusal refusal)
+{
+    if (refusal == ExportRefusal::PlanFile)
+        return QStringLiteral("the name of a plan file, which only the plan writers write");
+    if (refusal == ExportRefusal::Input) return QStringLiteral("a file this command reads, which it never replaces");
+    const TargetRefusal target = refusal == ExportRefusal::Link ? TargetRefusal::Link : TargetRefusal::NotRegular;
+    return FileFaultText(FileFault{PathFileAccessError, 0, target, false});
+}
+
+} // namespace
+
 bool SameOutput(const QString& a, const QString& b)
 {
     if (QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath()) return true;
@@ -118,15 +128,29 @@ bool SameOutput(const QString& a, const QString& b)
     return first && first == IdentityOf(b);
 }
 
-QString RefusalText(ExportRefusal refusal)
+bool RefuseOutput(PlntoolContext& context, const char* command, const QString& path, const QList<FileIdentity>& inputs)
 {
-    if (refusal == ExportRefusal::PlanFile)
-        return QStringLiteral("the name of a plan file, which only the plan writers write");
-    if (refusal == ExportRefusal::Input)
-        return QStringLiteral("the plan or the free days this export reads, which it never replaces");
-    const TargetRefusal target = refusal == ExportRefusal::Link ? TargetRefusal::Link : TargetRefusal::NotRegular;
-    return FileFaultText(FileFault{PathFileAccessError, 0, target, false});
+    const ExportRefusal refusal = CheckExportTarget(QFileInfo(path).absoluteFilePath(), inputs);
+    if (refusal == ExportRefusal::None) return false;
+    context.Err << "plntool " << command << ": " << path << ": " << RefusalText(refusal) << '\n';
+    return true;
 }
+
+bool PutOutputInPlace(PlntoolContext& context, const char* command, const QString& path, QByteArrayView bytes,
+                      const QList<FileIdentity>& inputs)
+{
+    if (RefuseOutput(context, command, path, inputs)) return false;
+    FileReplacement file;
+    file.KeepInputs(inputs);
+    const QString target = QFileInfo(path).absoluteFilePath();
+    int16_t number = file.Write(QFileInfo(target).absolutePath(), {bytes});
+    if (number == 0) number = file.Commit(target);
+    if (number == 0) return true;
+    context.Err << "plntool " << command << ": " << path << ": " << FileFaultText(file.Fault()) << '\n';
+    return false;
+}
+
+namespace {
 
 // Makes the output in memory and puts it in place in one step, never over
 // an input.
@@ -138,14 +162,7 @@ bool WriteOutput(PlntoolContext& context, const Output& output, const QList<File
         context.Err << "plntool export: " << output.Path << ": the " << (output.Option + 2) << " could not be made\n";
         return false;
     }
-    FileReplacement file;
-    file.KeepInputs(inputs);
-    const QString path = QFileInfo(output.Path).absoluteFilePath();
-    int16_t number = file.Write(QFileInfo(path).absolutePath(), {bytes});
-    if (number == 0) number = file.Commit(path);
-    if (number == 0) return true;
-    context.Err << "plntool export: " << output.Path << ": " << FileFaultText(file.Fault()) << '\n';
-    return false;
+    return PutOutputInPlace(context, "export", output.Path, bytes, inputs);
 }
 
 int ExportPlan(PlntoolContext& context, const QStringList& args)
@@ -233,11 +250,7 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
     }
 
     for (const Output& output : outputs) {
-        if (const ExportRefusal refusal = CheckExportTarget(QFileInfo(output.Path).absoluteFilePath(), inputs);
-            refusal != ExportRefusal::None) {
-            context.Err << "plntool export: " << output.Path << ": " << RefusalText(refusal) << '\n';
-            return ExitUsage;
-        }
+        if (RefuseOutput(context, "export", output.Path, inputs)) return ExitUsage;
     }
     for (const Output& output : outputs) {
         if (!WriteOutput(context, output, inputs)) return ExitUsage;

@@ -106,9 +106,9 @@ QString FreeDaysBeside(const QString& planPath)
 }
 
 // The plan the file holds, named after it, with a weekly plan's range from the suite library.
-std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path)
+std::optional<WorkPlan> PlanOf(PlntoolContext& context, const QString& path, FileIdentity& identity)
 {
-    const auto bytes = ReadInputFile(context, "lint", path);
+    const auto bytes = ReadInputFile(context, "lint", path, LargestPlausiblePlan, &identity);
     if (!bytes) return std::nullopt;
     const DecodedPlan decoded = DecodePlan(*bytes);
     if (!decoded.Ok()) {
@@ -175,14 +175,16 @@ int Lint(PlntoolContext& context, const QStringList& args)
         context.Err << "usage: plntool lint " << Arguments << '\n';
         return ExitUsage;
     }
-    const std::optional<WorkPlan> plan = PlanOf(context, parsed->PlanPath);
+    // The report is never written over the plan or the free days it reads.
+    QList<FileIdentity> inputs(1);
+    const std::optional<WorkPlan> plan = PlanOf(context, parsed->PlanPath, inputs.first());
     if (!plan) return ExitRefused;
 
     const QString freeDaysPath =
         parsed->FreeDaysPath.isEmpty() ? FreeDaysBeside(parsed->PlanPath) : parsed->FreeDaysPath;
     QMap<int32_t, QString> freeDays;
     if (!freeDaysPath.isEmpty()) {
-        const auto bytes = ReadInputFile(context, "lint", freeDaysPath, FreeDaysReadLimit);
+        const auto bytes = ReadInputFile(context, "lint", freeDaysPath, FreeDaysReadLimit, &inputs.emplace_back());
         if (!bytes) return ExitUsage;
         const FreeDayFile file = DecodeFreeDays(*bytes);
         if (file.BadRecord >= 0) {
@@ -197,13 +199,11 @@ int Lint(PlntoolContext& context, const QStringList& args)
     PrintReport(context.Out, parsed->Options, input.Report);
     if (!parsed->PdfPath.isEmpty()) {
         const QByteArray pdf = ComplianceReportPdf(input);
-        const int16_t error = pdf.isEmpty() ? int16_t(-1) : ReplaceFile(parsed->PdfPath, pdf);
-        if (error != 0) {
-            context.Err << "plntool lint: " << parsed->PdfPath << ": "
-                        << (pdf.isEmpty() ? QStringLiteral("the report could not be made") : FileErrorText(error))
-                        << '\n';
+        if (pdf.isEmpty()) {
+            context.Err << "plntool lint: " << parsed->PdfPath << ": the report could not be made\n";
             return ExitUsage;
         }
+        if (!PutOutputInPlace(context, "lint", parsed->PdfPath, pdf, inputs)) return ExitUsage;
     }
     return input.Report.HasError() ? ExitErrorFound : ExitOk;
 }

@@ -11,8 +11,8 @@
 #include "Command.h"
 
 #include "env/Locks.h"
-#include "plan/ProgramState.h"
 #include "plan/PlanReader.h"
+#include "plan/ProgramState.h"
 #include "plan/ShiftCycle.h"
 #include "plan/ZapisPlanuPracy.h"
 

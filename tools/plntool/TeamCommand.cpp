@@ -23,6 +23,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -141,12 +142,18 @@ FreeDayList FreeDaysOf(PlntoolContext& context, const QString& plansDir)
     return {};
 }
 
-bool Save(PlntoolContext& context, const QString& path, const QByteArray& bytes)
+// Everything of the data directory that the month is read from: the team's
+// outputs never replace any of it.
+QList<FileIdentity> InputsOf(const Environment& env)
 {
-    const int16_t error = SaveExportFile(path, bytes);
-    if (error == 0) return true;
-    context.Err << "plntool team: " << path << ": " << FileErrorText(error) << '\n';
-    return false;
+    QList<FileIdentity> inputs;
+    for (const QString& folder : {env.StaffDir(), env.PlansDir()}) {
+        QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::System);
+        while (files.hasNext()) {
+            if (const std::optional<FileIdentity> identity = IdentityOf(files.next())) inputs.append(*identity);
+        }
+    }
+    return inputs;
 }
 
 int Team(PlntoolContext& context, const QStringList& args)
@@ -176,14 +183,22 @@ int Team(PlntoolContext& context, const QStringList& args)
     bool fixed = false;
     const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&fixed);
     if (fixed) input.Now = QDateTime::fromSecsSinceEpoch(epoch);
+    if (!parsed->Csv.isEmpty() && !parsed->Pdf.isEmpty() && SameOutput(parsed->Csv, parsed->Pdf)) {
+        context.Err << "plntool team: --csv and --pdf name the same file " << parsed->Pdf << '\n';
+        return ExitUsage;
+    }
+    const QList<FileIdentity> inputs = InputsOf(env);
+    for (const QString& path : {parsed->Csv, parsed->Pdf}) {
+        if (!path.isEmpty() && RefuseOutput(context, "team", path, inputs)) return ExitUsage;
+    }
     bool ok = true;
-    if (!parsed->Csv.isEmpty()) ok = Save(context, parsed->Csv, TeamCsv(input));
+    if (!parsed->Csv.isEmpty()) ok = PutOutputInPlace(context, "team", parsed->Csv, TeamCsv(input), inputs);
     if (ok && !parsed->Pdf.isEmpty()) {
         QByteArray pdf;
         QBuffer buffer(&pdf);
         ok = buffer.open(QIODevice::WriteOnly) && WriteTeamPdf(input, buffer);
         if (!ok) context.Err << "plntool team: the pages could not be made\n";
-        ok = ok && Save(context, parsed->Pdf, pdf);
+        ok = ok && PutOutputInPlace(context, "team", parsed->Pdf, pdf, inputs);
     }
     return ok ? ExitOk : ExitUsage;
 }
