@@ -24,8 +24,9 @@ static void SayAndWait(const QString& line)
 {
     std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
+    // Anything read, or nothing at the end of the input: either ends the wait.
     char answer[64];
-    (void)std::fgets(answer, sizeof answer, stdin);
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr) return;
 }
 
 int main(int argc, char** argv)
