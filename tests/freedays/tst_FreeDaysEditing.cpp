@@ -86,6 +86,9 @@ private slots:
         QTest::newRow("2028") << 2028 << QDate(2028, 4, 16);
         QTest::newRow("2029") << 2029 << QDate(2029, 4, 1);
         QTest::newRow("2030") << 2030 << QDate(2030, 4, 21);
+        // The years above share their lunar corrections; these do not.
+        QTest::newRow("2008, nearly the earliest") << 2008 << QDate(2008, 3, 23);
+        QTest::newRow("2038, the latest") << 2038 << QDate(2038, 4, 25);
     }
 
     void easter()
