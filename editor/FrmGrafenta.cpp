@@ -347,15 +347,17 @@ void FrmGrafenta::Blokuj_Przyciski(bool lock)
 void FrmGrafenta::UstawTypPlanu(uint8_t kind)
 {
     const bool weekly = kind == 0;
+    // Already so arranged: the controls stand where they are, and only those
+    // that change are drawn again (turning updates back on draws the whole window).
+    const int arranged = weekly ? 0 : 1;
+    if (arranged == m_arranged) {
+        if (weekly) m_calendar->ClearCaptions();
+        m_panel->ArrangeFor(kind, m_state.FreeDays.FreeDaysLoaded);
+        return;
+    }
     setUpdatesEnabled(false);
     if (weekly) m_calendar->ClearCaptions();
     m_panel->ArrangeFor(kind, m_state.FreeDays.FreeDaysLoaded);
-    // Already so arranged: the controls stand where they are.
-    const int arranged = weekly ? 0 : 1;
-    if (arranged == m_arranged) {
-        setUpdatesEnabled(true);
-        return;
-    }
     m_arranged = arranged;
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_calendar->MonthButton(0), m_calendar->MonthButton(1), Button("cmdZakres"), m_allowances,
