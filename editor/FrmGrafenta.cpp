@@ -28,6 +28,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,10 @@
 #include <QToolBar>
 
 namespace {
+
+// How often start-up's reading of the employees shows its progress and lets
+// the window system in.
+constexpr qint64 StartupTurnMs = 50;
 
 // The window's client area in twips, and where its parts lie.
 constexpr QSize DesignSize(9135, 6375);
@@ -531,10 +536,23 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
 void FrmGrafenta::ReadEmployees()
 {
     StaffHooks hooks;
-    hooks.Progress = [this](int value) {
-        if (m_splash) m_splash->Bar()->setValue(value);
+    // The reader reports after every record; the splash's bar (which draws
+    // itself at once when its value changes) and the window take their turn
+    // some twenty times a second, which looks the same as once per percent.
+    QElapsedTimer sinceBar;
+    QElapsedTimer sinceEvents;
+    sinceBar.start();
+    sinceEvents.start();
+    hooks.Progress = [this, &sinceBar](int value) {
+        if (!m_splash || sinceBar.elapsed() < StartupTurnMs) return;
+        m_splash->Bar()->setValue(value);
+        sinceBar.restart();
     };
-    hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    hooks.ProcessEvents = [&sinceEvents] {
+        if (sinceEvents.elapsed() < StartupTurnMs) return;
+        QCoreApplication::processEvents();
+        sinceEvents.restart();
+    };
     // A busy record is waited for with the window alive.
     hooks.Wait = [](int milliseconds) {
         QEventLoop loop;
