@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     const QString plan = qEnvironmentVariable("GRAFENTA_OPEN_PLAN");
     if (!plan.isEmpty()) window.PlanBox()->setCurrentIndex(window.PlanBox()->findText(plan));
     // (exit() leaves the event loop without closing the window, which would ask first.)
-    if (qEnvironmentVariableIsSet("GRAFENTA_QUIT_WHEN_SHOWN")) QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
+    if (qEnvironmentVariableIsSet("GRAFENTA_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
     return QApplication::exec();
 }

@@ -253,9 +253,10 @@ void CompliancePanel::FitFindingColumns(bool measure)
     // not each time the list changes its width.
     if (measure) {
         const QHeaderView& header = *m_findings->header();
-        m_findings->setColumnWidth(FindingsModel::DayColumn,
-                                   ColumnWidthFor(*m_findings, header, FindingsModel::DayColumn,
-                                                  {m_findingList->index(0, FindingsModel::DayColumn).data().toString()}));
+        m_findings->setColumnWidth(
+            FindingsModel::DayColumn,
+            ColumnWidthFor(*m_findings, header, FindingsModel::DayColumn,
+                           {m_findingList->index(0, FindingsModel::DayColumn).data().toString()}));
         m_ruleWidth = ColumnWidthFor(*m_findings, header, FindingsModel::RuleColumn, m_findingList->RuleSamples());
     }
     m_findings->setColumnWidth(FindingsModel::RuleColumn,

@@ -24,14 +24,15 @@ int FreeEntry(const FreeDayList& days, const QDate& date)
     return -1;
 }
 
+// The days of 2000 (a leap year): the dates the list's entries are moved to.
+constexpr int32_t DaysIn2000 = 366;
+
 // Calls mark(day, entry) for every day of firstDay..lastDay that an entry
 // makes free, entry by entry in list order: a recurring entry once a year of
 // the range, any other once at most. The work grows with the entries and the
 // years, never with their product with the days.
-constexpr int32_t DaysIn2000 = 366;
 
-template<typename Mark>
-void ForEachFreeDay(const FreeDayList& days, int32_t firstDay, int32_t lastDay, Mark mark)
+template <typename Mark> void ForEachFreeDay(const FreeDayList& days, int32_t firstDay, int32_t lastDay, Mark mark)
 {
     if (lastDay < firstDay) return;
     const auto markIn = [&](int year, const QDate& in2000, int entry) {
