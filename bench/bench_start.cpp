@@ -79,10 +79,13 @@ double RunMs(const QString& program, const QProcessEnvironment& environment)
 // wait of the parent itself (wait4) hands over the child's own peak.
 long PeakKiB(const QString& program, const QProcessEnvironment& environment)
 {
+    const QStringList variables = environment.toStringList();
     std::vector<QByteArray> settings;
-    for (const QString& setting : environment.toStringList())
+    settings.reserve(size_t(variables.size()));
+    for (const QString& setting : variables)
         settings.push_back(setting.toLocal8Bit());
     std::vector<char*> envp;
+    envp.reserve(settings.size() + 1);
     for (QByteArray& setting : settings)
         envp.push_back(setting.data());
     envp.push_back(nullptr);

@@ -224,11 +224,10 @@ void CompliancePanel::ShowReport()
 
 void CompliancePanel::FitPeriods()
 {
-    int height = m_periods->verticalHeader()->defaultSectionSize();
     const QVector<int> rows = m_periodList->SampleRows();
     if (!rows.isEmpty()) {
         const QAbstractItemView& view = *m_periods; // where the row's size hint is public
-        height = m_periods->verticalHeader()->sectionSizeHint(0);
+        int height = m_periods->verticalHeader()->sectionSizeHint(0);
         for (const int row : rows)
             height = std::max(height, view.sizeHintForRow(row));
         m_periods->verticalHeader()->setDefaultSectionSize(height);
