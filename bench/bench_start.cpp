@@ -24,6 +24,7 @@
 #include <sys/wait.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -99,27 +100,40 @@ long PeakKiB(const QString& program, const QProcessEnvironment& environment)
     return usage.ru_maxrss; // KiB on Linux
 }
 
+// Each round measures the editor, then the minimal program (positive figures,
+// anything else a failure); the counters get the means under the unit's
+// names, and their ratio. The editor's figure of a round also goes to
+// onEditor.
+template <typename Measure, typename OnEditor>
+void MeasureBoth(benchmark::State& run, const char* unit, Measure measure, OnEditor onEditor)
+{
+    double editor = 0;
+    double minimal = 0;
+    for (auto _ : run) {
+        const double editorFigure = measure(true);
+        const double minimalFigure = measure(false);
+        if (editorFigure <= 0 || minimalFigure <= 0) {
+            run.SkipWithError("a program did not end by itself");
+            return;
+        }
+        onEditor(editorFigure);
+        editor += editorFigure;
+        minimal += minimalFigure;
+    }
+    const auto rounds = double(run.iterations());
+    run.counters[std::string("editor") + unit] = editor / rounds;
+    run.counters[std::string("minimal") + unit] = minimal / rounds;
+    run.counters["ratio"] = editor / minimal;
+}
+
 void EditorStartRatio(benchmark::State& run)
 {
     const Programs programs(int(run.range(0)));
     const QProcessEnvironment environment = programs.Environment();
-    double editor = 0;
-    double minimal = 0;
-    for (auto _ : run) {
-        const double editorMs = RunMs(programs.EditorPath(), environment);
-        const double minimalMs = RunMs(programs.MinimalPath(), environment);
-        if (editorMs < 0 || minimalMs < 0) {
-            run.SkipWithError("a program did not end by itself");
-            return;
-        }
-        run.SetIterationTime(editorMs / 1000);
-        editor += editorMs;
-        minimal += minimalMs;
-    }
-    const auto rounds = double(run.iterations());
-    run.counters["editorMs"] = editor / rounds;
-    run.counters["minimalMs"] = minimal / rounds;
-    run.counters["ratio"] = editor / minimal;
+    MeasureBoth(
+        run, "Ms",
+        [&](bool editor) { return RunMs(editor ? programs.EditorPath() : programs.MinimalPath(), environment); },
+        [&run](double editorMs) { run.SetIterationTime(editorMs / 1000); });
 }
 
 void PeakMemoryRatio(benchmark::State& run)
@@ -128,22 +142,13 @@ void PeakMemoryRatio(benchmark::State& run)
     const QProcessEnvironment editorEnvironment =
         programs.Environment({QStringLiteral("GRAFENTA_OPEN_PLAN=") + LargestPlanName});
     const QProcessEnvironment minimalEnvironment = programs.Environment();
-    double editor = 0;
-    double minimal = 0;
-    for (auto _ : run) {
-        const long editorKiB = PeakKiB(programs.EditorPath(), editorEnvironment);
-        const long minimalKiB = PeakKiB(programs.MinimalPath(), minimalEnvironment);
-        if (editorKiB <= 0 || minimalKiB <= 0) {
-            run.SkipWithError("a program did not end by itself");
-            return;
-        }
-        editor += double(editorKiB);
-        minimal += double(minimalKiB);
-    }
-    const auto rounds = double(run.iterations());
-    run.counters["editorKiB"] = editor / rounds;
-    run.counters["minimalKiB"] = minimal / rounds;
-    run.counters["ratio"] = editor / minimal;
+    MeasureBoth(
+        run, "KiB",
+        [&](bool editor) {
+            return double(editor ? PeakKiB(programs.EditorPath(), editorEnvironment)
+                                 : PeakKiB(programs.MinimalPath(), minimalEnvironment));
+        },
+        [](double) {});
 }
 
 } // namespace
