@@ -1,12 +1,13 @@
 // The labour-code check of the largest plans (18,501 days, 2000-01-01 to
 // 2050-08-26): a schedule plan working Monday to Friday 08:00-16:00 with a
 // lunch break and Saturday 06:00-14:00 with a short one, Sundays free, with
-// the fixed-date holidays of every year as free days; and a weekly plan of
-// the same range that takes them into account. Beside them, a loop that only
+// the demo's free days (Poland's public holidays) picked from the list as the
+// window does; and a weekly plan of the same range that takes them into account. Beside them, a loop that only
 // reads the day table once, as the floor that no check of every day can beat.
 #include "compliance/ComplianceCheck.h"
-
-#include <QDate>
+#include "demo/DemoData.h"
+#include "freedays/FreeDayList.h"
+#include "freedays/FreeDaysDocument.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,45 +46,54 @@ const WorkPlan& LargestWeeklyPlan()
     return plan;
 }
 
-const QMap<int32_t, QString>& Holidays()
+// The suite's free days as the window holds them: the demo's list (the
+// fixed-date holidays recurring, the movable ones of every year to 2050), or
+// that list copies times over.
+FreeDayList FreeDays(int copies)
 {
-    static const QMap<int32_t, QString> days = [] {
-        const std::pair<int, int> fixed[] = {{1, 1},  {1, 6},   {5, 1},   {5, 3},  {8, 15},
-                                             {11, 1}, {11, 11}, {12, 25}, {12, 26}};
-        const QDate epoch(2000, 1, 1);
-        QMap<int32_t, QString> built;
-        for (int year = 2000; year <= 2050; ++year) {
-            for (const auto& [month, day] : fixed) {
-                const int32_t number = int32_t(epoch.daysTo(QDate(year, month, day)));
-                if (number <= MaxPlanDay) built.insert(number, QStringLiteral("Święto"));
-            }
-        }
-        return built;
-    }();
-    return days;
+    const FreeDayList demo = FreeDayListOfDocument(DemoFreeDaysDocument());
+    FreeDayList list;
+    for (int copy = 0; copy < copies; ++copy) {
+        list.Dates += demo.Dates;
+        list.Years += demo.Years;
+        list.Recurring += demo.Recurring;
+        list.Names += demo.Names;
+    }
+    return list;
 }
 
-void CheckLargestPlan(benchmark::State& run, const WorkPlan& plan)
+// The check as the window's panel runs it: the plan's free days picked from
+// the list, then every rule over every day.
+void CheckLargestPlan(benchmark::State& run, const WorkPlan& plan, int copies)
 {
     const ComplianceOptions options{WorkingTimeSystem::Basic, int(run.range(0))};
-    qsizetype findings = 0;
+    const FreeDayList list = FreeDays(copies);
+    // The report the panel shows, replaced by each new check.
+    ComplianceReport shown;
     for (auto _ : run) {
-        const ComplianceReport report = CheckCompliance(plan, Holidays(), options);
-        findings = report.Findings.size();
-        benchmark::DoNotOptimize(report.Periods.data());
+        shown = CheckCompliance(plan, FreeDaysBetween(list, plan.FirstDay, plan.LastDay), options);
+        benchmark::DoNotOptimize(shown.Periods.data());
     }
-    run.counters["findings"] = double(findings);
+    run.counters["findings"] = double(shown.Findings.size());
+    run.counters["freeDayEntries"] = double(list.Count());
     run.SetItemsProcessed(run.iterations() * (plan.LastDay - plan.FirstDay + 1));
 }
 
 void CheckLargestSchedulePlan(benchmark::State& run)
 {
-    CheckLargestPlan(run, LargestSchedulePlan());
+    CheckLargestPlan(run, LargestSchedulePlan(), 1);
+}
+
+// The same with a free-days list 32 times the demo's: the time grows with
+// the entries, not with their product with the days.
+void CheckLargestSchedulePlanManyFreeDays(benchmark::State& run)
+{
+    CheckLargestPlan(run, LargestSchedulePlan(), 32);
 }
 
 void CheckLargestWeeklyPlan(benchmark::State& run)
 {
-    CheckLargestPlan(run, LargestWeeklyPlan());
+    CheckLargestPlan(run, LargestWeeklyPlan(), 1);
 }
 
 void SumDayTable(benchmark::State& run)
@@ -105,6 +115,11 @@ BENCHMARK(CheckLargestSchedulePlan)
     ->Arg(1)
     ->Arg(4)
     ->Arg(12)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(CheckLargestSchedulePlanManyFreeDays)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly(true);

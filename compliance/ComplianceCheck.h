@@ -113,6 +113,8 @@ struct ComplianceFinding
     QString Article; // RuleArticle of the rule
     bool operator==(const ComplianceFinding&) const = default;
 };
+// Moved as bytes when a list of findings grows: a long plan has thousands.
+Q_DECLARE_TYPEINFO(ComplianceFinding, Q_RELOCATABLE_TYPE);
 
 struct SettlementPeriod
 {

@@ -7,11 +7,14 @@
 #include <QStringList>
 
 class KelbrinLibrary;
+struct FreeDaysDocument;
 
 bool WriteDemoPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 // Plans in the layout of program versions up to 1.04, and one damaged plan.
 bool WriteDemoLegacyPlans(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 bool WriteDemoFreeDays(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
+// The entries of the demo WOLNE.DAT, as the free-days editor holds them.
+FreeDaysDocument DemoFreeDaysDocument();
 bool WriteDemoStaff(const KelbrinLibrary& lib, const QString& dataDir, QString* error);
 
 // The whole demo data directory PROGRAMDIR/DANE: plans, free days and employees.

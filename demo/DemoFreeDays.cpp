@@ -16,7 +16,7 @@ constexpr int LastYear = 2050;
 
 } // namespace
 
-bool WriteDemoFreeDays(const KelbrinLibrary&, const QString& dataDir, QString* error)
+FreeDaysDocument DemoFreeDaysDocument()
 {
     FreeDaysDocument days;
     for (const PublicHoliday& holiday : PublicHolidaysOf(FirstYear)) {
@@ -27,6 +27,11 @@ bool WriteDemoFreeDays(const KelbrinLibrary&, const QString& dataDir, QString* e
             if (!holiday.Recurring) days.Entries.append({holiday.Date, false, holiday.Name, {}});
         }
     }
+    return days;
+}
+
+bool WriteDemoFreeDays(const KelbrinLibrary&, const QString& dataDir, QString* error)
+{
     const QString path = QDir(dataDir).filePath(QStringLiteral("PLANY/WOLNE.DAT"));
-    return WriteWholeFile(path, EncodeFreeDays(days), error);
+    return WriteWholeFile(path, EncodeFreeDays(DemoFreeDaysDocument()), error);
 }

@@ -1,5 +1,6 @@
 #include "editor/CompliancePanel.h"
 
+#include "editor/ComplianceModels.h"
 #include "editor/DayCell.h"
 #include "editor/MonthCalendar.h"
 #include "freedays/DniWolne.h"
@@ -13,27 +14,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
-
-namespace {
-
-// Hours and minutes of a count of minutes: "168:00".
-QString Hours(int64_t minutes)
-{
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString DateText(int32_t day)
-{
-    return DateOfDay(day).toString(QStringLiteral("dd-MM-yyyy"));
-}
-
-} // namespace
 
 CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& freeDays, MonthCalendar& calendar,
                                  QWidget* parent)
@@ -42,7 +28,8 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
       // The option's long name on two lines, so that the panel stays narrow.
       m_arduous(new QCheckBox(QStringLiteral("Praca szczególnie niebezpieczna\nlub z dużym wysiłkiem"), this)),
       m_reportButton(new QPushButton(QStringLiteral("&Raport zgodności…"), this)), m_summary(new QLabel(this)),
-      m_findings(new QTreeWidget(this)), m_periods(new QTableWidget(0, 4, this)), m_delay(new QTimer(this))
+      m_findingList(new FindingsModel(this)), m_periodList(new PeriodsModel(this)), m_findings(new QTreeView(this)),
+      m_periods(new QTableView(this)), m_delay(new QTimer(this))
 {
     setObjectName(QStringLiteral("compliancePanel"));
     // Wide enough to read a finding beside its day and rule.
@@ -80,7 +67,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_summary->setWordWrap(true);
     m_findings->setObjectName(QStringLiteral("complianceFindings"));
     m_findings->setAccessibleName(QStringLiteral("Wyniki kontroli"));
-    m_findings->setHeaderLabels({QStringLiteral("Dzień"), QStringLiteral("Zasada"), QStringLiteral("Opis")});
+    m_findings->setModel(m_findingList);
     m_findings->setRootIsDecorated(false);
     // One line a finding, cut short where the column ends; the tooltip has it whole.
     m_findings->setWordWrap(false);
@@ -92,10 +79,12 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->viewport()->installEventFilter(this);
     m_periods->setObjectName(QStringLiteral("compliancePeriods"));
     m_periods->setAccessibleName(QStringLiteral("Okresy rozliczeniowe"));
-    m_periods->setHorizontalHeaderLabels(
-        {QStringLiteral("Okres"), QStringLiteral("Norma"), QStringLiteral("Plan"), QStringLiteral("Noc")});
+    m_periods->setModel(m_periodList);
     m_periods->verticalHeader()->setVisible(false);
-    m_periods->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // One line a period: every row as high as the first of its kind, not
+    // each of hundreds measured.
+    m_periods->setWordWrap(false);
+    m_periods->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_periods->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_periods->setTabKeyNavigation(false);
     m_periods->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -122,8 +111,8 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     connect(m_night, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
     connect(m_arduous, &QCheckBox::toggled, this, &CompliancePanel::OptionsChanged);
     connect(m_reportButton, &QPushButton::clicked, this, [this] { emit ReportRequested(Options()); });
-    connect(m_findings, &QTreeWidget::itemActivated, this, &CompliancePanel::FindingActivated);
-    connect(m_findings, &QTreeWidget::itemClicked, this, &CompliancePanel::FindingActivated);
+    connect(m_findings, &QTreeView::activated, this, &CompliancePanel::FindingActivated);
+    connect(m_findings, &QTreeView::clicked, this, &CompliancePanel::FindingActivated);
     PlanClosed();
 }
 
@@ -209,32 +198,18 @@ void CompliancePanel::CheckNow()
 
 void CompliancePanel::ShowReport()
 {
-    m_findings->clear();
     QHash<int32_t, QString> marks;
     int errors = 0;
-    QList<QTreeWidgetItem*> items;
     for (const ComplianceFinding& finding : std::as_const(m_report.Findings)) {
         const bool error = finding.Severity == FindingSeverity::Error;
         errors += error;
-        const QString rule = RuleName(finding.Rule) + QStringLiteral(" (") + finding.Article + QLatin1Char(')');
-        auto* item = new QTreeWidgetItem({DateText(finding.Day),
-                                          (error ? QStringLiteral("błąd: ") : QStringLiteral("uwaga: ")) + rule,
-                                          finding.Message});
-        item->setData(0, Qt::UserRole, finding.Day);
-        item->setForeground(1, error ? QColor(176, 0, 0) : QColor(150, 90, 0));
-        item->setToolTip(1, QStringLiteral("%1 – %2, Kodeks pracy %3\nZasada: %4")
-                                .arg(error ? QStringLiteral("Błąd") : QStringLiteral("Ostrzeżenie"),
-                                     RuleName(finding.Rule), finding.Article, RuleId(finding.Rule)));
-        item->setToolTip(2,
-                         finding.Message + QStringLiteral("\n(") + finding.Article + QStringLiteral(" Kodeksu pracy)"));
-        items.append(item);
         // A period's norm is no fault of its first day: it shows in the period table.
         if (error && finding.Rule != ComplianceRule::PeriodNorm) {
             QString& mark = marks[finding.Day];
             mark += (mark.isEmpty() ? QString() : QStringLiteral("; ")) + finding.Message;
         }
     }
-    m_findings->addTopLevelItems(items);
+    m_findingList->SetReport(&m_report);
     FitFindingColumns(true);
     const int warnings = int(m_report.Findings.size()) - errors;
     m_summary->setText(!m_open ? QStringLiteral("Brak otwartego planu.")
@@ -243,36 +218,25 @@ void CompliancePanel::ShowReport()
                            : QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(errors).arg(warnings));
     m_summary->setAccessibleName(m_summary->text());
     m_calendar.SetDayMarks(marks);
+    m_periodList->SetReport(&m_report, m_night->currentData().toInt());
+    FitPeriods();
+}
 
-    m_periods->setRowCount(int(m_report.Periods.size()));
-    for (int row = 0; row < m_report.Periods.size(); ++row) {
-        const SettlementPeriod& period = m_report.Periods.at(row);
-        const QString norm = period.NormMinutes ? Hours(*period.NormMinutes) : QStringLiteral("–");
-        QString planned = Hours(period.PlannedMinutes);
-        QColor colour(235, 235, 235);
-        if (period.NormMinutes) {
-            // Colour and a sign both tell how the plan stands against the norm.
-            const int64_t difference = period.PlannedMinutes - *period.NormMinutes;
-            colour = difference > 0   ? QColor(255, 190, 190)
-                     : difference < 0 ? QColor(255, 230, 170)
-                                      : QColor(200, 240, 200);
-            planned += difference > 0   ? QStringLiteral(" ▲")
-                       : difference < 0 ? QStringLiteral(" ▼")
-                                        : QStringLiteral(" ✓");
-        }
-        const QStringList cells{DateText(period.FirstDay) + QStringLiteral(" – ") + DateText(period.LastDay), norm,
-                                planned, Hours(period.NightMinutes)};
-        for (int column = 0; column < 4; ++column) {
-            auto* cell = new QTableWidgetItem(cells.at(column));
-            if (column == 1 || column == 2) cell->setBackground(colour);
-            m_periods->setItem(row, column, cell);
-        }
-        m_periods->item(row, 3)->setToolTip(
-            QStringLiteral("Czas pracy w porze nocnej %1").arg(NightText(m_night->currentData().toInt())));
+void CompliancePanel::FitPeriods()
+{
+    const QVector<int> rows = m_periodList->SampleRows();
+    if (!rows.isEmpty()) {
+        const QAbstractItemView& view = *m_periods; // where the row's size hint is public
+        int height = m_periods->verticalHeader()->sectionSizeHint(0);
+        for (const int row : rows)
+            height = std::max(height, view.sizeHintForRow(row));
+        m_periods->verticalHeader()->setDefaultSectionSize(height);
     }
-    m_periods->resizeColumnToContents(1);
-    m_periods->resizeColumnToContents(2);
-    m_periods->resizeColumnToContents(3);
+    const int grid = m_periods->showGrid() ? 1 : 0;
+    for (const int column : {PeriodsModel::NormColumn, PeriodsModel::PlannedColumn, PeriodsModel::NightColumn}) {
+        m_periods->setColumnWidth(column, ColumnWidthFor(*m_periods, *m_periods->horizontalHeader(), column,
+                                                         m_periodList->Samples(column), grid));
+    }
 }
 
 bool CompliancePanel::eventFilter(QObject* watched, QEvent* event)
@@ -287,18 +251,22 @@ void CompliancePanel::FitFindingColumns(bool measure)
     // the description the rest. The texts are measured when they change,
     // not each time the list changes its width.
     if (measure) {
-        m_findings->resizeColumnToContents(0);
-        m_findings->resizeColumnToContents(1);
-        m_ruleWidth = m_findings->columnWidth(1);
+        const QHeaderView& header = *m_findings->header();
+        m_findings->setColumnWidth(
+            FindingsModel::DayColumn,
+            ColumnWidthFor(*m_findings, header, FindingsModel::DayColumn,
+                           {m_findingList->index(0, FindingsModel::DayColumn).data().toString()}));
+        m_ruleWidth = ColumnWidthFor(*m_findings, header, FindingsModel::RuleColumn, m_findingList->RuleSamples());
     }
-    m_findings->setColumnWidth(1, std::min(m_ruleWidth, m_findings->viewport()->width() * 2 / 5));
+    m_findings->setColumnWidth(FindingsModel::RuleColumn,
+                               std::min(m_ruleWidth, m_findings->viewport()->width() * 2 / 5));
 }
 
-void CompliancePanel::FindingActivated(QTreeWidgetItem* item)
+void CompliancePanel::FindingActivated(const QModelIndex& index)
 {
     // A weekly plan's grid shows weekdays, not days.
-    if (!item || m_doc.ProbedKind != ProbeSchedulePlan) return;
-    const QDate date = DateOfDay(item->data(0, Qt::UserRole).toInt());
+    if (!index.isValid() || m_doc.ProbedKind != ProbeSchedulePlan) return;
+    const QDate date = DateOfDay(m_findingList->Finding(index.row()).Day);
     m_calendar.SetDisplayedMonth(date);
     m_calendar.cmdMiesiac_Click(255);
     m_calendar.ShowTitle();

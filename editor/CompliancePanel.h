@@ -17,10 +17,12 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class FindingsModel;
+class PeriodsModel;
+class QModelIndex;
+class QTableView;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 struct PlanDocument;
 struct SuiteFreeDays;
 
@@ -44,8 +46,8 @@ public:
     const ComplianceReport& Report() const { return m_report; }
     // The options chosen.
     ComplianceOptions Options() const;
-    QTreeWidget* Findings() const { return m_findings; }
-    QTableWidget* Periods() const { return m_periods; }
+    QTreeView* Findings() const { return m_findings; }
+    QTableView* Periods() const { return m_periods; }
     QComboBox* SystemChoice() const { return m_system; }
     QComboBox* PeriodChoice() const { return m_period; }
     QComboBox* SundayStartChoice() const { return m_sundayStart; }
@@ -66,8 +68,10 @@ protected:
 private:
     // The findings' columns fitted to the list's width; measure: their texts changed.
     void FitFindingColumns(bool measure);
+    // The periods' rows one line high and their columns as wide as their texts.
+    void FitPeriods();
     void OptionsChanged();
-    void FindingActivated(QTreeWidgetItem* item);
+    void FindingActivated(const QModelIndex& index);
     void ShowReport();
 
     const PlanDocument& m_doc;
@@ -80,8 +84,10 @@ private:
     QCheckBox* m_arduous;
     QPushButton* m_reportButton;
     QLabel* m_summary;
-    QTreeWidget* m_findings;
-    QTableWidget* m_periods;
+    FindingsModel* m_findingList;
+    PeriodsModel* m_periodList;
+    QTreeView* m_findings;
+    QTableView* m_periods;
     QTimer* m_delay;
     QString m_planName;
     bool m_open = false;

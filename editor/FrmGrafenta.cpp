@@ -28,6 +28,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,10 @@
 #include <QToolBar>
 
 namespace {
+
+// How often start-up's reading of the employees shows its progress and lets
+// the window system in.
+constexpr qint64 StartupTurnMs = 50;
 
 // The window's client area in twips, and where its parts lie.
 constexpr QSize DesignSize(9135, 6375);
@@ -347,15 +352,17 @@ void FrmGrafenta::Blokuj_Przyciski(bool lock)
 void FrmGrafenta::UstawTypPlanu(uint8_t kind)
 {
     const bool weekly = kind == 0;
+    // Already so arranged: the controls stand where they are, and only those
+    // that change are drawn again (turning updates back on draws the whole window).
+    const int arranged = weekly ? 0 : 1;
+    if (arranged == m_arranged) {
+        if (weekly) m_calendar->ClearCaptions();
+        m_panel->ArrangeFor(kind, m_state.FreeDays.FreeDaysLoaded);
+        return;
+    }
     setUpdatesEnabled(false);
     if (weekly) m_calendar->ClearCaptions();
     m_panel->ArrangeFor(kind, m_state.FreeDays.FreeDaysLoaded);
-    // Already so arranged: the controls stand where they are.
-    const int arranged = weekly ? 0 : 1;
-    if (arranged == m_arranged) {
-        setUpdatesEnabled(true);
-        return;
-    }
     m_arranged = arranged;
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_calendar->MonthButton(0), m_calendar->MonthButton(1), Button("cmdZakres"), m_allowances,
@@ -529,10 +536,23 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
 void FrmGrafenta::ReadEmployees()
 {
     StaffHooks hooks;
-    hooks.Progress = [this](int value) {
-        if (m_splash) m_splash->Bar()->setValue(value);
+    // The reader reports after every record; the splash's bar (which draws
+    // itself at once when its value changes) and the window take their turn
+    // some twenty times a second, which looks the same as once per percent.
+    QElapsedTimer sinceBar;
+    QElapsedTimer sinceEvents;
+    sinceBar.start();
+    sinceEvents.start();
+    hooks.Progress = [this, &sinceBar](int value) {
+        if (!m_splash || sinceBar.elapsed() < StartupTurnMs) return;
+        m_splash->Bar()->setValue(value);
+        sinceBar.restart();
     };
-    hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    hooks.ProcessEvents = [&sinceEvents] {
+        if (sinceEvents.elapsed() < StartupTurnMs) return;
+        QCoreApplication::processEvents();
+        sinceEvents.restart();
+    };
     // A busy record is waited for with the window alive.
     hooks.Wait = [](int milliseconds) {
         QEventLoop loop;

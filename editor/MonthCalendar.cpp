@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTimer>
@@ -47,7 +48,10 @@ void MonthCalendar::BuildControls()
         label->setAlignment(Qt::AlignCenter);
         label->setAccessibleName(Polish.standaloneDayName(column == 0 ? 7 : column));
         const QColor colour = column == 0 ? QColor(255, 0, 0) : column == 6 ? QColor(0, 128, 0) : QColor(Qt::black);
-        label->setStyleSheet(QStringLiteral("color: %1").arg(colour.name()));
+        // In the palette of every state rather than a style sheet, which costs a style of its own.
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        label->setPalette(palette);
         layout->AddWidget(label, QRect(480 * column, 0, 495, 210));
         m_weekdayLabels[size_t(column)] = label;
     }

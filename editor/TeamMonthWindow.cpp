@@ -506,22 +506,13 @@ bool TeamMonthWindow::ExportTo(const QString& path)
     return false;
 }
 
-TeamMonthWindow* InstallTeamMonth(FrmGrafenta& window, QToolBar& tools)
+namespace {
+
+// The team's window of the main window, following the list and the plan.
+TeamMonthWindow* MakeTeamMonth(FrmGrafenta& window)
 {
     auto* team = new TeamMonthWindow(
         window.State(), [&window] { return window.Employees()->Model()->Rows(); }, &window);
-    auto* action = new QAction(QStringLiteral("Grafik zespołu"), &window);
-    action->setObjectName(QStringLiteral("teamMonthAction"));
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    action->setToolTip(QStringLiteral("Grafik zespołu: kto pracuje w których dniach miesiąca (Ctrl+G)"));
-    tools.addAction(action);
-    QObject::connect(action, &QAction::triggered, team, [&window, team] {
-        const QDate shown = window.Calendar()->DisplayedMonth();
-        team->ShowMonth(shown.isValid() ? shown : QDate::currentDate());
-        team->show();
-        team->raise();
-        team->activateWindow();
-    });
     QObject::connect(team, &TeamMonthWindow::OpenPlanRequested, &window,
                      [&window](const TeamMember& member) { OpenMemberPlan(window, member); });
     // An assignment changes plans in the list: the open view follows, once for a whole run.
@@ -539,6 +530,27 @@ TeamMonthWindow* InstallTeamMonth(FrmGrafenta& window, QToolBar& tools)
         if (clean) follow();
     });
     return team;
+}
+
+} // namespace
+
+void InstallTeamMonth(FrmGrafenta& window, QToolBar& tools)
+{
+    auto* action = new QAction(QStringLiteral("Grafik zespołu"), &window);
+    action->setObjectName(QStringLiteral("teamMonthAction"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    action->setToolTip(QStringLiteral("Grafik zespołu: kto pracuje w których dniach miesiąca (Ctrl+G)"));
+    tools.addAction(action);
+    // The window is made when first asked for, so that start-up does not wait for it.
+    QObject::connect(action, &QAction::triggered, &window, [&window] {
+        auto* team = window.findChild<TeamMonthWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!team) team = MakeTeamMonth(window);
+        const QDate shown = window.Calendar()->DisplayedMonth();
+        team->ShowMonth(shown.isValid() ? shown : QDate::currentDate());
+        team->show();
+        team->raise();
+        team->activateWindow();
+    });
 }
 
 void OpenMemberPlan(FrmGrafenta& window, const TeamMember& member)

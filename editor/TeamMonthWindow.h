@@ -96,9 +96,9 @@ private:
 };
 
 // The toolbar action "Grafik zespołu" (Ctrl+G) of the main window, with the
-// window it opens; the window's requests to open a plan go to the main
-// window's plan box.
-TeamMonthWindow* InstallTeamMonth(FrmGrafenta& window, QToolBar& tools);
+// window it opens (made the first time); the window's requests to open a
+// plan go to the main window's plan box.
+void InstallTeamMonth(FrmGrafenta& window, QToolBar& tools);
 
 // Opens a member's plan in the main window as choosing it in the plan box
 // does; tells the user why when the member has no plan or the plan is not

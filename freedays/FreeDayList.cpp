@@ -5,6 +5,10 @@
 
 #include <QDate>
 
+#include <array>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // The entry index that makes the date free, or -1.
@@ -18,6 +22,43 @@ int FreeEntry(const FreeDayList& days, const QDate& date)
             return i;
     }
     return -1;
+}
+
+// The days of 2000 (a leap year): the dates the list's entries are moved to.
+constexpr int32_t DaysIn2000 = 366;
+
+// Calls mark(day, entry) for every day of firstDay..lastDay that an entry
+// makes free, entry by entry in list order: a recurring entry once a year of
+// the range, any other once at most. The work grows with the entries and the
+// years, never with their product with the days.
+
+template <typename Mark> void ForEachFreeDay(const FreeDayList& days, int32_t firstDay, int32_t lastDay, Mark mark)
+{
+    if (lastDay < firstDay) return;
+    const auto markIn = [&](int year, const QDate& in2000, int entry) {
+        const QDate date(year, in2000.month(), in2000.day());
+        if (!date.isValid()) return; // 29 February of a common year
+        const int32_t day = DayOfDate(date);
+        if (day >= firstDay && day <= lastDay) mark(day, entry);
+    };
+    const int firstYear = DateOfDay(firstDay).year();
+    const int lastYear = DateOfDay(lastDay).year();
+    // A recurring entry of a month and day that an earlier one recurs on
+    // marks nothing new.
+    std::array<bool, DaysIn2000> recurs{};
+    for (int i = 0; i < days.Count(); ++i) {
+        // Only a date of 2000 at 00:00 can equal a day's month and day in 2000.
+        const int32_t minutes = days.Dates.at(i);
+        if (minutes < 0 || minutes % MinutesPerDay != 0 || minutes / MinutesPerDay >= DaysIn2000) continue;
+        const QDate in2000 = DateOfDay(minutes / MinutesPerDay);
+        if (days.Recurring.at(i) == 0) {
+            markIn(days.Years.at(i) + 2000, in2000, i);
+            continue;
+        }
+        if (std::exchange(recurs[size_t(minutes / MinutesPerDay)], true)) continue;
+        for (int year = firstYear; year <= lastYear; ++year)
+            markIn(year, in2000, i);
+    }
 }
 
 } // namespace
@@ -43,10 +84,16 @@ bool IsFreeDayNumber(const FreeDayList& days, int32_t dayNumber)
 QMap<int32_t, QString> FreeDaysBetween(const FreeDayList& days, int32_t firstDay, int32_t lastDay)
 {
     QMap<int32_t, QString> free;
-    if (days.Count() == 0) return free;
-    for (int32_t day = firstDay; day <= lastDay; ++day) {
-        const int entry = FreeEntry(days, DateOfDay(day));
-        if (entry >= 0) free.insert(day, days.Names.at(entry));
+    if (days.Count() == 0 || lastDay < firstDay) return free;
+    // The first entry that makes each day free names it.
+    std::vector<int> entryOf(size_t(lastDay - firstDay + 1), -1);
+    ForEachFreeDay(days, firstDay, lastDay, [&](int32_t day, int entry) {
+        int& first = entryOf[size_t(day - firstDay)];
+        if (first < 0) first = entry;
+    });
+    // In day order, each insertion at the end.
+    for (size_t i = 0; i < entryOf.size(); ++i) {
+        if (entryOf[i] >= 0) free.insert(free.cend(), firstDay + int32_t(i), days.Names.at(entryOf[i]));
     }
     return free;
 }
@@ -54,27 +101,6 @@ QMap<int32_t, QString> FreeDaysBetween(const FreeDayList& days, int32_t firstDay
 QBitArray FreeDayMask(const FreeDayList& days, int32_t firstDay, int32_t lastDay)
 {
     QBitArray mask(lastDay >= firstDay ? lastDay - firstDay + 1 : 0);
-    if (mask.isEmpty()) return mask;
-    const auto mark = [&](int year, const QDate& in2000) {
-        const QDate date(year, in2000.month(), in2000.day());
-        if (!date.isValid()) return; // 29 February of a common year
-        const int32_t day = DayOfDate(date);
-        if (day >= firstDay && day <= lastDay) mask.setBit(day - firstDay);
-    };
-    const int firstYear = DateOfDay(firstDay).year();
-    const int lastYear = DateOfDay(lastDay).year();
-    for (int i = 0; i < days.Count(); ++i) {
-        // Only a date of 2000 at 00:00 can equal a day's month and day in 2000.
-        const int32_t minutes = days.Dates.at(i);
-        if (minutes < 0 || minutes % MinutesPerDay != 0) continue;
-        const QDate in2000 = DateOfDay(minutes / MinutesPerDay);
-        if (in2000.year() != 2000) continue;
-        if (days.Recurring.at(i) == 0) {
-            mark(days.Years.at(i) + 2000, in2000);
-            continue;
-        }
-        for (int year = firstYear; year <= lastYear; ++year)
-            mark(year, in2000);
-    }
+    ForEachFreeDay(days, firstDay, lastDay, [&](int32_t day, int) { mask.setBit(day - firstDay); });
     return mask;
 }

@@ -42,5 +42,6 @@ bool IsFreeDayNumber(const FreeDayList& days, int32_t dayNumber);
 QBitArray FreeDayMask(const FreeDayList& days, int32_t firstDay, int32_t lastDay);
 
 // The free days among firstDay..lastDay with the description of the first
-// entry that makes each free.
+// entry that makes each free. Time grows with the days and the entries, not
+// with their product.
 QMap<int32_t, QString> FreeDaysBetween(const FreeDayList& days, int32_t firstDay, int32_t lastDay);

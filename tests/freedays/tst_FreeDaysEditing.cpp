@@ -271,23 +271,29 @@ private slots:
         QCOMPARE(Listed(doc), left.isEmpty() ? before : left);
     }
 
-    // The mask finds, entry by entry, exactly the days the free-day test finds.
+    // The mask and the named days find, entry by entry, exactly the days the
+    // free-day test finds; a day that two entries make free is named by the first.
     void freeDayMask()
     {
-        const FreeDayList list =
-            FreeDayListOf(DecodeFreeDays(DemoFreeDays() + Record(MinuteOf(2004, 2, 29) + 1, "Co cztery lata", 1) +
-                                         Record(MinuteOf(2024, 2, 29), "Przestępny", 0))
-                              .Records);
+        const FreeDayList list = FreeDayListOf(
+            DecodeFreeDays(DemoFreeDays() + Record(MinuteOf(2004, 2, 29) + 1, "Co cztery lata", 1) +
+                           Record(MinuteOf(2024, 2, 29), "Przestępny", 0) + Record(MinuteOf(2026, 1, 1), "Drugi", 0))
+                .Records);
         const int32_t first = DayOfDate(QDate(2023, 1, 1));
         const int32_t last = DayOfDate(QDate(2028, 12, 31));
         const QBitArray mask = FreeDayMask(list, first, last);
+        const QMap<int32_t, QString> named = FreeDaysBetween(list, first, last);
         QCOMPARE(mask.size(), last - first + 1);
         int free = 0;
         for (int32_t day = first; day <= last; ++day) {
             QCOMPARE(mask.testBit(day - first), IsFreeDayNumber(list, day));
+            QCOMPARE(named.contains(day), IsFreeDayNumber(list, day));
             free += mask.testBit(day - first);
         }
         QCOMPARE(free, 6 * 13 + 4 + 2); // the holidays, Christmas Eve from 2025, 29 February 2024 and 2028
+        QCOMPARE(named.value(DayOfDate(QDate(2024, 2, 29))), u"Co cztery lata"_s);
+        QCOMPARE(named.value(DayOfDate(QDate(2026, 1, 1))), u"Nowy Rok"_s);
+        QVERIFY(FreeDaysBetween(list, last, first).isEmpty());
     }
 
     void open_data()

@@ -9,8 +9,8 @@
 #include <QCheckBox>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTableWidget>
-#include <QTreeWidget>
+#include <QTableView>
+#include <QTreeView>
 
 namespace {
 
@@ -67,17 +67,19 @@ private slots:
         QFETCH(QString, id);
         Workstation w;
         w.Choose(plan);
-        QTreeWidget* findings = w.Window->Compliance()->Findings();
-        QTreeWidgetItem* found = nullptr;
-        for (int i = 0; i < findings->topLevelItemCount() && !found; ++i) {
-            QTreeWidgetItem* item = findings->topLevelItem(i);
-            if (item->text(0) == day && item->toolTip(1).contains(u"Zasada: "_s + id)) found = item;
+        const QAbstractItemModel* findings = w.Window->Compliance()->Findings()->model();
+        const auto text = [&](int row, int column, int role = Qt::DisplayRole) {
+            return findings->index(row, column).data(role).toString();
+        };
+        int found = -1;
+        for (int row = 0; row < findings->rowCount() && found < 0; ++row) {
+            if (text(row, 0) == day && text(row, 1, Qt::ToolTipRole).contains(u"Zasada: "_s + id)) found = row;
         }
-        QVERIFY(found);
-        QTEST(found->text(1), "rule");
+        QVERIFY(found >= 0);
+        QTEST(text(found, 1), "rule");
         QFETCH(QString, message);
-        QVERIFY2(found->text(2).contains(message), qPrintable(found->text(2)));
-        QVERIFY(found->toolTip(2).contains(found->text(1).section(u'(', 1).chopped(1)));
+        QVERIFY2(text(found, 2).contains(message), qPrintable(text(found, 2)));
+        QVERIFY(text(found, 2, Qt::ToolTipRole).contains(text(found, 1).section(u'(', 1).chopped(1)));
     }
 
     void optionsRememberedPerPlan()
@@ -94,7 +96,7 @@ private slots:
         QCOMPARE(panel->Report().Periods.size(), 3);
         QCOMPARE(panel->Report().Periods.first().LastDay, DayNumber(2024, 12, 31));
         QVERIFY(panel->Report().Periods.first().NormMinutes);
-        QCOMPARE(panel->Periods()->rowCount(), 3);
+        QCOMPARE(panel->Periods()->model()->rowCount(), 3);
 
         // Another plan has its own options; a stored value that is no choice leaves the default.
         QSettings().setValue(CompliancePanel::SettingsKey(u"Trzy zmiany"_s) + u"/okres"_s, 5);

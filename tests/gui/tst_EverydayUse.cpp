@@ -24,7 +24,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUndoStack>
 
 #include <functional>
@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(Clipped(w.Window.get()).join(u'|'), QString());
         w.Window->resize(first);
         QApplication::processEvents();
-        QTreeWidget* findings = w.Window->Compliance()->Findings();
+        QTreeView* findings = w.Window->Compliance()->Findings();
         const QHeaderView* header = findings->header();
         QVERIFY(findings->width() >= 300);
         QVERIFY2(header->sectionViewportPosition(2) + 80 <= findings->viewport()->width(),

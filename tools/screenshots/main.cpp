@@ -237,8 +237,8 @@ int main(int argc, char** argv)
 
     // The team's month of March 2025.
     window.Employees()->Search()->clear();
-    auto* team = window.findChild<TeamMonthWindow*>(QStringLiteral("teamMonthWindow"));
     window.findChild<QAction*>(QStringLiteral("teamMonthAction"))->trigger();
+    auto* team = window.findChild<TeamMonthWindow*>(QStringLiteral("teamMonthWindow"));
     team->ShowMonth(QDate(2025, 3, 1));
     team->GridView()->setCurrentIndex(team->Filter()->index(2, 16));
     ok = Save(team, out, "team-month") && ok;
