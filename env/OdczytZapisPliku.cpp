@@ -358,8 +358,7 @@ bool DataFile::IsOpen() const
     return m_fd >= 0;
 }
 
-DataFolder::DataFolder(const QString& path)
-    : m_path(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'))
+DataFolder::DataFolder(const QString& path) : m_path(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'))
 {
 #    ifdef O_PATH
     constexpr int Flags = O_PATH | O_DIRECTORY;

@@ -184,7 +184,7 @@ private:
     FileAccess m_access = FileAccess::Read;
     int16_t m_error = 0;
     FileFault m_fault;
-    qint64 m_size = -1; // as the open found it
+    qint64 m_size = -1;     // as the open found it
     bool m_atStart = false; // nothing read since the open or a move to the start
     std::optional<LockReach> m_reach;
     FileIdentity m_identity;

@@ -101,8 +101,8 @@ struct PreparedRecord
 };
 
 // Opens the record name at path under exclusive access and makes its new
-// contents; reach, when given, is how far locks reach in its folder. A record that another program holds is waited for when
-// mayWait is set (the hooks wait), else reported Busy at once.
+// contents; reach, when given, is how far locks reach in its folder. A record that another program holds is waited for
+// when mayWait is set (the hooks wait), else reported Busy at once.
 PreparedRecord PrepareRecord(const Environment& env, const QString& name, const QString& path,
                              const EmployeeData& employee, const QString& planText, const StaffHooks& hooks,
                              std::optional<LockReach> reach, bool mayWait)
@@ -114,9 +114,9 @@ PreparedRecord PrepareRecord(const Environment& env, const QString& name, const 
     prepared.File = std::make_unique<DataFile>();
     DataFile& file = *prepared.File;
     if (reach) file.SetLockReach(*reach);
-    const OpenStatus status =
-        mayWait ? OpenWithRetries(file, path, FileAccess::Exclusive, BusyRetries, [&hooks] { hooks.Sleep(RetryWaitMs); })
-                : file.Open(path, FileAccess::Exclusive);
+    const OpenStatus status = mayWait ? OpenWithRetries(file, path, FileAccess::Exclusive, BusyRetries,
+                                                        [&hooks] { hooks.Sleep(RetryWaitMs); })
+                                      : file.Open(path, FileAccess::Exclusive);
     if (status == OpenStatus::Busy) {
         prepared.What = PreparedRecord::Busy;
         prepared.Fault = FileFault{PermissionDenied, 0, TargetRefusal::None, true};
@@ -247,8 +247,7 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
             stepThrough(row++);
             continue;
         }
-        PreparedRecord prepared =
-            PrepareRecord(env, name, path, employee, planText, hooks, reach, waiting.isEmpty());
+        PreparedRecord prepared = PrepareRecord(env, name, path, employee, planText, hooks, reach, waiting.isEmpty());
         if (prepared.What == PreparedRecord::Ready && batch.Add(prepared.File, prepared.Bytes)) {
             waiting.append(row++);
             if (waiting.size() == BatchRecords && putInPlace() == Next::Stop) return outcomes;
