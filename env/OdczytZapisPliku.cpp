@@ -12,6 +12,8 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #    include <windows.h>
@@ -23,6 +25,7 @@
 #    include <csignal>
 #    include <fcntl.h>
 #    include <sys/stat.h>
+#    include <sys/sysmacros.h>
 #    include <unistd.h>
 #endif
 
@@ -84,15 +87,30 @@ void RemoveStaleTemporaries(const QString& folder)
     }
 }
 
+namespace {
+
+OpenStatus Retrying(const std::function<OpenStatus()>& open, int retries, const std::function<void()>& waitBeforeRetry)
+{
+    OpenStatus status = open();
+    for (int retry = 0; status == OpenStatus::Busy && retry < retries; ++retry) {
+        if (waitBeforeRetry) waitBeforeRetry();
+        status = open();
+    }
+    return status;
+}
+
+} // namespace
+
 OpenStatus OpenWithRetries(DataFile& file, const QString& path, FileAccess access, int retries,
                            const std::function<void()>& waitBeforeRetry)
 {
-    OpenStatus status = file.Open(path, access);
-    for (int retry = 0; status == OpenStatus::Busy && retry < retries; ++retry) {
-        if (waitBeforeRetry) waitBeforeRetry();
-        status = file.Open(path, access);
-    }
-    return status;
+    return Retrying([&] { return file.Open(path, access); }, retries, waitBeforeRetry);
+}
+
+OpenStatus OpenWithRetries(DataFile& file, const DataFolder& folder, const QString& name, FileAccess access,
+                           int retries, const std::function<void()>& waitBeforeRetry)
+{
+    return Retrying([&] { return file.Open(folder, name, access); }, retries, waitBeforeRetry);
 }
 
 ReadStatus ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes, int16_t* error, FileIdentity* identity)
@@ -178,15 +196,6 @@ int OpenRetryingInterrupts(const QByteArray& path, int flags, mode_t mode = 0)
     return fd;
 }
 
-// Flushes a folder's entries to disk; file systems that cannot are let be.
-void SyncFolder(const QString& folder)
-{
-    const int fd = OpenRetryingInterrupts(Native(folder), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 // The status of an open file as its file system has it now. A network mount
 // (sshfs) may otherwise answer from what it saw before another workstation
 // replaced the file, and reads would end at the old length.
@@ -194,7 +203,18 @@ int FreshStatus(int fd, struct stat& status)
 {
 #    ifdef AT_STATX_FORCE_SYNC
     struct statx fresh;
-    ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &fresh); // refreshes what fstat tells
+    constexpr unsigned Wanted = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE;
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, Wanted, &fresh) == 0 &&
+        (fresh.stx_mask & Wanted) == Wanted) {
+        status = {};
+        status.st_mode = fresh.stx_mode;
+        status.st_nlink = fresh.stx_nlink;
+        status.st_ino = fresh.stx_ino;
+        status.st_size = off_t(fresh.stx_size);
+        // The same device number as stat gives.
+        status.st_dev = makedev(fresh.stx_dev_major, fresh.stx_dev_minor);
+        return 0;
+    }
 #    endif
     return ::fstat(fd, &status);
 }
@@ -247,6 +267,14 @@ TargetRefusal InspectTarget(const QByteArray& path, const QList<FileIdentity>& i
 }
 
 } // namespace
+
+void FlushFolder(const QString& folder)
+{
+    const int fd = OpenRetryingInterrupts(Native(folder), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
 
 std::optional<FileIdentity> IdentityOf(const QString& path)
 {
@@ -330,19 +358,51 @@ bool DataFile::IsOpen() const
     return m_fd >= 0;
 }
 
+DataFolder::DataFolder(const QString& path) : m_path(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'))
+{
+#    ifdef O_PATH
+    constexpr int Flags = O_PATH | O_DIRECTORY;
+#    else
+    constexpr int Flags = O_RDONLY | O_DIRECTORY;
+#    endif
+    if (!path.isEmpty() && !path.contains(QChar(0))) m_fd = OpenRetryingInterrupts(Native(path), Flags);
+}
+
+DataFolder::~DataFolder()
+{
+    if (m_fd >= 0) ::close(m_fd);
+}
+
 OpenStatus DataFile::Open(const QString& path, FileAccess access)
 {
     Close();
     m_path = path;
+    return OpenAt(AT_FDCWD, path.contains(QChar(0)) ? QByteArray() : Native(path), access);
+}
+
+OpenStatus DataFile::Open(const DataFolder& folder, const QString& name, FileAccess access)
+{
+    Close();
+    m_path = folder.Path() + name;
+    // A name is looked up in the folder alone; anything that could lead
+    // elsewhere goes by the whole path.
+    const bool plainName = folder.m_fd >= 0 && !name.isEmpty() && !name.contains(QLatin1Char('/')) &&
+                           name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(QChar(0));
+    if (!plainName) return Open(m_path, access);
+    return OpenAt(folder.m_fd, Native(name), access);
+}
+
+OpenStatus DataFile::OpenAt(int folderFd, const QByteArray& native, FileAccess access)
+{
+    const QString& path = m_path;
     m_access = access;
     m_error = 0;
     m_fault = {};
     m_identity = {};
-    if (path.isEmpty() || path.contains(QChar(0))) {
+    if (path.isEmpty() || native.isEmpty()) {
         Fail(FileFault{BadFileName, 0, TargetRefusal::None, false});
         return OpenStatus::Failed;
     }
-    const QByteArray native = Native(path);
     const bool exclusive = access == FileAccess::Exclusive;
     // Where locks stay inside this workstation's mount, a rewrite takes the
     // record's lock record first, and so opens the record as its last writer
@@ -356,7 +416,10 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
     const int mode = exclusive                          ? O_RDWR | O_NOFOLLOW
                      : access == FileAccess::ReadNoLink ? O_RDONLY | O_NOFOLLOW
                                                         : O_RDONLY;
-    const int fd = OpenRetryingInterrupts(native, mode | O_NOCTTY | O_NONBLOCK);
+    int fd;
+    do {
+        fd = ::openat(folderFd, native.constData(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
     const auto turnedAway = [&](OpenStatus status, int error) {
         if (fd >= 0) ::close(fd);
         m_lockRecord.Release();
@@ -375,12 +438,13 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
         // lock; we would then hold the old, unlinked file. The next attempt
         // opens the new one.
         struct stat current;
-        if (::stat(native.constData(), &current) != 0) return turnedAway(OpenStatus::Failed, errno);
+        if (::fstatat(folderFd, native.constData(), &current, 0) != 0) return turnedAway(OpenStatus::Failed, errno);
         if (!SameFile(opened, current)) return turnedAway(OpenStatus::Busy, 0);
     }
     // A regular file ignores the non-blocking flag: reads wait for the disk as always.
     m_fd = fd;
     m_size = qint64(opened.st_size);
+    m_atStart = true;
     return OpenStatus::Opened;
 }
 
@@ -393,6 +457,7 @@ qint64 DataFile::Size()
 qint64 DataFile::Read(char* data, qint64 size)
 {
     qint64 total = 0;
+    m_atStart = m_atStart && size <= 0;
     while (total < size) {
         const ssize_t n = ::read(m_fd, data + total, size_t(size - total));
         if (n < 0 && errno == EINTR) continue;
@@ -408,7 +473,9 @@ qint64 DataFile::Read(char* data, qint64 size)
 
 bool DataFile::Seek(qint64 offset)
 {
-    return ::lseek(m_fd, off_t(offset), SEEK_SET) == off_t(offset) || Fail(errno);
+    const bool moved = ::lseek(m_fd, off_t(offset), SEEK_SET) == off_t(offset);
+    m_atStart = moved && offset == 0;
+    return moved || Fail(errno);
 }
 
 bool DataFile::RewriteInPlace(QByteArrayView bytes)
@@ -419,6 +486,7 @@ bool DataFile::RewriteInPlace(QByteArrayView bytes)
     if (::fstat(m_fd, &now) != 0) return Fail(errno);
     if (now.st_nlink > 1) return Fail(FileFault{PathFileAccessError, 0, TargetRefusal::Link, false});
     if (!Seek(0)) return false;
+    m_atStart = bytes.isEmpty();
     if (!WriteAll(m_fd, bytes) || ::ftruncate(m_fd, off_t(bytes.size())) != 0 || ::fsync(m_fd) != 0) return Fail(errno);
     return true;
 }
@@ -430,6 +498,11 @@ void DataFile::Close()
         m_fd = -1;
     }
     m_lockRecord.Release();
+}
+
+bool DataFile::HoldsLockRecord() const
+{
+    return m_lockRecord.IsTaken();
 }
 
 OpenStatus DataFile::LockForAccess(int fd)
@@ -463,7 +536,7 @@ OpenStatus DataFile::TakeLockRecord()
     return OpenStatus::Failed;
 }
 
-int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView>& parts)
+int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming flush)
 {
     Discard();
     m_parts = parts;
@@ -481,23 +554,47 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     bool ok = true;
     for (const QByteArrayView part : parts)
         ok = ok && WriteAll(fd, part);
-    ok = ok && ::fsync(fd) == 0;
+    if (ok && flush == FlushTiming::Later) {
+        // The disk starts on it now; Flush waits for it with the others.
+#    ifdef SYNC_FILE_RANGE_WRITE
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#    endif
+        m_fd = fd;
+        return 0;
+    }
+    m_fd = fd;
+    if (!ok) {
+        const int16_t number = Fail(errno ? errno : EIO, path);
+        ::close(m_fd);
+        m_fd = -1;
+        Discard();
+        return number;
+    }
+    return Flush();
+}
+
+int16_t FileReplacement::Flush()
+{
+    if (m_fd < 0) return 0;
+    bool ok = ::fsync(m_fd) == 0;
     int error = ok ? 0 : errno;
     // Some file systems report a failed write only when the file is closed.
-    if (::close(fd) != 0 && ok) {
+    if (::close(m_fd) != 0 && ok) {
         ok = false;
         error = errno;
     }
+    m_fd = -1;
     if (ok) return 0;
-    const int16_t number = Fail(error ? error : EIO, path);
+    const int16_t number = Fail(error ? error : EIO, m_path);
     Discard();
     return number;
 }
 
-int16_t FileReplacement::Commit(const QString& target)
+int16_t FileReplacement::Commit(const QString& target, FlushTiming folderFlush)
 {
     m_fault = {};
     if (m_path.isEmpty()) return Fail(ENOENT, target);
+    if (const int16_t number = Flush(); number != 0) return number;
     const QByteArray from = Native(m_path);
     const QByteArray to = Native(target);
     std::optional<struct stat> old;
@@ -517,7 +614,7 @@ int16_t FileReplacement::Commit(const QString& target)
     }
     if (::rename(from.constData(), to.constData()) == 0) {
         m_path.clear();
-        SyncFolder(FolderOf(target));
+        if (folderFlush == FlushTiming::Now) FlushFolder(FolderOf(target));
         return 0;
     }
     const int error = errno;
@@ -545,6 +642,7 @@ int16_t FileReplacement::CommitNew(const QString& target)
 {
     m_fault = {};
     if (m_path.isEmpty()) return Fail(ENOENT, target);
+    if (const int16_t number = Flush(); number != 0) return number;
     const QByteArray from = Native(m_path);
     const QByteArray to = Native(target);
     // A link never replaces a name that is there already, not even a link.
@@ -558,7 +656,7 @@ int16_t FileReplacement::CommitNew(const QString& target)
     }
     if (linked) {
         Discard();
-        SyncFolder(FolderOf(target));
+        FlushFolder(FolderOf(target));
         return 0;
     }
     if (!LinksMissing(error)) {
@@ -576,7 +674,7 @@ int16_t FileReplacement::CommitNew(const QString& target)
     const int writeError = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) ok = false;
     if (ok) {
-        SyncFolder(FolderOf(target));
+        FlushFolder(FolderOf(target));
         return 0;
     }
     ::unlink(to.constData());
@@ -585,6 +683,10 @@ int16_t FileReplacement::CommitNew(const QString& target)
 
 void FileReplacement::Discard()
 {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
     if (m_path.isEmpty()) return;
     ::unlink(Native(m_path).constData());
     m_path.clear();
@@ -762,6 +864,18 @@ bool DataFile::IsOpen() const
     return m_handle != nullptr;
 }
 
+DataFolder::DataFolder(const QString& path)
+    : m_path(path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')) ? path : path + QLatin1Char('/'))
+{
+}
+
+DataFolder::~DataFolder() = default;
+
+OpenStatus DataFile::Open(const DataFolder& folder, const QString& name, FileAccess access)
+{
+    return Open(folder.Path() + name, access);
+}
+
 OpenStatus DataFile::Open(const QString& path, FileAccess access)
 {
     Close();
@@ -802,6 +916,7 @@ OpenStatus DataFile::Open(const QString& path, FileAccess access)
     }
     m_identity = IdentityOfInformation(*information);
     m_handle = handle;
+    m_atStart = true;
     return OpenStatus::Opened;
 }
 
@@ -818,6 +933,7 @@ qint64 DataFile::Size()
 qint64 DataFile::Read(char* data, qint64 size)
 {
     qint64 total = 0;
+    m_atStart = m_atStart && size <= 0;
     while (total < size) {
         DWORD n = 0;
         const DWORD chunk = DWORD(qMin<qint64>(size - total, 1 << 30));
@@ -835,7 +951,9 @@ bool DataFile::Seek(qint64 offset)
 {
     LARGE_INTEGER to;
     to.QuadPart = offset;
-    return ::SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN) || Fail(int(::GetLastError()));
+    const bool moved = ::SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN);
+    m_atStart = moved && offset == 0;
+    return moved || Fail(int(::GetLastError()));
 }
 
 bool DataFile::RewriteInPlace(QByteArrayView bytes)
@@ -846,6 +964,7 @@ bool DataFile::RewriteInPlace(QByteArrayView bytes)
     if (!information) return Fail(int(::GetLastError()));
     if (information->nNumberOfLinks > 1) return Fail(FileFault{PathFileAccessError, 0, TargetRefusal::Link, false});
     if (!Seek(0)) return false;
+    m_atStart = bytes.isEmpty();
     if (!WriteAll(m_handle, bytes) || !::SetEndOfFile(m_handle) || !::FlushFileBuffers(m_handle))
         return Fail(int(::GetLastError()));
     return true;
@@ -859,7 +978,15 @@ void DataFile::Close()
     }
 }
 
-int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView>& parts)
+bool DataFile::HoldsLockRecord() const
+{
+    return false;
+}
+
+void FlushFolder(const QString&) {}
+
+// Windows flushes every new file as it is written: FlushTiming only matters on Unix.
+int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming)
 {
     Discard();
     m_parts = parts;
@@ -888,7 +1015,13 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     return number;
 }
 
-int16_t FileReplacement::Commit(const QString& target)
+int16_t FileReplacement::Flush()
+{
+    return 0;
+}
+
+// The move writes through to the disk: there is no folder to flush afterwards.
+int16_t FileReplacement::Commit(const QString& target, FlushTiming)
 {
     m_fault = {};
     if (m_path.isEmpty()) return Fail(int(ERROR_FILE_NOT_FOUND), target);
@@ -983,7 +1116,8 @@ ReadStatus DataFile::ReadAll(QByteArray& bytes, qint64 limit)
 {
     bytes.clear();
     const qint64 size = Size();
-    if (size < 0 || !Seek(0)) return ReadStatus::Failed;
+    // A file just opened is read from its start without being moved there.
+    if (size < 0 || (!m_atStart && !Seek(0))) return ReadStatus::Failed;
     if (size > limit) return ReadStatus::TooLarge;
     // One byte more than the size tells whether the file grew meanwhile.
     bytes.resize(qsizetype(size) + 1);
@@ -1004,7 +1138,14 @@ bool DataFile::Replace(QByteArrayView bytes)
 {
     if (!IsOpen() || m_access != FileAccess::Exclusive) return Fail(BadHandleError);
     FileReplacement replacement;
-    int16_t number = replacement.Write(FolderOf(m_path), {bytes});
+    replacement.Write(FolderOf(m_path), {bytes});
+    return PutInPlace(replacement, bytes, FlushTiming::Now);
+}
+
+bool DataFile::PutInPlace(FileReplacement& replacement, QByteArrayView bytes, FlushTiming folderFlush)
+{
+    int16_t number = replacement.Fault().Number;
+    if (number == 0) number = replacement.Flush();
 #ifndef Q_OS_WIN
     // Held by its lock record, the file need not stay open while it is
     // replaced; a FUSE mount (sshfs) would otherwise move the open file aside
@@ -1014,7 +1155,7 @@ bool DataFile::Replace(QByteArrayView bytes)
         m_fd = -1;
     }
 #endif
-    if (number == 0) number = replacement.Commit(m_path);
+    if (number == 0) number = replacement.Commit(m_path, folderFlush);
     if (number == 0) return true;
     // No file may be made or renamed in the folder (a sticky folder keeps
     // others' names), but the record is ours to write. Never after a refusal:
@@ -1023,6 +1164,83 @@ bool DataFile::Replace(QByteArrayView bytes)
     if (fault.Refusal == TargetRefusal::None && IsAccessDenied(fault.SystemError) && IsOpen())
         return RewriteInPlace(bytes);
     return Fail(fault);
+}
+
+struct ReplacementBatch::Entry
+{
+    std::unique_ptr<DataFile> File;
+    QByteArray Bytes;
+    FileReplacement Replacement;
+};
+
+ReplacementBatch::ReplacementBatch() = default;
+
+ReplacementBatch::~ReplacementBatch()
+{
+    Discard();
+}
+
+bool ReplacementBatch::Add(std::unique_ptr<DataFile>& file, QByteArray bytes)
+{
+    if (!file || !file->IsOpen() || file->m_access != FileAccess::Exclusive || file->HoldsLockRecord()) return false;
+    auto entry = std::make_unique<Entry>();
+    entry->Bytes = std::move(bytes);
+    if (entry->Replacement.Write(FolderOf(file->m_path), {entry->Bytes}, FlushTiming::Later) != 0) return false;
+    entry->File = std::move(file);
+    m_entries.push_back(std::move(entry));
+    return true;
+}
+
+qsizetype ReplacementBatch::Commit()
+{
+    m_fault = {};
+    // The disk has been writing every new file since it was added. All are
+    // flushed, together, before the first rename, so that none takes its
+    // file's place before its contents are there for good.
+    // Each flush waits in a thread of its own: flushes issued together are
+    // served together (one write of the file system's records, one flush of
+    // the disk's cache for all), where one after the other each would wait
+    // for its own. The threads end with the flushes, so that nothing of them
+    // outlives the call (a process may fork later).
+    constexpr size_t MostThreads = 16;
+    const size_t threads = std::min(m_entries.size(), MostThreads);
+    const auto flushEvery = [this, threads](size_t first) {
+        for (size_t i = first; i < m_entries.size(); i += threads)
+            m_entries[i]->Replacement.Flush();
+    };
+    std::vector<std::thread> flushes;
+    flushes.reserve(threads);
+    for (size_t first = 0; first < threads; ++first) {
+        try {
+            flushes.emplace_back(flushEvery, first);
+        } catch (const std::system_error&) { // no thread to be had: this one waits here
+            flushEvery(first);
+        }
+    }
+    for (std::thread& flush : flushes)
+        flush.join();
+    qsizetype done = 0;
+    QStringList folders;
+    for (; done < qsizetype(m_entries.size()); ++done) {
+        Entry& entry = *m_entries[size_t(done)];
+        if (!entry.File->PutInPlace(entry.Replacement, entry.Bytes, FlushTiming::Later)) {
+            m_fault = entry.File->Fault();
+            break;
+        }
+        const QString folder = FolderOf(entry.File->m_path);
+        if (!folders.contains(folder)) folders.append(folder);
+    }
+    for (const QString& folder : std::as_const(folders))
+        FlushFolder(folder);
+    Discard();
+    return done;
+}
+
+void ReplacementBatch::Discard()
+{
+    // Each entry's replacement removes its file unless it was put in place,
+    // and its record is closed.
+    m_entries.clear();
 }
 
 // The temporary lies on another file system than the target: the same

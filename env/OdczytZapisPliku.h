@@ -20,7 +20,10 @@
 //   flushed. The target keeps its permission bits (and group where the
 //   system allows). A failure or a crash part way leaves the old file. A
 //   temporary file left behind by a program that died is removed by the next
-//   run that works in that folder.
+//   run that works in that folder. Many files replaced at once (a plan
+//   assigned to many employees) share their waits for the disk: all new
+//   files are written, then flushed together, then renamed one by one, and
+//   the folder is flushed once (ReplacementBatch).
 // - One rule for every file written: the target is a regular file or
 //   nothing. A link at the target's name is neither followed nor replaced, a
 //   folder, device, pipe or socket is never replaced, and neither is any file
@@ -45,7 +48,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 enum class FileAccess {
     Read,            // plain reading
@@ -54,6 +59,9 @@ enum class FileAccess {
     Exclusive,       // reading and rewriting an employee record: nobody else
 };
 enum class OpenStatus { Opened, Busy, Failed };
+// When what was written must have reached the disk: before the call
+// returns, or at a later call that waits for it (ReplacementBatch).
+enum class FlushTiming : uint8_t { Now, Later };
 enum class ReadStatus { Ok, TooLarge, Failed };
 
 // Who a file is, whatever name it was reached by: its device and inode (on
@@ -86,6 +94,30 @@ struct FileFault
     friend bool operator==(const FileFault&, const FileFault&) = default;
 };
 
+class FileReplacement;
+
+// A folder whose files are opened by their names alone: the system finds
+// the folder once, not again at every open (a personnel folder's thousand
+// records). A folder that cannot be opened leaves its files opened by path.
+class DataFolder
+{
+public:
+    explicit DataFolder(const QString& path);
+    ~DataFolder();
+    DataFolder(const DataFolder&) = delete;
+    DataFolder& operator=(const DataFolder&) = delete;
+
+    // The folder's path, ending in a separator.
+    const QString& Path() const { return m_path; }
+
+private:
+    friend class DataFile;
+    QString m_path;
+#ifndef Q_OS_WIN
+    int m_fd = -1;
+#endif
+};
+
 class DataFile
 {
 public:
@@ -97,6 +129,8 @@ public:
     // Failed leaves the file-error number in ErrorNumber(). Exclusive access
     // never follows a link at the file's name: it fails at once.
     OpenStatus Open(const QString& path, FileAccess access);
+    // The file name in folder, as Open(folder path + name) does.
+    OpenStatus Open(const DataFolder& folder, const QString& name, FileAccess access);
     bool IsOpen() const;
     // The file's length when it was opened; -1 when it cannot be told.
     qint64 Size();
@@ -121,6 +155,10 @@ public:
     // Releases the lock and the file; also done on destruction.
     void Close();
 
+    // Whether a lock record keeps others out of this open (rather than the
+    // byte-range lock alone).
+    bool HoldsLockRecord() const;
+
     // How far locks on the file's folder reach, for a folder whose file system
     // is known; otherwise each open asks the file system.
     void SetLockReach(LockReach reach) { m_reach = reach; }
@@ -133,14 +171,21 @@ public:
     FileIdentity Identity() const { return m_identity; }
 
 private:
+    friend class ReplacementBatch;
+
     bool Fail(int nativeError);
     bool Fail(const FileFault& fault);
+    // The second half of Replace: replacement, written beside the file, is
+    // put in its place (or the file rewritten in place where the folder
+    // takes no new file); the folder is flushed now or by the caller later.
+    bool PutInPlace(FileReplacement& replacement, QByteArrayView bytes, FlushTiming folderFlush);
 
     QString m_path;
     FileAccess m_access = FileAccess::Read;
     int16_t m_error = 0;
     FileFault m_fault;
-    qint64 m_size = -1; // as the open found it
+    qint64 m_size = -1;     // as the open found it
+    bool m_atStart = false; // nothing read since the open or a move to the start
     std::optional<LockReach> m_reach;
     FileIdentity m_identity;
 #ifdef Q_OS_WIN
@@ -150,6 +195,8 @@ private:
     // record of a rewrite where the file system takes no such locks.
     OpenStatus LockForAccess(int fd);
     OpenStatus TakeLockRecord();
+    // Opens name (relative to the folder folderFd, or a path) as the file m_path.
+    OpenStatus OpenAt(int folderFd, const QByteArray& name, FileAccess access);
 
     int m_fd = -1;
     LockRecord m_lockRecord; // kept across opens: it remembers the holder it waits for
@@ -162,6 +209,8 @@ private:
 // at once: no wait would change that.
 OpenStatus OpenWithRetries(DataFile& file, const QString& path, FileAccess access, int retries,
                            const std::function<void()>& waitBeforeRetry);
+OpenStatus OpenWithRetries(DataFile& file, const DataFolder& folder, const QString& name, FileAccess access,
+                           int retries, const std::function<void()>& waitBeforeRetry);
 
 // The whole of a regular file of at most limit bytes, read with FileAccess::Read.
 // error receives the file-error number of a failure, identity who the file is.
@@ -204,16 +253,22 @@ public:
 
     // Writes the parts, one after the other, to a new temporary file in
     // folder and flushes it to disk. 0, or the file-error number. The parts
-    // must stay alive until Commit().
-    int16_t Write(const QString& folder, const QList<QByteArrayView>& parts);
+    // must stay alive until Commit(). With FlushTiming::Later the file is
+    // only sent on its way to the disk and stays open: Flush() waits for it.
+    int16_t Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming flush = FlushTiming::Now);
+    // Waits until the file written with FlushTiming::Later is on the disk,
+    // and closes it. 0, or the file-error number (the file is then removed).
+    int16_t Flush();
     // The temporary file written.
     const QString& Path() const { return m_path; }
     // Puts the temporary file in place as target, keeping target's
     // permission bits, and flushes target's folder. A temporary file on
     // another file system is written again beside target first. A target
     // that CheckWriteTarget refuses is left alone (PathFileAccessError). 0,
-    // or the file-error number; target is then as it was.
-    int16_t Commit(const QString& target);
+    // or the file-error number; target is then as it was. With
+    // FlushTiming::Later the caller flushes the folder (FlushFolder) once
+    // it has put all its files in place.
+    int16_t Commit(const QString& target, FlushTiming folderFlush = FlushTiming::Now);
     // Puts the temporary file in place as target only when nothing stands at
     // target's name (no link either): of several programs asking at once,
     // exactly one succeeds. Where the file system has no hard links, the
@@ -234,7 +289,53 @@ private:
     QList<QByteArrayView> m_parts;
     QList<FileIdentity> m_inputs;
     FileFault m_fault;
+#ifndef Q_OS_WIN
+    int m_fd = -1; // open until flushed, when written with FlushTiming::Later
+#endif
 };
+
+// Files open for a rewrite (FileAccess::Exclusive), replaced one after the
+// other with a single wait for the disk: each new file is written beside its
+// file as it is added, all are flushed to disk together at Commit, then each
+// is renamed over its file in the order added, and their folders are
+// flushed once. Every file is still replaced in one step and stays open,
+// and so locked, until it is: a failure or a crash leaves each file old or
+// new. A file held by its lock record does not join (that record would
+// outlast the few milliseconds other workstations wait for it): it is
+// replaced on its own (DataFile::Replace).
+class ReplacementBatch
+{
+public:
+    ReplacementBatch();
+    ~ReplacementBatch();
+    ReplacementBatch(const ReplacementBatch&) = delete;
+    ReplacementBatch& operator=(const ReplacementBatch&) = delete;
+
+    // Takes file, open for a rewrite, with its new contents. False, with
+    // file handed back untouched, when it cannot join: held by its lock
+    // record, or no new file could be written beside it.
+    bool Add(std::unique_ptr<DataFile>& file, QByteArray bytes);
+    qsizetype Size() const { return qsizetype(m_entries.size()); }
+
+    // Flushes the new files, then puts them in place in the order added,
+    // stopping at the first that cannot be (its failure in Fault()); every
+    // file is closed and the batch is empty afterwards. The number put in
+    // place: the files after it are as they were.
+    qsizetype Commit();
+    // Removes every new file not put in place, leaving its file as it was.
+    void Discard();
+
+    FileFault Fault() const { return m_fault; }
+
+private:
+    struct Entry;
+    std::vector<std::unique_ptr<Entry>> m_entries;
+    FileFault m_fault;
+};
+
+// Flushes a folder's entries (new names, renames) to disk; file systems that
+// cannot are let be.
+void FlushFolder(const QString& folder);
 
 // Replaces target by bytes in one step, through a temporary file beside it.
 // 0, or the file-error number (with the whole failure in fault); target is

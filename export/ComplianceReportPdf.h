@@ -9,9 +9,9 @@
 #include "compliance/ComplianceCheck.h"
 
 #include <QDateTime>
-#include <QPageLayout>
 
 class QIODevice;
+class QPageLayout;
 
 struct ComplianceReportInput
 {

@@ -4,11 +4,10 @@
 
 #include "export/PlanExport.h"
 
-#include <QPageLayout>
-
 #include <functional>
 
 class QIODevice;
+class QPageLayout;
 class QPagedPaintDevice;
 class QPainter;
 

@@ -12,7 +12,6 @@
 
 #include <QCollator>
 #include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -40,11 +39,14 @@ struct PlanFileHead
     qint64 Size = 0;
 };
 
+// With quietWhenNoFile, a path where no regular file stands (nothing, a
+// folder, a device, a broken link) fails without a message.
 bool ReadPlanHead(const Environment& env, const QString& path, const QString& shownName, qint64 limit,
-                  PlanFileHead& head)
+                  PlanFileHead& head, bool quietWhenNoFile = false)
 {
     DataFile file;
-    if (file.Open(path, FileAccess::Read) == OpenStatus::Opened && (head.Size = file.Size()) >= 0) {
+    const OpenStatus opened = file.Open(path, FileAccess::Read);
+    if (opened == OpenStatus::Opened && (head.Size = file.Size()) >= 0) {
         head.Bytes.resize(qsizetype(qMin(head.Size, limit)));
         const qint64 read = file.Read(head.Bytes.data(), head.Bytes.size());
         if (read >= 0) {
@@ -52,7 +54,10 @@ bool ReadPlanHead(const Environment& env, const QString& path, const QString& sh
             return true;
         }
     }
-    ShowFileError(env.Ui, file.ErrorNumber(), shownName, QString(), true);
+    const int16_t number = file.ErrorNumber();
+    const bool noFile = opened != OpenStatus::Opened && (number == FileNotFound || number == PathNotFound ||
+                                                         number == PathFileAccessError || number == DeviceUnavailable);
+    if (!(quietWhenNoFile && noFile)) ShowFileError(env.Ui, number, shownName, QString(), true);
     return false;
 }
 
@@ -67,11 +72,12 @@ bool ReadSchedule(const Environment& env, PlanDocument& doc, const QString& name
     effects.CommandButtonsDisabled = true;
     if (!AcquirePlanLock(env, name, doc.PlanLockHandle, doc.PlanLockState)) return false;
     if (!BindPlansFolder(env, effects)) return false;
-    const QString path = PlanFilePath(env, name);
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() < PlanLayout::MinimumFileSize) return false;
+    // A missing file, anything but a regular file and a file too short for a
+    // plan fail silently; the file is looked at once, by its open.
     PlanFileHead head;
-    if (!ReadPlanHead(env, path, name + PlanExtension, PlanReadLimit, head)) return false;
+    if (!ReadPlanHead(env, PlanFilePath(env, name), name + PlanExtension, PlanReadLimit, head, true) ||
+        head.Size < PlanLayout::MinimumFileSize)
+        return false;
 
     const DecodedPlan plan = DecodePlanAs(head.Bytes, head.Size, format, PlanKind::SchedulePlan);
     WorkPlan& model = doc.Plan;

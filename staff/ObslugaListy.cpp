@@ -254,12 +254,12 @@ bool WczytajPracownikow(Environment& env, EmployeeRows& rows, const StaffHooks& 
     }
     CardNumberFlags used{};
 
-    const QDir dir(folder);
+    const DataFolder records(folder);
     QByteArray bytes;
     for (const QString& name : names) {
         DataFile file;
         const OpenStatus status =
-            OpenWithRetries(file, dir.filePath(name), FileAccess::ReadDenyWriters, BusyRetries, [&hooks] {
+            OpenWithRetries(file, records, name, FileAccess::ReadDenyWriters, BusyRetries, [&hooks] {
                 hooks.Sleep(RetryWaitMs);
                 hooks.Events();
             });

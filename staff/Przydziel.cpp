@@ -11,6 +11,8 @@
 
 #include <QDir>
 
+#include <memory>
+
 namespace {
 
 const QString GoOnQuestion = QStringLiteral("Czy kontynuować przydzielanie planu dla pozostałych pracowników?");
@@ -82,6 +84,61 @@ std::optional<QByteArray> RewrittenRecord(const Environment& env, const QString&
                                 storedPlan, stored.Group, entries);
 }
 
+namespace {
+
+// How many records an assignment run puts in place together at the most:
+// each keeps two files open (the record and its replacement) until then.
+constexpr qsizetype BatchRecords = 64;
+
+// A record opened for its rewrite and its new contents, or why not.
+struct PreparedRecord
+{
+    enum Outcome : uint8_t { Ready, Busy, Failed };
+    Outcome What = Failed;
+    std::unique_ptr<DataFile> File;
+    QByteArray Bytes;
+    FileFault Fault; // Failed: the file operation that failed, if one did
+};
+
+// Opens the record name at path under exclusive access and makes its new
+// contents; reach, when given, is how far locks reach in its folder. A record that another program holds is waited for
+// when mayWait is set (the hooks wait), else reported Busy at once.
+PreparedRecord PrepareRecord(const Environment& env, const QString& name, const QString& path,
+                             const EmployeeData& employee, const QString& planText, const StaffHooks& hooks,
+                             std::optional<LockReach> reach, bool mayWait)
+{
+    PreparedRecord prepared;
+
+    // Only a record that another program holds is waited for (the window's
+    // events wait meanwhile); one that cannot be opened at all fails at once.
+    prepared.File = std::make_unique<DataFile>();
+    DataFile& file = *prepared.File;
+    if (reach) file.SetLockReach(*reach);
+    const OpenStatus status = mayWait ? OpenWithRetries(file, path, FileAccess::Exclusive, BusyRetries,
+                                                        [&hooks] { hooks.Sleep(RetryWaitMs); })
+                                      : file.Open(path, FileAccess::Exclusive);
+    if (status == OpenStatus::Busy) {
+        prepared.What = PreparedRecord::Busy;
+        prepared.Fault = FileFault{PermissionDenied, 0, TargetRefusal::None, true};
+        return prepared;
+    }
+    if (status != OpenStatus::Opened) {
+        prepared.Fault = file.Fault();
+        return prepared;
+    }
+    QByteArray record;
+    const ReadStatus read = file.ReadAll(record, MaxRecordSize);
+    if (read == ReadStatus::Failed) prepared.Fault = file.Fault();
+    if (read != ReadStatus::Ok) return prepared;
+    std::optional<QByteArray> rewritten = RewrittenRecord(env, name, record, employee, planText);
+    if (!rewritten) return prepared;
+    prepared.What = PreparedRecord::Ready;
+    prepared.Bytes = std::move(*rewritten);
+    return prepared;
+}
+
+} // namespace
+
 bool ZapiszPlanPracownika(const Environment& env, const QString& stem, const QString& numberText,
                           const EmployeeData& employee, const QString& planText, const StaffHooks& hooks,
                           FileFault* fault)
@@ -90,26 +147,12 @@ bool ZapiszPlanPracownika(const Environment& env, const QString& stem, const QSt
     const QString folder = PersonnelFolder(env);
     QString path = RecordPath(folder, name);
     if (path.isEmpty()) path = QDir(folder).filePath(name);
-    const auto failed = [fault](const FileFault& why) {
-        if (fault) *fault = why;
-        return false;
-    };
-
-    // Only a record that another program holds is waited for (the window's
-    // events wait meanwhile); one that cannot be opened at all fails at once.
-    DataFile file;
-    const OpenStatus status =
-        OpenWithRetries(file, path, FileAccess::Exclusive, BusyRetries, [&hooks] { hooks.Sleep(RetryWaitMs); });
-    if (status == OpenStatus::Busy) return failed(FileFault{PermissionDenied, 0, TargetRefusal::None, true});
-    if (status != OpenStatus::Opened) return failed(file.Fault());
-
-    QByteArray record;
-    const ReadStatus read = file.ReadAll(record, MaxRecordSize);
-    if (read == ReadStatus::Failed) return failed(file.Fault());
-    if (read != ReadStatus::Ok) return false;
-    const std::optional<QByteArray> rewritten = RewrittenRecord(env, name, record, employee, planText);
-    if (!rewritten) return false;
-    return file.Replace(*rewritten) || failed(file.Fault());
+    const PreparedRecord prepared = PrepareRecord(env, name, path, employee, planText, hooks, std::nullopt, true);
+    FileFault why = prepared.Fault;
+    const bool done = prepared.What == PreparedRecord::Ready && prepared.File->Replace(prepared.Bytes);
+    if (prepared.What == PreparedRecord::Ready && !done) why = prepared.File->Fault();
+    if (!done && fault) *fault = why;
+    return done;
 }
 
 QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& rows, const QVector<bool>& selected,
@@ -128,29 +171,106 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
     const QString folder = PersonnelFolder(env);
     // Replacements left by runs that died go first.
     RemoveStaleTemporaries(folder);
-    for (int row = 0; row < rows.size(); ++row) {
-        if (isSelected(row)) {
-            EmployeeData employee;
-            const QString stem = RdzenNazwy(env, rows[row]);
-            const QString numberText = DanePracownika(rows[row], employee);
-            if (RecordPath(folder, stem + QLatin1Char('.') + numberText).isEmpty()) {
-                outcomes.append({row, AssignmentResult::Deleted});
-                if (env.Ui.Ask(MessageIcon::Exclamation, DeletedQuestion(rows[row]), MessageButtons::YesNo) ==
-                    Answer::No)
-                    return outcomes;
-            } else if (FileFault fault;
-                       ZapiszPlanPracownika(env, stem, numberText, employee, planText, hooks, &fault)) {
-                rows[row].Plan = planText;
-                if (hooks.PlanCellChanged) hooks.PlanCellChanged(row);
-                outcomes.append({row, AssignmentResult::Assigned});
-            } else {
-                outcomes.append({row, AssignmentResult::Failed, fault});
-                const QString question = FailedQuestion(rows[row], stem + QLatin1Char('.') + numberText, fault);
-                if (env.Ui.Ask(MessageIcon::Critical, question, MessageButtons::YesNo) == Answer::No) return outcomes;
-            }
+    // Whether rewrites need lock records is asked of the file system once.
+    const LockReach reach = LockReachOf(folder);
+
+    // The bar moves a step for every row dealt with, in the rows' order.
+    int stepped = 0;
+    const auto stepThrough = [&](int row) {
+        for (; stepped <= row; ++stepped)
+            AdvanceProgress(progress, step, hooks);
+    };
+    const auto assigned = [&](int row) {
+        rows[row].Plan = planText;
+        if (hooks.PlanCellChanged) hooks.PlanCellChanged(row);
+        outcomes.append({row, AssignmentResult::Assigned});
+    };
+    // A row that did not get the plan: whether to go on.
+    const auto goOn = [&](int row, AssignmentResult result, const FileFault& fault) {
+        outcomes.append({row, result, fault});
+        const EmployeeRow& employee = rows[row];
+        if (result == AssignmentResult::Deleted)
+            return env.Ui.Ask(MessageIcon::Exclamation, DeletedQuestion(employee), MessageButtons::YesNo) != Answer::No;
+        EmployeeData data;
+        const QString fileName = RdzenNazwy(env, employee) + QLatin1Char('.') + DanePracownika(employee, data);
+        return env.Ui.Ask(MessageIcon::Critical, FailedQuestion(employee, fileName, fault), MessageButtons::YesNo) !=
+               Answer::No;
+    };
+
+    // Rewritten records wait in the batch, open and locked, and are put in
+    // place together: before the run asks about a later row, before it waits
+    // for a busy record, when the batch is full, and at the end. Every row
+    // before the one asked about has then got the plan, as if the records
+    // were rewritten one by one.
+    ReplacementBatch batch;
+    QList<int> waiting; // the rows of the batch's records
+    enum class Next { Row, Again, Stop };
+    int row = 0;
+    // Puts the batch in place: Row when every record went in (the rows before
+    // `row` are done), Again from the row after one that failed when the user
+    // goes on, Stop when not.
+    const auto putInPlace = [&]() {
+        const qsizetype done = batch.Commit();
+        for (qsizetype i = 0; i < done; ++i)
+            assigned(waiting.at(i));
+        if (done == waiting.size()) {
+            waiting.clear();
+            stepThrough(row - 1);
+            return Next::Row;
         }
-        AdvanceProgress(progress, step, hooks);
+        const int failed = waiting.at(done);
+        waiting.clear();
+        stepThrough(failed - 1);
+        if (!goOn(failed, AssignmentResult::Failed, batch.Fault())) return Next::Stop;
+        stepThrough(failed);
+        row = failed + 1;
+        return Next::Again;
+    };
+
+    while (row < rows.size()) {
+        if (!isSelected(row)) {
+            if (waiting.isEmpty()) stepThrough(row);
+            ++row;
+            continue;
+        }
+        EmployeeData employee;
+        const QString stem = RdzenNazwy(env, rows[row]);
+        const QString numberText = DanePracownika(rows[row], employee);
+        const QString name = stem + QLatin1Char('.') + numberText;
+        const QString path = RecordPath(folder, name);
+        if (path.isEmpty()) {
+            if (const Next next = waiting.isEmpty() ? Next::Row : putInPlace(); next != Next::Row) {
+                if (next == Next::Stop) return outcomes;
+                continue;
+            }
+            if (!goOn(row, AssignmentResult::Deleted, {})) return outcomes;
+            stepThrough(row++);
+            continue;
+        }
+        PreparedRecord prepared = PrepareRecord(env, name, path, employee, planText, hooks, reach, waiting.isEmpty());
+        if (prepared.What == PreparedRecord::Ready && batch.Add(prepared.File, prepared.Bytes)) {
+            waiting.append(row++);
+            if (waiting.size() == BatchRecords && putInPlace() == Next::Stop) return outcomes;
+            continue;
+        }
+        // Everything before this row goes in first; a busy record is then
+        // tried again, with its waits.
+        if (!waiting.isEmpty()) {
+            prepared.File.reset();
+            if (putInPlace() == Next::Stop) return outcomes;
+            continue;
+        }
+        if (prepared.What == PreparedRecord::Ready && prepared.File->Replace(prepared.Bytes)) {
+            assigned(row);
+        } else {
+            const FileFault fault = prepared.What == PreparedRecord::Ready ? prepared.File->Fault() : prepared.Fault;
+            prepared.File.reset();
+            if (!goOn(row, AssignmentResult::Failed, fault)) return outcomes;
+        }
+        stepThrough(row++);
     }
+    if (!waiting.isEmpty() && putInPlace() == Next::Stop) return outcomes;
+    stepThrough(int(rows.size()) - 1);
     return outcomes;
 }
 

@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <grp.h>
@@ -64,7 +65,29 @@ struct SecondCase
 };
 Q_DECLARE_METATYPE(SecondCase)
 
+// A run over more records than are put in place together, one of which
+// cannot take the plan.
+struct BatchCase
+{
+    int Refused;  // the row whose record refuses the plan (its surname has another stem)
+    Answer GoOn;  // to the question about it
+    int Assigned; // rows that got the plan
+};
+Q_DECLARE_METATYPE(BatchCase)
+
 namespace {
+
+// Asks as the recording prompt does, after looking around (at the files).
+class LookingPrompt : public RecordingPrompt
+{
+public:
+    std::function<void()> Look;
+    Answer Ask(MessageIcon icon, const QString& text, MessageButtons buttons) override
+    {
+        if (Look) Look();
+        return RecordingPrompt::Ask(icon, text, buttons);
+    }
+};
 
 const QString GoOn = u"/Czy kontynuować przydzielanie planu dla pozostałych pracowników?"_s;
 
@@ -234,6 +257,71 @@ private slots:
         // Step 100/4 per row, never beyond 100; No ends the run before the second row's step.
         QCOMPARE(bar.join(u' '), c.Bar);
         QCOMPARE(TakePromptLines(env.Ui).join(u'|'), c.Question);
+    }
+
+    void batchedRun_data()
+    {
+        QTest::addColumn<BatchCase>("c");
+        QTest::newRow("refused in the first batch, No stops") << BatchCase{40, Answer::No, 40};
+        QTest::newRow("refused in the second batch, Yes goes on") << BatchCase{100, Answer::Yes, 149};
+        QTest::newRow("refused first, No stops before any") << BatchCase{0, Answer::No, 0};
+    }
+
+    // The records of a run are put in place many at a time; still, when the
+    // run asks about a record, every row before it has got the plan on disk
+    // and no row after it has, and the answer No leaves the later records as
+    // they were, with nothing left beside them.
+    void batchedRun()
+    {
+        QFETCH(BatchCase, c);
+        constexpr int Rows = 150;
+        TestEnvironment env;
+        Folder files = Nowaks(Rows);
+        const QString refusedName = u"NOWAK.%1"_s.arg(c.Refused + 1, 3, 10, QChar(u'0'));
+        files[refusedName] = Employee(u"Nowicki"_s, u"Jan"_s, c.Refused + 1).Bytes();
+        QVERIFY(WriteFolder(env.StaffDir(), files));
+        const auto newRows = [&] {
+            QList<int> rows;
+            for (int row = 0; row < Rows; ++row) {
+                const QString name = u"NOWAK.%1"_s.arg(row + 1, 3, 10, QChar(u'0'));
+                if (ReadFile(QDir(env.StaffDir()).filePath(name)) != files[name]) rows << row;
+            }
+            return rows;
+        };
+        QList<int> before;
+        for (int row = 0; row < c.Refused; ++row)
+            before << row;
+        LookingPrompt prompt;
+        int asked = 0;
+        prompt.Look = [&] {
+            ++asked;
+            QCOMPARE(newRows(), before);
+        };
+        prompt.ScriptAnswers({c.GoOn});
+        Environment batchEnv(env.Env.Lib, prompt);
+        batchEnv.DataRootDir = env.Env.DataRootDir;
+        EmployeeRows rows;
+        for (int row = 0; row < Rows; ++row)
+            rows << RowOf(u"%1"_s.arg(row + 1, 3, 10, QChar(u'0')), u"Nowak"_s, u"Jan"_s);
+        QList<int> bar;
+        StaffHooks hooks;
+        hooks.Progress = [&](int value) { bar << value; };
+        const QVector<AssignmentOutcome> outcomes =
+            PrzydzielPlan(batchEnv, rows, QVector<bool>(Rows, true), u"NOC"_s, hooks);
+        QCOMPARE(asked, 1);
+        QList<int> expected;
+        for (int row = 0; row < Rows && expected.size() < c.Assigned; ++row) {
+            if (row != c.Refused) expected << row;
+        }
+        QCOMPARE(newRows(), expected);
+        for (const int row : expected)
+            QCOMPARE(rows[row].Plan, u"NOC"_s);
+        QCOMPARE(outcomes.size(), c.GoOn == Answer::Yes ? Rows : c.Refused + 1);
+        QCOMPARE(outcomes.at(c.Refused).Result, AssignmentResult::Failed);
+        // A step for every row dealt with, in order, and none for the row the run stopped at.
+        QCOMPARE(bar.size(), c.GoOn == Answer::Yes ? Rows : c.Refused);
+        QVERIFY(std::is_sorted(bar.begin(), bar.end()));
+        QCOMPARE(FolderEntries(env.StaffDir()).count(u' ') + 1, Rows);
     }
 
     // A rewrite that finds no room leaves the record as it was. Rewrites

@@ -21,8 +21,22 @@
 #include <optional>
 
 class KelbrinLibrary;
+class QCoreApplication;
+class QIODevice;
+struct ComplianceReportInput;
 struct Environment;
+struct PlanExportInput;
+struct TeamExportInput;
 enum class SaveStatus;
+
+// The PDF writers of the commands that paint. Only plntool-pdf, which links
+// QtGui, has them; plntool hands every command that paints over to it.
+struct PdfWriters
+{
+    bool (*Plan)(const PlanExportInput& input, QIODevice& out) = nullptr;
+    QByteArray (*Report)(const ComplianceReportInput& input) = nullptr;
+    bool (*Team)(const TeamExportInput& input, QIODevice& out) = nullptr;
+};
 
 // Messages go to stderr, one line each (a line break inside becomes a real
 // one); every question is answered Yes and echoed.
@@ -46,12 +60,13 @@ struct PlntoolContext
     QTextStream& Out;
     QTextStream& Err;
     QString ProgramDir; // the folder of plntool (and of the suite library)
+    const PdfWriters* Pdf = nullptr;
 };
 
 using CommandFunction = int (*)(PlntoolContext&, const QStringList&);
 // Whether the command, given its arguments, paints text (a PDF): it then runs
-// on a QGuiApplication, which brings the fonts; every other run has a
-// QCoreApplication only.
+// in plntool-pdf on a QGuiApplication, which brings the fonts; every other
+// run has a QCoreApplication only, in plntool itself.
 using PaintsFunction = bool (*)(const QStringList&);
 
 struct Registration
@@ -117,3 +132,14 @@ bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, En
 
 // A date YYYY-MM-DD as the commands take it; an invalid date when the text is none.
 QDate DateArgument(const QString& text);
+
+// The program that runs the commands which paint, beside plntool.
+inline constexpr char PdfProgramName[] = "plntool-pdf";
+
+// Whether the command line (argv[1] the command) asks for a command that
+// paints.
+bool CommandPaints(int argc, char** argv);
+
+// Runs the command of the command line on app: its exit code. pdf holds the
+// PDF writers where the program has them.
+int RunPlntool(const QCoreApplication& app, int argc, char** argv, const PdfWriters* pdf);

@@ -16,7 +16,6 @@
 #include "env/Konfiguracja.h"
 #include "export/CsvExport.h"
 #include "export/ICalendarExport.h"
-#include "export/PdfExport.h"
 #include "freedays/DniWolne.h"
 #include "freedays/FreeDayList.h"
 #include "plan/PlanDecoder.h"
@@ -184,7 +183,8 @@ int ExportPlan(PlntoolContext& context, const QStringList& args)
     };
     QList<Output> outputs;
     if (!options.Pdf.isEmpty())
-        outputs.append({"--pdf", options.Pdf, [&input](QIODevice& out) { return WritePlanPdf(input, out); }});
+        outputs.append({"--pdf", options.Pdf,
+                        [&input, &context](QIODevice& out) { return context.Pdf && context.Pdf->Plan(input, out); }});
     if (!options.Ics.isEmpty())
         outputs.append({"--ics", options.Ics, bytesOf([&input] { return PlanICalendar(input); })});
     if (!options.Csv.isEmpty()) outputs.append({"--csv", options.Csv, bytesOf([&input] { return PlanCsv(input); })});

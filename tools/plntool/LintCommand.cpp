@@ -198,7 +198,7 @@ int Lint(PlntoolContext& context, const QStringList& args)
                                 OutputTime()};
     PrintReport(context.Out, parsed->Options, input.Report);
     if (!parsed->PdfPath.isEmpty()) {
-        const QByteArray pdf = ComplianceReportPdf(input);
+        const QByteArray pdf = context.Pdf ? context.Pdf->Report(input) : QByteArray();
         if (pdf.isEmpty()) {
             context.Err << "plntool lint: " << parsed->PdfPath << ": the report could not be made\n";
             return ExitUsage;

@@ -196,7 +196,7 @@ int Team(PlntoolContext& context, const QStringList& args)
     if (ok && !parsed->Pdf.isEmpty()) {
         QByteArray pdf;
         QBuffer buffer(&pdf);
-        ok = buffer.open(QIODevice::WriteOnly) && WriteTeamPdf(input, buffer);
+        ok = buffer.open(QIODevice::WriteOnly) && context.Pdf && context.Pdf->Team(input, buffer);
         if (!ok) context.Err << "plntool team: the pages could not be made\n";
         ok = ok && PutOutputInPlace(context, "team", parsed->Pdf, pdf, inputs);
     }

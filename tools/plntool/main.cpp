@@ -1,234 +1,60 @@
+// plntool: the commands on a QCoreApplication, which starts in about the time
+// any Qt program takes. A command that paints (a PDF) needs QtGui and its
+// fonts: plntool-pdf, beside plntool, runs it in this process's place, with
+// the same arguments, streams and exit code.
 #include "Command.h"
 
-#include "env/Environment.h"
-#include "env/ErrorMessages.h"
-#include "env/Kelbrin.h"
 #include "env/OdczytZapisPliku.h"
-#include "env/UserIdentity.h"
-#include "plan/PlanIntegrity.h"
-#include "plan/TimeText.h"
-#include "plan/WorkPlan.h"
-#include "plan/ZapisPlanuPracy.h"
-#include "staff/ObslugaListy.h"
 
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QRegularExpression>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
 
-#include <map>
-#include <memory>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#    include <cerrno>
+#    include <unistd.h>
+#else
+#    include <QProcess>
+#endif
 
 namespace {
 
-struct CommandInfo
+int HandOver(const QString& programDir, const std::vector<char*>& argv)
 {
-    QString Arguments;
-    QString Summary;
-    CommandFunction Function;
-    PaintsFunction Paints;
-};
-
-std::map<QString, CommandInfo>& Commands()
-{
-    static std::map<QString, CommandInfo> table;
-    return table;
-}
-
-void Usage(QTextStream& err)
-{
-    err << "usage: plntool COMMAND ARGUMENTS...\n\ncommands:\n";
-    for (const auto& [name, info] : Commands())
-        err << "  plntool " << name << ' ' << info.Arguments << "\n      " << info.Summary << '\n';
-    err.flush();
-}
-
-} // namespace
-
-Registration::Registration(const char* name, const char* arguments, const char* summary, CommandFunction function,
-                           PaintsFunction paints)
-{
-    Commands()[QString::fromUtf8(name)] = {QString::fromUtf8(arguments), QString::fromUtf8(summary), function, paints};
-}
-
-void ConsolePrompt::ShowMessage(MessageIcon, const QString& text)
-{
-    ++m_count;
-    QString line = text;
-    line.replace(Cr, QLatin1Char('\n'));
-    m_err << line << '\n';
-    m_err.flush();
-}
-
-Answer ConsolePrompt::Ask(MessageIcon icon, const QString& text, MessageButtons)
-{
-    ShowMessage(icon, text);
-    m_err << "-> Tak\n";
-    m_err.flush();
-    return Answer::Yes;
-}
-
-QString FileErrorText(int16_t number)
-{
-    switch (number) {
-    case BadFileName:
-        return QStringLiteral("bad file name");
-    case FileNotFound:
-        return QStringLiteral("no such file");
-    case PathNotFound:
-        return QStringLiteral("no such folder");
-    case PermissionDenied:
-        return QStringLiteral("permission denied or held by another program");
-    case PathFileAccessError:
-        return QStringLiteral("not a regular file, or no access to it");
-    case DiskFull:
-        return QStringLiteral("disk full");
-    case DeviceUnavailable:
-        return QStringLiteral("not a regular file (a device)");
-    default:
-        return QStringLiteral("input/output error");
-    }
-}
-
-QString FileFaultText(const FileFault& fault)
-{
-    switch (fault.Refusal) {
-    case TargetRefusal::Link:
-        return QStringLiteral("a symbolic link stands there, which is neither followed nor replaced");
-    case TargetRefusal::NotRegular:
-        return QStringLiteral("not a regular file (a folder, a device, a pipe or a socket), which is never replaced");
-    case TargetRefusal::Input:
-        return QStringLiteral("a file this command reads, which it never replaces");
-    case TargetRefusal::None:
-        break;
-    }
-    if (fault.Busy) return QStringLiteral("held by another program through every attempt");
-    if (fault.SystemError != 0) return SystemErrorText(fault.SystemError);
-    return FileErrorText(fault.Number);
-}
-
-void WarnUnlessWhole(PlntoolContext& context, const char* command, const QString& path, QByteArrayView file)
-{
-    const auto difference = CheckWholePlan(file);
-    if (!difference) return;
-    context.Err << "plntool " << command << ": " << path << ": warning: damaged: " << difference->What;
-    if (difference->Day) context.Err << " (day " << DataNaTekst(context.Lib, *difference->Day * MinutesPerDay) << ')';
-    context.Err << '\n';
-    context.Err.flush();
-}
-
-std::optional<QByteArray> ReadInputFile(PlntoolContext& context, const char* command, const QString& path, qint64 limit,
-                                        FileIdentity* identity)
-{
-    QByteArray bytes;
-    int16_t error = 0;
-    const ReadStatus status = ReadWholeFile(path, limit, bytes, &error, identity);
-    if (status == ReadStatus::Ok) return bytes;
-    context.Err << "plntool " << command << ": " << path << ": ";
-    if (status == ReadStatus::TooLarge)
-        context.Err << "larger than " << limit << " bytes, far more than it can hold\n";
-    else
-        context.Err << FileErrorText(error) << '\n';
-    return std::nullopt;
-}
-
-QString PlanNameOfPath(const QString& path)
-{
-    QString name = QFileInfo(path).fileName();
-    if (name.endsWith(QLatin1String(".PLN"), Qt::CaseInsensitive)) name.chop(4);
-    return name;
-}
-
-QDateTime OutputTime()
-{
-    bool ok = false;
-    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
-    return ok ? QDateTime::fromSecsSinceEpoch(epoch) : QDateTime::currentDateTime();
-}
-
-bool UseDataDirectoryForWriting(PlntoolContext& context, const char* command, Environment& env, const QString& dataDir)
-{
-    const QString absolute = QFileInfo(dataDir).absoluteFilePath();
-    if (!QFileInfo(QDir(absolute).filePath(QStringLiteral("PLANY"))).isDir()) {
-        context.Err << "plntool " << command << ": " << dataDir << ": no PLANY folder\n";
-        return false;
-    }
-    UseDataDirectory(env, absolute);
-    env.ProgramDir = context.ProgramDir;
-    env.KatalogTemp = env.PlansDir();
-    env.UserName = SystemUserName();
-    env.ComputerName = SystemComputerName();
-    return true;
-}
-
-int ExitCodeOfSave(SaveStatus status)
-{
-    switch (status) {
-    case SaveStatus::Saved:
-        return ExitOk;
-    case SaveStatus::ScheduleRefused:
-    case SaveStatus::Overlap:
-        return ExitRefused;
-    case SaveStatus::PathError:
-    case SaveStatus::FileError:
-        break;
-    }
+    const QString helper = QDir(programDir).filePath(QString::fromLatin1(PdfProgramName));
+#ifdef Q_OS_UNIX
+    const QByteArray program = QFile::encodeName(helper);
+    std::vector<char*> arguments = argv;
+    arguments.front() = const_cast<char*>(program.constData());
+    ::execv(program.constData(), arguments.data());
+    const int error = errno;
+#else
+    QStringList arguments;
+    for (size_t i = 1; i + 1 < argv.size(); ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    process.start(helper, arguments);
+    if (process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit) return process.exitCode();
+    const int error = 0;
+#endif
+    QTextStream err(stderr);
+    err << "plntool: cannot run " << QDir::toNativeSeparators(helper) << ", which writes PDF"
+        << (error ? QStringLiteral(": ") + SystemErrorText(error) : QString()) << '\n';
     return ExitUsage;
-}
-
-QDate DateArgument(const QString& text)
-{
-    static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
-    return form.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd")) : QDate();
-}
-
-namespace {
-
-// A QGuiApplication for a command that paints, drawing offscreen unless a
-// platform is chosen (plntool never opens a window); else a QCoreApplication.
-std::unique_ptr<QCoreApplication> ApplicationFor(int& argc, char** argv)
-{
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
-    const auto command = args.isEmpty() ? Commands().end() : Commands().find(args.first());
-    if (command != Commands().end() && command->second.Paints && command->second.Paints(args.mid(1))) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        return std::make_unique<QGuiApplication>(argc, argv);
-    }
-    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::unique_ptr<QCoreApplication> application = ApplicationFor(argc, argv);
-    QCoreApplication& app = *application;
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    // Qt decodes the arguments as UTF-8 and puts a replacement character for
-    // what is not: such a file name could never be found again.
-    for (int i = 1; i < argc; ++i) {
-        if (!QByteArrayView(argv[i]).isValidUtf8()) {
-            err << "plntool: argument " << i << " is not valid UTF-8; names of files must be UTF-8 here\n";
-            return ExitUsage;
-        }
-    }
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || !Commands().count(args.first())) {
-        Usage(err);
-        return ExitUsage;
-    }
-    const CommandInfo& command = Commands().at(args.takeFirst());
-    KelbrinLibrary lib;
-    if (!lib.Load(app.applicationDirPath())) {
-        err << "plntool: cannot load the suite library: " << lib.ErrorString() << '\n';
-        return ExitUsage;
-    }
-    ConsolePrompt ui(err);
-    PlntoolContext context{lib, ui, out, err, app.applicationDirPath()};
-    const int code = command.Function(context, args);
-    out.flush();
-    err.flush();
-    return code;
+    const std::vector<char*> arguments(argv, argv + argc + 1); // as given, with the closing null
+    const bool paints = CommandPaints(argc, argv);
+    const QCoreApplication app(argc, argv);
+    if (paints) return HandOver(QCoreApplication::applicationDirPath(), arguments);
+    return RunPlntool(app, argc, argv, nullptr);
 }
