@@ -34,10 +34,19 @@ struct View
     }
 };
 
+// The view is made by the first benchmark that needs it and ends before the
+// application does: a window outliving its QApplication crashes at exit.
+std::unique_ptr<View>& SharedSlot()
+{
+    static std::unique_ptr<View> view;
+    return view;
+}
+
 View& Shared()
 {
-    static View view;
-    return view;
+    std::unique_ptr<View>& view = SharedSlot();
+    if (!view) view = std::make_unique<View>();
+    return *view;
 }
 
 void Settle(QWidget* window)
@@ -93,5 +102,6 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    SharedSlot().reset();
     return 0;
 }
