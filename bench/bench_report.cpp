@@ -5,6 +5,7 @@
 // the holidays) and the report runs to dozens of pages; beside it, the report of
 // the same year with no finding at all (an office plan), the floor of its
 // fixed parts.
+#include "BenchLibrary.h"
 #include "compliance/ComplianceCheck.h"
 #include "export/ComplianceReportPdf.h"
 
@@ -69,11 +70,6 @@ BENCHMARK(ReportOfYear)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Repetiti
 
 int main(int argc, char** argv)
 {
-    // The report's fonts come with a QGuiApplication; it draws offscreen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    // The report's fonts come with a QGuiApplication.
+    return RunBenchmarks<QGuiApplication>(argc, argv);
 }

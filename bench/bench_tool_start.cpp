@@ -4,6 +4,8 @@
 // prints its usage and ends, which is the start every command pays. The two
 // alternate, so that both meet the same machine; the ratio is the target's
 // measure.
+#include "BenchLibrary.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -74,10 +76,5 @@ BENCHMARK(ToolStartRatio)->Unit(benchmark::kMillisecond)->Iterations(100);
 
 int main(int argc, char** argv)
 {
-    const QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunCoreBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // sorting or filtering 10,000 rows (under 30 ms), and painting a shift cycle
 // over the largest plan as one undo step (under 5 ms); each beside a plain
 // baseline measured in the same run.
+#include "BenchLibrary.h"
 #include "ProgramFolder.h"
 #include "demo/DemoStaff.h"
 #include "editor/CalendarTools.h"
@@ -169,12 +170,5 @@ BENCHMARK(CycleDaysLargestPlan)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QApplication>(argc, argv);
 }
