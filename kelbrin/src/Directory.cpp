@@ -2,7 +2,6 @@
 #include "kelbrin.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 // The library's version; a build may give another minor number.
 #ifndef KELBRIN_VERSION_MINOR
@@ -20,7 +19,7 @@ extern "C" KELBRIN_API uint8_t KLNX_GetVersion(uint8_t* major, uint8_t* minor, i
 extern "C" KELBRIN_API int32_t KLNX_SetDir(const char* directory)
 {
     if (!directory || !*directory) return 2;
-    const QString path = kelbrin::LocalPath(directory);
-    if (!QFileInfo(path).isDir()) return 1;
-    return QDir::setCurrent(path) ? 0 : 1;
+    // Changing into it is the test that it is a folder that can be entered:
+    // a missing name, a file or a folder without search permission fail.
+    return QDir::setCurrent(kelbrin::LocalPath(directory)) ? 0 : 1;
 }

@@ -96,6 +96,7 @@ private slots:
         QTest::addColumn<QString>("current"); // under "@"
         QTest::newRow("backslashes, one at the end") << "@\\DANE\\PLANY\\" << 0 << "DANE/PLANY";
         QTest::newRow("missing") << "@/BRAK" << 1 << "";
+        QTest::newRow("a file") << "@/DANE/PLANY/X.PLN" << 1 << "";
         QTest::newRow("empty") << "" << 2 << "";
     }
 
@@ -107,6 +108,8 @@ private slots:
         QTemporaryDir root;
         const QDir rootDir(QDir(root.path()).canonicalPath());
         QVERIFY(rootDir.mkpath(u"DANE/PLANY"_s) && QDir::setCurrent(rootDir.path()));
+        QFile file(rootDir.filePath(u"DANE/PLANY/X.PLN"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(KLNX_SetDir(ToCodePage(folder.replace(u'@', rootDir.path())).constData()), status);
         QCOMPARE(QDir::current().canonicalPath(), rootDir.filePath(current));
     }
