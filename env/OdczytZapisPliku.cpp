@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -74,13 +75,17 @@ bool IsTemporaryFileName(const QString& name)
 
 void RemoveStaleTemporaries(const QString& folder)
 {
-    const QDir dir(folder);
     const QDateTime dayAgo = QDateTime::currentDateTimeUtc().addDays(-1);
-    const QFileInfoList entries = dir.entryInfoList({TemporaryPrefix + QLatin1Char('*') + TemporarySuffix},
-                                                    QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo& entry : entries) {
-        const QRegularExpressionMatch match = TemporaryPattern().match(entry.fileName());
+    // Names are told by their prefix before anything else is asked of them:
+    // a folder of plans or records is mostly anything else.
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString name = entries.fileName();
+        if (!name.startsWith(TemporaryPrefix)) continue;
+        const QRegularExpressionMatch match = TemporaryPattern().match(name);
         if (!match.hasMatch()) continue;
+        const QFileInfo entry = entries.fileInfo();
         const bool ours = match.captured(1) == HostTag();
         const bool stale = ours ? !ProcessRuns(match.captured(2).toLongLong()) : entry.lastModified().toUTC() < dayAgo;
         if (stale) QFile::remove(entry.absoluteFilePath());
@@ -229,25 +234,40 @@ FileIdentity IdentityOfStat(const struct stat& status)
     return {uint64_t(status.st_dev), uint64_t(status.st_ino)};
 }
 
+// A file opened for its path only, closed on destruction.
+struct HeldFile
+{
+    int Fd = -1;
+    HeldFile() = default;
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    ~HeldFile()
+    {
+        if (Fd >= 0) ::close(Fd);
+    }
+};
+
 // What stands at a target's name, opened without following a link and told
 // by fstat. Where the system can, it is opened for its path only (O_PATH):
 // no device is opened, no pipe waited on, and closing it never drops a
-// record lock this process holds on the file. Elsewhere the name is looked
-// at first, and only a regular file is opened (without waiting) to be told
-// by fstat, so that a file put there in between is the one judged. found
-// receives its status when it is a regular file.
+// record lock this process holds on the file; a regular file judged there
+// may then be kept open in held. Elsewhere the name is looked at first, and
+// only a regular file is opened (without waiting) to be told by fstat, so
+// that a file put there in between is the one judged. found receives its
+// status when it is a regular file.
 TargetRefusal InspectTarget(const QByteArray& path, const QList<FileIdentity>& inputs,
-                            std::optional<struct stat>& found)
+                            std::optional<struct stat>& found, HeldFile* held = nullptr)
 {
     found.reset();
     struct stat status;
 #    ifdef O_PATH
-    const int fd = OpenRetryingInterrupts(path, O_PATH | O_NOFOLLOW);
-    if (fd < 0) return TargetRefusal::None; // nothing there, or the rename tells why
-    const bool known = ::fstat(fd, &status) == 0;
-    ::close(fd);
-    if (!known) return TargetRefusal::None;
+    HeldFile fd;
+    fd.Fd = OpenRetryingInterrupts(path, O_PATH | O_NOFOLLOW);
+    if (fd.Fd < 0) return TargetRefusal::None; // nothing there, or the rename tells why
+    if (::fstat(fd.Fd, &status) != 0) return TargetRefusal::None;
+    if (held && S_ISREG(status.st_mode)) std::swap(held->Fd, fd.Fd);
 #    else
+    Q_UNUSED(held);
     if (::lstat(path.constData(), &status) != 0) return TargetRefusal::None;
     if (S_ISREG(status.st_mode)) {
         const int fd = OpenRetryingInterrupts(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
@@ -275,6 +295,28 @@ void FlushFolder(const QString& folder)
     ::fsync(fd);
     ::close(fd);
 }
+
+namespace {
+
+// Flushes folder while the file that a rename took the last name of is let
+// go on another thread: freeing its space (and telling the disk so, where it
+// is mounted to be told) takes place while the disk writes the folder.
+void FlushFolderReleasing(const QString& folder, HeldFile& old)
+{
+    if (old.Fd >= 0) {
+        try {
+            std::thread release([fd = std::exchange(old.Fd, -1)] { ::close(fd); });
+            FlushFolder(folder);
+            release.join();
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: the file is let go here.
+        }
+    }
+    FlushFolder(folder);
+}
+
+} // namespace
 
 std::optional<FileIdentity> IdentityOf(const QString& path)
 {
@@ -598,7 +640,11 @@ int16_t FileReplacement::Commit(const QString& target, FlushTiming folderFlush)
     const QByteArray from = Native(m_path);
     const QByteArray to = Native(target);
     std::optional<struct stat> old;
-    const TargetRefusal refusal = InspectTarget(to, m_inputs, old);
+    // The file replaced is held open past the rename, so that its space is
+    // freed while the folder is flushed rather than by the rename itself.
+    HeldFile oldFile;
+    const TargetRefusal refusal =
+        InspectTarget(to, m_inputs, old, folderFlush == FlushTiming::Now ? &oldFile : nullptr);
     if (refusal != TargetRefusal::None) return Refuse(refusal);
     struct stat folder;
     if (old) {
@@ -614,7 +660,7 @@ int16_t FileReplacement::Commit(const QString& target, FlushTiming folderFlush)
     }
     if (::rename(from.constData(), to.constData()) == 0) {
         m_path.clear();
-        if (folderFlush == FlushTiming::Now) FlushFolder(FolderOf(target));
+        if (folderFlush == FlushTiming::Now) FlushFolderReleasing(FolderOf(target), oldFile);
         return 0;
     }
     const int error = errno;
