@@ -15,64 +15,106 @@ bool IsFreeDaySlot(int32_t slot)
 
 } // namespace
 
-AreaChain ExpandSchedulePlan(const AreaChainInput& input)
+namespace {
+
+// The records of a working day of one slot, as minutes after the day's
+// midnight with their kind and flags: every working day of the slot has
+// them, moved by its midnight.
+struct DayPattern
 {
-    AreaChain chain;
+    bool Free = true;
+    int32_t Count = 0;
+    int32_t WindowStart = 0; // Entry less the earlier entry, whether or not that makes a window
+    int32_t FirstStart = 0;  // of the day's first record
+    int32_t Closing = 0;
+    std::array<int32_t, MaxAreasPerDay> Starts{};
+    std::array<uint32_t, MaxAreasPerDay> Bits{};
+
+    void Add(int32_t start, uint8_t kind, uint32_t flags = 0)
+    {
+        Starts[size_t(Count)] = start;
+        Bits[size_t(Count)] = AreaWord(0, kind, flags);
+        ++Count;
+    }
+};
+
+DayPattern PatternOf(const AreaChainInput& input, int32_t slot)
+{
+    DayPattern p;
+    if (IsFreeDaySlot(slot)) return p;
+    const AreaSchedule& s = input.Schedules[size_t(slot)];
+    p.Free = false;
+    const int32_t windowStart = s.Entry - input.EarlierEntry;
+    const int32_t workEnd = s.Exit;
+    const int32_t overtimeEnd = workEnd + input.MaxOvertime;
+    p.Closing = overtimeEnd + input.LaterExit;
+    p.WindowStart = p.FirstStart = windowStart;
+    uint32_t workFlag = FirstOfDayBit;
+    if (windowStart < s.Entry) {
+        p.Add(windowStart, PrivateStay, FirstOfDayBit);
+        workFlag = AfterEarlyEntryBit;
+    } else {
+        p.FirstStart = s.Entry;
+    }
+    p.Add(s.Entry, Work, workFlag);
+    if (s.BreakFrom < s.BreakTo) {
+        p.Add(s.BreakFrom, Break);
+        p.Add(s.BreakTo, Work);
+    }
+    if (workEnd < overtimeEnd) p.Add(workEnd, Overtime);
+    if (overtimeEnd < p.Closing) p.Add(overtimeEnd, PrivateStay);
+    p.Add(p.Closing, NotCounted);
+    return p;
+}
+
+} // namespace
+
+qsizetype ExpandSchedulePlanInto(const AreaChainInput& input, uint32_t* areas, uint32_t* dayIndex)
+{
     const int32_t dayCount = input.LastDay >= input.FirstDay ? input.LastDay - input.FirstDay + 1 : 0;
-    chain.DayIndex.resize(dayCount);
-    // A working day writes at most seven records; they are written in place
-    // and the vector cut to what was used.
-    chain.Areas.resize(qsizetype(dayCount) * 7);
-    uint32_t* const first = chain.Areas.data();
-    uint32_t* out = first;
-    uint32_t* const dayIndex = chain.DayIndex.data();
+    std::array<DayPattern, SlotCount> patterns;
+    for (int32_t slot = 0; slot < SlotCount; ++slot)
+        patterns[size_t(slot)] = PatternOf(input, slot);
+    const DayPattern freeDay;
     const int32_t* const daySlots = input.Slots.constData();
     const int32_t slotCount = int32_t(input.Slots.size());
 
+    uint32_t* out = areas;
     int32_t lastEnd = -1;
     for (int32_t i = 0; i < dayCount; ++i) {
         const int32_t t = (input.FirstDay + i) * MinutesPerDay;
         const int32_t slot = i < slotCount ? daySlots[i] : 0;
-        if (IsFreeDaySlot(slot)) {
+        const DayPattern& p = slot >= 0 && slot < SlotCount ? patterns[size_t(slot)] : freeDay;
+        if (p.Free) {
             const int32_t start = lastEnd < t ? t : lastEnd + 1;
             *out++ = AreaWord(start, NotCounted, FirstOfDayBit);
             dayIndex[i] = uint32_t(start) & AreaStartMask;
             lastEnd = start;
             continue;
         }
-        const AreaSchedule& s = input.Schedules[size_t(slot)];
-        const int32_t windowStart = t + s.Entry - input.EarlierEntry;
-        const int32_t workStart = t + s.Entry;
-        const int32_t breakStart = t + s.BreakFrom;
-        const int32_t breakEnd = t + s.BreakTo;
-        const int32_t workEnd = t + s.Exit;
-        const int32_t overtimeEnd = workEnd + input.MaxOvertime;
-        const int32_t closing = overtimeEnd + input.LaterExit;
-
         // The window reaches back to the previous day's last record: this day
         // takes its place (an earlier record it reaches shows up as an overlap).
-        if (lastEnd >= windowStart && out != first) --out;
-        uint32_t workFlag = FirstOfDayBit;
-        if (windowStart < workStart) {
-            *out++ = AreaWord(windowStart, PrivateStay, FirstOfDayBit);
-            dayIndex[i] = uint32_t(windowStart) & AreaStartMask;
-            workFlag = AfterEarlyEntryBit;
-        } else {
-            dayIndex[i] = uint32_t(workStart) & AreaStartMask;
-        }
-        *out++ = AreaWord(workStart, Work, workFlag);
-        if (breakStart < breakEnd) {
-            *out++ = AreaWord(breakStart, Break);
-            *out++ = AreaWord(breakEnd, Work);
-        }
-        if (workEnd < overtimeEnd) *out++ = AreaWord(workEnd, Overtime);
-        if (overtimeEnd < closing) *out++ = AreaWord(overtimeEnd, PrivateStay);
-        *out++ = AreaWord(closing, NotCounted);
-        lastEnd = closing;
+        if (lastEnd >= t + p.WindowStart && out != areas) --out;
+        dayIndex[i] = uint32_t(t + p.FirstStart) & AreaStartMask;
+        // All the pattern's places are written, the unused ones to be written
+        // over by the next day: a loop of fixed length the compiler unrolls.
+        for (size_t k = 0; k < MaxAreasPerDay; ++k)
+            out[k] = (uint32_t(t + p.Starts[k]) & AreaStartMask) | p.Bits[k];
+        out += p.Count;
+        lastEnd = t + p.Closing;
     }
     // The final record closes the chain: not counted, marked like a day's first.
-    if (out != first) out[-1] = AreaWord(lastEnd, NotCounted, FirstOfDayBit);
-    chain.Areas.resize(out - first);
+    if (out != areas) out[-1] = AreaWord(lastEnd, NotCounted, FirstOfDayBit);
+    return out - areas;
+}
+
+AreaChain ExpandSchedulePlan(const AreaChainInput& input)
+{
+    AreaChain chain;
+    const int32_t dayCount = input.LastDay >= input.FirstDay ? input.LastDay - input.FirstDay + 1 : 0;
+    chain.DayIndex.resize(dayCount);
+    chain.Areas.resize(qsizetype(dayCount) * MaxAreasPerDay);
+    chain.Areas.resize(ExpandSchedulePlanInto(input, chain.Areas.data(), chain.DayIndex.data()));
     return chain;
 }
 

@@ -78,6 +78,14 @@ struct AreaChain
 // the previous record when that lies at or after the midnight.
 AreaChain ExpandSchedulePlan(const AreaChainInput& input);
 
+// The most records one day expands into.
+constexpr size_t MaxAreasPerDay = 7;
+
+// The same into the caller's memory: areas with room for MaxAreasPerDay
+// records a day (all of it may be written), dayIndex for one word a day. The
+// number of records of the chain.
+qsizetype ExpandSchedulePlanInto(const AreaChainInput& input, uint32_t* areas, uint32_t* dayIndex);
+
 // The label of an area kind inside messages (" pracy " and so on); empty for
 // a kind the system does not use.
 QString AreaKindLabel(uint8_t kind);

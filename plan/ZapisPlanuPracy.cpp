@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <memory>
 #include <span>
 
 using namespace PlanLayout;
@@ -40,36 +41,27 @@ int32_t DayCountOf(const WorkPlan& plan)
 }
 
 // A plan file in two parts: everything before the first area record, and
-// the records, which are written straight from the chain.
+// the records, in the file's byte order.
 struct PlanFile
 {
     QByteArray Head;
-    QVector<uint32_t> Areas;
-#if Q_BYTE_ORDER != Q_LITTLE_ENDIAN
-    QByteArray SwappedAreas;
-#endif
+    std::unique_ptr<uint32_t[]> Areas;
+    qsizetype AreaCount = 0;
 
-    QList<QByteArrayView> Parts()
+    QList<QByteArrayView> Parts() const
     {
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-        const QByteArrayView areas(reinterpret_cast<const char*>(Areas.constData()), Areas.size() * 4);
-#else
-        ByteWriter swapped(Areas.size() * 4);
-        swapped.Words(Areas);
-        SwappedAreas = swapped.Take();
-        const QByteArrayView areas(SwappedAreas);
-#endif
-        return {Head, areas};
+        return {Head, QByteArrayView(reinterpret_cast<const char*>(Areas.get()), AreaCount * 4)};
     }
 };
 
 // The area section up to its records: its length, the first minute, the day
 // index and the end word. Header word 0 receives the offset of the first record.
-void AppendAreaSectionHead(ByteWriter& out, const WorkPlan& plan, const QVector<uint32_t>& dayIndex, uint32_t endWord)
+void AppendAreaSectionHead(ByteWriter& out, const WorkPlan& plan, std::span<const uint32_t> dayIndex,
+                           uint32_t endWord)
 {
     out.Int32((plan.LastDay - plan.FirstDay) * 4 + 12);
     out.Int32(plan.FirstDay * MinutesPerDay);
-    out.Words(dayIndex);
+    qToLittleEndian<quint32>(dayIndex.data(), qsizetype(dayIndex.size()), out.Reserve(qsizetype(dayIndex.size()) * 4));
     out.Int32(int32_t(endWord));
     out.Int32At(0, int32_t(out.Size()));
 }
@@ -79,7 +71,9 @@ int16_t FieldMinutes(const TimeField& field)
     return int16_t(GodzinaNaMinuty(field.Text));
 }
 
-PlanFile SchedulePlanFile(const PlanDocument& doc, AreaChain&& chain)
+// The plan expanded into areas and laid out as its file. The records are
+// written where the file's bytes are taken from, with no copy between.
+PlanFile SchedulePlanFile(const PlanDocument& doc)
 {
     const WorkPlan& plan = doc.Plan;
     const ScheduleFields& fields = doc.Fields;
@@ -111,8 +105,15 @@ PlanFile SchedulePlanFile(const PlanDocument& doc, AreaChain&& chain)
     for (int32_t day = plan.FirstDay; day <= plan.LastDay; ++day)
         *dayBytes++ = char(plan.Days.Contains(day) ? plan.Days.At(day) : 0);
 
-    AppendAreaSectionHead(out, plan, chain.DayIndex, chain.EndWord());
-    return {out.Take(), std::move(chain.Areas)};
+    PlanFile file;
+    const auto dayIndex = std::make_unique_for_overwrite<uint32_t[]>(size_t(days));
+    file.Areas = std::make_unique_for_overwrite<uint32_t[]>(size_t(days) * MaxAreasPerDay);
+    file.AreaCount = ExpandSchedulePlanInto(AreaInputOf(fields, plan), file.Areas.get(), dayIndex.get());
+    const uint32_t endWord = file.AreaCount > 0 ? file.Areas[size_t(file.AreaCount - 1)] & AreaStartMask : 0;
+    qToLittleEndian<quint32>(file.Areas.get(), file.AreaCount, file.Areas.get());
+    AppendAreaSectionHead(out, plan, std::span<const uint32_t>(dayIndex.get(), size_t(days)), endWord);
+    file.Head = out.Take();
+    return file;
 }
 
 PlanFile WeeklyPlanFile(const PlanDocument& doc, const SuiteFreeDays& freeDays, bool uniformWeek)
@@ -123,14 +124,14 @@ PlanFile WeeklyPlanFile(const PlanDocument& doc, const SuiteFreeDays& freeDays, 
     const bool markFreeDays = plan.IncludeFreeDays && freeDays.FreeDaysLoaded;
 
     QVector<uint32_t> dayIndex(days);
-    QVector<uint32_t> areas(days);
+    auto areas = std::make_unique_for_overwrite<uint32_t[]>(size_t(days));
     for (int32_t i = 0; i < days; ++i) {
         const int32_t day = plan.FirstDay + i;
         const int32_t start = day * MinutesPerDay + dayStart;
         const uint8_t kind =
             WeeklyAreaKind(plan, day, markFreeDays && IsFreeDayNumber(freeDays.Days, day), uniformWeek);
         dayIndex[i] = uint32_t(start) & AreaStartMask;
-        areas[i] = AreaWord(start, kind, FirstOfDayBit);
+        areas[size_t(i)] = qToLittleEndian(AreaWord(start, kind, FirstOfDayBit));
     }
 
     ByteWriter out(BlockEnd + 4 + 7 + 12 + qsizetype(days) * 4);
@@ -153,7 +154,7 @@ PlanFile WeeklyPlanFile(const PlanDocument& doc, const SuiteFreeDays& freeDays, 
         out.Byte(uniformWeek ? FreeWeekday : kind);
 
     AppendAreaSectionHead(out, plan, dayIndex, uint32_t(plan.LastDay * MinutesPerDay) & AreaStartMask);
-    return {out.Take(), std::move(areas)};
+    return {out.Take(), std::move(areas), days};
 }
 
 } // namespace
@@ -363,16 +364,19 @@ PlanSaveResult ZapiszPlanHarmonogramow(const Environment& env, PlanDocument& doc
         return ResultOf(SaveStatus::FileError);
     }
 
-    PlanFile plan = SchedulePlanFile(doc, ExpandSchedulePlan(AreaInputOf(doc.Fields, doc.Plan)));
-    RemoveStaleTemporaries(env.KatalogTemp);
+    const PlanFile plan = SchedulePlanFile(doc);
+    // The disk takes the new file while its areas are read back and checked
+    // and what dead programs left in both folders is cleared away; the
+    // replacement first waits until the file is on the disk.
     FileReplacement scratch;
-    int16_t number = scratch.Write(env.KatalogTemp, plan.Parts());
+    int16_t number = scratch.Write(env.KatalogTemp, plan.Parts(), FlushTiming::Later);
     std::optional<AreaOverlap> overlap;
     FileFault fault = scratch.Fault();
     if (number == 0) {
         number = CheckAreasBack(scratch.Path(), overlap);
         fault = FileFault{number, 0, TargetRefusal::None, false};
     }
+    RemoveStaleTemporaries(env.KatalogTemp);
     if (number != 0) {
         ShowFileError(env.Ui, number, fileName, QString(), showMessages);
         return ResultOf(SaveStatus::FileError, fault);
@@ -405,7 +409,7 @@ PlanSaveResult ZapiszPlanTygodniowy(const Environment& env, PlanDocument& doc, c
         ShowFileError(env.Ui, BadFileName, fileName, QString(), showMessages);
         return ResultOf(SaveStatus::FileError);
     }
-    PlanFile plan = WeeklyPlanFile(doc, freeDays, uniformWeek);
+    const PlanFile plan = WeeklyPlanFile(doc, freeDays, uniformWeek);
     const QList<QByteArrayView> parts = plan.Parts();
     // The new file is written whole before it replaces the old one, in TEMP
     // when it can be, else beside the plan.
