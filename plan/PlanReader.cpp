@@ -39,6 +39,16 @@ struct PlanFileHead
     qint64 Size = 0;
 };
 
+bool ReadOpenedHead(DataFile& file, qint64 limit, PlanFileHead& head)
+{
+    if ((head.Size = file.Size()) < 0) return false;
+    head.Bytes.resize(qsizetype(qMin(head.Size, limit)));
+    const qint64 read = file.Read(head.Bytes.data(), head.Bytes.size());
+    if (read < 0) return false;
+    head.Bytes.truncate(qsizetype(read));
+    return true;
+}
+
 // With quietWhenNoFile, a path where no regular file stands (nothing, a
 // folder, a device, a broken link) fails without a message.
 bool ReadPlanHead(const Environment& env, const QString& path, const QString& shownName, qint64 limit,
@@ -46,19 +56,25 @@ bool ReadPlanHead(const Environment& env, const QString& path, const QString& sh
 {
     DataFile file;
     const OpenStatus opened = file.Open(path, FileAccess::Read);
-    if (opened == OpenStatus::Opened && (head.Size = file.Size()) >= 0) {
-        head.Bytes.resize(qsizetype(qMin(head.Size, limit)));
-        const qint64 read = file.Read(head.Bytes.data(), head.Bytes.size());
-        if (read >= 0) {
-            head.Bytes.truncate(qsizetype(read));
-            return true;
-        }
-    }
+    if (opened == OpenStatus::Opened && ReadOpenedHead(file, limit, head)) return true;
     const int16_t number = file.ErrorNumber();
     const bool noFile = opened != OpenStatus::Opened && (number == FileNotFound || number == PathNotFound ||
                                                          number == PathFileAccessError || number == DeviceUnavailable);
     if (!(quietWhenNoFile && noFile)) ShowFileError(env.Ui, number, shownName, QString(), true);
     return false;
+}
+
+// The head of the named plan's file (see PlanFilePath): the file of the
+// name as written is opened at once; only where none opens is a name that
+// differs in letter case looked for, and what that finds reports failures.
+bool ReadNamedPlanHead(const Environment& env, const QString& name, const QString& shownName, qint64 limit,
+                       PlanFileHead& head, bool quietWhenNoFile = false)
+{
+    DataFile file;
+    if (file.Open(QDir(env.PlansDir()).filePath(name + PlanExtension), FileAccess::Read) == OpenStatus::Opened &&
+        ReadOpenedHead(file, limit, head))
+        return true;
+    return ReadPlanHead(env, PlanFilePath(env, name), shownName, limit, head, quietWhenNoFile);
 }
 
 PlanWindowEffects& EffectsOrScratch(PlanWindowEffects* effects, PlanWindowEffects& scratch)
@@ -75,7 +91,7 @@ bool ReadSchedule(const Environment& env, PlanDocument& doc, const QString& name
     // A missing file, anything but a regular file and a file too short for a
     // plan fail silently; the file is looked at once, by its open.
     PlanFileHead head;
-    if (!ReadPlanHead(env, PlanFilePath(env, name), name + PlanExtension, PlanReadLimit, head, true) ||
+    if (!ReadNamedPlanHead(env, name, name + PlanExtension, PlanReadLimit, head, true) ||
         head.Size < PlanLayout::MinimumFileSize)
         return false;
 
@@ -196,7 +212,7 @@ uint8_t ProbePlanKind(const Environment& env, PlanDocument& doc, const QString& 
     PlanWindowEffects& fx = EffectsOrScratch(effects, scratch);
     if (!BindPlansFolder(env, fx)) return ProbeFailed;
     PlanFileHead head;
-    if (!ReadPlanHead(env, PlanFilePath(env, name), name, PlanLayout::BlockEnd, head)) {
+    if (!ReadNamedPlanHead(env, name, name, PlanLayout::BlockEnd, head)) {
         fx.ShowNoPlanEntry = true;
         return ProbeFailed;
     }
