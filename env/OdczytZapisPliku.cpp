@@ -241,9 +241,11 @@ struct HeldFile
     HeldFile() = default;
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
-    ~HeldFile()
+    ~HeldFile() { Close(); }
+    void Close()
     {
         if (Fd >= 0) ::close(Fd);
+        Fd = -1;
     }
 };
 
@@ -640,12 +642,15 @@ int16_t FileReplacement::Commit(const QString& target, FlushTiming folderFlush)
     const QByteArray from = Native(m_path);
     const QByteArray to = Native(target);
     std::optional<struct stat> old;
-    // The file replaced is held open past the rename, so that its space is
-    // freed while the folder is flushed rather than by the rename itself.
+    // A large file replaced is held open past the rename, so that its space
+    // is freed while the folder is flushed rather than by the rename itself.
+    // A small one is freed quicker than a thread is started for it.
     HeldFile oldFile;
     const TargetRefusal refusal =
         InspectTarget(to, m_inputs, old, folderFlush == FlushTiming::Now ? &oldFile : nullptr);
     if (refusal != TargetRefusal::None) return Refuse(refusal);
+    constexpr off_t LargeFile = 64 * 1024;
+    if (old && old->st_size < LargeFile) oldFile.Close();
     struct stat folder;
     if (old) {
         ::chmod(from.constData(), old->st_mode & 07777);

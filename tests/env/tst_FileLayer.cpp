@@ -42,6 +42,12 @@ TargetSetup Input(const std::function<QString(const QString& folder, const QStri
     };
 }
 
+// How many files this process has open (0 where the system does not tell).
+qsizetype OpenDescriptors()
+{
+    return QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(TargetSetup)
@@ -72,6 +78,7 @@ private slots:
         // clang-format off
         QTest::newRow("nothing") << Put(Nothing()) << false << none << "file new";
         QTest::newRow("a regular file") << Put(FileOf("old")) << false << none << "file new";
+        QTest::newRow("a large regular file") << Put(FileOf(QByteArray(256 * 1024, 'o'))) << false << none << "file new";
         QTest::newRow("a link to a file") << LinkBeside(u"victim"_s) << false << link << "link @/victim";
         QTest::newRow("a link to nothing") << LinkBeside(u"nowhere"_s) << false << link << "link @/nowhere";
         QTest::newRow("a pipe") << Put(Pipe()) << false << other << "pipe";
@@ -98,6 +105,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder) && WriteFile(dir.filePath(u"victim"_s), "victim"));
         const QList<FileIdentity> inputs = setup(folder, target);
         const QString before = FolderEntries(folder);
+        const qsizetype descriptors = OpenDescriptors();
         QCOMPARE(CheckWriteTarget(target, inputs), TargetRefusal(refusal));
         FileReplacement replacement;
         replacement.KeepInputs(inputs);
@@ -109,6 +117,7 @@ private slots:
         QCOMPARE(WhatStandsAt(target), after.replace(u'@', dir.path()));
         QCOMPARE(ReadFile(dir.filePath(u"victim"_s)), QByteArray("victim"));
         QCOMPARE(FolderEntries(folder), number == 0 ? u"target"_s : before);
+        QCOMPARE(OpenDescriptors(), descriptors); // nothing it looked at is kept open
     }
 
     // A record opened for a rewrite is never reached through a link: the open
