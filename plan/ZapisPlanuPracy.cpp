@@ -56,8 +56,7 @@ struct PlanFile
 
 // The area section up to its records: its length, the first minute, the day
 // index and the end word. Header word 0 receives the offset of the first record.
-void AppendAreaSectionHead(ByteWriter& out, const WorkPlan& plan, std::span<const uint32_t> dayIndex,
-                           uint32_t endWord)
+void AppendAreaSectionHead(ByteWriter& out, const WorkPlan& plan, std::span<const uint32_t> dayIndex, uint32_t endWord)
 {
     out.Int32((plan.LastDay - plan.FirstDay) * 4 + 12);
     out.Int32(plan.FirstDay * MinutesPerDay);
