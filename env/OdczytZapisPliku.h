@@ -137,7 +137,9 @@ public:
     // The whole file; TooLarge, with nothing read, when it holds more than limit bytes.
     ReadStatus ReadAll(QByteArray& bytes, qint64 limit);
     // Up to size bytes from the current position; the count read, or -1.
-    qint64 Read(char* data, qint64 size);
+    // Once enough bytes are in, a read that brings fewer than it asked for
+    // has met the end of the file: no further read looks for it.
+    qint64 Read(char* data, qint64 size, qint64 enough = INT64_MAX);
     bool Seek(qint64 offset);
     // Exclusive access only: writes bytes over the file from its start in one
     // write, ends the file there and flushes it to disk. Used where no
@@ -281,9 +283,16 @@ public:
     FileFault Fault() const { return m_fault; }
 
 private:
+    friend class ReplacementBatch;
+
     int16_t CommitBeside(const QString& target);
     int16_t Fail(int nativeError, const QString& path);
     int16_t Refuse(TargetRefusal refusal);
+#ifndef Q_OS_WIN
+    // Closes the file written with FlushTiming::Later, flushing it first
+    // unless a flush of its whole file system has put it on the disk.
+    int16_t Close(bool flush);
+#endif
 
     QString m_path;
     QList<QByteArrayView> m_parts;
@@ -296,13 +305,22 @@ private:
 
 // Files open for a rewrite (FileAccess::Exclusive), replaced one after the
 // other with a single wait for the disk: each new file is written beside its
-// file as it is added, all are flushed to disk together at Commit, then each
-// is renamed over its file in the order added, and their folders are
-// flushed once. Every file is still replaced in one step and stays open,
-// and so locked, until it is: a failure or a crash leaves each file old or
-// new. A file held by its lock record does not join (that record would
-// outlast the few milliseconds other workstations wait for it): it is
-// replaced on its own (DataFile::Replace).
+// file as it is added (with the file's permission bits and group), all are
+// flushed to disk together at Commit, then each is renamed over its file in
+// the order added, and their folders are flushed once. Every file is still
+// replaced in one step and stays open, and so locked, until it is: a
+// failure or a crash leaves each file old or new. A file held by its lock
+// record does not join (that record would outlast the few milliseconds
+// other workstations wait for it): it is replaced on its own
+// (DataFile::Replace).
+//
+// Flushing together: on a local disk of Linux 5.8 or later, which reports
+// every failed write of the file system to the flush of the whole file
+// system (syncfs), a batch of many files flushes its file system once, one
+// write of the disk's cache for all, instead of once for every file. A
+// failure there, or a network file system, or a batch of a few files,
+// flushes every file on its own (all at once, each in a thread), which
+// tells the file that failed.
 class ReplacementBatch
 {
 public:
@@ -311,11 +329,16 @@ public:
     ReplacementBatch(const ReplacementBatch&) = delete;
     ReplacementBatch& operator=(const ReplacementBatch&) = delete;
 
+    // How many files a batch takes at the most: each keeps two files open
+    // until Commit, and a process may open only so many.
+    static qsizetype Capacity();
+
     // Takes file, open for a rewrite, with its new contents. False, with
     // file handed back untouched, when it cannot join: held by its lock
-    // record, or no new file could be written beside it.
+    // record, no new file could be written beside it, or the batch is full.
     bool Add(std::unique_ptr<DataFile>& file, QByteArray bytes);
     qsizetype Size() const { return qsizetype(m_entries.size()); }
+    bool Full() const { return Size() >= Capacity(); }
 
     // Flushes the new files, then puts them in place in the order added,
     // stopping at the first that cannot be (its failure in Fault()); every
@@ -329,6 +352,12 @@ public:
 
 private:
     struct Entry;
+    // Puts every new file on the disk; a file that failed keeps its fault
+    // in its replacement.
+    void FlushNewFiles();
+    // Renames the entry's new file over its file, when nothing but the
+    // rename is left to do; false leaves both as they were.
+    static bool RenameOverOpenFile(Entry& entry);
     std::vector<std::unique_ptr<Entry>> m_entries;
     FileFault m_fault;
 };
