@@ -567,10 +567,10 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     bool ok = true;
     for (const QByteArrayView part : parts)
         ok = ok && WriteAll(fd, part);
-    if (ok && flush == FlushTiming::Later) {
+    if (ok && flush != FlushTiming::Now) {
         // The disk starts on it now; Flush waits for it with the others.
 #    ifdef SYNC_FILE_RANGE_WRITE
-        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        if (flush == FlushTiming::Later) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #    endif
         m_fd = fd;
         return 0;
@@ -1292,7 +1292,18 @@ bool ReplacementBatch::Add(std::unique_ptr<DataFile>& file, QByteArray bytes)
     auto entry = std::make_unique<Entry>();
     entry->Bytes = std::move(bytes);
     FileReplacement& replacement = entry->Replacement;
-    if (replacement.Write(FolderOf(file->m_path), {entry->Bytes}, FlushTiming::Later) != 0) return false;
+    // A file system flushed whole writes every new file in one go at the
+    // flush; elsewhere the disk starts on each at once.
+    FlushTiming timing = FlushTiming::Later;
+#ifdef Q_OS_LINUX
+    const uint64_t device = file->Identity().Device;
+    auto known = std::find_if(m_flushedWhole.begin(), m_flushedWhole.end(),
+                              [device](const auto& fileSystem) { return fileSystem.first == device; });
+    if (known == m_flushedWhole.end())
+        known = m_flushedWhole.insert(m_flushedWhole.end(), {device, FlushesWholeFileSystem(file->m_fd)});
+    if (known->second) timing = FlushTiming::Together;
+#endif
+    if (replacement.Write(FolderOf(file->m_path), {entry->Bytes}, timing) != 0) return false;
 #ifndef Q_OS_WIN
     // The new file takes the file's permission bits and group now, through
     // its open file, so that they reach the disk with its contents. The
@@ -1329,7 +1340,10 @@ void ReplacementBatch::FlushNewFiles()
         // The first new file was opened before any was written: a failed
         // write of any of them is reported to it.
         const int first = files.front()->m_fd;
-        if (files.size() >= FlushWholeFrom && first >= 0 && FlushesWholeFileSystem(first) && ::syncfs(first) == 0) {
+        const auto known = std::find_if(m_flushedWhole.begin(), m_flushedWhole.end(),
+                                        [device](const auto& fileSystem) { return fileSystem.first == device; });
+        const bool whole = known != m_flushedWhole.end() && known->second;
+        if (whole && files.size() >= FlushWholeFrom && first >= 0 && ::syncfs(first) == 0) {
             for (FileReplacement* file : files)
                 file->Close(false);
         } else {
@@ -1402,6 +1416,7 @@ void ReplacementBatch::Discard()
     // Each entry's replacement removes its file unless it was put in place,
     // and its record is closed.
     m_entries.clear();
+    m_flushedWhole.clear();
 }
 
 // The temporary lies on another file system than the target: the same

@@ -60,8 +60,10 @@ enum class FileAccess {
 };
 enum class OpenStatus { Opened, Busy, Failed };
 // When what was written must have reached the disk: before the call
-// returns, or at a later call that waits for it (ReplacementBatch).
-enum class FlushTiming : uint8_t { Now, Later };
+// returns, or at a later call that waits for it (ReplacementBatch), the
+// disk starting on it at once (Later) or only with the flush that waits for
+// it, which may write many files in one go (Together).
+enum class FlushTiming : uint8_t { Now, Later, Together };
 enum class ReadStatus { Ok, TooLarge, Failed };
 
 // Who a file is, whatever name it was reached by: its device and inode (on
@@ -256,7 +258,8 @@ public:
     // Writes the parts, one after the other, to a new temporary file in
     // folder and flushes it to disk. 0, or the file-error number. The parts
     // must stay alive until Commit(). With FlushTiming::Later the file is
-    // only sent on its way to the disk and stays open: Flush() waits for it.
+    // only sent on its way to the disk and stays open: Flush() waits for it;
+    // with FlushTiming::Together it is not even sent.
     int16_t Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming flush = FlushTiming::Now);
     // Waits until the file written with FlushTiming::Later is on the disk,
     // and closes it. 0, or the file-error number (the file is then removed).
@@ -289,7 +292,7 @@ private:
     int16_t Fail(int nativeError, const QString& path);
     int16_t Refuse(TargetRefusal refusal);
 #ifndef Q_OS_WIN
-    // Closes the file written with FlushTiming::Later, flushing it first
+    // Closes the file written with a later flush timing, flushing it first
     // unless a flush of its whole file system has put it on the disk.
     int16_t Close(bool flush);
 #endif
@@ -359,6 +362,8 @@ private:
     // rename is left to do; false leaves both as they were.
     static bool RenameOverOpenFile(Entry& entry);
     std::vector<std::unique_ptr<Entry>> m_entries;
+    // For each file system met, by device: whether it is flushed whole.
+    std::vector<std::pair<uint64_t, bool>> m_flushedWhole;
     FileFault m_fault;
 };
 
