@@ -274,7 +274,15 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
         // A record made since the listing is looked for on its own.
         QString fileName = listed.Find(name);
         if (fileName.isEmpty()) fileName = QFileInfo(RecordPath(folder, name)).fileName();
-        if (fileName.isEmpty()) {
+        PreparedRecord prepared;
+        if (!fileName.isEmpty())
+            prepared = PrepareRecord(env, name, records, fileName, employee, planText, hooks, reach, waiting.isEmpty());
+        // So is one that was gone when it was opened: the employee was deleted
+        // since the listing, or while the record was waited for.
+        const bool deleted = fileName.isEmpty() || (prepared.What == PreparedRecord::Failed &&
+                                                    prepared.Fault.Number == FileNotFound &&
+                                                    RecordPath(folder, name).isEmpty());
+        if (deleted) {
             if (const Next next = waiting.isEmpty() ? Next::Row : putInPlace(); next != Next::Row) {
                 if (next == Next::Stop) return outcomes;
                 continue;
@@ -283,8 +291,6 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
             stepThrough(row++);
             continue;
         }
-        PreparedRecord prepared =
-            PrepareRecord(env, name, records, fileName, employee, planText, hooks, reach, waiting.isEmpty());
         if (prepared.What == PreparedRecord::Ready && batch.Add(prepared.File, prepared.Bytes)) {
             waiting.append(row++);
             if (batch.Full() && putInPlace() == Next::Stop) return outcomes;
