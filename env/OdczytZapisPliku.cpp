@@ -1220,7 +1220,7 @@ bool FlushesWholeFileSystem(int fd)
         return ::uname(&system) == 0 && std::sscanf(system.release, "%d.%d", &major, &minor) == 2 &&
                (major > 5 || (major == 5 && minor >= 8));
     }();
-    struct statfs fileSystem{};
+    struct statfs fileSystem;
     if (!reports || ::fstatfs(fd, &fileSystem) != 0) return false;
     switch (fileSystem.f_type) {
     case EXT4_SUPER_MAGIC: // ext2 and ext3 too
@@ -1311,8 +1311,8 @@ bool ReplacementBatch::Add(std::unique_ptr<DataFile>& file, QByteArray bytes)
     struct stat old;
     struct stat made;
     if (::fstat(file->m_fd, &old) == 0 && ::fstat(replacement.m_fd, &made) == 0) {
-        const bool moded = (made.st_mode & 07777) == (old.st_mode & 07777) ||
-                           ::fchmod(replacement.m_fd, old.st_mode & 07777) == 0;
+        const bool moded =
+            (made.st_mode & 07777) == (old.st_mode & 07777) || ::fchmod(replacement.m_fd, old.st_mode & 07777) == 0;
         if (made.st_gid != old.st_gid && ::fchown(replacement.m_fd, uid_t(-1), old.st_gid) != 0) {
         }
         entry->Dressed = moded;
@@ -1336,7 +1336,9 @@ void ReplacementBatch::FlushNewFiles()
         if (found == fileSystems.end()) found = fileSystems.insert(fileSystems.end(), {device, {}});
         found->second.push_back(&entry->Replacement);
     }
-    for (auto& [device, files] : fileSystems) {
+    for (const auto& fileSystem : fileSystems) {
+        const uint64_t device = fileSystem.first;
+        const std::vector<FileReplacement*>& files = fileSystem.second;
         // The first new file was opened before any was written: a failed
         // write of any of them is reported to it.
         const int first = files.front()->m_fd;

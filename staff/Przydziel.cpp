@@ -279,9 +279,9 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
             prepared = PrepareRecord(env, name, records, fileName, employee, planText, hooks, reach, waiting.isEmpty());
         // So is one that was gone when it was opened: the employee was deleted
         // since the listing, or while the record was waited for.
-        const bool deleted = fileName.isEmpty() || (prepared.What == PreparedRecord::Failed &&
-                                                    prepared.Fault.Number == FileNotFound &&
-                                                    RecordPath(folder, name).isEmpty());
+        const bool deleted =
+            fileName.isEmpty() || (prepared.What == PreparedRecord::Failed && prepared.Fault.Number == FileNotFound &&
+                                   RecordPath(folder, name).isEmpty());
         if (deleted) {
             if (const Next next = waiting.isEmpty() ? Next::Row : putInPlace(); next != Next::Row) {
                 if (next == Next::Stop) return outcomes;

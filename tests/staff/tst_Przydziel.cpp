@@ -61,7 +61,7 @@ struct SecondCase
     QString Plans; // the "Plan pracy" cells afterwards
     bool NowakRewritten, ZakRewritten;
     QString Bar;
-    QString Question; // the question asked, if any
+    QString Question;              // the question asked, if any
     bool DeletedAtRelease = false; // the record is deleted as it is let go
 };
 Q_DECLARE_METATYPE(SecondCase)
