@@ -25,9 +25,16 @@
 #    include <cerrno>
 #    include <csignal>
 #    include <fcntl.h>
+#    include <sys/resource.h>
 #    include <sys/stat.h>
 #    include <sys/sysmacros.h>
 #    include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#    include <cstdio>
+#    include <linux/magic.h>
+#    include <sys/statfs.h>
+#    include <sys/utsname.h>
 #endif
 
 namespace {
@@ -476,14 +483,19 @@ OpenStatus DataFile::OpenAt(int folderFd, const QByteArray& native, FileAccess a
     if (!S_ISREG(opened.st_mode)) return turnedAway(OpenStatus::Failed, S_ISDIR(opened.st_mode) ? EISDIR : ENXIO);
     m_identity = IdentityOfStat(opened);
     if (access == FileAccess::ReadDenyWriters || exclusive) {
+        // The lock keeps out a rewrite in place of this very file; a reader
+        // needs nothing more. A rewrite that replaced the record between our
+        // open and our lock left the file we hold whole, as its last version
+        // before the new one.
         const OpenStatus locked = LockForAccess(fd);
         if (locked != OpenStatus::Opened) return turnedAway(locked, 0);
-        // A rewrite may have replaced the record between our open and our
-        // lock; we would then hold the old, unlinked file. The next attempt
-        // opens the new one.
+        // A rewrite must hold the file at the name, though: replacing the old,
+        // unlinked one would undo the other rewrite. The next attempt opens
+        // the new file.
         struct stat current;
-        if (::fstatat(folderFd, native.constData(), &current, 0) != 0) return turnedAway(OpenStatus::Failed, errno);
-        if (!SameFile(opened, current)) return turnedAway(OpenStatus::Busy, 0);
+        if (exclusive && ::fstatat(folderFd, native.constData(), &current, 0) != 0)
+            return turnedAway(OpenStatus::Failed, errno);
+        if (exclusive && !SameFile(opened, current)) return turnedAway(OpenStatus::Busy, 0);
     }
     // A regular file ignores the non-blocking flag: reads wait for the disk as always.
     m_fd = fd;
@@ -498,19 +510,20 @@ qint64 DataFile::Size()
     return m_fd < 0 ? -1 : m_size;
 }
 
-qint64 DataFile::Read(char* data, qint64 size)
+qint64 DataFile::Read(char* data, qint64 size, qint64 enough)
 {
     qint64 total = 0;
     m_atStart = m_atStart && size <= 0;
     while (total < size) {
-        const ssize_t n = ::read(m_fd, data + total, size_t(size - total));
+        const qint64 asked = size - total;
+        const ssize_t n = ::read(m_fd, data + total, size_t(asked));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             Fail(errno);
             return -1;
         }
-        if (n == 0) break;
         total += n;
+        if (n == 0 || (n < asked && total >= enough)) break;
     }
     return total;
 }
@@ -598,10 +611,10 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     bool ok = true;
     for (const QByteArrayView part : parts)
         ok = ok && WriteAll(fd, part);
-    if (ok && flush == FlushTiming::Later) {
+    if (ok && flush != FlushTiming::Now) {
         // The disk starts on it now; Flush waits for it with the others.
 #    ifdef SYNC_FILE_RANGE_WRITE
-        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        if (flush == FlushTiming::Later) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #    endif
         m_fd = fd;
         return 0;
@@ -619,8 +632,13 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
 
 int16_t FileReplacement::Flush()
 {
+    return Close(true);
+}
+
+int16_t FileReplacement::Close(bool flush)
+{
     if (m_fd < 0) return 0;
-    bool ok = ::fsync(m_fd) == 0;
+    bool ok = !flush || ::fsync(m_fd) == 0;
     int error = ok ? 0 : errno;
     // Some file systems report a failed write only when the file is closed.
     if (::close(m_fd) != 0 && ok) {
@@ -981,7 +999,7 @@ qint64 DataFile::Size()
     return qint64(size.QuadPart);
 }
 
-qint64 DataFile::Read(char* data, qint64 size)
+qint64 DataFile::Read(char* data, qint64 size, qint64 enough)
 {
     qint64 total = 0;
     m_atStart = m_atStart && size <= 0;
@@ -992,8 +1010,8 @@ qint64 DataFile::Read(char* data, qint64 size)
             Fail(int(::GetLastError()));
             return -1;
         }
-        if (n == 0) break;
         total += n;
+        if (n == 0 || (n < chunk && total >= enough)) break;
     }
     return total;
 }
@@ -1170,9 +1188,10 @@ ReadStatus DataFile::ReadAll(QByteArray& bytes, qint64 limit)
     // A file just opened is read from its start without being moved there.
     if (size < 0 || (!m_atStart && !Seek(0))) return ReadStatus::Failed;
     if (size > limit) return ReadStatus::TooLarge;
-    // One byte more than the size tells whether the file grew meanwhile.
+    // One byte more than the size tells whether the file grew meanwhile;
+    // a read that stops short of it, with the size in, has met the end.
     bytes.resize(qsizetype(size) + 1);
-    const qint64 read = Read(bytes.data(), bytes.size());
+    const qint64 read = Read(bytes.data(), bytes.size(), size);
     if (read < 0) {
         bytes.clear();
         return ReadStatus::Failed;
@@ -1222,7 +1241,79 @@ struct ReplacementBatch::Entry
     std::unique_ptr<DataFile> File;
     QByteArray Bytes;
     FileReplacement Replacement;
+    // The new file has the file's permission bits and group already.
+    bool Dressed = false;
 };
+
+namespace {
+
+// A batch takes at the most a quarter of the files a process may open, and
+// between these bounds.
+constexpr qsizetype LeastBatch = 16;
+constexpr qsizetype MostBatch = 512;
+
+#ifdef Q_OS_LINUX
+
+// From how many new files on one file system a flush of the whole file
+// system replaces a flush of each: below, a flush of the disk's cache per
+// file costs little, and the whole file system may hold much else to write.
+constexpr size_t FlushWholeFrom = 8;
+
+// Whether a flush of the whole file system that holds fd puts its files on
+// the disk and reports every write of the file system that failed: a local
+// disk, on Linux 5.8 or later (earlier, syncfs reported nothing).
+bool FlushesWholeFileSystem(int fd)
+{
+    static const bool reports = [] {
+        utsname system{};
+        int major = 0;
+        int minor = 0;
+        return ::uname(&system) == 0 && std::sscanf(system.release, "%d.%d", &major, &minor) == 2 &&
+               (major > 5 || (major == 5 && minor >= 8));
+    }();
+    struct statfs fileSystem;
+    if (!reports || ::fstatfs(fd, &fileSystem) != 0) return false;
+    switch (fileSystem.f_type) {
+    case EXT4_SUPER_MAGIC: // ext2 and ext3 too
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+#endif
+
+// Runs work(i) for every i below count, spread over a few threads, so that
+// the waits for the disk of each (a flush, the discard of a file's freed
+// blocks) are waited for together: the disk serves many at once where one
+// after the other each would wait for its own. The threads end before the
+// call returns, so that nothing of them outlives it (a process may fork
+// later).
+void InThreads(size_t count, const std::function<void(size_t)>& work)
+{
+    constexpr size_t MostThreads = 16;
+    const size_t threads = std::min(count, MostThreads);
+    const auto share = [&work, count, threads](size_t first) {
+        for (size_t i = first; i < count; i += threads)
+            work(i);
+    };
+    std::vector<std::thread> running;
+    running.reserve(threads);
+    for (size_t first = 0; first < threads; ++first) {
+        try {
+            running.emplace_back(share, first);
+        } catch (const std::system_error&) { // no thread to be had: this one waits here
+            share(first);
+        }
+    }
+    for (std::thread& thread : running)
+        thread.join();
+}
+
+} // namespace
 
 ReplacementBatch::ReplacementBatch() = default;
 
@@ -1231,60 +1322,146 @@ ReplacementBatch::~ReplacementBatch()
     Discard();
 }
 
+qsizetype ReplacementBatch::Capacity()
+{
+#ifdef Q_OS_WIN
+    return MostBatch;
+#else
+    static const qsizetype capacity = [] {
+        rlimit files{};
+        if (::getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY) return MostBatch;
+        return std::clamp(qsizetype(files.rlim_cur / 4), LeastBatch, MostBatch);
+    }();
+    return capacity;
+#endif
+}
+
 bool ReplacementBatch::Add(std::unique_ptr<DataFile>& file, QByteArray bytes)
 {
-    if (!file || !file->IsOpen() || file->m_access != FileAccess::Exclusive || file->HoldsLockRecord()) return false;
+    if (!file || !file->IsOpen() || file->m_access != FileAccess::Exclusive || file->HoldsLockRecord() || Full())
+        return false;
     auto entry = std::make_unique<Entry>();
     entry->Bytes = std::move(bytes);
-    if (entry->Replacement.Write(FolderOf(file->m_path), {entry->Bytes}, FlushTiming::Later) != 0) return false;
+    FileReplacement& replacement = entry->Replacement;
+    // A file system flushed whole writes every new file in one go at the
+    // flush; elsewhere the disk starts on each at once.
+    FlushTiming timing = FlushTiming::Later;
+#ifdef Q_OS_LINUX
+    const uint64_t device = file->Identity().Device;
+    auto known = std::find_if(m_flushedWhole.begin(), m_flushedWhole.end(),
+                              [device](const auto& fileSystem) { return fileSystem.first == device; });
+    if (known == m_flushedWhole.end())
+        known = m_flushedWhole.insert(m_flushedWhole.end(), {device, FlushesWholeFileSystem(file->m_fd)});
+    if (known->second) timing = FlushTiming::Together;
+#endif
+    if (replacement.Write(FolderOf(file->m_path), {entry->Bytes}, timing) != 0) return false;
+#ifndef Q_OS_WIN
+    // The new file takes the file's permission bits and group now, through
+    // its open file, so that they reach the disk with its contents. The
+    // group may only be given by its members; otherwise it stays ours.
+    struct stat old;
+    struct stat made;
+    if (::fstat(file->m_fd, &old) == 0 && ::fstat(replacement.m_fd, &made) == 0) {
+        const bool moded =
+            (made.st_mode & 07777) == (old.st_mode & 07777) || ::fchmod(replacement.m_fd, old.st_mode & 07777) == 0;
+        if (made.st_gid != old.st_gid && ::fchown(replacement.m_fd, uid_t(-1), old.st_gid) != 0) {
+        }
+        entry->Dressed = moded;
+    }
+#endif
     entry->File = std::move(file);
     m_entries.push_back(std::move(entry));
     return true;
+}
+
+void ReplacementBatch::FlushNewFiles()
+{
+    std::vector<FileReplacement*> eachOnItsOwn;
+#ifdef Q_OS_LINUX
+    // The new files by file system, in the order added.
+    std::vector<std::pair<uint64_t, std::vector<FileReplacement*>>> fileSystems;
+    for (const std::unique_ptr<Entry>& entry : m_entries) {
+        const uint64_t device = entry->File->Identity().Device;
+        auto found = std::find_if(fileSystems.begin(), fileSystems.end(),
+                                  [device](const auto& fileSystem) { return fileSystem.first == device; });
+        if (found == fileSystems.end()) found = fileSystems.insert(fileSystems.end(), {device, {}});
+        found->second.push_back(&entry->Replacement);
+    }
+    for (const auto& fileSystem : fileSystems) {
+        const uint64_t device = fileSystem.first;
+        const std::vector<FileReplacement*>& files = fileSystem.second;
+        // The first new file was opened before any was written: a failed
+        // write of any of them is reported to it.
+        const int first = files.front()->m_fd;
+        const auto known = std::find_if(m_flushedWhole.begin(), m_flushedWhole.end(),
+                                        [device](const auto& fileSystem) { return fileSystem.first == device; });
+        const bool whole = known != m_flushedWhole.end() && known->second;
+        if (whole && files.size() >= FlushWholeFrom && first >= 0 && ::syncfs(first) == 0) {
+            for (FileReplacement* file : files)
+                file->Close(false);
+        } else {
+            eachOnItsOwn.insert(eachOnItsOwn.end(), files.begin(), files.end());
+        }
+    }
+#else
+    for (const std::unique_ptr<Entry>& entry : m_entries)
+        eachOnItsOwn.push_back(&entry->Replacement);
+#endif
+    // Flushes issued together are served together (one write of the file
+    // system's records, one flush of the disk's cache for all).
+    InThreads(eachOnItsOwn.size(), [&eachOnItsOwn](size_t i) { eachOnItsOwn[i]->Flush(); });
 }
 
 qsizetype ReplacementBatch::Commit()
 {
     m_fault = {};
     // The disk has been writing every new file since it was added. All are
-    // flushed, together, before the first rename, so that none takes its
-    // file's place before its contents are there for good.
-    // Each flush waits in a thread of its own: flushes issued together are
-    // served together (one write of the file system's records, one flush of
-    // the disk's cache for all), where one after the other each would wait
-    // for its own. The threads end with the flushes, so that nothing of them
-    // outlives the call (a process may fork later).
-    constexpr size_t MostThreads = 16;
-    const size_t threads = std::min(m_entries.size(), MostThreads);
-    const auto flushEvery = [this, threads](size_t first) {
-        for (size_t i = first; i < m_entries.size(); i += threads)
-            m_entries[i]->Replacement.Flush();
-    };
-    std::vector<std::thread> flushes;
-    flushes.reserve(threads);
-    for (size_t first = 0; first < threads; ++first) {
-        try {
-            flushes.emplace_back(flushEvery, first);
-        } catch (const std::system_error&) { // no thread to be had: this one waits here
-            flushEvery(first);
-        }
-    }
-    for (std::thread& flush : flushes)
-        flush.join();
+    // flushed before the first rename, so that none takes its file's place
+    // before its contents are there for good.
+    FlushNewFiles();
     qsizetype done = 0;
     QStringList folders;
     for (; done < qsizetype(m_entries.size()); ++done) {
         Entry& entry = *m_entries[size_t(done)];
-        if (!entry.File->PutInPlace(entry.Replacement, entry.Bytes, FlushTiming::Later)) {
-            m_fault = entry.File->Fault();
+        DataFile& file = *entry.File;
+        if (!RenameOverOpenFile(entry) && !file.PutInPlace(entry.Replacement, entry.Bytes, FlushTiming::Later)) {
+            m_fault = file.Fault();
             break;
         }
-        const QString folder = FolderOf(entry.File->m_path);
+        const QString folder = FolderOf(file.m_path);
         if (!folders.contains(folder)) folders.append(folder);
     }
     for (const QString& folder : std::as_const(folders))
         FlushFolder(folder);
+    // Closing a replaced file frees it, and a disk mounted to discard freed
+    // blocks may make each close wait for that.
+    InThreads(size_t(done), [this](size_t i) { m_entries[i]->File->Close(); });
     Discard();
     return done;
+}
+
+bool ReplacementBatch::RenameOverOpenFile(Entry& entry)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(entry);
+    return false;
+#else
+    // Where the name still leads to the file held open, not through a link,
+    // and the new file is on the disk with the file's bits and group, only
+    // the rename is left. Anything else goes the general way, which tells
+    // what it refuses, and rewrites in place where the rename is refused.
+    const DataFile& file = *entry.File;
+    FileReplacement& replacement = entry.Replacement;
+    if (!entry.Dressed || replacement.Fault().Number != 0 || replacement.m_path.isEmpty()) return false;
+    struct stat named;
+    const QByteArray target = Native(file.m_path);
+    if (::fstatat(AT_FDCWD, target.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode) ||
+        IdentityOfStat(named) != file.Identity())
+        return false;
+    if (::rename(Native(replacement.m_path).constData(), target.constData()) != 0) return false;
+    replacement.m_path.clear();
+    return true;
+#endif
 }
 
 void ReplacementBatch::Discard()
@@ -1292,6 +1469,7 @@ void ReplacementBatch::Discard()
     // Each entry's replacement removes its file unless it was put in place,
     // and its record is closed.
     m_entries.clear();
+    m_flushedWhole.clear();
 }
 
 // The temporary lies on another file system than the target: the same

@@ -60,8 +60,10 @@ enum class FileAccess {
 };
 enum class OpenStatus { Opened, Busy, Failed };
 // When what was written must have reached the disk: before the call
-// returns, or at a later call that waits for it (ReplacementBatch).
-enum class FlushTiming : uint8_t { Now, Later };
+// returns, or at a later call that waits for it (ReplacementBatch), the
+// disk starting on it at once (Later) or only with the flush that waits for
+// it, which may write many files in one go (Together).
+enum class FlushTiming : uint8_t { Now, Later, Together };
 enum class ReadStatus { Ok, TooLarge, Failed };
 
 // Who a file is, whatever name it was reached by: its device and inode (on
@@ -137,7 +139,9 @@ public:
     // The whole file; TooLarge, with nothing read, when it holds more than limit bytes.
     ReadStatus ReadAll(QByteArray& bytes, qint64 limit);
     // Up to size bytes from the current position; the count read, or -1.
-    qint64 Read(char* data, qint64 size);
+    // Once enough bytes are in, a read that brings fewer than it asked for
+    // has met the end of the file: no further read looks for it.
+    qint64 Read(char* data, qint64 size, qint64 enough = INT64_MAX);
     bool Seek(qint64 offset);
     // Exclusive access only: writes bytes over the file from its start in one
     // write, ends the file there and flushes it to disk. Used where no
@@ -254,7 +258,8 @@ public:
     // Writes the parts, one after the other, to a new temporary file in
     // folder and flushes it to disk. 0, or the file-error number. The parts
     // must stay alive until Commit(). With FlushTiming::Later the file is
-    // only sent on its way to the disk and stays open: Flush() waits for it.
+    // only sent on its way to the disk and stays open: Flush() waits for it;
+    // with FlushTiming::Together it is not even sent.
     int16_t Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming flush = FlushTiming::Now);
     // Waits until the file written with FlushTiming::Later is on the disk,
     // and closes it. 0, or the file-error number (the file is then removed).
@@ -281,9 +286,16 @@ public:
     FileFault Fault() const { return m_fault; }
 
 private:
+    friend class ReplacementBatch;
+
     int16_t CommitBeside(const QString& target);
     int16_t Fail(int nativeError, const QString& path);
     int16_t Refuse(TargetRefusal refusal);
+#ifndef Q_OS_WIN
+    // Closes the file written with a later flush timing, flushing it first
+    // unless a flush of its whole file system has put it on the disk.
+    int16_t Close(bool flush);
+#endif
 
     QString m_path;
     QList<QByteArrayView> m_parts;
@@ -296,13 +308,22 @@ private:
 
 // Files open for a rewrite (FileAccess::Exclusive), replaced one after the
 // other with a single wait for the disk: each new file is written beside its
-// file as it is added, all are flushed to disk together at Commit, then each
-// is renamed over its file in the order added, and their folders are
-// flushed once. Every file is still replaced in one step and stays open,
-// and so locked, until it is: a failure or a crash leaves each file old or
-// new. A file held by its lock record does not join (that record would
-// outlast the few milliseconds other workstations wait for it): it is
-// replaced on its own (DataFile::Replace).
+// file as it is added (with the file's permission bits and group), all are
+// flushed to disk together at Commit, then each is renamed over its file in
+// the order added, and their folders are flushed once. Every file is still
+// replaced in one step and stays open, and so locked, until it is: a
+// failure or a crash leaves each file old or new. A file held by its lock
+// record does not join (that record would outlast the few milliseconds
+// other workstations wait for it): it is replaced on its own
+// (DataFile::Replace).
+//
+// Flushing together: on a local disk of Linux 5.8 or later, which reports
+// every failed write of the file system to the flush of the whole file
+// system (syncfs), a batch of many files flushes its file system once, one
+// write of the disk's cache for all, instead of once for every file. A
+// failure there, or a network file system, or a batch of a few files,
+// flushes every file on its own (all at once, each in a thread), which
+// tells the file that failed.
 class ReplacementBatch
 {
 public:
@@ -311,11 +332,16 @@ public:
     ReplacementBatch(const ReplacementBatch&) = delete;
     ReplacementBatch& operator=(const ReplacementBatch&) = delete;
 
+    // How many files a batch takes at the most: each keeps two files open
+    // until Commit, and a process may open only so many.
+    static qsizetype Capacity();
+
     // Takes file, open for a rewrite, with its new contents. False, with
     // file handed back untouched, when it cannot join: held by its lock
-    // record, or no new file could be written beside it.
+    // record, no new file could be written beside it, or the batch is full.
     bool Add(std::unique_ptr<DataFile>& file, QByteArray bytes);
     qsizetype Size() const { return qsizetype(m_entries.size()); }
+    bool Full() const { return Size() >= Capacity(); }
 
     // Flushes the new files, then puts them in place in the order added,
     // stopping at the first that cannot be (its failure in Fault()); every
@@ -329,7 +355,15 @@ public:
 
 private:
     struct Entry;
+    // Puts every new file on the disk; a file that failed keeps its fault
+    // in its replacement.
+    void FlushNewFiles();
+    // Renames the entry's new file over its file, when nothing but the
+    // rename is left to do; false leaves both as they were.
+    static bool RenameOverOpenFile(Entry& entry);
     std::vector<std::unique_ptr<Entry>> m_entries;
+    // For each file system met, by device: whether it is flushed whole.
+    std::vector<std::pair<uint64_t, bool>> m_flushedWhole;
     FileFault m_fault;
 };
 

@@ -10,6 +10,10 @@
 #include "staff/EmployeeRecord.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include <memory>
 
@@ -86,9 +90,33 @@ std::optional<QByteArray> RewrittenRecord(const Environment& env, const QString&
 
 namespace {
 
-// How many records an assignment run puts in place together at the most:
-// each keeps two files open (the record and its replacement) until then.
-constexpr qsizetype BatchRecords = 64;
+// The records of the personnel folder as one listing found them, looked up
+// by name without regard to letter case, as RecordPath finds them: the name
+// itself where it is there, else the first that differs in case alone.
+class RecordNames
+{
+public:
+    explicit RecordNames(const QString& folder)
+    {
+        QDirIterator entries(folder, QDir::Files | QDir::System | QDir::Hidden);
+        while (entries.hasNext()) {
+            entries.next();
+            const QString name = entries.fileName();
+            m_names.insert(name);
+            m_folded.insert(name.toCaseFolded(), name); // keeps the first
+        }
+    }
+    // The listed name of the record fileName; empty when none was listed.
+    QString Find(const QString& fileName) const
+    {
+        if (m_names.contains(fileName)) return fileName;
+        return m_folded.value(fileName.toCaseFolded());
+    }
+
+private:
+    QSet<QString> m_names;
+    QHash<QString, QString> m_folded;
+};
 
 // A record opened for its rewrite and its new contents, or why not.
 struct PreparedRecord
@@ -100,12 +128,13 @@ struct PreparedRecord
     FileFault Fault; // Failed: the file operation that failed, if one did
 };
 
-// Opens the record name at path under exclusive access and makes its new
-// contents; reach, when given, is how far locks reach in its folder. A record that another program holds is waited for
+// Opens the record name, stored as fileName in folder, under exclusive
+// access and makes its new contents; reach, when given, is how far locks
+// reach in its folder. A record that another program holds is waited for
 // when mayWait is set (the hooks wait), else reported Busy at once.
-PreparedRecord PrepareRecord(const Environment& env, const QString& name, const QString& path,
-                             const EmployeeData& employee, const QString& planText, const StaffHooks& hooks,
-                             std::optional<LockReach> reach, bool mayWait)
+PreparedRecord PrepareRecord(const Environment& env, const QString& name, const DataFolder& folder,
+                             const QString& fileName, const EmployeeData& employee, const QString& planText,
+                             const StaffHooks& hooks, std::optional<LockReach> reach, bool mayWait)
 {
     PreparedRecord prepared;
 
@@ -114,9 +143,9 @@ PreparedRecord PrepareRecord(const Environment& env, const QString& name, const 
     prepared.File = std::make_unique<DataFile>();
     DataFile& file = *prepared.File;
     if (reach) file.SetLockReach(*reach);
-    const OpenStatus status = mayWait ? OpenWithRetries(file, path, FileAccess::Exclusive, BusyRetries,
+    const OpenStatus status = mayWait ? OpenWithRetries(file, folder, fileName, FileAccess::Exclusive, BusyRetries,
                                                         [&hooks] { hooks.Sleep(RetryWaitMs); })
-                                      : file.Open(path, FileAccess::Exclusive);
+                                      : file.Open(folder, fileName, FileAccess::Exclusive);
     if (status == OpenStatus::Busy) {
         prepared.What = PreparedRecord::Busy;
         prepared.Fault = FileFault{PermissionDenied, 0, TargetRefusal::None, true};
@@ -145,9 +174,11 @@ bool ZapiszPlanPracownika(const Environment& env, const QString& stem, const QSt
 {
     const QString name = stem + QLatin1Char('.') + numberText;
     const QString folder = PersonnelFolder(env);
-    QString path = RecordPath(folder, name);
-    if (path.isEmpty()) path = QDir(folder).filePath(name);
-    const PreparedRecord prepared = PrepareRecord(env, name, path, employee, planText, hooks, std::nullopt, true);
+    const QString path = RecordPath(folder, name);
+    const DataFolder records(folder);
+    const QString fileName = path.isEmpty() ? name : QFileInfo(path).fileName();
+    const PreparedRecord prepared =
+        PrepareRecord(env, name, records, fileName, employee, planText, hooks, std::nullopt, true);
     FileFault why = prepared.Fault;
     const bool done = prepared.What == PreparedRecord::Ready && prepared.File->Replace(prepared.Bytes);
     if (prepared.What == PreparedRecord::Ready && !done) why = prepared.File->Fault();
@@ -173,6 +204,9 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
     RemoveStaleTemporaries(folder);
     // Whether rewrites need lock records is asked of the file system once.
     const LockReach reach = LockReachOf(folder);
+    // The folder is listed once, and every record opened by its name there.
+    const RecordNames listed(folder);
+    const DataFolder records(folder);
 
     // The bar moves a step for every row dealt with, in the rows' order.
     int stepped = 0;
@@ -237,8 +271,18 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
         const QString stem = RdzenNazwy(env, rows[row]);
         const QString numberText = DanePracownika(rows[row], employee);
         const QString name = stem + QLatin1Char('.') + numberText;
-        const QString path = RecordPath(folder, name);
-        if (path.isEmpty()) {
+        // A record made since the listing is looked for on its own.
+        QString fileName = listed.Find(name);
+        if (fileName.isEmpty()) fileName = QFileInfo(RecordPath(folder, name)).fileName();
+        PreparedRecord prepared;
+        if (!fileName.isEmpty())
+            prepared = PrepareRecord(env, name, records, fileName, employee, planText, hooks, reach, waiting.isEmpty());
+        // So is one that was gone when it was opened: the employee was deleted
+        // since the listing, or while the record was waited for.
+        const bool deleted =
+            fileName.isEmpty() || (prepared.What == PreparedRecord::Failed && prepared.Fault.Number == FileNotFound &&
+                                   RecordPath(folder, name).isEmpty());
+        if (deleted) {
             if (const Next next = waiting.isEmpty() ? Next::Row : putInPlace(); next != Next::Row) {
                 if (next == Next::Stop) return outcomes;
                 continue;
@@ -247,10 +291,9 @@ QVector<AssignmentOutcome> PrzydzielPlan(const Environment& env, EmployeeRows& r
             stepThrough(row++);
             continue;
         }
-        PreparedRecord prepared = PrepareRecord(env, name, path, employee, planText, hooks, reach, waiting.isEmpty());
         if (prepared.What == PreparedRecord::Ready && batch.Add(prepared.File, prepared.Bytes)) {
             waiting.append(row++);
-            if (waiting.size() == BatchRecords && putInPlace() == Next::Stop) return outcomes;
+            if (batch.Full() && putInPlace() == Next::Stop) return outcomes;
             continue;
         }
         // Everything before this row goes in first; a busy record is then

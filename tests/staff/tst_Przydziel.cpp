@@ -61,7 +61,8 @@ struct SecondCase
     QString Plans; // the "Plan pracy" cells afterwards
     bool NowakRewritten, ZakRewritten;
     QString Bar;
-    QString Question; // the question asked, if any
+    QString Question;              // the question asked, if any
+    bool DeletedAtRelease = false; // the record is deleted as it is let go
 };
 Q_DECLARE_METATYPE(SecondCase)
 
@@ -209,6 +210,8 @@ private slots:
             u"NOC <BRAK> <BRAK> <BRAK> <BRAK>"_s, false, false, u"25"_s, failedQuestion};
         QTest::newRow("another rewrite gone at the fifth wait") << SecondCase{held(FileAccess::Exclusive), 5, Answer::Yes, u"0:0 1:0 2:0"_s, 5,
             u"NOC NOC NOC <BRAK> <BRAK>"_s, true, true, u"25 50 75 100 100"_s, {}};
+        QTest::newRow("deleted while waited for, Yes goes on") << SecondCase{held(FileAccess::Exclusive), 1, Answer::Yes, u"0:0 1:1 2:0"_s, 1,
+            u"NOC <BRAK> NOC <BRAK> <BRAK>"_s, false, true, u"25 50 75 100 100"_s, deletedQuestion, true};
         // clang-format on
     }
 
@@ -236,7 +239,9 @@ private slots:
         hooks.ProcessEvents = [&] { ++events; };
         hooks.Wait = [&](int milliseconds) {
             waited << milliseconds;
-            if (waited.size() == c.ReleaseAtWait) holder->Close();
+            if (waited.size() != c.ReleaseAtWait) return;
+            holder->Close();
+            if (c.DeletedAtRelease) QFile::remove(nowakPath);
         };
         QCOMPARE(ZaznaczWybranych(5, {2, 0, 1, 5, -1}), (QVector<bool>{true, true, true, false, false}));
         QStringList outcomes;
