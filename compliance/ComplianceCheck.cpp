@@ -2,7 +2,6 @@
 
 #include "plan/PlanShifts.h"
 
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>

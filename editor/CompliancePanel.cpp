@@ -213,10 +213,9 @@ QString CompliancePanel::DayMark(int32_t day) const
 
 void CompliancePanel::ShowReport()
 {
-    const int errors = int(std::count_if(m_report.Findings.cbegin(), m_report.Findings.cend(),
-                                         [](const ComplianceFinding& finding) {
-                                             return finding.Severity == FindingSeverity::Error;
-                                         }));
+    const int errors =
+        int(std::count_if(m_report.Findings.cbegin(), m_report.Findings.cend(),
+                          [](const ComplianceFinding& finding) { return finding.Severity == FindingSeverity::Error; }));
     m_findingList->SetReport(&m_report);
     FitFindingColumns(true);
     const int warnings = int(m_report.Findings.size()) - errors;

@@ -58,10 +58,10 @@ constexpr CivilDate CivilDateOfDay(int32_t day)
     // year starting in March, so that 29 February is the last day of a year.
     const int64_t fromMarch = int64_t(day) - 60;
     const int64_t era = (fromMarch >= 0 ? fromMarch : fromMarch - 146096) / 146097;
-    const int64_t ofEra = fromMarch - era * 146097;                                         // 0..146096
+    const int64_t ofEra = fromMarch - era * 146097;                                          // 0..146096
     const int64_t yearOfEra = (ofEra - ofEra / 1460 + ofEra / 36524 - ofEra / 146096) / 365; // 0..399
-    const int64_t ofYear = ofEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);     // 0..365
-    const int64_t monthFromMarch = (5 * ofYear + 2) / 153;                                  // 0..11
+    const int64_t ofYear = ofEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);      // 0..365
+    const int64_t monthFromMarch = (5 * ofYear + 2) / 153;                                   // 0..11
     const int month = int(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
     return {int(2000 + era * 400 + yearOfEra + (month <= 2 ? 1 : 0)), month,
             int(ofYear - (153 * monthFromMarch + 2) / 5 + 1)};
