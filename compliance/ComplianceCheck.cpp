@@ -2,10 +2,8 @@
 
 #include "plan/PlanShifts.h"
 
-#include <QDate>
-#include <QVarLengthArray>
-
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <limits>
 #include <vector>
@@ -23,12 +21,6 @@ constexpr int64_t WeekNorm = 40 * Hour;
 constexpr int64_t WeekdayNorm = 8 * Hour;
 constexpr int SundayRun = 4;
 constexpr int Sunday = 0;
-constexpr int64_t EpochJulianDay = 2451545; // 2000-01-01
-
-int32_t DayOf(const QDate& date)
-{
-    return int32_t(date.toJulianDay() - EpochJulianDay);
-}
 
 int64_t FloorDiv(int64_t a, int64_t b)
 {
@@ -56,23 +48,42 @@ struct Duration
 
 // A message put together in a buffer on the stack and handed over as a
 // string of its exact size: the check may word thousands of findings for a
-// long plan, so it avoids the format parsing of arg() and spare capacity.
+// long plan, so it avoids the format parsing of arg(), spare capacity and a
+// call for every piece. A message longer than the buffer (a free day's long
+// description) goes on in a string behind it.
 class Text
 {
 public:
+    Text() = default;
+    Text(const Text&) = delete;
+    Text& operator=(const Text&) = delete;
+
+    // A literal's length is known: copied without a search for its end or a call.
+    template <size_t N> Text& operator<<(const char16_t (&part)[N])
+    {
+        static_assert(N - 1 <= Room);
+        std::copy_n(part, N - 1, Reserve(N - 1));
+        m_size += qsizetype(N - 1);
+        return *this;
+    }
     Text& operator<<(QStringView part)
     {
-        m_text.append(part.utf16(), part.size());
+        if (part.size() > Room) {
+            Spill();
+            m_spill.append(part);
+            return *this;
+        }
+        std::copy_n(part.utf16(), part.size(), Reserve(part.size()));
+        m_size += part.size();
         return *this;
     }
     Text& operator<<(int64_t number) { return Digits(number, 1); }
     Text& operator<<(Date date)
     {
-        int year = 0, month = 0, day = 0;
-        DateOfDay(date.Day).getDate(&year, &month, &day);
-        Digits(day, 2) << u"-";
-        Digits(month, 2) << u"-";
-        return Digits(year, 4);
+        const CivilDate civil = CivilDateOfDay(date.Day);
+        Digits(civil.Day, 2) << u"-";
+        Digits(civil.Month, 2) << u"-";
+        return Digits(civil.Year, 4);
     }
     Text& operator<<(Clock clock)
     {
@@ -93,42 +104,55 @@ public:
         if (rest != 0) *this << rest << u" min";
         return *this;
     }
-    operator QString() const { return QString(reinterpret_cast<const QChar*>(m_text.constData()), m_text.size()); }
+    operator QString() const
+    {
+        const QStringView buffered(m_chars.data(), m_size);
+        return m_spill.isEmpty() ? buffered.toString() : m_spill + buffered.toString();
+    }
 
 private:
+    static constexpr qsizetype Room = 400;
+    // The largest number's 20 digits and its sign.
+    static constexpr qsizetype NumberRoom = 21;
+
+    // Where the next size characters go, the buffer spilled first when they do not fit.
+    char16_t* Reserve(qsizetype size)
+    {
+        if (size > Room - m_size) Spill();
+        return m_chars.data() + m_size;
+    }
+    void Spill()
+    {
+        m_spill.append(QStringView(m_chars.data(), m_size));
+        m_size = 0;
+    }
+    // The number's digits, at least width of them.
     Text& Digits(int64_t number, int width)
     {
-        char16_t digits[24];
-        int count = 0;
-        uint64_t rest = number < 0 ? uint64_t(0) - uint64_t(number) : uint64_t(number);
-        do {
-            digits[count++] = char16_t(u'0' + rest % 10);
-            rest /= 10;
-        } while (rest != 0 || count < width);
-        if (number < 0) m_text.append(u'-');
-        while (count > 0)
-            m_text.append(digits[--count]);
+        const uint64_t magnitude = number < 0 ? uint64_t(0) - uint64_t(number) : uint64_t(number);
+        int count = 1;
+        for (uint64_t rest = magnitude / 10; rest != 0; rest /= 10)
+            ++count;
+        count = std::max(count, width);
+        char16_t* out = Reserve(NumberRoom);
+        if (number < 0) *out++ = u'-';
+        uint64_t rest = magnitude;
+        for (int at = count - 1; at >= 0; --at, rest /= 10)
+            out[at] = char16_t(u'0' + rest % 10);
+        m_size = out + count - m_chars.data();
         return *this;
     }
 
-    QVarLengthArray<char16_t, 400> m_text;
+    std::array<char16_t, Room> m_chars; // filled up to m_size
+    qsizetype m_size = 0;
+    QString m_spill; // what the buffer held before it last ran full
 };
-
-// The free day's description of every day of the range, or null.
-std::vector<const QString*> FreeDayNames(const QMap<int32_t, QString>& freeDays, int32_t first, int32_t last)
-{
-    std::vector<const QString*> names(size_t(last - first + 1), nullptr);
-    for (auto it = freeDays.lowerBound(first); it != freeDays.cend() && it.key() <= last; ++it)
-        names[size_t(it.key() - first)] = &it.value();
-    return names;
-}
 
 struct Checker
 {
     const WorkPlan& Plan;
     const QMap<int32_t, QString>& FreeDays;
     ComplianceOptions Options;
-    std::vector<const QString*> FreeNames;
     QVector<Shift> Shifts;
     std::vector<int32_t> NightMinutes; // of each shift
     // Per day of the range: the first shift whose working interval overlaps
@@ -142,12 +166,21 @@ struct Checker
 
     void Prepare()
     {
-        NightMinutes.reserve(size_t(Shifts.size()));
+        NightMinutes.resize(size_t(Shifts.size()));
         WindowShift.assign(size_t(Days()), -1);
         StartsBefore.assign(size_t(Days()) + 1, 0);
+        // A shift's night time depends on its time of day and its length
+        // alone, and most shifts are like the one before.
+        int32_t nightOf = -1, nightLength = -1, night = 0;
         for (qsizetype i = 0; i < Shifts.size(); ++i) {
             const Shift& shift = Shifts.at(i);
-            NightMinutes.push_back(NightMinutesOf(shift.Start, shift.Length, Options.NightStart));
+            const int32_t ofDay = shift.Start - shift.Day * MinutesPerDay;
+            if (ofDay != nightOf || shift.Length != nightLength) {
+                nightOf = ofDay;
+                nightLength = shift.Length;
+                night = NightMinutesOf(shift.Start, shift.Length, Options.NightStart);
+            }
+            NightMinutes[size_t(i)] = night;
             // The windows that hold the shift's first and last minutes, and those between.
             const int64_t first = FloorDiv(int64_t(shift.Start) - Options.SundayStart, MinutesPerDay);
             const int64_t last = FloorDiv(int64_t(shift.End()) - 1 - Options.SundayStart, MinutesPerDay);
@@ -233,6 +266,7 @@ struct Checker
         const Shift* previous = nullptr;
         int sundays = 0;
         int32_t runStart = 0;
+        auto freeDay = FreeDays.lowerBound(Plan.FirstDay); // the next free day of the list
         for (int32_t day = Plan.FirstDay; day <= Plan.LastDay; ++day) {
             if (next < Shifts.size() && Shifts[next].Day == day) {
                 ShiftFindings(out, Shifts[next], previous, NightMinutes[size_t(next)]);
@@ -261,15 +295,17 @@ struct Checker
                         FindingSeverity::Warning);
                 }
             }
-            if (window >= 0 && FreeNames[size_t(day - Plan.FirstDay)]) {
+            const bool free = freeDay != FreeDays.cend() && freeDay.key() == day;
+            if (window >= 0 && free) {
                 Text text;
-                text << u"Praca w dniu wolnym: " << *FreeNames[size_t(day - Plan.FirstDay)] << u".";
+                text << u"Praca w dniu wolnym: " << freeDay.value() << u".";
                 const Shift& shift = Shifts.at(window);
                 if (shift.Day != day)
                     text << u" Zmiana od " << Moment{shift.Start} << u" trwa w czasie tego dnia, liczonym od "
                          << Clock{Options.SundayStart} << u".";
                 Add(out, day, ComplianceRule::FreeDay, text, FindingSeverity::Warning);
             }
+            if (free) ++freeDay;
             for (; period != periods.end() && period->Day == day; ++period)
                 out.append(std::move(*period));
         }
@@ -280,21 +316,21 @@ struct Checker
     {
         QVector<SettlementPeriod> periods;
         const int months = Options.PeriodMonths;
-        const QDate first = DateOfDay(Plan.FirstDay);
-        QDate start(first.year(), (first.month() - 1) / months * months + 1, 1);
+        const CivilDate first = CivilDateOfDay(Plan.FirstDay);
+        // Months counted from January of year 0, so that a period is a step of months.
+        int start = first.Year * 12 + (first.Month - 1) / months * months;
+        const auto dayOf = [](int month) { return DayOfCivilDate(month / 12, month % 12 + 1, 1); };
         qsizetype next = 0;
-        while (DayOf(start) <= Plan.LastDay) {
-            const QDate following = start.addMonths(months);
+        for (; dayOf(start) <= Plan.LastDay; start += months) {
             SettlementPeriod period;
-            period.FirstDay = DayOf(start);
-            period.LastDay = DayOf(following) - 1;
+            period.FirstDay = dayOf(start);
+            period.LastDay = dayOf(start + months) - 1;
             for (; next < Shifts.size() && Shifts[next].Day <= period.LastDay; ++next) {
                 period.PlannedMinutes += Shifts[next].WorkingTime;
                 period.NightMinutes += NightMinutes[size_t(next)];
             }
             if (period.FirstDay >= Plan.FirstDay && period.LastDay <= Plan.LastDay) period.NormMinutes = NormOf(period);
             periods.append(period);
-            start = following;
         }
         return periods;
     }
@@ -473,7 +509,7 @@ ComplianceReport CheckCompliance(const WorkPlan& plan, const QMap<int32_t, QStri
     ComplianceReport report;
     if (plan.FirstDay < 0 || plan.LastDay > MaxPlanDay || plan.LastDay < plan.FirstDay || !OptionsValid(options))
         return report;
-    Checker checker{plan, freeDays, options, FreeDayNames(freeDays, plan.FirstDay, plan.LastDay), {}, {}, {}, {}};
+    Checker checker{plan, freeDays, options, {}, {}, {}, {}};
     checker.Shifts = PlanShifts(plan, freeDays, plan.FirstDay, plan.LastDay);
     checker.Prepare();
     report.Periods = checker.Periods();

@@ -264,3 +264,19 @@ int ColumnWidthFor(const QAbstractItemView& view, const QHeaderView& header, int
     }
     return std::max(least, width + margins + grid);
 }
+
+int Measurement::Of(const QStringList& texts, const QFont& font, const std::function<int()>& measure)
+{
+    QStringList key = texts;
+    for (QString& text : key) {
+        for (QChar& c : text) {
+            if (c.isDigit()) c = u'0';
+        }
+    }
+    if (m_size < 0 || key != m_texts || font != m_font) {
+        m_size = measure();
+        m_texts = std::move(key);
+        m_font = font;
+    }
+    return m_size;
+}

@@ -9,6 +9,9 @@
 #include "compliance/ComplianceCheck.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
+
+#include <functional>
 
 class QAbstractItemView;
 class QHeaderView;
@@ -77,3 +80,18 @@ private:
 // grid (the width of a grid line, if drawn); never less than the header asks.
 int ColumnWidthFor(const QAbstractItemView& view, const QHeaderView& header, int column, const QStringList& samples,
                    int grid = 0);
+
+// A size measured for texts in a font, kept with them: measured again only
+// when the texts (every digit counting as any other) or the font change. A
+// check after every edit mostly finds the same rules and the same kinds of
+// periods, and opening a plan again finds them all.
+class Measurement
+{
+public:
+    int Of(const QStringList& texts, const QFont& font, const std::function<int()>& measure);
+
+private:
+    QStringList m_texts;
+    QFont m_font;
+    int m_size = -1;
+};

@@ -196,19 +196,26 @@ void CompliancePanel::CheckNow()
     ShowReport();
 }
 
+QString CompliancePanel::DayMark(int32_t day) const
+{
+    // The findings are in day order.
+    const auto first = std::lower_bound(m_report.Findings.cbegin(), m_report.Findings.cend(), day,
+                                        [](const ComplianceFinding& finding, int32_t d) { return finding.Day < d; });
+    QString mark;
+    for (auto finding = first; finding != m_report.Findings.cend() && finding->Day == day; ++finding) {
+        // A period's norm is no fault of its first day: it shows in the period table.
+        if (finding->Severity != FindingSeverity::Error || finding->Rule == ComplianceRule::PeriodNorm) continue;
+        if (!mark.isEmpty()) mark += QStringLiteral("; ");
+        mark += finding->Message;
+    }
+    return mark;
+}
+
 void CompliancePanel::ShowReport()
 {
-    QHash<int32_t, QString> marks;
-    int errors = 0;
-    for (const ComplianceFinding& finding : std::as_const(m_report.Findings)) {
-        const bool error = finding.Severity == FindingSeverity::Error;
-        errors += error;
-        // A period's norm is no fault of its first day: it shows in the period table.
-        if (error && finding.Rule != ComplianceRule::PeriodNorm) {
-            QString& mark = marks[finding.Day];
-            mark += (mark.isEmpty() ? QString() : QStringLiteral("; ")) + finding.Message;
-        }
-    }
+    const int errors =
+        int(std::count_if(m_report.Findings.cbegin(), m_report.Findings.cend(),
+                          [](const ComplianceFinding& finding) { return finding.Severity == FindingSeverity::Error; }));
     m_findingList->SetReport(&m_report);
     FitFindingColumns(true);
     const int warnings = int(m_report.Findings.size()) - errors;
@@ -217,7 +224,7 @@ void CompliancePanel::ShowReport()
                            ? QStringLiteral("Plan zgodny z Kodeksem pracy.")
                            : QStringLiteral("Błędy: %1, ostrzeżenia: %2").arg(errors).arg(warnings));
     m_summary->setAccessibleName(m_summary->text());
-    m_calendar.SetDayMarks(marks);
+    m_calendar.SetDayMarks([this](int32_t day) { return DayMark(day); });
     m_periodList->SetReport(&m_report, m_night->currentData().toInt());
     FitPeriods();
 }
@@ -225,17 +232,23 @@ void CompliancePanel::ShowReport()
 void CompliancePanel::FitPeriods()
 {
     const QVector<int> rows = m_periodList->SampleRows();
+    // The sample rows differ in the sign of their planned time.
+    const QStringList kinds = m_periodList->Samples(PeriodsModel::PlannedColumn);
     if (!rows.isEmpty()) {
-        const QAbstractItemView& view = *m_periods; // where the row's size hint is public
-        int height = m_periods->verticalHeader()->sectionSizeHint(0);
-        for (const int row : rows)
-            height = std::max(height, view.sizeHintForRow(row));
-        m_periods->verticalHeader()->setDefaultSectionSize(height);
+        m_periods->verticalHeader()->setDefaultSectionSize(m_periodRows.Of(kinds, m_periods->font(), [&] {
+            const QAbstractItemView& view = *m_periods; // where the row's size hint is public
+            int height = m_periods->verticalHeader()->sectionSizeHint(0);
+            for (const int row : rows)
+                height = std::max(height, view.sizeHintForRow(row));
+            return height;
+        }));
     }
     const int grid = m_periods->showGrid() ? 1 : 0;
     for (const int column : {PeriodsModel::NormColumn, PeriodsModel::PlannedColumn, PeriodsModel::NightColumn}) {
-        m_periods->setColumnWidth(column, ColumnWidthFor(*m_periods, *m_periods->horizontalHeader(), column,
-                                                         m_periodList->Samples(column), grid));
+        const QStringList samples = m_periodList->Samples(column);
+        m_periods->setColumnWidth(column, m_periodColumns[size_t(column)].Of(samples, m_periods->font(), [&] {
+            return ColumnWidthFor(*m_periods, *m_periods->horizontalHeader(), column, samples, grid);
+        }));
     }
 }
 
@@ -252,11 +265,14 @@ void CompliancePanel::FitFindingColumns(bool measure)
     // not each time the list changes its width.
     if (measure) {
         const QHeaderView& header = *m_findings->header();
-        m_findings->setColumnWidth(
-            FindingsModel::DayColumn,
-            ColumnWidthFor(*m_findings, header, FindingsModel::DayColumn,
-                           {m_findingList->index(0, FindingsModel::DayColumn).data().toString()}));
-        m_ruleWidth = ColumnWidthFor(*m_findings, header, FindingsModel::RuleColumn, m_findingList->RuleSamples());
+        const QStringList days{m_findingList->index(0, FindingsModel::DayColumn).data().toString()};
+        const QStringList rules = m_findingList->RuleSamples();
+        m_findings->setColumnWidth(FindingsModel::DayColumn, m_dayColumn.Of(days, m_findings->font(), [&] {
+            return ColumnWidthFor(*m_findings, header, FindingsModel::DayColumn, days);
+        }));
+        m_ruleWidth = m_ruleColumn.Of(rules, m_findings->font(), [&] {
+            return ColumnWidthFor(*m_findings, header, FindingsModel::RuleColumn, rules);
+        });
     }
     m_findings->setColumnWidth(FindingsModel::RuleColumn,
                                std::min(m_ruleWidth, m_findings->viewport()->width() * 2 / 5));

@@ -9,16 +9,17 @@
 #pragma once
 
 #include "compliance/ComplianceCheck.h"
+#include "editor/ComplianceModels.h"
 
 #include <QWidget>
+
+#include <array>
 
 class MonthCalendar;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class FindingsModel;
-class PeriodsModel;
 class QModelIndex;
 class QTableView;
 class QTimer;
@@ -71,6 +72,9 @@ private:
     // The periods' rows one line high and their columns as wide as their texts.
     void FitPeriods();
     void OptionsChanged();
+    // What the report says against a day, for the calendar's marks: its
+    // errors (not the period norm's), separated by "; ".
+    QString DayMark(int32_t day) const;
     void FindingActivated(const QModelIndex& index);
     void ShowReport();
 
@@ -93,5 +97,10 @@ private:
     bool m_open = false;
     bool m_loading = false;
     int m_ruleWidth = 0; // what the rules' column needs
+    // The measured sizes of the lists, kept while their texts stay alike.
+    Measurement m_dayColumn;
+    Measurement m_ruleColumn;
+    Measurement m_periodRows;
+    std::array<Measurement, PeriodsModel::ColumnCount> m_periodColumns;
     ComplianceReport m_report;
 };

@@ -503,9 +503,9 @@ void MonthCalendar::Blink()
 
 // ---------------------------------------------------------------- words for the cells
 
-void MonthCalendar::SetDayMarks(const QHash<int32_t, QString>& marks)
+void MonthCalendar::SetDayMarks(DayMarks marks)
 {
-    m_marks = marks;
+    m_marks = std::move(marks);
     Describe();
 }
 
@@ -528,11 +528,8 @@ void MonthCalendar::Describe()
                 words << QStringLiteral("poza zakresem planu");
             }
             if (cell->IsStruckThrough()) words << QStringLiteral("święto: ") + cell->toolTip();
-            const auto mark = m_marks.constFind(*day);
-            if (mark != m_marks.cend()) {
-                markText = mark.value();
-                words << markText;
-            }
+            if (m_marks) markText = m_marks(*day);
+            if (!markText.isEmpty()) words << markText;
             description = words.join(QStringLiteral(", "));
         } else if (weekly && cell->text().isEmpty()) {
             const bool working = cell->Tag() == QString::number(WorkingWeekday);
@@ -540,8 +537,9 @@ void MonthCalendar::Describe()
             description = working ? QStringLiteral("dzień pracujący") : QStringLiteral("dzień wolny");
             corner = working ? QStringLiteral("P") : QStringLiteral("W");
         }
-        cell->setAccessibleName(name);
-        cell->setAccessibleDescription(description);
+        // Each change is an event for the screen reader: only real ones.
+        if (cell->accessibleName() != name) cell->setAccessibleName(name);
+        if (cell->accessibleDescription() != description) cell->setAccessibleDescription(description);
         cell->SetCornerText(corner);
         cell->SetMarked(!markText.isEmpty());
         if (!markText.isEmpty() && !cell->IsStruckThrough()) cell->setToolTip(markText);

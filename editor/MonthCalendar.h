@@ -9,7 +9,6 @@
 #include "plan/WorkPlan.h"
 
 #include <QDate>
-#include <QHash>
 #include <QWidget>
 
 #include <array>
@@ -81,9 +80,12 @@ public:
     void StopBlink();
     bool IsBlinking() const;
 
+    // What the labour-code check says against a day, empty for nothing.
+    using DayMarks = std::function<QString(int32_t day)>;
     // Accessible names and descriptions of the cells, and the labour-code
-    // marks: marked day numbers with what the check says of them.
-    void SetDayMarks(const QHash<int32_t, QString>& marks);
+    // marks: the shown days that marks says something against, with what it
+    // says. Asked for the shown days only, whenever the grid is drawn.
+    void SetDayMarks(DayMarks marks);
     // The day number of a cell of the displayed month, or nothing.
     std::optional<int32_t> DayOfCell(int index) const;
 
@@ -134,7 +136,7 @@ private:
     int m_daysInMonth = 31;       // DaysInMonth
     int m_blinkDay = 0;           // BlinkDay: zero-based day of the month
     QColor m_blinkColour;         // BlinkColour
-    QHash<int32_t, QString> m_marks;
+    DayMarks m_marks;
     bool m_weekdaysShown = false; // the cells carry a weekly plan's weekday kinds
     int m_tabStop = -1;           // the cell Tab reaches
 

@@ -608,9 +608,18 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     }
     if (fd < 0) return Fail(errno, path);
     m_path = path;
+    m_durable = flush != FlushTiming::Never;
     bool ok = true;
     for (const QByteArrayView part : parts)
         ok = ok && WriteAll(fd, part);
+    if (ok && !m_durable) {
+        // Closed, not flushed: a network file system still hands it to its
+        // server here, so that the file is whole wherever it appears.
+        if (::close(fd) == 0) return 0;
+        const int16_t number = Fail(errno, path);
+        Discard();
+        return number;
+    }
     if (ok && flush != FlushTiming::Now) {
         // The disk starts on it now; Flush waits for it with the others.
 #    ifdef SYNC_FILE_RANGE_WRITE
@@ -725,7 +734,7 @@ int16_t FileReplacement::CommitNew(const QString& target)
     }
     if (linked) {
         Discard();
-        FlushFolder(FolderOf(target));
+        if (m_durable) FlushFolder(FolderOf(target));
         return 0;
     }
     if (!LinksMissing(error)) {
@@ -739,11 +748,11 @@ int16_t FileReplacement::CommitNew(const QString& target)
     bool ok = true;
     for (const QByteArrayView part : std::as_const(m_parts))
         ok = ok && WriteAll(fd, part);
-    ok = ok && ::fsync(fd) == 0;
+    ok = ok && (!m_durable || ::fsync(fd) == 0);
     const int writeError = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) ok = false;
     if (ok) {
-        FlushFolder(FolderOf(target));
+        if (m_durable) FlushFolder(FolderOf(target));
         return 0;
     }
     ::unlink(to.constData());
@@ -1054,8 +1063,9 @@ bool DataFile::HoldsLockRecord() const
 
 void FlushFolder(const QString&) {}
 
-// Windows flushes every new file as it is written: FlushTiming only matters on Unix.
-int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming)
+// Windows flushes every new file as it is written, unless it never need reach
+// the disk: FlushTiming::Later only matters on Unix.
+int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming flush)
 {
     Discard();
     m_parts = parts;
@@ -1075,7 +1085,8 @@ int16_t FileReplacement::Write(const QString& folder, const QList<QByteArrayView
     bool ok = true;
     for (const QByteArrayView part : parts)
         ok = ok && WriteAll(handle, part);
-    ok = ok && ::FlushFileBuffers(handle);
+    m_durable = flush != FlushTiming::Never;
+    ok = ok && (!m_durable || ::FlushFileBuffers(handle));
     error = ::GetLastError();
     ::CloseHandle(handle);
     if (ok) return 0;

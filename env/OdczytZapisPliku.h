@@ -62,8 +62,10 @@ enum class OpenStatus { Opened, Busy, Failed };
 // When what was written must have reached the disk: before the call
 // returns, or at a later call that waits for it (ReplacementBatch), the
 // disk starting on it at once (Later) or only with the flush that waits for
-// it, which may write many files in one go (Together).
-enum class FlushTiming : uint8_t { Now, Later, Together };
+// it, which may write many files in one go (Together); or never: a file that
+// need only be whole when it appears under its name, not outlive a power cut
+// (a lock record: one that outlived a crash would be stale).
+enum class FlushTiming : uint8_t { Now, Later, Together, Never };
 enum class ReadStatus { Ok, TooLarge, Failed };
 
 // Who a file is, whatever name it was reached by: its device and inode (on
@@ -259,7 +261,8 @@ public:
     // folder and flushes it to disk. 0, or the file-error number. The parts
     // must stay alive until Commit(). With FlushTiming::Later the file is
     // only sent on its way to the disk and stays open: Flush() waits for it;
-    // with FlushTiming::Together it is not even sent.
+    // with FlushTiming::Together it is not even sent. With FlushTiming::Never
+    // it is closed unflushed, and CommitNew does not flush its folder either.
     int16_t Write(const QString& folder, const QList<QByteArrayView>& parts, FlushTiming flush = FlushTiming::Now);
     // Waits until the file written with FlushTiming::Later is on the disk,
     // and closes it. 0, or the file-error number (the file is then removed).
@@ -304,6 +307,7 @@ private:
 #ifndef Q_OS_WIN
     int m_fd = -1; // open until flushed, when written with FlushTiming::Later
 #endif
+    bool m_durable = true; // not written with FlushTiming::Never
 };
 
 // Files open for a rewrite (FileAccess::Exclusive), replaced one after the

@@ -5,7 +5,9 @@
 
 #include <QDate>
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <utility>
 #include <vector>
 
@@ -35,14 +37,15 @@ constexpr int32_t DaysIn2000 = 366;
 template <typename Mark> void ForEachFreeDay(const FreeDayList& days, int32_t firstDay, int32_t lastDay, Mark mark)
 {
     if (lastDay < firstDay) return;
-    const auto markIn = [&](int year, const QDate& in2000, int entry) {
-        const QDate date(year, in2000.month(), in2000.day());
-        if (!date.isValid()) return; // 29 February of a common year
-        const int32_t day = DayOfDate(date);
+    const int firstYear = CivilDateOfDay(firstDay).Year;
+    const int lastYear = CivilDateOfDay(lastDay).Year;
+    const auto markIn = [&](int year, const CivilDate& in2000, int entry) {
+        if (year < firstYear || year > lastYear) return;
+        const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+        if (in2000.Month == 2 && in2000.Day == 29 && !leap) return; // 29 February of a common year
+        const int32_t day = DayOfCivilDate(year, in2000.Month, in2000.Day);
         if (day >= firstDay && day <= lastDay) mark(day, entry);
     };
-    const int firstYear = DateOfDay(firstDay).year();
-    const int lastYear = DateOfDay(lastDay).year();
     // A recurring entry of a month and day that an earlier one recurs on
     // marks nothing new.
     std::array<bool, DaysIn2000> recurs{};
@@ -50,9 +53,9 @@ template <typename Mark> void ForEachFreeDay(const FreeDayList& days, int32_t fi
         // Only a date of 2000 at 00:00 can equal a day's month and day in 2000.
         const int32_t minutes = days.Dates.at(i);
         if (minutes < 0 || minutes % MinutesPerDay != 0 || minutes / MinutesPerDay >= DaysIn2000) continue;
-        const QDate in2000 = DateOfDay(minutes / MinutesPerDay);
+        const CivilDate in2000 = CivilDateOfDay(minutes / MinutesPerDay);
         if (days.Recurring.at(i) == 0) {
-            markIn(days.Years.at(i) + 2000, in2000, i);
+            markIn(int(std::clamp<int64_t>(int64_t(days.Years.at(i)) + 2000, INT_MIN, INT_MAX)), in2000, i);
             continue;
         }
         if (std::exchange(recurs[size_t(minutes / MinutesPerDay)], true)) continue;

@@ -76,14 +76,22 @@ QVector<Shift> PlanShifts(const WorkPlan& plan, const QMap<int32_t, QString>& fr
     }
     const QVector<int32_t>& daySlots = plan.Days.Slots();
     const int32_t tableFirst = plan.Days.FirstDay();
-    shifts.reserve(lastDay - firstDay + 1);
-    for (int32_t day = std::max(firstDay, tableFirst); day <= lastDay && day - tableFirst < daySlots.size(); ++day) {
-        const int32_t slot = daySlots.at(day - tableFirst);
-        if (slot < 0 || slot >= SlotCount || !works[slot]) continue;
-        Shift shift = bySlot[slot];
-        shift.Day = day;
-        shift.Start += day * MinutesPerDay;
-        shifts.append(shift);
+    const int32_t from = std::max(firstDay, tableFirst);
+    const int32_t to = int32_t(std::min<qsizetype>(lastDay, tableFirst + daySlots.size() - 1));
+    if (to < from) return shifts;
+    const auto working = [&works](int32_t slot) { return slot >= 0 && slot < SlotCount && works[size_t(slot)]; };
+    const auto first = daySlots.cbegin() + (from - tableFirst);
+    const auto last = daySlots.cbegin() + (to - tableFirst) + 1;
+    // Counted first, then written in place: a long plan has thousands.
+    shifts.resize(std::count_if(first, last, working));
+    Shift* out = shifts.data();
+    for (auto slot = first; slot != last; ++slot) {
+        if (!working(*slot)) continue;
+        const int32_t day = from + int32_t(slot - first);
+        *out = bySlot[size_t(*slot)];
+        out->Day = day;
+        out->Start += day * MinutesPerDay;
+        ++out;
     }
     return shifts;
 }

@@ -39,6 +39,44 @@ inline int32_t DayOfDate(const QDate& date)
     return int32_t(QDate(2000, 1, 1).daysTo(date));
 }
 
+// A calendar date as numbers (the proleptic Gregorian calendar), for the
+// places that turn thousands of day numbers into dates and back: cheaper than
+// a QDate for each.
+struct CivilDate
+{
+    int Year = 2000;
+    int Month = 1; // 1..12
+    int Day = 1;   // 1..31
+    friend bool operator==(const CivilDate&, const CivilDate&) = default;
+};
+
+// The date of a day number (days since 2000-01-01, negative ones before it),
+// for years from 1 on.
+constexpr CivilDate CivilDateOfDay(int32_t day)
+{
+    // Counted in 400-year eras of 146097 days from 1 March 2000, with the
+    // year starting in March, so that 29 February is the last day of a year.
+    const int64_t fromMarch = int64_t(day) - 60;
+    const int64_t era = (fromMarch >= 0 ? fromMarch : fromMarch - 146096) / 146097;
+    const int64_t ofEra = fromMarch - era * 146097;                                          // 0..146096
+    const int64_t yearOfEra = (ofEra - ofEra / 1460 + ofEra / 36524 - ofEra / 146096) / 365; // 0..399
+    const int64_t ofYear = ofEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);      // 0..365
+    const int64_t monthFromMarch = (5 * ofYear + 2) / 153;                                   // 0..11
+    const int month = int(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+    return {int(2000 + era * 400 + yearOfEra + (month <= 2 ? 1 : 0)), month,
+            int(ofYear - (153 * monthFromMarch + 2) / 5 + 1)};
+}
+
+// The day number of a valid date.
+constexpr int32_t DayOfCivilDate(int year, int month, int day)
+{
+    const int64_t marchYear = int64_t(year) - 2000 - (month <= 2 ? 1 : 0);
+    const int64_t era = (marchYear >= 0 ? marchYear : marchYear - 399) / 400;
+    const int64_t yearOfEra = marchYear - era * 400;
+    const int64_t ofYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    return int32_t(era * 146097 + 365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100 + ofYear + 60);
+}
+
 // Kind of a weekday in a weekly plan, as stored.
 constexpr uint8_t FreeWeekday = 1;
 constexpr uint8_t WorkingWeekday = 2;

@@ -53,7 +53,11 @@
 // ever sees a record of the winner without its holder. (QFile::rename is no
 // use here: when the target appears after its own check it falls back to
 // copying over it.) On a file system without hard links the record is created
-// with exclusive creation and written afterwards.
+// with exclusive creation and written afterwards. Neither the record nor its
+// folder is flushed to the disk: a record has to be whole when it appears,
+// not to outlive a power cut. One that did would name a process that is gone
+// (stale), and one that a crash left empty or cut short is an unfinished
+// record of no host, stale once it is a few seconds old.
 //
 // Judging an existing record:
 //  - finished (it has its END line): held, unless it was written on this host
@@ -319,7 +323,8 @@ public:
         for (int attempt = 0; attempt < 2 && !m_held; ++attempt) {
             FileReplacement guard;
             const QByteArray content = HostName() + ' ' + QByteArray::number(OwnProcessId()) + '\n';
-            m_held = guard.Write(QFileInfo(m_path).absolutePath(), {content}) == 0 && guard.CommitNew(m_path) == 0;
+            m_held = guard.Write(QFileInfo(m_path).absolutePath(), {content}, FlushTiming::Never) == 0 &&
+                     guard.CommitNew(m_path) == 0;
             if (m_held) break;
             const NameStatus old = StatusOfName(m_path);
             if (old.What == NameStatus::Absent || QDateTime::currentMSecsSinceEpoch() - old.ModifiedMs <= GuardStaleMs)
@@ -384,7 +389,9 @@ bool NameTaken(int systemError)
 Publish PublishRecord(const QString& folder, const QString& path, const QByteArray& content, int& systemError)
 {
     FileReplacement record;
-    const int16_t number = record.Write(folder, {content});
+    // Whole and in one step, not flushed: a record that outlived a crash
+    // would only be a stale one (and an empty one is judged unfinished).
+    const int16_t number = record.Write(folder, {content}, FlushTiming::Never);
     if (number == 0 && record.CommitNew(path) == 0) return Publish::Done;
     systemError = record.Fault().SystemError;
     // Something held the name (it may be gone again by now: the caller looks).

@@ -4,6 +4,7 @@
 // periods, the options, the JSON and the exit codes.
 #include "PlanFiles.h"
 
+#include "compliance/ComplianceCheck.h"
 #include "demo/DemoData.h"
 #include "freedays/DniWolne.h"
 #include "plan/TimeText.h"
@@ -341,6 +342,27 @@ private slots:
         // 261 weekdays in 2025, less 12 holidays on weekdays and Saturdays, 8 hours each.
         QCOMPARE(whole[u"periods"_s][0][u"normMinutes"_s].toInteger(), (261 - 12) * 8 * 60);
         QCOMPARE(sum, (261 - 12) * 8 * 60);
+    }
+
+    // A free day's description longer than a message is put together in:
+    // the message holds it whole, and what follows it in its place.
+    void longFreeDayName()
+    {
+        WorkPlan plan;
+        plan.FirstDay = plan.LastDay = DayOf("2025-04-20");
+        plan.Schedules[2] = {22 * 60, 6 * 60, 2 * 60, 2 * 60 + 30};
+        plan.Days.Reset(plan.FirstDay - 1, plan.LastDay);
+        plan.Days.Set(plan.FirstDay - 1, 2);
+        plan.Days.Set(plan.FirstDay, FreeDaySlot);
+        plan.FirstDay -= 1;
+        const QString name = u"Wielkanoc "_s.repeated(100);
+        ComplianceOptions options;
+        options.SundayStart = 0;
+        const ComplianceReport report = CheckCompliance(plan, {{plan.LastDay, name}}, options);
+        QCOMPARE(report.Findings.size(), 1);
+        QCOMPARE(report.Findings.at(0).Message, u"Praca w dniu wolnym: "_s + name +
+                                                    u". Zmiana od 19-04-2025 22:00 trwa w czasie tego dnia, "
+                                                    u"liczonym od 00:00."_s);
     }
 };
 

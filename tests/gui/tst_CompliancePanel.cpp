@@ -4,6 +4,8 @@
 #include "GuiFixture.h"
 
 #include "editor/CompliancePanel.h"
+#include "editor/DayCell.h"
+#include "editor/MonthCalendar.h"
 #include "editor/PlanOutput.h"
 
 #include <QCheckBox>
@@ -80,6 +82,29 @@ private slots:
         QFETCH(QString, message);
         QVERIFY2(text(found, 2).contains(message), qPrintable(text(found, 2)));
         QVERIFY(text(found, 2, Qt::ToolTipRole).contains(text(found, 1).section(u'(', 1).chopped(1)));
+    }
+
+    // The calendar marks the shown days with an error, and says what it is;
+    // a warning leaves its day unmarked.
+    void calendarMarks()
+    {
+        Workstation w;
+        w.Choose(u"Grafik z błędami"_s);
+        MonthCalendar* calendar = w.Window->Calendar();
+        calendar->SetDisplayedMonth(QDate(2025, 4, 1));
+        calendar->cmdMiesiac_Click(255);
+        const DayCell* limit = calendar->Cell(calendar->CellOfDay(12));
+        QVERIFY(limit->IsMarked());
+        QVERIFY2(limit->accessibleDescription().contains(u"przekracza normę dobową 8 h"_s),
+                 qPrintable(limit->accessibleDescription()));
+        const DayCell* holiday = calendar->Cell(calendar->CellOfDay(21));
+        QVERIFY(!holiday->IsMarked());
+        QVERIFY(!holiday->accessibleDescription().contains(u"Praca w dniu wolnym"_s));
+        // Another plan's marks replace them.
+        w.Choose(u"Biuro"_s);
+        calendar->SetDisplayedMonth(QDate(2025, 4, 1));
+        calendar->cmdMiesiac_Click(255);
+        QVERIFY(!calendar->Cell(calendar->CellOfDay(12))->IsMarked());
     }
 
     void optionsRememberedPerPlan()

@@ -184,6 +184,9 @@ private slots:
         QTest::newRow("unfinished, young") << true << unfinished << 0 << dead << nobody;
         QTest::newRow("unfinished, old") << true << unfinished << 60 << tester << nobody;
         QTest::newRow("unfinished on another host, old") << true << foreignUnfinished << 60 << dead << nobody;
+        // Records are not flushed to the disk: a power cut may leave one empty.
+        const Edit emptied = [](const QByteArray&) { return QByteArray(); };
+        QTest::newRow("left empty by a crash, old") << true << emptied << 60 << tester << nobody;
     }
 
     // The record of a holder killed in its process, changed as the row says,

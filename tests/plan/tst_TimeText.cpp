@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "plan/TimeText.h"
+#include "plan/WorkPlan.h"
 
 #include <QTest>
 
@@ -44,6 +45,19 @@ private slots:
         QCOMPARE(parse.MarksModified(), !text.isEmpty());
         QCOMPARE(parse.Text, text);
         QCOMPARE(parse.Value, value);
+    }
+
+    // Day numbers to dates and back by arithmetic, against QDate: every day
+    // from year 1 to 4000, the leap days of the era's turns among them.
+    void civilDates()
+    {
+        for (int32_t day = DayOfDate(QDate(1, 1, 1)); day <= DayOfDate(QDate(4000, 12, 31)); ++day) {
+            const QDate date = DateOfDay(day);
+            const CivilDate civil = CivilDateOfDay(day);
+            if (civil.Year != date.year() || civil.Month != date.month() || civil.Day != date.day() ||
+                DayOfCivilDate(date.year(), date.month(), date.day()) != day)
+                QFAIL(qPrintable(date.toString(Qt::ISODate)));
+        }
     }
 };
 
