@@ -312,9 +312,27 @@ Snapshot ReadRecord(const QString& path)
     return snapshot;
 }
 
+// Whether a guard file's content ("host pid start") names a taker on this
+// host that has ended: a process that no longer runs, or whose id now
+// belongs to another process.
+bool GuardTakerEnded(const QByteArray& content)
+{
+    const QList<QByteArray> fields = content.trimmed().split(' ');
+    if (fields.size() < 2 || fields.at(0) != HostName()) return false;
+    bool ok = false;
+    const qlonglong pid = fields.at(1).toLongLong(&ok);
+    if (!ok || pid <= 0) return false;
+    const QByteArray start = fields.value(2);
+    if (pid == OwnProcessId() && start == OwnStartMarker()) return false; // another thread of ours
+    const ProcessInfo process = InspectProcess(pid);
+    if (!process.Running) return true;
+    return !start.isEmpty() && !process.Start.isEmpty() && start != process.Start;
+}
+
 // The guard that admits one taker of a stale record at a time: a file made
-// new beside the record, removed by its taker, or by anyone once it is older
-// than GuardStaleMs (its taker died).
+// new beside the record, removed by its taker, or by anyone once its taker
+// is known to have ended or it is older than GuardStaleMs (its taker died
+// elsewhere).
 class TakeOverGuard
 {
 public:
@@ -322,14 +340,15 @@ public:
     {
         for (int attempt = 0; attempt < 2 && !m_held; ++attempt) {
             FileReplacement guard;
-            const QByteArray content = HostName() + ' ' + QByteArray::number(OwnProcessId()) + '\n';
+            const QByteArray content =
+                HostName() + ' ' + QByteArray::number(OwnProcessId()) + ' ' + OwnStartMarker() + '\n';
             m_held = guard.Write(QFileInfo(m_path).absolutePath(), {content}, FlushTiming::Never) == 0 &&
                      guard.CommitNew(m_path) == 0;
             if (m_held) break;
-            const NameStatus old = StatusOfName(m_path);
-            if (old.What == NameStatus::Absent || QDateTime::currentMSecsSinceEpoch() - old.ModifiedMs <= GuardStaleMs)
-                break;
-            if (StatusOfName(m_path) == old) DeleteDataFile(m_path);
+            const Snapshot old = ReadRecord(m_path);
+            if (!old.Exists()) break;
+            if (old.AgeMs() <= GuardStaleMs && !(old.Readable && GuardTakerEnded(old.Content))) break;
+            if (StatusOfName(m_path) == old.Name) DeleteDataFile(m_path);
         }
     }
     ~TakeOverGuard()

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -162,6 +163,7 @@ private slots:
         QTest::addColumn<int>("age");           // seconds since the record was last written
         QTest::addColumn<QByteArray>("holder"); // the record's holder afterwards
         QTest::addColumn<QByteArray>("owner");  // the caller's owner buffer afterwards
+        QTest::addColumn<bool>("guardLeft");    // the holder was killed taking over a record: its guard stays
         const QByteArray dead = ToCodePage(u"holder=Zbigniew Źrebiec z STACJA-9"_s), tester = "holder=Tester z TU";
         const QByteArray running = "pid=" + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
         const Edit none = [](QByteArray record) { return record; };
@@ -176,17 +178,18 @@ private slots:
         const Edit foreignUnfinished = [=](const QByteArray& record) { return otherHost(unfinished(record)); };
         // What the caller's buffer of dots holds afterwards.
         const QByteArray nobody(40, '.'), named = dead.mid(7).leftJustified(40, ' ');
-        QTest::newRow("holder killed") << true << none << 0 << tester << nobody;
-        QTest::newRow("holder killed, not yet reaped") << false << none << 0 << tester << nobody;
-        QTest::newRow("another host") << true << otherHost << 60 << dead << named;
-        QTest::newRow("process id reused by a running process") << true << reused << 0 << tester << nobody;
-        QTest::newRow("running process, start unknown") << true << startUnknown << 60 << dead << named;
-        QTest::newRow("unfinished, young") << true << unfinished << 0 << dead << nobody;
-        QTest::newRow("unfinished, old") << true << unfinished << 60 << tester << nobody;
-        QTest::newRow("unfinished on another host, old") << true << foreignUnfinished << 60 << dead << nobody;
+        QTest::newRow("holder killed") << true << none << 0 << tester << nobody << false;
+        QTest::newRow("holder killed, not yet reaped") << false << none << 0 << tester << nobody << false;
+        QTest::newRow("another host") << true << otherHost << 60 << dead << named << false;
+        QTest::newRow("process id reused by a running process") << true << reused << 0 << tester << nobody << false;
+        QTest::newRow("running process, start unknown") << true << startUnknown << 60 << dead << named << false;
+        QTest::newRow("unfinished, young") << true << unfinished << 0 << dead << nobody << false;
+        QTest::newRow("unfinished, old") << true << unfinished << 60 << tester << nobody << false;
+        QTest::newRow("unfinished on another host, old") << true << foreignUnfinished << 60 << dead << nobody << false;
         // Records are not flushed to the disk: a power cut may leave one empty.
         const Edit emptied = [](const QByteArray&) { return QByteArray(); };
-        QTest::newRow("left empty by a crash, old") << true << emptied << 60 << tester << nobody;
+        QTest::newRow("left empty by a crash, old") << true << emptied << 60 << tester << nobody << false;
+        QTest::newRow("holder killed, its young guard left") << true << none << 0 << tester << nobody << true;
     }
 
     // The record of a holder killed in its process, changed as the row says,
@@ -198,6 +201,7 @@ private slots:
         QFETCH(int, age);
         QFETCH(QByteArray, holder);
         QFETCH(QByteArray, owner);
+        QFETCH(bool, guardLeft);
         HolderProcess dead(Asking(u"STARY.PLN"_s, u"Zbigniew Źrebiec z STACJA-9"_s));
         QVERIFY(dead.Take() && dead.Holds());
         dead.Kill(reap);
@@ -217,6 +221,9 @@ private slots:
         QVERIFY(WriteFile(path, record) && file.open(QIODevice::ReadWrite) &&
                 file.setFileTime(QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
         file.close();
+        if (guardLeft)
+            QVERIFY(WriteFile(path + u".guard"_s,
+                              QSysInfo::machineHostName().toUtf8() + ' ' + QByteArray::number(dead.Pid()) + '\n'));
         QByteArray buffer(40, '.');
         const int32_t handle = Ask(u"stary.pln"_s, u"Tester z TU"_s, buffer);
         QCOMPARE(buffer, owner);
