@@ -24,7 +24,8 @@ int main(int argc, char** argv)
     MessageBoxPrompt prompt;
     ProgramState state(library, prompt);
     InstanceLock instance;
-    // The employees are read while the window is built.
+    // The employees are read while the window is built (which needs no
+    // current folder: the reading moves it); start-up begins once they are.
     EmployeePrefetch prefetch(instance, QCoreApplication::applicationDirPath());
     FrmGrafenta window(state);
     prompt.SetParentWindow(&window);

@@ -14,9 +14,8 @@ constexpr std::chrono::milliseconds WaitTurn(50);
 EmployeePrefetch::EmployeePrefetch(InstanceLock& instance, const QString& programDir, const InstallLayout& layout)
     : m_env(m_library, m_prompt)
 {
-    m_done = std::async(std::launch::async, [this, &instance, programDir, layout] {
-        Read(instance, programDir, layout);
-    });
+    m_done =
+        std::async(std::launch::async, [this, &instance, programDir, layout] { Read(instance, programDir, layout); });
 }
 
 EmployeePrefetch::~EmployeePrefetch()
