@@ -1,6 +1,7 @@
 // The editor: speaks Polish, runs start-up for the folder the program lies
 // in and, when nothing stopped it, shows the main window until the exit
 // command ends it.
+#include "editor/EmployeePrefetch.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
 #include "editor/PolishLanguage.h"
@@ -22,9 +23,13 @@ int main(int argc, char** argv)
     KelbrinLibrary library;
     MessageBoxPrompt prompt;
     ProgramState state(library, prompt);
+    InstanceLock instance;
+    // The employees are read while the window is built (which needs no
+    // current folder: the reading moves it); start-up begins once they are.
+    EmployeePrefetch prefetch(instance, QCoreApplication::applicationDirPath());
     FrmGrafenta window(state);
     prompt.SetParentWindow(&window);
-    InstanceLock instance;
+    window.AwaitEmployees(prefetch);
 
     if (!StartProgram(state, library, instance, QCoreApplication::applicationDirPath(), window.WindowStartupSteps()))
         return 1;

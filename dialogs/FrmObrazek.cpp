@@ -3,6 +3,7 @@
 #include "dialogs/Artwork.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QVBoxLayout>
 
@@ -29,5 +30,12 @@ FrmObrazek::FrmObrazek(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt:
     progress->addWidget(label);
     progress->addWidget(m_bar);
     layout->addLayout(progress);
-    setStyleSheet(QStringLiteral("FrmObrazek { border: 1px solid #2c5282; }"));
+}
+
+void FrmObrazek::paintEvent(QPaintEvent*)
+{
+    // A thin frame in the picture's blue around the whole window.
+    QPainter painter(this);
+    painter.setPen(QColor(0x2c, 0x52, 0x82));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -14,6 +14,9 @@ public:
     explicit FrmObrazek(QWidget* parent = nullptr);
     QProgressBar* Bar() const { return m_bar; }
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QProgressBar* m_bar;
 };

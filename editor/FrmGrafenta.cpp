@@ -9,6 +9,7 @@
 #include "editor/CalendarTools.h"
 #include "editor/CompliancePanel.h"
 #include "editor/EmployeeList.h"
+#include "editor/EmployeePrefetch.h"
 #include "editor/MonthCalendar.h"
 #include "editor/PlanCommands.h"
 #include "editor/PlanOutput.h"
@@ -40,11 +41,17 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <optional>
+#include <utility>
+
 namespace {
 
 // How often start-up's reading of the employees shows its progress and lets
 // the window system in.
 constexpr qint64 StartupTurnMs = 50;
+// How long the employees read while the window is built may take before the
+// splash shows their progress.
+constexpr qint64 SplashDelayMs = 100;
 
 // The window's client area in twips, and where its parts lie.
 constexpr QSize DesignSize(9135, 6375);
@@ -127,10 +134,6 @@ void FrmGrafenta::BuildControls()
     AddButton("cmdZakres", QStringLiteral("Z&akres "), 4920);
     AddButton("cmdAbout", QStringLiteral("&O programie..."), 6120, 1695);
     AddButton("cmdWyjdz", QStringLiteral("&Wyjdź"), 8040);
-
-    m_progress = new FrmProgress(this);
-    m_progress->setModal(false);
-    m_about = new FrmAbout(this);
 
     // Beside the described window: the labour-code check, which can be hidden.
     m_compliance = new CompliancePanel(m_state.Doc, m_state.FreeDays, *m_calendar, this);
@@ -403,9 +406,25 @@ void FrmGrafenta::ShowPlanRange()
 void FrmGrafenta::ShowAbout()
 {
     const KlnxVersion version = m_state.Env.Lib.GetVersion();
-    m_about->SetLibraryVersion(version.Major, version.Minor);
-    m_about->SetPackageName(m_state.Env.PakietNazwa);
-    m_about->exec();
+    FrmAbout* about = AboutDialog();
+    about->SetLibraryVersion(version.Major, version.Minor);
+    about->SetPackageName(m_state.Env.PakietNazwa);
+    about->exec();
+}
+
+FrmAbout* FrmGrafenta::AboutDialog()
+{
+    if (!m_about) m_about = new FrmAbout(this);
+    return m_about;
+}
+
+FrmProgress* FrmGrafenta::Progress()
+{
+    if (!m_progress) {
+        m_progress = new FrmProgress(this);
+        m_progress->setModal(false);
+    }
+    return m_progress;
 }
 
 void FrmGrafenta::ClearPlanCaptions()
@@ -515,8 +534,7 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
     steps.ShowSplash = [this](Environment& env) {
         m_rangeDialog = new FrmZmianaZakresu(env.Ui, m_state.Doc, this);
         m_newPlan = new FrmNowyPlan(env.Ui, m_state.Doc, this);
-        m_splash = new FrmObrazek(this);
-        m_splash->show();
+        Splash()->show();
         QCoreApplication::processEvents();
     };
     steps.ReadEmployees = [this](Environment&) { ReadEmployees(); };
@@ -527,14 +545,44 @@ StartupSteps FrmGrafenta::WindowStartupSteps()
         if (!m_state.Doc.SchedulesFilled) Blokuj_Przyciski(true);
     };
     steps.FinishWindow = [this](Environment&) {
-        if (m_splash) m_splash->hide();
+        // Not needed again: its picture and its window's memory go with it.
+        delete m_splash;
+        m_splash = nullptr;
         setWindowTitle(MessageTitle);
     };
     return steps;
 }
 
+FrmObrazek* FrmGrafenta::Splash()
+{
+    if (!m_splash) m_splash = new FrmObrazek(this);
+    return m_splash;
+}
+
+void FrmGrafenta::AwaitEmployees(EmployeePrefetch& prefetch)
+{
+    QElapsedTimer waiting;
+    waiting.start();
+    prefetch.Wait([this, &waiting](int progress) {
+        if (waiting.elapsed() < SplashDelayMs) return;
+        Splash()->show();
+        m_splash->Bar()->setValue(progress);
+        QCoreApplication::processEvents();
+    });
+    m_prefetch = &prefetch;
+}
+
 void FrmGrafenta::ReadEmployees()
 {
+    if (EmployeePrefetch* prefetch = std::exchange(m_prefetch, nullptr)) {
+        const QString folder = PersonnelFolder(m_state.Env);
+        if (std::optional<EmployeeRows> rows = prefetch->Take(folder)) {
+            // The library bound to the personnel folder, as the reader leaves it.
+            m_state.Env.Lib.SetDir(folder);
+            ShowEmployees(std::move(*rows), true);
+            return;
+        }
+    }
     StaffHooks hooks;
     // The reader reports after every record; the splash's bar (which draws
     // itself at once when its value changes) and the window take their turn
@@ -561,6 +609,11 @@ void FrmGrafenta::ReadEmployees()
     };
     EmployeeRows rows;
     const bool read = WczytajPracownikow(m_state.Env, rows, hooks);
+    ShowEmployees(std::move(rows), read);
+}
+
+void FrmGrafenta::ShowEmployees(EmployeeRows rows, bool read)
+{
     m_employees->Model()->SetRows(std::move(rows));
     m_employees->Message()->setVisible(!read);
     if (!m_employees->SelectFirst()) Button("cmdPrzydziel")->setEnabled(false);

@@ -7,6 +7,7 @@
 
 #include "env/Startup.h"
 #include "plan/WorkPlan.h"
+#include "staff/ObslugaListy.h"
 
 #include <QMainWindow>
 #include <QUndoStack>
@@ -17,6 +18,7 @@ class CompliancePanel;
 class PlanOutput;
 class QDockWidget;
 class EmployeeList;
+class EmployeePrefetch;
 class FrmAbout;
 class FrmNowyPlan;
 class FrmObrazek;
@@ -42,6 +44,10 @@ public:
 
     // The window's turns in the start-up sequence.
     StartupSteps WindowStartupSteps();
+    // Waits for the employees read while the window was built (the splash
+    // shows how far they are when that takes long); start-up's reading of
+    // the employees then takes them, when the reading went cleanly.
+    void AwaitEmployees(EmployeePrefetch& prefetch);
     // The window at its described size: the window as drawn (all but the
     // tool row, the check and the status bar) at its drawn size, the check
     // beside it at its first width.
@@ -60,10 +66,11 @@ public:
     QDockWidget* ComplianceDock() const { return m_complianceDock; }
     PlanOutput* Output() const { return m_output; }
     QComboBox* PlanBox() const { return m_plans; }
-    FrmProgress* Progress() const { return m_progress; }
+    // The progress and about windows, made when first needed.
+    FrmProgress* Progress();
     FrmNowyPlan* NewPlanDialog() const { return m_newPlan; }
     FrmZmianaZakresu* RangeDialog() const { return m_rangeDialog; }
-    FrmAbout* AboutDialog() const { return m_about; }
+    FrmAbout* AboutDialog();
     QPushButton* Button(const char* name) const;
     TimeFieldEdit* Field(int id) const;
 
@@ -117,6 +124,10 @@ private:
     QPushButton* AddButton(const char* name, const QString& caption, int left, int width = 975);
     void ShowField(int id);
     void ReadEmployees();
+    // The employee rows in the list; read tells whether the folder was read to its end.
+    void ShowEmployees(EmployeeRows rows, bool read);
+    // The splash, made when first needed.
+    FrmObrazek* Splash();
     void ListPlansIntoBox();
     void FieldEdited(int id, const TimeField& before, const TimeField& after, bool marksModified);
     // Ctrl+S: "&Zapisz" as if clicked.
@@ -137,6 +148,7 @@ private:
     FrmZmianaZakresu* m_rangeDialog = nullptr;
     FrmAbout* m_about = nullptr;
     FrmObrazek* m_splash = nullptr;
+    EmployeePrefetch* m_prefetch = nullptr;
     QComboBox* m_plans = nullptr;
     QLabel* m_from = nullptr; // lblOd1
     QLabel* m_to = nullptr;   // lbldo1

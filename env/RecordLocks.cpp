@@ -89,8 +89,9 @@ std::optional<MountedFileSystem> FileSystemOf(const QString& path)
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0) return std::nullopt;
     QFile table(QStringLiteral("/proc/self/mountinfo"));
     if (!table.open(QIODevice::ReadOnly)) return std::nullopt;
-    // The table's size is not known before it is read; a few megabytes hold thousands of mounts.
-    const QByteArray text = table.read(4 << 20);
+    // The table tells no size before it is read: read as it comes, so that a
+    // few mounts take a few kilobytes rather than a buffer for thousands.
+    const QByteArray text = table.readAll();
     return MountOfDevice(text, ::major(status.st_dev), ::minor(status.st_dev));
 #else
     Q_UNUSED(path);
@@ -106,23 +107,35 @@ LockReach ReachOf(const MountedFileSystem& fileSystem)
     return IsLocalDisk(fileSystem.Type) ? LockReach::AllWorkstations : LockReach::NotKnown;
 }
 
+#ifdef Q_OS_LINUX
+
+namespace {
+
+// The commonest local disks, told without reading the mount table.
+bool OnCommonLocalDisk(const QString& path)
+{
+    struct statfs disk;
+    if (::statfs(QFile::encodeName(path).constData(), &disk) != 0) return false;
+    switch (disk.f_type) {
+    case EXT4_SUPER_MAGIC: // ext2 and ext3 too
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+#endif
+
 LockReach LockReachOf(const QString& path)
 {
 #ifdef Q_OS_LINUX
-    // The commonest local disks are told without reading the mount table.
-    struct statfs disk;
-    if (::statfs(QFile::encodeName(path).constData(), &disk) == 0) {
-        switch (disk.f_type) {
-        case EXT4_SUPER_MAGIC: // ext2 and ext3 too
-        case XFS_SUPER_MAGIC:
-        case BTRFS_SUPER_MAGIC:
-        case TMPFS_MAGIC:
-        case OVERLAYFS_SUPER_MAGIC:
-            return LockReach::AllWorkstations;
-        default:
-            break;
-        }
-    }
+    if (OnCommonLocalDisk(path)) return LockReach::AllWorkstations;
     const std::optional<MountedFileSystem> fileSystem = FileSystemOf(path);
     return fileSystem ? ReachOf(*fileSystem) : LockReach::NotKnown;
 #else
@@ -148,6 +161,9 @@ QString LocksStayLocalMessage(const MountedFileSystem& fileSystem)
 
 bool WarnWhenLocksStayLocal(Prompt& ui, const QString& dataDir)
 {
+#ifdef Q_OS_LINUX
+    if (OnCommonLocalDisk(dataDir)) return false;
+#endif
     const std::optional<MountedFileSystem> fileSystem = FileSystemOf(dataDir);
     if (!fileSystem || ReachOf(*fileSystem) != LockReach::ThisMount) return false;
     ui.ShowMessage(MessageIcon::Exclamation, LocksStayLocalMessage(*fileSystem));

@@ -58,6 +58,12 @@ QString FolderForLibrary(const QString& folder)
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
+// The program folder as start-up keeps it: absolute, without a closing separator.
+QString ProgramFolder(const QString& programDir)
+{
+    return QDir::cleanPath(QDir(programDir).absolutePath());
+}
+
 // Where this install keeps what a program folder holds otherwise.
 void UseInstallPlaces(Environment& env, const InstallPlaces& places)
 {
@@ -115,6 +121,7 @@ InstanceLock::~InstanceLock()
 
 bool InstanceLock::Acquire(const QString& programDir)
 {
+    if (IsHeld()) return true;
     const QString lockFile = LockFilePath(programDir);
     // No folder of this user's own: the program runs unguarded rather than not at all.
     if (lockFile.isEmpty()) return true;
@@ -150,6 +157,7 @@ InstanceLock::~InstanceLock() = default;
 
 bool InstanceLock::Acquire(const QString& programDir)
 {
+    if (IsHeld()) return true;
     m_lock = std::make_unique<QLockFile>(LockFilePath(programDir));
     // Held for the whole run: only a dead holder makes the lock stale, never its age.
     m_lock->setStaleLockTime(0);
@@ -202,12 +210,26 @@ bool Inicjalizacja(Environment& env, const StartupSteps& steps)
     return true;
 }
 
+bool PrepareEarlyReading(Environment& env, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+                         const InstallLayout& layout)
+{
+    Q_ASSERT(&env.Lib == &library);
+    env.ProgramEnding = false;
+    env.ProgramDir = ProgramFolder(programDir);
+    if (!instance.Acquire(env.ProgramDir) || !library.Load(env.ProgramDir) ||
+        library.SetDir(FolderForLibrary(env.ProgramDir)) != 0 || library.GetVersion().Level != KelbrinInterfaceLevel)
+        return false;
+    UseInstallPlaces(env, PlacesOf(env.ProgramDir, layout));
+    CzytajSciezke(env);
+    return true;
+}
+
 bool StartProgram(Environment& env, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
                   const StartupSteps& steps)
 {
     Q_ASSERT(&env.Lib == &library);
     env.ProgramEnding = false;
-    env.ProgramDir = QDir::cleanPath(QDir(programDir).absolutePath());
+    env.ProgramDir = ProgramFolder(programDir);
 
     if (!instance.Acquire(env.ProgramDir))
         return Fatal(env, QStringLiteral("Program ") + ProgramTitle + QStringLiteral(" jest już uruchomiony."));

@@ -51,7 +51,8 @@ public:
     static QString LockFilePath(const QString& programDir);
 
     // Takes the lock of the program folder; false when another running copy
-    // of this user holds it. Held until destruction. When the runtime folder
+    // of this user holds it. Held until destruction; taking it again while
+    // held answers true at once. When the runtime folder
     // does not let a lock file be made at all, the answer is true but
     // IsHeld() is false: the program then runs without the guard.
     bool Acquire(const QString& programDir);
@@ -117,6 +118,17 @@ void FillColourTable(Environment& env, uint32_t windowColour);
 // ProgramDir set and the library loaded. False when the program ends
 // (message shown, ProgramEnding set).
 bool Inicjalizacja(Environment& env, const StartupSteps& steps);
+
+// What start-up has done by the time it reads the employees, done ahead
+// (on a thread of its own, while the window is built) for an environment of
+// that thread's own: the instance lock taken, the library loaded from the
+// program folder and of this program's interface level, the program folder
+// bound, the places of the install and sciezka.ini read. Nothing is shown,
+// nothing written: false, with nothing more done, wherever start-up itself
+// would stop or speak first (another copy running, no library, a library of
+// another level), and start-up then says so in its place.
+bool PrepareEarlyReading(Environment& env, KelbrinLibrary& library, InstanceLock& instance, const QString& programDir,
+                         const InstallLayout& layout = InstalledLayout());
 
 // The whole start-up of the program in programDir. library must be the
 // object that env.Lib refers to; it is loaded here from the program folder.

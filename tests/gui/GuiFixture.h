@@ -8,6 +8,7 @@
 
 #include "demo/DemoData.h"
 #include "editor/DayCell.h"
+#include "editor/EmployeePrefetch.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
 #include "editor/TimeFieldEdit.h"
@@ -22,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The left button pressed on the first cell, dragged over the others and let
 // go on the last: one cell is a click.
@@ -52,9 +54,10 @@ inline int32_t DayNumber(int year, int month, int day)
 struct Workstation
 {
     // library: the folder whose suite library the program folder gets;
-    // prepare: what is done to the demo data directory before the program starts.
+    // prepare: what is done to the demo data directory before the program starts;
+    // readAhead: the employees read while the window is built, as the program does.
     explicit Workstation(const QString& library = QCoreApplication::applicationDirPath(),
-                         const std::function<void(const QString& plansDir)>& prepare = {})
+                         const std::function<void(const QString& plansDir)>& prepare = {}, bool readAhead = false)
     {
         const QString name = KelbrinLibrary::FileName();
         QString error;
@@ -62,7 +65,10 @@ struct Workstation
             !WriteDemoDataDirectory(TestLibrary(), Dir.path(), &error))
             qFatal("no program folder: %s", qPrintable(error));
         if (prepare) prepare(Dir.filePath(u"DANE/PLANY"_s));
+        std::optional<EmployeePrefetch> ahead;
+        if (readAhead) ahead.emplace(Instance, Dir.path());
         Window = std::make_unique<FrmGrafenta>(State);
+        if (ahead) Window->AwaitEmployees(*ahead);
         Started = StartProgram(State, Library, Instance, Dir.path(), Window->WindowStartupSteps());
         Window->show();
         QApplication::setActiveWindow(Window.get());

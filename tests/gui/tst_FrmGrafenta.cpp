@@ -77,6 +77,46 @@ private slots:
         }
     }
 
+    // The employees read while the window is built are taken when the
+    // reading had nothing to say; else start-up reads them again, and each
+    // message comes once, in its place.
+    void employeesReadAhead_data()
+    {
+        QTest::addColumn<QByteArray>("record"); // put in PERSONEL as ZEPSUTY.998, unless empty
+        QTest::addColumn<bool>("otherCopy");
+        QTest::addColumn<QString>("messages"); // "@invalid": the damaged record's message
+        QTest::newRow("read cleanly") << QByteArray() << false << QString();
+        QTest::newRow("a damaged record") << QByteArray("X") << false << u"@invalid"_s;
+        QTest::newRow("another copy running") << QByteArray() << true << u"Program Grafenta jest już uruchomiony."_s;
+    }
+    void employeesReadAhead()
+    {
+        QFETCH(QByteArray, record);
+        QFETCH(bool, otherCopy);
+        QFETCH(QString, messages);
+        InstanceLock other;
+        const auto prepare = [&](const QString& plansDir) {
+            if (!record.isEmpty()) QVERIFY(WriteFile(plansDir + u"/../PERSONEL/ZEPSUTY.998"_s, record));
+            if (otherCopy) QVERIFY(other.Acquire(QDir::cleanPath(plansDir + u"/../.."_s)));
+        };
+        Workstation ahead(QCoreApplication::applicationDirPath(), prepare, true);
+        QCOMPARE(ahead.Started, !otherCopy);
+        if (messages == "@invalid"_L1)
+            messages = InvalidFileMessage(ahead.State.Env, u"ZEPSUTY.998"_s).replace(Cr, QLatin1Char('/'));
+        QCOMPARE(Texts(ahead.Ui), messages);
+        if (otherCopy) return;
+        // The same list as start-up reading at its own step.
+        Workstation atStep(QCoreApplication::applicationDirPath(), prepare);
+        const QAbstractItemModel* shown = ahead.Window->Employees()->View()->model();
+        const QAbstractItemModel* expected = atStep.Window->Employees()->View()->model();
+        QVERIFY(shown->rowCount() > 0);
+        QCOMPARE(shown->rowCount(), expected->rowCount());
+        for (int row = 0; row < shown->rowCount(); ++row)
+            for (int column = 0; column < shown->columnCount(); ++column)
+                QCOMPARE(shown->index(row, column).data(), expected->index(row, column).data());
+        QVERIFY(!ahead.Window->Employees()->Message()->isVisible());
+    }
+
     // Biuro opens at its first month with New Year's Day marked; moved to run
     // from the 15th of a month to the 10th of the next, it has partial months,
     // arrows disabled at the ends and page keys on the cells.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStringDecoder>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -88,6 +89,22 @@ private slots:
         QCOMPARE(QByteArray(buffer.constData()), stem);
         QCOMPARE(buffer.right(6), QByteArray("\0GUARD", 6));
         QCOMPARE(ToCodePage(TestLibrary().TxtToName(FromCodePage(text))), stem);
+    }
+
+    // Every byte reads as the system's converter reads it, and writes back as itself.
+    void codePage()
+    {
+        QStringDecoder system("windows-1250");
+        if (!system.isValid()) QSKIP("the system has no windows-1250 converter");
+        for (int byte = 0; byte < 256; ++byte) {
+            const QByteArray one(1, char(byte));
+            const QString text = system.decode(one);
+            system.resetState();
+            QCOMPARE(FromCodePage(one), text);
+            QCOMPARE(ToCodePage(text), one);
+        }
+        QVERIFY(!FitsCodePage(u"\u0416"_s)); // Cyrillic Zhe
+        QCOMPARE(ToCodePage(u"\u0416"_s), QByteArray(1, UnmappableByte));
     }
 
     void setDir_data()
