@@ -166,6 +166,37 @@ FileReplacement::~FileReplacement()
     Discard();
 }
 
+namespace {
+
+// Runs work(i) for every i below count, spread over a few threads, so that
+// the waits for the disk of each (a flush, the discard of a file's freed
+// blocks) are waited for together: the disk serves many at once where one
+// after the other each would wait for its own. The threads end before the
+// call returns, so that nothing of them outlives it (a process may fork
+// later).
+void InThreads(size_t count, const std::function<void(size_t)>& work)
+{
+    constexpr size_t MostThreads = 16;
+    const size_t threads = std::min(count, MostThreads);
+    const auto share = [&work, count, threads](size_t first) {
+        for (size_t i = first; i < count; i += threads)
+            work(i);
+    };
+    std::vector<std::thread> running;
+    running.reserve(threads);
+    for (size_t first = 0; first < threads; ++first) {
+        try {
+            running.emplace_back(share, first);
+        } catch (const std::system_error&) { // no thread to be had: this one waits here
+            share(first);
+        }
+    }
+    for (std::thread& thread : running)
+        thread.join();
+}
+
+} // namespace
+
 #ifndef Q_OS_WIN
 
 // ================================================================ Unix
@@ -312,17 +343,12 @@ namespace {
 // is mounted to be told) takes place while the disk writes the folder.
 void FlushFolderReleasing(const QString& folder, HeldFile& old)
 {
-    if (old.Fd >= 0) {
-        try {
-            std::thread release([fd = std::exchange(old.Fd, -1)] { ::close(fd); });
+    InThreads(old.Fd >= 0 ? 2 : 1, [&folder, &old](size_t i) {
+        if (i == 0)
             FlushFolder(folder);
-            release.join();
-            return;
-        } catch (const std::system_error&) {
-            // No thread to be had: the file is let go here.
-        }
-    }
-    FlushFolder(folder);
+        else
+            old.Close();
+    });
 }
 
 } // namespace
@@ -1296,33 +1322,6 @@ bool FlushesWholeFileSystem(int fd)
 }
 
 #endif
-
-// Runs work(i) for every i below count, spread over a few threads, so that
-// the waits for the disk of each (a flush, the discard of a file's freed
-// blocks) are waited for together: the disk serves many at once where one
-// after the other each would wait for its own. The threads end before the
-// call returns, so that nothing of them outlives it (a process may fork
-// later).
-void InThreads(size_t count, const std::function<void(size_t)>& work)
-{
-    constexpr size_t MostThreads = 16;
-    const size_t threads = std::min(count, MostThreads);
-    const auto share = [&work, count, threads](size_t first) {
-        for (size_t i = first; i < count; i += threads)
-            work(i);
-    };
-    std::vector<std::thread> running;
-    running.reserve(threads);
-    for (size_t first = 0; first < threads; ++first) {
-        try {
-            running.emplace_back(share, first);
-        } catch (const std::system_error&) { // no thread to be had: this one waits here
-            share(first);
-        }
-    }
-    for (std::thread& thread : running)
-        thread.join();
-}
 
 } // namespace
 
