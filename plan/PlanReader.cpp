@@ -6,11 +6,11 @@
 #include "env/Konfiguracja.h"
 #include "env/Locks.h"
 #include "env/OdczytZapisPliku.h"
+#include "env/PolishOrder.h"
 #include "env/Prompt.h"
 #include "plan/PlanDocument.h"
 #include "plan/TimeText.h"
 
-#include <QCollator>
 #include <QDir>
 
 #include <algorithm>
@@ -196,13 +196,8 @@ QStringList ListPlans(Environment& env)
 
 bool PlanNameLess(const QString& a, const QString& b)
 {
-    static const QCollator polish = [] {
-        QCollator collator{QLocale(QLocale::Polish, QLocale::Poland)};
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        return collator;
-    }();
     // Names that differ in letter case only keep one order from run to run.
-    const int order = polish.compare(a, b);
+    const int order = ComparePolish(a, b);
     return order != 0 ? order < 0 : a < b;
 }
 
