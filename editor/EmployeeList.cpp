@@ -1,5 +1,6 @@
 #include "editor/EmployeeList.h"
 
+#include "editor/ClearButton.h"
 #include "env/PolishOrder.h"
 
 #include <QHeaderView>
@@ -94,7 +95,7 @@ EmployeeList::EmployeeList(QWidget* parent)
     m_search->setObjectName(QStringLiteral("employeeSearch"));
     m_search->setPlaceholderText(QStringLiteral("Szukaj pracownika"));
     m_search->setAccessibleName(QStringLiteral("Szukaj pracownika"));
-    m_search->setClearButtonEnabled(true);
+    AddClearButton(*m_search);
     connect(m_search, &QLineEdit::textChanged, m_filter, &QSortFilterProxyModel::setFilterFixedString);
 
     m_message->setObjectName(QStringLiteral("txtKomunikat"));
