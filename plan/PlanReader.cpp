@@ -181,15 +181,16 @@ QStringList ListPlans(Environment& env)
         env.ProgramEnding = true;
         return {};
     }
-    // QDir matches name filters without regard to letter case unless told
-    // otherwise. Hidden files (on Unix: names starting with a dot) are left
-    // out, as a pattern listing of the folder leaves them out on Windows.
-    const QStringList files =
-        QDir(env.PlansDir()).entryList({QLatin1Char('*') + PlanExtension}, QDir::Files, QDir::Unsorted);
+    // Every file whose name ends with the extension in any letter case, as
+    // the pattern "*.PLN" matches (compared directly: a name filter of QDir
+    // compiles a regular expression for it). Hidden files (on Unix: names
+    // starting with a dot) are left out, as a pattern listing of the folder
+    // leaves them out on Windows.
+    const QStringList files = QDir(env.PlansDir()).entryList(QDir::Files, QDir::Unsorted);
     QStringList names;
     names.reserve(files.size());
     for (const QString& file : files)
-        names.append(file.chopped(PlanExtension.size()));
+        if (file.endsWith(PlanExtension, Qt::CaseInsensitive)) names.append(file.chopped(PlanExtension.size()));
     std::sort(names.begin(), names.end(), PlanNameLess);
     return names;
 }
