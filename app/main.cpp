@@ -18,8 +18,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef __GLIBC__
+#    include <malloc.h>
+#endif
+
 int main(int argc, char** argv)
 {
+#ifdef __GLIBC__
+    // One heap for the whole program: the employees' reader thread would get
+    // a heap of its own, and the memory it used while reading would be kept
+    // apart from the window's.
+    mallopt(M_ARENA_MAX, 1);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Grafenta"));
     QApplication::setOrganizationName(QStringLiteral("Grafenta"));
