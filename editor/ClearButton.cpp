@@ -38,8 +38,7 @@ void AddClearButton(QLineEdit& field)
     clear->setText(QStringLiteral("Wyczyść"));
     clear->setToolTip(QStringLiteral("Wyczyść pole"));
     clear->setVisible(false);
-    QObject::connect(&field, &QLineEdit::textChanged, clear, [clear](const QString& text) {
-        clear->setVisible(!text.isEmpty());
-    });
+    QObject::connect(&field, &QLineEdit::textChanged, clear,
+                     [clear](const QString& text) { clear->setVisible(!text.isEmpty()); });
     QObject::connect(clear, &QAction::triggered, &field, &QLineEdit::clear);
 }

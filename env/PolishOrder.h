@@ -11,7 +11,7 @@
 #include <QStringView>
 
 enum class PolishNumbers {
-    AsText,  // digit by digit: "10" before "9"
+    AsText,   // digit by digit: "10" before "9"
     AsNumbers // runs of digits by their value: "9" before "10", "007" as "7"
 };
 

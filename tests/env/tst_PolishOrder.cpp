@@ -165,10 +165,9 @@ private slots:
         for (const QStringList& column : std::as_const(columns)) {
             for (const PolishNumbers numbers : {PolishNumbers::AsText, PolishNumbers::AsNumbers}) {
                 const QCollator collation = Collation(numbers);
-                QCOMPARE(Sorted(column, [&](const QString& a, const QString& b) {
-                             return ComparePolish(a, b, numbers);
-                         }),
-                         Sorted(column, [&](const QString& a, const QString& b) { return collation.compare(a, b); }));
+                QCOMPARE(
+                    Sorted(column, [&](const QString& a, const QString& b) { return ComparePolish(a, b, numbers); }),
+                    Sorted(column, [&](const QString& a, const QString& b) { return collation.compare(a, b); }));
             }
         }
     }
