@@ -1,6 +1,8 @@
 #include "editor/EmployeeList.h"
 
-#include <QCollator>
+#include "editor/ClearButton.h"
+#include "env/PolishOrder.h"
+
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -12,21 +14,13 @@ namespace {
 class EmployeeFilter : public QSortFilterProxyModel
 {
 public:
-    explicit EmployeeFilter(QObject* parent)
-        : QSortFilterProxyModel(parent), m_polish(QLocale(QLocale::Polish, QLocale::Poland))
-    {
-        m_polish.setCaseSensitivity(Qt::CaseInsensitive);
-        m_polish.setNumericMode(true);
-    }
+    explicit EmployeeFilter(QObject* parent) : QSortFilterProxyModel(parent) {}
 
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
     {
-        return m_polish.compare(left.data().toString(), right.data().toString()) < 0;
+        return ComparePolish(left.data().toString(), right.data().toString(), PolishNumbers::AsNumbers) < 0;
     }
-
-private:
-    QCollator m_polish;
 };
 
 } // namespace
@@ -101,7 +95,7 @@ EmployeeList::EmployeeList(QWidget* parent)
     m_search->setObjectName(QStringLiteral("employeeSearch"));
     m_search->setPlaceholderText(QStringLiteral("Szukaj pracownika"));
     m_search->setAccessibleName(QStringLiteral("Szukaj pracownika"));
-    m_search->setClearButtonEnabled(true);
+    AddClearButton(*m_search);
     connect(m_search, &QLineEdit::textChanged, m_filter, &QSortFilterProxyModel::setFilterFixedString);
 
     m_message->setObjectName(QStringLiteral("txtKomunikat"));

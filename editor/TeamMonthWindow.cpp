@@ -1,5 +1,6 @@
 #include "editor/TeamMonthWindow.h"
 
+#include "editor/ClearButton.h"
 #include "editor/CompliancePanel.h"
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
@@ -139,7 +140,7 @@ void TeamMonthWindow::BuildControls()
     m_search->setObjectName(QStringLiteral("teamSearch"));
     m_search->setAccessibleName(QStringLiteral("Szukaj pracownika"));
     m_search->setPlaceholderText(QStringLiteral("nazwisko, imię lub numer"));
-    m_search->setClearButtonEnabled(true);
+    AddClearButton(*m_search);
     m_orderChoice = Choice("teamOrderChoice", QStringLiteral("Kolejność"), this);
     m_orderChoice->addItems({QStringLiteral("nazwisko i imię"), QStringLiteral("numer"), QStringLiteral("grupa"),
                              QStringLiteral("plan pracy"), QStringLiteral("zaplanowany czas")});

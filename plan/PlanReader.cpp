@@ -6,11 +6,11 @@
 #include "env/Konfiguracja.h"
 #include "env/Locks.h"
 #include "env/OdczytZapisPliku.h"
+#include "env/PolishOrder.h"
 #include "env/Prompt.h"
 #include "plan/PlanDocument.h"
 #include "plan/TimeText.h"
 
-#include <QCollator>
 #include <QDir>
 
 #include <algorithm>
@@ -181,28 +181,24 @@ QStringList ListPlans(Environment& env)
         env.ProgramEnding = true;
         return {};
     }
-    // QDir matches name filters without regard to letter case unless told
-    // otherwise. Hidden files (on Unix: names starting with a dot) are left
-    // out, as a pattern listing of the folder leaves them out on Windows.
-    const QStringList files =
-        QDir(env.PlansDir()).entryList({QLatin1Char('*') + PlanExtension}, QDir::Files, QDir::Unsorted);
+    // Every file whose name ends with the extension in any letter case, as
+    // the pattern "*.PLN" matches (compared directly: a name filter of QDir
+    // compiles a regular expression for it). Hidden files (on Unix: names
+    // starting with a dot) are left out, as a pattern listing of the folder
+    // leaves them out on Windows.
+    const QStringList files = QDir(env.PlansDir()).entryList(QDir::Files, QDir::Unsorted);
     QStringList names;
     names.reserve(files.size());
     for (const QString& file : files)
-        names.append(file.chopped(PlanExtension.size()));
+        if (file.endsWith(PlanExtension, Qt::CaseInsensitive)) names.append(file.chopped(PlanExtension.size()));
     std::sort(names.begin(), names.end(), PlanNameLess);
     return names;
 }
 
 bool PlanNameLess(const QString& a, const QString& b)
 {
-    static const QCollator polish = [] {
-        QCollator collator{QLocale(QLocale::Polish, QLocale::Poland)};
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        return collator;
-    }();
     // Names that differ in letter case only keep one order from run to run.
-    const int order = polish.compare(a, b);
+    const int order = ComparePolish(a, b);
     return order != 0 ? order < 0 : a < b;
 }
 

@@ -1,18 +1,19 @@
 #include "Internal.h"
 #include "kelbrin.h"
 
+#include "env/CodePage.h"
+
 #include <QDir>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cstring>
 
 namespace kelbrin {
 
+// By the program's own table of the code page, which needs none of the
+// system's converter data.
 QString FromCodePage(const QByteArray& bytes)
 {
-    QStringDecoder decoder("windows-1250");
-    return decoder.decode(bytes);
+    return ::FromCodePage(bytes);
 }
 
 QString FromCodePage(const char* text)
@@ -22,8 +23,7 @@ QString FromCodePage(const char* text)
 
 QByteArray ToCodePage(const QString& text)
 {
-    QStringEncoder encoder("windows-1250");
-    return encoder.encode(text);
+    return ::ToCodePage(text);
 }
 
 void FillBuffer(char* buffer, const QByteArray& bytes)
