@@ -3,6 +3,7 @@
 #include "editor/ComplianceModels.h"
 #include "editor/DayCell.h"
 #include "editor/MonthCalendar.h"
+#include "editor/OneLineDelegate.h"
 #include "freedays/DniWolne.h"
 #include "plan/PlanDocument.h"
 
@@ -68,6 +69,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->setObjectName(QStringLiteral("complianceFindings"));
     m_findings->setAccessibleName(QStringLiteral("Wyniki kontroli"));
     m_findings->setModel(m_findingList);
+    m_findings->setItemDelegate(new OneLineDelegate(m_findings));
     m_findings->setRootIsDecorated(false);
     // One line a finding, cut short where the column ends; the tooltip has it whole.
     m_findings->setWordWrap(false);
