@@ -132,6 +132,12 @@ private slots:
         QCOMPARE(panel->Options(), defaults);
         w.Choose(u"Biuro"_s);
         QCOMPARE(panel->Options(), chosen);
+        // The check that ran while the window showed the plan used its options, as a check now does.
+        QCOMPARE(panel->Report().Periods.size(), 3);
+        const ComplianceReport opened = panel->Report();
+        panel->CheckNow();
+        QCOMPARE(panel->Report().Findings.size(), opened.Findings.size());
+        QCOMPARE(panel->Report().Periods.size(), opened.Periods.size());
     }
 
     void reportOfTheOpenPlan()
