@@ -3,6 +3,7 @@
 #include "editor/ComplianceModels.h"
 #include "editor/DayCell.h"
 #include "editor/MonthCalendar.h"
+#include "editor/OneLineDelegate.h"
 #include "freedays/DniWolne.h"
 #include "plan/PlanDocument.h"
 
@@ -15,11 +16,15 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
+#include <QThreadPool>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <utility>
 
 CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& freeDays, MonthCalendar& calendar,
                                  QWidget* parent)
@@ -68,6 +73,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->setObjectName(QStringLiteral("complianceFindings"));
     m_findings->setAccessibleName(QStringLiteral("Wyniki kontroli"));
     m_findings->setModel(m_findingList);
+    m_findings->setItemDelegate(new OneLineDelegate(m_findings));
     m_findings->setRootIsDecorated(false);
     // One line a finding, cut short where the column ends; the tooltip has it whole.
     m_findings->setWordWrap(false);
@@ -122,7 +128,7 @@ QString CompliancePanel::SettingsKey(const QString& planName)
     return QStringLiteral("kontrola/") + QString::fromLatin1(planName.toUtf8().toHex());
 }
 
-void CompliancePanel::PlanOpened(const QString& name)
+void CompliancePanel::LoadOptions(const QString& name)
 {
     m_planName = name;
     m_open = true;
@@ -141,12 +147,66 @@ void CompliancePanel::PlanOpened(const QString& name)
     choose(m_night, "/noc", defaults.NightStart);
     m_arduous->setChecked(settings.value(key + QStringLiteral("/szczegolnie"), defaults.ArduousWork).toBool());
     m_loading = false;
+}
+
+std::function<ComplianceReport()> CompliancePanel::CheckTask() const
+{
+    WorkPlan plan = EditedPlan(m_doc);
+    QMap<int32_t, QString> freeDays = m_freeDays.FreeDaysLoaded
+                                          ? FreeDaysBetween(m_freeDays.Days, plan.FirstDay, plan.LastDay)
+                                          : QMap<int32_t, QString>();
+    return [plan = std::move(plan), freeDays = std::move(freeDays), options = Options()] {
+        return CheckCompliance(plan, freeDays, options);
+    };
+}
+
+// A check either thread may carry out: whichever takes it first. A pool
+// thread that has not started by the time the result is needed leaves the
+// check to the window, which then does not wait for it.
+struct CompliancePanel::AheadCheck
+{
+    std::function<ComplianceReport()> Task;
+    std::atomic<bool> Taken{false};
+    std::promise<ComplianceReport> Result;
+
+    // The report: checked here, or as the thread that took it checked it.
+    ComplianceReport Take()
+    {
+        if (!Taken.exchange(true)) return Task();
+        return Result.get_future().get();
+    }
+};
+
+void CompliancePanel::CheckAhead(const QString& name)
+{
+    LoadOptions(name);
+    auto ahead = std::make_shared<AheadCheck>();
+    ahead->Task = CheckTask();
+    m_ahead = ahead;
+    m_aheadName = name;
+    QThreadPool::globalInstance()->tryStart([ahead] {
+        if (!ahead->Taken.exchange(true)) ahead->Result.set_value(ahead->Task());
+    });
+}
+
+void CompliancePanel::PlanOpened(const QString& name)
+{
+    const std::shared_ptr<AheadCheck> ahead = std::exchange(m_ahead, nullptr);
+    const bool checkedAhead = ahead && m_aheadName == name;
+    if (!checkedAhead) LoadOptions(name);
     setEnabled(true);
-    CheckNow();
+    if (!checkedAhead) {
+        CheckNow();
+        return;
+    }
+    m_delay->stop();
+    m_report = ahead->Take();
+    ShowReport();
 }
 
 void CompliancePanel::PlanClosed()
 {
+    m_ahead = nullptr;
     m_open = false;
     m_delay->stop();
     m_report = {};
@@ -188,11 +248,7 @@ void CompliancePanel::CheckNow()
 {
     m_delay->stop();
     if (!m_open) return;
-    const WorkPlan plan = EditedPlan(m_doc);
-    const QMap<int32_t, QString> freeDays = m_freeDays.FreeDaysLoaded
-                                                ? FreeDaysBetween(m_freeDays.Days, plan.FirstDay, plan.LastDay)
-                                                : QMap<int32_t, QString>();
-    m_report = CheckCompliance(plan, freeDays, Options());
+    m_report = CheckTask()();
     ShowReport();
 }
 

@@ -14,6 +14,8 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class MonthCalendar;
 class QCheckBox;
@@ -35,7 +37,12 @@ public:
     CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& freeDays, MonthCalendar& calendar,
                     QWidget* parent = nullptr);
 
-    // A plan was opened (or made): its remembered options, then a check.
+    // A plan is about to be shown: its remembered options, and its check
+    // started beside the window's work of showing it (on another thread, on
+    // copies of the plan and the free days); PlanOpened takes the result.
+    void CheckAhead(const QString& name);
+    // A plan was opened (or made): its remembered options, then a check
+    // (the one started ahead for it, if any).
     void PlanOpened(const QString& name);
     // No plan is open: nothing to check.
     void PlanClosed();
@@ -67,6 +74,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The remembered options of a plan in the controls.
+    void LoadOptions(const QString& name);
+    // The check of the plan as the window holds it, with the options chosen, as a task of its own.
+    std::function<ComplianceReport()> CheckTask() const;
     // The findings' columns fitted to the list's width; measure: their texts changed.
     void FitFindingColumns(bool measure);
     // The periods' rows one line high and their columns as wide as their texts.
@@ -103,4 +114,8 @@ private:
     Measurement m_periodRows;
     std::array<Measurement, PeriodsModel::ColumnCount> m_periodColumns;
     ComplianceReport m_report;
+    // The check started ahead, and for which plan.
+    struct AheadCheck;
+    std::shared_ptr<AheadCheck> m_ahead;
+    QString m_aheadName;
 };

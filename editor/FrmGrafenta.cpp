@@ -437,6 +437,8 @@ void FrmGrafenta::ClearPlanCaptions()
 void FrmGrafenta::ShowOpenPlan()
 {
     const PlanDocument& doc = m_state.Doc;
+    // The check runs while the window is arranged; the panel shows it at the end.
+    m_compliance->CheckAhead(doc.CurrentPlanName);
     m_calendar->StopBlink();
     const bool weekly = doc.ProbedKind == ProbeWeeklyPlan;
     UstawTypPlanu(weekly ? 0 : 1);

@@ -6,10 +6,13 @@
 #include "editor/CompliancePanel.h"
 #include "editor/DayCell.h"
 #include "editor/MonthCalendar.h"
+#include "editor/OneLineDelegate.h"
 #include "editor/PlanOutput.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QSettings>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTreeView>
@@ -129,6 +132,12 @@ private slots:
         QCOMPARE(panel->Options(), defaults);
         w.Choose(u"Biuro"_s);
         QCOMPARE(panel->Options(), chosen);
+        // The check that ran while the window showed the plan used its options, as a check now does.
+        QCOMPARE(panel->Report().Periods.size(), 3);
+        const ComplianceReport opened = panel->Report();
+        panel->CheckNow();
+        QCOMPARE(panel->Report().Findings.size(), opened.Findings.size());
+        QCOMPARE(panel->Report().Periods.size(), opened.Periods.size());
     }
 
     void reportOfTheOpenPlan()
@@ -167,6 +176,63 @@ private slots:
         QVERIFY2(w.Ui.Texts().first().contains(u"Raport zgodności planu pracy nie został zapisany."_s),
                  qPrintable(w.Ui.Texts().first()));
         QVERIFY(!QFileInfo::exists(lost));
+    }
+
+    // A finding's text handed to the style only as far as its cell can show
+    // is drawn exactly as the whole text would be: cut at the same place,
+    // the same pixels, whatever kerning or marks lie near the cut.
+    void cutTextsDrawnAsWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("cut"); // handed over shortened
+        QTest::newRow("a long message")
+            << u"Zmiana o 06:00 zaczyna się 22 h po początku poprzedniej (07-01-2000 08:00): ponowna praca w tej "
+               "samej dobie pracowniczej."_s
+            << 160 << true;
+        QTest::newRow("kerned pairs") << u"AVAVAVAVAV TATATATA WAWAWAWA LTLTLT Yo Yo To To Te Te AVAVAVAVAV TATATA "
+                                         "WAWAWAWA LTLTLT Yo Yo To To Te Te"_s
+                                      << 120 << true;
+        QTest::newRow("narrow letters") << QString(120, u'i') << 100 << true;
+        QTest::newRow("wide, then narrow") << QString(16, u'W') + QString(60, u'i') << 140 << true;
+        QTest::newRow("marks and superscripts")
+            << u"uwaga: Praca w dniu wolnym (art. 151⁹ § 1) i art. 151¹¹ § 2: zażółć gęślą jaźń e\u0301e\u0301e\u0301 "
+               "ąćęłńóśźż ĄĆĘŁŃÓŚŹŻ"_s
+            << 150 << true;
+        QTest::newRow("characters written with two")
+            << u"Święto 𝔸𝔹𝔻𝔼𝔽𝔾𝕀𝕁𝕂𝕃𝕄𝕆𝕊𝕋𝕌𝕍𝕎𝕏𝕐 𝔸𝔹𝔻𝔼𝔽𝔾𝕀𝕁𝕂𝕃𝕄𝕆𝕊𝕋𝕌𝕍𝕎𝕏𝕐 𝔸𝔹𝔻𝔼𝔽𝔾𝕀𝕁𝕂𝕃"_s << 90 << false;
+        QTest::newRow("fits whole") << u"01-01-2000"_s << 90 << false;
+        QTest::newRow("just past the cell") << u"błąd: Doba pracownicza (art. 128 § 3 pkt 1)"_s << 200 << false;
+    }
+    void cutTextsDrawnAsWhole()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(bool, cut);
+        QStandardItemModel model;
+        // The same text in a plain row, a selected one and a coloured one.
+        for (int row = 0; row < 3; ++row)
+            model.appendRow(new QStandardItem(text));
+        model.item(2)->setForeground(QColor(176, 0, 0));
+        const auto picture = [&](QAbstractItemDelegate* delegate) {
+            QTreeView view;
+            view.setModel(&model);
+            if (delegate) view.setItemDelegate(delegate);
+            view.setRootIsDecorated(false);
+            view.setWordWrap(false);
+            view.setTextElideMode(Qt::ElideRight);
+            view.header()->hide();
+            view.resize(width + 2 * view.frameWidth(), 80);
+            view.selectionModel()->select(model.index(1, 0), QItemSelectionModel::Select);
+            view.show();
+            return view.grab().toImage();
+        };
+        auto* delegate = new OneLineDelegate;
+        const QImage shortened = picture(delegate);
+        const QImage whole = picture(nullptr);
+        QCOMPARE(shortened, whole);
+        // Drawn from a beginning indeed, not from the whole text.
+        QCOMPARE(delegate->ShownLength(text, QApplication::font(), width) < text.size(), cut);
     }
 };
 
