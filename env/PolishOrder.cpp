@@ -113,14 +113,16 @@ QCollator PolishCollator(PolishNumbers numbers)
     return collator;
 }
 
-// The collation, made the first time a name needs it.
+// The collation, made the first time a name needs it, one for each thread
+// (a collation prepares itself on its first comparison, which two threads
+// may not do at once).
 const QCollator& Collation(PolishNumbers numbers)
 {
     if (numbers == PolishNumbers::AsNumbers) {
-        static const QCollator byNumbers = PolishCollator(numbers);
+        thread_local const QCollator byNumbers = PolishCollator(numbers);
         return byNumbers;
     }
-    static const QCollator byText = PolishCollator(numbers);
+    thread_local const QCollator byText = PolishCollator(numbers);
     return byText;
 }
 
