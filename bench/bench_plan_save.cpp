@@ -138,9 +138,10 @@ void PlainDurableSave(benchmark::State& run)
     run.SetBytesProcessed(run.iterations() * bytes.size());
 }
 
-// Save and plain durable write alternating in one run, so that both meet the
-// same disk and machine; the ratio is the target's measure.
-void SaveRatio(benchmark::State& run)
+// The save and a plain way of writing the same bytes (plain(path, bytes))
+// alternating in one run, so that both meet the same disk and machine; the
+// counters give each one's mean and their ratio.
+void SaveBeside(benchmark::State& run, bool (*plain)(const QString&, const QByteArray&))
 {
     const auto folder = FolderWithPlan(int(run.range(0)));
     const QByteArray bytes = PlanBytes(*folder);
@@ -153,7 +154,7 @@ void SaveRatio(benchmark::State& run)
             run.SkipWithError("save failed");
         saveNs += timer.nsecsElapsed();
         timer.start();
-        if (!PlainDurableWriteRead(path, bytes)) run.SkipWithError("plain write failed");
+        if (!plain(path, bytes)) run.SkipWithError("plain write failed");
         plainNs += timer.nsecsElapsed();
     }
     const double n = double(run.iterations());
@@ -162,29 +163,17 @@ void SaveRatio(benchmark::State& run)
     run.counters["ratio"] = plainNs ? double(saveNs) / double(plainNs) : 0.0;
 }
 
-// Save and the plain atomic replacement alternating in one run: what the
-// save costs over the least a durable replacement in one step pays on this
-// disk (shown beside the targets, not judged).
+// Beside a plain durable write in place: the ratio is the target's measure.
+void SaveRatio(benchmark::State& run)
+{
+    SaveBeside(run, PlainDurableWriteRead);
+}
+
+// Beside the plain atomic replacement: what the save costs over the least a
+// durable replacement in one step pays on this disk (shown, not judged).
 void SaveOverReplaceRatio(benchmark::State& run)
 {
-    const auto folder = FolderWithPlan(int(run.range(0)));
-    const QByteArray bytes = PlanBytes(*folder);
-    const QString path = QDir(folder->State.Env.PlansDir()).filePath(QStringLiteral("plain.bin"));
-    qint64 saveNs = 0, plainNs = 0;
-    QElapsedTimer timer;
-    for (auto _ : run) {
-        timer.start();
-        if (!ZapiszPlanHarmonogramow(folder->State.Env, folder->State.Doc, PlanName, false).Ok())
-            run.SkipWithError("save failed");
-        saveNs += timer.nsecsElapsed();
-        timer.start();
-        if (!PlainAtomicReplaceRead(path, bytes)) run.SkipWithError("plain replacement failed");
-        plainNs += timer.nsecsElapsed();
-    }
-    const double n = double(run.iterations());
-    run.counters["save_us"] = double(saveNs) / n / 1e3;
-    run.counters["replace_us"] = double(plainNs) / n / 1e3;
-    run.counters["ratio"] = plainNs ? double(saveNs) / double(plainNs) : 0.0;
+    SaveBeside(run, PlainAtomicReplaceRead);
 }
 
 // The plan opened by the schedule-plan reader, as choosing it in the editor
