@@ -195,12 +195,8 @@ void CompliancePanel::PlanOpened(const QString& name)
     const bool checkedAhead = ahead && m_aheadName == name;
     if (!checkedAhead) LoadOptions(name);
     setEnabled(true);
-    if (!checkedAhead) {
-        CheckNow();
-        return;
-    }
     m_delay->stop();
-    m_report = ahead->Take();
+    m_report = checkedAhead ? ahead->Take() : CheckTask()();
     ShowReport();
 }
 

@@ -14,7 +14,7 @@ namespace {
 class EmployeeFilter : public QSortFilterProxyModel
 {
 public:
-    explicit EmployeeFilter(QObject* parent) : QSortFilterProxyModel(parent) {}
+    using QSortFilterProxyModel::QSortFilterProxyModel;
 
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override

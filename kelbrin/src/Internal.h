@@ -1,6 +1,8 @@
 // Helpers shared by the parts of the suite library.
 #pragma once
 
+#include "env/CodePage.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,10 +10,11 @@
 
 namespace kelbrin {
 
-// Texts cross the interface in windows-1250.
+// Texts cross the interface in windows-1250, converted by the program's
+// own table of the code page (which needs none of the system's converter data).
+using ::FromCodePage;
+using ::ToCodePage;
 QString FromCodePage(const char* text);
-QString FromCodePage(const QByteArray& bytes);
-QByteArray ToCodePage(const QString& text);
 
 // Rewrites a caller's buffer in place: the new bytes, then blanks up to the
 // buffer's incoming length. Never writes past that length.

@@ -1,29 +1,15 @@
 #include "Internal.h"
 #include "kelbrin.h"
 
-#include "env/CodePage.h"
-
 #include <QDir>
 
 #include <cstring>
 
 namespace kelbrin {
 
-// By the program's own table of the code page, which needs none of the
-// system's converter data.
-QString FromCodePage(const QByteArray& bytes)
-{
-    return ::FromCodePage(bytes);
-}
-
 QString FromCodePage(const char* text)
 {
-    return text ? FromCodePage(QByteArray(text)) : QString();
-}
-
-QByteArray ToCodePage(const QString& text)
-{
-    return ::ToCodePage(text);
+    return text ? ::FromCodePage(QByteArrayView(text)) : QString();
 }
 
 void FillBuffer(char* buffer, const QByteArray& bytes)
