@@ -201,57 +201,28 @@ struct Checker
         return StartsBefore[size_t(last - Plan.FirstDay) + 1] - StartsBefore[size_t(first - Plan.FirstDay)];
     }
 
-    void Add(QVector<ComplianceFinding>& out, int32_t day, ComplianceRule rule, QString message,
-             FindingSeverity severity = FindingSeverity::Error) const
+    // A finding with the figures its message words (ComplianceFinding::Message).
+    void Add(QVector<ComplianceFinding>& out, int32_t day, ComplianceRule rule, std::array<int32_t, 4> figures,
+             FindingSeverity severity = FindingSeverity::Error, const QString& freeDayName = {}) const
     {
-        out.append({day, rule, severity, std::move(message), RuleArticle(rule, Options.System)});
+        out.append({day, rule, severity, Options.System, figures, freeDayName});
     }
 
     // Findings about single shifts.
     void ShiftFindings(QVector<ComplianceFinding>& out, const Shift& shift, const Shift* previous, int32_t night) const
     {
-        const Clock clock{shift.Start};
         const int32_t day = shift.Day;
-        if (previous && shift.Start - previous->Start < WorkingDayLength) {
-            Add(out, day, ComplianceRule::WorkingDay,
-                Text() << u"Zmiana o " << clock << u" zaczyna się " << Duration{shift.Start - previous->Start}
-                       << u" po początku poprzedniej (" << Moment{previous->Start}
-                       << u"): ponowna praca w tej samej dobie pracowniczej.");
-        }
-        if (previous && shift.Start - previous->End() < DailyRest) {
-            const int64_t rest = shift.Start - previous->End();
-            Add(out, day, ComplianceRule::DailyRest,
-                rest < 0 ? Text() << u"Zmiana o " << clock << u" zaczyna się przed końcem poprzedniej ("
-                                  << Moment{previous->End()}
-                                  << u"): brak odpoczynku dobowego, należy się co najmniej 11 h."
-                         : Text() << u"Odpoczynek przed zmianą o " << clock << u" trwa " << Duration{rest}
-                                  << u" (od końca poprzedniej zmiany " << Moment{previous->End()}
-                                  << u"), należy się co najmniej 11 h.");
-        }
-        if (shift.WorkingTime > DailyLimit()) {
-            Add(out, day, ComplianceRule::DailyLimit,
-                Text() << u"Czas pracy zmiany o " << clock << u" (" << Duration{shift.WorkingTime}
-                       << u") przekracza normę dobową " << Duration{DailyLimit()} << u" w systemie "
-                       << (Options.System == WorkingTimeSystem::Equivalent ? u"równoważnym" : u"podstawowym") << u".");
-        }
+        if (previous && shift.Start - previous->Start < WorkingDayLength)
+            Add(out, day, ComplianceRule::WorkingDay, {shift.Start, previous->Start});
+        if (previous && shift.Start - previous->End() < DailyRest)
+            Add(out, day, ComplianceRule::DailyRest, {shift.Start, previous->End()});
+        if (shift.WorkingTime > DailyLimit())
+            Add(out, day, ComplianceRule::DailyLimit, {shift.Start, shift.WorkingTime});
         const int32_t required = shift.Slot >= 0 ? RequiredBreak(shift.Length, shift.BreakLength) : 0;
-        if (shift.BreakLength < required) {
-            Text text;
-            text << u"Zmiana o " << clock << u" ma " << Duration{shift.WorkingTime} << u" czasu pracy";
-            if (shift.BreakLength > 0)
-                text << u" i przerwę " << Duration{shift.BreakLength};
-            else
-                text << u" bez przerwy";
-            Add(out, day, ComplianceRule::Break,
-                text << u", a należy się co najmniej " << Duration{required} << u" przerwy wliczanej do czasu pracy.");
-        }
-        if (Options.ArduousWork && night >= ArduousNight && shift.WorkingTime > ArduousLimit) {
-            Add(out, day, ComplianceRule::Night,
-                Text() << u"Zmiana o " << clock << u" ma " << Duration{night} << u" w porze nocnej i "
-                       << Duration{shift.WorkingTime}
-                       << u" czasu pracy: przy pracy szczególnie niebezpiecznej lub z dużym wysiłkiem "
-                          u"czas pracy w dobie z co najmniej 3 h pracy w nocy nie może przekraczać 8 h.");
-        }
+        if (shift.BreakLength < required)
+            Add(out, day, ComplianceRule::Break, {shift.Start, shift.WorkingTime, shift.BreakLength, required});
+        if (Options.ArduousWork && night >= ArduousNight && shift.WorkingTime > ArduousLimit)
+            Add(out, day, ComplianceRule::Night, {shift.Start, night, shift.WorkingTime});
     }
 
     // Every finding, in day and rule order: those of single shifts and days,
@@ -281,29 +252,19 @@ struct Checker
                 } else if (++sundays == 1) {
                     runStart = day;
                 } else if (sundays >= SundayRun) {
-                    Add(out, day, ComplianceRule::Sunday,
-                        Text() << int64_t(sundays) << u". niedziela z rzędu z pracą (od " << Date{runStart}
-                               << u"): co najmniej co czwarta niedziela ma być wolna od pracy.");
+                    Add(out, day, ComplianceRule::Sunday, {sundays, runStart});
                 }
                 if (window >= 0 && day - DayOffSpan >= Plan.FirstDay && day + DayOffSpan <= Plan.LastDay &&
                     StartsBetween(day - DayOffSpan, day - 1) == DayOffSpan &&
                     StartsBetween(day + 1, day + DayOffSpan) == DayOffSpan) {
-                    Add(out, day, ComplianceRule::DayOffForSunday,
-                        Text() << u"Za pracę w niedzielę należy się inny dzień wolny w ciągu 6 dni przed nią "
-                                  u"lub po niej, a każdy dzień od "
-                               << Date{day - DayOffSpan} << u" do " << Date{day + DayOffSpan} << u" ma zmianę.",
-                        FindingSeverity::Warning);
+                    Add(out, day, ComplianceRule::DayOffForSunday, {}, FindingSeverity::Warning);
                 }
             }
             const bool free = freeDay != FreeDays.cend() && freeDay.key() == day;
             if (window >= 0 && free) {
-                Text text;
-                text << u"Praca w dniu wolnym: " << freeDay.value() << u".";
                 const Shift& shift = Shifts.at(window);
-                if (shift.Day != day)
-                    text << u" Zmiana od " << Moment{shift.Start} << u" trwa w czasie tego dnia, liczonym od "
-                         << Clock{Options.SundayStart} << u".";
-                Add(out, day, ComplianceRule::FreeDay, text, FindingSeverity::Warning);
+                Add(out, day, ComplianceRule::FreeDay, {shift.Start, shift.Day, Options.SundayStart},
+                    FindingSeverity::Warning, freeDay.value());
             }
             if (free) ++freeDay;
             for (; period != periods.end() && period->Day == day; ++period)
@@ -369,16 +330,8 @@ struct Checker
                     cursor = std::max<int64_t>(cursor, Shifts[i].End());
                 }
                 longest = std::max(longest, to - cursor);
-                if (longest >= WeeklyRest) continue;
-                Text text;
-                text << u"Najdłuższy nieprzerwany odpoczynek w tygodniu " << Date{week} << u" – " << Date{week + 6}
-                     << u" trwa " << Duration{longest} << u", należy się co najmniej 35 h.";
-                // A Monday-to-Friday week then has its Saturday and its Sunday in two different weeks.
-                if (WeekdayOf(period.FirstDay) == Sunday)
-                    text << u" Tygodnie liczy się od pierwszego dnia okresu rozliczeniowego (art. 128 § 3 pkt 2), "
-                            u"a ten okres zaczyna się w niedzielę "
-                         << Date{period.FirstDay} << u": sobota i następna niedziela należą do różnych tygodni.";
-                Add(out, week, ComplianceRule::WeeklyRest, text);
+                if (longest < WeeklyRest)
+                    Add(out, week, ComplianceRule::WeeklyRest, {int32_t(longest), period.FirstDay});
             }
         }
         return out;
@@ -389,14 +342,9 @@ struct Checker
         QVector<ComplianceFinding> out;
         for (const SettlementPeriod& period : periods) {
             if (!period.NormMinutes || period.PlannedMinutes == *period.NormMinutes) continue;
-            const bool above = period.PlannedMinutes > *period.NormMinutes;
             Add(out, period.FirstDay, ComplianceRule::PeriodNorm,
-                Text() << u"Zaplanowano " << Duration{period.PlannedMinutes}
-                       << u", a wymiar czasu pracy okresu rozliczeniowego " << Date{period.FirstDay} << u" – "
-                       << Date{period.LastDay} << u" wynosi " << Duration{*period.NormMinutes} << u": o "
-                       << Duration{std::abs(period.PlannedMinutes - *period.NormMinutes)}
-                       << (above ? u" za dużo." : u" za mało."),
-                above ? FindingSeverity::Error : FindingSeverity::Warning);
+                {int32_t(period.PlannedMinutes), int32_t(*period.NormMinutes), period.FirstDay, period.LastDay},
+                period.PlannedMinutes > *period.NormMinutes ? FindingSeverity::Error : FindingSeverity::Warning);
         }
         return out;
     }
@@ -449,6 +397,74 @@ QString RuleArticle(ComplianceRule rule, WorkingTimeSystem system)
     static const QString equivalentLimit = QStringLiteral("art. 135 § 1");
     return rule == ComplianceRule::DailyLimit && system == WorkingTimeSystem::Equivalent ? equivalentLimit
                                                                                          : TextsOf(rule).Article;
+}
+
+QString ComplianceFinding::Message() const
+{
+    const auto [first, second, third, fourth] = Figures;
+    Text text;
+    switch (Rule) {
+    case ComplianceRule::WorkingDay: // the shift's start, the previous one's start
+        text << u"Zmiana o " << Clock{first} << u" zaczyna się " << Duration{first - second}
+             << u" po początku poprzedniej (" << Moment{second} << u"): ponowna praca w tej samej dobie pracowniczej.";
+        break;
+    case ComplianceRule::DailyRest: // the shift's start, the previous one's end
+        if (first < second)
+            text << u"Zmiana o " << Clock{first} << u" zaczyna się przed końcem poprzedniej (" << Moment{second}
+                 << u"): brak odpoczynku dobowego, należy się co najmniej 11 h.";
+        else
+            text << u"Odpoczynek przed zmianą o " << Clock{first} << u" trwa " << Duration{first - second}
+                 << u" (od końca poprzedniej zmiany " << Moment{second} << u"), należy się co najmniej 11 h.";
+        break;
+    case ComplianceRule::DailyLimit: // start, working time
+        text << u"Czas pracy zmiany o " << Clock{first} << u" (" << Duration{second} << u") przekracza normę dobową "
+             << (System == WorkingTimeSystem::Equivalent ? u"12 h w systemie równoważnym."
+                                                         : u"8 h w systemie podstawowym.");
+        break;
+    case ComplianceRule::Break: // start, working time, the break, the break required
+        text << u"Zmiana o " << Clock{first} << u" ma " << Duration{second} << u" czasu pracy";
+        if (third > 0)
+            text << u" i przerwę " << Duration{third};
+        else
+            text << u" bez przerwy";
+        text << u", a należy się co najmniej " << Duration{fourth} << u" przerwy wliczanej do czasu pracy.";
+        break;
+    case ComplianceRule::Night: // start, night time, working time
+        text << u"Zmiana o " << Clock{first} << u" ma " << Duration{second} << u" w porze nocnej i " << Duration{third}
+             << u" czasu pracy: przy pracy szczególnie niebezpiecznej lub z dużym wysiłkiem "
+                u"czas pracy w dobie z co najmniej 3 h pracy w nocy nie może przekraczać 8 h.";
+        break;
+    case ComplianceRule::WeeklyRest: // the longest rest, the first day of the week's period
+        text << u"Najdłuższy nieprzerwany odpoczynek w tygodniu " << Date{Day} << u" – " << Date{Day + 6} << u" trwa "
+             << Duration{first} << u", należy się co najmniej 35 h.";
+        // A Monday-to-Friday week then has its Saturday and its Sunday in two different weeks.
+        if (WeekdayOf(second) == Sunday)
+            text << u" Tygodnie liczy się od pierwszego dnia okresu rozliczeniowego (art. 128 § 3 pkt 2), "
+                    u"a ten okres zaczyna się w niedzielę "
+                 << Date{second} << u": sobota i następna niedziela należą do różnych tygodni.";
+        break;
+    case ComplianceRule::Sunday: // the Sundays in a row, the first of them
+        text << int64_t(first) << u". niedziela z rzędu z pracą (od " << Date{second}
+             << u"): co najmniej co czwarta niedziela ma być wolna od pracy.";
+        break;
+    case ComplianceRule::DayOffForSunday:
+        text << u"Za pracę w niedzielę należy się inny dzień wolny w ciągu 6 dni przed nią lub po niej, a każdy "
+                u"dzień od "
+             << Date{Day - DayOffSpan} << u" do " << Date{Day + DayOffSpan} << u" ma zmianę.";
+        break;
+    case ComplianceRule::FreeDay: // the start of the shift that works on it, the day it starts, SundayStart
+        text << u"Praca w dniu wolnym: " << FreeDayName << u".";
+        if (second != Day)
+            text << u" Zmiana od " << Moment{first} << u" trwa w czasie tego dnia, liczonym od " << Clock{third}
+                 << u".";
+        break;
+    case ComplianceRule::PeriodNorm: // planned time, the norm, the period's first and last days
+        text << u"Zaplanowano " << Duration{first} << u", a wymiar czasu pracy okresu rozliczeniowego " << Date{third}
+             << u" – " << Date{fourth} << u" wynosi " << Duration{second} << u": o "
+             << Duration{std::abs(first - second)} << (first > second ? u" za dużo." : u" za mało.");
+        break;
+    }
+    return text;
 }
 
 bool OptionsValid(const ComplianceOptions& options)

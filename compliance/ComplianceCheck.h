@@ -109,8 +109,15 @@ struct ComplianceFinding
     int32_t Day = 0;
     ComplianceRule Rule = ComplianceRule::WorkingDay;
     FindingSeverity Severity = FindingSeverity::Error;
-    QString Message; // Polish, for the user
-    QString Article; // RuleArticle of the rule
+    WorkingTimeSystem System = WorkingTimeSystem::Basic; // of the check
+    // What the message words beyond the day: minutes, days and counts in the
+    // rule's own order, and the free day's description for "swieto".
+    std::array<int32_t, 4> Figures{};
+    QString FreeDayName;
+    // Polish, for the user. Worded when asked: a long plan has thousands of
+    // findings, and a window shows a screenful of them.
+    QString Message() const;
+    QString Article() const { return RuleArticle(Rule, System); }
     bool operator==(const ComplianceFinding&) const = default;
 };
 // Moved as bytes when a list of findings grows: a long plan has thousands.

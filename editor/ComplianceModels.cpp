@@ -78,7 +78,7 @@ void FindingsModel::SetReport(const ComplianceReport* report)
 QString FindingsModel::RuleText(const ComplianceFinding& finding)
 {
     return (finding.Severity == FindingSeverity::Error ? QStringLiteral("błąd: ") : QStringLiteral("uwaga: ")) +
-           RuleName(finding.Rule) + QStringLiteral(" (") + finding.Article + QLatin1Char(')');
+           RuleName(finding.Rule) + QStringLiteral(" (") + finding.Article() + QLatin1Char(')');
 }
 
 QStringList FindingsModel::RuleSamples() const
@@ -112,7 +112,7 @@ QVariant FindingsModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return index.column() == DayColumn    ? DateText(finding.Day)
                : index.column() == RuleColumn ? RuleText(finding)
-                                              : finding.Message;
+                                              : finding.Message();
     case Qt::UserRole:
         return index.column() == DayColumn ? QVariant(finding.Day) : QVariant();
     case Qt::ForegroundRole:
@@ -122,9 +122,9 @@ QVariant FindingsModel::data(const QModelIndex& index, int role) const
         if (index.column() == RuleColumn)
             return QStringLiteral("%1 – %2, Kodeks pracy %3\nZasada: %4")
                 .arg(error ? QStringLiteral("Błąd") : QStringLiteral("Ostrzeżenie"), RuleName(finding.Rule),
-                     finding.Article, RuleId(finding.Rule));
+                     finding.Article(), RuleId(finding.Rule));
         if (index.column() == MessageColumn)
-            return finding.Message + QStringLiteral("\n(") + finding.Article + QStringLiteral(" Kodeksu pracy)");
+            return finding.Message() + QStringLiteral("\n(") + finding.Article() + QStringLiteral(" Kodeksu pracy)");
         return {};
     default:
         return {};

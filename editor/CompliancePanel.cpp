@@ -258,7 +258,7 @@ QString CompliancePanel::DayMark(int32_t day) const
         // A period's norm is no fault of its first day: it shows in the period table.
         if (finding->Severity != FindingSeverity::Error || finding->Rule == ComplianceRule::PeriodNorm) continue;
         if (!mark.isEmpty()) mark += QStringLiteral("; ");
-        mark += finding->Message;
+        mark += finding->Message();
     }
     return mark;
 }

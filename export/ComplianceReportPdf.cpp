@@ -284,7 +284,7 @@ private:
         SetFont(BodyPoints);
         for (qsizetype i = 0; i < m_report.Findings.size(); ++i) {
             const ComplianceFinding& finding = m_report.Findings.at(i);
-            const double text = std::max(2 * LineHeight, WrappedHeight(finding.Message, describe));
+            const double text = std::max(2 * LineHeight, WrappedHeight(finding.Message(), describe));
             Add(
                 text + 2 * CellPad,
                 [this, &finding, i, text, describe](double top) {
@@ -312,11 +312,11 @@ private:
                     SetFont(BodyPoints - 0.6);
                     Text(cell(dateLeft, DateWidth, 1), Qt::AlignLeft | Qt::AlignVCenter,
                          PolishWeekdayName(DateOfDay(finding.Day).dayOfWeek()));
-                    Text(cell(ruleLeft, RuleWidth, 1), Qt::AlignLeft | Qt::AlignVCenter, finding.Article);
+                    Text(cell(ruleLeft, RuleWidth, 1), Qt::AlignLeft | Qt::AlignVCenter, finding.Article());
                     SetPen(Ink);
                     SetFont(BodyPoints);
                     Text(QRectF(messageLeft + CellPad, y, describe, text),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, finding.Message);
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, finding.Message());
                     RowRule(top + text + 2 * CellPad);
                 },
                 false, table);

@@ -360,9 +360,9 @@ private slots:
         options.SundayStart = 0;
         const ComplianceReport report = CheckCompliance(plan, {{plan.LastDay, name}}, options);
         QCOMPARE(report.Findings.size(), 1);
-        QCOMPARE(report.Findings.at(0).Message, u"Praca w dniu wolnym: "_s + name +
-                                                    u". Zmiana od 19-04-2025 22:00 trwa w czasie tego dnia, "
-                                                    u"liczonym od 00:00."_s);
+        QCOMPARE(report.Findings.at(0).Message(), u"Praca w dniu wolnym: "_s + name +
+                                                      u". Zmiana od 19-04-2025 22:00 trwa w czasie tego dnia, "
+                                                      u"liczonym od 00:00."_s);
     }
 };
 

@@ -183,7 +183,7 @@ Outcome Check(const WorkPlan& plan, const QMap<int32_t, QString>& freeDays, cons
     const ComplianceReport report = CheckCompliance(plan, freeDays, options);
     for (const ComplianceFinding& finding : report.Findings) {
         Find(out, finding.Day, finding.Rule, finding.Severity == FindingSeverity::Error);
-        if (finding.Article != RuleArticle(finding.Rule, options.System) || finding.Message.isEmpty())
+        if (finding.Article() != RuleArticle(finding.Rule, options.System) || finding.Message().isEmpty())
             out.Findings.insert(u"no article or message: "_s + RuleId(finding.Rule));
     }
     for (const SettlementPeriod& period : report.Periods)

@@ -151,7 +151,7 @@ void PrintReport(QTextStream& out, const ComplianceOptions& options, const Compl
         out << separator << "    {\"date\": " << DateJson(finding.Day)
             << ", \"rule\": " << JsonString(RuleId(finding.Rule))
             << ", \"severity\": " << (finding.Severity == FindingSeverity::Error ? "\"error\"" : "\"warning\"")
-            << ", \"message\": " << JsonString(finding.Message) << ", \"article\": " << JsonString(finding.Article)
+            << ", \"message\": " << JsonString(finding.Message()) << ", \"article\": " << JsonString(finding.Article())
             << '}';
         separator = ",\n";
     }
