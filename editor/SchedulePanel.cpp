@@ -1,5 +1,6 @@
 #include "editor/SchedulePanel.h"
 
+#include "editor/ColourToggle.h"
 #include "editor/DateField.h"
 #include "editor/RangePickers.h"
 #include "editor/TwipsLayout.h"
@@ -30,16 +31,6 @@ QRect Row(int left, int top, int width, int height = 285)
     return QRect(left, top - Top, width, height);
 }
 
-// A toggle in its slot's colour; a pressed one has a heavy frame and bold
-// text, so that which is pressed never rests on colour alone.
-void SetButtonColour(QPushButton* button, QRgb colour)
-{
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: black; border: 1px solid #8a8a8a; "
-                                         "border-radius: 2px; } QPushButton:checked { border: 3px solid #1a1a1a; "
-                                         "font-weight: bold; } QPushButton:disabled { color: #808080; }")
-                              .arg(QColor(colour).name()));
-}
-
 } // namespace
 
 void ShowFieldLocked(TimeFieldEdit* field, bool locked, const QColor& windowColour)
@@ -65,9 +56,8 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
                                    Row(ColumnLeft[2 * size_t(i) + 1], 3465, 495, 225));
     }
     for (int slot = 0; slot < SlotCount; ++slot) {
-        auto* toggle = new QPushButton(QString::number(slot), this);
+        auto* toggle = new ColourToggle(QString::number(slot), this);
         toggle->setObjectName(QStringLiteral("tglKolor_%1").arg(slot));
-        toggle->setCheckable(true);
         toggle->setAccessibleName(slot == FreeDaySlot ? QStringLiteral("Dzień wolny")
                                                       : QStringLiteral("Harmonogram %1").arg(slot));
         connect(toggle, &QPushButton::clicked, this, [this, slot] { tglKolor_Click(slot); });
@@ -103,10 +93,8 @@ SchedulePanel::SchedulePanel(const Environment& env, PlanDocument& doc, QWidget*
     // toggles, the norm, the start of the day, the check box and the range.
     const char* weekdayNames[2] = {"Dzień wolny", "Dzień pracujący"};
     for (int i = 0; i < 2; ++i) {
-        auto* toggle = new QPushButton(this);
+        auto* toggle = new ColourToggle(i ? QStringLiteral("P") : QStringLiteral("W"), this);
         toggle->setObjectName(QStringLiteral("tglKolorNONE_%1").arg(i));
-        toggle->setCheckable(true);
-        toggle->setText(i ? QStringLiteral("P") : QStringLiteral("W"));
         toggle->setAccessibleName(QString::fromUtf8(weekdayNames[i]));
         connect(toggle, &QPushButton::clicked, this, [this, i] { tglKolorNONE_Click(i); });
         layout->AddWidget(toggle, Row(120, i ? 3570 : 3255, 615));
@@ -197,14 +185,14 @@ void SchedulePanel::ShowFields()
 void SchedulePanel::ShowColours()
 {
     for (int slot = 0; slot < SlotCount; ++slot)
-        SetButtonColour(m_toggles[size_t(slot)], m_env.ColourTable[size_t(slot)]);
+        m_toggles[size_t(slot)]->SetColour(m_env.ColourTable[size_t(slot)]);
 }
 
 void SchedulePanel::tglKolor_Click(int index)
 {
     if (m_toggleGuard) return;
     m_toggleGuard = true;
-    for (QPushButton* toggle : m_toggles)
+    for (ColourToggle* toggle : m_toggles)
         toggle->setChecked(false);
     m_toggles[size_t(index)]->setChecked(true);
     m_toggleGuard = false;
@@ -232,8 +220,8 @@ void SchedulePanel::ArrangeFor(uint8_t kind, bool freeDaysLoaded)
         m_arranged = true;
     }
     if (!weekly) return;
-    SetButtonColour(m_weekdayToggles[0], m_env.ColourTable[0]);
-    SetButtonColour(m_weekdayToggles[1], m_env.ColourTable[1]);
+    m_weekdayToggles[0]->SetColour(m_env.ColourTable[0]);
+    m_weekdayToggles[1]->SetColour(m_env.ColourTable[1]);
     m_weekdayToggles[0]->setChecked(true);
     m_weekdayToggles[1]->setChecked(false);
     m_includeFreeDays->setEnabled(freeDaysLoaded);
@@ -249,14 +237,14 @@ void SchedulePanel::SetLocked(bool locked)
 {
     const QColor windowColour = palette().color(QPalette::Window);
     m_rangeFrame->setEnabled(!locked);
-    for (QPushButton* toggle : m_weekdayToggles)
+    for (ColourToggle* toggle : m_weekdayToggles)
         toggle->setEnabled(!locked);
     for (QLabel* label : std::as_const(m_weeklyLabels))
         label->setEnabled(!locked);
     m_from->setEnabled(!locked);
     m_to->setEnabled(!locked);
     Field(FieldIds::Norm)->setEnabled(!locked);
-    for (QPushButton* toggle : m_toggles)
+    for (ColourToggle* toggle : m_toggles)
         toggle->setEnabled(!locked);
     for (int slot = 0; slot < SlotCount; ++slot) {
         if (slot == FreeDaySlot) continue;

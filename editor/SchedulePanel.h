@@ -5,6 +5,7 @@
 // the employee list (AllowancePanel).
 #pragma once
 
+#include "editor/ColourToggle.h"
 #include "editor/TimeFieldEdit.h"
 
 #include <QDate>
@@ -16,7 +17,6 @@ class QCheckBox;
 class DateField;
 class QGroupBox;
 class QLabel;
-class QPushButton;
 struct Environment;
 struct PlanDocument;
 
@@ -33,8 +33,8 @@ public:
     uint8_t MarkingValue() const { return m_markingValue; }
 
     TimeFieldEdit* Field(int id) const { return m_fields.at(size_t(id)); }
-    QPushButton* Toggle(int slot) const { return m_toggles.at(size_t(slot)); }
-    QPushButton* WeekdayToggle(int index) const { return m_weekdayToggles.at(size_t(index)); }
+    ColourToggle* Toggle(int slot) const { return m_toggles.at(size_t(slot)); }
+    ColourToggle* WeekdayToggle(int index) const { return m_weekdayToggles.at(size_t(index)); }
     QCheckBox* IncludeFreeDays() const { return m_includeFreeDays; }
     DateField* From() const { return m_from; }
     DateField* To() const { return m_to; }
@@ -73,8 +73,8 @@ private:
     const Environment& m_env;
     PlanDocument& m_doc;
     std::array<TimeFieldEdit*, FieldIds::Count> m_fields{};
-    std::array<QPushButton*, SlotCount> m_toggles{};
-    std::array<QPushButton*, 2> m_weekdayToggles{};
+    std::array<ColourToggle*, SlotCount> m_toggles{};
+    std::array<ColourToggle*, 2> m_weekdayToggles{};
     QList<QWidget*> m_scheduleOnly; // shown in the schedule arrangement only
     QList<QWidget*> m_weeklyOnly;   // shown in the weekly arrangement only
     QList<QLabel*> m_weeklyLabels;  // lblDzienPracujacyNONE, lblOdN, lblDoN, lblNormaDzienna

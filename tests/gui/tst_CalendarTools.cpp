@@ -9,6 +9,7 @@
 #include "dialogs/FreeDayEntryDialog.h"
 #include "dialogs/FreeDaysDialog.h"
 #include "editor/CalendarTools.h"
+#include "editor/ColourToggle.h"
 #include "editor/CompliancePanel.h"
 #include "editor/SchedulePanel.h"
 
@@ -266,6 +267,41 @@ private slots:
         QVERIFY(include->isEnabled());
         QVERIFY(w.State.FreeDays.FreeDaysLoaded);
         QCOMPARE(w.State.FreeDays.Days.Count(), 14);
+    }
+    // The toggles that choose what painting puts on a day: the slot's colour
+    // inside a frame that is heavy and dark only on the pressed one, and
+    // text greyed when the toggles are locked.
+    void colourToggleShowsItsState_data()
+    {
+        QTest::addColumn<bool>("pressed");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("released") << false << true;
+        QTest::newRow("pressed") << true << true;
+        QTest::newRow("pressed, locked") << true << false;
+        QTest::newRow("released, locked") << false << false;
+    }
+
+    void colourToggleShowsItsState()
+    {
+        QFETCH(bool, pressed);
+        QFETCH(bool, enabled);
+        const QColor colour(255, 20, 230);
+        ColourToggle toggle(u"3"_s);
+        toggle.resize(41, 19);
+        toggle.SetColour(colour);
+        toggle.setChecked(pressed);
+        toggle.setEnabled(enabled);
+        const QImage image = toggle.grab().toImage();
+        const int middle = image.height() / 2;
+        QCOMPARE(image.pixelColor(0, middle), pressed ? QColor(0x1a, 0x1a, 0x1a) : QColor(0x8a, 0x8a, 0x8a));
+        QCOMPARE(image.pixelColor(2, middle), pressed ? QColor(0x1a, 0x1a, 0x1a) : colour);
+        QCOMPARE(image.pixelColor(4, middle), colour);
+        // The darkest pixel of the text in the middle.
+        int darkest = 255;
+        for (int x = 14; x < 27; ++x)
+            for (int y = 4; y < 15; ++y)
+                darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        QVERIFY2(enabled ? darkest < 0x40 : darkest >= 0x70 && darkest < 0xa0, qPrintable(QString::number(darkest)));
     }
 };
 
