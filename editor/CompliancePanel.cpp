@@ -18,7 +18,6 @@
 #include <QTableView>
 #include <QThreadPool>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,7 +32,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
       // The option's long name on two lines, so that the panel stays narrow.
       m_arduous(new QCheckBox(QStringLiteral("Praca szczególnie niebezpieczna\nlub z dużym wysiłkiem"), this)),
       m_reportButton(new QPushButton(QStringLiteral("&Raport zgodności…"), this)), m_summary(new QLabel(this)),
-      m_findingList(new FindingsModel(this)), m_periodList(new PeriodsModel(this)), m_findings(new QTreeView(this)),
+      m_findingList(new FindingsModel(this)), m_periodList(new PeriodsModel(this)), m_findings(new QTableView(this)),
       m_periods(new QTableView(this)), m_delay(new QTimer(this))
 {
     setObjectName(QStringLiteral("compliancePanel"));
@@ -74,13 +73,23 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_findings->setAccessibleName(QStringLiteral("Wyniki kontroli"));
     m_findings->setModel(m_findingList);
     m_findings->setItemDelegate(new OneLineDelegate(m_findings));
-    m_findings->setRootIsDecorated(false);
+    // A list of rows: chosen whole, one at a time, without lines between the
+    // cells. A table keeps nothing for each of a long plan's thousands of
+    // rows, where a tree lays out an item for each.
+    m_findings->setShowGrid(false);
+    m_findings->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_findings->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_findings->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_findings->setTabKeyNavigation(false);
+    m_findings->verticalHeader()->setVisible(false);
+    m_findings->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // One line a finding, cut short where the column ends; the tooltip has it whole.
     m_findings->setWordWrap(false);
-    m_findings->setUniformRowHeights(true);
     m_findings->setTextElideMode(Qt::ElideRight);
-    m_findings->header()->setStretchLastSection(true);
-    m_findings->header()->setMinimumSectionSize(m_findings->fontMetrics().averageCharWidth() * 6);
+    m_findings->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_findings->horizontalHeader()->setHighlightSections(false);
+    m_findings->horizontalHeader()->setStretchLastSection(true);
+    m_findings->horizontalHeader()->setMinimumSectionSize(m_findings->fontMetrics().averageCharWidth() * 6);
     // The columns fit the list whenever its width changes, so "Opis" always shows.
     m_findings->viewport()->installEventFilter(this);
     m_periods->setObjectName(QStringLiteral("compliancePeriods"));
@@ -117,8 +126,8 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     connect(m_night, &QComboBox::currentIndexChanged, this, &CompliancePanel::OptionsChanged);
     connect(m_arduous, &QCheckBox::toggled, this, &CompliancePanel::OptionsChanged);
     connect(m_reportButton, &QPushButton::clicked, this, [this] { emit ReportRequested(Options()); });
-    connect(m_findings, &QTreeView::activated, this, &CompliancePanel::FindingActivated);
-    connect(m_findings, &QTreeView::clicked, this, &CompliancePanel::FindingActivated);
+    connect(m_findings, &QTableView::activated, this, &CompliancePanel::FindingActivated);
+    connect(m_findings, &QTableView::clicked, this, &CompliancePanel::FindingActivated);
     PlanClosed();
 }
 
@@ -316,7 +325,17 @@ void CompliancePanel::FitFindingColumns(bool measure)
     // the description the rest. The texts are measured when they change,
     // not each time the list changes its width.
     if (measure) {
-        const QHeaderView& header = *m_findings->header();
+        const QHeaderView& header = *m_findings->horizontalHeader();
+        // Every row one line high, as the first.
+        if (m_findingList->rowCount() > 0) {
+            const int height = m_findingRows.Of({}, m_findings->font(), [&] {
+                const QAbstractItemView& view = *m_findings; // where the row's size hint is public
+                return view.sizeHintForRow(0);
+            });
+            // (The header's own least height is the style's, taller than a line.)
+            m_findings->verticalHeader()->setMinimumSectionSize(height);
+            m_findings->verticalHeader()->setDefaultSectionSize(height);
+        }
         const QStringList days{m_findingList->index(0, FindingsModel::DayColumn).data().toString()};
         const QStringList rules = m_findingList->RuleSamples();
         m_findings->setColumnWidth(FindingsModel::DayColumn, m_dayColumn.Of(days, m_findings->font(), [&] {

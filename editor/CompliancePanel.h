@@ -25,7 +25,6 @@ class QPushButton;
 class QModelIndex;
 class QTableView;
 class QTimer;
-class QTreeView;
 struct PlanDocument;
 struct SuiteFreeDays;
 
@@ -54,7 +53,7 @@ public:
     const ComplianceReport& Report() const { return m_report; }
     // The options chosen.
     ComplianceOptions Options() const;
-    QTreeView* Findings() const { return m_findings; }
+    QTableView* Findings() const { return m_findings; }
     QTableView* Periods() const { return m_periods; }
     QComboBox* SystemChoice() const { return m_system; }
     QComboBox* PeriodChoice() const { return m_period; }
@@ -101,7 +100,7 @@ private:
     QLabel* m_summary;
     FindingsModel* m_findingList;
     PeriodsModel* m_periodList;
-    QTreeView* m_findings;
+    QTableView* m_findings;
     QTableView* m_periods;
     QTimer* m_delay;
     QString m_planName;
@@ -111,6 +110,7 @@ private:
     // The measured sizes of the lists, kept while their texts stay alike.
     Measurement m_dayColumn;
     Measurement m_ruleColumn;
+    Measurement m_findingRows;
     Measurement m_periodRows;
     std::array<Measurement, PeriodsModel::ColumnCount> m_periodColumns;
     ComplianceReport m_report;

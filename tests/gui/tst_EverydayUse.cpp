@@ -248,8 +248,8 @@ private slots:
         QCOMPARE(Clipped(w.Window.get()).join(u'|'), QString());
         w.Window->resize(first);
         QApplication::processEvents();
-        QTreeView* findings = w.Window->Compliance()->Findings();
-        const QHeaderView* header = findings->header();
+        QTableView* findings = w.Window->Compliance()->Findings();
+        const QHeaderView* header = findings->horizontalHeader();
         QVERIFY(findings->width() >= 300);
         QVERIFY2(header->sectionViewportPosition(2) + 80 <= findings->viewport()->width(),
                  qPrintable(QString::number(header->sectionViewportPosition(2))));
