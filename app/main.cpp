@@ -5,6 +5,7 @@
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
 #include "editor/PolishLanguage.h"
+#include "editor/WindowStyle.h"
 #include "env/Kelbrin.h"
 #include "env/Locks.h"
 #include "env/Startup.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Grafenta"));
     // Without Qt's translations installed the program still runs, with Qt's own texts in English.
     UsePolishLanguage(app);
+    UseWindowStyle();
     KelbrinLibrary library;
     MessageBoxPrompt prompt;
     ProgramState state(library, prompt);

@@ -11,6 +11,7 @@
 #include "editor/PlanCommands.h"
 #include "editor/PlanOutput.h"
 #include "editor/SchedulePanel.h"
+#include "editor/WindowStyle.h"
 
 #include <QCheckBox>
 #include <QDockWidget>
@@ -53,6 +54,21 @@ class TestFrmGrafenta : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { UseWindowStyle(); }
+
+    // The few pictures the style keeps as image files are drawn instead:
+    // reading one would load every image reader Qt has while the window is
+    // built. (First of the tests, before any message box shows its icon.)
+    void windowBuiltWithoutImageReaders()
+    {
+        QFile maps(u"/proc/self/maps"_s);
+        if (!maps.open(QIODevice::ReadOnly)) QSKIP("no list of the loaded libraries here");
+        Workstation w;
+        QApplication::processEvents();
+        QVERIFY(!w.Window->findChildren<QDockWidget*>().isEmpty());
+        QVERIFY(!maps.readAll().contains("/imageformats/"));
+    }
+
     void startsIntoTheEmptyWindow()
     {
         Workstation w;

@@ -28,6 +28,7 @@
 #include "editor/SchedulePanel.h"
 #include "editor/TeamMonthWindow.h"
 #include "editor/TimeFieldEdit.h"
+#include "editor/WindowStyle.h"
 #include "env/Kelbrin.h"
 #include "env/Prompt.h"
 #include "env/RecordLocks.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv)
         return 2;
     }
     UsePolishLanguage(app);
+    UseWindowStyle();
     const QString suffix = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
     const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(out);
