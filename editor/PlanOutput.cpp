@@ -1,6 +1,7 @@
 #include "editor/PlanOutput.h"
 
 #include "compliance/ComplianceCheck.h"
+#include "editor/Printing.h"
 #include "env/Environment.h"
 #include "env/ErrorMessages.h"
 #include "env/Konfiguracja.h"
@@ -22,9 +23,8 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLocale>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
@@ -147,15 +147,14 @@ QVector<QDate> PlanOutput::PlanMonths() const
     return ExportMonths(range);
 }
 
-bool PlanOutput::PrintTo(QPrinter& printer)
+bool PlanOutput::PrintTo(QPagedPaintDevice& printer, int fromPage, int toPage)
 {
     printer.setPageLayout(PlanPageLayout());
-    printer.setDocName(QStringLiteral("Plan pracy %1").arg(m_doc.CurrentPlanName));
     std::optional<MonthSpan> span;
-    if (printer.fromPage() > 0) {
+    if (fromPage > 0) {
         const QVector<QDate> months = PlanMonths();
-        const int first = std::clamp(printer.fromPage(), 1, int(months.size()));
-        const int last = std::clamp(printer.toPage(), first, int(months.size()));
+        const int first = std::clamp(fromPage, 1, int(months.size()));
+        const int last = std::clamp(toPage, first, int(months.size()));
         span = MonthSpan{months.at(first - 1), months.at(last - 1)};
     }
     QPainter painter;
@@ -168,21 +167,25 @@ bool PlanOutput::PrintTo(QPrinter& printer)
 
 void PlanOutput::Print()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, m_window);
-    dialog.setWindowTitle(QStringLiteral("Drukuj plan pracy"));
+    PrintRequest request;
+    request.Title = QStringLiteral("Drukuj plan pracy");
+    request.DocumentName = QStringLiteral("Plan pracy %1").arg(m_doc.CurrentPlanName);
+    request.Layout = PlanPageLayout();
     // One page a month: the page range chooses the months.
-    dialog.setMinMax(1, int(PlanMonths().size()));
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    if (dialog.exec() != QDialog::Accepted) return;
-    if (!PrintTo(printer)) {
+    request.FirstPage = 1;
+    request.LastPage = int(PlanMonths().size());
+    QString error;
+    const std::unique_ptr<ChosenPrinter> printer = ChoosePrinter(m_window, request, &error);
+    if (!printer) {
+        if (!error.isEmpty()) m_env.Ui.ShowMessage(MessageIcon::Critical, error);
+        return;
+    }
+    if (!PrintTo(printer->Device(), printer->FromPage(), printer->ToPage())) {
         m_env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Wydruk planu pracy nie powiódł się."));
         return;
     }
-    emit Reported(QStringLiteral("Wysłano plan pracy „%1” do drukarki %2.")
-                      .arg(m_doc.CurrentPlanName, printer.outputFileName().isEmpty()
-                                                      ? printer.printerName()
-                                                      : QDir::toNativeSeparators(printer.outputFileName())));
+    emit Reported(
+        QStringLiteral("Wysłano plan pracy „%1” do drukarki %2.").arg(m_doc.CurrentPlanName, printer->Destination()));
 }
 
 void PlanOutput::Export()

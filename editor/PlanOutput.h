@@ -16,7 +16,7 @@
 #include <optional>
 
 class QComboBox;
-class QPrinter;
+class QPagedPaintDevice;
 class QWidget;
 struct Environment;
 struct PlanDocument;
@@ -54,9 +54,10 @@ public:
 
     void Print();
     void Export();
-    // Prints the months of the printer's page range (page n = the plan's
-    // n-th month), every month without one; false when stopped or failed.
-    bool PrintTo(QPrinter& printer);
+    // Prints the months of the pages fromPage to toPage (page n = the plan's
+    // n-th month) on a printer, every month when fromPage is 0; false when
+    // stopped or failed.
+    bool PrintTo(QPagedPaintDevice& printer, int fromPage = 0, int toPage = 0);
     // Writes the export the file's extension names (.pdf, .ics, .csv); false
     // after a message that names the cause when it cannot be written. A
     // target that the export may not replace (the plan's file, the free

@@ -5,6 +5,7 @@
 #include "editor/EmployeeList.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
+#include "editor/Printing.h"
 #include "env/Prompt.h"
 #include "plan/ProgramState.h"
 
@@ -19,9 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -458,14 +458,19 @@ TeamExportInput TeamMonthWindow::ExportInput() const
 
 void TeamMonthWindow::Print()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PlanPageLayout());
-    printer.setDocName(QStringLiteral("Grafik zespołu"));
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Drukuj grafik zespołu"));
-    if (dialog.exec() != QDialog::Accepted) return;
+    PrintRequest request;
+    request.Title = QStringLiteral("Drukuj grafik zespołu");
+    request.DocumentName = QStringLiteral("Grafik zespołu");
+    request.Layout = PlanPageLayout();
+    QString error;
+    const std::unique_ptr<ChosenPrinter> printer = ChoosePrinter(this, request, &error);
+    if (!printer) {
+        if (!error.isEmpty()) m_state.Env.Ui.ShowMessage(MessageIcon::Critical, error);
+        return;
+    }
     QPainter painter;
-    const bool printed = painter.begin(&printer) && PaintTeamPages(painter, printer, ExportInput()) > 0;
+    const bool printed =
+        painter.begin(&printer->Device()) && PaintTeamPages(painter, printer->Device(), ExportInput()) > 0;
     if (!painter.end() || !printed)
         m_state.Env.Ui.ShowMessage(MessageIcon::Critical, QStringLiteral("Wydruk grafiku zespołu nie powiódł się."));
 }

@@ -10,13 +10,16 @@
 #include "editor/MessageBoxPrompt.h"
 #include "editor/PlanCommands.h"
 #include "editor/PlanOutput.h"
+#include "editor/Printing.h"
 #include "editor/SchedulePanel.h"
 #include "editor/WindowStyle.h"
+#include "export/PdfExport.h"
 
 #include <QCheckBox>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -431,6 +434,42 @@ private slots:
         QCOMPARE(seen, u"Grafenta|Plik <b>A.PLN</b> nieistnieje \na|%1"_s.arg(int(Qt::PlainText)));
     }
 
+    // The print dialog comes from the printing module, loaded from beside
+    // the program, with the request's title, page range and page layout.
+    void printDialogFromTheModule_data()
+    {
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("accepted") << true;
+    }
+
+    void printDialogFromTheModule()
+    {
+        QFETCH(bool, accepted);
+        Workstation w;
+        PrintRequest request;
+        request.Title = u"Drukuj plan pracy"_s;
+        request.Layout = PlanPageLayout();
+        request.FirstPage = 1;
+        request.LastPage = 3;
+        QString title;
+        int lastPage = 0;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            title = dialog->windowTitle();
+            lastPage = dialog->maxPage();
+            accepted ? dialog->accept() : dialog->reject();
+        });
+        QString error = u"?"_s;
+        const std::unique_ptr<ChosenPrinter> printer = ChoosePrinter(w.Window.get(), request, &error);
+        QCOMPARE(error, QString());
+        QCOMPARE(title, request.Title);
+        QCOMPARE(lastPage, 3);
+        QCOMPARE(bool(printer), accepted);
+        if (printer) QCOMPARE(printer->Device().pageLayout().orientation(), request.Layout.orientation());
+    }
+
     void printsAndExportsChosenMonths()
     {
         Workstation w;
@@ -440,8 +479,7 @@ private slots:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(w.Dir.filePath(u"druk.pdf"_s));
-        printer.setFromTo(2, 3);
-        QVERIFY(output->PrintTo(printer));
+        QVERIFY(output->PrintTo(printer, 2, 3));
         const QString pdf = QString::fromLatin1(ReadFile(printer.outputFileName()));
         QCOMPARE(pdf.count(QRegularExpression(u"/Type\\s*/Page\\b"_s)), 2);
         // The same months as a table: a heading and one row a day.
