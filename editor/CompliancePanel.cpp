@@ -95,6 +95,7 @@ CompliancePanel::CompliancePanel(const PlanDocument& doc, const SuiteFreeDays& f
     m_periods->setObjectName(QStringLiteral("compliancePeriods"));
     m_periods->setAccessibleName(QStringLiteral("Okresy rozliczeniowe"));
     m_periods->setModel(m_periodList);
+    m_periods->setItemDelegate(new OneLineDelegate(m_periods));
     m_periods->verticalHeader()->setVisible(false);
     // One line a period: every row as high as the first of its kind, not
     // each of hundreds measured.

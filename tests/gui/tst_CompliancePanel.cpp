@@ -15,7 +15,6 @@
 #include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTableView>
-#include <QTreeView>
 
 namespace {
 
@@ -178,14 +177,15 @@ private slots:
         QVERIFY(!QFileInfo::exists(lost));
     }
 
-    // A finding's text handed to the style only as far as its cell can show
-    // is drawn exactly as the whole text would be: cut at the same place,
-    // the same pixels, whatever kerning or marks lie near the cut.
+    // A finding's text, cut and drawn by the list's own painter from a
+    // beginning, looks exactly as the style draws the whole text: cut at the
+    // same place, the same pixels, whatever kerning or marks lie near the
+    // cut, selected, coloured or under the focus frame.
     void cutTextsDrawnAsWhole_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("width");
-        QTest::addColumn<bool>("cut"); // handed over shortened
+        QTest::addColumn<bool>("cut"); // cut from a beginning
         QTest::newRow("a long message")
             << u"Zmiana o 06:00 zaczyna się 22 h po początku poprzedniej (07-01-2000 08:00): ponowna praca w tej "
                "samej dobie pracowniczej."_s
@@ -202,7 +202,12 @@ private slots:
         QTest::newRow("characters written with two")
             << u"Święto 𝔸𝔹𝔻𝔼𝔽𝔾𝕀𝕁𝕂𝕃𝕄𝕆𝕊𝕋𝕌𝕍𝕎𝕏𝕐 𝔸𝔹𝔻𝔼𝔽𝔾𝕀𝕁𝕂𝕃𝕄𝕆𝕊𝕋𝕌𝕍𝕎𝕏𝕐 𝔸𝔹𝔻𝔼𝔽𝔾𝕀𝕁𝕂𝕃"_s << 90 << false;
         QTest::newRow("fits whole") << u"01-01-2000"_s << 90 << false;
-        QTest::newRow("just past the cell") << u"błąd: Doba pracownicza (art. 128 § 3 pkt 1)"_s << 200 << false;
+        QTest::newRow("a period's plan") << u"178:15 ▲"_s << 60 << false;
+        QTest::newRow("a period's plan, cut") << u"178:15 ▲"_s << 40 << false;
+        QTest::newRow("just past the cell") << u"błąd: Doba pracownicza (art. 128 § 3 pkt 1)"_s << 200 << true;
+        QTest::newRow("just within the cell") << u"błąd: Doba pracownicza"_s << 200 << false;
+        // Kerning brings the beginning within the cell: cut on the whole text.
+        QTest::newRow("kerned within") << QString(u"AV"_s).repeated(34) << 260 << true;
     }
     void cutTextsDrawnAsWhole()
     {
@@ -210,21 +215,30 @@ private slots:
         QFETCH(int, width);
         QFETCH(bool, cut);
         QStandardItemModel model;
-        // The same text in a plain row, a selected one and a coloured one.
-        for (int row = 0; row < 3; ++row)
+        // The same text in a plain row, a selected one, a coloured one, the
+        // current one of a list that has the focus, and one on a background
+        // of its own (as the periods' norms and plans are).
+        for (int row = 0; row < 5; ++row)
             model.appendRow(new QStandardItem(text));
         model.item(2)->setForeground(QColor(176, 0, 0));
+        model.item(4)->setBackground(QColor(255, 200, 200));
         const auto picture = [&](QAbstractItemDelegate* delegate) {
-            QTreeView view;
+            QTableView view; // as the findings list is set up
             view.setModel(&model);
             if (delegate) view.setItemDelegate(delegate);
-            view.setRootIsDecorated(false);
+            view.setShowGrid(false);
             view.setWordWrap(false);
             view.setTextElideMode(Qt::ElideRight);
-            view.header()->hide();
-            view.resize(width + 2 * view.frameWidth(), 80);
+            view.horizontalHeader()->hide();
+            view.horizontalHeader()->setStretchLastSection(true);
+            view.verticalHeader()->hide();
+            view.resize(width + 2 * view.frameWidth(), 240);
             view.selectionModel()->select(model.index(1, 0), QItemSelectionModel::Select);
+            view.selectionModel()->setCurrentIndex(model.index(3, 0), QItemSelectionModel::NoUpdate);
             view.show();
+            view.activateWindow();
+            view.setFocus();
+            if (!QTest::qWaitForWindowActive(&view)) return QImage();
             return view.grab().toImage();
         };
         auto* delegate = new OneLineDelegate;
