@@ -22,6 +22,12 @@ constexpr int64_t WeekdayNorm = 8 * Hour;
 constexpr int SundayRun = 4;
 constexpr int Sunday = 0;
 
+// The most working time of a day in the system.
+int64_t DailyLimitOf(WorkingTimeSystem system)
+{
+    return system == WorkingTimeSystem::Equivalent ? 12 * Hour : 8 * Hour;
+}
+
 int64_t FloorDiv(int64_t a, int64_t b)
 {
     return a / b - (a % b < 0 ? 1 : 0);
@@ -47,8 +53,8 @@ struct Duration
 };
 
 // A message put together in a buffer on the stack and handed over as a
-// string of its exact size: the check may word thousands of findings for a
-// long plan, so it avoids the format parsing of arg(), spare capacity and a
+// string of its exact size: a report or plntool may word thousands of
+// findings of a long plan, so it avoids the format parsing of arg(), spare capacity and a
 // call for every piece. A message longer than the buffer (a free day's long
 // description) goes on in a string behind it.
 class Text
@@ -162,7 +168,7 @@ struct Checker
     std::vector<int32_t> StartsBefore;
 
     int32_t Days() const { return Plan.LastDay - Plan.FirstDay + 1; }
-    int64_t DailyLimit() const { return Options.System == WorkingTimeSystem::Equivalent ? 12 * Hour : 8 * Hour; }
+    int64_t DailyLimit() const { return DailyLimitOf(Options.System); }
 
     void Prepare()
     {
@@ -418,8 +424,8 @@ QString ComplianceFinding::Message() const
         break;
     case ComplianceRule::DailyLimit: // start, working time
         text << u"Czas pracy zmiany o " << Clock{first} << u" (" << Duration{second} << u") przekracza normę dobową "
-             << (System == WorkingTimeSystem::Equivalent ? u"12 h w systemie równoważnym."
-                                                         : u"8 h w systemie podstawowym.");
+             << Duration{DailyLimitOf(System)} << u" w systemie "
+             << (System == WorkingTimeSystem::Equivalent ? u"równoważnym." : u"podstawowym.");
         break;
     case ComplianceRule::Break: // start, working time, the break, the break required
         text << u"Zmiana o " << Clock{first} << u" ma " << Duration{second} << u" czasu pracy";
