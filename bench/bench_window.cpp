@@ -12,6 +12,7 @@
 #include "editor/FrmGrafenta.h"
 #include "editor/MonthCalendar.h"
 #include "editor/SchedulePanel.h"
+#include "editor/WindowStyle.h"
 #include "env/Kelbrin.h"
 
 #include <QApplication>
@@ -28,6 +29,8 @@ struct Window
 {
     explicit Window(const QString& programDir)
     {
+        // The window in the program's own style, as the editor shows it.
+        if (!qobject_cast<WindowStyle*>(QApplication::style())) UseWindowStyle();
         Frame = std::make_unique<FrmGrafenta>(State);
         if (!StartProgram(State, Lib, Instance, programDir, Frame->WindowStartupSteps())) qFatal("start-up ended");
         Frame->show();

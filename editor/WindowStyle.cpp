@@ -5,9 +5,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QStyleOption>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -108,7 +111,13 @@ private:
 
 } // namespace
 
-WindowStyle::WindowStyle(QStyle* base) : QProxyStyle(base) {}
+WindowStyle::WindowStyle(QStyle* base)
+    : QProxyStyle(base),
+      // A frame drawn from the option alone; other styles also look at the
+      // field itself (a hover, an animation).
+      m_keepsFrames(baseStyle()->name().compare(QLatin1StringView("fusion"), Qt::CaseInsensitive) == 0)
+{
+}
 
 QIcon WindowStyle::standardIcon(StandardPixmap picture, const QStyleOption* option, const QWidget* widget) const
 {
@@ -126,6 +135,60 @@ QIcon WindowStyle::standardIcon(StandardPixmap picture, const QStyleOption* opti
     default:
         return QProxyStyle::standardIcon(picture, option, widget);
     }
+}
+
+void WindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const
+{
+    if (element == PE_FrameLineEdit && m_keepsFrames && DrawKeptFrame(option, painter, widget)) return;
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+}
+
+bool WindowStyle::DrawKeptFrame(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    // A picture stands in for the drawing only where it lands on whole
+    // pixels as it is: moved, not turned or scaled, at a whole resolution,
+    // drawn over what is there.
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    const QPaintDevice* device = painter->device();
+    const QTransform& world = painter->worldTransform();
+    if (!frame || !device || option->rect.isEmpty() || world.type() > QTransform::TxTranslate ||
+        world.dx() != std::round(world.dx()) || world.dy() != std::round(world.dy()) || painter->opacity() != 1.0 ||
+        painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const qreal scale = device->devicePixelRatio();
+    if (scale != std::round(scale)) return false;
+
+    // What the frame is drawn from: its size, its state and the colours of
+    // its outline and of its focus (the name is made cheaply: fields are
+    // painted by the dozen).
+    const QPalette& colours = option->palette;
+    const std::array<uint32_t, 8> drawnFrom{uint32_t(option->rect.width()),
+                                            uint32_t(option->rect.height()),
+                                            uint32_t(scale),
+                                            uint32_t(option->state),
+                                            uint32_t(option->direction),
+                                            uint32_t(frame->lineWidth),
+                                            colours.color(QPalette::Window).rgba(),
+                                            colours.color(QPalette::Highlight).rgba()};
+    const QString key =
+        QLatin1StringView("grafenta-field-frame-") +
+        QLatin1StringView(
+            QByteArray::fromRawData(reinterpret_cast<const char*>(drawnFrom.data()), sizeof drawnFrom).toHex());
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture = QPixmap(option->rect.size() * scale);
+        picture.setDevicePixelRatio(scale);
+        picture.fill(Qt::transparent);
+        QStyleOptionFrame placed = *frame;
+        placed.rect.moveTo(0, 0);
+        QPainter drawing(&picture);
+        QProxyStyle::drawPrimitive(PE_FrameLineEdit, &placed, &drawing, widget);
+        drawing.end();
+        QPixmapCache::insert(key, picture);
+    }
+    painter->drawPixmap(option->rect.topLeft(), picture);
+    return true;
 }
 
 void UseWindowStyle()

@@ -19,12 +19,17 @@
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QStyleOption>
 #include <QTableView>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 #include <unistd.h>
 
@@ -50,6 +55,33 @@ const QString SaveQuestion =
     u"Edytowany plan pracy lub dokonane zmiany nie zostały zapisane do pliku. Czy dokonać zapisu planu pracy?"_s;
 const QString Saved = u"Plan pracy został poprawnie zapisany do pliku."_s;
 
+// A text field's frame drawn by style at rect on a white picture of the given
+// size and resolution, through a painter moved by offset.
+QImage FieldFrame(const QStyle& style, const QStyleOptionFrame& option, QSize size, qreal scale, QPointF offset)
+{
+    QImage picture(size * scale, QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(scale);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.translate(offset);
+    style.drawPrimitive(QStyle::PE_FrameLineEdit, &option, &painter);
+    return picture;
+}
+
+// The largest difference of one colour channel between two pictures of a size.
+int LargestDifference(const QImage& one, const QImage& other)
+{
+    int largest = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            const QRgb a = one.pixel(x, y);
+            const QRgb b = other.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+        }
+    return largest;
+}
+
 } // namespace
 
 class TestFrmGrafenta : public QObject
@@ -70,6 +102,68 @@ private slots:
         QApplication::processEvents();
         QVERIFY(!w.Window->findChildren<QDockWidget*>().isEmpty());
         QVERIFY(!maps.readAll().contains("/imageformats/"));
+    }
+
+    // A text field's frame comes from a picture kept for its size and state;
+    // it must look as the style draws it, whatever field was drawn before
+    // (the rows run in turn, each sharing its size with one before it).
+    void fieldFrameKeptPerState_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("focused");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("highlight");
+        QTest::addColumn<qreal>("scale");
+        QTest::addColumn<QPointF>("offset");
+        const QColor window = QApplication::palette().color(QPalette::Window);
+        const QColor highlight = QApplication::palette().color(QPalette::Highlight);
+        QTest::newRow("plain") << QSize(60, 20) << false << true << window << highlight << 1.0 << QPointF();
+        QTest::newRow("again") << QSize(60, 20) << false << true << window << highlight << 1.0 << QPointF(7, 3);
+        QTest::newRow("focused") << QSize(60, 20) << true << true << window << highlight << 1.0 << QPointF();
+        QTest::newRow("focused, other highlight")
+            << QSize(60, 20) << true << true << window << QColor(200, 40, 40) << 1.0 << QPointF();
+        QTest::newRow("locked") << QSize(60, 20) << false << false << window << highlight << 1.0 << QPointF();
+        QTest::newRow("other window") << QSize(60, 20) << false << true << QColor(90, 140, 90) << highlight << 1.0
+                                      << QPointF();
+        QTest::newRow("wider") << QSize(90, 20) << false << true << window << highlight << 1.0 << QPointF();
+        QTest::newRow("taller") << QSize(60, 28) << false << true << window << highlight << 1.0 << QPointF();
+        QTest::newRow("twice as sharp") << QSize(60, 20) << false << true << window << highlight << 2.0 << QPointF();
+        QTest::newRow("moved by half a pixel")
+            << QSize(60, 20) << true << true << window << highlight << 1.0 << QPointF(0.5, 0.5);
+    }
+
+    void fieldFrameKeptPerState()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, focused);
+        QFETCH(bool, enabled);
+        QFETCH(QColor, window);
+        QFETCH(QColor, highlight);
+        QFETCH(qreal, scale);
+        QFETCH(QPointF, offset);
+        const auto* style = qobject_cast<const WindowStyle*>(QApplication::style());
+        QVERIFY(style);
+        if (style->baseStyle()->name().compare(u"fusion"_s, Qt::CaseInsensitive) != 0)
+            QSKIP("frames are kept only where the platform's style draws them from their state alone");
+        QStyleOptionFrame option;
+        option.rect = QRect(QPoint(4, 3), size);
+        option.lineWidth = 1;
+        option.state = QStyle::State_Sunken;
+        option.state.setFlag(QStyle::State_Enabled, enabled);
+        option.state.setFlag(QStyle::State_HasFocus, focused);
+        option.palette = QApplication::palette();
+        option.palette.setColor(QPalette::Window, window);
+        option.palette.setColor(QPalette::Highlight, highlight);
+        const QSize picture = size + QSize(12, 10);
+        const QImage drawn = FieldFrame(*style->baseStyle(), option, picture, scale, offset);
+        // (Moved by part of a pixel, the frame looks otherwise: a picture
+        // cannot stand in for it, and the style draws it itself.)
+        if (offset.x() != std::round(offset.x()))
+            QVERIFY(LargestDifference(FieldFrame(*style->baseStyle(), option, picture, scale, QPointF()), drawn) > 2);
+        // The first drawing keeps the picture, the second one uses it.
+        for (int turn = 0; turn < 2; ++turn)
+            QCOMPARE_LE(LargestDifference(FieldFrame(*style, option, picture, scale, offset), drawn), 2);
     }
 
     void startsIntoTheEmptyWindow()
