@@ -1,6 +1,7 @@
 #include "editor/EmployeeList.h"
 
 #include "editor/ClearButton.h"
+#include "editor/OneLineDelegate.h"
 #include "env/PolishOrder.h"
 
 #include <QHeaderView>
@@ -81,6 +82,7 @@ EmployeeList::EmployeeList(QWidget* parent)
     m_view->setShowGrid(false);
     m_view->setAlternatingRowColors(true);
     m_view->setWordWrap(false);
+    m_view->setItemDelegate(new OneLineDelegate(m_view));
     m_view->verticalHeader()->setVisible(false);
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
     m_view->horizontalHeader()->setHighlightSections(false);
