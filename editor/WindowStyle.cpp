@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QIconEngine>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QStyleOption>
+#include <QThread>
 
 #include <array>
 #include <cmath>
@@ -147,13 +149,18 @@ void WindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
 bool WindowStyle::DrawKeptFrame(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
 {
     // A picture stands in for the drawing only where it lands on whole
-    // pixels as it is: moved, not turned or scaled, at a whole resolution,
-    // drawn over what is there.
+    // pixels as it is: painted into pixels (not a document, which keeps the
+    // outline as drawn), moved, not turned or scaled, at a whole resolution,
+    // drawn over what is there; and pictures are kept by the window's thread
+    // alone.
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
     const QPaintDevice* device = painter->device();
+    const QPaintEngine* engine = painter->paintEngine();
     const QTransform& world = painter->worldTransform();
-    if (!frame || !device || option->rect.isEmpty() || world.type() > QTransform::TxTranslate ||
-        world.dx() != std::round(world.dx()) || world.dy() != std::round(world.dy()) || painter->opacity() != 1.0 ||
+    if (!frame || !device || !engine || engine->type() != QPaintEngine::Raster ||
+        QThread::currentThread() != QCoreApplication::instance()->thread() || option->rect.isEmpty() ||
+        world.type() > QTransform::TxTranslate || world.dx() != std::round(world.dx()) ||
+        world.dy() != std::round(world.dy()) || painter->opacity() != 1.0 ||
         painter->compositionMode() != QPainter::CompositionMode_SourceOver)
         return false;
     const qreal scale = device->devicePixelRatio();

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPicture>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -30,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include <unistd.h>
 
@@ -164,6 +166,34 @@ private slots:
         // The first drawing keeps the picture, the second one uses it.
         for (int turn = 0; turn < 2; ++turn)
             QCOMPARE_LE(LargestDifference(FieldFrame(*style, option, picture, scale, offset), drawn), 2);
+    }
+
+    // Where no kept picture may stand in, the style draws the frame itself:
+    // in a document, which keeps the outline as drawn, and on a thread other
+    // than the window's, which may not touch pictures.
+    void fieldFrameDrawnItselfElsewhere()
+    {
+        const auto* style = qobject_cast<const WindowStyle*>(QApplication::style());
+        QVERIFY(style);
+        QStyleOptionFrame option;
+        option.rect = QRect(0, 0, 60, 20);
+        option.lineWidth = 1;
+        option.state = QStyle::State_Enabled | QStyle::State_Sunken;
+        option.palette = QApplication::palette();
+        const auto recorded = [&option](const QStyle& drawing) {
+            QPicture document;
+            QPainter painter(&document);
+            drawing.drawPrimitive(QStyle::PE_FrameLineEdit, &option, &painter);
+            painter.end();
+            return QByteArray(document.data(), document.size());
+        };
+        QCOMPARE(recorded(*style), recorded(*style->baseStyle()));
+
+        QTest::failOnWarning(QRegularExpression(u"(?i)pixmap"_s));
+        const QImage drawn = FieldFrame(*style->baseStyle(), option, QSize(70, 30), 1.0, QPointF());
+        QImage elsewhere;
+        std::thread([&] { elsewhere = FieldFrame(*style, option, QSize(70, 30), 1.0, QPointF()); }).join();
+        QCOMPARE(LargestDifference(elsewhere, drawn), 0);
     }
 
     void startsIntoTheEmptyWindow()
