@@ -54,9 +54,9 @@ struct Duration
 
 // A message put together in a buffer on the stack and handed over as a
 // string of its exact size: a report or plntool may word thousands of
-// findings of a long plan, so it avoids the format parsing of arg(), spare capacity and a
-// call for every piece. A message longer than the buffer (a free day's long
-// description) goes on in a string behind it.
+// findings of a long plan, so it avoids the format parsing of arg(), spare
+// capacity and a call for every piece. A message longer than the buffer (a
+// free day's long description) goes on in a string behind it.
 class Text
 {
 public:
