@@ -1,11 +1,10 @@
 // The editor: speaks Polish, runs start-up for the folder the program lies
 // in and, when nothing stopped it, shows the main window until the exit
 // command ends it; then it lets go of its locks and ends at once.
+#include "editor/EditorApplication.h"
 #include "editor/EmployeePrefetch.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
-#include "editor/PolishLanguage.h"
-#include "editor/WindowStyle.h"
 #include "env/Kelbrin.h"
 #include "env/Locks.h"
 #include "env/Startup.h"
@@ -32,11 +31,7 @@ int main(int argc, char** argv)
     mallopt(M_ARENA_MAX, 1);
 #endif
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Grafenta"));
-    QApplication::setOrganizationName(QStringLiteral("Grafenta"));
-    // Without Qt's translations installed the program still runs, with Qt's own texts in English.
-    UsePolishLanguage(app);
-    UseWindowStyle();
+    PrepareEditorApplication(app);
     KelbrinLibrary library;
     MessageBoxPrompt prompt;
     ProgramState state(library, prompt);

@@ -3,10 +3,9 @@
 // with none of the start-up's work (no settings, free days, employees or
 // plans read, no splash). It ends once the window is shown, as the editor
 // does when its benchmark asks.
+#include "editor/EditorApplication.h"
 #include "editor/FrmGrafenta.h"
 #include "editor/MessageBoxPrompt.h"
-#include "editor/PolishLanguage.h"
-#include "editor/WindowStyle.h"
 #include "env/Kelbrin.h"
 #include "plan/ProgramState.h"
 
@@ -18,10 +17,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Grafenta"));
-    QApplication::setOrganizationName(QStringLiteral("Grafenta"));
-    UsePolishLanguage(app);
-    UseWindowStyle();
+    PrepareEditorApplication(app);
     KelbrinLibrary library;
     MessageBoxPrompt prompt;
     ProgramState state(library, prompt);
